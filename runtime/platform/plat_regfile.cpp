@@ -108,8 +108,10 @@ std::string FormatData(const RegValue& v) {
   return out;
 }
 
+// A key without values that has subkeys gets no section of its own: its
+// subkeys' sections imply it.
 void FormatKey(const RegTree& key, const std::string& path, std::string* out) {
-  if (!path.empty()) {
+  if (!path.empty() && (!key.values.empty() || key.subkeys.empty())) {
     if (!out->empty()) *out += '\n';
     *out += '[' + path + "]\n";
     for (const RegValue& v : key.values) {
