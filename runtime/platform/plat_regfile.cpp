@@ -202,6 +202,7 @@ class Parser {
     while (!path.empty()) {
       const size_t cut = path.find('\\');
       const std::string_view name = path.substr(0, cut);
+      if (name.empty()) return Fail("empty key name");
       if (!RegKeyNameValid(name)) return Fail("bad key name '" + std::string(name) + "'");
       RegTree* sub = RegFindSubkey(*key, name);
       if (!sub) {
