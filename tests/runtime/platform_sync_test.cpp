@@ -1,8 +1,6 @@
 // Waitable objects, locks, the named mutex and interlocked counters of the
 // platform layer.
 #include <gtest/gtest.h>
-#include <semaphore.h>
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -235,12 +233,19 @@ TEST(PlatformNamedMutex, ExclusiveBetweenProcesses) {
 TEST(PlatformNamedSemaphore, ProbeFindsOnlyExistingOnes) {
   const std::string name = "Velmora Test Semaphore " + std::to_string(getpid());
   EXPECT_FALSE(PlatNamedSemaphoreExists(name.c_str()));
-  sem_t* sem = sem_open(("/" + name).c_str(), O_CREAT | O_EXCL, 0600, 0);
-  ASSERT_NE(sem, SEM_FAILED);
+  ASSERT_TRUE(PlatNamedSemaphoreCreate(name.c_str()));
+  EXPECT_FALSE(PlatNamedSemaphoreCreate(name.c_str()));
   EXPECT_TRUE(PlatNamedSemaphoreExists(name.c_str()));
-  sem_close(sem);
-  sem_unlink(("/" + name).c_str());
+  // Seen by other processes too: it is the machine's, not the process's.
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(PlatNamedSemaphoreExists(name.c_str()) ? 0 : 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_TRUE(PlatNamedSemaphoreRemove(name.c_str()));
   EXPECT_FALSE(PlatNamedSemaphoreExists(name.c_str()));
+  EXPECT_FALSE(PlatNamedSemaphoreRemove(name.c_str()));
 }
 
 }  // namespace
