@@ -135,19 +135,20 @@ TEST_F(OsaLogTest, MissingKeyOrValueLogsToTheDebugOutput) {
   }
 }
 
-TEST_F(OsaLogTest, LogFileOfAnotherTypeFailsStartUp) {
+TEST_F(OsaLogTest, BadLogFileValuesFailStartUp) {
   struct Case {
-    const char* data;
+    std::string data;
     const char* message;
   } const cases[] = {
       {"expand:\"/tmp/x.log\"", "VELMORA ERROR: Invalid LogFile parameter. Type: 2\n"},
       {"dword:00000001", "VELMORA ERROR: Invalid LogFile parameter. Type: 4\n"},
       {"hex:41,00", "VELMORA ERROR: Invalid LogFile parameter. Type: 3\n"},
+      // A name with its terminator must fit the 1024-byte line buffer.
+      {"\"/" + std::string(1023, 'n') + "\"", "VELMORA ERROR: Can't read LOG_FILE. error = 234\n"},
   };
   for (const Case& c : cases) {
     debug_.Clear();
-    WriteRegistry(std::string("[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\OSA]\n"
-                              "\"LogFile\"=") + c.data + "\n");
+    WriteRegistry("[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\OSA]\n\"LogFile\"=" + c.data + "\n");
     EXPECT_EQ(OsaInit(), nullptr) << c.data;
     EXPECT_EQ(OsaRefCount(), 0u);
     EXPECT_EQ(debug_.Lines(), std::vector<std::string>{c.message}) << c.data;
