@@ -41,7 +41,7 @@ void OsaLogV(int level, const char* format, va_list args) {
     n = snprintf(g_line, sizeof g_line, "VELMORA %s: ", text);
   }
   size_t length = n < 0 ? 0 : (static_cast<size_t>(n) > kMaxText ? kMaxText : static_cast<size_t>(n));
-  const int m = vsnprintf(g_line + length, kMaxText - length + 1, format ? format : "", args);
+  const int m = format ? vsnprintf(g_line + length, kMaxText - length + 1, format, args) : 0;
   if (m > 0) length += static_cast<size_t>(m) > kMaxText - length ? kMaxText - length : static_cast<size_t>(m);
   if (g_log_fd >= 0) {
     g_line[length++] = '\r';
