@@ -248,6 +248,18 @@ TEST_F(CfgTest, DeleteOfAValueSparesTheSubkeyOfTheSameName) {
   EXPECT_EQ(value, 0u);
 }
 
+// Names longer than the configuration's own 25 characters (a hand-edited
+// file) are deleted with the rest of the tree.
+TEST_F(CfgTest, DeleteTreeTakesLongNames) {
+  const std::string long_value(300, 'v');
+  const std::string long_key(200, 'k');
+  Start(kTsml + "\"Keep\"=dword:1\n" + kParams.substr(0, kParams.size() - 2) + "\\Tree]\n\"" + long_value +
+        "\"=dword:2\n" + kParams.substr(0, kParams.size() - 2) + "\\Tree\\" + long_key + "]\n\"" +
+        long_value + "\"=\"x\"\n");
+  EXPECT_TRUE(DeleteCfgEntry("Tree"));
+  EXPECT_EQ(ReadRegistry(), kTsml + "\"Keep\"=dword:00000001\n");
+}
+
 TEST_F(CfgTest, DeleteWithoutAStoreFails) {
   Start("");
   EXPECT_FALSE(DeleteCfgEntry("Tsml\\X"));
