@@ -58,7 +58,11 @@ class InitMutex {
 
 PlatLock* OsaInit(void) {
   InitMutex mutex;
-  if (!mutex.held()) return nullptr;
+  if (!mutex.held()) {
+    // Its lock file lives in the runtime directory, which may be unusable.
+    OsaLog(OSA_LOG_ERROR, "Cannot take the mutex \"%s\"", OSA_INIT_MUTEX_NAME);
+    return nullptr;
+  }
   if (g_refs.load() > 0) {
     g_refs.fetch_add(1);
     return &g_osa_lock;

@@ -71,6 +71,25 @@ TEST_F(OsaInitTest, UnsupportedPlatformIsRefused) {
   EXPECT_NE(OsaInit(), nullptr);
 }
 
+TEST_F(OsaInitTest, UnusableRuntimeDirectoryFallsBackToTmp) {
+  const char* saved = getenv("XDG_RUNTIME_DIR");
+  const std::string saved_copy = saved ? saved : "";
+  const std::string not_a_dir = dir_.File("file");
+  WriteTextFile(not_a_dir, "");
+  setenv("XDG_RUNTIME_DIR", not_a_dir.c_str(), 1);
+  char dir[256];
+  const std::string tmp_dir = "/tmp/velmora-" + std::to_string(getuid());
+  EXPECT_EQ(PlatRuntimeDir(dir, sizeof dir), tmp_dir.size());
+  EXPECT_EQ(dir, tmp_dir);
+  EXPECT_NE(OsaInit(), nullptr);
+  EXPECT_TRUE(OsaTerm());
+  if (saved) {
+    setenv("XDG_RUNTIME_DIR", saved_copy.c_str(), 1);
+  } else {
+    unsetenv("XDG_RUNTIME_DIR");
+  }
+}
+
 TEST_F(OsaInitTest, ThisPlatformIsSupported) { EXPECT_TRUE(PlatCheckPlatform()); }
 
 TEST_F(OsaInitTest, UnreadableConfigurationFailsStartUp) {
