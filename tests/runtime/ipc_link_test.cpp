@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -62,15 +63,21 @@ struct LogCapture {
     }
 };
 
+// Messages the handler keeps instead of freeing (when set).
+std::vector<IpcMsg*>* g_kept = nullptr;
+
 void RecordingHandler(IpcConnection*, IpcMsg* msg)
 {
     Event e{msg == nullptr, {}};
+    std::lock_guard lock(g_recorder->m);
     if (msg != nullptr) {
         std::span<uint8_t> d = IpcMsgData(msg);
         e.data.assign(d.begin(), d.end());
-        IpcMsgFree(msg);
+        if (g_kept != nullptr)
+            g_kept->push_back(msg);
+        else
+            IpcMsgFree(msg);
     }
-    std::lock_guard lock(g_recorder->m);
     g_recorder->events.push_back(std::move(e));
     g_recorder->cv.notify_all();
 }
@@ -398,6 +405,62 @@ TEST_P(IpcLink, CloseAfterThePeerVanished)
     std::vector<Event> e = recorder_.Take();
     ASSERT_EQ(e.size(), 1u);
     EXPECT_TRUE(e[0].lost);
+}
+
+TEST_P(IpcLink, MessagesHeldPastCloseStayValid)
+{
+    std::vector<IpcMsg*> kept;
+    g_kept = &kept;
+    Connect();
+    IpcBytes wire = IpcWireFrame(GoodIndication());
+    IpcBytes big = IpcWireFrame(IpcTestMessage(IPC_KIND_CONFIRMATION, 400, 332));
+    wire.insert(wire.end(), big.begin(), big.end());
+    Send(wire);
+    ASSERT_TRUE(recorder_.WaitFor(2, 10s));
+    Close(true);
+    g_kept = nullptr;
+    ASSERT_EQ(kept.size(), 2u);
+    IpcMsgPoolStats s = IpcMsgPoolGetStats();
+    EXPECT_EQ(s.users, 0u);
+    EXPECT_EQ(s.heldMsgs, 1u);
+    EXPECT_GE(s.blocks, 1u);
+    for (IpcMsg* m : kept) {
+        std::span<uint8_t> area = IpcMsgArea(m);
+        std::fill(area.begin(), area.end(), 0x42);  // the memory is still the message's
+        IpcMsgFree(m);
+    }
+    EXPECT_EQ(IpcMsgPoolGetStats().blocks, 0u);
+}
+
+TEST_P(IpcLink, SecondDisconnectFails)
+{
+    Connect();
+    std::thread daemon([&] {
+        disconnect_ = IpcTestReadExactly(peer_, 4, 20s);
+        IpcTestWriteAll(peer_, IpcBytes{0, 0, 0, 0});
+    });
+    EXPECT_TRUE(IpcSendDisconnect(conn_));
+    daemon.join();
+    EXPECT_EQ(disconnect_, (IpcBytes{0, 0, 0, 0}));
+    EXPECT_FALSE(IpcSendDisconnect(conn_));
+    log_.Take();
+    IpcRunWithDeadline(30s, [&] { VelmoraIpcClose(conn_); });
+    conn_ = nullptr;
+    EXPECT_EQ(log_.Take(), "VELMORA ERROR: IPC: IpcDisconnect failed\n");
+    EXPECT_TRUE(recorder_.Take().empty());
+    // Nothing more was written after the one disconnect frame.
+    EXPECT_TRUE(IpcTestReadExactly(peer_, 1, 10s).empty());
+}
+
+TEST_P(IpcLink, WritesWithoutALinkConsumeTheMessage)
+{
+    Connect();
+    uint32_t held = IpcMsgPoolGetStats().heldMsgs;
+    IpcMsg* m = IpcMsgAlloc(0);
+    IpcMsgSetKind(m, IPC_KIND_NEW_PID);
+    EXPECT_FALSE(PipeWrite(nullptr, m));
+    EXPECT_EQ(IpcMsgPoolGetStats().heldMsgs, held);
+    Close(true);
 }
 
 TEST_P(IpcLink, UserValue)
