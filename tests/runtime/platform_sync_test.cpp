@@ -53,7 +53,7 @@ TEST(PlatformSemaphore, ReleaseWakesEveryWaiterOnce) {
   std::atomic<int> woken{0};
   std::vector<std::thread> waiters;
   for (int i = 0; i < kWaiters; ++i) {
-    waiters.emplace_back([&] {
+    waiters.emplace_back([&, i] {
       if (i % 2 == 0) {
         if (PlatSemaphoreWait(sem) == PLAT_WAIT_OBJECT_0) ++woken;
       } else if (PlatSemaphoreWaitTimed(sem, 10000) == PLAT_WAIT_OBJECT_0) {
