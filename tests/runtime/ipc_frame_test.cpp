@@ -471,14 +471,16 @@ TEST(IpcFrameReceive, RandomMessagesKeepTheRules)
         ASSERT_NE(kind, 0x0E01);
         ASSERT_NE(kind, 0x0123);
         bool checked = IpcGet16(m, IPC_OFF_STATUS) == 0 || (kind & IPC_KIND_CHECKED_BIT) != 0;
-        if (kind == 0x0400 || kind == 0x0700 || kind == 0x0701 || (kind == 0x0807 && checked))
+        if (kind == 0x0400 || kind == 0x0700 || kind == 0x0701 || (kind == 0x0807 && checked)) {
             ASSERT_EQ(size, 68 + IpcPayloadLength(m)) << std::hex << kind;
+        }
         if (kind == 0x0700 || kind == 0x0701) {
             ASSERT_LE(m[20], 7);
             ASSERT_LE(m[32], 7);
         }
-        if (kind == 0x0800)
+        if (kind == 0x0800) {
             ASSERT_GE(size, 28u);
+        }
     }
 }
 
