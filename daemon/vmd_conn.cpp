@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 
 #include "daemon/vmd_internal.h"
 #include "runtime/ipc/ipc_frame.h"
@@ -13,6 +14,9 @@
 namespace {
 
 constexpr size_t kReadChunk = 4096;
+// A client that sends without reading its replies stops being read once this
+// much waits for it: it holds up only itself.
+constexpr size_t kQueueLimit = 4u << 20;
 constexpr auto kBytePause = std::chrono::microseconds(300);
 
 bool SendAll(VmdConn *c, int fd, const uint8_t *p, size_t n, bool bytewise) {
@@ -48,6 +52,8 @@ void WriterLoop(VmdConn *c) {
     }
     VmdOut out = std::move(c->queue.front());
     c->queue.erase(c->queue.begin());
+    c->queued_bytes -= out.bytes.size();
+    c->cv.notify_all();  // a reader held back by a full queue
     int fd = c->fd;
     lock.unlock();
     bool bytewise;
@@ -80,6 +86,10 @@ End ReadFrames(VmdConn *c, std::string *why) {
   size_t have = 0;
   const uint32_t cap = VmdFrameCap();
   while (true) {
+    {
+      std::unique_lock<std::mutex> lock(c->mu);
+      c->cv.wait(lock, [c] { return c->stopping || c->closing || c->queued_bytes <= kQueueLimit; });
+    }
     // A whole frame at the front of `buf` is handled without another read.
     if (have >= 4) {
       uint32_t len = IpcGet32(buf, 0);
@@ -155,10 +165,13 @@ void ReaderLoop(VmdConn *c) {
       {
         std::lock_guard<std::mutex> lock(c->mu);
         // Replies still waiting for their time are not sent after the answer.
+        VmdClock::time_point now = VmdClock::now();
         c->queue.erase(std::remove_if(c->queue.begin(), c->queue.end(),
-                                      [](const VmdOut &o) { return o.due > VmdClock::now(); }),
+                                      [now](const VmdOut &o) { return o.due > now; }),
                        c->queue.end());
         c->withheld.clear();
+        c->queued_bytes = 0;
+        for (const VmdOut &o : c->queue) c->queued_bytes += o.bytes.size();
       }
       VmdQueue(c, std::move(out), 0, false);
       clean = true;
@@ -204,10 +217,27 @@ void ReaderLoop(VmdConn *c) {
 
 }  // namespace
 
-void VmdConnStart(VmdServer *, std::shared_ptr<VmdConn> conn) {
+bool VmdConnStart(VmdServer *s, std::shared_ptr<VmdConn> conn) {
   VmdConn *c = conn.get();
-  c->writer = std::thread(WriterLoop, c);
-  c->reader = std::thread(ReaderLoop, c);
+  try {
+    c->writer = std::thread(WriterLoop, c);
+  } catch (const std::system_error &e) {
+    VmdLog(s, "connection %u refused: no thread: %s", c->id, e.what());
+    return false;
+  }
+  try {
+    c->reader = std::thread(ReaderLoop, c);
+  } catch (const std::system_error &e) {
+    VmdLog(s, "connection %u refused: no thread: %s", c->id, e.what());
+    {
+      std::lock_guard<std::mutex> lock(c->mu);
+      c->stopping = true;
+    }
+    c->cv.notify_all();
+    c->writer.join();
+    return false;
+  }
+  return true;
 }
 
 VmdOut VmdFrameOut(std::span<const uint8_t> message) {
@@ -224,6 +254,7 @@ bool VmdQueue(VmdConn *c, VmdOut out, int delay_ms, bool withhold) {
     std::lock_guard<std::mutex> lock(c->mu);
     if (c->stopping || c->closing) return false;
     out.seq = ++c->out_seq;
+    c->queued_bytes += out.bytes.size();
     if (withhold) {
       c->withheld.push_back(std::move(out));
       return true;
@@ -237,6 +268,21 @@ bool VmdQueue(VmdConn *c, VmdOut out, int delay_ms, bool withhold) {
   }
   c->cv.notify_all();
   return true;
+}
+
+bool VmdTakeBackConfirmation(VmdConn *c, uint32_t index, uint32_t identifier) {
+  std::lock_guard<std::mutex> lock(c->mu);
+  for (std::vector<VmdOut> *list : {&c->queue, &c->withheld}) {
+    auto it = std::find_if(list->begin(), list->end(), [&](const VmdOut &o) {
+      return o.is_confirmation && o.index == index && o.identifier == identifier;
+    });
+    if (it != list->end()) {
+      c->queued_bytes -= it->bytes.size();
+      list->erase(it);
+      return true;
+    }
+  }
+  return false;
 }
 
 void VmdConnShutdown(VmdConn *c) {
@@ -268,6 +314,7 @@ bool VmdReleaseWithheld(VmdServer *s, uint32_t id) {
   {
     std::lock_guard<std::mutex> lock(c->mu);
     parked.swap(c->withheld);
+    for (const VmdOut &o : parked) c->queued_bytes -= o.bytes.size();
   }
   for (VmdOut &o : parked)
     if (!VmdQueue(c.get(), std::move(o), 0, false)) return false;

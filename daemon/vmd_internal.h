@@ -65,6 +65,7 @@ struct VmdConn {
   std::vector<VmdOut> queue;     // ordered by (due, seq)
   std::vector<VmdOut> withheld;  // in the order they were made
   uint64_t out_seq = 0;
+  size_t queued_bytes = 0;       // in `queue` and `withheld`
   bool stopping = false;         // the writer ends without writing the rest
   bool closing = false;          // nothing more is queued (after the last item)
   VmdClient client;
@@ -116,11 +117,14 @@ void VmdRecordFrame(VmdServer *server, VmdConn *conn, bool inbound,
                     std::span<const uint8_t> message);
 
 // Connection threads (vmd_conn.cpp).
-void VmdConnStart(VmdServer *server, std::shared_ptr<VmdConn> conn);
+// Starts the connection's threads; false (and nothing running) when it cannot.
+bool VmdConnStart(VmdServer *server, std::shared_ptr<VmdConn> conn);
 // Queues bytes due after `delay_ms`; `withhold` parks them instead.
 bool VmdQueue(VmdConn *conn, VmdOut out, int delay_ms, bool withhold);
 VmdOut VmdFrameOut(std::span<const uint8_t> message);
 void VmdConnShutdown(VmdConn *conn);
+// Removes a confirmation that has not been written yet; false when there is none.
+bool VmdTakeBackConfirmation(VmdConn *conn, uint32_t index, uint32_t identifier);
 std::shared_ptr<VmdConn> VmdFindConn(VmdServer *server, uint32_t id);
 
 // Message handling (vmd_proto.cpp). `message` is one whole frame's message

@@ -245,22 +245,12 @@ bool ConfirmedRequest(const Msg &x, std::string *why) {
 void Cancel(const Msg &x) {
   VmdConn *c = x.c;
   uint32_t index = IpcGet32(x.m, IPC_OFF_TSM_INDEX), id = IpcGet32(x.m, IPC_OFF_TSM_ID);
-  bool found = false;
-  {
+  bool found = VmdTakeBackConfirmation(c, index, id);
+  if (!found) {
     std::lock_guard<std::mutex> lock(c->mu);
-    auto mine = [&](const VmdOut &o) {
-      return o.is_confirmation && o.index == index && o.identifier == id;
-    };
-    for (std::vector<VmdOut> *list : {&c->queue, &c->withheld}) {
-      auto it = std::find_if(list->begin(), list->end(), mine);
-      if (!found && it != list->end()) {
-        list->erase(it);
-        found = true;
-      }
-    }
     auto &un = c->client.unanswered;
     auto it = std::find(un.begin(), un.end(), std::make_pair(index, id));
-    if (!found && it != un.end()) {
+    if (it != un.end()) {
       un.erase(it);
       found = true;
     }
