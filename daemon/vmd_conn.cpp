@@ -36,10 +36,35 @@ bool SendAll(VmdConn *c, int fd, const uint8_t *p, size_t n, bool bytewise) {
   return true;
 }
 
+bool ByteAtATime(VmdServer *s) {
+  std::lock_guard<std::mutex> lock(s->mu);
+  return s->behaviour.byte_at_a_time;
+}
+
+// Writes one piece outside the connection lock; the caller has set `writing`.
+bool WriteOut(VmdConn *c, int fd, const VmdOut &out, bool bytewise) {
+  // Logged before the write, so a test that saw the frame arrive finds it.
+  if (out.is_frame) VmdRecordFrame(c->server, c, false, std::span<const uint8_t>(out.bytes).subspan(4));
+  bool ok = SendAll(c, fd, out.bytes.data(), out.bytes.size(), bytewise);
+  if (ok && out.is_frame) c->buffers_written++;
+  if (!ok) VmdLog(c->server, "connection %u: write failed: %s", c->id, strerror(errno));
+  return ok;
+}
+
+// After a failed write nothing more is sent and the reader is woken.
+void WriteFailed(VmdConn *c) {
+  c->write_failed = true;
+  c->stopping = true;
+  if (c->fd >= 0) shutdown(c->fd, SHUT_RDWR);
+}
+
 void WriterLoop(VmdConn *c) {
-  VmdServer *s = c->server;
   std::unique_lock<std::mutex> lock(c->mu);
   while (!c->stopping) {
+    if (c->writing) {  // a reply being written straight from the reader
+      c->cv.wait(lock);
+      continue;
+    }
     if (c->queue.empty()) {
       if (c->closing) break;
       c->cv.wait(lock);
@@ -53,26 +78,15 @@ void WriterLoop(VmdConn *c) {
     VmdOut out = std::move(c->queue.front());
     c->queue.erase(c->queue.begin());
     c->queued_bytes -= out.bytes.size();
-    c->cv.notify_all();  // a reader held back by a full queue
+    c->writing = true;
     int fd = c->fd;
     lock.unlock();
-    bool bytewise;
-    {
-      std::lock_guard<std::mutex> sl(s->mu);
-      bytewise = s->behaviour.byte_at_a_time;
-    }
-    // Logged before the write, so a test that saw the frame arrive finds it.
-    if (out.is_frame) VmdRecordFrame(s, c, false, std::span<const uint8_t>(out.bytes).subspan(4));
-    bool ok = SendAll(c, fd, out.bytes.data(), out.bytes.size(), bytewise);
-    if (ok && out.is_frame) c->buffers_written++;
+    bool ok = WriteOut(c, fd, out, ByteAtATime(c->server));
     lock.lock();
-    if (!ok) {
-      c->write_failed = true;
-      VmdLog(s, "connection %u: write failed: %s", c->id, strerror(errno));
-      if (c->fd >= 0) shutdown(c->fd, SHUT_RDWR);
-      break;
-    }
-    if (out.last) break;
+    c->writing = false;
+    c->cv.notify_all();  // a reader held back by a full queue
+    if (!ok) WriteFailed(c);
+    if (!ok || out.last) break;
   }
   c->closing = true;
 }
@@ -188,9 +202,11 @@ void ReaderLoop(VmdConn *c) {
       VmdLog(s, "connection %u closed: bad input: %s", c->id, why.c_str());
       break;
     case End::kStopped:
-      clean = !c->dropped.load();
+      clean = !c->dropped.load() && !c->write_failed.load();
       VmdLog(s, "connection %u %s", c->id,
-             clean ? "closed by the daemon" : "lost: dropped by the daemon");
+             c->dropped.load()        ? "lost: dropped by the daemon"
+             : c->write_failed.load() ? "lost: the client stopped taking replies"
+                                      : "closed by the daemon");
       break;
   }
   {
@@ -249,23 +265,38 @@ VmdOut VmdFrameOut(std::span<const uint8_t> message) {
   return out;
 }
 
-bool VmdQueue(VmdConn *c, VmdOut out, int delay_ms, bool withhold) {
-  {
-    std::lock_guard<std::mutex> lock(c->mu);
-    if (c->stopping || c->closing) return false;
-    out.seq = ++c->out_seq;
+bool VmdQueue(VmdConn *c, VmdOut out, int delay_ms, bool withhold, bool write_here) {
+  // A reply due now with nothing ahead of it is written by the caller (the
+  // reader), which saves the hand-over to the writer thread.
+  bool bytewise = write_here && ByteAtATime(c->server);
+  std::unique_lock<std::mutex> lock(c->mu);
+  if (c->stopping || c->closing) return false;
+  out.seq = ++c->out_seq;
+  if (withhold) {
     c->queued_bytes += out.bytes.size();
-    if (withhold) {
-      c->withheld.push_back(std::move(out));
-      return true;
-    }
-    out.due = VmdClock::now() + std::chrono::milliseconds(std::max(delay_ms, 0));
-    auto at = std::upper_bound(c->queue.begin(), c->queue.end(), out,
-                               [](const VmdOut &a, const VmdOut &b) {
-                                 return a.due != b.due ? a.due < b.due : a.seq < b.seq;
-                               });
-    c->queue.insert(at, std::move(out));
+    c->withheld.push_back(std::move(out));
+    return true;
   }
+  if (write_here && !bytewise && delay_ms <= 0 && c->queue.empty() && !c->writing) {
+    c->writing = true;
+    int fd = c->fd;
+    lock.unlock();
+    bool ok = WriteOut(c, fd, out, false);
+    lock.lock();
+    c->writing = false;
+    if (!ok) WriteFailed(c);
+    lock.unlock();
+    c->cv.notify_all();
+    return ok;
+  }
+  c->queued_bytes += out.bytes.size();
+  out.due = VmdClock::now() + std::chrono::milliseconds(std::max(delay_ms, 0));
+  auto at = std::upper_bound(c->queue.begin(), c->queue.end(), out,
+                             [](const VmdOut &a, const VmdOut &b) {
+                               return a.due != b.due ? a.due < b.due : a.seq < b.seq;
+                             });
+  c->queue.insert(at, std::move(out));
+  lock.unlock();
   c->cv.notify_all();
   return true;
 }

@@ -68,6 +68,7 @@ struct VmdConn {
   size_t queued_bytes = 0;       // in `queue` and `withheld`
   bool stopping = false;         // the writer ends without writing the rest
   bool closing = false;          // nothing more is queued (after the last item)
+  bool writing = false;          // a piece is being written; the next one waits
   VmdClient client;
 
   std::atomic<bool> ended{false};
@@ -98,6 +99,7 @@ struct VmdServer {
   VmdBehaviour behaviour;
   std::vector<VmdScriptRule> scripts;
   VmdConfirmedHandler confirmed_handler;
+  VmdUnconfirmedHandler unconfirmed_handler;
   VmdIoctlHandler ioctl_handler;
 
   std::atomic<uint64_t> accepted{0}, closed{0}, lost{0};
@@ -111,6 +113,7 @@ struct VmdServer {
   std::condition_variable frames_cv;
   std::deque<VmdFrame> frames;
   uint64_t frame_seq = 0;
+  size_t frame_bytes = 0;  // message bytes held in `frames`
 };
 
 void VmdRecordFrame(VmdServer *server, VmdConn *conn, bool inbound,
@@ -119,8 +122,10 @@ void VmdRecordFrame(VmdServer *server, VmdConn *conn, bool inbound,
 // Connection threads (vmd_conn.cpp).
 // Starts the connection's threads; false (and nothing running) when it cannot.
 bool VmdConnStart(VmdServer *server, std::shared_ptr<VmdConn> conn);
-// Queues bytes due after `delay_ms`; `withhold` parks them instead.
-bool VmdQueue(VmdConn *conn, VmdOut out, int delay_ms, bool withhold);
+// Queues bytes due after `delay_ms`; `withhold` parks them instead. With
+// `write_here` a piece due now with nothing ahead of it is written at once
+// on the calling thread (only the connection's reader passes it).
+bool VmdQueue(VmdConn *conn, VmdOut out, int delay_ms, bool withhold, bool write_here = false);
 VmdOut VmdFrameOut(std::span<const uint8_t> message);
 void VmdConnShutdown(VmdConn *conn);
 // Removes a confirmation that has not been written yet; false when there is none.

@@ -23,6 +23,7 @@ namespace {
 
 constexpr size_t kLogKeep = 4000;
 constexpr size_t kFramesKeep = 4000;
+constexpr size_t kFrameBytesKeep = 32u << 20;
 // Each link has two threads; past this many live links new ones are refused.
 constexpr size_t kMaxLinks = 256;
 
@@ -361,8 +362,12 @@ void VmdRecordFrame(VmdServer *s, VmdConn *conn, bool inbound, std::span<const u
   f.bytes.assign(m.begin(), m.end());
   std::lock_guard<std::mutex> lock(s->frames_mu);
   f.seq = ++s->frame_seq;
+  s->frame_bytes += f.bytes.size();
   s->frames.push_back(std::move(f));
-  if (s->frames.size() > kFramesKeep) s->frames.pop_front();
+  while (s->frames.size() > kFramesKeep || (s->frames.size() > 1 && s->frame_bytes > kFrameBytesKeep)) {
+    s->frame_bytes -= s->frames.front().bytes.size();
+    s->frames.pop_front();
+  }
   s->frames_cv.notify_all();
 }
 

@@ -374,14 +374,14 @@ TEST_F(ServerTransactions, EveryAnswerKindIsAcknowledged) {
 
 TEST_F(ServerTransactions, UnconfirmedRequestAndAbortFrames) {
   VmdIncoming rq = VmdIncomingDefaults(server_);
-  rq.params.service = 8;  // I-Am
+  rq.params.service = 0;  // I-Am
   rq.payload = {0xC4, 0x02, 0x00, 0x03, 0xE9};
   ASSERT_TRUE(VmdSendUnconfirmed(server_, 0, rq));
   Bytes r;
   ASSERT_EQ(RawReadFrame(&c_, &r), 1);
   ASSERT_EQ(r.size(), 68u + 5u);
   EXPECT_EQ(IpcGet16(r, 0), 0x0701);
-  EXPECT_EQ(r[13], 8);
+  EXPECT_EQ(r[13], 0);
   EXPECT_EQ(r[32], 1);
   for (size_t i = 40; i < 64; ++i) EXPECT_EQ(r[i], 0) << i;
   EXPECT_EQ(IpcGet32(r, 64), 5u);
@@ -396,6 +396,32 @@ TEST_F(ServerTransactions, UnconfirmedRequestAndAbortFrames) {
   EXPECT_EQ(IpcGet32(r, 4), i);
   EXPECT_EQ(IpcGet32(r, 8), id);
   EXPECT_EQ(IpcGet32(r, 64), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ServerTransactions, UnconfirmedRequestsReachTheirHandler) {
+  // A Who-Is answered with an I-Am from the handler, after the acknowledgement.
+  VmdServer *s = server_;
+  VmdSetUnconfirmedHandler(s, [s](const VmdUnconfirmed &rq) {
+    if (rq.params.service != 8) return;
+    VmdIncoming iam = VmdIncomingDefaults(s);
+    iam.params.service = 0;
+    iam.payload = {0xC4, 0x02, 0x00, 0x03, 0xE9};
+    VmdSendUnconfirmed(s, rq.conn, iam);
+  });
+  Bytes whois = Message(0x0D01, 0, Bytes{});
+  whois[13] = 8;
+  whois[28] = 130;
+  ASSERT_TRUE(RawSendFrame(&c_, whois));
+  Bytes r;
+  ASSERT_EQ(RawReadFrame(&c_, &r), 1);
+  EXPECT_EQ(IpcGet16(r, 0), 0x0D01);
+  ASSERT_EQ(RawReadFrame(&c_, &r), 1);
+  EXPECT_EQ(IpcGet16(r, 0), 0x0701);
+  EXPECT_EQ(r.size(), 73u);
 }
 
 }  // namespace
