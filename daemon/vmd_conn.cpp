@@ -138,7 +138,6 @@ End ReadFrames(VmdConn *c, std::string *why) {
                std::to_string(cap);
         return End::kBad;
       }
-      if (buf.size() < size_t(len) + 4) buf.resize(size_t(len) + 4);
       if (have >= size_t(len) + 4) {
         c->buffers_read++;
         std::span<const uint8_t> msg(buf.data() + 4, len);
@@ -149,6 +148,11 @@ End ReadFrames(VmdConn *c, std::string *why) {
         if (buf.size() > kReadChunk && have <= kReadChunk) buf.resize(kReadChunk);
         continue;
       }
+    }
+    // The buffer grows with the bytes that arrive, not with what a length word claims.
+    if (have == buf.size()) {
+      size_t want = have >= 4 ? size_t(IpcGet32(buf, 0)) + 4 : kReadChunk;
+      buf.resize(std::max(buf.size(), std::min(want, 2 * buf.size())));
     }
     ssize_t k = read(c->fd, buf.data() + have, buf.size() - have);
     c->calls_read++;

@@ -146,7 +146,7 @@ bool Registration(const Msg &x) {
            "connection %u: registered user %u (port %u, %u client and %u server TSMs, "
            "%u process ids)",
            c->id, user, rq.portId, rq.cliPoolSize, rq.srvPoolSize, rq.maxProcessIds);
-    { std::lock_guard<std::mutex> lock(s->mu); }
+    { std::lock_guard<std::mutex> lock(s->mu); }  // a waiter is in its predicate or asleep
     s->cv.notify_all();
   } else {
     VmdLog(s, "connection %u: registration answered with status %u%s%s", c->id, status,
