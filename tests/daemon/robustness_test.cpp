@@ -2,7 +2,9 @@
 // other clients go on.
 #include <sys/socket.h>
 
+#include <atomic>
 #include <random>
+#include <thread>
 
 #include "runtime/ipc/ipc_frame.h"
 #include "support/daemon_fixture.h"
@@ -157,6 +159,60 @@ TEST_F(Robustness, AClientThatDoesNotReadIsHeldBackNotBuffered) {
     ASSERT_EQ(RawReadFrame(&c, &r), 1) << i;
     ASSERT_EQ(r.size(), 68u + 256 * 1024);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Links coming and going while the hooks poke at them from another thread:
+// every link is counted once as closed or lost, and the daemon still serves.
+TEST_F(Robustness, HooksRaceWithLinksComingAndGoing) {
+  std::atomic<bool> done{false};
+  std::vector<std::thread> clients;
+  for (int t = 0; t < 4; ++t) {
+    clients.emplace_back([&, t] {
+      for (int i = 0; i < 25; ++i) {
+        RawClient c;
+        if (!RawConnectUnix(&c, VmdSocketPath(server_))) continue;
+        if (Register(&c).size() != 28) continue;
+        RawSendFrame(&c, Message(0x0D01, 0, Bytes{uint8_t(i)}));
+        Bytes r;
+        RawReadFrame(&c, &r, 500);
+        if ((i + t) % 3) {
+          RawSend(&c, Bytes{0, 0, 0, 0});
+          RawWaitClosed(&c, 500);
+        }
+      }
+    });
+  }
+  std::thread poker([&] {
+    uint32_t n = 0;
+    while (!done.load()) {
+      VmdIncoming rq = VmdIncomingDefaults(server_);
+      uint32_t index, id;
+      VmdSendConfirmed(server_, 0, rq, &index, &id);
+      VmdSendFrame(server_, 0, Message(0x0701, 0));
+      VmdGetStats(server_);
+      VmdFrames(server_);
+      VmdBehaviour b{};
+      b.byte_at_a_time = (++n % 7) == 0;
+      VmdSetBehaviour(server_, b);
+      if (n % 11 == 0) VmdDrop(server_, 0);
+      std::this_thread::yield();
+    }
+  });
+  for (auto &th : clients) th.join();
+  done = true;
+  poker.join();
+  VmdSetBehaviour(server_, VmdBehaviour{});
+  uint32_t accepted = uint32_t(VmdGetStats(server_).accepted);
+  for (uint32_t id = 1; id <= accepted; ++id) ASSERT_TRUE(VmdWaitEnded(server_, id, kWaitMs)) << id;
+  VmdStats st = VmdGetStats(server_);
+  EXPECT_EQ(st.accepted, st.closed + st.lost);
+  EXPECT_TRUE(st.apps.empty());
+  RawClient good;
+  ConnectRegistered(&good);
 }
 
 }  // namespace
