@@ -1,0 +1,55 @@
+// The byte stream under the link: a local stream socket or a TCP
+// connection, blocking reads and writes that go on over partial transfers
+// and interrupted calls. Frames are read through a carry message so that one
+// read may bring several small frames and a frame may come in pieces.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/ipc/ipc_msg.h"
+#include "runtime/platform/plat_lock.h"
+
+// Bytes held from the stream: a pool message whose frame bytes (counted
+// from its length word) are the next bytes of the stream.
+struct IpcReadCarry {
+    IpcMsg* msg;
+    uint32_t count;
+};
+
+struct IpcTransport {
+    int fd;
+    PlatLock readLock;
+    PlatLock writeLock;
+    IpcReadCarry carry;
+    bool isTcp;
+};
+
+// Why a frame read gave no message.
+enum class IpcReadError : uint8_t {
+    None,
+    Closed,       // the peer ended the stream
+    Failed,       // the read failed
+    InvalidData,  // a length word with its top bit set or above IPC_MAX_FRAME
+    NoMemory,     // no message for the frame
+};
+
+// Opens the connection a name gives (ipc_name.h); none after a log line.
+IpcTransport* IpcTransportOpen(const char* name);
+// A transport over a connected stream socket that it then owns.
+IpcTransport* IpcTransportFromFd(int fd, bool isTcp);
+// True when the socket closed cleanly. Frees the carry and the transport.
+bool IpcTransportClose(IpcTransport* transport);
+// Ends both directions of the stream so that a blocked read returns; the
+// transport itself stays valid until closed.
+void IpcTransportShutdown(IpcTransport* transport);
+// Waits up to ms for bytes (or the end of the stream) to read.
+bool IpcTransportWaitReadable(IpcTransport* transport, uint32_t ms);
+
+// Writes the length word and the L bytes of the message under the write
+// lock, then frees the message whatever the outcome.
+bool IpcWriteFrame(IpcTransport* transport, IpcMsg* msg);
+
+// Reads the next frame; none with the reason in *error (may be null).
+IpcMsg* IpcReadFrame(int fd, IpcReadCarry* carry, IpcReadError* error);
+// The same under the transport's read lock.
+IpcMsg* IpcReadFrameLocked(IpcTransport* transport, IpcReadError* error);

@@ -1,0 +1,114 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+#include "runtime/osa/osa.h"
+#include "runtime/osa/osa_internal.h"
+#include "runtime/platform/plat_debug.h"
+#include "runtime/platform/plat_registry.h"
+#include "runtime/platform/plat_time.h"
+
+namespace {
+
+constexpr const char* kLevelText[] = {"EMERGENCY", "ERROR", "WARNING", "INFO"};
+
+// Always usable, so that lines logged before start-up or after shut-down go
+// to the debug output instead of a dead lock.
+std::mutex g_log_lock;
+int g_log_fd = -1;
+char g_line[OSA_LOG_LINE_SIZE];
+
+// The message is cut so that prefix, message and line end (CR LF, or LF and
+// the terminator) always fit the buffer.
+constexpr size_t kMaxText = OSA_LOG_LINE_SIZE - 2;
+
+}  // namespace
+
+void OsaLogV(int level, const char* format, va_list args) {
+  if (level == OSA_LOG_DEBUG) return;
+  const char* text = (level >= 0 && level < 4) ? kLevelText[level] : "";
+  std::lock_guard<std::mutex> guard(g_log_lock);
+  int n;
+  if (g_log_fd >= 0) {
+    n = snprintf(g_line, sizeof g_line, "%9" PRIu32 ": [%" PRIu32 "] %s: ", PlatTickCount(),
+                 PlatProcessId(), text);
+  } else {
+    n = snprintf(g_line, sizeof g_line, "VELMORA %s: ", text);
+  }
+  size_t length = n < 0 ? 0 : (static_cast<size_t>(n) > kMaxText ? kMaxText : static_cast<size_t>(n));
+  const int m = vsnprintf(g_line + length, kMaxText - length + 1, format ? format : "", args);
+  if (m > 0) length += static_cast<size_t>(m) > kMaxText - length ? kMaxText - length : static_cast<size_t>(m);
+  if (g_log_fd >= 0) {
+    g_line[length++] = '\r';
+    g_line[length++] = '\n';
+    // One write: lines of processes appending to the same file stay whole.
+    ssize_t unused = write(g_log_fd, g_line, length);
+    (void)unused;
+  } else {
+    g_line[length++] = '\n';
+    g_line[length] = '\0';
+    PlatDebugOutput(g_line);
+  }
+}
+
+void OsaLog(int level, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  OsaLogV(level, format, args);
+  va_end(args);
+}
+
+void OsaLogRegistryDetail(void) {
+  char detail[512];
+  if (PlatRegErrorDetail(detail, sizeof detail) > 0) OsaLog(OSA_LOG_ERROR, "Registry: %s", detail);
+}
+
+bool OsaLogOpen(void) {
+  char name[OSA_LOG_LINE_SIZE];
+  uint32_t size = sizeof name;
+  uint32_t type = PLAT_REG_NONE;
+  PlatRegKey* key = nullptr;
+  PlatRegStatus status = PlatRegOpenKey(PLAT_HKEY_LOCAL_MACHINE, OSA_LOG_KEY, PLAT_KEY_READ, &key);
+  if (status == PLAT_ERROR_SUCCESS) {
+    status = PlatRegQueryValue(key, OSA_LOG_VALUE, &type, name, &size);
+    PlatRegCloseKey(key);
+  }
+  if (status == PLAT_ERROR_FILE_NOT_FOUND) return true;
+  // A name that fills the buffer without its terminator is too long.
+  if (status == PLAT_ERROR_SUCCESS && (size == 0 || name[size - 1] != '\0')) {
+    if (size == sizeof name) {
+      status = PLAT_ERROR_MORE_DATA;
+    } else {
+      name[size] = '\0';
+    }
+  }
+  if (status != PLAT_ERROR_SUCCESS) {
+    OsaLog(OSA_LOG_ERROR, "Can't read LOG_FILE. error = %" PRId32, status);
+    OsaLogRegistryDetail();
+    return false;
+  }
+  if (type != PLAT_REG_SZ) {
+    OsaLog(OSA_LOG_ERROR, "Invalid LogFile parameter. Type: %" PRId32, static_cast<int32_t>(type));
+    return false;
+  }
+  const int fd = open(name, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    OsaLog(OSA_LOG_ERROR, "Cannot open specified log file: Error=%" PRId32, static_cast<int32_t>(errno));
+    return false;
+  }
+  std::lock_guard<std::mutex> guard(g_log_lock);
+  g_log_fd = fd;
+  return true;
+}
+
+bool OsaLogClose(void) {
+  std::lock_guard<std::mutex> guard(g_log_lock);
+  if (g_log_fd >= 0) close(g_log_fd);
+  g_log_fd = -1;
+  return true;
+}
