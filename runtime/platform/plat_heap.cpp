@@ -1,92 +1,63 @@
 #include "runtime/platform/plat_heap.h"
 
-#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 #include <new>
+#include <unordered_map>
 
-namespace {
-
-constexpr uint32_t kLiveMagic = 0x48504C56;  // "VLPH"
-constexpr uint32_t kFreeMagic = 0x46504C56;
-
-// Precedes every block; its size keeps the block aligned for any type.
-struct alignas(alignof(std::max_align_t)) BlockHeader {
-  BlockHeader* prev;
-  BlockHeader* next;
-  PlatHeap* heap;
-  size_t size;
-  uint32_t magic;
-};
-
-}  // namespace
-
+// The heap keeps each block's size beside it rather than in a header, so a
+// pointer that is not one of its blocks (or was freed already) is refused
+// without being touched.
 struct PlatHeap {
   std::mutex m;
-  BlockHeader* blocks = nullptr;
+  std::unordered_map<void*, size_t> blocks;
 };
 
-namespace {
-
-BlockHeader* HeaderOf(const void* block) {
-  return const_cast<BlockHeader*>(static_cast<const BlockHeader*>(block) - 1);
+PlatHeap* PlatHeapCreate(size_t initial_size) {
+  auto* heap = new (std::nothrow) PlatHeap();
+  if (!heap) return nullptr;
+  try {
+    heap->blocks.reserve(initial_size / 64);
+  } catch (const std::bad_alloc&) {
+  }
+  return heap;
 }
-
-bool Owns(PlatHeap* heap, const BlockHeader* h) { return h->heap == heap && h->magic == kLiveMagic; }
-
-}  // namespace
-
-PlatHeap* PlatHeapCreate(size_t) { return new (std::nothrow) PlatHeap(); }
 
 bool PlatHeapDestroy(PlatHeap* heap) {
   if (!heap) return false;
-  BlockHeader* h = heap->blocks;
-  while (h) {
-    BlockHeader* next = h->next;
-    h->magic = kFreeMagic;
-    free(h);
-    h = next;
-  }
+  for (auto& [block, size] : heap->blocks) free(block);
   delete heap;
   return true;
 }
 
 void* PlatHeapAlloc(PlatHeap* heap, size_t size) {
-  if (!heap || size > SIZE_MAX - sizeof(BlockHeader)) return nullptr;
-  auto* h = static_cast<BlockHeader*>(malloc(sizeof(BlockHeader) + size));
-  if (!h) return nullptr;
-  h->heap = heap;
-  h->size = size;
-  h->magic = kLiveMagic;
-  h->prev = nullptr;
-  std::lock_guard<std::mutex> guard(heap->m);
-  h->next = heap->blocks;
-  if (heap->blocks) heap->blocks->prev = h;
-  heap->blocks = h;
-  return h + 1;
+  if (!heap) return nullptr;
+  // malloc's blocks are aligned for any type; 0 bytes still get a block.
+  void* block = malloc(size == 0 ? 1 : size);
+  if (!block) return nullptr;
+  try {
+    std::lock_guard<std::mutex> guard(heap->m);
+    heap->blocks.emplace(block, size);
+  } catch (const std::bad_alloc&) {
+    free(block);
+    return nullptr;
+  }
+  return block;
 }
 
 bool PlatHeapFree(PlatHeap* heap, void* block) {
   if (!heap || !block) return false;
-  BlockHeader* h = HeaderOf(block);
   {
     std::lock_guard<std::mutex> guard(heap->m);
-    if (!Owns(heap, h)) return false;
-    if (h->prev) {
-      h->prev->next = h->next;
-    } else {
-      heap->blocks = h->next;
-    }
-    if (h->next) h->next->prev = h->prev;
-    h->magic = kFreeMagic;
+    if (heap->blocks.erase(block) == 0) return false;
   }
-  free(h);
+  free(block);
   return true;
 }
 
 size_t PlatHeapSize(PlatHeap* heap, const void* block) {
   if (!heap || !block) return PLAT_HEAP_BAD_SIZE;
-  const BlockHeader* h = HeaderOf(block);
   std::lock_guard<std::mutex> guard(heap->m);
-  return Owns(heap, h) ? h->size : PLAT_HEAP_BAD_SIZE;
+  const auto it = heap->blocks.find(const_cast<void*>(block));
+  return it == heap->blocks.end() ? PLAT_HEAP_BAD_SIZE : it->second;
 }
