@@ -97,7 +97,7 @@ CliTsm* FindForMessage(const uint8_t* h, std::unique_lock<std::mutex>& lock) {
     uint32_t index = Rd32(h, 4);
     if (index >= g_tsml.cliPoolSize) {
         OsaLog(1, "TSML(High): PipeRead: TSM index = %lu out of range, userID=%u",
-               static_cast<unsigned long>(index), g_tsml.userId);
+               static_cast<unsigned long>(index), g_tsml.userId.load());
         return nullptr;
     }
     lock = std::unique_lock<std::mutex>(g_tsml.cliPoolLock);
@@ -165,7 +165,7 @@ int TsmCliAllocConfirmed(const LinkAddress* source, const LinkAddress* destinati
     std::unique_lock<std::mutex> lock(g_tsml.cliPoolLock);
     CliTsm* t = PopFreeLocked();
     if (!t) {
-        OsaLog(1, "TSML: Cannot allocate a client TSM; userID=%u", g_tsml.userId);
+        OsaLog(1, "TSML: Cannot allocate a client TSM; userID=%u", g_tsml.userId.load());
         return 3;
     }
     std::memcpy(t->tag, "CLIA", 5);
@@ -210,7 +210,7 @@ int TsmCliAllocUnconfirmed(const LinkAddress* source, const LinkAddress* destina
     std::unique_lock<std::mutex> lock(g_tsml.cliPoolLock);
     CliTsm* t = PopFreeLocked();
     if (!t) {
-        OsaLog(1, "TSML: Cannot allocate a client TSM; userID=%u", g_tsml.userId);
+        OsaLog(1, "TSML: Cannot allocate a client TSM; userID=%u", g_tsml.userId.load());
         return 3;
     }
     std::memcpy(t->tag, "CLIA", 5);
@@ -308,7 +308,7 @@ int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind) {
         if (t->state == CLI_FREE) PushFreeLocked(t);
         return int(t->sendResult);
     }
-    if (!g_tsml.linkLost && !g_tsml.closing) OsaLog(1, "TSML(High): PipeWrite failed, userID=%u", g_tsml.userId);
+    if (!g_tsml.linkLost && !g_tsml.closing) OsaLog(1, "TSML(High): PipeWrite failed, userID=%u", g_tsml.userId.load());
     t->sending = 0;
     t->ackPending = 0;
     uint32_t before = t->state;

@@ -74,7 +74,7 @@ int TsmlControlRoundTrip(IpcMsg* m, uint16_t kind, uint32_t index, uint32_t id, 
         g_tsml.pendingReply = nullptr;
     }
     if (!PipeWrite(c, m)) {
-        OsaLog(1, "TSML(High): PipeWrite failed, userID=%u", g_tsml.userId);
+        OsaLog(1, "TSML(High): PipeWrite failed, userID=%u", g_tsml.userId.load());
         return 9;
     }
     std::unique_lock<std::mutex> g(g_tsml.controlLock);

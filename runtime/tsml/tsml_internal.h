@@ -148,7 +148,7 @@ struct TsmlState {
     TsmlParams params{};
 
     // Registration.
-    uint32_t userId = 0;
+    std::atomic<uint32_t> userId{0};
     uint32_t runtimeMaxApdu = 0;
     uint8_t runtimeVersion[3] = {};
     LinkAddress local{};

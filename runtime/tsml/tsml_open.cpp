@@ -61,7 +61,7 @@ void TsmlSetHookBinding(const TsmlHookBinding* binding) { g_binding = binding; }
 
 bool TsmlIsOpen() { return g_tsml.open.load(); }
 bool TsmlIsStarted() { return g_tsml.started.load(); }
-uint32_t TsmlUserId() { return g_tsml.userId; }
+uint32_t TsmlUserId() { return g_tsml.userId.load(); }
 uint32_t TsmlRuntimeMaxApdu() { return g_tsml.runtimeMaxApdu; }
 void TsmlRuntimeVersion(uint8_t out[3]) { std::memcpy(out, g_tsml.runtimeVersion, 3); }
 
@@ -330,7 +330,7 @@ void TsmlClose() {
     TlIPCClose();
     PoolsFree();
     TsmlParamsFree(&g_tsml.params);
-    OsaLog(3, "TSML(High): Close, userID=%u", g_tsml.userId);
+    OsaLog(3, "TSML(High): Close, userID=%u", g_tsml.userId.load());
     g_tsml.open = false;
 }
 

@@ -29,7 +29,7 @@ SrvTsm* FindForMessage(const uint8_t* h, std::unique_lock<std::mutex>& lock) {
     uint32_t index = Rd32(h, 4);
     if (index >= g_tsml.srvPoolSize) {
         OsaLog(1, "TSML(High): PipeRead: TSM index = %lu out of range, userID=%u",
-               static_cast<unsigned long>(index), g_tsml.userId);
+               static_cast<unsigned long>(index), g_tsml.userId.load());
         return nullptr;
     }
     lock = std::unique_lock<std::mutex>(g_tsml.srvPoolLock);
@@ -59,13 +59,13 @@ bool OnRequest(IpcMsg* m) {
     AddrRead(h, 28, &remote);
     bool localOk = (local.netPresent == 0 && local.net == 0) || local.net == 0xFFFF;
     if (service >= 30 || maxApdu > 1476 || (maxSegs != 0xFFFFFFFFu && maxSegs > 65535) || !localOk) {
-        OsaLog(1, "TSML(High): PipeRead: Invalid Low request %u, userID=%u", KIND_REQUEST, g_tsml.userId);
+        OsaLog(1, "TSML(High): PipeRead: Invalid parameters in Low request %u, userID=%u", KIND_REQUEST, g_tsml.userId.load());
         return false;
     }
     uint32_t index = Rd32(h, 4);
     if (index >= g_tsml.srvPoolSize) {
         OsaLog(1, "TSML(High): PipeRead: TSM index = %lu out of range, userID=%u",
-               static_cast<unsigned long>(index), g_tsml.userId);
+               static_cast<unsigned long>(index), g_tsml.userId.load());
         return false;
     }
     uint32_t ownMax = OwnMaxSegsLocked();
@@ -269,7 +269,7 @@ void PipeRead(IpcConnection*, IpcMsg* m) {
         if (kind >= 0x0800 && kind <= 0x0809) {
             ok = TsmlReqAckMatch(MsgBytes(m), m);
         } else {
-            OsaLog(1, "TSML(High): PipeRead: Invalid Low request %u, userID=%u", kind, g_tsml.userId);
+            OsaLog(1, "TSML(High): PipeRead: Invalid Low request %u, userID=%u", kind, g_tsml.userId.load());
             ok = false;
         }
     }
