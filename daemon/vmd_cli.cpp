@@ -1,0 +1,123 @@
+#include "daemon/vmd_cli.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool ParsePort(const std::string &text, uint16_t *port) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  errno = 0;
+  unsigned long v = strtoul(text.c_str(), nullptr, 10);
+  if (errno != 0 || v > 65535) return false;
+  *port = uint16_t(v);
+  return true;
+}
+
+}  // namespace
+
+const char *VmdUsage() {
+  return "Usage: velmorad [--pipe NAME] [--tcp [HOST:]PORT] [--site FILE] [--log FILE]\n"
+         "                [--version] [--help]\n"
+         "The stand-in BACnet stack daemon: serves client libraries on a local socket\n"
+         "and/or TCP, in the foreground, until SIGINT or SIGTERM.\n"
+         "\n"
+         "  --pipe NAME          serve the socket NAME in $VELMORA_PIPE_DIR (default /tmp);\n"
+         "                       NAME may be written \\\\.\\pipe\\NAME, and a NAME with a '/'\n"
+         "                       is a socket path. Default: velmora. With --tcp alone, no socket.\n"
+         "  --tcp [HOST:]PORT    also listen on TCP, on 127.0.0.1 unless HOST (an IPv4\n"
+         "                       address) is given; PORT 0 takes any free port (logged).\n"
+         "  --site FILE          the site file: the daemon's address and simulated devices\n"
+         "                       (default: built-in, MAC 7f:00:00:01:ba:c0, APDU 1476).\n"
+         "  --log FILE           append log lines to FILE instead of standard error.\n"
+         "  --version            print the version and exit.\n"
+         "  --help               print this help and exit.\n"
+         "\n"
+         "While it runs, the file \"Velmora Semaphore 1004\" in the socket's directory\n"
+         "(for TCP alone, $VELMORA_PIPE_DIR) holds its process id: clients use it to tell\n"
+         "\"no daemon\" from \"a daemon that does not answer\".\n"
+         "Exit status: 0 after a clean stop, 1 when it cannot start, 2 on a bad option.\n";
+}
+
+const char *VmdVersionText() { return "velmorad 6.2.4 (stand-in stack daemon)\n"; }
+
+bool VmdCliParse(int argc, const char *const *argv, VmdCli *cli, std::string *error) {
+  *cli = VmdCli{};
+  cli->pipe = "velmora";
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    std::string value;
+    bool has_value = false;
+    size_t eq = arg.find('=');
+    if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+      value = arg.substr(eq + 1);
+      arg = arg.substr(0, eq);
+      has_value = true;
+    }
+    auto take = [&](std::string *out) {
+      if (has_value) {
+        *out = value;
+        return true;
+      }
+      if (i + 1 >= argc) {
+        *error = "option " + arg + " needs a value";
+        return false;
+      }
+      *out = argv[++i];
+      return true;
+    };
+    if (arg == "--help" || arg == "-h") {
+      cli->help = true;
+    } else if (arg == "--version") {
+      cli->version = true;
+    } else if (arg == "--pipe") {
+      if (!take(&cli->pipe)) return false;
+      if (cli->pipe.empty() || cli->pipe == "\\\\.\\pipe\\") {
+        *error = "empty pipe name";
+        return false;
+      }
+      cli->pipe_given = true;
+    } else if (arg == "--tcp") {
+      std::string v;
+      if (!take(&v)) return false;
+      size_t colon = v.rfind(':');
+      std::string port = colon == std::string::npos ? v : v.substr(colon + 1);
+      if (colon != std::string::npos) cli->tcp_host = v.substr(0, colon);
+      if (cli->tcp_host.empty() || !ParsePort(port, &cli->tcp_port)) {
+        *error = "bad --tcp value '" + v + "' (expected [HOST:]PORT, PORT 0 to 65535)";
+        return false;
+      }
+      cli->tcp = true;
+    } else if (arg == "--site") {
+      if (!take(&cli->site_path)) return false;
+    } else if (arg == "--log") {
+      if (!take(&cli->log_path)) return false;
+      if (cli->log_path.empty()) {
+        *error = "empty log file name";
+        return false;
+      }
+    } else {
+      *error = "unknown option '" + std::string(argv[i]) + "'";
+      return false;
+    }
+  }
+  return true;
+}
+
+VmdConfig VmdCliConfig(const VmdCli &cli) {
+  VmdConfig c;
+  if (cli.pipe_given || !cli.tcp) c.pipe_path = VmdPipePathFor(cli.pipe);
+  c.tcp = cli.tcp;
+  c.tcp_host = cli.tcp_host;
+  c.tcp_port = cli.tcp_port;
+  c.log_path = cli.log_path;
+  if (!c.pipe_path.empty()) {
+    size_t slash = c.pipe_path.rfind('/');
+    c.marker_dir = slash == 0 ? "/" : slash == std::string::npos ? "." : c.pipe_path.substr(0, slash);
+  } else {
+    c.marker_dir = VmdPipeDir();
+  }
+  VmdSiteDefaults(&c.site);
+  return c;
+}

@@ -1,0 +1,24 @@
+// Command line of velmorad.
+#pragma once
+#include <string>
+
+#include "daemon/vmd_core.h"
+
+struct VmdCli {
+  bool help = false;
+  bool version = false;
+  std::string pipe;      // the name as given ("velmora" by default)
+  bool pipe_given = false;
+  bool tcp = false;
+  std::string tcp_host = "127.0.0.1";
+  uint16_t tcp_port = kVmdDefaultTcpPort;
+  std::string site_path;  // empty: the built-in site
+  std::string log_path;
+};
+
+// Parses argv[1..]; false with `error` set on a bad option or value.
+bool VmdCliParse(int argc, const char *const *argv, VmdCli *cli, std::string *error);
+// The configuration the options describe (the site not loaded yet).
+VmdConfig VmdCliConfig(const VmdCli &cli);
+const char *VmdUsage();
+const char *VmdVersionText();

@@ -1,0 +1,275 @@
+// One client link: a reader thread that takes frames apart and hands them to
+// the message handling, and a writer thread that sends queued bytes when due.
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "daemon/vmd_internal.h"
+#include "runtime/ipc/ipc_frame.h"
+
+namespace {
+
+constexpr size_t kReadChunk = 4096;
+constexpr auto kBytePause = std::chrono::microseconds(300);
+
+bool SendAll(VmdConn *c, int fd, const uint8_t *p, size_t n, bool bytewise) {
+  while (n > 0) {
+    size_t step = bytewise ? 1 : n;
+    ssize_t k = send(fd, p, step, MSG_NOSIGNAL);
+    c->calls_written++;
+    if (k < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += k;
+    n -= size_t(k);
+    c->bytes_written += uint64_t(k);
+    if (bytewise && n > 0) std::this_thread::sleep_for(kBytePause);
+  }
+  return true;
+}
+
+void WriterLoop(VmdConn *c) {
+  VmdServer *s = c->server;
+  std::unique_lock<std::mutex> lock(c->mu);
+  while (!c->stopping) {
+    if (c->queue.empty()) {
+      if (c->closing) break;
+      c->cv.wait(lock);
+      continue;
+    }
+    VmdClock::time_point due = c->queue.front().due;  // the queue may change while waiting
+    if (due > VmdClock::now()) {
+      c->cv.wait_until(lock, due);
+      continue;
+    }
+    VmdOut out = std::move(c->queue.front());
+    c->queue.erase(c->queue.begin());
+    int fd = c->fd;
+    lock.unlock();
+    bool bytewise;
+    {
+      std::lock_guard<std::mutex> sl(s->mu);
+      bytewise = s->behaviour.byte_at_a_time;
+    }
+    // Logged before the write, so a test that saw the frame arrive finds it.
+    if (out.is_frame) VmdRecordFrame(s, c, false, std::span<const uint8_t>(out.bytes).subspan(4));
+    bool ok = SendAll(c, fd, out.bytes.data(), out.bytes.size(), bytewise);
+    if (ok && out.is_frame) c->buffers_written++;
+    lock.lock();
+    if (!ok) {
+      c->write_failed = true;
+      VmdLog(s, "connection %u: write failed: %s", c->id, strerror(errno));
+      if (c->fd >= 0) shutdown(c->fd, SHUT_RDWR);
+      break;
+    }
+    if (out.last) break;
+  }
+  c->closing = true;
+}
+
+enum class End { kDisconnect, kEof, kError, kBad, kStopped };
+
+// Reads frames until the link ends; returns why.
+End ReadFrames(VmdConn *c, std::string *why) {
+  VmdServer *s = c->server;
+  std::vector<uint8_t> buf(kReadChunk);
+  size_t have = 0;
+  const uint32_t cap = VmdFrameCap();
+  while (true) {
+    // A whole frame at the front of `buf` is handled without another read.
+    if (have >= 4) {
+      uint32_t len = IpcGet32(buf, 0);
+      if (len == 0) {
+        memmove(buf.data(), buf.data() + 4, have - 4);
+        have -= 4;
+        c->buffers_read++;
+        VmdRecordFrame(s, c, true, {});
+        bool ignore;
+        {
+          std::lock_guard<std::mutex> sl(s->mu);
+          ignore = s->behaviour.ignore_disconnect;
+        }
+        if (!ignore) return End::kDisconnect;
+        VmdLog(s, "connection %u: disconnect frame ignored", c->id);
+        continue;
+      }
+      if (len & IPC_LENGTH_TOP_BIT) {
+        *why = "frame length 0x" + [&] {
+          char t[16];
+          snprintf(t, sizeof t, "%08X", len);
+          return std::string(t);
+        }() + " has the top bit set";
+        return End::kBad;
+      }
+      if (len < 4) {
+        *why = "frame of " + std::to_string(len) + " bytes is shorter than a message kind and status";
+        return End::kBad;
+      }
+      if (len > cap) {
+        *why = "frame of " + std::to_string(len) + " bytes is longer than the limit of " +
+               std::to_string(cap);
+        return End::kBad;
+      }
+      if (buf.size() < size_t(len) + 4) buf.resize(size_t(len) + 4);
+      if (have >= size_t(len) + 4) {
+        c->buffers_read++;
+        std::span<const uint8_t> msg(buf.data() + 4, len);
+        VmdRecordFrame(s, c, true, msg);
+        if (!VmdHandleMessage(c, msg, why)) return End::kBad;
+        memmove(buf.data(), buf.data() + 4 + len, have - 4 - len);
+        have -= 4 + len;
+        if (buf.size() > kReadChunk && have <= kReadChunk) buf.resize(kReadChunk);
+        continue;
+      }
+    }
+    ssize_t k = read(c->fd, buf.data() + have, buf.size() - have);
+    c->calls_read++;
+    if (k < 0 && errno == EINTR) continue;
+    {
+      std::lock_guard<std::mutex> lock(c->mu);
+      if (c->stopping) return End::kStopped;
+    }
+    if (k == 0) return have == 0 ? End::kEof : (*why = "link ended inside a frame", End::kError);
+    if (k < 0) {
+      *why = strerror(errno);
+      return End::kError;
+    }
+    have += size_t(k);
+    c->bytes_read += uint64_t(k);
+  }
+}
+
+void ReaderLoop(VmdConn *c) {
+  VmdServer *s = c->server;
+  std::string why;
+  End end = ReadFrames(c, &why);
+  bool clean = false;
+  switch (end) {
+    case End::kDisconnect: {
+      VmdOut out = VmdFrameOut({});
+      out.last = true;
+      {
+        std::lock_guard<std::mutex> lock(c->mu);
+        // Replies still waiting for their time are not sent after the answer.
+        c->queue.erase(std::remove_if(c->queue.begin(), c->queue.end(),
+                                      [](const VmdOut &o) { return o.due > VmdClock::now(); }),
+                       c->queue.end());
+        c->withheld.clear();
+      }
+      VmdQueue(c, std::move(out), 0, false);
+      clean = true;
+      VmdLog(s, "connection %u closed by the client (disconnect answered)", c->id);
+      break;
+    }
+    case End::kEof:
+      VmdLog(s, "connection %u lost: the client went away without a disconnect", c->id);
+      break;
+    case End::kError:
+      VmdLog(s, "connection %u lost: %s", c->id, why.c_str());
+      break;
+    case End::kBad:
+      VmdLog(s, "connection %u closed: bad input: %s", c->id, why.c_str());
+      break;
+    case End::kStopped:
+      clean = !c->dropped.load();
+      VmdLog(s, "connection %u %s", c->id,
+             clean ? "closed by the daemon" : "lost: dropped by the daemon");
+      break;
+  }
+  {
+    std::lock_guard<std::mutex> lock(c->mu);
+    if (clean)
+      c->closing = true;
+    else
+      c->stopping = true;
+  }
+  c->cv.notify_all();
+  c->writer.join();
+  {
+    std::lock_guard<std::mutex> lock(c->mu);
+    close(c->fd);
+    c->fd = -1;
+  }
+  (clean && !c->write_failed.load() ? s->closed : s->lost)++;
+  {
+    std::lock_guard<std::mutex> lock(s->mu);
+    c->ended = true;
+  }
+  s->cv.notify_all();
+}
+
+}  // namespace
+
+void VmdConnStart(VmdServer *, std::shared_ptr<VmdConn> conn) {
+  VmdConn *c = conn.get();
+  c->writer = std::thread(WriterLoop, c);
+  c->reader = std::thread(ReaderLoop, c);
+}
+
+VmdOut VmdFrameOut(std::span<const uint8_t> message) {
+  VmdOut out{};
+  out.bytes.resize(4 + message.size());
+  IpcPut32(out.bytes, 0, uint32_t(message.size()));
+  std::copy(message.begin(), message.end(), out.bytes.begin() + 4);
+  out.is_frame = true;
+  return out;
+}
+
+bool VmdQueue(VmdConn *c, VmdOut out, int delay_ms, bool withhold) {
+  {
+    std::lock_guard<std::mutex> lock(c->mu);
+    if (c->stopping || c->closing) return false;
+    out.seq = ++c->out_seq;
+    if (withhold) {
+      c->withheld.push_back(std::move(out));
+      return true;
+    }
+    out.due = VmdClock::now() + std::chrono::milliseconds(std::max(delay_ms, 0));
+    auto at = std::upper_bound(c->queue.begin(), c->queue.end(), out,
+                               [](const VmdOut &a, const VmdOut &b) {
+                                 return a.due != b.due ? a.due < b.due : a.seq < b.seq;
+                               });
+    c->queue.insert(at, std::move(out));
+  }
+  c->cv.notify_all();
+  return true;
+}
+
+void VmdConnShutdown(VmdConn *c) {
+  {
+    std::lock_guard<std::mutex> lock(c->mu);
+    c->stopping = true;
+    if (c->fd >= 0) shutdown(c->fd, SHUT_RDWR);
+  }
+  c->cv.notify_all();
+}
+
+bool VmdSendRaw(VmdServer *s, uint32_t id, std::span<const uint8_t> bytes) {
+  std::shared_ptr<VmdConn> c = VmdFindConn(s, id);
+  if (!c) return false;
+  VmdOut out{};
+  out.bytes.assign(bytes.begin(), bytes.end());
+  return VmdQueue(c.get(), std::move(out), 0, false);
+}
+
+bool VmdSendFrame(VmdServer *s, uint32_t id, std::span<const uint8_t> message) {
+  std::shared_ptr<VmdConn> c = VmdFindConn(s, id);
+  return c && VmdQueue(c.get(), VmdFrameOut(message), 0, false);
+}
+
+bool VmdReleaseWithheld(VmdServer *s, uint32_t id) {
+  std::shared_ptr<VmdConn> c = VmdFindConn(s, id);
+  if (!c) return false;
+  std::vector<VmdOut> parked;
+  {
+    std::lock_guard<std::mutex> lock(c->mu);
+    parked.swap(c->withheld);
+  }
+  for (VmdOut &o : parked)
+    if (!VmdQueue(c.get(), std::move(o), 0, false)) return false;
+  return true;
+}

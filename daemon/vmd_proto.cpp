@@ -1,0 +1,504 @@
+// What the daemon does with each client message: the registration, an
+// acknowledgement of the same kind for everything, confirmations of
+// confirmed requests, and the control requests.
+#include <algorithm>
+#include <cstdarg>
+#include <cstring>
+
+#include "daemon/vmd_internal.h"
+
+namespace {
+
+// Daemon statuses this daemon gives of its own accord.
+constexpr uint16_t kStatusNotRegistered = 1;
+constexpr uint16_t kStatusBadParameter = 4;
+constexpr uint16_t kStatusFull = 5;
+constexpr uint16_t kStatusExists = 8;
+constexpr uint16_t kStatusBadAddress = 769;
+
+struct Msg {
+  VmdConn *c;
+  VmdServer *s;
+  std::span<const uint8_t> m;
+  uint16_t kind;
+  VmdKindRule rule;
+};
+
+bool Fail(std::string *why, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
+bool Fail(std::string *why, const char *fmt, ...) {
+  char text[256];
+  va_list ap;
+  va_start(ap, fmt);
+  vsnprintf(text, sizeof text, fmt, ap);
+  va_end(ap);
+  *why = text;
+  return false;
+}
+
+uint16_t StatusOf(const Msg &x, uint16_t own) {
+  return x.rule.status >= 0 ? uint16_t(x.rule.status) : own;
+}
+
+// A reply of the message's kind: `len` bytes, the status, and the request's
+// words at 4 and 8 where the reply reaches that far.
+std::vector<uint8_t> Reply(const Msg &x, uint16_t status, size_t len) {
+  std::vector<uint8_t> r(len, 0);
+  IpcPut16(r, IPC_OFF_KIND, x.kind);
+  IpcPut16(r, IPC_OFF_STATUS, status);
+  if (len >= 12) {
+    IpcPut32(r, IPC_OFF_TSM_INDEX, IpcGet32(x.m, IPC_OFF_TSM_INDEX));
+    IpcPut32(r, IPC_OFF_TSM_ID, IpcGet32(x.m, IPC_OFF_TSM_ID));
+  }
+  return r;
+}
+
+void Send(const Msg &x, const std::vector<uint8_t> &reply) {
+  VmdQueue(x.c, VmdFrameOut(reply), x.rule.delay_ms, x.rule.withhold);
+}
+
+// The plain acknowledgement with the shortest length a reply of the kind has.
+void Ack(const Msg &x, uint16_t own) {
+  Send(x, Reply(x, StatusOf(x, own), IpcReplyLength(x.kind, 0)));
+}
+
+bool SameAddress(const LinkAddress &a, const LinkAddress &b) {
+  if (a.netPresent != b.netPresent || a.macLen != b.macLen) return false;
+  if (a.netPresent && a.net != b.net) return false;
+  return memcmp(a.mac, b.mac, std::min<size_t>(a.macLen, LINK_MAC_MAX)) == 0;
+}
+
+bool Registration(const Msg &x) {
+  VmdConn *c = x.c;
+  VmdServer *s = x.s;
+  IpcRegisterRequest rq;
+  IpcRegisterRequestRead(x.m, &rq);
+  VmdBehaviour b;
+  {
+    std::lock_guard<std::mutex> lock(s->mu);
+    b = s->behaviour;
+  }
+  uint16_t own = 0;
+  const char *refused = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(c->mu);
+    if (c->client.registered) {
+      own = kStatusExists;
+      refused = "already registered";
+    }
+  }
+  if (!refused && (rq.version[0] != IPC_LIBRARY_VERSION[0] || rq.version[1] != IPC_LIBRARY_VERSION[1])) {
+    own = IPC_STATUS_OLD_RUNTIME;
+    refused = "library version mismatch";
+  } else if (!refused && (memcmp(rq.fixed, IPC_REGISTER_FIXED, sizeof rq.fixed) != 0 ||
+                          rq.flag39 != IPC_REGISTER_FLAG39)) {
+    own = kStatusBadParameter;
+    refused = "unexpected fixed registration bytes";
+  }
+  uint16_t status = StatusOf(x, own);
+  uint32_t user = 0;
+  if (status == 0 && own == 0) {
+    {
+      std::lock_guard<std::mutex> lock(s->mu);
+      user = s->next_user++;
+    }
+    std::lock_guard<std::mutex> lock(c->mu);
+    VmdClient &cl = c->client;
+    cl.registered = true;
+    cl.user = user;
+    cl.port_id = rq.portId;
+    cl.cli_pool = rq.cliPoolSize;
+    cl.srv_pool = rq.srvPoolSize;
+    cl.apdu_timeout = rq.apduTimeout;
+    cl.retries = rq.numRetries;
+    cl.segmentation = rq.segmentation;
+    cl.window = rq.segWindowSize;
+    cl.max_seg_accepted = rq.maxSegAccepted;
+    cl.seg_timeout = rq.segTimeout;
+    cl.max_process_ids = rq.maxProcessIds;
+  } else {
+    std::lock_guard<std::mutex> lock(c->mu);
+    user = c->client.user;
+  }
+  IpcRegisterReply rp{};
+  rp.status = status;
+  const uint8_t *v = b.reg_version_override ? b.reg_version : s->config.site.version;
+  rp.major = v[0];
+  rp.minor = v[1];
+  rp.third = v[2];
+  rp.maxApdu = s->config.site.max_apdu;
+  rp.local = s->config.site.local;
+  if (b.reg_mac_len >= 0) {
+    rp.local.macLen = uint8_t(b.reg_mac_len);
+    LinkAddressNormalise(&rp.local);
+  }
+  rp.userId = user;
+  std::vector<uint8_t> reply(std::max<size_t>(IPC_REGISTER_REPLY_MIN, b.reg_length));
+  IpcRegisterReplyWrite(reply, rp);
+  reply.resize(b.reg_length);
+  Send(x, reply);
+  if (status == 0 && own == 0) {
+    c->user = user;
+    VmdLog(s,
+           "connection %u: registered user %u (port %u, %u client and %u server TSMs, "
+           "%u process ids)",
+           c->id, user, rq.portId, rq.cliPoolSize, rq.srvPoolSize, rq.maxProcessIds);
+    { std::lock_guard<std::mutex> lock(s->mu); }
+    s->cv.notify_all();
+  } else {
+    VmdLog(s, "connection %u: registration answered with status %u%s%s", c->id, status,
+           refused ? ": " : "", refused ? refused : "");
+  }
+  return true;
+}
+
+// Checks the MAC lengths of the addresses a message carries.
+bool AddressesFit(const Msg &x, std::string *why) {
+  for (size_t off : {IPC_OFF_LOCAL_ADDR, IPC_OFF_REMOTE_ADDR}) {
+    uint8_t n = IpcGet8(x.m, off + LINK_OFF_MAC_LEN);
+    if (n > LINK_MAC_MAX)
+      return Fail(why, "MAC length %u at offset %zu of kind 0x%04X", n, off + LINK_OFF_MAC_LEN,
+                  x.kind);
+  }
+  return true;
+}
+
+// The answer to a confirmed request: the first live script rule, else the
+// handler, else "no device answered".
+VmdAnswer Answer(VmdServer *s, const VmdConfirmed &rq) {
+  VmdAnswer a;
+  VmdConfirmedHandler handler;
+  {
+    std::lock_guard<std::mutex> lock(s->mu);
+    for (auto it = s->scripts.begin(); it != s->scripts.end(); ++it) {
+      const VmdScriptRule &r = *it;
+      if (r.service >= 0 && r.service != rq.params.service) continue;
+      if (r.match_destination) {
+        LinkAddress want = r.destination;
+        LinkAddressNormalise(&want);
+        if (!SameAddress(want, rq.params.remote)) continue;
+      }
+      if (r.match_request && !std::equal(r.request.begin(), r.request.end(), rq.request.begin(),
+                                         rq.request.end()))
+        continue;
+      a.outcome = r.outcome;
+      a.answer = r.answer;
+      a.delay_ms = r.delay_ms;
+      a.no_answer = r.no_answer;
+      if (r.uses > 0 && --it->uses == 0) s->scripts.erase(it);
+      return a;
+    }
+    handler = s->confirmed_handler;
+  }
+  if (handler && handler(rq, &a)) return a;
+  a = VmdAnswer{};
+  a.outcome = kVmdOutcomeTimeout;
+  return a;
+}
+
+bool ConfirmedRequest(const Msg &x, std::string *why) {
+  if (!AddressesFit(x, why)) return false;
+  VmdConn *c = x.c;
+  VmdConfirmed rq{};
+  rq.conn = c->id;
+  rq.index = IpcGet32(x.m, IPC_OFF_TSM_INDEX);
+  rq.identifier = IpcGet32(x.m, IPC_OFF_TSM_ID);
+  IpcTxnParamsRead(x.m, &rq.params);
+  rq.request = IpcPayload(x.m);
+  bool registered;
+  {
+    std::lock_guard<std::mutex> lock(c->mu);
+    registered = c->client.registered;
+  }
+  uint16_t own = !registered                    ? kStatusNotRegistered
+                 : rq.params.remote.macLen == 0 ? kStatusBadAddress
+                                                : 0;
+  uint16_t status = StatusOf(x, own);
+  Send(x, Reply(x, status, IpcReplyLength(x.kind, 0)));
+  if (status != 0) return true;
+
+  VmdAnswer a = Answer(x.s, rq);
+  if (a.no_answer) {
+    std::lock_guard<std::mutex> lock(c->mu);
+    c->client.unanswered.emplace_back(rq.index, rq.identifier);
+    return true;
+  }
+  std::vector<uint8_t> conf(IPC_PAYLOAD_OFFSET + a.answer.size(), 0);
+  IpcPut16(conf, IPC_OFF_KIND, IPC_KIND_CONFIRMATION);
+  IpcPut32(conf, IPC_OFF_TSM_INDEX, rq.index);
+  IpcPut32(conf, IPC_OFF_TSM_ID, rq.identifier);
+  IpcPut16(conf, IPC_OFF_OUTCOME, a.outcome);
+  IpcPut8(conf, IPC_OFF_CONF_PRIORITY, rq.params.priority & 3);
+  LinkAddressWrite(conf, IPC_OFF_LOCAL_ADDR, rq.params.local);
+  LinkAddressWrite(conf, IPC_OFF_REMOTE_ADDR, rq.params.remote);
+  IpcPut32(conf, IPC_OFF_PAYLOAD_LEN, uint32_t(a.answer.size()));
+  std::copy(a.answer.begin(), a.answer.end(), conf.begin() + IPC_PAYLOAD_OFFSET);
+  VmdOut out = VmdFrameOut(conf);
+  out.is_confirmation = true;
+  out.index = rq.index;
+  out.identifier = rq.identifier;
+  // Never ahead of its own acknowledgement.
+  VmdQueue(c, std::move(out), std::max(a.delay_ms, x.rule.delay_ms), x.rule.withhold);
+  return true;
+}
+
+// A cancel takes back a confirmation that has not left yet.
+void Cancel(const Msg &x) {
+  VmdConn *c = x.c;
+  uint32_t index = IpcGet32(x.m, IPC_OFF_TSM_INDEX), id = IpcGet32(x.m, IPC_OFF_TSM_ID);
+  bool found = false;
+  {
+    std::lock_guard<std::mutex> lock(c->mu);
+    auto mine = [&](const VmdOut &o) {
+      return o.is_confirmation && o.index == index && o.identifier == id;
+    };
+    for (std::vector<VmdOut> *list : {&c->queue, &c->withheld}) {
+      auto it = std::find_if(list->begin(), list->end(), mine);
+      if (!found && it != list->end()) {
+        list->erase(it);
+        found = true;
+      }
+    }
+    auto &un = c->client.unanswered;
+    auto it = std::find(un.begin(), un.end(), std::make_pair(index, id));
+    if (!found && it != un.end()) {
+      un.erase(it);
+      found = true;
+    }
+  }
+  VmdLog(x.s, "connection %u: cancel of (%u,%u) %s", c->id, index, id,
+         found ? "accepted" : "refused: already confirmed or unknown");
+  Ack(x, found ? 0 : kStatusBadParameter);
+}
+
+// Answers (0x0E02-0x0E05) and drops (0x0E00) of server transactions.
+void ServerAnswer(const Msg &x) {
+  VmdConn *c = x.c;
+  uint32_t index = IpcGet32(x.m, IPC_OFF_TSM_INDEX), id = IpcGet32(x.m, IPC_OFF_TSM_ID);
+  bool known;
+  {
+    std::lock_guard<std::mutex> lock(c->mu);
+    auto it = c->client.server_open.find(index);
+    known = it != c->client.server_open.end() && it->second == id;
+  }
+  uint16_t status = StatusOf(x, known ? 0 : kStatusBadParameter);
+  if (known && status == 0) {
+    std::lock_guard<std::mutex> lock(c->mu);
+    c->client.server_open.erase(index);
+  }
+  if (x.kind == IPC_KIND_SERVER_DROP)
+    VmdLog(x.s, "connection %u: server transaction (%u,%u) dropped%s", c->id, index, id,
+           known ? "" : " (unknown)");
+  else
+    VmdLog(x.s, "connection %u: server transaction (%u,%u) answered with 0x%04X, %u bytes%s",
+           c->id, index, id, x.kind, IpcPayloadLength(x.m), known ? "" : " (unknown)");
+  Send(x, Reply(x, status, IpcReplyLength(x.kind, 0)));
+}
+
+void SetParams(const Msg &x) {
+  IpcTransferParams p;
+  IpcTransferParamsRead(x.m, &p);
+  uint16_t own = 0;
+  if ((p.mask & IPC_PARAM_APDU_LENGTH) && (p.apduLength < 50 || p.apduLength > x.s->config.site.max_apdu))
+    own = kStatusBadParameter;
+  if ((p.mask & IPC_PARAM_SEGMENTATION) && p.segmentation > 3) own = kStatusBadParameter;
+  if (StatusOf(x, own) == 0) {
+    std::lock_guard<std::mutex> lock(x.c->mu);
+    IpcTransferParams &q = x.c->client.params;
+    q.mask |= p.mask;
+    if (p.mask & IPC_PARAM_APDU_LENGTH) q.apduLength = p.apduLength;
+    if (p.mask & IPC_PARAM_SEGMENTATION) q.segmentation = p.segmentation;
+    if (p.mask & IPC_PARAM_MAX_SEGS) q.maxSegs = p.maxSegs;
+    if (p.mask & IPC_PARAM_WINDOW) q.window = p.window;
+    if (p.mask & IPC_PARAM_SEG_TIMEOUT) q.segTimeout = p.segTimeout;
+    if (p.mask & IPC_PARAM_APDU_TIMEOUT) q.apduTimeout = p.apduTimeout;
+    if (p.mask & IPC_PARAM_RETRIES) q.retries = p.retries;
+  }
+  Ack(x, own);
+}
+
+void ProcessIds(const Msg &x) {
+  VmdClient &cl = x.c->client;
+  uint32_t pid = IpcGet32(x.m, IPC_OFF_PID);
+  uint16_t own = 0;
+  {
+    std::lock_guard<std::mutex> lock(x.c->mu);
+    auto it = std::find(cl.process_ids.begin(), cl.process_ids.end(), pid);
+    bool known = it != cl.process_ids.end();
+    bool full = cl.process_ids.size() >= cl.max_process_ids;
+    switch (x.kind) {
+      case IPC_KIND_ADD_PID:
+        own = known ? kStatusExists : full ? kStatusFull : 0;
+        if (StatusOf(x, own) == 0 && !known && !full) cl.process_ids.push_back(pid);
+        break;
+      case IPC_KIND_REMOVE_PID:
+        own = known ? 0 : kStatusBadParameter;
+        if (StatusOf(x, own) == 0 && known) cl.process_ids.erase(it);
+        break;
+      default:  // IPC_KIND_NEW_PID
+        own = full ? kStatusFull : 0;
+        pid = 0;
+        if (StatusOf(x, own) == 0 && !full) {
+          do {
+            pid = cl.next_pid++;
+          } while (pid == 0 || std::find(cl.process_ids.begin(), cl.process_ids.end(), pid) !=
+                                   cl.process_ids.end());
+          cl.process_ids.push_back(pid);
+        }
+        break;
+    }
+  }
+  std::vector<uint8_t> reply = Reply(x, StatusOf(x, own), IpcReplyLength(x.kind, 0));
+  if (x.kind == IPC_KIND_NEW_PID) IpcPut32(reply, IPC_OFF_PID, pid);
+  Send(x, reply);
+}
+
+bool Values(const Msg &x, std::string *why) {
+  VmdClient &cl = x.c->client;
+  LinkAddress a{};
+  bool one = x.kind == IPC_KIND_SET_VALUE || x.kind == IPC_KIND_GET_VALUE;
+  if (one) {
+    LinkAddressRead(x.m, IPC_OFF_VALUE_ADDR, &a);
+    if (a.macLen > LINK_MAC_MAX)
+      return Fail(why, "MAC length %u in the address of kind 0x%04X", a.macLen, x.kind);
+    LinkAddressNormalise(&a);
+  }
+  uint16_t value = 0;
+  bool set = x.kind == IPC_KIND_SET_VALUE_ALL || x.kind == IPC_KIND_SET_VALUE;
+  {
+    std::lock_guard<std::mutex> lock(x.c->mu);
+    auto it = std::find_if(cl.values.begin(), cl.values.end(),
+                           [&](const auto &e) { return SameAddress(e.first, a); });
+    if (!set) {
+      value = one && it != cl.values.end() ? it->second : cl.value_all;
+    } else if (StatusOf(x, 0) == 0) {
+      if (!one) {
+        cl.value_all = IpcGet16(x.m, IPC_OFF_VALUE_ALL);
+        cl.values.clear();
+      } else if (it != cl.values.end()) {
+        it->second = IpcGet16(x.m, IPC_OFF_VALUE);
+      } else {
+        cl.values.emplace_back(a, IpcGet16(x.m, IPC_OFF_VALUE));
+      }
+    }
+  }
+  std::vector<uint8_t> reply = Reply(x, StatusOf(x, 0), IpcReplyLength(x.kind, 0));
+  if (!set) IpcPut16(reply, IPC_OFF_VALUE_ALL, value);
+  Send(x, reply);
+  return true;
+}
+
+void Ioctl(const Msg &x) {
+  VmdIoctlHandler handler;
+  {
+    std::lock_guard<std::mutex> lock(x.s->mu);
+    handler = x.s->ioctl_handler;
+  }
+  std::span<const uint8_t> body = IpcPayload(x.m);
+  std::vector<uint8_t> answer;
+  uint16_t own;
+  if (handler) {
+    own = handler(x.c->id, body, &answer);
+  } else {
+    own = VmdIoctlStatusAnswer(body, kVmdIoctlNotSupported, &answer) ? 0 : kStatusBadParameter;
+    VmdLog(x.s, "connection %u: ioctl answered: not supported", x.c->id);
+  }
+  std::vector<uint8_t> reply = Reply(x, StatusOf(x, own), IPC_PAYLOAD_OFFSET + answer.size());
+  IpcZero(reply, IPC_OFF_TSM_INDEX, IPC_OFF_PAYLOAD_LEN);
+  IpcPut32(reply, IPC_OFF_PAYLOAD_LEN, uint32_t(answer.size()));
+  std::copy(answer.begin(), answer.end(), reply.begin() + IPC_PAYLOAD_OFFSET);
+  Send(x, reply);
+}
+
+// Reads one BACnet tag header with a short length: context or application
+// tag `number`, 1 to 4 content octets. Returns the octets' count, 0 if not.
+size_t TagAt(std::span<const uint8_t> b, size_t at, uint8_t number, bool context) {
+  if (at >= b.size()) return 0;
+  uint8_t t = b[at];
+  size_t len = t & 7;
+  if ((t >> 4) != number || bool(t & 8) != context || len < 1 || len > 4) return 0;
+  return at + 1 + len <= b.size() ? len : 0;
+}
+
+}  // namespace
+
+uint32_t VmdFrameCap() { return IPC_MAX_FRAME; }
+
+bool VmdIoctlStatusAnswer(std::span<const uint8_t> request, uint32_t status,
+                          std::vector<uint8_t> *answer) {
+  size_t n0 = TagAt(request, 0, 0, true);
+  size_t n1 = n0 ? TagAt(request, 1 + n0, 1, true) : 0;
+  size_t open = 2 + n0 + n1;
+  if (!n1 || open >= request.size() || request[open] != 0x2E) return false;
+  answer->assign(request.begin(), request.begin() + open + 1);
+  uint8_t octets[4];
+  size_t n = 0;
+  for (uint32_t v = status;; v >>= 8) {
+    octets[n++] = uint8_t(v);
+    if (v < 256) break;
+  }
+  answer->push_back(uint8_t(0x90 | n));
+  while (n > 0) answer->push_back(octets[--n]);
+  answer->push_back(0x2F);
+  return true;
+}
+
+bool VmdHandleMessage(VmdConn *c, std::span<const uint8_t> m, std::string *why) {
+  Msg x{c, c->server, m, IpcGet16(m, IPC_OFF_KIND), {}};
+  int slot = VmdKindSlot(x.kind);
+  if (slot < 0) return Fail(why, "unknown message kind 0x%04X", x.kind);
+  if (IpcGet16(m, IPC_OFF_STATUS) != 0)
+    return Fail(why, "kind 0x%04X with status %u in a request", x.kind, IpcGet16(m, IPC_OFF_STATUS));
+  bool payload = IpcSentLength(x.kind, 0) == IPC_PAYLOAD_OFFSET;
+  if (payload) {
+    if (m.size() < IPC_PAYLOAD_OFFSET || m.size() != IPC_PAYLOAD_OFFSET + uint64_t(IpcPayloadLength(m)))
+      return Fail(why, "kind 0x%04X: length %zu does not match 68 + payload length %u", x.kind,
+                  m.size(), IpcPayloadLength(m));
+  } else if (m.size() != IpcSentLength(x.kind, 0)) {
+    return Fail(why, "kind 0x%04X: length %zu where %u is expected", x.kind, m.size(),
+                IpcSentLength(x.kind, 0));
+  }
+  {
+    std::lock_guard<std::mutex> lock(c->server->mu);
+    x.rule = c->server->behaviour.rules[slot];
+  }
+  if (x.kind == IPC_KIND_REGISTER) return Registration(x);
+  bool registered;
+  {
+    std::lock_guard<std::mutex> lock(c->mu);
+    registered = c->client.registered;
+  }
+  if (x.kind == IPC_KIND_CONF_REQUEST) return ConfirmedRequest(x, why);
+  if (!registered) {
+    if (x.kind == IPC_KIND_UNCONF_REQUEST && !AddressesFit(x, why)) return false;
+    Ack(x, kStatusNotRegistered);
+    return true;
+  }
+  switch (x.kind) {
+    case IPC_KIND_SET_PARAMS:
+      SetParams(x);
+      return true;
+    case IPC_KIND_ADD_PID:
+    case IPC_KIND_REMOVE_PID:
+    case IPC_KIND_NEW_PID:
+      ProcessIds(x);
+      return true;
+    case IPC_KIND_SET_VALUE_ALL:
+    case IPC_KIND_GET_VALUE_ALL:
+    case IPC_KIND_SET_VALUE:
+    case IPC_KIND_GET_VALUE:
+      return Values(x, why);
+    case IPC_KIND_IOCTL:
+      Ioctl(x);
+      return true;
+    case IPC_KIND_CANCEL:
+      Cancel(x);
+      return true;
+    case IPC_KIND_UNCONF_REQUEST:
+      if (!AddressesFit(x, why)) return false;
+      Ack(x, 0);
+      return true;
+    default:  // 0x0E00, 0x0E02 to 0x0E05
+      ServerAnswer(x);
+      return true;
+  }
+}

@@ -1,0 +1,447 @@
+// Listening sockets, the accept loop, the presence marker, the log and the
+// frame log of the daemon core.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstring>
+#include <set>
+
+#include "daemon/vmd_internal.h"
+#include "runtime/ipc/ipc_frame.h"
+
+namespace {
+
+constexpr size_t kLogKeep = 4000;
+constexpr size_t kFramesKeep = 4000;
+
+// Markers are shared by every server of this process that uses one directory.
+std::mutex g_marker_mu;
+std::map<std::string, int> g_marker_users;
+
+std::string Errno(const char *what) { return std::string(what) + ": " + strerror(errno); }
+
+bool ProcessAlive(pid_t pid) { return pid > 0 && (kill(pid, 0) == 0 || errno == EPERM); }
+
+bool MarkerTake(const std::string &path, std::string *error) {
+  std::lock_guard<std::mutex> lock(g_marker_mu);
+  int &users = g_marker_users[path];
+  if (users++ > 0) return true;
+  FILE *f = fopen(path.c_str(), "w");
+  if (!f) {
+    users = 0;
+    *error = Errno(("cannot create presence marker " + path).c_str());
+    return false;
+  }
+  fprintf(f, "%ld\n", static_cast<long>(getpid()));
+  fclose(f);
+  return true;
+}
+
+void MarkerDrop(const std::string &path) {
+  std::lock_guard<std::mutex> lock(g_marker_mu);
+  auto it = g_marker_users.find(path);
+  if (it == g_marker_users.end() || --it->second > 0) return;
+  g_marker_users.erase(it);
+  // Leave a marker that another daemon process has taken over since.
+  long pid = 0;
+  if (FILE *f = fopen(path.c_str(), "r")) {
+    if (fscanf(f, "%ld", &pid) != 1) pid = 0;
+    fclose(f);
+  }
+  if (pid == static_cast<long>(getpid()) || !ProcessAlive(static_cast<pid_t>(pid)))
+    unlink(path.c_str());
+}
+
+// Binds the Unix socket, refusing a path a live daemon answers on and
+// removing a stale one.
+int ListenUnix(const std::string &path, std::string *error) {
+  sockaddr_un sa{};
+  if (path.size() >= sizeof sa.sun_path) {
+    *error = "socket path too long: " + path;
+    return -1;
+  }
+  sa.sun_family = AF_UNIX;
+  memcpy(sa.sun_path, path.c_str(), path.size() + 1);
+  struct stat st;
+  if (lstat(path.c_str(), &st) == 0) {
+    if (!S_ISSOCK(st.st_mode)) {
+      *error = path + " exists and is not a socket";
+      return -1;
+    }
+    int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (probe < 0) {
+      *error = Errno("socket");
+      return -1;
+    }
+    int rc = connect(probe, reinterpret_cast<sockaddr *>(&sa), sizeof sa);
+    int err = errno;
+    close(probe);
+    if (rc == 0) {
+      *error = path + " is in use by a running daemon";
+      return -1;
+    }
+    if (err != ECONNREFUSED && err != ENOENT) {
+      errno = err;
+      *error = Errno(("cannot probe " + path).c_str());
+      return -1;
+    }
+    unlink(path.c_str());  // stale: nobody listens any more
+  }
+  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) {
+    *error = Errno("socket");
+    return -1;
+  }
+  if (bind(fd, reinterpret_cast<sockaddr *>(&sa), sizeof sa) != 0 || listen(fd, 64) != 0) {
+    *error = Errno(("cannot listen on " + path).c_str());
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+int ListenTcp(const std::string &host, uint16_t port, uint16_t *bound, std::string *error) {
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_port = htons(port);
+  if (inet_pton(AF_INET, host.c_str(), &sa.sin_addr) != 1) {
+    *error = "bad TCP host '" + host + "' (expected a dotted IPv4 address)";
+    return -1;
+  }
+  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) {
+    *error = Errno("socket");
+    return -1;
+  }
+  int one = 1;
+  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  if (bind(fd, reinterpret_cast<sockaddr *>(&sa), sizeof sa) != 0 || listen(fd, 64) != 0) {
+    *error = Errno(("cannot listen on TCP " + host + ":" + std::to_string(port)).c_str());
+    close(fd);
+    return -1;
+  }
+  socklen_t len = sizeof sa;
+  getsockname(fd, reinterpret_cast<sockaddr *>(&sa), &len);
+  *bound = ntohs(sa.sin_port);
+  return fd;
+}
+
+// Joins the connections that have ended; the caller holds server->mu.
+void Reap(VmdServer *s, std::vector<std::shared_ptr<VmdConn>> *done) {
+  for (auto it = s->conns.begin(); it != s->conns.end();) {
+    if ((*it)->ended.load()) {
+      done->push_back(*it);
+      it = s->conns.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+void AcceptOne(VmdServer *s, int lfd, bool tcp) {
+  int fd = accept4(lfd, nullptr, nullptr, SOCK_CLOEXEC);
+  if (fd < 0) {
+    if (errno != EINTR && errno != EAGAIN && errno != ECONNABORTED)
+      VmdLog(s, "accept failed: %s", strerror(errno));
+    return;
+  }
+  if (tcp) {
+    int one = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  }
+  auto conn = std::make_shared<VmdConn>();
+  conn->fd = fd;
+  conn->tcp = tcp;
+  conn->server = s;
+  std::vector<std::shared_ptr<VmdConn>> done;
+  {
+    std::lock_guard<std::mutex> lock(s->mu);
+    conn->id = s->next_conn++;
+    Reap(s, &done);
+    s->conns.push_back(conn);
+  }
+  for (auto &d : done) d->reader.join();
+  s->accepted++;
+  VmdLog(s, "connection %u accepted (%s)", conn->id, tcp ? "tcp" : "unix");
+  VmdConnStart(s, conn);
+  s->cv.notify_all();
+}
+
+void AcceptLoop(VmdServer *s) {
+  while (true) {
+    pollfd p[3];
+    nfds_t n = 0;
+    p[n++] = {s->wake[0], POLLIN, 0};
+    if (s->unix_fd >= 0) p[n++] = {s->unix_fd, POLLIN, 0};
+    if (s->tcp_fd >= 0) p[n++] = {s->tcp_fd, POLLIN, 0};
+    if (poll(p, n, -1) < 0) {
+      if (errno == EINTR) continue;
+      VmdLog(s, "poll failed: %s", strerror(errno));
+      return;
+    }
+    if (p[0].revents) return;
+    for (nfds_t i = 1; i < n; ++i)
+      if (p[i].revents & POLLIN) AcceptOne(s, p[i].fd, p[i].fd == s->tcp_fd);
+  }
+}
+
+void CloseListeners(VmdServer *s) {
+  if (s->unix_fd >= 0) {
+    close(s->unix_fd);
+    s->unix_fd = -1;
+    unlink(s->config.pipe_path.c_str());
+  }
+  if (s->tcp_fd >= 0) {
+    close(s->tcp_fd);
+    s->tcp_fd = -1;
+  }
+  for (int &fd : s->wake) {
+    if (fd >= 0) close(fd);
+    fd = -1;
+  }
+  if (s->log_file) fclose(s->log_file);
+  s->log_file = nullptr;
+}
+
+}  // namespace
+
+std::string VmdPipeDir() {
+  const char *dir = getenv("VELMORA_PIPE_DIR");
+  return dir && *dir ? dir : "/tmp";
+}
+
+std::string VmdPipePathFor(const std::string &name, const std::string &dir) {
+  static const std::string prefix = "\\\\.\\pipe\\";
+  std::string rest = name.rfind(prefix, 0) == 0 ? name.substr(prefix.size()) : name;
+  if (rest.find('/') != std::string::npos) return rest;
+  return (dir.empty() ? VmdPipeDir() : dir) + "/" + rest;
+}
+
+VmdServer *VmdStart(const VmdConfig &config, std::string *error) {
+  auto s = std::make_unique<VmdServer>();
+  s->config = config;
+  s->start_time = time(nullptr);
+  std::string err;
+  if (config.pipe_path.empty() && !config.tcp) err = "nothing to listen on";
+  if (err.empty() && !config.log_path.empty()) {
+    s->log_file = fopen(config.log_path.c_str(), "a");
+    if (!s->log_file) err = Errno(("cannot open log file " + config.log_path).c_str());
+  }
+  if (err.empty() && pipe2(s->wake, O_CLOEXEC) != 0) err = Errno("pipe");
+  if (err.empty() && !config.pipe_path.empty()) s->unix_fd = ListenUnix(config.pipe_path, &err);
+  if (err.empty() && config.tcp)
+    s->tcp_fd = ListenTcp(config.tcp_host, config.tcp_port, &s->tcp_port, &err);
+  if (err.empty() && !config.marker_dir.empty()) {
+    std::string path = config.marker_dir + "/" + kVmdMarkerName;
+    if (MarkerTake(path, &err)) s->marker_path = path;
+  }
+  if (!err.empty()) {
+    if (s->unix_fd >= 0) {
+      close(s->unix_fd);
+      s->unix_fd = -1;
+      unlink(config.pipe_path.c_str());
+    }
+    CloseListeners(s.get());
+    if (error) *error = err;
+    return nullptr;
+  }
+  if (!config.pipe_path.empty()) VmdLog(s.get(), "listening on %s", config.pipe_path.c_str());
+  if (config.tcp)
+    VmdLog(s.get(), "listening on tcp %s:%u", config.tcp_host.c_str(), unsigned(s->tcp_port));
+  VmdServer *raw = s.release();
+  raw->acceptor = std::thread(AcceptLoop, raw);
+  return raw;
+}
+
+void VmdStop(VmdServer *s) {
+  if (!s) return;
+  {
+    std::lock_guard<std::mutex> lock(s->mu);
+    s->stopping = true;
+  }
+  char c = 1;
+  while (write(s->wake[1], &c, 1) < 0 && errno == EINTR) {
+  }
+  s->acceptor.join();
+  std::vector<std::shared_ptr<VmdConn>> conns;
+  {
+    std::lock_guard<std::mutex> lock(s->mu);
+    conns.swap(s->conns);
+  }
+  for (auto &c : conns) VmdConnShutdown(c.get());
+  for (auto &c : conns) c->reader.join();
+  if (!s->marker_path.empty()) MarkerDrop(s->marker_path);
+  VmdLog(s, "stopped");
+  CloseListeners(s);
+  delete s;
+}
+
+uint16_t VmdTcpPort(const VmdServer *s) { return s->tcp_port; }
+const std::string &VmdSocketPath(const VmdServer *s) { return s->config.pipe_path; }
+
+void VmdLog(VmdServer *s, const char *fmt, ...) {
+  char msg[512];
+  va_list ap;
+  va_start(ap, fmt);
+  vsnprintf(msg, sizeof msg, fmt, ap);
+  va_end(ap);
+  timespec ts;
+  clock_gettime(CLOCK_REALTIME, &ts);
+  tm t;
+  localtime_r(&ts.tv_sec, &t);
+  char stamp[32];
+  strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &t);
+  char line[600];
+  snprintf(line, sizeof line, "%s.%03ld velmorad: %s", stamp, ts.tv_nsec / 1000000, msg);
+  std::lock_guard<std::mutex> lock(s->log_mu);
+  if (s->log_file) {
+    fprintf(s->log_file, "%s\n", line);
+    fflush(s->log_file);
+  } else if (!s->config.log_quiet) {
+    fprintf(stderr, "%s\n", line);
+  }
+  s->log_lines.emplace_back(msg);
+  if (s->log_lines.size() > kLogKeep) s->log_lines.pop_front();
+  s->log_cv.notify_all();
+}
+
+std::vector<std::string> VmdLogLines(VmdServer *s) {
+  std::lock_guard<std::mutex> lock(s->log_mu);
+  return {s->log_lines.begin(), s->log_lines.end()};
+}
+
+bool VmdWaitLog(VmdServer *s, const std::string &fragment, int timeout_ms) {
+  std::unique_lock<std::mutex> lock(s->log_mu);
+  return s->log_cv.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] {
+    for (const std::string &l : s->log_lines)
+      if (l.find(fragment) != std::string::npos) return true;
+    return false;
+  });
+}
+
+void VmdRecordFrame(VmdServer *s, VmdConn *conn, bool inbound, std::span<const uint8_t> m) {
+  VmdFrame f{};
+  f.conn = conn->id;
+  f.user = conn->user.load();
+  f.inbound = inbound;
+  f.length = uint32_t(m.size());
+  f.kind = IpcGet16(m, IPC_OFF_KIND);
+  f.status = IpcGet16(m, IPC_OFF_STATUS);
+  f.index = IpcGet32(m, IPC_OFF_TSM_INDEX);
+  f.identifier = IpcGet32(m, IPC_OFF_TSM_ID);
+  f.bytes.assign(m.begin(), m.end());
+  std::lock_guard<std::mutex> lock(s->frames_mu);
+  f.seq = ++s->frame_seq;
+  s->frames.push_back(std::move(f));
+  if (s->frames.size() > kFramesKeep) s->frames.pop_front();
+  s->frames_cv.notify_all();
+}
+
+std::vector<VmdFrame> VmdFrames(VmdServer *s) {
+  std::lock_guard<std::mutex> lock(s->frames_mu);
+  return {s->frames.begin(), s->frames.end()};
+}
+
+bool VmdWaitFrame(VmdServer *s, const std::function<bool(const VmdFrame &)> &match,
+                  int timeout_ms, VmdFrame *out, uint64_t after) {
+  std::unique_lock<std::mutex> lock(s->frames_mu);
+  return s->frames_cv.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] {
+    for (const VmdFrame &f : s->frames) {
+      if (f.seq > after && match(f)) {
+        if (out) *out = f;
+        return true;
+      }
+    }
+    return false;
+  });
+}
+
+std::shared_ptr<VmdConn> VmdFindConn(VmdServer *s, uint32_t id) {
+  std::lock_guard<std::mutex> lock(s->mu);
+  std::shared_ptr<VmdConn> best;
+  for (auto &c : s->conns) {
+    if (id != 0 && c->id == id) return c;
+    if (id == 0 && !c->ended.load() && (!best || c->id > best->id)) best = c;
+  }
+  return best;
+}
+
+bool VmdWaitAccepted(VmdServer *s, uint32_t n, int timeout_ms) {
+  std::unique_lock<std::mutex> lock(s->mu);
+  return s->cv.wait_for(lock, std::chrono::milliseconds(timeout_ms),
+                        [&] { return s->next_conn > n; });
+}
+
+bool VmdWaitEnded(VmdServer *s, uint32_t id, int timeout_ms) {
+  std::unique_lock<std::mutex> lock(s->mu);
+  return s->cv.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] {
+    if (id == 0 || id >= s->next_conn) return false;
+    for (auto &c : s->conns)
+      if (c->id == id) return c->ended.load();
+    return true;  // reaped
+  });
+}
+
+bool VmdWaitRegistered(VmdServer *s, uint32_t id, int timeout_ms) {
+  std::unique_lock<std::mutex> lock(s->mu);
+  return s->cv.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] {
+    for (auto &c : s->conns)
+      if ((id == 0 || c->id == id) && c->user.load() != 0) return true;
+    return false;
+  });
+}
+
+bool VmdDrop(VmdServer *s, uint32_t id) {
+  std::shared_ptr<VmdConn> c = VmdFindConn(s, id);
+  if (!c || c->ended.load()) return false;
+  c->dropped = true;
+  VmdConnShutdown(c.get());
+  return true;
+}
+
+int VmdKindSlot(uint16_t kind) {
+  for (size_t i = 0; i < kVmdClientKindCount; ++i)
+    if (kVmdClientKinds[i] == kind) return int(i);
+  return -1;
+}
+
+VmdKindRule &VmdRule(VmdBehaviour *b, uint16_t kind) {
+  int slot = VmdKindSlot(kind);
+  return b->rules[slot < 0 ? 0 : slot];
+}
+
+VmdBehaviour VmdGetBehaviour(VmdServer *s) {
+  std::lock_guard<std::mutex> lock(s->mu);
+  return s->behaviour;
+}
+
+void VmdSetBehaviour(VmdServer *s, const VmdBehaviour &b) {
+  std::lock_guard<std::mutex> lock(s->mu);
+  s->behaviour = b;
+}
+
+VmdStats VmdGetStats(VmdServer *s) {
+  VmdStats st{};
+  st.start_time = s->start_time;
+  std::lock_guard<std::mutex> lock(s->mu);
+  st.accepted = s->accepted.load();
+  st.closed = s->closed.load();
+  st.lost = s->lost.load();
+  for (auto &c : s->conns) {
+    if (c->ended.load()) continue;
+    st.apps.push_back({c->id, c->user.load(), c->bytes_read.load(), c->bytes_written.load(),
+                       c->buffers_read.load(), c->buffers_written.load(), c->calls_read.load(),
+                       c->calls_written.load()});
+  }
+  return st;
+}

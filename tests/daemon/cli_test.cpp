@@ -1,0 +1,230 @@
+// velmorad as a program: its options, refusing a socket in use, removing a
+// stale one, and the clean stop on SIGTERM.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "daemon/vmd_cli.h"
+#include "runtime/ipc/ipc_frame.h"
+#include "support/daemon_fixture.h"
+
+namespace {
+
+const char *kProgram = VELMORA_BINARY_DIR "/daemon/velmorad";
+
+struct Child {
+  pid_t pid = -1;
+  std::string out_path, err_path;
+};
+
+std::string Slurp(const std::string &path) {
+  std::ifstream f(path);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+Child Spawn(const std::string &dir, std::vector<std::string> args) {
+  Child r;
+  r.out_path = dir + "/out.txt";
+  r.err_path = dir + "/err.txt";
+  r.pid = fork();
+  if (r.pid == 0) {
+    setenv("VELMORA_PIPE_DIR", dir.c_str(), 1);
+    int out = open(r.out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int err = open(r.err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(out, 1);
+    dup2(err, 2);
+    std::vector<char *> argv{const_cast<char *>(kProgram)};
+    for (std::string &a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(kProgram, argv.data());
+    _exit(127);
+  }
+  return r;
+}
+
+// The exit status, or -1 when the program is still running at the deadline
+// (it is killed then).
+int Wait(Child *r, int timeout_ms = kWaitMs) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  int status = 0;
+  while (waitpid(r->pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > end) {
+      kill(r->pid, SIGKILL);
+      waitpid(r->pid, &status, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+bool WaitForFile(const std::string &path, int timeout_ms = kWaitMs) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  while (access(path.c_str(), F_OK) != 0) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+class Cli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/vmdcli.XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+  }
+  void TearDown() override {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+  std::string dir_;
+};
+
+TEST_F(Cli, OptionTable) {
+  struct Case {
+    std::vector<const char *> args;
+    bool ok;
+    const char *pipe;  // socket file name in $VELMORA_PIPE_DIR, "" for none
+    bool tcp;
+    const char *host;
+    uint16_t port;
+  } cases[] = {
+      {{}, true, "velmora", false, "127.0.0.1", 46396},
+      {{"--pipe", "\\\\.\\pipe\\site7"}, true, "site7", false, "", 0},
+      {{"--pipe=plain"}, true, "plain", false, "", 0},
+      {{"--tcp", "5000"}, true, "", true, "127.0.0.1", 5000},
+      {{"--tcp", "10.1.2.3:0"}, true, "", true, "10.1.2.3", 0},
+      {{"--tcp=7000", "--pipe", "both"}, true, "both", true, "127.0.0.1", 7000},
+      {{"--tcp", "65536"}, false, "", false, "", 0},
+      {{"--tcp", "host:"}, false, "", false, "", 0},
+      {{"--tcp", ":80"}, false, "", false, "", 0},
+      {{"--tcp", "0x10"}, false, "", false, "", 0},
+      {{"--tcp"}, false, "", false, "", 0},
+      {{"--pipe", ""}, false, "", false, "", 0},
+      {{"--log"}, false, "", false, "", 0},
+      {{"--frobnicate"}, false, "", false, "", 0},
+      {{"extra"}, false, "", false, "", 0},
+  };
+  for (const Case &k : cases) {
+    std::vector<const char *> argv{"velmorad"};
+    argv.insert(argv.end(), k.args.begin(), k.args.end());
+    std::string trace;
+    for (const char *a : k.args) trace += std::string(a) + " ";
+    SCOPED_TRACE(trace);
+    VmdCli cli;
+    std::string error;
+    ASSERT_EQ(VmdCliParse(int(argv.size()), argv.data(), &cli, &error), k.ok) << error;
+    if (!k.ok) {
+      EXPECT_FALSE(error.empty());
+      continue;
+    }
+    VmdConfig config = VmdCliConfig(cli);
+    EXPECT_EQ(config.pipe_path, *k.pipe ? VmdPipePathFor(k.pipe) : "");
+    EXPECT_EQ(config.tcp, k.tcp);
+    if (k.tcp) {
+      EXPECT_EQ(config.tcp_host, k.host);
+      EXPECT_EQ(config.tcp_port, k.port);
+    }
+  }
+}
+
+TEST_F(Cli, PipeNamesMapIntoThePipeDirectory) {
+  EXPECT_EQ(VmdPipePathFor("\\\\.\\pipe\\velmora", "/d"), "/d/velmora");
+  EXPECT_EQ(VmdPipePathFor("velmora", "/d"), "/d/velmora");
+  EXPECT_EQ(VmdPipePathFor("/run/x.sock", "/d"), "/run/x.sock");
+}
+
+TEST_F(Cli, HelpDocumentsEveryOption) {
+  Child r = Spawn(dir_, {"--help"});
+  ASSERT_EQ(Wait(&r), 0);
+  std::string out = Slurp(r.out_path);
+  for (const char *opt : {"--pipe NAME", "--tcp [HOST:]PORT", "--site FILE", "--log FILE",
+                          "--version", "--help", "VELMORA_PIPE_DIR", kVmdMarkerName})
+    EXPECT_NE(out.find(opt), std::string::npos) << opt;
+  Child v = Spawn(dir_, {"--version"});
+  ASSERT_EQ(Wait(&v), 0);
+  EXPECT_EQ(Slurp(v.out_path).rfind("velmorad 6.2.", 0), 0u);
+}
+
+TEST_F(Cli, BadOptionAndBadSiteAreClearErrors) {
+  Child r = Spawn(dir_, {"--bogus"});
+  EXPECT_EQ(Wait(&r), 2);
+  EXPECT_NE(Slurp(r.err_path).find("unknown option '--bogus'"), std::string::npos);
+  std::ofstream(dir_ + "/bad.site") << "[daemon]\nmac = 00:11\nmax_apdu = 9999\n";
+  Child s = Spawn(dir_, {"--site", dir_ + "/bad.site", "--pipe", "x"});
+  EXPECT_EQ(Wait(&s), 1);
+  EXPECT_NE(Slurp(s.err_path).find("bad.site:3: bad max_apdu '9999'"), std::string::npos)
+      << Slurp(s.err_path);
+}
+
+TEST_F(Cli, ServesUntilSigtermThenCleansUp) {
+  std::string sock = dir_ + "/velmora", marker = dir_ + "/" + kVmdMarkerName;
+  Child d = Spawn(dir_, {"--site", VELMORA_SOURCE_DIR "/daemon/sites/demo.site", "--log",
+                       dir_ + "/daemon.log"});
+  ASSERT_TRUE(WaitForFile(marker));
+  RawClient c;
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+  while (!RawConnectUnix(&c, sock) && std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_GE(c.fd, 0);
+  std::vector<uint8_t> reply = Register(&c);
+  ASSERT_EQ(reply.size(), 28u);
+  EXPECT_EQ(reply[16], 6);  // the demo site's MAC length
+
+  // A second daemon on the same socket refuses to start.
+  Child second = Spawn(dir_, {});
+  EXPECT_EQ(Wait(&second), 1);
+  EXPECT_NE(Slurp(second.err_path).find("is in use by a running daemon"), std::string::npos);
+
+  kill(d.pid, SIGTERM);
+  EXPECT_EQ(Wait(&d), 0);
+  EXPECT_TRUE(RawWaitClosed(&c));
+  EXPECT_NE(access(sock.c_str(), F_OK), 0);
+  EXPECT_NE(access(marker.c_str(), F_OK), 0);
+  std::string log = Slurp(dir_ + "/daemon.log");
+  for (const char *line : {"listening on", "connection 1 accepted", "registered user 1",
+                           "stopping on SIGTERM", "closed by the daemon", "stopped"})
+    EXPECT_NE(log.find(line), std::string::npos) << line;
+}
+
+TEST_F(Cli, StaleSocketIsReplacedAndAForeignFileIsNot) {
+  std::string sock = dir_ + "/velmora";
+  {
+    int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un sa{};
+    sa.sun_family = AF_UNIX;
+    strcpy(sa.sun_path, sock.c_str());
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr *>(&sa), sizeof sa), 0);
+    close(fd);  // bound, never listening: stale
+  }
+  VmdConfig config;
+  config.pipe_path = sock;
+  config.log_quiet = true;
+  VmdSiteDefaults(&config.site);
+  std::string error;
+  VmdServer *s = VmdStart(config, &error);
+  ASSERT_NE(s, nullptr) << error;
+  RawClient c;
+  EXPECT_TRUE(RawConnectUnix(&c, sock));
+  VmdStop(s);
+
+  std::ofstream(sock) << "not a socket";
+  EXPECT_EQ(VmdStart(config, &error), nullptr);
+  EXPECT_NE(error.find("exists and is not a socket"), std::string::npos) << error;
+  EXPECT_EQ(Slurp(sock), "not a socket");
+}
+
+}  // namespace

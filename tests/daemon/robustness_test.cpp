@@ -1,0 +1,128 @@
+// Bad clients: each gets a log line and loses its link; the daemon and its
+// other clients go on.
+#include <sys/socket.h>
+
+#include <random>
+
+#include "runtime/ipc/ipc_frame.h"
+#include "support/daemon_fixture.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes Frame(uint32_t length, const Bytes &message) {
+  Bytes f(4);
+  IpcPut32(f, 0, length);
+  f.insert(f.end(), message.begin(), message.end());
+  return f;
+}
+
+Bytes Framed(const Bytes &message) { return Frame(uint32_t(message.size()), message); }
+
+Bytes WithByte(Bytes m, size_t at, uint8_t v) {
+  m[at] = v;
+  return m;
+}
+
+class Robustness : public DaemonTest {};
+
+TEST_F(Robustness, BadInputClosesOnlyThatClient) {
+  const Bytes conf = Message(0x0D00, 0, Bytes{1, 2, 3});
+  const Bytes reg = RegistrationRequest();
+  Bytes conf_long = conf;
+  conf_long.push_back(0);
+  struct Case {
+    const char *what;
+    Bytes bytes;
+    const char *log;
+  } cases[] = {
+      {"length with the top bit set", Frame(0x80000044u, Bytes(68)), "has the top bit set"},
+      {"length above the cap", Frame(IPC_MAX_FRAME + 1, Bytes(16)), "longer than the limit"},
+      {"largest length word", Frame(0x7FFFFFFFu, {}), "longer than the limit"},
+      {"frame shorter than kind and status", Frame(3, Bytes{0, 8, 0}), "shorter than"},
+      {"unknown kind", Framed(Message(0x1234, 4)), "unknown message kind 0x1234"},
+      {"kind 0x0E01", Framed(Message(0x0E01, 12)), "unknown message kind 0x0E01"},
+      {"daemon kind 0x0400", Framed(Message(0x0400, 0)), "unknown message kind 0x0400"},
+      {"truncated registration", Framed(Bytes(reg.begin(), reg.end() - 1)),
+       "kind 0x0800: length 51 where 52"},
+      {"status set in a request", Framed(WithByte(Message(0x0806, 4), 2, 1)), "with status 1"},
+      {"payload length past the frame", Framed(WithByte(conf, 64, 4)), "does not match"},
+      {"frame longer than 68 + P", Framed(conf_long), "does not match"},
+      {"MAC length 8", Framed(WithByte(conf, 32, 8)), "MAC length 8"},
+      {"MAC length 8 in a per-address value", Framed(WithByte(Message(0x0808, 18), 8, 8)),
+       "MAC length 8"},
+      {"link ends inside a frame", Frame(52, Bytes(10)), "link ended inside a frame"},
+  };
+  RawClient good;
+  ConnectRegistered(&good);
+  uint64_t lost = 0;
+  for (const Case &k : cases) {
+    SCOPED_TRACE(k.what);
+    RawClient bad;
+    Connect(&bad);
+    ASSERT_EQ(Register(&bad).size(), 28u);
+    ASSERT_TRUE(RawSend(&bad, k.bytes));
+    if (std::string(k.what) == "link ends inside a frame") shutdown(bad.fd, SHUT_WR);
+    EXPECT_TRUE(RawWaitClosed(&bad));
+    EXPECT_TRUE(VmdWaitLog(server_, k.log, kWaitMs));
+    EXPECT_TRUE(VmdWaitEnded(server_, VmdGetStats(server_).accepted, kWaitMs));
+    EXPECT_EQ(VmdGetStats(server_).lost, ++lost);
+    // The other client is still served.
+    ASSERT_TRUE(RawSendFrame(&good, Message(0x0806, 4)));
+    Bytes r;
+    ASSERT_EQ(RawReadFrame(&good, &r), 1);
+    EXPECT_EQ(IpcGet16(r, 0), 0x0806);
+  }
+}
+
+// Random bytes, random frame lengths and random kinds on many links: the
+// daemon neither crashes nor stops answering (the sanitizer builds make
+// this a memory check too).
+TEST_F(Robustness, GarbageNeverHurtsTheDaemon) {
+  std::mt19937 rng(20261210);
+  for (int round = 0; round < 150; ++round) {
+    RawClient c;
+    Connect(&c);
+    Bytes junk(rng() % 200);
+    for (uint8_t &b : junk) b = uint8_t(rng());
+    if (round % 3 == 0 && junk.size() >= 8) {
+      // a plausible frame head: a small length and a known kind
+      IpcPut32(junk, 0, uint32_t(junk.size() - 4 - rng() % 3));
+      IpcPut16(junk, 4, kVmdClientKinds[rng() % kVmdClientKindCount]);
+      junk[6] = junk[7] = 0;
+    }
+    ASSERT_TRUE(RawSend(&c, junk) || junk.empty());
+    RawClose(&c);
+  }
+  RawClient good;
+  ConnectRegistered(&good);
+  ASSERT_TRUE(RawSendFrame(&good, Message(0x0806, 4)));
+  Bytes r;
+  ASSERT_EQ(RawReadFrame(&good, &r), 1);
+  EXPECT_EQ(IpcGet16(r, 0), 0x0806);
+}
+
+TEST_F(Robustness, ManyFramesInOneWriteAndOneFrameInManyWrites) {
+  RawClient c;
+  ConnectRegistered(&c);
+  Bytes burst;
+  for (int i = 0; i < 50; ++i) {
+    Bytes f = Framed(Message(0x0806, 4));
+    burst.insert(burst.end(), f.begin(), f.end());
+  }
+  ASSERT_TRUE(RawSend(&c, burst));
+  Bytes r;
+  for (int i = 0; i < 50; ++i) {
+    ASSERT_EQ(RawReadFrame(&c, &r), 1);
+    EXPECT_EQ(IpcGet16(r, 0), 0x0806);
+  }
+  // A large frame, written one byte at a time.
+  Bytes big = Framed(Message(0x0D01, 0, Bytes(5000, 0x55)));
+  for (uint8_t b : big) ASSERT_TRUE(RawSend(&c, Bytes{b}));
+  ASSERT_EQ(RawReadFrame(&c, &r), 1);
+  EXPECT_EQ(IpcGet16(r, 0), 0x0D01);
+  EXPECT_EQ(IpcGet16(r, 2), 0);
+}
+
+}  // namespace

@@ -1,0 +1,207 @@
+#include "daemon_fixture.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "runtime/ipc/ipc_frame.h"
+
+namespace {
+
+bool Connected(RawClient *c, int fd, const sockaddr *sa, socklen_t len) {
+  if (connect(fd, sa, len) != 0) {
+    close(fd);
+    return false;
+  }
+  RawClose(c);
+  c->fd = fd;
+  return true;
+}
+
+int64_t NowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// Reads what is there within the time: >0 bytes, 0 EOF, -1 timeout.
+int ReadSome(RawClient *c, int timeout_ms) {
+  pollfd p{c->fd, POLLIN, 0};
+  int r = poll(&p, 1, timeout_ms < 0 ? 0 : timeout_ms);
+  if (r <= 0) return -1;
+  uint8_t buf[4096];
+  ssize_t k = read(c->fd, buf, sizeof buf);
+  if (k < 0) return errno == ECONNRESET ? 0 : -1;
+  c->carry.insert(c->carry.end(), buf, buf + k);
+  return int(k);
+}
+
+}  // namespace
+
+RawClient::~RawClient() { RawClose(this); }
+
+bool RawConnectUnix(RawClient *c, const std::string &path) {
+  sockaddr_un sa{};
+  sa.sun_family = AF_UNIX;
+  if (path.size() >= sizeof sa.sun_path) return false;
+  memcpy(sa.sun_path, path.c_str(), path.size() + 1);
+  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  return fd >= 0 && Connected(c, fd, reinterpret_cast<sockaddr *>(&sa), sizeof sa);
+}
+
+bool RawConnectTcp(RawClient *c, uint16_t port) {
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_port = htons(port);
+  sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  return fd >= 0 && Connected(c, fd, reinterpret_cast<sockaddr *>(&sa), sizeof sa);
+}
+
+void RawClose(RawClient *c) {
+  if (c->fd >= 0) close(c->fd);
+  c->fd = -1;
+  c->carry.clear();
+}
+
+bool RawSend(RawClient *c, std::span<const uint8_t> bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t k = send(c->fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+    if (k < 0 && errno == EINTR) continue;
+    if (k <= 0) return false;
+    done += size_t(k);
+  }
+  return true;
+}
+
+bool RawSendFrame(RawClient *c, std::span<const uint8_t> message) {
+  std::vector<uint8_t> f(4 + message.size());
+  IpcPut32(f, 0, uint32_t(message.size()));
+  std::copy(message.begin(), message.end(), f.begin() + 4);
+  return RawSend(c, f);
+}
+
+int RawReadFrame(RawClient *c, std::vector<uint8_t> *message, int timeout_ms) {
+  int64_t end = NowMs() + timeout_ms;
+  while (true) {
+    if (c->carry.size() >= 4) {
+      uint32_t len = IpcGet32(c->carry, 0);
+      if (c->carry.size() >= 4 + uint64_t(len)) {
+        message->assign(c->carry.begin() + 4, c->carry.begin() + 4 + len);
+        c->carry.erase(c->carry.begin(), c->carry.begin() + 4 + len);
+        return 1;
+      }
+    }
+    int r = ReadSome(c, int(end - NowMs()));
+    if (r == 0) return 0;
+    if (r < 0) return -1;
+  }
+}
+
+bool RawWaitClosed(RawClient *c, int timeout_ms) {
+  int64_t end = NowMs() + timeout_ms;
+  while (NowMs() < end) {
+    int r = ReadSome(c, int(end - NowMs()));
+    if (r == 0) return true;
+    if (r < 0) return false;
+    c->carry.clear();
+  }
+  return false;
+}
+
+bool RawQuietFor(RawClient *c, int ms) {
+  pollfd p{c->fd, POLLIN, 0};
+  return poll(&p, 1, ms) == 0 && c->carry.empty();
+}
+
+bool WaitFor(const std::function<bool()> &done, int timeout_ms) {
+  int64_t end = NowMs() + timeout_ms;
+  while (!done()) {
+    if (NowMs() > end) return false;
+    usleep(1000);
+  }
+  return true;
+}
+
+std::vector<uint8_t> RegistrationRequest(uint32_t port_id, uint32_t srv_pool, uint32_t max_pids) {
+  IpcRegisterRequest r;
+  IpcRegisterRequestInit(&r);
+  r.portId = port_id;
+  r.cliPoolSize = 8;
+  r.srvPoolSize = srv_pool;
+  r.apduTimeout = 6000;
+  r.numRetries = 3;
+  r.segWindowSize = 16;
+  r.maxSegAccepted = 32;
+  r.segTimeout = 5000;
+  r.maxProcessIds = max_pids;
+  std::vector<uint8_t> m(IPC_REGISTER_LENGTH);
+  IpcRegisterRequestWrite(m, r);
+  return m;
+}
+
+std::vector<uint8_t> Register(RawClient *c, uint32_t srv_pool, uint32_t max_pids) {
+  std::vector<uint8_t> reply;
+  if (!RawSendFrame(c, RegistrationRequest(0, srv_pool, max_pids)) || RawReadFrame(c, &reply) != 1)
+    reply.clear();
+  return reply;
+}
+
+std::vector<uint8_t> Message(uint16_t kind, size_t fixed, std::span<const uint8_t> payload) {
+  std::vector<uint8_t> m(fixed ? fixed : IPC_PAYLOAD_OFFSET + payload.size(), 0);
+  IpcPut16(m, IPC_OFF_KIND, kind);
+  if (!fixed) {
+    IpcPut32(m, IPC_OFF_PAYLOAD_LEN, uint32_t(payload.size()));
+    std::copy(payload.begin(), payload.end(), m.begin() + IPC_PAYLOAD_OFFSET);
+  }
+  return m;
+}
+
+void DaemonTest::SetUp() {
+  char tmpl[] = "/tmp/vmdtest.XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  dir_ = tmpl;
+  Start(BaseConfig());
+}
+
+void DaemonTest::TearDown() {
+  VmdStop(server_);
+  server_ = nullptr;
+  std::error_code ec;
+  std::filesystem::remove_all(dir_, ec);
+}
+
+VmdConfig DaemonTest::BaseConfig() const {
+  VmdConfig c;
+  c.pipe_path = dir_ + "/velmora";
+  c.tcp = true;
+  c.marker_dir = dir_;
+  c.log_quiet = true;
+  VmdSiteDefaults(&c.site);
+  return c;
+}
+
+void DaemonTest::Start(const VmdConfig &config) {
+  VmdStop(server_);
+  std::string error;
+  server_ = VmdStart(config, &error);
+  ASSERT_NE(server_, nullptr) << error;
+}
+
+void DaemonTest::Connect(RawClient *c) { ASSERT_TRUE(RawConnectUnix(c, VmdSocketPath(server_))); }
+
+void DaemonTest::ConnectRegistered(RawClient *c, uint32_t srv_pool, uint32_t max_pids) {
+  Connect(c);
+  std::vector<uint8_t> reply = Register(c, srv_pool, max_pids);
+  ASSERT_EQ(reply.size(), IPC_REGISTER_REPLY_MIN);
+  ASSERT_EQ(IpcGet16(reply, IPC_OFF_STATUS), 0);
+}

@@ -1,0 +1,62 @@
+// A daemon core started in-process on its own socket in a fresh directory,
+// and a raw client that speaks frames to it with deadlines.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "daemon/vmd_core.h"
+
+// Every wait in these tests ends by this deadline: a hang fails, never stalls.
+constexpr int kWaitMs = 5000;
+
+struct RawClient {
+  int fd = -1;
+  std::vector<uint8_t> carry;  // bytes read past the last frame
+  ~RawClient();
+};
+
+bool RawConnectUnix(RawClient *c, const std::string &path);
+bool RawConnectTcp(RawClient *c, uint16_t port);
+void RawClose(RawClient *c);
+bool RawSend(RawClient *c, std::span<const uint8_t> bytes);
+bool RawSendFrame(RawClient *c, std::span<const uint8_t> message);
+// 1: a frame was read into `message`; 0: the daemon closed the link first;
+// -1: nothing whole arrived within the time.
+int RawReadFrame(RawClient *c, std::vector<uint8_t> *message, int timeout_ms = kWaitMs);
+// True when the daemon closes the link within the time (frames before the
+// close are skipped).
+bool RawWaitClosed(RawClient *c, int timeout_ms = kWaitMs);
+// True when nothing arrives and the link stays open for `ms`.
+bool RawQuietFor(RawClient *c, int ms);
+
+// Polls `done` until it holds or the time is up (counters move just after
+// the bytes they count).
+bool WaitFor(const std::function<bool()> &done, int timeout_ms = kWaitMs);
+
+// A registration request as the library sends it.
+std::vector<uint8_t> RegistrationRequest(uint32_t port_id = 0, uint32_t srv_pool = 4,
+                                         uint32_t max_pids = 2);
+// Registers and returns the reply (empty on failure).
+std::vector<uint8_t> Register(RawClient *c, uint32_t srv_pool = 4, uint32_t max_pids = 2);
+
+// A message of `kind` with 68 + payload bytes, or `fixed` bytes when not 0.
+std::vector<uint8_t> Message(uint16_t kind, size_t fixed, std::span<const uint8_t> payload = {});
+
+class DaemonTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  // (Re)starts the daemon; the fixture starts one with TCP on an ephemeral port.
+  void Start(const VmdConfig &config);
+  VmdConfig BaseConfig() const;
+  void Connect(RawClient *c);
+  void ConnectRegistered(RawClient *c, uint32_t srv_pool = 4, uint32_t max_pids = 2);
+
+  std::string dir_;
+  VmdServer *server_ = nullptr;
+};
