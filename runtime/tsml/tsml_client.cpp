@@ -406,7 +406,10 @@ bool TsmCliRelease(CliTsm* tsm) {
     CliTsm* t = CliLocked(tsm, lock);
     if (!t) return false;
     t->userWord = 0;
-    return ApplyLocked(t, CLI_EV_RELEASE);
+    if (!ApplyLocked(t, CLI_EV_RELEASE)) return false;
+    // A parked slot is no longer the caller's to use.
+    if (t->state == CLI_ABANDONED) std::memcpy(t->tag, "CLIP", 5);
+    return true;
 }
 
 bool TsmCliReleaseUnconfirmed(CliTsm* tsm) {

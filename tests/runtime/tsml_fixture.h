@@ -10,6 +10,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -19,6 +20,12 @@
 #include "daemon/vmd_core.h"
 #include "runtime/osa/osa.h"
 #include "runtime/tsml/tsml.h"
+
+inline CommParams CommMask(uint32_t mask) {
+    CommParams p{};
+    p.mask = mask;
+    return p;
+}
 
 // A hang fails the test (the whole process ends) instead of stalling the run.
 class TsmlDeadline {

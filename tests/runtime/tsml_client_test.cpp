@@ -1,0 +1,258 @@
+// Confirmed and unconfirmed requests through a real stand-in daemon: its
+// scripted confirmations, identifiers, address checks and the lost link.
+#include <future>
+#include <vector>
+
+#include "runtime/tsml/tsml_internal.h"
+#include "tests/runtime/tsml_fixture.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+uint32_t EncodedSize(const void* r) { return uint32_t(static_cast<const Bytes*>(r)->size()); }
+
+int EncodeBytes(const void* r, TsmlStream* s) {
+    const Bytes& b = *static_cast<const Bytes*>(r);
+    if (size_t(s->end - s->cursor) < b.size()) return 18;
+    std::memcpy(s->cursor, b.data(), b.size());
+    s->cursor += b.size();
+    return 0;
+}
+
+constexpr TsmlServiceDescriptor kReadProperty{12, EncodedSize, EncodeBytes};
+
+LinkAddress Device(uint8_t last, uint8_t macLen = 6) {
+    LinkAddress a{};
+    a.kind = 130;
+    a.macLen = macLen;
+    const uint8_t mac[] = {0x7f, 0x00, 0x00, 0x02, 0xba, last};
+    std::memcpy(a.mac, mac, macLen < 6 ? macLen : 6);
+    return a;
+}
+
+// A ReadProperty request for device 1, present value.
+const Bytes kRequest = {0x0C, 0x02, 0x00, 0x00, 0x01, 0x19, 0x55};
+
+Bytes Data(const PduDesc& d) { return Bytes(d.data, d.data + d.length); }
+
+class TsmlClientTest : public TsmlDaemonTest {
+protected:
+    void Open(const std::function<void(VmdBehaviour*)>& tune = nullptr) {
+        StartDaemon(tune);
+        ASSERT_EQ(TsmlOpen(0), 0);
+    }
+
+    void Script(uint16_t outcome, Bytes answer, bool noAnswer = false) {
+        VmdScriptRule r;
+        r.service = 12;
+        r.outcome = outcome;
+        r.answer = std::move(answer);
+        r.no_answer = noAnswer;
+        VmdScriptAdd(server_, r);
+    }
+
+    // Waits until the daemon has seen `n` frames of `kind` from us.
+    void AwaitInbound(uint16_t kind, size_t n) {
+        for (int i = 0; i < 2000 && Inbound(kind).size() < n; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ASSERT_GE(Inbound(kind).size(), n);
+    }
+};
+
+struct OutcomeCase {
+    uint16_t outcome;  // the daemon's confirmation outcome code
+    int status;        // what the caller sees
+};
+
+class TsmlOutcomeTest : public TsmlClientTest, public ::testing::WithParamInterface<OutcomeCase> {};
+
+TEST_P(TsmlOutcomeTest, SynchronousRequestReturnsTheConfirmationAndItsData) {
+    TsmlDeadline deadline(30);
+    Open();
+    // A ReadProperty-ACK body, or an error/reject/abort payload.
+    const Bytes answer = {0x0C, 0x02, 0x00, 0x00, 0x01, 0x19, 0x55, 0x3E, 0x44, 0x42, 0x28, 0x00, 0x00, 0x3F};
+    Script(GetParam().outcome, answer);
+    LinkAddress dest = Device(1);
+    PduDesc out{};
+    EXPECT_EQ(TsmlRequestExecute(nullptr, &dest, 0, &kReadProperty, &kRequest, &out, nullptr, nullptr),
+              GetParam().status);
+    EXPECT_EQ(Data(out), answer);
+    PduDescFree(&out);
+
+    auto sent = Inbound(0x0D00);
+    ASSERT_EQ(sent.size(), 1u);
+    const Bytes& b = sent[0].bytes;
+    ASSERT_EQ(b.size(), 68 + kRequest.size());
+    EXPECT_EQ(b[13], 12);                                         // service choice
+    EXPECT_EQ(Bytes(b.begin() + 68, b.end()), kRequest);          // payload
+    EXPECT_EQ(b[32], 6);                                          // destination MAC length
+    EXPECT_EQ(b[20], 6);                                          // source: the local address
+    EXPECT_EQ(b[52], 1);                                          // segmentation 0: byte 52 is 1
+}
+
+INSTANTIATE_TEST_SUITE_P(Outcomes, TsmlOutcomeTest,
+                         ::testing::Values(OutcomeCase{0, 0}, OutcomeCase{1, 58}, OutcomeCase{2, 59},
+                                           OutcomeCase{3, 60}, OutcomeCase{11, 62}));
+
+TEST_F(TsmlClientTest, AsynchronousRequestCompletesOnItsQueue) {
+    TsmlDeadline deadline(30);
+    Open();
+    Script(0, {0x0C, 0x01});
+    LinkAddress dest = Device(1);
+    CliTsm* t = nullptr;
+    ASSERT_EQ(TsmlRequestExecuteAsync(nullptr, &dest, 2, &kReadProperty, &kRequest, nullptr, nullptr, &t), 0);
+    CliTsm* done = nullptr;
+    ASSERT_EQ(TsmlAsyncWait(&done, 10000), 0);
+    EXPECT_EQ(done, t);
+    TsmCliInfo info{};
+    ASSERT_TRUE(TsmCliInfoGet(t, &info));
+    EXPECT_EQ(info.outcome, 0u);
+    EXPECT_EQ(Bytes(info.data, info.data + info.length), (Bytes{0x0C, 0x01}));
+    EXPECT_EQ(TsmCliState(t), CLI_ALLOCATED);
+    EXPECT_TRUE(TsmCliRelease(t));
+    EXPECT_EQ(TsmCliState(t), -1);
+}
+
+TEST_F(TsmlClientTest, IdentifiersStartAtOneAndWrapPastZero) {
+    TsmlDeadline deadline(30);
+    Open();
+    Script(0, {});
+    LinkAddress dest = Device(1);
+    PduDesc out{};
+    ASSERT_EQ(TsmlRequestExecute(nullptr, &dest, 0, &kReadProperty, &kRequest, &out, nullptr, nullptr), 0);
+    PduDescFree(&out);
+    {
+        std::lock_guard<std::mutex> g(g_tsml.cliPoolLock);
+        g_tsml.cliPool[0].identifier = 0xFFFFFFFEu;
+    }
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(TsmlRequestExecute(nullptr, &dest, 0, &kReadProperty, &kRequest, &out, nullptr, nullptr), 0);
+        PduDescFree(&out);
+    }
+    auto sent = Inbound(0x0D00);
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_EQ(sent[0].index, 0u);
+    EXPECT_EQ(sent[0].identifier, 1u);
+    EXPECT_EQ(sent[1].identifier, 0xFFFFFFFFu);
+    EXPECT_EQ(sent[2].index, 0u);
+    EXPECT_EQ(sent[2].identifier, 1u);
+}
+
+TEST_F(TsmlClientTest, AddressRules) {
+    TsmlDeadline deadline(30);
+    Open();
+    Script(0, {});
+    LinkAddress broadcast = Device(1, 0);
+    PduDesc out{};
+    EXPECT_EQ(TsmlRequestExecute(nullptr, &broadcast, 0, &kReadProperty, &kRequest, &out, nullptr, nullptr), 45);
+    EXPECT_EQ(TsmlUnconfirmedSend(nullptr, &broadcast, 0, EncodeBytes, 8, &kRequest, nullptr), 0);
+    auto sent = Inbound(0x0D01);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].bytes[13], 8);
+    EXPECT_EQ(sent[0].bytes[32], 0);
+    EXPECT_TRUE(Inbound(0x0D00).empty());
+
+    // The local MAC is 6 octets: a local destination of another length is
+    // refused, one behind a router is not.
+    LinkAddress shortMac = Device(1, 1);
+    EXPECT_EQ(TsmlRequestExecute(nullptr, &shortMac, 0, &kReadProperty, &kRequest, &out, nullptr, nullptr), 45);
+    shortMac.netPresent = 1;
+    shortMac.net = 5;
+    EXPECT_EQ(TsmlRequestExecute(nullptr, &shortMac, 0, &kReadProperty, &kRequest, &out, nullptr, nullptr), 0);
+    PduDescFree(&out);
+}
+
+TEST_F(TsmlClientTest, FailedAcknowledgementReturnsTheMappedStatus) {
+    TsmlDeadline deadline(30);
+    Open([](VmdBehaviour* b) { VmdRule(b, 0x0D00).status = 769; });
+    LinkAddress dest = Device(1);
+    CliTsm* t = nullptr;
+    ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, nullptr, nullptr, false, 1, &t, nullptr), 0);
+    PduDesc d{};
+    ASSERT_TRUE(PduDescAlloc(0, &d));
+    EXPECT_EQ(TsmlSend(t, 0x0D00, &d), 45);
+    EXPECT_EQ(TsmCliState(t), CLI_ALLOCATED);
+    EXPECT_TRUE(TsmCliRelease(t));
+}
+
+TEST_F(TsmlClientTest, CancelBeforeTheConfirmationReturnsTheTsm) {
+    TsmlDeadline deadline(30);
+    Open();
+    Script(0, {}, /*noAnswer=*/true);
+    LinkAddress dest = Device(1);
+    CliTsm* t = nullptr;
+    TsmCliInfo info{};
+    ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, nullptr, nullptr, false, 1, &t, &info), 0);
+    ASSERT_EQ(TsmlEncodeAndSend(&kReadProperty, &kRequest, t, &info), 0);
+    EXPECT_EQ(TsmCliState(t), CLI_AWAIT_CONF);
+    EXPECT_EQ(TsmCliWait(t, 50), 63);
+    EXPECT_EQ(TsmlSend(t, 0x0C00, nullptr), 0);
+    EXPECT_EQ(TsmCliState(t), CLI_ALLOCATED);
+    EXPECT_TRUE(TsmCliRelease(t));
+}
+
+TEST_F(TsmlClientTest, LostLinkReleasesEveryWaiterAndLaterRequestsFail) {
+    TsmlDeadline deadline(60);
+    Open();
+    Script(0, {}, /*noAnswer=*/true);
+    LinkAddress dest = Device(1);
+    constexpr int kSync = 4, kAsync = 3;
+    std::vector<std::future<int>> sync;
+    for (int i = 0; i < kSync; ++i) {
+        sync.push_back(std::async(std::launch::async, [dest] {
+            PduDesc out{};
+            int s = TsmlRequestExecute(nullptr, &dest, 0, &kReadProperty, &kRequest, &out, nullptr, nullptr);
+            PduDescFree(&out);
+            return s;
+        }));
+    }
+    std::vector<CliTsm*> async(kAsync);
+    for (auto& t : async)
+        ASSERT_EQ(TsmlRequestExecuteAsync(nullptr, &dest, 1, &kReadProperty, &kRequest, nullptr, nullptr, &t), 0);
+    AwaitInbound(0x0D00, kSync + kAsync);
+    ASSERT_TRUE(VmdDrop(server_, 0));
+
+    for (auto& f : sync) {
+        ASSERT_EQ(f.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+        EXPECT_EQ(f.get(), 9);
+    }
+    for (int i = 0; i < kAsync; ++i) {
+        CliTsm* t = nullptr;
+        ASSERT_EQ(TsmlAsyncWait(&t, 5000), 0);
+        TsmCliInfo info{};
+        ASSERT_TRUE(TsmCliInfoGet(t, &info));
+        EXPECT_EQ(info.outcome, 9u);
+        EXPECT_TRUE(TsmCliRelease(t));
+    }
+    PduDesc out{};
+    EXPECT_EQ(TsmlRequestExecute(nullptr, &dest, 0, &kReadProperty, &kRequest, &out, nullptr, nullptr), 9);
+    EXPECT_EQ(TsmlProcessIdAdd(5), 9);
+}
+
+// An abandoned wait leaves the slot parked until the daemon's confirmation
+// arrives, then the slot is free again.
+TEST_F(TsmlClientTest, ReleaseWhileAwaitingTheConfirmationFreesTheSlotOnArrival) {
+    TsmlDeadline deadline(30);
+    Open();
+    VmdScriptRule r;
+    r.service = 12;
+    r.delay_ms = 200;
+    VmdScriptAdd(server_, r);
+    LinkAddress dest = Device(1);
+    CliTsm* t = nullptr;
+    TsmCliInfo info{};
+    ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, nullptr, nullptr, false, 1, &t, &info), 0);
+    ASSERT_EQ(TsmlEncodeAndSend(&kReadProperty, &kRequest, t, &info), 0);
+    EXPECT_EQ(TsmCliWait(t, 1), 63);
+    EXPECT_TRUE(TsmCliRelease(t));
+    EXPECT_EQ(TsmCliState(t), -1);
+    auto slotFree = [t] {
+        std::lock_guard<std::mutex> g(g_tsml.cliPoolLock);
+        return t->state == CLI_FREE && g_tsml.cliFree == t;
+    };
+    for (int i = 0; i < 2000 && !slotFree(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(slotFree());
+}
+
+}  // namespace
