@@ -256,3 +256,72 @@ TEST_F(TsmlClientTest, ReleaseWhileAwaitingTheConfirmationFreesTheSlotOnArrival)
 }
 
 }  // namespace
+
+namespace {
+
+class TsmlCancelLostTest : public TsmlClientTest, public ::testing::WithParamInterface<bool> {};
+
+// A cancel whose acknowledgement never comes is released by the lost link,
+// and the transaction ends with outcome 9 on its own road (the TSM's waiter
+// or the async queue).
+TEST_P(TsmlCancelLostTest, LostLinkEndsAnOutstandingCancel) {
+    TsmlDeadline deadline(30);
+    const bool async = GetParam();
+    Open([](VmdBehaviour* b) { VmdRule(b, 0x0C00).withhold = true; });
+    Script(0, {}, /*noAnswer=*/true);
+    LinkAddress dest = Device(1);
+    CliTsm* t = nullptr;
+    TsmCliInfo info{};
+    ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, nullptr, nullptr, async, 1, &t, &info), 0);
+    ASSERT_EQ(TsmlEncodeAndSend(&kReadProperty, &kRequest, t, &info), 0);
+    auto cancel = std::async(std::launch::async, [t] { return TsmlSend(t, 0x0C00, nullptr); });
+    AwaitInbound(0x0C00, 1);
+    EXPECT_EQ(TsmCliState(t), CLI_CANCEL_SENT);
+    ASSERT_TRUE(VmdDrop(server_, 0));
+    ASSERT_EQ(cancel.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_EQ(cancel.get(), 9);
+    if (async) {
+        CliTsm* done = nullptr;
+        ASSERT_EQ(TsmlAsyncWait(&done, 5000), 0);
+        EXPECT_EQ(done, t);
+    } else {
+        EXPECT_EQ(TsmCliWait(t, 5000), 0);
+    }
+    ASSERT_TRUE(TsmCliInfoGet(t, &info));
+    EXPECT_EQ(info.outcome, 9u);
+    EXPECT_EQ(TsmCliState(t), CLI_ALLOCATED);
+    EXPECT_TRUE(TsmCliRelease(t));
+}
+
+INSTANTIATE_TEST_SUITE_P(SyncAndAsync, TsmlCancelLostTest, ::testing::Bool());
+
+// An acknowledgement of a response is the pending one only when both its
+// TSM index and its identifier are the expected ones.
+TEST(TsmlReqAckMatch, ResponseAcknowledgementNeedsIndexAndIdentifier) {
+    struct Case {
+        uint32_t index, id;
+        bool accepted;
+    } cases[] = {{3, 70, true}, {3, 71, false}, {4, 70, false}, {4, 71, false}};
+    for (const Case& c : cases) {
+        {
+            std::lock_guard<std::mutex> g(g_tsml.controlLock);
+            g_tsml.pendingKind = 0x0E02;
+            g_tsml.expectedIndex = 3;
+            g_tsml.expectedId = 70;
+            g_tsml.pendingReply = nullptr;
+        }
+        uint8_t h[64] = {};
+        Wr16(h, 0, 0x0E02);
+        Wr32(h, 4, c.index);
+        Wr32(h, 8, c.id);
+        IpcMsg* marker = reinterpret_cast<IpcMsg*>(h);  // only stored, never read
+        EXPECT_EQ(TsmlReqAckMatch(h, marker), c.accepted) << c.index << "/" << c.id;
+        std::lock_guard<std::mutex> g(g_tsml.controlLock);
+        EXPECT_EQ(g_tsml.pendingReply == marker, c.accepted);
+        EXPECT_EQ(g_tsml.pendingKind, c.accepted ? 0 : 0x0E02);
+        g_tsml.pendingKind = 0;
+        g_tsml.pendingReply = nullptr;
+    }
+}
+
+}  // namespace
