@@ -75,6 +75,10 @@ int TsmlRequestExecuteAsync(const LinkAddress* source, const LinkAddress* destin
 int TsmlUnconfirmedSend(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
                         TsmlEncodeFn encode, uint8_t service, const void* request, const CommParams* params);
 
+// The async-completion hook: delivers a completed asynchronous request to
+// its request context's completion routine, then releases the TSM.
+void TsmlHookAsync(int status, CliTsm* tsm);
+
 // Checks run over a received confirmation before it is handed out (complex
 // ACK by service choice, Error PDU); none set means every answer passes.
 struct TsmlAnswerChecks {

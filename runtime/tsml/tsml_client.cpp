@@ -565,6 +565,18 @@ int TsmlRequestExecuteAsync(const LinkAddress* source, const LinkAddress* destin
     return 0;
 }
 
+void TsmlHookAsync(int status, CliTsm* tsm) {
+    if (status != 0 && status != 4 && status != 8) return;
+    if (TsmCliUserWordSwap(tsm, 2, 3) != 2) return;
+    TsmCliInfo info{};
+    if (!TsmCliInfoGet(tsm, &info)) return;
+    int outcome = status == 0 ? CheckAnswer(tsm) : status;
+    auto* context = static_cast<TsmlRequestContext*>(info.context);
+    if (context && context->completion) context->completion(tsm, outcome, &info);
+    TsmCliUserWordSwap(tsm, 3, -1);
+    TsmCliRelease(tsm);
+}
+
 int TsmlUnconfirmedSend(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
                         TsmlEncodeFn encode, uint8_t service, const void* request, const CommParams* params) {
     CliTsm* t = nullptr;

@@ -17,7 +17,6 @@ TsmlState g_tsml;
 namespace {
 
 constexpr uint8_t kFixedRegistrationBytes[5] = {0x60, 0x00, 0x00, 0x3E, 0x00};
-constexpr uint32_t kConfParamSize = 32;
 constexpr uint16_t KIND_REGISTER = 0x0800;
 constexpr uint16_t KIND_SET_PARAMS = 0x0801;
 
@@ -280,7 +279,7 @@ int TsmlOpen(uint32_t portId) {
     g_tsml.acceptAllPids = c.All_Process_IDs != 0;
     {
         std::lock_guard<std::mutex> g(g_tsml.confParamLock);
-        g_tsml.confParamPool = PoolCreate(kConfParamSize, c.Cli_Tsm_Pool_Size, "ConfParam");
+        g_tsml.confParamPool = PoolCreate(sizeof(TsmlRequestContext), c.Cli_Tsm_Pool_Size, "ConfParam");
         if (!g_tsml.confParamPool) return 3;
     }
     int status = TsmlLibOpen(&rec);

@@ -4,6 +4,9 @@
 #include <cstdint>
 
 #include "runtime/ipc/ipc_msg.h"
+#include "runtime/osa/pool.h"
+
+struct CliTsm;
 
 // Field mask bits of CommParams.
 enum : uint32_t {
@@ -118,4 +121,17 @@ struct TsmlRegistrationReply {
     uint32_t maxApdu;
     LinkAddress local;
     uint32_t userId;
+};
+
+// Called on the async-completion thread with the TSM, its outcome and its
+// description, before the TSM is released.
+using TsmlCompletionFn = void (*)(CliTsm* tsm, int status, const TsmCliInfo* info);
+
+// A request context from the "ConfParam" pool: the pool's own link words,
+// then the completion routine and the words the interface layer keeps for
+// the request (user data, callback, request, value or count, allocator).
+struct TsmlRequestContext {
+    ListNode node;
+    TsmlCompletionFn completion;
+    void* words[5];
 };

@@ -325,3 +325,44 @@ TEST(TsmlReqAckMatch, ResponseAcknowledgementNeedsIndexAndIdentifier) {
 }
 
 }  // namespace
+
+namespace {
+
+struct Completed {
+    CliTsm* tsm = nullptr;
+    int status = -1;
+    Bytes data;
+    int32_t stateDuringCall = -2;
+};
+Completed g_completed;
+
+void RecordCompletion(CliTsm* tsm, int status, const TsmCliInfo* info) {
+    g_completed.tsm = tsm;
+    g_completed.status = status;
+    g_completed.data.assign(info->data, info->data + info->length);
+    g_completed.stateDuringCall = TsmCliState(tsm);
+}
+
+TEST_F(TsmlClientTest, AsyncHookCallsTheCompletionThenReleases) {
+    TsmlDeadline deadline(30);
+    Open();
+    Script(1, {0x91, 0x02, 0x91, 0x20});  // an Error: class 2, code 32
+    auto* context = static_cast<TsmlRequestContext*>(TsmlConfParamAlloc());
+    ASSERT_NE(context, nullptr);
+    context->completion = RecordCompletion;
+    LinkAddress dest = Device(1);
+    CliTsm* t = nullptr;
+    ASSERT_EQ(TsmlRequestExecuteAsync(nullptr, &dest, 0, &kReadProperty, &kRequest, nullptr, context, &t), 0);
+    CliTsm* done = nullptr;
+    ASSERT_EQ(TsmlAsyncWait(&done, 10000), 0);
+    ASSERT_EQ(done, t);
+    TsmlHookAsync(0, done);
+    EXPECT_EQ(g_completed.tsm, t);
+    EXPECT_EQ(g_completed.status, 58);
+    EXPECT_EQ(g_completed.data, (Bytes{0x91, 0x02, 0x91, 0x20}));
+    EXPECT_EQ(g_completed.stateDuringCall, CLI_ALLOCATED);
+    EXPECT_EQ(TsmCliState(t), -1);
+    TsmlConfParamFree(context);
+}
+
+}  // namespace
