@@ -541,6 +541,10 @@ int TsmlRequestExecute(const LinkAddress* source, const LinkAddress* destination
         TsmCliRelease(t);
         return status;
     }
+    if (!g_tsml.started) {
+        TsmCliRelease(t);
+        return 75;
+    }
     int outcome = CheckAnswer(t);
     if (out) TsmCliBufTake(t, out);
     TsmCliRelease(t);

@@ -168,3 +168,57 @@ TEST_F(TsmlOpenTest, ZeroPoolOrWideWindowIsRefusedBeforeAnyConnection) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TsmlOpenTest, UnansweredDisconnectReturnsAfterTheCloseWait) {
+    TsmlDeadline deadline(30);
+    StartDaemon([](VmdBehaviour* b) { b->ignore_disconnect = true; });
+    ASSERT_EQ(TsmlOpen(0), 0);
+    uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
+    uint32_t was = IpcSetCloseWait(200);
+    TsmlShutdown();
+    IpcSetCloseWait(was);
+    EXPECT_FALSE(TsmlIsOpen());
+    EXPECT_LT(OsaStatGet(OSA_STAT_THREADS), threads);
+}
+
+// Shut-down with work everywhere: queued incoming requests and unconfirmed
+// messages, requests awaiting their confirmation, a request taken by the
+// application. Everything is freed once (the sanitizer builds check it).
+TEST_F(TsmlOpenTest, ShutdownWithWorkInFlightFreesEverything) {
+    TsmlDeadline deadline(30);
+    StartDaemon();
+    ASSERT_EQ(TsmlOpen(0), 0);
+    VmdScriptRule r;
+    r.no_answer = true;
+    VmdScriptAdd(server_, r);
+    VmdIncoming in = VmdIncomingDefaults(server_);
+    uint32_t index = 0, id = 0;
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
+    in.params.service = 8;
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(VmdSendUnconfirmed(server_, 0, in));
+    SrvTsm* taken = nullptr;
+    ASSERT_EQ(TsmlSrvWait(&taken, 5000), 0);
+    IpcMsg* m = nullptr;
+    ASSERT_EQ(TsmlUnconfirmedWait(&m, 5000), 0);
+    IpcMsgFree(m);
+
+    LinkAddress dest{};
+    dest.kind = 130;
+    dest.macLen = 6;
+    PduDesc d{};
+    CliTsm* t[2] = {};
+    for (CliTsm*& x : t) {
+        ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, nullptr, nullptr, true, 2, &x, nullptr), 0);
+        ASSERT_TRUE(PduDescAlloc(4, &d));
+        d.length = 4;
+        ASSERT_EQ(TsmlSend(x, 0x0D00, &d), 0);
+    }
+    TsmlShutdown();
+    EXPECT_FALSE(TsmlIsOpen());
+    EXPECT_EQ(TsmCliState(t[0]), -1);
+    EXPECT_EQ(IpcMsgPoolGetStats().heldMsgs, 0u);
+}
+
+}  // namespace
