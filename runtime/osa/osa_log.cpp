@@ -79,6 +79,10 @@ bool OsaLogOpen(void) {
     PlatRegCloseKey(key);
   }
   if (status == PLAT_ERROR_FILE_NOT_FOUND) return true;
+  if (status == PLAT_ERROR_SUCCESS && type != PLAT_REG_SZ) {
+    OsaLog(OSA_LOG_ERROR, "Invalid LogFile parameter. Type: %" PRId32, static_cast<int32_t>(type));
+    return false;
+  }
   // A name that fills the buffer without its terminator is too long.
   if (status == PLAT_ERROR_SUCCESS && (size == 0 || name[size - 1] != '\0')) {
     if (size == sizeof name) {
@@ -90,10 +94,6 @@ bool OsaLogOpen(void) {
   if (status != PLAT_ERROR_SUCCESS) {
     OsaLog(OSA_LOG_ERROR, "Can't read LOG_FILE. error = %" PRId32, status);
     OsaLogRegistryDetail();
-    return false;
-  }
-  if (type != PLAT_REG_SZ) {
-    OsaLog(OSA_LOG_ERROR, "Invalid LogFile parameter. Type: %" PRId32, static_cast<int32_t>(type));
     return false;
   }
   const int fd = open(name, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+struct VelmoraFailure;
+
 // The first member of every record that can be listed.
 struct ListNode {
   ListNode* prev;
@@ -55,6 +57,9 @@ ListNode* ListPopFront(ListHeader* list);
 ListNode* ListPopBack(ListHeader* list);
 // No check that node is in the list.
 void ListRemove(ListHeader* list, ListNode* node);
+// Copies the failure details; nothing for a NULL record.
+void FailureCopy(const VelmoraFailure* source, VelmoraFailure* destination);
+
 // Pushes count items of item_size bytes, from first on, each at the front;
 // the last item threaded (NULL for count 0).
 void* ListThreadArray(ListHeader* list, void* first, uint32_t count, size_t item_size);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -53,7 +54,10 @@ void PlatMessageBox(const char* caption, const char* text) {
   WriteStderr(line.data(), line.size());
 }
 
-void PlatExitProcess(int code) { _exit(code); }
+void PlatExitProcess(int code) {
+  fflush(nullptr);
+  _exit(code);
+}
 
 bool PlatCheckPlatform(void) {
   if (PlatCheckFn fn = g_check_fn.load()) return fn();

@@ -31,7 +31,7 @@ bool PlatHeapDestroy(PlatHeap* heap) {
 }
 
 void* PlatHeapAlloc(PlatHeap* heap, size_t size) {
-  if (!heap) return nullptr;
+  if (!heap || size > PLAT_HEAP_MAX_BLOCK) return nullptr;
   // malloc's blocks are aligned for any type; 0 bytes still get a block.
   void* block = malloc(size == 0 ? 1 : size);
   if (!block) return nullptr;

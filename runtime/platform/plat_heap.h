@@ -10,7 +10,10 @@ struct PlatHeap;
 PlatHeap* PlatHeapCreate(size_t initial_size);
 // Frees every block still allocated, then the heap.
 bool PlatHeapDestroy(PlatHeap* heap);
-// size bytes aligned for any type; NULL when out of memory.
+// Largest block: sizes are counted in 32-bit signed counters.
+inline constexpr size_t PLAT_HEAP_MAX_BLOCK = 0x7FFFFFFF;
+// size bytes aligned for any type; NULL above PLAT_HEAP_MAX_BLOCK or when
+// out of memory.
 void* PlatHeapAlloc(PlatHeap* heap, size_t size);
 // False for NULL, a block of another heap or one already freed.
 bool PlatHeapFree(PlatHeap* heap, void* block);

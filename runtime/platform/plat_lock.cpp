@@ -29,16 +29,27 @@ void PlatLockEnter(PlatLock* lock) { AsMutex(lock)->lock(); }
 bool PlatLockTryEnter(PlatLock* lock) { return AsMutex(lock)->try_lock(); }
 void PlatLockLeave(PlatLock* lock) { AsMutex(lock)->unlock(); }
 
+namespace {
+
+// A directory of ours: made when missing, refused when it is anything else
+// (another user's directory, a link).
+bool OwnDirectory(const std::string& dir) {
+  if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  struct stat st;
+  return lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid();
+}
+
+}  // namespace
+
 size_t PlatRuntimeDir(char* buffer, size_t room) {
   std::string dir;
   const char* xdg = getenv("XDG_RUNTIME_DIR");
-  if (xdg && *xdg) {
-    dir = std::string(xdg) + "/velmora";
-  } else {
+  if (xdg && *xdg) dir = std::string(xdg) + "/velmora";
+  if (dir.empty() || !OwnDirectory(dir)) {
     dir = "/tmp/velmora-" + std::to_string(getuid());
+    if (!OwnDirectory(dir)) return 0;
   }
-  if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return 0;
-  if (dir.size() + 1 > room) return 0;
+  if (!buffer || dir.size() + 1 > room) return 0;
   memcpy(buffer, dir.c_str(), dir.size() + 1);
   return dir.size();
 }

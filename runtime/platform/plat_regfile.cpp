@@ -108,8 +108,10 @@ std::string FormatData(const RegValue& v) {
   return out;
 }
 
+// A key without values that has subkeys gets no section of its own: its
+// subkeys' sections imply it.
 void FormatKey(const RegTree& key, const std::string& path, std::string* out) {
-  if (!path.empty()) {
+  if (!path.empty() && (!key.values.empty() || key.subkeys.empty())) {
     if (!out->empty()) *out += '\n';
     *out += '[' + path + "]\n";
     for (const RegValue& v : key.values) {
@@ -200,6 +202,7 @@ class Parser {
     while (!path.empty()) {
       const size_t cut = path.find('\\');
       const std::string_view name = path.substr(0, cut);
+      if (name.empty()) return Fail("empty key name");
       if (!RegKeyNameValid(name)) return Fail("bad key name '" + std::string(name) + "'");
       RegTree* sub = RegFindSubkey(*key, name);
       if (!sub) {

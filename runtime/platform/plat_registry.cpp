@@ -289,12 +289,12 @@ PlatRegStatus PlatRegCreateKey(PlatRegKey* parent, const char* subkey, uint32_t 
   const PlatRegStatus status = Modify(parent, [&](RegTree*, RegTree* node, bool* changed) {
     for (const std::string& name : sub) {
       RegTree* next = RegFindSubkey(*node, name);
+      made = !next;
       if (!next) {
         if (!(parent->access & PLAT_KEY_CREATE_SUB_KEY)) return PLAT_ERROR_ACCESS_DENIED;
         node->subkeys.push_back(std::make_unique<RegTree>());
         next = node->subkeys.back().get();
         next->name = name;
-        made = true;
         *changed = true;
       }
       node = next;

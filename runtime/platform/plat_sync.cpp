@@ -67,14 +67,35 @@ PlatWaitResult PlatSemaphoreWaitTimed(PlatSemaphore* sem, uint32_t ms) {
   return PLAT_WAIT_OBJECT_0;
 }
 
-bool PlatNamedSemaphoreExists(const char* name) {
-  if (!name || !*name) return false;
+namespace {
+
+// Names may hold any character but '/'; backslashes go too, for symmetry.
+std::string PosixSemaphoreName(const char* name) {
   std::string posix = "/";
   for (const char* p = name; *p; ++p) posix += (*p == '/' || *p == '\\') ? '_' : *p;
-  sem_t* sem = sem_open(posix.c_str(), O_RDWR);
+  return posix;
+}
+
+}  // namespace
+
+bool PlatNamedSemaphoreExists(const char* name) {
+  if (!name || !*name) return false;
+  sem_t* sem = sem_open(PosixSemaphoreName(name).c_str(), O_RDWR);
   if (sem == SEM_FAILED) return false;
   sem_close(sem);
   return true;
+}
+
+bool PlatNamedSemaphoreCreate(const char* name) {
+  if (!name || !*name) return false;
+  sem_t* sem = sem_open(PosixSemaphoreName(name).c_str(), O_CREAT | O_EXCL, 0600, 0);
+  if (sem == SEM_FAILED) return false;
+  sem_close(sem);
+  return true;
+}
+
+bool PlatNamedSemaphoreRemove(const char* name) {
+  return name && *name && sem_unlink(PosixSemaphoreName(name).c_str()) == 0;
 }
 
 struct PlatEvent {

@@ -28,8 +28,12 @@ PlatWaitResult PlatSemaphoreWait(PlatSemaphore* sem);
 PlatWaitResult PlatSemaphoreWaitTimed(PlatSemaphore* sem, uint32_t ms);
 
 // Whether a named semaphore of that name exists on this machine (a probe for
-// another service; the library never creates one).
+// another service; the library itself never creates one).
 bool PlatNamedSemaphoreExists(const char* name);
+// Make and remove such a semaphore (a stand-in service or a test does);
+// create fails when it exists already.
+bool PlatNamedSemaphoreCreate(const char* name);
+bool PlatNamedSemaphoreRemove(const char* name);
 
 // Event: manual reset stays set until reset; auto reset releases one waiter
 // and clears itself.

@@ -1,8 +1,13 @@
 // The log: line formats with and without a log file, cutting, and the
 // LogFile setting's failure paths.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <map>
 #include <string>
+#include <thread>
 
 #include "tests/runtime/support/osa_fixture.h"
 #include "runtime/osa/osa.h"
@@ -130,19 +135,20 @@ TEST_F(OsaLogTest, MissingKeyOrValueLogsToTheDebugOutput) {
   }
 }
 
-TEST_F(OsaLogTest, LogFileOfAnotherTypeFailsStartUp) {
+TEST_F(OsaLogTest, BadLogFileValuesFailStartUp) {
   struct Case {
-    const char* data;
+    std::string data;
     const char* message;
   } const cases[] = {
       {"expand:\"/tmp/x.log\"", "VELMORA ERROR: Invalid LogFile parameter. Type: 2\n"},
       {"dword:00000001", "VELMORA ERROR: Invalid LogFile parameter. Type: 4\n"},
       {"hex:41,00", "VELMORA ERROR: Invalid LogFile parameter. Type: 3\n"},
+      // A name with its terminator must fit the 1024-byte line buffer.
+      {"\"/" + std::string(1023, 'n') + "\"", "VELMORA ERROR: Can't read LOG_FILE. error = 234\n"},
   };
   for (const Case& c : cases) {
     debug_.Clear();
-    WriteRegistry(std::string("[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\OSA]\n"
-                              "\"LogFile\"=") + c.data + "\n");
+    WriteRegistry("[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\OSA]\n\"LogFile\"=" + c.data + "\n");
     EXPECT_EQ(OsaInit(), nullptr) << c.data;
     EXPECT_EQ(OsaRefCount(), 0u);
     EXPECT_EQ(debug_.Lines(), std::vector<std::string>{c.message}) << c.data;
@@ -189,6 +195,48 @@ TEST_F(OsaLogTest, ConcurrentLinesStayWhole) {
     ++count;
   }
   EXPECT_EQ(count, size_t{kThreads * kLines});
+}
+
+// Processes appending to one file keep their lines whole and tell them
+// apart by process id.
+TEST_F(OsaLogTest, ProcessesShareOneFile) {
+  log_ = dir_.File("velmora.log");
+  WriteRegistry(RegistryWithLogFile(log_));
+  constexpr int kLines = 200;
+  pid_t children[2];
+  for (pid_t& child : children) {
+    child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      alarm(60);
+      if (!OsaInit()) _exit(1);
+      for (int i = 0; i < kLines; ++i) OsaLog(OSA_LOG_INFO, "line %d of %d", i, static_cast<int>(getpid()));
+      _exit(OsaTerm() ? 0 : 1);
+    }
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    const bool ended = WaitUntil([&] { return waitpid(child, &status, WNOHANG) == child; }, std::chrono::seconds(60));
+    if (!ended) kill(child, SIGKILL);
+    ASSERT_TRUE(ended);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  const std::string text = LogText();
+  std::map<std::string, int> per_process;
+  for (size_t pos = 0; pos < text.size();) {
+    const size_t end = text.find("\r\n", pos);
+    ASSERT_NE(end, std::string::npos);
+    const std::string line = text.substr(pos, end - pos);
+    const size_t open = line.find(": [");
+    const size_t close = line.find("] INFO: line ");
+    ASSERT_TRUE(open != std::string::npos && close != std::string::npos) << line;
+    const std::string pid = line.substr(open + 3, close - open - 3);
+    EXPECT_EQ(line.substr(line.rfind(' ') + 1), pid) << line;
+    ++per_process[pid];
+    pos = end + 2;
+  }
+  EXPECT_EQ(per_process.size(), 2u);
+  for (const auto& [pid, count] : per_process) EXPECT_EQ(count, kLines) << pid;
 }
 
 // After the last OsaTerm lines go to the debug output again.

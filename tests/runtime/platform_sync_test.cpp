@@ -1,10 +1,251 @@
+// Waitable objects, locks, the named mutex and interlocked counters of the
+// platform layer.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "runtime/platform/plat_lock.h"
 #include "runtime/platform/plat_sync.h"
+#include "runtime/platform/plat_time.h"
+#include "tests/runtime/support/osa_fixture.h"
 
-TEST(PlatformSemaphore, TimedWaitTimesOutWhenEmpty) {
-  PlatSemaphore* sem = PlatSemaphoreCreate(0, 1);
+namespace {
+
+TEST(PlatformSemaphore, CreateRefusesBadCounts) {
+  struct Case {
+    int32_t initial, maximum;
+    bool ok;
+  } const cases[] = {{0, 1, true}, {3, 3, true}, {-1, 1, false}, {0, 0, false}, {2, 1, false}};
+  for (const Case& c : cases) {
+    PlatSemaphore* sem = PlatSemaphoreCreate(c.initial, c.maximum);
+    EXPECT_EQ(sem != nullptr, c.ok) << c.initial << "/" << c.maximum;
+    PlatSemaphoreDestroy(sem);
+  }
+}
+
+TEST(PlatformSemaphore, CountsUnitsUpToItsMaximum) {
+  PlatSemaphore* sem = PlatSemaphoreCreate(1, 3);
   ASSERT_NE(sem, nullptr);
+  int32_t previous = -1;
+  EXPECT_TRUE(PlatSemaphoreRelease(sem, 2, &previous));
+  EXPECT_EQ(previous, 1);
+  // Past the maximum: refused, nothing added.
+  EXPECT_FALSE(PlatSemaphoreRelease(sem, 1, &previous));
+  EXPECT_FALSE(PlatSemaphoreRelease(sem, 0, nullptr));
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(PlatSemaphoreWaitTimed(sem, 0), PLAT_WAIT_OBJECT_0);
+  EXPECT_EQ(PlatSemaphoreWaitTimed(sem, 0), PLAT_WAIT_TIMEOUT);
+  EXPECT_EQ(PlatSemaphoreWaitTimed(sem, 15), PLAT_WAIT_TIMEOUT);
+  EXPECT_EQ(PlatSemaphoreWaitTimed(nullptr, 0), PLAT_WAIT_FAILED);
+  PlatSemaphoreDestroy(sem);
+}
+
+TEST(PlatformSemaphore, ReleaseWakesEveryWaiterOnce) {
+  constexpr int kWaiters = 4;
+  PlatSemaphore* sem = PlatSemaphoreCreate(0, 0x7FFFFFFF);
+  std::atomic<int> woken{0};
+  std::vector<std::thread> waiters;
+  for (int i = 0; i < kWaiters; ++i) {
+    waiters.emplace_back([&, i] {
+      if (i % 2 == 0) {
+        if (PlatSemaphoreWait(sem) == PLAT_WAIT_OBJECT_0) ++woken;
+      } else if (PlatSemaphoreWaitTimed(sem, 10000) == PLAT_WAIT_OBJECT_0) {
+        ++woken;
+      }
+    });
+  }
+  // Untimed waiters are released by the units; the deadline is the test's.
+  EXPECT_TRUE(PlatSemaphoreRelease(sem, kWaiters, nullptr));
+  EXPECT_TRUE(WaitUntil([&] { return woken.load() == kWaiters; }));
+  for (auto& t : waiters) t.join();
   EXPECT_EQ(PlatSemaphoreWaitTimed(sem, 0), PLAT_WAIT_TIMEOUT);
   PlatSemaphoreDestroy(sem);
 }
+
+TEST(PlatformEvent, AutoAndManualReset) {
+  for (bool manual : {false, true}) {
+    PlatEvent* event = PlatEventCreate(manual, false);
+    ASSERT_NE(event, nullptr);
+    EXPECT_EQ(PlatEventWait(event, 0), PLAT_WAIT_TIMEOUT);
+    EXPECT_TRUE(PlatEventSet(event));
+    EXPECT_EQ(PlatEventWait(event, 0), PLAT_WAIT_OBJECT_0);
+    // An auto-reset event let one waiter through and cleared itself.
+    EXPECT_EQ(PlatEventWait(event, 0), manual ? PLAT_WAIT_OBJECT_0 : PLAT_WAIT_TIMEOUT) << manual;
+    EXPECT_TRUE(PlatEventReset(event));
+    EXPECT_EQ(PlatEventWait(event, 0), PLAT_WAIT_TIMEOUT);
+    PlatEventDestroy(event);
+  }
+  PlatEvent* initially = PlatEventCreate(false, true);
+  EXPECT_EQ(PlatEventWait(initially, 0), PLAT_WAIT_OBJECT_0);
+  PlatEventDestroy(initially);
+}
+
+TEST(PlatformEvent, SetWakesAWaitingThread) {
+  PlatEvent* event = PlatEventCreate(false, false);
+  std::atomic<PlatWaitResult> result{PLAT_WAIT_FAILED};
+  std::thread waiter([&] { result = PlatEventWait(event, 10000); });
+  PlatEventSet(event);
+  waiter.join();
+  EXPECT_EQ(result.load(), PLAT_WAIT_OBJECT_0);
+  PlatEventDestroy(event);
+}
+
+TEST(PlatformLock, ReentrantForItsOwnerExclusiveForOthers) {
+  struct Record {
+    int before;
+    PlatLock lock;
+    int after;
+  } record{};
+  PlatLockInit(&record.lock);
+  PlatLockEnter(&record.lock);
+  EXPECT_TRUE(PlatLockTryEnter(&record.lock));
+  bool other = true;
+  std::thread([&] { other = PlatLockTryEnter(&record.lock); }).join();
+  EXPECT_FALSE(other);
+  PlatLockLeave(&record.lock);
+  PlatLockLeave(&record.lock);
+  std::thread([&] {
+    other = PlatLockTryEnter(&record.lock);
+    if (other) PlatLockLeave(&record.lock);
+  }).join();
+  EXPECT_TRUE(other);
+  PlatLockDelete(&record.lock);
+}
+
+TEST(PlatformLock, GuardSerialisesThreads) {
+  PlatLock lock;
+  PlatLockInit(&lock);
+  int counter = 0;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < 1000; ++i) {
+        PlatLockGuard guard(&lock);
+        PlatLockGuard again(&lock);
+        ++counter;
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(counter, 4000);
+  PlatLockDelete(&lock);
+}
+
+TEST(PlatformAtomic, InterlockedResults) {
+  int32_t value = 5;
+  EXPECT_EQ(PlatAtomicIncrement(&value), 6);
+  EXPECT_EQ(PlatAtomicDecrement(&value), 5);
+  EXPECT_EQ(PlatAtomicAdd(&value, -7), 5);
+  EXPECT_EQ(value, -2);
+  EXPECT_EQ(PlatAtomicExchange(&value, 9), -2);
+  EXPECT_EQ(PlatAtomicCompareExchange(&value, 1, 8), 9);  // no match: unchanged
+  EXPECT_EQ(PlatAtomicLoad(&value), 9);
+  EXPECT_EQ(PlatAtomicCompareExchange(&value, 1, 9), 9);
+  EXPECT_EQ(PlatAtomicLoad(&value), 1);
+}
+
+// The start-up gate pattern: exactly one of many takers sees 0.
+TEST(PlatformAtomic, GateAdmitsOne) {
+  int32_t gate = 1;
+  std::atomic<int> admitted{0};
+  std::vector<std::thread> threads;
+  std::atomic<bool> go{false};
+  for (int t = 0; t < 6; ++t) {
+    threads.emplace_back([&] {
+      while (!go.load()) std::this_thread::yield();
+      if (PlatAtomicDecrement(&gate) == 0) {
+        ++admitted;
+      } else {
+        PlatAtomicIncrement(&gate);
+      }
+    });
+  }
+  go = true;
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(admitted.load(), 1);
+  EXPECT_EQ(gate, 0);
+}
+
+TEST(PlatformNamedMutex, ReentrantAndExclusiveBetweenThreads) {
+  const std::string name = "Velmora Test Mutex " + std::to_string(getpid());
+  PlatNamedMutex* mine = PlatNamedMutexOpen(name.c_str());
+  ASSERT_NE(mine, nullptr);
+  ASSERT_TRUE(PlatNamedMutexWait(mine));
+  ASSERT_TRUE(PlatNamedMutexWait(mine));
+  std::atomic<bool> other_has_it{false};
+  std::thread other([&] {
+    PlatNamedMutex* theirs = PlatNamedMutexOpen(name.c_str());
+    EXPECT_FALSE(PlatNamedMutexRelease(theirs));  // not its owner
+    PlatNamedMutexWait(theirs);
+    other_has_it = true;
+    PlatNamedMutexRelease(theirs);
+    PlatNamedMutexClose(theirs);
+  });
+  EXPECT_TRUE(PlatNamedMutexRelease(mine));
+  PlatSleep(20);
+  EXPECT_FALSE(other_has_it.load());  // still held once
+  EXPECT_TRUE(PlatNamedMutexRelease(mine));
+  EXPECT_TRUE(WaitUntil([&] { return other_has_it.load(); }));
+  other.join();
+  EXPECT_FALSE(PlatNamedMutexRelease(mine));
+  PlatNamedMutexClose(mine);
+}
+
+// Two processes doing read-modify-write of a file under the mutex lose no
+// update.
+TEST(PlatformNamedMutex, ExclusiveBetweenProcesses) {
+  TempDir dir;
+  const std::string counter = dir.File("counter");
+  WriteTextFile(counter, "0");
+  const std::string name = "Velmora Test Mutex " + std::to_string(getpid()) + " procs";
+  constexpr int kRounds = 100;
+  pid_t children[2];
+  for (pid_t& child : children) {
+    child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      alarm(60);
+      PlatNamedMutex* m = PlatNamedMutexOpen(name.c_str());
+      for (int i = 0; i < kRounds && m; ++i) {
+        if (!PlatNamedMutexWait(m)) _exit(2);
+        const int n = std::stoi(ReadTextFile(counter));
+        WriteTextFile(counter, std::to_string(n + 1));
+        PlatNamedMutexRelease(m);
+      }
+      _exit(m ? 0 : 1);
+    }
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    const bool ended = WaitUntil([&] { return waitpid(child, &status, WNOHANG) == child; }, std::chrono::seconds(60));
+    if (!ended) kill(child, SIGKILL);
+    ASSERT_TRUE(ended);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  EXPECT_EQ(ReadTextFile(counter), std::to_string(2 * kRounds));
+}
+
+TEST(PlatformNamedSemaphore, ProbeFindsOnlyExistingOnes) {
+  const std::string name = "Velmora Test Semaphore " + std::to_string(getpid());
+  EXPECT_FALSE(PlatNamedSemaphoreExists(name.c_str()));
+  ASSERT_TRUE(PlatNamedSemaphoreCreate(name.c_str()));
+  EXPECT_FALSE(PlatNamedSemaphoreCreate(name.c_str()));
+  EXPECT_TRUE(PlatNamedSemaphoreExists(name.c_str()));
+  // Seen by other processes too: it is the machine's, not the process's.
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(PlatNamedSemaphoreExists(name.c_str()) ? 0 : 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_TRUE(PlatNamedSemaphoreRemove(name.c_str()));
+  EXPECT_FALSE(PlatNamedSemaphoreExists(name.c_str()));
+  EXPECT_FALSE(PlatNamedSemaphoreRemove(name.c_str()));
+}
+
+}  // namespace
