@@ -36,11 +36,14 @@ Pool g_pool;
 
 uint8_t* AreaOf(IpcMsg* msg) { return reinterpret_cast<uint8_t*>(msg) + sizeof(IpcMsg); }
 
+// A new message starts with a zero header and payload length, so that a
+// field its builder leaves alone goes out as 0, never as stale bytes.
 void InitMsg(IpcMsg* msg, uint32_t capacity)
 {
     msg->next = nullptr;
     msg->capacity = capacity;
     IpcMsgSetFrameLength(msg, 0);
+    std::memset(AreaOf(msg), 0, IPC_PAYLOAD_OFFSET);
 }
 
 // Under the pool lock.

@@ -38,8 +38,11 @@ bool IpcMsgPoolAcquire();
 // message has come back; until then they stay for the messages still held.
 void IpcMsgPoolRelease();
 
-// A pool message (next none, frame length 0); none when no block could be
-// made or no connection uses the pool.
+// Every new message has next none, frame length 0 and its first 68 bytes
+// (header and payload length) zero.
+//
+// A pool message; none when no block could be made or no connection uses
+// the pool.
 IpcMsg* IpcMsgPoolGet();
 // A heap message with n bytes of message area (n above 232; smaller n gets
 // a pool message).

@@ -63,15 +63,12 @@ int ConnectPipe(const IpcConnTarget& t)
         OsaLog(OSA_LOG_ERROR, "Cannot create IPC socket");
         return -1;
     }
+    // A blocking connect waits while the listener's queue is full (a busy
+    // pipe) and fails at once when nobody listens there.
     int rc;
-    // A listener whose queue is full is busy, not missing: try again.
-    for (int busy = 0;; ++busy) {
+    do
         rc = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        if (rc == 0 || (errno != EINTR && (errno != EAGAIN || busy >= 100)))
-            break;
-        if (errno == EAGAIN)
-            usleep(10000);
-    }
+    while (rc != 0 && errno == EINTR);
     if (rc != 0) {
         OsaLog(OSA_LOG_ERROR, "IPC: cannot open %s: %s", t.path, std::strerror(errno));
         close(fd);

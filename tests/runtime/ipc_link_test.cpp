@@ -5,12 +5,16 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
+#include "runtime/platform/plat_debug.h"
 #include "tests/runtime/support/ipc_support.h"
 
 namespace {
@@ -42,15 +46,38 @@ struct Recorder {
 
 Recorder* g_recorder = nullptr;
 
+// Lines of the layer's debug output (no log file is configured in tests).
+struct LogCapture {
+    std::mutex m;
+    std::string text;
+    static void Sink(void* self, const char* line)
+    {
+        auto* c = static_cast<LogCapture*>(self);
+        std::lock_guard lock(c->m);
+        c->text += line;
+    }
+    std::string Take()
+    {
+        std::lock_guard lock(m);
+        return std::exchange(text, {});
+    }
+};
+
+// Messages the handler keeps instead of freeing (when set).
+std::vector<IpcMsg*>* g_kept = nullptr;
+
 void RecordingHandler(IpcConnection*, IpcMsg* msg)
 {
     Event e{msg == nullptr, {}};
+    std::lock_guard lock(g_recorder->m);
     if (msg != nullptr) {
         std::span<uint8_t> d = IpcMsgData(msg);
         e.data.assign(d.begin(), d.end());
-        IpcMsgFree(msg);
+        if (g_kept != nullptr)
+            g_kept->push_back(msg);
+        else
+            IpcMsgFree(msg);
     }
-    std::lock_guard lock(g_recorder->m);
     g_recorder->events.push_back(std::move(e));
     g_recorder->cv.notify_all();
 }
@@ -59,8 +86,10 @@ class IpcLink : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override
     {
+        PlatSetDebugSink(LogCapture::Sink, &log_);
         ASSERT_NE(OsaInit(), nullptr);
         baseRefs_ = OsaRefCount();
+        baseThreads_ = OsaStatGet(OSA_STAT_THREADS);
         g_recorder = &recorder_;
         listener_ = std::make_unique<IpcTestListener>(GetParam());
         ASSERT_TRUE(listener_->ok());
@@ -74,8 +103,10 @@ protected:
         EXPECT_EQ(IpcMsgPoolGetStats().users, 0u);
         EXPECT_EQ(IpcMsgPoolGetStats().heldMsgs, 0u);
         EXPECT_EQ(OsaRefCount(), baseRefs_);
+        EXPECT_EQ(OsaStatGet(OSA_STAT_THREADS), baseThreads_);
         g_recorder = nullptr;
         OsaTerm();
+        PlatSetDebugSink(nullptr, nullptr);
     }
 
     void Connect()
@@ -107,6 +138,8 @@ protected:
     int peer_ = -1;
     IpcBytes disconnect_;
     uint32_t baseRefs_ = 0;
+    uint32_t baseThreads_ = 0;
+    LogCapture log_;
 };
 
 INSTANTIATE_TEST_SUITE_P(Transports, IpcLink, ::testing::Values(false, true),
@@ -165,8 +198,11 @@ TEST_P(IpcLink, ByteByByteThroughTheLink)
 struct BadCase {
     const char* what;
     IpcBytes wire;
+    const char* logged;   // the error line, or "" for none
     bool hangUp = false;  // the daemon ends the stream after the bytes
 };
+
+constexpr char kBadLength[] = "VELMORA ERROR: IPC: PipeRead: Invalid data length\n";
 
 std::vector<BadCase> BadCases()
 {
@@ -178,20 +214,24 @@ std::vector<BadCase> BadCases()
     IpcBytes tooLong(4);
     IpcPut32(tooLong, 0, IPC_MAX_FRAME + 1);
     return {
-        {"length with the top bit set", topBit},
-        {"length above the cap", tooLong},
-        {"0x0400 longer than 68 + P", IpcWireFrame(IpcTestMessage(IPC_KIND_CONFIRMATION, 72, 3))},
-        {"0x0400 shorter than 68 + P", IpcWireFrame(IpcTestMessage(IPC_KIND_CONFIRMATION, 72, 5))},
-        {"0x0600 of 70 bytes", IpcWireFrame(IpcTestMessage(IPC_KIND_SERVER_ABORTED, 70, 2))},
-        {"0x0600 with P 0", IpcWireFrame(IpcTestMessage(IPC_KIND_SERVER_ABORTED, 69, 0))},
-        {"0x0701 remote MAC length 8", IpcWireFrame(macTooLong)},
-        {"0x0700 local MAC length 8", IpcWireFrame(confLocalMac)},
-        {"kind 0x0E01", IpcWireFrame(IpcTestMessage(IPC_KIND_SERVER_INVALID, 12))},
-        {"unknown kind", IpcWireFrame(IpcTestMessage(0x0100, 12))},
-        {"length 2", IpcBytes{2, 0, 0, 0, 1, 8}},
-        {"unasked zero-length frame", IpcBytes{0, 0, 0, 0}},
-        {"the daemon goes away", IpcBytes{}, true},
-        {"the daemon goes away inside a frame", IpcBytes{100, 0, 0, 0, 1, 4}, true},
+        {"length with the top bit set", topBit, kBadLength},
+        {"length above the cap", tooLong, kBadLength},
+        {"0x0400 longer than 68 + P", IpcWireFrame(IpcTestMessage(IPC_KIND_CONFIRMATION, 72, 3)), kBadLength},
+        {"0x0400 shorter than 68 + P", IpcWireFrame(IpcTestMessage(IPC_KIND_CONFIRMATION, 72, 5)), kBadLength},
+        {"0x0600 of 70 bytes", IpcWireFrame(IpcTestMessage(IPC_KIND_SERVER_ABORTED, 70, 2)), kBadLength},
+        {"0x0600 with P 0", IpcWireFrame(IpcTestMessage(IPC_KIND_SERVER_ABORTED, 69, 0)), kBadLength},
+        {"0x0701 remote MAC length 8", IpcWireFrame(macTooLong),
+         "VELMORA ERROR: IPC: PipeRead: MAC address is to long\n"},
+        {"0x0700 local MAC length 8", IpcWireFrame(confLocalMac),
+         "VELMORA ERROR: IPC: PipeRead: MAC address is to long\n"},
+        {"kind 0x0E01", IpcWireFrame(IpcTestMessage(IPC_KIND_SERVER_INVALID, 12)),
+         "VELMORA ERROR: IPC: PipeRead: Invalid Low request 3585\n"},
+        {"unknown kind", IpcWireFrame(IpcTestMessage(0x0100, 12)),
+         "VELMORA ERROR: IPC: PipeRead: Invalid Low request 256\n"},
+        {"length 2", IpcBytes{2, 0, 0, 0, 1, 8}, kBadLength},
+        {"unasked zero-length frame", IpcBytes{0, 0, 0, 0}, "VELMORA ERROR: IPC: the daemon closed the link\n"},
+        {"the daemon goes away", IpcBytes{}, "", true},
+        {"the daemon goes away inside a frame", IpcBytes{100, 0, 0, 0, 1, 4}, "", true},
     };
 }
 
@@ -200,6 +240,7 @@ TEST_P(IpcLink, EveryBrokenFrameEndsTheLinkWithOneNotice)
     for (const BadCase& c : BadCases()) {
         SCOPED_TRACE(c.what);
         recorder_.events.clear();
+        log_.Take();
         Connect();
         IpcBytes wire = IpcWireFrame(GoodIndication());
         wire.insert(wire.end(), c.wire.begin(), c.wire.end());
@@ -211,6 +252,7 @@ TEST_P(IpcLink, EveryBrokenFrameEndsTheLinkWithOneNotice)
         if (c.hangUp)
             shutdown(peer_, SHUT_WR);
         ASSERT_TRUE(recorder_.WaitFor(2, 10s));
+        EXPECT_EQ(log_.Take(), c.logged);
         Close(false);
         close(peer_);
         peer_ = -1;
@@ -258,6 +300,89 @@ TEST_P(IpcLink, WritesAreNormalisedFrames)
     Close(true);
 }
 
+// Reads frames off the peer end until count have come or the stream ends.
+std::vector<IpcBytes> ReadFrames(int fd, size_t count)
+{
+    std::vector<IpcBytes> frames;
+    while (frames.size() < count) {
+        IpcBytes word = IpcTestReadExactly(fd, 4, 20s);
+        if (word.size() != 4)
+            break;
+        uint32_t length = IpcGet32(word, 0);
+        IpcBytes m = IpcTestReadExactly(fd, length, 20s);
+        if (m.size() != length)
+            break;
+        frames.push_back(std::move(m));
+    }
+    return frames;
+}
+
+TEST_P(IpcLink, ConcurrentWritersKeepFramesWholeAndInOrder)
+{
+    Connect();
+    constexpr int kThreads = 4;
+    constexpr uint32_t kEach = 250;
+    std::vector<IpcBytes> frames;
+    std::thread daemon([&] { frames = ReadFrames(peer_, kThreads * kEach); });
+    IpcRunWithDeadline(60s, [&] {
+        std::vector<std::thread> writers;
+        for (int w = 0; w < kThreads; ++w)
+            writers.emplace_back([&, w] {
+                for (uint32_t seq = 0; seq < kEach; ++seq) {
+                    uint32_t size = 5 + (seq * 37 + static_cast<uint32_t>(w) * 11) % 400;
+                    IpcMsg* m = IpcMsgAlloc(size);
+                    ASSERT_NE(m, nullptr);
+                    IpcMsgSetKind(m, IPC_KIND_UNCONF_REQUEST);
+                    IpcMsgSetPayloadLength(m, size);
+                    uint8_t* p = IpcMsgGetPayload(m);
+                    p[0] = static_cast<uint8_t>(w);
+                    IpcPut32({p + 1, 4}, 0, seq);
+                    for (uint32_t i = 5; i < size; ++i)
+                        p[i] = static_cast<uint8_t>(w * 31 + seq + i);
+                    ASSERT_TRUE(PipeWrite(conn_, m));
+                }
+            });
+        for (std::thread& t : writers)
+            t.join();
+    });
+    daemon.join();
+    ASSERT_EQ(frames.size(), size_t{kThreads * kEach});
+    uint32_t next[kThreads] = {};
+    for (const IpcBytes& f : frames) {
+        ASSERT_GE(f.size(), 73u);
+        ASSERT_EQ(IpcGet16(f, IPC_OFF_KIND), IPC_KIND_UNCONF_REQUEST);
+        ASSERT_EQ(f.size(), 68 + IpcGet32(f, IPC_OFF_PAYLOAD_LEN));
+        uint8_t w = f[68];
+        ASSERT_LT(w, kThreads);
+        uint32_t seq = IpcGet32(f, 69);
+        ASSERT_EQ(seq, next[w]++);
+        for (size_t i = 5; i < f.size() - 68; ++i)
+            ASSERT_EQ(f[68 + i], static_cast<uint8_t>(w * 31 + seq + i));
+    }
+    Close(true);
+}
+
+TEST_P(IpcLink, FramesAheadOfTheDisconnectAnswerAreAllDelivered)
+{
+    Connect();
+    constexpr size_t kFrames = 300;
+    std::thread daemon([&] {
+        IpcBytes wire = IpcWireFrame(GoodIndication());
+        for (size_t i = 0; i < kFrames; ++i)
+            IpcTestWriteAll(peer_, wire);
+        disconnect_ = IpcTestReadExactly(peer_, 4, 20s);
+        IpcTestWriteAll(peer_, IpcBytes{0, 0, 0, 0});
+    });
+    IpcRunWithDeadline(30s, [&] { VelmoraIpcClose(conn_); });
+    conn_ = nullptr;
+    daemon.join();
+    EXPECT_EQ(disconnect_, (IpcBytes{0, 0, 0, 0}));
+    std::vector<Event> e = recorder_.Take();
+    ASSERT_EQ(e.size(), kFrames);
+    for (const Event& ev : e)
+        ASSERT_FALSE(ev.lost);
+}
+
 TEST_P(IpcLink, UnansweredDisconnectReturnsAfterTheCloseWait)
 {
     Connect();
@@ -280,6 +405,62 @@ TEST_P(IpcLink, CloseAfterThePeerVanished)
     std::vector<Event> e = recorder_.Take();
     ASSERT_EQ(e.size(), 1u);
     EXPECT_TRUE(e[0].lost);
+}
+
+TEST_P(IpcLink, MessagesHeldPastCloseStayValid)
+{
+    std::vector<IpcMsg*> kept;
+    g_kept = &kept;
+    Connect();
+    IpcBytes wire = IpcWireFrame(GoodIndication());
+    IpcBytes big = IpcWireFrame(IpcTestMessage(IPC_KIND_CONFIRMATION, 400, 332));
+    wire.insert(wire.end(), big.begin(), big.end());
+    Send(wire);
+    ASSERT_TRUE(recorder_.WaitFor(2, 10s));
+    Close(true);
+    g_kept = nullptr;
+    ASSERT_EQ(kept.size(), 2u);
+    IpcMsgPoolStats s = IpcMsgPoolGetStats();
+    EXPECT_EQ(s.users, 0u);
+    EXPECT_EQ(s.heldMsgs, 1u);
+    EXPECT_GE(s.blocks, 1u);
+    for (IpcMsg* m : kept) {
+        std::span<uint8_t> area = IpcMsgArea(m);
+        std::fill(area.begin(), area.end(), 0x42);  // the memory is still the message's
+        IpcMsgFree(m);
+    }
+    EXPECT_EQ(IpcMsgPoolGetStats().blocks, 0u);
+}
+
+TEST_P(IpcLink, SecondDisconnectFails)
+{
+    Connect();
+    std::thread daemon([&] {
+        disconnect_ = IpcTestReadExactly(peer_, 4, 20s);
+        IpcTestWriteAll(peer_, IpcBytes{0, 0, 0, 0});
+    });
+    EXPECT_TRUE(IpcSendDisconnect(conn_));
+    daemon.join();
+    EXPECT_EQ(disconnect_, (IpcBytes{0, 0, 0, 0}));
+    EXPECT_FALSE(IpcSendDisconnect(conn_));
+    log_.Take();
+    IpcRunWithDeadline(30s, [&] { VelmoraIpcClose(conn_); });
+    conn_ = nullptr;
+    EXPECT_EQ(log_.Take(), "VELMORA ERROR: IPC: IpcDisconnect failed\n");
+    EXPECT_TRUE(recorder_.Take().empty());
+    // Nothing more was written after the one disconnect frame.
+    EXPECT_TRUE(IpcTestReadExactly(peer_, 1, 10s).empty());
+}
+
+TEST_P(IpcLink, WritesWithoutALinkConsumeTheMessage)
+{
+    Connect();
+    uint32_t held = IpcMsgPoolGetStats().heldMsgs;
+    IpcMsg* m = IpcMsgAlloc(0);
+    IpcMsgSetKind(m, IPC_KIND_NEW_PID);
+    EXPECT_FALSE(PipeWrite(nullptr, m));
+    EXPECT_EQ(IpcMsgPoolGetStats().heldMsgs, held);
+    Close(true);
 }
 
 TEST_P(IpcLink, UserValue)

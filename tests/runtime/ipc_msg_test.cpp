@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "runtime/osa/osa.h"
+#include "runtime/platform/plat_debug.h"
 
 namespace {
 
@@ -166,6 +168,25 @@ TEST_F(IpcMsgPool, ReceivedCheckOnMessages)
     EXPECT_FALSE(IpcFrameCheck(m));
     IpcMsgFree(m);
     EXPECT_FALSE(IpcFrameCheck(nullptr));
+}
+
+TEST_F(IpcMsgPool, OldRuntimeIsLoggedAndPasses)
+{
+    std::string lines;
+    PlatSetDebugSink([](void* self, const char* text) { *static_cast<std::string*>(self) += text; }, &lines);
+    IpcMsg* m = IpcMsgPoolGet();
+    IpcRegisterReply r{};
+    r.major = 6;
+    r.minor = 1;
+    r.local.macLen = 1;
+    ASSERT_TRUE(IpcRegisterReplyWrite(IpcMsgArea(m), r));
+    IpcMsgSetFrameLength(m, IPC_REGISTER_REPLY_MIN);
+    EXPECT_TRUE(IpcFrameCheck(m));
+    EXPECT_EQ(IpcMsgGetStatus(m), 266);
+    EXPECT_EQ(IpcDaemonStatusMap(IpcMsgGetStatus(m)), 77u);
+    IpcMsgFree(m);
+    PlatSetDebugSink(nullptr, nullptr);
+    EXPECT_EQ(lines, "VELMORA ERROR: IPC: Inconsistent versions: Library is v6.2, Runtime is v6.1\n");
 }
 
 TEST_F(IpcMsgPool, DescriptorsGrowInPlaceOrMoveTheirData)
