@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 
 #include "daemon/vmd_internal.h"
 #include "runtime/ipc/ipc_frame.h"
@@ -13,6 +14,9 @@
 namespace {
 
 constexpr size_t kReadChunk = 4096;
+// A client that sends without reading its replies stops being read once this
+// much waits for it: it holds up only itself.
+constexpr size_t kQueueLimit = 4u << 20;
 constexpr auto kBytePause = std::chrono::microseconds(300);
 
 bool SendAll(VmdConn *c, int fd, const uint8_t *p, size_t n, bool bytewise) {
@@ -32,10 +36,35 @@ bool SendAll(VmdConn *c, int fd, const uint8_t *p, size_t n, bool bytewise) {
   return true;
 }
 
+bool ByteAtATime(VmdServer *s) {
+  std::lock_guard<std::mutex> lock(s->mu);
+  return s->behaviour.byte_at_a_time;
+}
+
+// Writes one piece outside the connection lock; the caller has set `writing`.
+bool WriteOut(VmdConn *c, int fd, const VmdOut &out, bool bytewise) {
+  // Logged before the write, so a test that saw the frame arrive finds it.
+  if (out.is_frame) VmdRecordFrame(c->server, c, false, std::span<const uint8_t>(out.bytes).subspan(4));
+  bool ok = SendAll(c, fd, out.bytes.data(), out.bytes.size(), bytewise);
+  if (ok && out.is_frame) c->buffers_written++;
+  if (!ok) VmdLog(c->server, "connection %u: write failed: %s", c->id, strerror(errno));
+  return ok;
+}
+
+// After a failed write nothing more is sent and the reader is woken.
+void WriteFailed(VmdConn *c) {
+  c->write_failed = true;
+  c->stopping = true;
+  if (c->fd >= 0) shutdown(c->fd, SHUT_RDWR);
+}
+
 void WriterLoop(VmdConn *c) {
-  VmdServer *s = c->server;
   std::unique_lock<std::mutex> lock(c->mu);
   while (!c->stopping) {
+    if (c->writing) {  // a reply being written straight from the reader
+      c->cv.wait(lock);
+      continue;
+    }
     if (c->queue.empty()) {
       if (c->closing) break;
       c->cv.wait(lock);
@@ -48,25 +77,16 @@ void WriterLoop(VmdConn *c) {
     }
     VmdOut out = std::move(c->queue.front());
     c->queue.erase(c->queue.begin());
+    c->queued_bytes -= out.bytes.size();
+    c->writing = true;
     int fd = c->fd;
     lock.unlock();
-    bool bytewise;
-    {
-      std::lock_guard<std::mutex> sl(s->mu);
-      bytewise = s->behaviour.byte_at_a_time;
-    }
-    // Logged before the write, so a test that saw the frame arrive finds it.
-    if (out.is_frame) VmdRecordFrame(s, c, false, std::span<const uint8_t>(out.bytes).subspan(4));
-    bool ok = SendAll(c, fd, out.bytes.data(), out.bytes.size(), bytewise);
-    if (ok && out.is_frame) c->buffers_written++;
+    bool ok = WriteOut(c, fd, out, ByteAtATime(c->server));
     lock.lock();
-    if (!ok) {
-      c->write_failed = true;
-      VmdLog(s, "connection %u: write failed: %s", c->id, strerror(errno));
-      if (c->fd >= 0) shutdown(c->fd, SHUT_RDWR);
-      break;
-    }
-    if (out.last) break;
+    c->writing = false;
+    c->cv.notify_all();  // a reader held back by a full queue
+    if (!ok) WriteFailed(c);
+    if (!ok || out.last) break;
   }
   c->closing = true;
 }
@@ -80,6 +100,10 @@ End ReadFrames(VmdConn *c, std::string *why) {
   size_t have = 0;
   const uint32_t cap = VmdFrameCap();
   while (true) {
+    {
+      std::unique_lock<std::mutex> lock(c->mu);
+      c->cv.wait(lock, [c] { return c->stopping || c->closing || c->queued_bytes <= kQueueLimit; });
+    }
     // A whole frame at the front of `buf` is handled without another read.
     if (have >= 4) {
       uint32_t len = IpcGet32(buf, 0);
@@ -114,7 +138,6 @@ End ReadFrames(VmdConn *c, std::string *why) {
                std::to_string(cap);
         return End::kBad;
       }
-      if (buf.size() < size_t(len) + 4) buf.resize(size_t(len) + 4);
       if (have >= size_t(len) + 4) {
         c->buffers_read++;
         std::span<const uint8_t> msg(buf.data() + 4, len);
@@ -125,6 +148,11 @@ End ReadFrames(VmdConn *c, std::string *why) {
         if (buf.size() > kReadChunk && have <= kReadChunk) buf.resize(kReadChunk);
         continue;
       }
+    }
+    // The buffer grows with the bytes that arrive, not with what a length word claims.
+    if (have == buf.size()) {
+      size_t want = have >= 4 ? size_t(IpcGet32(buf, 0)) + 4 : kReadChunk;
+      buf.resize(std::max(buf.size(), std::min(want, 2 * buf.size())));
     }
     ssize_t k = read(c->fd, buf.data() + have, buf.size() - have);
     c->calls_read++;
@@ -155,10 +183,13 @@ void ReaderLoop(VmdConn *c) {
       {
         std::lock_guard<std::mutex> lock(c->mu);
         // Replies still waiting for their time are not sent after the answer.
+        VmdClock::time_point now = VmdClock::now();
         c->queue.erase(std::remove_if(c->queue.begin(), c->queue.end(),
-                                      [](const VmdOut &o) { return o.due > VmdClock::now(); }),
+                                      [now](const VmdOut &o) { return o.due > now; }),
                        c->queue.end());
         c->withheld.clear();
+        c->queued_bytes = 0;
+        for (const VmdOut &o : c->queue) c->queued_bytes += o.bytes.size();
       }
       VmdQueue(c, std::move(out), 0, false);
       clean = true;
@@ -175,9 +206,11 @@ void ReaderLoop(VmdConn *c) {
       VmdLog(s, "connection %u closed: bad input: %s", c->id, why.c_str());
       break;
     case End::kStopped:
-      clean = !c->dropped.load();
+      clean = !c->dropped.load() && !c->write_failed.load();
       VmdLog(s, "connection %u %s", c->id,
-             clean ? "closed by the daemon" : "lost: dropped by the daemon");
+             c->dropped.load()        ? "lost: dropped by the daemon"
+             : c->write_failed.load() ? "lost: the client stopped taking replies"
+                                      : "closed by the daemon");
       break;
   }
   {
@@ -204,10 +237,27 @@ void ReaderLoop(VmdConn *c) {
 
 }  // namespace
 
-void VmdConnStart(VmdServer *, std::shared_ptr<VmdConn> conn) {
+bool VmdConnStart(VmdServer *s, std::shared_ptr<VmdConn> conn) {
   VmdConn *c = conn.get();
-  c->writer = std::thread(WriterLoop, c);
-  c->reader = std::thread(ReaderLoop, c);
+  try {
+    c->writer = std::thread(WriterLoop, c);
+  } catch (const std::system_error &e) {
+    VmdLog(s, "connection %u refused: no thread: %s", c->id, e.what());
+    return false;
+  }
+  try {
+    c->reader = std::thread(ReaderLoop, c);
+  } catch (const std::system_error &e) {
+    VmdLog(s, "connection %u refused: no thread: %s", c->id, e.what());
+    {
+      std::lock_guard<std::mutex> lock(c->mu);
+      c->stopping = true;
+    }
+    c->cv.notify_all();
+    c->writer.join();
+    return false;
+  }
+  return true;
 }
 
 VmdOut VmdFrameOut(std::span<const uint8_t> message) {
@@ -219,24 +269,55 @@ VmdOut VmdFrameOut(std::span<const uint8_t> message) {
   return out;
 }
 
-bool VmdQueue(VmdConn *c, VmdOut out, int delay_ms, bool withhold) {
-  {
-    std::lock_guard<std::mutex> lock(c->mu);
-    if (c->stopping || c->closing) return false;
-    out.seq = ++c->out_seq;
-    if (withhold) {
-      c->withheld.push_back(std::move(out));
-      return true;
-    }
-    out.due = VmdClock::now() + std::chrono::milliseconds(std::max(delay_ms, 0));
-    auto at = std::upper_bound(c->queue.begin(), c->queue.end(), out,
-                               [](const VmdOut &a, const VmdOut &b) {
-                                 return a.due != b.due ? a.due < b.due : a.seq < b.seq;
-                               });
-    c->queue.insert(at, std::move(out));
+bool VmdQueue(VmdConn *c, VmdOut out, int delay_ms, bool withhold, bool write_here) {
+  // A reply due now with nothing ahead of it is written by the caller (the
+  // reader), which saves the hand-over to the writer thread.
+  bool bytewise = write_here && ByteAtATime(c->server);
+  std::unique_lock<std::mutex> lock(c->mu);
+  if (c->stopping || c->closing) return false;
+  out.seq = ++c->out_seq;
+  if (withhold) {
+    c->queued_bytes += out.bytes.size();
+    c->withheld.push_back(std::move(out));
+    return true;
   }
+  if (write_here && !bytewise && delay_ms <= 0 && c->queue.empty() && !c->writing) {
+    c->writing = true;
+    int fd = c->fd;
+    lock.unlock();
+    bool ok = WriteOut(c, fd, out, false);
+    lock.lock();
+    c->writing = false;
+    if (!ok) WriteFailed(c);
+    lock.unlock();
+    c->cv.notify_all();
+    return ok;
+  }
+  c->queued_bytes += out.bytes.size();
+  out.due = VmdClock::now() + std::chrono::milliseconds(std::max(delay_ms, 0));
+  auto at = std::upper_bound(c->queue.begin(), c->queue.end(), out,
+                             [](const VmdOut &a, const VmdOut &b) {
+                               return a.due != b.due ? a.due < b.due : a.seq < b.seq;
+                             });
+  c->queue.insert(at, std::move(out));
+  lock.unlock();
   c->cv.notify_all();
   return true;
+}
+
+bool VmdTakeBackConfirmation(VmdConn *c, uint32_t index, uint32_t identifier) {
+  std::lock_guard<std::mutex> lock(c->mu);
+  for (std::vector<VmdOut> *list : {&c->queue, &c->withheld}) {
+    auto it = std::find_if(list->begin(), list->end(), [&](const VmdOut &o) {
+      return o.is_confirmation && o.index == index && o.identifier == identifier;
+    });
+    if (it != list->end()) {
+      c->queued_bytes -= it->bytes.size();
+      list->erase(it);
+      return true;
+    }
+  }
+  return false;
 }
 
 void VmdConnShutdown(VmdConn *c) {
@@ -268,6 +349,7 @@ bool VmdReleaseWithheld(VmdServer *s, uint32_t id) {
   {
     std::lock_guard<std::mutex> lock(c->mu);
     parked.swap(c->withheld);
+    for (const VmdOut &o : parked) c->queued_bytes -= o.bytes.size();
   }
   for (VmdOut &o : parked)
     if (!VmdQueue(c.get(), std::move(o), 0, false)) return false;

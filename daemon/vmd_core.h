@@ -73,7 +73,7 @@ struct VmdFrame {
   uint32_t index, identifier;  // words at 4 and 8 (0 when the frame is shorter)
   std::vector<uint8_t> bytes;  // the message bytes (the length word not included)
 };
-// The last frames (at most a few thousand are kept).
+// The last frames (the last 4000, and no more than 32 MB of them).
 std::vector<VmdFrame> VmdFrames(VmdServer *server);
 // Waits for a frame with seq > `after` that `match` accepts.
 bool VmdWaitFrame(VmdServer *server, const std::function<bool(const VmdFrame &)> &match,
@@ -195,8 +195,19 @@ struct VmdAnswer {
   int delay_ms = 0;
   bool no_answer = false;
 };
+// Handlers run on the link's reader thread; they must not stop the server.
 using VmdConfirmedHandler = std::function<bool(const VmdConfirmed &, VmdAnswer *)>;
 void VmdSetConfirmedHandler(VmdServer *server, VmdConfirmedHandler handler);
+
+// Called after an unconfirmed request (0x0D01) has been acknowledged, for
+// example to answer a Who-Is with VmdSendUnconfirmed.
+struct VmdUnconfirmed {
+  uint32_t conn;
+  IpcTxnParams params;
+  std::span<const uint8_t> request;
+};
+using VmdUnconfirmedHandler = std::function<void(const VmdUnconfirmed &)>;
+void VmdSetUnconfirmedHandler(VmdServer *server, VmdUnconfirmedHandler handler);
 
 // ---- requests to the client ---------------------------------------------------
 // The transaction-bound fields of an incoming request (0x0700 or 0x0701).

@@ -65,8 +65,10 @@ struct VmdConn {
   std::vector<VmdOut> queue;     // ordered by (due, seq)
   std::vector<VmdOut> withheld;  // in the order they were made
   uint64_t out_seq = 0;
+  size_t queued_bytes = 0;       // in `queue` and `withheld`
   bool stopping = false;         // the writer ends without writing the rest
   bool closing = false;          // nothing more is queued (after the last item)
+  bool writing = false;          // a piece is being written; the next one waits
   VmdClient client;
 
   std::atomic<bool> ended{false};
@@ -97,6 +99,7 @@ struct VmdServer {
   VmdBehaviour behaviour;
   std::vector<VmdScriptRule> scripts;
   VmdConfirmedHandler confirmed_handler;
+  VmdUnconfirmedHandler unconfirmed_handler;
   VmdIoctlHandler ioctl_handler;
 
   std::atomic<uint64_t> accepted{0}, closed{0}, lost{0};
@@ -110,17 +113,23 @@ struct VmdServer {
   std::condition_variable frames_cv;
   std::deque<VmdFrame> frames;
   uint64_t frame_seq = 0;
+  size_t frame_bytes = 0;  // message bytes held in `frames`
 };
 
 void VmdRecordFrame(VmdServer *server, VmdConn *conn, bool inbound,
                     std::span<const uint8_t> message);
 
 // Connection threads (vmd_conn.cpp).
-void VmdConnStart(VmdServer *server, std::shared_ptr<VmdConn> conn);
-// Queues bytes due after `delay_ms`; `withhold` parks them instead.
-bool VmdQueue(VmdConn *conn, VmdOut out, int delay_ms, bool withhold);
+// Starts the connection's threads; false (and nothing running) when it cannot.
+bool VmdConnStart(VmdServer *server, std::shared_ptr<VmdConn> conn);
+// Queues bytes due after `delay_ms`; `withhold` parks them instead. With
+// `write_here` a piece due now with nothing ahead of it is written at once
+// on the calling thread (only the connection's reader passes it).
+bool VmdQueue(VmdConn *conn, VmdOut out, int delay_ms, bool withhold, bool write_here = false);
 VmdOut VmdFrameOut(std::span<const uint8_t> message);
 void VmdConnShutdown(VmdConn *conn);
+// Removes a confirmation that has not been written yet; false when there is none.
+bool VmdTakeBackConfirmation(VmdConn *conn, uint32_t index, uint32_t identifier);
 std::shared_ptr<VmdConn> VmdFindConn(VmdServer *server, uint32_t id);
 
 // Message handling (vmd_proto.cpp). `message` is one whole frame's message

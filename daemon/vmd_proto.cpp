@@ -16,6 +16,10 @@ constexpr uint16_t kStatusFull = 5;
 constexpr uint16_t kStatusExists = 8;
 constexpr uint16_t kStatusBadAddress = 769;
 
+// What one client may make the daemon keep.
+constexpr size_t kMaxProcessIds = 65535;
+constexpr size_t kMaxAddressValues = 4096;
+
 struct Msg {
   VmdConn *c;
   VmdServer *s;
@@ -53,7 +57,7 @@ std::vector<uint8_t> Reply(const Msg &x, uint16_t status, size_t len) {
 }
 
 void Send(const Msg &x, const std::vector<uint8_t> &reply) {
-  VmdQueue(x.c, VmdFrameOut(reply), x.rule.delay_ms, x.rule.withhold);
+  VmdQueue(x.c, VmdFrameOut(reply), x.rule.delay_ms, x.rule.withhold, true);
 }
 
 // The plain acknowledgement with the shortest length a reply of the kind has.
@@ -142,7 +146,7 @@ bool Registration(const Msg &x) {
            "connection %u: registered user %u (port %u, %u client and %u server TSMs, "
            "%u process ids)",
            c->id, user, rq.portId, rq.cliPoolSize, rq.srvPoolSize, rq.maxProcessIds);
-    { std::lock_guard<std::mutex> lock(s->mu); }
+    { std::lock_guard<std::mutex> lock(s->mu); }  // a waiter is in its predicate or asleep
     s->cv.notify_all();
   } else {
     VmdLog(s, "connection %u: registration answered with status %u%s%s", c->id, status,
@@ -237,30 +241,34 @@ bool ConfirmedRequest(const Msg &x, std::string *why) {
   out.index = rq.index;
   out.identifier = rq.identifier;
   // Never ahead of its own acknowledgement.
-  VmdQueue(c, std::move(out), std::max(a.delay_ms, x.rule.delay_ms), x.rule.withhold);
+  VmdQueue(c, std::move(out), std::max(a.delay_ms, x.rule.delay_ms), x.rule.withhold, true);
   return true;
+}
+
+void Unconfirmed(const Msg &x) {
+  VmdUnconfirmedHandler handler;
+  {
+    std::lock_guard<std::mutex> lock(x.s->mu);
+    handler = x.s->unconfirmed_handler;
+  }
+  if (!handler || StatusOf(x, 0) != 0) return;
+  VmdUnconfirmed rq{};
+  rq.conn = x.c->id;
+  IpcTxnParamsRead(x.m, &rq.params);
+  rq.request = IpcPayload(x.m);
+  handler(rq);
 }
 
 // A cancel takes back a confirmation that has not left yet.
 void Cancel(const Msg &x) {
   VmdConn *c = x.c;
   uint32_t index = IpcGet32(x.m, IPC_OFF_TSM_INDEX), id = IpcGet32(x.m, IPC_OFF_TSM_ID);
-  bool found = false;
-  {
+  bool found = VmdTakeBackConfirmation(c, index, id);
+  if (!found) {
     std::lock_guard<std::mutex> lock(c->mu);
-    auto mine = [&](const VmdOut &o) {
-      return o.is_confirmation && o.index == index && o.identifier == id;
-    };
-    for (std::vector<VmdOut> *list : {&c->queue, &c->withheld}) {
-      auto it = std::find_if(list->begin(), list->end(), mine);
-      if (!found && it != list->end()) {
-        list->erase(it);
-        found = true;
-      }
-    }
     auto &un = c->client.unanswered;
     auto it = std::find(un.begin(), un.end(), std::make_pair(index, id));
-    if (!found && it != un.end()) {
+    if (it != un.end()) {
       un.erase(it);
       found = true;
     }
@@ -324,7 +332,7 @@ void ProcessIds(const Msg &x) {
     std::lock_guard<std::mutex> lock(x.c->mu);
     auto it = std::find(cl.process_ids.begin(), cl.process_ids.end(), pid);
     bool known = it != cl.process_ids.end();
-    bool full = cl.process_ids.size() >= cl.max_process_ids;
+    bool full = cl.process_ids.size() >= std::min<size_t>(cl.max_process_ids, kMaxProcessIds);
     switch (x.kind) {
       case IPC_KIND_ADD_PID:
         own = known ? kStatusExists : full ? kStatusFull : 0;
@@ -363,6 +371,7 @@ bool Values(const Msg &x, std::string *why) {
     LinkAddressNormalise(&a);
   }
   uint16_t value = 0;
+  uint16_t own = 0;
   bool set = x.kind == IPC_KIND_SET_VALUE_ALL || x.kind == IPC_KIND_SET_VALUE;
   {
     std::lock_guard<std::mutex> lock(x.c->mu);
@@ -370,6 +379,8 @@ bool Values(const Msg &x, std::string *why) {
                            [&](const auto &e) { return SameAddress(e.first, a); });
     if (!set) {
       value = one && it != cl.values.end() ? it->second : cl.value_all;
+    } else if (one && it == cl.values.end() && cl.values.size() >= kMaxAddressValues) {
+      own = kStatusFull;
     } else if (StatusOf(x, 0) == 0) {
       if (!one) {
         cl.value_all = IpcGet16(x.m, IPC_OFF_VALUE_ALL);
@@ -381,7 +392,7 @@ bool Values(const Msg &x, std::string *why) {
       }
     }
   }
-  std::vector<uint8_t> reply = Reply(x, StatusOf(x, 0), IpcReplyLength(x.kind, 0));
+  std::vector<uint8_t> reply = Reply(x, StatusOf(x, own), IpcReplyLength(x.kind, 0));
   if (!set) IpcPut16(reply, IPC_OFF_VALUE_ALL, value);
   Send(x, reply);
   return true;
@@ -496,6 +507,7 @@ bool VmdHandleMessage(VmdConn *c, std::span<const uint8_t> m, std::string *why) 
     case IPC_KIND_UNCONF_REQUEST:
       if (!AddressesFit(x, why)) return false;
       Ack(x, 0);
+      Unconfirmed(x);
       return true;
     default:  // 0x0E00, 0x0E02 to 0x0E05
       ServerAnswer(x);

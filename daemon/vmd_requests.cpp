@@ -65,6 +65,11 @@ void VmdSetConfirmedHandler(VmdServer *s, VmdConfirmedHandler handler) {
   s->confirmed_handler = std::move(handler);
 }
 
+void VmdSetUnconfirmedHandler(VmdServer *s, VmdUnconfirmedHandler handler) {
+  std::lock_guard<std::mutex> lock(s->mu);
+  s->unconfirmed_handler = std::move(handler);
+}
+
 void VmdSetIoctlHandler(VmdServer *s, VmdIoctlHandler handler) {
   std::lock_guard<std::mutex> lock(s->mu);
   s->ioctl_handler = std::move(handler);

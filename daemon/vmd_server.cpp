@@ -23,6 +23,9 @@ namespace {
 
 constexpr size_t kLogKeep = 4000;
 constexpr size_t kFramesKeep = 4000;
+constexpr size_t kFrameBytesKeep = 32u << 20;
+// Each link has two threads; past this many live links new ones are refused.
+constexpr size_t kMaxLinks = 256;
 
 // Markers are shared by every server of this process that uses one directory.
 std::mutex g_marker_mu;
@@ -164,16 +167,32 @@ void AcceptOne(VmdServer *s, int lfd, bool tcp) {
   conn->tcp = tcp;
   conn->server = s;
   std::vector<std::shared_ptr<VmdConn>> done;
+  bool full;
   {
     std::lock_guard<std::mutex> lock(s->mu);
-    conn->id = s->next_conn++;
     Reap(s, &done);
-    s->conns.push_back(conn);
+    full = s->conns.size() >= kMaxLinks;
+    if (!full) {
+      conn->id = s->next_conn++;
+      s->conns.push_back(conn);
+    }
   }
-  for (auto &d : done) d->reader.join();
+  for (auto &d : done)
+    if (d->reader.joinable()) d->reader.join();
+  if (full) {
+    VmdLog(s, "connection refused: %zu links are open", kMaxLinks);
+    close(fd);
+    return;
+  }
   s->accepted++;
   VmdLog(s, "connection %u accepted (%s)", conn->id, tcp ? "tcp" : "unix");
-  VmdConnStart(s, conn);
+  if (!VmdConnStart(s, conn)) {
+    close(fd);
+    conn->fd = -1;
+    s->lost++;
+    std::lock_guard<std::mutex> lock(s->mu);
+    conn->ended = true;
+  }
   s->cv.notify_all();
 }
 
@@ -279,7 +298,8 @@ void VmdStop(VmdServer *s) {
     conns.swap(s->conns);
   }
   for (auto &c : conns) VmdConnShutdown(c.get());
-  for (auto &c : conns) c->reader.join();
+  for (auto &c : conns)
+    if (c->reader.joinable()) c->reader.join();
   if (!s->marker_path.empty()) MarkerDrop(s->marker_path);
   VmdLog(s, "stopped");
   CloseListeners(s);
@@ -342,8 +362,12 @@ void VmdRecordFrame(VmdServer *s, VmdConn *conn, bool inbound, std::span<const u
   f.bytes.assign(m.begin(), m.end());
   std::lock_guard<std::mutex> lock(s->frames_mu);
   f.seq = ++s->frame_seq;
+  s->frame_bytes += f.bytes.size();
   s->frames.push_back(std::move(f));
-  if (s->frames.size() > kFramesKeep) s->frames.pop_front();
+  while (s->frames.size() > kFramesKeep || (s->frames.size() > 1 && s->frame_bytes > kFrameBytesKeep)) {
+    s->frame_bytes -= s->frames.front().bytes.size();
+    s->frames.pop_front();
+  }
   s->frames_cv.notify_all();
 }
 

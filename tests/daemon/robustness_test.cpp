@@ -126,3 +126,37 @@ TEST_F(Robustness, ManyFramesInOneWriteAndOneFrameInManyWrites) {
 }
 
 }  // namespace
+
+namespace {
+
+// A client that sends without reading: the daemon stops reading it once its
+// replies pile up, and loses none of them.
+TEST_F(Robustness, AClientThatDoesNotReadIsHeldBackNotBuffered) {
+  VmdSetIoctlHandler(server_, [](uint32_t, std::span<const uint8_t>, Bytes *answer) {
+    answer->assign(256 * 1024, 0x5A);
+    return uint16_t(0);
+  });
+  RawClient c;
+  ConnectRegistered(&c);
+  constexpr int kRequests = 64;  // 16 MB of replies
+  Bytes burst;
+  for (int i = 0; i < kRequests; ++i) {
+    Bytes f = Framed(Message(0x0807, 0, Bytes{uint8_t(i)}));
+    burst.insert(burst.end(), f.begin(), f.end());
+  }
+  ASSERT_TRUE(RawSend(&c, burst));
+  auto handled = [&] {
+    size_t n = 0;
+    for (const VmdFrame &f : VmdFrames(server_)) n += f.inbound && f.kind == 0x0807;
+    return n;
+  };
+  EXPECT_FALSE(WaitFor([&] { return handled() == kRequests; }, 300));
+  EXPECT_LT(handled(), size_t(kRequests));
+  Bytes r;
+  for (int i = 0; i < kRequests; ++i) {
+    ASSERT_EQ(RawReadFrame(&c, &r), 1) << i;
+    ASSERT_EQ(r.size(), 68u + 256 * 1024);
+  }
+}
+
+}  // namespace
