@@ -1,0 +1,145 @@
+// Arbitrary octets through the APDU syntax checker, for every PDU kind and
+// service (and every schema row on its own); whatever the checker accepts is
+// then walked with the trusting codec routines, which must stay inside it,
+// and every application-tagged value in it goes through its decoder into an
+// output of exactly its decoded size.
+//
+// Input: octet 0 selects the check (low three bits: 0 confirmed request,
+// 1 unconfirmed request, 2 complex ACK, 3 error PDU, 4 one value of a row,
+// 5 a list of values of a row, 6-7 as 2-3), octet 1 the service choice or
+// row, the rest are the service parameters.
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "bacnet/asn_check.h"
+#include "bacnet/asn_primitive.h"
+#include "bacnet/asn_tag.h"
+
+namespace {
+
+// One application-tagged element of n octets. Values inside any-value
+// fields were only framed by the checker, so each is first checked as a
+// value the way the property layer does before it decodes.
+void Decode(const uint8_t* p, uint32_t n) {
+  AsnCheckReader reader;
+  AsnCheckReaderInit(&reader, p, n);
+  if (AsnCheckElement(&reader, AsnRowAnyPrimitive) != AsnCheckOk || reader.remaining != 0) return;
+
+  const uint32_t size = AsnDecodedSize(p);
+  std::vector<uint8_t> out(size == 0 ? 1 : size);
+  uint8_t* arena = out.data() + size;
+  uint32_t used = 0;
+  AsnCursor cursor = AsnCursorOverConst(p, n);
+  switch (p[0] >> 4) {
+    case ASN_TAG_NULL: AsnDecodeNull(&cursor, out.data()); break;
+    case ASN_TAG_BOOLEAN:
+      AsnDecodeBoolean(&cursor, out.data());
+      if (out[0] > 1) std::abort();
+      break;
+    case ASN_TAG_UNSIGNED: AsnDecodeUnsigned(&cursor, out.data()); break;
+    case ASN_TAG_SIGNED: AsnDecodeSigned(&cursor, out.data()); break;
+    case ASN_TAG_REAL: AsnDecodeReal(&cursor, out.data()); break;
+    case ASN_TAG_DOUBLE: AsnDecodeDouble(&cursor, out.data()); break;
+    case ASN_TAG_OCTET_STRING: AsnDecodeOctetString(&cursor, out.data(), &arena); break;
+    case ASN_TAG_BIT_STRING: AsnDecodeBitString(&cursor, out.data()); break;
+    case ASN_TAG_ENUMERATED: AsnDecodeEnumerated(&cursor, out.data()); break;
+    case ASN_TAG_DATE: AsnDecodeDate(&cursor, out.data()); break;
+    case ASN_TAG_TIME: AsnDecodeTime(&cursor, out.data()); break;
+    case ASN_TAG_OBJECT_ID: AsnDecodeObjectId(&cursor, out.data()); break;
+    case ASN_TAG_CHAR_STRING: {
+      const AsnCursor one = AsnCursorOverConst(p, n);
+      switch (AsnCharStringDatatype(&one)) {
+        case 13: AsnDecodeAnsiText(&cursor, out.data(), &arena, &used); break;
+        case 14: AsnDecodeDbcsText(&cursor, out.data(), &arena); break;
+        case 15: AsnDecodeJisText(&cursor, out.data(), &arena, &used); break;
+        case 16: AsnDecodeUcs4Text(&cursor, out.data(), &arena, &used); break;
+        case 17: AsnDecodeUcs2Text(&cursor, out.data(), &arena, &used); break;
+        case 18: AsnDecodeIso8859Text(&cursor, out.data(), &arena, &used); break;
+        case 7: AsnDecodeCharString(&cursor, out.data(), &arena); break;
+        default: std::abort();  // the checker refuses unknown sets
+      }
+      if (used > size) std::abort();
+      // The same text as a CharacterString record of any set.
+      const uint32_t anySize = AsnDecodedSizeCharString(p, n);
+      std::vector<uint8_t> record(anySize == 0 ? 1 : anySize);
+      uint8_t* recordArena = record.data() + anySize;
+      AsnCursor again = AsnCursorOverConst(p, n);
+      AsnDecodeCharString(&again, record.data(), &recordArena);
+      if (again.current != cursor.current) std::abort();
+      break;
+    }
+    default: std::abort();  // the checker refuses reserved tags
+  }
+  if (cursor.current != p + n || arena < out.data()) std::abort();
+}
+
+// The checker accepted these octets: every element must be framed the way
+// the codec reads it, or the codec would walk where the checker did not.
+void Walk(const uint8_t* data, uint32_t length) {
+  const uint8_t* p = data;
+  const uint8_t* end = data + length;
+  while (p < end) {
+    const uint32_t room = static_cast<uint32_t>(end - p);
+    if (AsnIsOpeningTag(p[0]) || AsnIsClosingTag(p[0])) {
+      if ((p[0] & ASN_CLASS_CONTEXT) == 0) std::abort();
+      const uint32_t header = AsnTagHeaderLength(p);
+      if (header > room) std::abort();
+      if (AsnIsOpeningTag(p[0])) {
+        const int32_t whole = AsnTagSkipElement(p, end);
+        if (whole <= 0 || static_cast<uint32_t>(whole) > room) std::abort();
+      }
+      p += header;
+      continue;
+    }
+    // A header reaching past the end is caught by the address sanitizer.
+    const uint32_t n = AsnTagElementLength(p);
+    if (n == 0 || n > room) std::abort();
+    const int32_t skipped = AsnTagSkipElement(p, end);
+    if (skipped != static_cast<int32_t>(n)) std::abort();
+    if ((p[0] & ASN_CLASS_CONTEXT) == 0) Decode(p, n);
+    p += n;
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 2 || size > 0x10000) return 0;
+  const uint32_t select = data[0] & 7u;
+  const uint32_t choice = data[1];
+  const uint8_t* params = data + 2;
+  const auto length = static_cast<uint32_t>(size - 2);
+
+  bool accepted = false;
+  uint32_t consumed = length;
+  switch (select) {
+    case 0:
+      accepted = AsnCheckConfirmedRequest(choice, params, length) == 0;
+      break;
+    case 1:
+      accepted = AsnCheckUnconfirmedRequest(choice, params, length);
+      break;
+    case 2:
+    case 6:
+      accepted = AsnCheckComplexAck(choice, params, length) == 0;
+      break;
+    case 3:
+    case 7:
+      accepted = AsnCheckErrorPdu(choice, params, length);
+      break;
+    default: {
+      AsnCheckReader reader;
+      AsnCheckReaderInit(&reader, params, length);
+      const uint32_t row = choice % AsnSchemaRowCount;
+      const uint32_t result = select == 4 ? AsnCheckElement(&reader, row) : AsnCheckSequenceOf(&reader, row);
+      if (reader.remaining > length) std::abort();
+      // The rest of a PDU is accepted unchecked: nothing there is vouched for.
+      accepted = result == AsnCheckOk && AsnSchemaTable[row].tagKind != AsnConstructedRest;
+      consumed = length - reader.remaining;
+      break;
+    }
+  }
+  if (accepted) Walk(params, consumed);
+  return 0;
+}
