@@ -79,13 +79,6 @@ int TsmlUnconfirmedSend(const LinkAddress* source, const LinkAddress* destinatio
 // its request context's completion routine, then releases the TSM.
 void TsmlHookAsync(int status, CliTsm* tsm);
 
-// Checks run over a received confirmation before it is handed out (complex
-// ACK by service choice, Error PDU); none set means every answer passes.
-struct TsmlAnswerChecks {
-    int (*complexAck)(uint8_t service, const uint8_t* data, uint32_t length);  // 0 or 17/65
-    bool (*errorPdu)(const uint8_t* data, uint32_t length);
-};
-void TsmlSetAnswerChecks(const TsmlAnswerChecks* checks);
 
 // --- incoming dispatch and server transactions -------------------------------
 

@@ -2,6 +2,7 @@
 // acknowledgements and confirmations the reader thread applies to them.
 #include <functional>
 
+#include "bacnet/asn_check.h"
 #include "runtime/osa/osa.h"
 #include "runtime/tsml/tsml_internal.h"
 
@@ -12,7 +13,6 @@ constexpr uint16_t KIND_CANCEL = 0x0C00;
 constexpr uint16_t KIND_CONFIRMED = 0x0D00;
 constexpr uint16_t KIND_UNCONFIRMED = 0x0D01;
 
-const TsmlAnswerChecks* g_checks = nullptr;
 
 bool InPool(const void* p, const void* base, size_t count, size_t size) {
     auto a = reinterpret_cast<uintptr_t>(p);
@@ -120,8 +120,6 @@ bool ApplyLocked(CliTsm* t, CliEvent ev) {
 }
 
 }  // namespace
-
-void TsmlSetAnswerChecks(const TsmlAnswerChecks* checks) { g_checks = checks; }
 
 void CliFreeLocked(CliTsm* t) {
     PduDescFree(&t->data);
@@ -507,14 +505,15 @@ int TsmlEncodeAndSend(const TsmlServiceDescriptor* row, const void* request, Cli
 
 namespace {
 
+// The answer's syntax is checked before anyone decodes it: a ComplexACK by
+// its service's schema, an Error PDU by its form.
 int CheckAnswer(CliTsm* t) {
     TsmCliInfo info{};
     if (!TsmCliInfoGet(t, &info)) return 2;
     int outcome = int(info.outcome);
-    if (!g_checks) return outcome;
-    if (outcome == 0 && g_checks->complexAck) {
-        if (int s = g_checks->complexAck(info.service, info.data, info.length)) outcome = s;
-    } else if (outcome == 58 && g_checks->errorPdu && !g_checks->errorPdu(info.data, info.length)) {
+    if (outcome == 0) {
+        if (uint32_t s = AsnCheckComplexAck(info.service, info.data, info.length)) outcome = int(s);
+    } else if (outcome == 58 && !AsnCheckErrorPdu(info.service, info.data, info.length)) {
         outcome = 65;
     }
     return outcome;

@@ -34,6 +34,9 @@ LinkAddress Device(uint8_t last, uint8_t macLen = 6) {
 // A ReadProperty request for device 1, present value.
 const Bytes kRequest = {0x0C, 0x02, 0x00, 0x00, 0x01, 0x19, 0x55};
 
+// Its ReadProperty-ACK: the same object and property, the value 42.0.
+const Bytes kAck = {0x0C, 0x02, 0x00, 0x00, 0x01, 0x19, 0x55, 0x3E, 0x44, 0x42, 0x28, 0x00, 0x00, 0x3F};
+
 Bytes Data(const PduDesc& d) { return Bytes(d.data, d.data + d.length); }
 
 class TsmlClientTest : public TsmlDaemonTest {
@@ -62,6 +65,7 @@ protected:
 
 struct OutcomeCase {
     uint16_t outcome;  // the daemon's confirmation outcome code
+    Bytes answer;
     int status;        // what the caller sees
 };
 
@@ -70,8 +74,7 @@ class TsmlOutcomeTest : public TsmlClientTest, public ::testing::WithParamInterf
 TEST_P(TsmlOutcomeTest, SynchronousRequestReturnsTheConfirmationAndItsData) {
     TsmlDeadline deadline(30);
     Open();
-    // A ReadProperty-ACK body, or an error/reject/abort payload.
-    const Bytes answer = {0x0C, 0x02, 0x00, 0x00, 0x01, 0x19, 0x55, 0x3E, 0x44, 0x42, 0x28, 0x00, 0x00, 0x3F};
+    const Bytes& answer = GetParam().answer;
     Script(GetParam().outcome, answer);
     LinkAddress dest = Device(1);
     PduDesc out{};
@@ -92,13 +95,19 @@ TEST_P(TsmlOutcomeTest, SynchronousRequestReturnsTheConfirmationAndItsData) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Outcomes, TsmlOutcomeTest,
-                         ::testing::Values(OutcomeCase{0, 0}, OutcomeCase{1, 58}, OutcomeCase{2, 59},
-                                           OutcomeCase{3, 60}, OutcomeCase{11, 62}));
+                         ::testing::Values(OutcomeCase{0, kAck, 0},
+                                           // An ACK that ends inside its value fails its check.
+                                           OutcomeCase{0, Bytes(kAck.begin(), kAck.end() - 3), 65},
+                                           OutcomeCase{1, {0x91, 0x02, 0x91, 0x20}, 58},  // class 2, code 32
+                                           OutcomeCase{1, {0x91, 0x02}, 65},  // no error code
+                                           OutcomeCase{2, {0x09}, 59},        // Reject
+                                           OutcomeCase{3, {0x04}, 60},        // Abort
+                                           OutcomeCase{11, {}, 62}));
 
 TEST_F(TsmlClientTest, AsynchronousRequestCompletesOnItsQueue) {
     TsmlDeadline deadline(30);
     Open();
-    Script(0, {0x0C, 0x01});
+    Script(0, kAck);
     LinkAddress dest = Device(1);
     CliTsm* t = nullptr;
     ASSERT_EQ(TsmlRequestExecuteAsync(nullptr, &dest, 2, &kReadProperty, &kRequest, nullptr, nullptr, &t), 0);
@@ -108,7 +117,7 @@ TEST_F(TsmlClientTest, AsynchronousRequestCompletesOnItsQueue) {
     TsmCliInfo info{};
     ASSERT_TRUE(TsmCliInfoGet(t, &info));
     EXPECT_EQ(info.outcome, 0u);
-    EXPECT_EQ(Bytes(info.data, info.data + info.length), (Bytes{0x0C, 0x01}));
+    EXPECT_EQ(Bytes(info.data, info.data + info.length), kAck);
     EXPECT_EQ(TsmCliState(t), CLI_ALLOCATED);
     EXPECT_TRUE(TsmCliRelease(t));
     EXPECT_EQ(TsmCliState(t), -1);
@@ -117,7 +126,7 @@ TEST_F(TsmlClientTest, AsynchronousRequestCompletesOnItsQueue) {
 TEST_F(TsmlClientTest, IdentifiersStartAtOneAndWrapPastZero) {
     TsmlDeadline deadline(30);
     Open();
-    Script(0, {});
+    Script(0, kAck);
     LinkAddress dest = Device(1);
     PduDesc out{};
     ASSERT_EQ(TsmlRequestExecute(nullptr, &dest, 0, &kReadProperty, &kRequest, &out, nullptr, nullptr), 0);
@@ -142,7 +151,7 @@ TEST_F(TsmlClientTest, IdentifiersStartAtOneAndWrapPastZero) {
 TEST_F(TsmlClientTest, AddressRules) {
     TsmlDeadline deadline(30);
     Open();
-    Script(0, {});
+    Script(0, kAck);
     LinkAddress broadcast = Device(1, 0);
     PduDesc out{};
     EXPECT_EQ(TsmlRequestExecute(nullptr, &broadcast, 0, &kReadProperty, &kRequest, &out, nullptr, nullptr), 45);

@@ -271,7 +271,7 @@ TEST_F(TsmlServerTest, ControlRequestsBesideTransactionsDoNotDeadlock) {
     Open();
     VmdScriptRule r;
     r.service = 12;
-    r.answer = {0x0C};
+    r.answer = {0x0C, 0x02, 0x00, 0x00, 0x01, 0x19, 0x55, 0x3E, 0x44, 0x42, 0x28, 0x00, 0x00, 0x3F};
     VmdScriptAdd(server_, r);
     constexpr int kIterations = 60;
     std::vector<std::future<int>> work;
