@@ -172,6 +172,27 @@ TEST_F(TsmlClientTest, AddressRules) {
     PduDescFree(&out);
 }
 
+int OutOfRoom(const void*, TsmlStream*) { return 18; }
+constexpr TsmlServiceDescriptor kTooLong{12, EncodedSize, OutOfRoom};
+
+// An encoder out of room: 7 when the request may go segmented, else 74; the
+// TSM goes back to the pool either way.
+TEST_F(TsmlClientTest, RequestTooLongForItsSegmentation) {
+    TsmlDeadline deadline(30);
+    Open();
+    LinkAddress dest = Device(1);
+    for (auto [segmentation, status] : {std::pair{0u, 7}, {1u, 7}, {2u, 74}, {3u, 74}}) {
+        CommParams p = CommMask(COMM_SEGMENTATION);
+        p.segmentation = segmentation;
+        PduDesc out{};
+        EXPECT_EQ(TsmlRequestExecute(nullptr, &dest, 0, &kTooLong, &kRequest, &out, &p, nullptr), status)
+            << "segmentation " << segmentation;
+    }
+    std::lock_guard<std::mutex> g(g_tsml.cliPoolLock);
+    EXPECT_EQ(g_tsml.cliFree, &g_tsml.cliPool[0]);
+    EXPECT_EQ(g_tsml.cliPool[0].state, CLI_FREE);
+}
+
 TEST_F(TsmlClientTest, FailedAcknowledgementReturnsTheMappedStatus) {
     TsmlDeadline deadline(30);
     Open([](VmdBehaviour* b) { VmdRule(b, 0x0D00).status = 769; });

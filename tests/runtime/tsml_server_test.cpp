@@ -114,6 +114,7 @@ struct BadRequest {
     uint8_t service;
     uint32_t maxApdu;
     uint32_t maxSegs;
+    uint16_t localNet = 0;  // the network at which the request arrived
 };
 
 class TsmlBadRequestTest : public TsmlServerTest, public ::testing::WithParamInterface<BadRequest> {};
@@ -125,6 +126,10 @@ TEST_P(TsmlBadRequestTest, EndsTheLink) {
     in.params.service = GetParam().service;
     in.params.maxApdu = GetParam().maxApdu;
     in.params.maxSegs = GetParam().maxSegs;
+    if (GetParam().localNet) {
+        in.params.local.netPresent = 1;
+        in.params.local.net = GetParam().localNet;
+    }
     uint32_t index = 0, id = 0;
     ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
     EXPECT_TRUE(LinkIsDown());
@@ -135,7 +140,8 @@ TEST_P(TsmlBadRequestTest, EndsTheLink) {
 INSTANTIATE_TEST_SUITE_P(Limits, TsmlBadRequestTest,
                          ::testing::Values(BadRequest{"Service30", 30, 1476, 0xFFFFFFFF},
                                            BadRequest{"Apdu1477", 12, 1477, 0xFFFFFFFF},
-                                           BadRequest{"Segments65536", 12, 1476, 65536}),
+                                           BadRequest{"Segments65536", 12, 1476, 65536},
+                                           BadRequest{"ArrivedOnNetwork5", 12, 1476, 0xFFFFFFFF, 5}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TsmlServerTest, HigherPriorityFirstAndFifoWithinALevel) {
@@ -262,6 +268,19 @@ TEST_F(TsmlServerTest, TransferDefaults) {
     EXPECT_EQ(q.apduLength, 600u);
     EXPECT_EQ(q.retries, 9u);
     EXPECT_EQ(q.maxSegsToSend, 7u);
+}
+
+TEST_F(TsmlServerTest, LostLinkReleasesAControlRequestAwaitingItsReply) {
+    TsmlDeadline deadline(30);
+    StartDaemon([](VmdBehaviour* b) { VmdRule(b, 0x0802).withhold = true; });
+    ASSERT_EQ(TsmlOpen(0), 0);
+    auto add = std::async(std::launch::async, [] { return TsmlProcessIdAdd(5); });
+    for (int i = 0; i < 2000 && Inbound(0x0802).empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(VmdDrop(server_, 0));
+    ASSERT_EQ(add.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_EQ(add.get(), 9);
+    EXPECT_FALSE(TsmlProcessIdKnown(5));
+    EXPECT_EQ(TsmlAddrParamSet(nullptr, 1), 9);
 }
 
 // Process-identifier calls beside TSM allocation and acknowledged requests:
