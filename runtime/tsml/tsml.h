@@ -45,7 +45,9 @@ void TsmlConfParamFree(void* context);
 
 // --- client transactions -----------------------------------------------------
 
-CliTsm* TsmCliLock(CliTsm* tsm);  // see tsml_internal.h for the locked form
+// Pointer checks (a slot boundary inside the pool and the in-use tag); the
+// pool lock is not kept: the layer's own code uses the locked forms.
+CliTsm* TsmCliLock(CliTsm* tsm);
 int TsmCliAllocConfirmed(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
                          uint8_t service, const CommParams* params, void* context, bool async,
                          int32_t userWord, CliTsm** out, TsmCliInfo* info);
@@ -83,7 +85,7 @@ void TsmlHookAsync(int status, CliTsm* tsm);
 // --- incoming dispatch and server transactions -------------------------------
 
 void PipeRead(IpcConnection* connection, IpcMsg* message);
-SrvTsm* TsmSrvLock(SrvTsm* tsm);
+SrvTsm* TsmSrvLock(SrvTsm* tsm);  // as TsmCliLock
 int TsmlUnconfirmedWait(IpcMsg** out, int32_t timeoutMs);
 int TsmlSrvWait(SrvTsm** out, int32_t timeoutMs);
 int TsmlSrvMultiWait(SrvTsm** out, int32_t timeoutMs);

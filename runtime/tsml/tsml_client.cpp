@@ -1,17 +1,11 @@
 // Client TSMs: allocation, sending, waiting, cancelling and release, and the
 // acknowledgements and confirmations the reader thread applies to them.
-#include <functional>
-
 #include "bacnet/asn_check.h"
 #include "runtime/osa/osa.h"
 #include "runtime/tsml/tsml_internal.h"
 
 namespace {
 
-constexpr uint16_t KIND_CONFIRMATION = 0x0400;
-constexpr uint16_t KIND_CANCEL = 0x0C00;
-constexpr uint16_t KIND_CONFIRMED = 0x0D00;
-constexpr uint16_t KIND_UNCONFIRMED = 0x0D01;
 
 
 bool InPool(const void* p, const void* base, size_t count, size_t size) {
@@ -264,9 +258,9 @@ int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind) {
         IpcMsgFree(m);
         return 6;
     }
-    CliEvent ev = kind == KIND_CONFIRMED ? CLI_EV_SEND_REQUEST
-                : kind == KIND_CANCEL    ? CLI_EV_SEND_CANCEL
-                : kind == KIND_UNCONFIRMED ? CLI_EV_SEND_UNCONFIRMED
+    CliEvent ev = kind == IPC_KIND_CONF_REQUEST ? CLI_EV_SEND_REQUEST
+                : kind == IPC_KIND_CANCEL    ? CLI_EV_SEND_CANCEL
+                : kind == IPC_KIND_UNCONF_REQUEST ? CLI_EV_SEND_UNCONFIRMED
                                            : CLI_EVENT_COUNT;
     if (!ApplyLocked(t, ev)) {
         OsaLog(1, "TSML(High): Unexpected APIL request");
@@ -276,12 +270,12 @@ int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind) {
     Wr32(h, 4, t->index);
     Wr32(h, 8, t->identifier);
     h[12] = uint8_t(t->priority);
-    if (kind != KIND_CANCEL) {
+    if (kind != IPC_KIND_CANCEL) {
         h[13] = t->service;
         AddrWrite(h, 16, t->local);
         AddrWrite(h, 28, t->remote);
     }
-    if (kind == KIND_CONFIRMED) {
+    if (kind == IPC_KIND_CONF_REQUEST) {
         Wr32(h, 40, t->apduTimeout);
         Wr32(h, 44, t->retries);
         Wr32(h, 48, t->apduLength);
@@ -327,7 +321,7 @@ int TsmlSend(void* tsm, uint16_t kind, PduDesc* d) {
         PduDescFree(d);
         return 1;
     }
-    if (kind == KIND_CANCEL || kind == KIND_CONFIRMED || kind == KIND_UNCONFIRMED)
+    if (kind == IPC_KIND_CANCEL || kind == IPC_KIND_CONF_REQUEST || kind == IPC_KIND_UNCONF_REQUEST)
         return TsmlCliSend(d, static_cast<CliTsm*>(tsm), kind);
     if (kind >= 0x0E02 && kind <= 0x0E05) return TsmlSrvRespond(static_cast<SrvTsm*>(tsm), d, kind);
     PduDescFree(d);
@@ -424,8 +418,8 @@ bool CliOnAck(IpcMsg* m) {
     std::unique_lock<std::mutex> lock;
     CliTsm* t = FindForMessage(h, lock);
     if (!t) return false;
-    CliEvent ev = kind == KIND_CONFIRMED ? (status == 0 ? CLI_EV_REQUEST_ACK_OK : CLI_EV_REQUEST_ACK_FAIL)
-                : kind == KIND_CANCEL    ? (status == 0 ? CLI_EV_CANCEL_ACK_OK : CLI_EV_CANCEL_ACK_FAIL)
+    CliEvent ev = kind == IPC_KIND_CONF_REQUEST ? (status == 0 ? CLI_EV_REQUEST_ACK_OK : CLI_EV_REQUEST_ACK_FAIL)
+                : kind == IPC_KIND_CANCEL    ? (status == 0 ? CLI_EV_CANCEL_ACK_OK : CLI_EV_CANCEL_ACK_FAIL)
                                          : CLI_EV_UNCONFIRMED_ACK;
     if (!t->ackPending || !ApplyLocked(t, ev)) {
         LogBadState("ReqACK", t->state);
@@ -500,7 +494,7 @@ int TsmlEncodeAndSend(const TsmlServiceDescriptor* row, const void* request, Cli
     } else if (!PduDescAlloc(0, &d)) {
         return 4;
     }
-    return TsmlSend(tsm, KIND_CONFIRMED, &d);
+    return TsmlSend(tsm, IPC_KIND_CONF_REQUEST, &d);
 }
 
 namespace {
@@ -595,7 +589,7 @@ int TsmlUnconfirmedSend(const LinkAddress* source, const LinkAddress* destinatio
     status = encode ? encode(request, &s) : 0;
     if (status == 0) {
         d.length = uint32_t(s.cursor - d.data);
-        status = TsmlSend(t, KIND_UNCONFIRMED, &d);
+        status = TsmlSend(t, IPC_KIND_UNCONF_REQUEST, &d);
     } else if (status == 18) {
         status = 7;
     }

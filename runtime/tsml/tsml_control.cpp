@@ -5,20 +5,11 @@
 
 namespace {
 
-constexpr uint16_t KIND_SET_PARAMS = 0x0801;
-constexpr uint16_t KIND_PID_ADD = 0x0802;
-constexpr uint16_t KIND_PID_REMOVE = 0x0803;
-constexpr uint16_t KIND_PID_NEW = 0x0804;
-constexpr uint16_t KIND_VALUE_SET_ALL = 0x0805;
-constexpr uint16_t KIND_VALUE_GET_ALL = 0x0806;
-constexpr uint16_t KIND_IOCTL = 0x0807;
-constexpr uint16_t KIND_VALUE_SET_ONE = 0x0808;
-constexpr uint16_t KIND_VALUE_GET_ONE = 0x0809;
 
 bool IsResponseKind(uint16_t kind) { return (kind & 0x0400) != 0; }
 
 bool CarriesPayload(uint16_t kind) {
-    return kind == KIND_IOCTL || kind == 0x0C00 || kind == 0x0D00 || kind == 0x0D01 ||
+    return kind == IPC_KIND_IOCTL || kind == 0x0C00 || kind == 0x0D00 || kind == 0x0D01 ||
            (kind >= 0x0E02 && kind <= 0x0E05);
 }
 
@@ -111,9 +102,9 @@ int TsmlControlExchange(uint16_t kind, PduDesc* data, uint8_t* params, PduDesc* 
         if (IsResponseKind(kind)) {
             Wr32(params, 0, Rd32(rb, 4));
             Wr32(params, 4, Rd32(rb, 8));
-        } else if (kind == KIND_PID_NEW) {
+        } else if (kind == IPC_KIND_NEW_PID) {
             Wr32(params, 0, Rd32(rb, 4));
-        } else if (kind == KIND_VALUE_GET_ALL || kind == KIND_VALUE_GET_ONE) {
+        } else if (kind == IPC_KIND_GET_VALUE_ALL || kind == IPC_KIND_GET_VALUE) {
             Wr16(params, 0, Rd16(rb, 4));
         }
     }
@@ -133,7 +124,7 @@ int TsmlIoctlLocal(PduDesc* request, PduDesc* reply) {
         PduDescFree(request);
         return 1;
     }
-    return TsmlControlExchange(KIND_IOCTL, request, nullptr, reply);
+    return TsmlControlExchange(IPC_KIND_IOCTL, request, nullptr, reply);
 }
 
 bool TsmlReqAckMatch(const uint8_t* header, IpcMsg* reply) {
@@ -178,7 +169,7 @@ bool TsmlNetParamsSet(const CommParams* p) {
         if (wire & COMM_SEGMENTATION) Wr16(m, 2, uint16_t(p->segmentation));
         for (const ParamField& f : kSetParamFields)
             if (wire & f.bit) Wr32(m, f.offset - 4, p->*f.field);
-        if (TsmlControl(KIND_SET_PARAMS, m) != 0) return false;
+        if (TsmlControl(IPC_KIND_SET_PARAMS, m) != 0) return false;
     }
     std::lock_guard<std::mutex> g(g_tsml.defaultsLock);
     for (const DefaultField& f : kDefaults)
@@ -218,13 +209,13 @@ int TsmlProcessIdAdd(uint32_t id) {
     if (PidFull()) return 3;
     uint8_t p[64] = {};
     Wr32(p, 0, id);
-    int status = TsmlControl(KIND_PID_ADD, p);
+    int status = TsmlControl(IPC_KIND_ADD_PID, p);
     if (status != 0) return status;
     if (!PidAppend(id)) {
         // Another caller filled the list meanwhile: take ours back.
         uint8_t q[64] = {};
         Wr32(q, 0, id);
-        TsmlControl(KIND_PID_REMOVE, q);
+        TsmlControl(IPC_KIND_REMOVE_PID, q);
         return 3;
     }
     return 0;
@@ -234,7 +225,7 @@ int TsmlProcessIdRemove(uint32_t id) {
     if (!g_tsml.open.load()) return 1;
     uint8_t p[64] = {};
     Wr32(p, 0, id);
-    int status = TsmlControl(KIND_PID_REMOVE, p);
+    int status = TsmlControl(IPC_KIND_REMOVE_PID, p);
     if (status != 0) return status;
     std::lock_guard<std::mutex> g(g_tsml.defaultsLock);
     for (uint32_t i = 0; i < g_tsml.pidCount; ++i) {
@@ -250,13 +241,13 @@ int TsmlProcessIdNew(uint32_t* out) {
     if (!g_tsml.open.load()) return 1;
     if (PidFull()) return 3;
     uint8_t p[64] = {};
-    int status = TsmlControl(KIND_PID_NEW, p);
+    int status = TsmlControl(IPC_KIND_NEW_PID, p);
     if (status != 0) return status;
     uint32_t id = Rd32(p, 0);
     if (!PidAppend(id)) {
         uint8_t q[64] = {};
         Wr32(q, 0, id);
-        TsmlControl(KIND_PID_REMOVE, q);
+        TsmlControl(IPC_KIND_REMOVE_PID, q);
         return 3;
     }
     if (out) *out = id;
@@ -287,17 +278,17 @@ int TsmlAddrParamSet(const LinkAddress* address, uint16_t value) {
     if (address) {
         AddrWrite(p, 0, *address);
         Wr16(p, 12, value);
-        return TsmlControl(KIND_VALUE_SET_ONE, p);
+        return TsmlControl(IPC_KIND_SET_VALUE, p);
     }
     Wr16(p, 0, value);
-    return TsmlControl(KIND_VALUE_SET_ALL, p);
+    return TsmlControl(IPC_KIND_SET_VALUE_ALL, p);
 }
 
 int TsmlAddrParamGet(const LinkAddress* address, uint16_t* value) {
     if (!g_tsml.open.load()) return 1;
     uint8_t p[64] = {};
     if (address) AddrWrite(p, 0, *address);
-    int status = TsmlControl(address ? KIND_VALUE_GET_ONE : KIND_VALUE_GET_ALL, p);
+    int status = TsmlControl(address ? IPC_KIND_GET_VALUE : IPC_KIND_GET_VALUE_ALL, p);
     if (status == 0 && value) *value = Rd16(p, 0);
     return status;
 }

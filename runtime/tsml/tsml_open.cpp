@@ -17,8 +17,6 @@ TsmlState g_tsml;
 namespace {
 
 constexpr uint8_t kFixedRegistrationBytes[5] = {0x60, 0x00, 0x00, 0x3E, 0x00};
-constexpr uint16_t KIND_REGISTER = 0x0800;
-constexpr uint16_t KIND_SET_PARAMS = 0x0801;
 
 const TsmlHookBinding* g_binding = nullptr;
 
@@ -137,7 +135,7 @@ int TsmlConnect(const TsmlRegistration* reg, TsmlRegistrationReply* reply) {
     rq.maxProcessIds = reg->maxProcessIds;
     IpcRegisterRequestWrite({MsgBytes(m), IPC_HEADER_SIZE}, rq);
     IpcMsg* r = nullptr;
-    int status = TsmlControlRoundTrip(m, KIND_REGISTER, 0, 0, true, &r);
+    int status = TsmlControlRoundTrip(m, IPC_KIND_REGISTER, 0, 0, true, &r);
     if (status != 0) return fail(status);
     IpcRegisterReply rr{};
     IpcRegisterReplyRead({MsgBytes(r), IPC_REGISTER_REPLY_MIN}, &rr);
@@ -236,7 +234,7 @@ int TsmlLibOpen(const TsmlOpenRecord* rec) {
         uint8_t p[64] = {};
         Wr16(p, 0, COMM_APDU_LENGTH);
         Wr32(p, 4, rec->apduLength);
-        status = TsmlControl(KIND_SET_PARAMS, p);
+        status = TsmlControl(IPC_KIND_SET_PARAMS, p);
         if (status != 0) {
             TsmlMarkClosed();
             g_tsml.open = false;

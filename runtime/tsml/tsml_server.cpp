@@ -7,11 +7,6 @@ void TsmlCliFailAllLocked();
 
 namespace {
 
-constexpr uint16_t KIND_CONFIRMATION = 0x0400;
-constexpr uint16_t KIND_ABORT = 0x0600;
-constexpr uint16_t KIND_REQUEST = 0x0700;
-constexpr uint16_t KIND_UNCONF_REQUEST = 0x0701;
-constexpr uint16_t KIND_DROP = 0x0E00;
 
 bool InPool(const void* p, const void* base, size_t count, size_t size) {
     auto a = reinterpret_cast<uintptr_t>(p);
@@ -59,7 +54,7 @@ bool OnRequest(IpcMsg* m) {
     AddrRead(h, 28, &remote);
     bool localOk = (local.netPresent == 0 && local.net == 0) || local.net == 0xFFFF;
     if (service >= 30 || maxApdu > 1476 || (maxSegs != 0xFFFFFFFFu && maxSegs > 65535) || !localOk) {
-        OsaLog(1, "TSML(High): PipeRead: Invalid parameters in Low request %u, userID=%u", KIND_REQUEST, g_tsml.userId.load());
+        OsaLog(1, "TSML(High): PipeRead: Invalid parameters in Low request %u, userID=%u", IPC_KIND_CONF_INDICATION, g_tsml.userId.load());
         return false;
     }
     uint32_t index = Rd32(h, 4);
@@ -199,15 +194,14 @@ int SrvQueueWait(TsmlSem& sem, TsmlQueue<SrvTsm>& q, SrvTsm** out, int32_t timeo
     PduDescClear(&t->data);
     uint8_t* h = MsgBytes(m);
     std::memset(h, 0, 64);
-    Wr16(h, 0, KIND_DROP);
+    Wr16(h, 0, IPC_KIND_SERVER_DROP);
     Wr32(h, 4, t->index);
     Wr32(h, 8, t->identifier);
     t->state = SRV_DROP_SENT;
     lock.unlock();
-    IpcConnection* c = g_tsml.connection.load();
-    if (!c || !PipeWrite(c, m)) {
-        if (!c) IpcMsgFree(m);
-    }
+    // A drop that cannot be written is the lost link's business.
+    if (IpcConnection* c = g_tsml.connection.load()) PipeWrite(c, m);
+    else IpcMsgFree(m);
     return 64;
 }
 
@@ -253,18 +247,18 @@ void PipeRead(IpcConnection*, IpcMsg* m) {
     uint16_t kind = Rd16(MsgBytes(m), 0);
     bool ok;
     switch (kind) {
-    case KIND_CONFIRMATION: ok = CliOnConfirmation(m); break;
-    case 0x0C00:
-    case 0x0D00:
-    case 0x0D01: ok = CliOnAck(m); break;
-    case KIND_ABORT: ok = OnAbort(m); break;
-    case KIND_REQUEST: ok = OnRequest(m); break;
-    case KIND_UNCONF_REQUEST: ok = OnUnconfirmed(m); break;
-    case KIND_DROP: ok = OnDropAck(m); break;
-    case 0x0E02:
-    case 0x0E03:
-    case 0x0E04:
-    case 0x0E05: ok = OnResponseAck(m); break;
+    case IPC_KIND_CONFIRMATION: ok = CliOnConfirmation(m); break;
+    case IPC_KIND_CANCEL:
+    case IPC_KIND_CONF_REQUEST:
+    case IPC_KIND_UNCONF_REQUEST: ok = CliOnAck(m); break;
+    case IPC_KIND_SERVER_ABORTED: ok = OnAbort(m); break;
+    case IPC_KIND_CONF_INDICATION: ok = OnRequest(m); break;
+    case IPC_KIND_UNCONF_INDICATION: ok = OnUnconfirmed(m); break;
+    case IPC_KIND_SERVER_DROP: ok = OnDropAck(m); break;
+    case IPC_KIND_SERVER_ACK:
+    case IPC_KIND_SERVER_ERROR:
+    case IPC_KIND_SERVER_REJECT:
+    case IPC_KIND_SERVER_ABORT: ok = OnResponseAck(m); break;
     default:
         if (kind >= 0x0800 && kind <= 0x0809) {
             ok = TsmlReqAckMatch(MsgBytes(m), m);
@@ -471,7 +465,7 @@ int TsmlSrvDiscard(SrvTsm* tsm) {
     }
     uint8_t* h = MsgBytes(m);
     std::memset(h, 0, 64);
-    Wr16(h, 0, KIND_DROP);
+    Wr16(h, 0, IPC_KIND_SERVER_DROP);
     Wr32(h, 4, t->index);
     Wr32(h, 8, t->identifier);
     t->state = SRV_DROP_SENT;
