@@ -283,6 +283,23 @@ TEST_F(TsmlServerTest, LostLinkReleasesAControlRequestAwaitingItsReply) {
     EXPECT_EQ(TsmlAddrParamSet(nullptr, 1), 9);
 }
 
+// Draining closes the layer and waits for the application's server
+// transactions; one that is never answered makes it give up.
+TEST_F(TsmlServerTest, DrainWaitsForServerTransactionsWithTheApplication) {
+    TsmlDeadline deadline(60);
+    Open();
+    VmdIncoming in = VmdIncomingDefaults(server_);
+    uint32_t index = 0, id = 0;
+    ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
+    SrvTsm* t = nullptr;
+    ASSERT_EQ(TsmlSrvWait(&t, 5000), 0);
+    EXPECT_FALSE(TsmlDrain());
+    // Closed: waits end with 68 and a dropped request is only freed.
+    EXPECT_EQ(TsmlSrvWait(&t, 10), 68);
+    EXPECT_EQ(TsmlSrvDiscard(t), 9);
+    EXPECT_TRUE(TsmlDrain());
+}
+
 // Process-identifier calls beside TSM allocation and acknowledged requests:
 // no lock cycle between the control exchange, the pools and the defaults.
 TEST_F(TsmlServerTest, ControlRequestsBesideTransactionsDoNotDeadlock) {
