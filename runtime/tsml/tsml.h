@@ -1,0 +1,118 @@
+// The transaction layer: client and server transactions of one process over
+// its one link to the stack daemon. Internal status codes throughout.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/ipc/ipc_link.h"
+#include "runtime/ipc/ipc_msg.h"
+#include "runtime/tsml/tsml_config.h"
+#include "runtime/tsml/tsml_types.h"
+
+struct CliTsm;
+struct SrvTsm;
+
+// --- start-up and shut-down --------------------------------------------------
+
+// The interface layer's hook installer, called by TsmlOpen once the link is up,
+// and its counterpart, called first by TsmlShutdown. Without a binding the
+// layer opens with no delivery threads (the queues still fill).
+struct TsmlHookBinding {
+    bool (*install)();
+    void (*remove)();
+};
+void TsmlSetHookBinding(const TsmlHookBinding* binding);
+
+int TsmlOpen(uint32_t portId);
+int TsmlLibOpen(const TsmlOpenRecord* record);
+int TsmlConnect(const TsmlRegistration* registration, TsmlRegistrationReply* reply);
+bool TsmlLinkInit();
+bool TsmlDrain();
+void TsmlMarkClosed();
+void TsmlClose();
+void TsmlShutdown();
+
+bool TsmlIsOpen();
+bool TsmlIsStarted();
+uint32_t TsmlUserId();
+uint32_t TsmlRuntimeMaxApdu();
+int TsmlLocalAddressGet(LinkAddress* out);
+// Runtime version bytes from registration (major, minor, third).
+void TsmlRuntimeVersion(uint8_t out[3]);
+
+void* TsmlConfParamAlloc();
+void TsmlConfParamFree(void* context);
+
+// --- client transactions -----------------------------------------------------
+
+// Pointer checks (a slot boundary inside the pool and the in-use tag); the
+// pool lock is not kept: the layer's own code uses the locked forms.
+CliTsm* TsmCliLock(CliTsm* tsm);
+int TsmCliAllocConfirmed(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
+                         uint8_t service, const CommParams* params, void* context, bool async,
+                         int32_t userWord, CliTsm** out, TsmCliInfo* info);
+int TsmCliAllocUnconfirmed(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
+                           uint8_t service, const CommParams* params, CliTsm** out, TsmCliUnconfInfo* info);
+int TsmlSend(void* tsm, uint16_t kind, PduDesc* data);
+int TsmlCliSend(PduDesc* data, CliTsm* tsm, uint16_t kind);
+int TsmCliWait(CliTsm* tsm, int32_t timeoutMs);
+int TsmCliTakeConfirmation(CliTsm* tsm);
+int TsmlAsyncWait(CliTsm** out, int32_t timeoutMs);
+bool TsmCliInfoGet(CliTsm* tsm, TsmCliInfo* info);
+bool TsmCliBufTake(CliTsm* tsm, PduDesc* out);
+int32_t TsmCliUserWordSwap(CliTsm* tsm, int32_t expected, int32_t value);
+bool TsmCliRelease(CliTsm* tsm);
+bool TsmCliReleaseUnconfirmed(CliTsm* tsm);
+// The state of a client TSM, or -1 for a pointer that is not one in use.
+int32_t TsmCliState(CliTsm* tsm);
+
+int TsmlEncodeAndSend(const TsmlServiceDescriptor* row, const void* request, CliTsm* tsm,
+                      const TsmCliInfo* info);
+int TsmlRequestExecute(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
+                       const TsmlServiceDescriptor* row, const void* request, PduDesc* out,
+                       const CommParams* params, void* context);
+int TsmlRequestExecuteAsync(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
+                            const TsmlServiceDescriptor* row, const void* request, const CommParams* params,
+                            void* context, CliTsm** out);
+int TsmlUnconfirmedSend(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
+                        TsmlEncodeFn encode, uint8_t service, const void* request, const CommParams* params);
+
+// The async-completion hook: delivers a completed asynchronous request to
+// its request context's completion routine, then releases the TSM.
+void TsmlHookAsync(int status, CliTsm* tsm);
+
+
+// --- incoming dispatch and server transactions -------------------------------
+
+void PipeRead(IpcConnection* connection, IpcMsg* message);
+SrvTsm* TsmSrvLock(SrvTsm* tsm);  // as TsmCliLock
+int TsmlUnconfirmedWait(IpcMsg** out, int32_t timeoutMs);
+int TsmlSrvWait(SrvTsm** out, int32_t timeoutMs);
+int TsmlSrvMultiWait(SrvTsm** out, int32_t timeoutMs);
+bool TsmSrvInfoGet(SrvTsm* tsm, TsmSrvInfo* info);
+uint32_t TsmSrvMaxPayload(SrvTsm* tsm);
+bool TsmSrvBufTake(SrvTsm* tsm, PduDesc* out);
+bool TsmSrvBufSet(SrvTsm* tsm, PduDesc* data);
+bool TsmSrvBufPeek(SrvTsm* tsm, const uint8_t** data, uint32_t* length, int32_t expectedUserWord);
+int32_t TsmSrvUserWordSwap(SrvTsm* tsm, int32_t expected, int32_t value);
+int32_t TsmSrvUserWordSwapBlock(SrvTsm* tsm, int32_t expected, int32_t value, void* decoded);
+int TsmlSrvRespond(SrvTsm* tsm, PduDesc* data, uint16_t kind);
+int TsmlSrvDiscard(SrvTsm* tsm);
+int32_t TsmSrvState(SrvTsm* tsm);
+void TlIPCClose();
+
+// --- daemon control requests -------------------------------------------------
+
+int TsmlControlExchange(uint16_t kind, PduDesc* data, uint8_t* params60, PduDesc* reply);
+int TsmlControl(uint16_t kind, uint8_t* params60);
+int TsmlIoctlLocal(PduDesc* request, PduDesc* reply);
+bool TsmlReqAckMatch(const uint8_t* header, IpcMsg* reply);
+bool TsmlNetParamsSet(const CommParams* params);
+bool TsmlNetParamsGet(CommParams* params);
+int TsmlProcessIdAdd(uint32_t id);
+int TsmlProcessIdRemove(uint32_t id);
+int TsmlProcessIdNew(uint32_t* out);
+int TsmlProcessIdList(uint32_t* array, uint32_t n, uint32_t* count);
+bool TsmlProcessIdKnown(uint32_t id);
+int TsmlAddrParamSet(const LinkAddress* address, uint16_t value);
+int TsmlAddrParamGet(const LinkAddress* address, uint16_t* value);

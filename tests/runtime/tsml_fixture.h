@@ -1,0 +1,105 @@
+// Shared by the transaction-layer tests: a stand-in daemon of their own on a
+// socket in a fresh directory, the operating-system layer, and a deadline
+// that ends the process when a test hangs.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "daemon/vmd_core.h"
+#include "runtime/osa/osa.h"
+#include "runtime/tsml/tsml.h"
+
+inline CommParams CommMask(uint32_t mask) {
+    CommParams p{};
+    p.mask = mask;
+    return p;
+}
+
+// A hang fails the test (the whole process ends) instead of stalling the run.
+class TsmlDeadline {
+public:
+    explicit TsmlDeadline(int seconds) : watch_([this, seconds] {
+        std::unique_lock<std::mutex> g(m_);
+        if (!cv_.wait_for(g, std::chrono::seconds(seconds), [this] { return done_; })) {
+            std::fprintf(stderr, "test deadline of %d s passed: a wait hangs\n", seconds);
+            std::fflush(stderr);
+            _exit(3);
+        }
+    }) {}
+    ~TsmlDeadline() {
+        {
+            std::lock_guard<std::mutex> g(m_);
+            done_ = true;
+        }
+        cv_.notify_all();
+        watch_.join();
+    }
+
+private:
+    std::mutex m_;
+    std::condition_variable cv_;
+    bool done_ = false;
+    std::thread watch_;
+};
+
+class TsmlDaemonTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/tsml_test_XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir_ = tmpl;
+        setenv("VELMORA_PIPE_DIR", dir_.c_str(), 1);
+        setenv("VELMORA_REGISTRY", (dir_ + "/registry").c_str(), 1);
+        ASSERT_NE(OsaInit(), nullptr);
+        TsmlConfigDefaults(TsmlConfigActive());
+    }
+
+    void TearDown() override {
+        if (TsmlIsOpen()) TsmlShutdown();
+        if (server_) VmdStop(server_);
+        server_ = nullptr;
+        OsaTerm();
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+
+    // The daemon listens on the default connection name inside our directory.
+    void StartDaemon(const std::function<void(VmdBehaviour*)>& tune = nullptr) {
+        VmdConfig c;
+        c.pipe_path = dir_ + "/velmora";
+        c.marker_dir = dir_;
+        c.log_quiet = true;
+        VmdSiteDefaults(&c.site);
+        std::string error;
+        server_ = VmdStart(c, &error);
+        ASSERT_NE(server_, nullptr) << error;
+        if (tune) {
+            VmdBehaviour b = VmdGetBehaviour(server_);
+            tune(&b);
+            VmdSetBehaviour(server_, b);
+        }
+    }
+
+    // Inbound frames of one kind, in arrival order.
+    std::vector<VmdFrame> Inbound(uint16_t kind) {
+        std::vector<VmdFrame> out;
+        for (const VmdFrame& f : VmdFrames(server_))
+            if (f.inbound && f.kind == kind && f.length != 0) out.push_back(f);
+        return out;
+    }
+
+    std::string dir_;
+    VmdServer* server_ = nullptr;
+};

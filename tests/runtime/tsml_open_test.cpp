@@ -1,0 +1,224 @@
+// Start-up, registration and close of the transaction layer against a real
+// stand-in daemon, each test on its own socket.
+#include <fcntl.h>
+
+#include "runtime/osa/cfg.h"
+#include "tests/runtime/tsml_fixture.h"
+
+namespace {
+
+using TsmlOpenTest = TsmlDaemonTest;
+
+TEST_F(TsmlOpenTest, OpenLearnsWhatTheDaemonAssigns) {
+    TsmlDeadline deadline(30);
+    StartDaemon();
+    ASSERT_EQ(TsmlOpen(7), 0);
+    EXPECT_TRUE(TsmlIsOpen());
+    EXPECT_TRUE(TsmlIsStarted());
+
+    VmdClientInfo info{};
+    ASSERT_TRUE(VmdGetClient(server_, 0, &info));
+    EXPECT_TRUE(info.registered);
+    EXPECT_NE(info.user, 0u);
+    EXPECT_EQ(TsmlUserId(), info.user);
+    // What the library registered is the configuration's defaults.
+    EXPECT_EQ(info.port_id, 7u);
+    EXPECT_EQ(info.cli_pool, 150u);
+    EXPECT_EQ(info.srv_pool, 150u);
+    EXPECT_EQ(info.apdu_timeout, 6000u);
+    EXPECT_EQ(info.retries, 3u);
+    EXPECT_EQ(info.window, 16u);
+    EXPECT_EQ(info.max_seg_accepted, 32u);
+    EXPECT_EQ(info.seg_timeout, 5000u);
+    EXPECT_EQ(info.max_process_ids, 16u);
+
+    // The built-in site: 6.2.4, APDU 1476, MAC 7f:00:00:01:ba:c0.
+    uint8_t version[3];
+    TsmlRuntimeVersion(version);
+    EXPECT_EQ(version[0], 6);
+    EXPECT_EQ(version[1], 2);
+    EXPECT_EQ(version[2], 4);
+    EXPECT_EQ(TsmlRuntimeMaxApdu(), 1476u);
+    LinkAddress local{};
+    ASSERT_EQ(TsmlLocalAddressGet(&local), 0);
+    const uint8_t mac[] = {0x7f, 0x00, 0x00, 0x01, 0xba, 0xc0};
+    ASSERT_EQ(local.macLen, 6);
+    EXPECT_EQ(std::memcmp(local.mac, mac, 6), 0);
+    EXPECT_EQ(local.netPresent, 0);
+    EXPECT_EQ(local.net, 0);
+}
+
+struct ApduCase {
+    uint32_t configured;
+    bool sent;
+};
+
+class TsmlApduLengthTest : public TsmlDaemonTest, public ::testing::WithParamInterface<ApduCase> {};
+
+// Only a length below the daemon's maximum is asked for; the request carries
+// mask 0x01 and the length, every other field 0.
+TEST_P(TsmlApduLengthTest, AsksTheDaemonOnlyForAShorterApdu) {
+    TsmlDeadline deadline(30);
+    StartDaemon();
+    ASSERT_TRUE(SetCfgDword("Cli\\Apdu_Length", GetParam().configured));
+    ASSERT_TRUE(TsmlConfigRead("Cli\\", TsmlConfigActive()));
+    ASSERT_EQ(TsmlOpen(0), 0);
+    auto sent = Inbound(0x0801);
+    if (!GetParam().sent) {
+        EXPECT_TRUE(sent.empty());
+        CommParams p = CommMask(COMM_APDU_LENGTH);
+        ASSERT_TRUE(TsmlNetParamsGet(&p));
+        EXPECT_EQ(p.apduLength, 1476u);
+        return;
+    }
+    ASSERT_EQ(sent.size(), 1u);
+    const auto& b = sent[0].bytes;
+    ASSERT_EQ(b.size(), 32u);
+    EXPECT_EQ(b[4] | b[5] << 8, 0x01);
+    EXPECT_EQ(uint32_t(b[8] | b[9] << 8 | b[10] << 16 | b[11] << 24), GetParam().configured);
+    for (size_t i = 12; i < 32; ++i) EXPECT_EQ(b[i], 0) << "byte " << i;
+    CommParams p = CommMask(COMM_APDU_LENGTH);
+    ASSERT_TRUE(TsmlNetParamsGet(&p));
+    EXPECT_EQ(p.apduLength, GetParam().configured);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, TsmlApduLengthTest,
+                         ::testing::Values(ApduCase{480, true}, ApduCase{0, false}, ApduCase{1476, false},
+                                           ApduCase{1497, false}, ApduCase{1475, true}));
+
+struct FailCase {
+    const char* name;
+    std::function<void(VmdBehaviour*)> tune;
+    int status;
+    uint32_t apduLength = 0;
+};
+
+class TsmlStartFailTest : public TsmlDaemonTest, public ::testing::WithParamInterface<FailCase> {};
+
+// A failed start-up leaves nothing behind: the layer is closed, the link
+// ended and every thread it started gone, and it can start again.
+TEST_P(TsmlStartFailTest, FailsAndUnwinds) {
+    TsmlDeadline deadline(60);
+    StartDaemon(GetParam().tune);
+    TsmlConfigActive()->Apdu_Length = GetParam().apduLength;
+    uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
+    EXPECT_EQ(TsmlOpen(0), GetParam().status);
+    EXPECT_FALSE(TsmlIsOpen());
+    EXPECT_FALSE(TsmlIsStarted());
+    EXPECT_EQ(OsaStatGet(OSA_STAT_THREADS), threads);
+    EXPECT_TRUE(VmdWaitEnded(server_, 1, 10000));
+
+    VmdSetBehaviour(server_, VmdBehaviour{});
+    EXPECT_EQ(TsmlOpen(0), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, TsmlStartFailTest,
+    ::testing::Values(
+        FailCase{"OldRuntime",
+                 [](VmdBehaviour* b) {
+                     b->reg_version_override = true;
+                     b->reg_version[0] = 6;
+                     b->reg_version[1] = 1;
+                 },
+                 77},
+        FailCase{"NoLocalMac", [](VmdBehaviour* b) { b->reg_mac_len = 0; }, 78},
+        FailCase{"Refused", [](VmdBehaviour* b) { VmdRule(b, 0x0800).status = 4; }, 2},
+        FailCase{"ShortReply", [](VmdBehaviour* b) { b->reg_length = 27; }, 9},
+        FailCase{"ApduRequestRefused",
+                 [](VmdBehaviour* b) { VmdRule(b, 0x0801).status = 5; }, 3, 480}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TsmlOpenTest, NoDaemonIsLinkDownButAMarkerWithoutAnAnswerIsAVersionMismatch) {
+    TsmlDeadline deadline(30);
+    EXPECT_EQ(TsmlOpen(0), 9);
+    EXPECT_FALSE(TsmlIsOpen());
+    // The daemon's presence marker without a socket behind it.
+    int fd = ::open((dir_ + "/" + kVmdMarkerName).c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    EXPECT_EQ(TsmlOpen(0), 77);
+    EXPECT_FALSE(TsmlIsOpen());
+}
+
+TEST_F(TsmlOpenTest, ShutdownSendsTheDisconnectAndEndsTheReader) {
+    TsmlDeadline deadline(30);
+    StartDaemon();
+    uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
+    ASSERT_EQ(TsmlOpen(0), 0);
+    EXPECT_GT(OsaStatGet(OSA_STAT_THREADS), threads);
+    TsmlShutdown();
+    EXPECT_FALSE(TsmlIsOpen());
+    EXPECT_EQ(OsaStatGet(OSA_STAT_THREADS), threads);
+    VmdFrame f;
+    EXPECT_TRUE(VmdWaitFrame(
+        server_, [](const VmdFrame& x) { return x.inbound && x.length == 0; }, 5000, &f));
+    EXPECT_TRUE(VmdWaitEnded(server_, 1, 5000));
+}
+
+TEST_F(TsmlOpenTest, ZeroPoolOrWideWindowIsRefusedBeforeAnyConnection) {
+    TsmlDeadline deadline(30);
+    StartDaemon();
+    TsmlConfigActive()->Cli_Tsm_Pool_Size = 0;
+    EXPECT_EQ(TsmlOpen(0), 12);
+    TsmlConfigDefaults(TsmlConfigActive());
+    TsmlConfigActive()->Apdu_Length = 49;
+    EXPECT_EQ(TsmlOpen(0), 2);
+    EXPECT_EQ(VmdGetStats(server_).accepted, 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TsmlOpenTest, UnansweredDisconnectReturnsAfterTheCloseWait) {
+    TsmlDeadline deadline(30);
+    StartDaemon([](VmdBehaviour* b) { b->ignore_disconnect = true; });
+    ASSERT_EQ(TsmlOpen(0), 0);
+    uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
+    uint32_t was = IpcSetCloseWait(200);
+    TsmlShutdown();
+    IpcSetCloseWait(was);
+    EXPECT_FALSE(TsmlIsOpen());
+    EXPECT_LT(OsaStatGet(OSA_STAT_THREADS), threads);
+}
+
+// Shut-down with work everywhere: queued incoming requests and unconfirmed
+// messages, requests awaiting their confirmation, a request taken by the
+// application. Everything is freed once (the sanitizer builds check it).
+TEST_F(TsmlOpenTest, ShutdownWithWorkInFlightFreesEverything) {
+    TsmlDeadline deadline(30);
+    StartDaemon();
+    ASSERT_EQ(TsmlOpen(0), 0);
+    VmdScriptRule r;
+    r.no_answer = true;
+    VmdScriptAdd(server_, r);
+    VmdIncoming in = VmdIncomingDefaults(server_);
+    uint32_t index = 0, id = 0;
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
+    in.params.service = 8;
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(VmdSendUnconfirmed(server_, 0, in));
+    SrvTsm* taken = nullptr;
+    ASSERT_EQ(TsmlSrvWait(&taken, 5000), 0);
+    IpcMsg* m = nullptr;
+    ASSERT_EQ(TsmlUnconfirmedWait(&m, 5000), 0);
+    IpcMsgFree(m);
+
+    LinkAddress dest{};
+    dest.kind = 130;
+    dest.macLen = 6;
+    PduDesc d{};
+    CliTsm* t[2] = {};
+    for (CliTsm*& x : t) {
+        ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, nullptr, nullptr, true, 2, &x, nullptr), 0);
+        ASSERT_TRUE(PduDescAlloc(4, &d));
+        d.length = 4;
+        ASSERT_EQ(TsmlSend(x, 0x0D00, &d), 0);
+    }
+    TsmlShutdown();
+    EXPECT_FALSE(TsmlIsOpen());
+    EXPECT_EQ(TsmCliState(t[0]), -1);
+    EXPECT_EQ(IpcMsgPoolGetStats().heldMsgs, 0u);
+}
+
+}  // namespace
