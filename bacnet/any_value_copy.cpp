@@ -105,12 +105,16 @@ void Repoint(int32_t type, uint8_t* element, uint8_t* to, uint32_t bytes) {
   }
 }
 
+// Constructed types whose records hold lists, texts or nested values: their
+// layout is their own codec's business, so their copies are refused.
+constexpr int32_t kPointerRecords[] = {27, 28, 29, 33, 39, 40, 41, 42, 43, 46, 50, 54, 55};
+
 bool Relocatable(const AsnDatatype* row) {
-  // Constructed types with variable parts hold lists and nested values
-  // whose layout only their own codec knows.
   switch (row->code) {
     case 6: case 7: case 14: case -5: case -4: case -3: return true;
   }
+  for (int32_t code : kPointerRecords)
+    if (row->code == code) return false;
   return row->decodedSize == nullptr || row->size < 0;
 }
 
