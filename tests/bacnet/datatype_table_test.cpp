@@ -214,3 +214,52 @@ TEST(DatatypeBufferSize, MeasuresPackedTexts) {
 }
 
 }  // namespace
+
+namespace {
+
+struct ByPropertyCase {
+  const char* name;
+  uint32_t objectType, property;
+  int32_t arrayIndex;
+  Bytes octets;
+  int32_t status, datatype;
+  uint32_t count;
+};
+
+const ByPropertyCase kByProperty[] = {
+    {"array length is Unsigned", 8, 76, 0, {0x21, 0x02}, 0, 2, 1},
+    {"whole array as a list", 8, 76, -1,
+     {0xC4, 0x02, 0x00, 0x00, 0x01, 0xC4, 0x00, 0x00, 0x00, 0x05}, 0, 12, 2},
+    {"one array element", 8, 76, 2, {0xC4, 0x00, 0x00, 0x00, 0x05}, 0, 12, 1},
+    {"Null for an Unsigned property", 8, 11, -1, {0x00}, 0, 0, 1},
+    {"Null for a Real property", 0, 85, -1, {0x00}, 0, 0, 1},
+    {"list property", 13, 7, -1, {0x21, 0x01, 0x21, 0x02, 0x21, 0x03}, 0, 2, 3},
+    {"name in one character set", 8, 77, -1, {0x73, 0x05, 'a', 'b'}, 0, 18, 1},
+    {"any primitive", 17, 85, -1, {0x91, 0x02}, 0, 9, 1},
+    {"any primitive, empty", 17, 85, -1, {}, 0, 0, 0},
+    {"unknown property", 0, 2, -1, {0x21, 0x01}, ASN_NO_PROPERTY_TYPE, -1, 0},
+    {"datatype without a codec", 1, 87, 1, {0x44, 0, 0, 0, 0}, ASN_NO_DECODER, 19, 0},
+};
+
+TEST(DatatypeByProperty, ChoosesTheRowFromThePropertyAndItsOctets) {
+  for (const auto& c : kByProperty) {
+    SCOPED_TRACE(c.name);
+    alignas(8) uint8_t buf[64];
+    VelmoraAnyValue v{};
+    ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, buf, sizeof buf));
+    EXPECT_EQ(AsnDecodeByProperty(c.objectType, c.property, c.arrayIndex, c.octets.data(),
+                                  uint32_t(c.octets.size()), &v, nullptr),
+              c.status);
+    EXPECT_EQ(v.type, c.datatype);
+    if (c.status == 0) {
+      EXPECT_EQ(v.count, c.count);
+      Bytes out(c.octets.size() + 4);
+      AsnCursor cur = AsnCursorOver(out.data(), uint32_t(out.size()));
+      ASSERT_EQ(AsnEncodeTypedArray(&v, &cur), 0);
+      out.resize(size_t(cur.current - out.data()));
+      EXPECT_EQ(out, c.octets);
+    }
+  }
+}
+
+}  // namespace
