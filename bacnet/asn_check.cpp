@@ -50,8 +50,9 @@ uint32_t ReadTag(const AsnCheckReader* r, CheckTag* t) {
     t->closing = t->lvt == 7;
     return AsnCheckOk;
   }
-  // An application Null or Boolean holds its value in the tag octet.
-  if (!t->context && t->number <= 1) return AsnCheckOk;
+  // An application Null or Boolean holds its value in the tag octet; any
+  // other value there would leave its length open to two readings.
+  if (!t->context && t->number <= 1) return t->lvt <= t->number ? AsnCheckOk : AsnCheckBadEncoding;
   if (t->lvt < 5) {
     t->length = t->lvt;
   } else {
@@ -145,10 +146,9 @@ uint32_t CheckPrimitive(AsnCheckReader* r, const AsnSchemaType& row, uint32_t ta
     case 0:  // Null
       if (context ? length != 0 : r->cursor[0] != 0x00) result = AsnCheckBadEncoding;
       break;
-    case 1:  // Boolean: 0 or 1 only, in the tag octet or in one value octet
-      if (!context) {
-        if (t.lvt > 1) result = AsnCheckOutOfRange;
-      } else if (length != 1) {
+    case 1:  // Boolean: 0 or 1 only (the tag reader holds the application form to it)
+      if (!context) break;
+      if (length != 1) {
         result = AsnCheckBadEncoding;
       } else if (value[0] > 1) {
         result = AsnCheckOutOfRange;

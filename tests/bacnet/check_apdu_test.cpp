@@ -225,3 +225,42 @@ TEST(CheckApduBounds, TruncatedAndAlteredInputsStayInside) {
 }
 
 }  // namespace
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+// The fuzz seeds must stay valid APDUs, or the fuzzer starts from noise;
+// inputs kept as regressions ("regression-*") need only not crash.
+TEST(CheckApduCorpus, SeedsAreAccepted) {
+  size_t seeds = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(VELMORA_SOURCE_DIR "/fuzz/corpus/apdu")) {
+    const std::string name = entry.path().filename().string();
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::vector<uint8_t> octets((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (name.rfind("regression-", 0) == 0) continue;
+    ASSERT_GE(octets.size(), 2u) << name;
+    const std::vector<uint8_t> params(octets.begin() + 2, octets.end());
+    const auto n = static_cast<uint32_t>(params.size());
+    bool ok = false;
+    switch (octets[0]) {
+      case 0: ok = AsnCheckConfirmedRequest(octets[1], params.data(), n) == 0; break;
+      case 1: ok = AsnCheckUnconfirmedRequest(octets[1], params.data(), n); break;
+      case 2: ok = AsnCheckComplexAck(octets[1], params.data(), n) == 0; break;
+      case 3: ok = AsnCheckErrorPdu(octets[1], params.data(), n); break;
+      default: {
+        AsnCheckReader reader;
+        AsnCheckReaderInit(&reader, params.data(), n);
+        const uint32_t r = octets[0] == 4 ? AsnCheckElement(&reader, octets[1]) : AsnCheckSequenceOf(&reader, octets[1]);
+        ok = r == AsnCheckOk && reader.remaining == 0;
+      }
+    }
+    EXPECT_TRUE(ok) << name;
+    ++seeds;
+  }
+  EXPECT_GE(seeds, 20u);
+}
+
+}  // namespace

@@ -91,7 +91,8 @@ const ValueCase kValues[] = {
     {1, "01", AsnCheckBadEncoding, 0},
     {2, "10", AsnCheckOk, 1},
     {2, "11", AsnCheckOk, 1},
-    {2, "12", AsnCheckOutOfRange, 0},
+    {2, "12", AsnCheckBadEncoding, 0},
+    {2, "15 05", AsnCheckBadEncoding, 0},
     {2, "17", AsnCheckBadEncoding, 0},
     {2, "21 01", AsnCheckWrongTag, 0},
     // Unsigned: lengths, octet bounds, ranges
@@ -186,6 +187,8 @@ const ValueCase kValues[] = {
     {77, "", AsnCheckMissing, 0},
     {78, "0E 21 01 0F 0F", AsnCheckOk, 4},
     {78, "21 01", AsnCheckMissing, 0},
+    {78, "15 0F", AsnCheckBadEncoding, 0},
+    {78, "03 0F", AsnCheckBadEncoding, 0},
     {78, "FE 14 FF 14 0F", AsnCheckOk, 4},
     {78, "FE 14 FF 15 0F", AsnCheckBadEncoding, 0},
     {164, "01 02 03", AsnCheckOk, 2},
