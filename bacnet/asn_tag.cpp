@@ -67,7 +67,9 @@ int32_t AsnEncodeTaggedBoolean(uint8_t value, AsnCursor* cursor, uint16_t tag) {
 
 uint32_t AsnTagHeaderLength(const uint8_t* p) {
     uint32_t tag_octets = IsExtendedNumber(p[0]) ? 2 : 1;
-    if ((p[0] & ASN_LVT_MASK) != ASN_LVT_EXTENDED) return tag_octets;
+    // Application Null and Boolean are one octet whatever their low bits,
+    // as the skip walk counts them.
+    if (IsApplicationNullOrBoolean(p[0]) || (p[0] & ASN_LVT_MASK) != ASN_LVT_EXTENDED) return tag_octets;
     return tag_octets + ExtendedLengthOctets(p[tag_octets]);
 }
 

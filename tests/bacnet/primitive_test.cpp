@@ -474,6 +474,17 @@ TEST(PrimitiveSize, DecodedSizeByApplicationTag) {
     for (const auto& c : cases) EXPECT_EQ(AsnDecodedSize(c.element.data()), c.size) << std::hex << int(c.element[0]);
 }
 
+TEST(PrimitiveDateTime, FreshRecordEncodesAsWildcards) {
+    VelmoraDateTime dt;
+    ASSERT_TRUE(VelmoraDateTimeInit(&dt));
+    uint8_t buf[10];
+    AsnCursor c = AsnCursorOver(buf, sizeof buf);
+    ASSERT_EQ(AsnEncodeDate(&dt.date, &c), ASN_OK);
+    ASSERT_EQ(AsnEncodeTime(&dt.time, &c), ASN_OK);
+    const uint8_t expect[] = {0xA4, 0xFF, 0xFF, 0xFF, 0xFF, 0xB4, 0xFF, 0xFF, 0xFF, 0xFF};
+    EXPECT_EQ(0, std::memcmp(buf, expect, sizeof expect));
+}
+
 TEST(PrimitiveSpecial, ClassesAndCanonicalBits) {
     EXPECT_EQ(AsnClassifyDouble(1.5), ASN_DOUBLE_FINITE);
     EXPECT_EQ(AsnClassifyDouble(std::nan("")), ASN_DOUBLE_NAN);
