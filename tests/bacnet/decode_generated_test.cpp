@@ -171,54 +171,71 @@ class GeneratedValues : public testing::Test {
 };
 std::vector<Sample>* GeneratedValues::samples_ = nullptr;
 
-// Typed by their tags (a property the tables do not know), in each of the
-// three storage modes of the value layer.
-TEST_F(GeneratedValues, ValueLayerStorageModes) {
-  const uint32_t type = 200, property = 600;
+// The value layer in each of its three storage modes, for one property
+// context.
+void CheckValueLayer(const Sample& s, uint32_t type, uint32_t property) {
+  const uint8_t* data = s.encoded.data();
+  uint32_t length = uint32_t(s.encoded.size());
+  uint32_t size = AsnDecodedSizeProperty(type, property, -1, data, length);
+
+  CountingAllocator a;
+  VelmoraAnyValue v{};
+  ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
+  ASSERT_EQ(AsnDecodePropertyAlloc(type, property, -1, data, length, &v, a.get()), 0);
+  EXPECT_EQ(v.type, s.datatype);
+  EXPECT_EQ(v.count, s.count);
+  ASSERT_EQ(a.sizes.size(), size ? 1u : 0u);
+  if (size) {
+    EXPECT_EQ(a.sizes[0], size);
+  }
+  EXPECT_EQ(Reencode(v, length), s.encoded);
+  VelmoraAnyValueFree(a.get(), &v);
+  EXPECT_TRUE(a.guardsIntact);
+
+  GuardedBuffer budget(size);
+  uint8_t* end = budget.data() + size;
+  ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
+  ASSERT_EQ(AsnDecodePropertyBudget(type, property, -1, data, length, &v, &end), 0);
+  EXPECT_EQ(end, budget.data());
+  EXPECT_EQ(Reencode(v, length), s.encoded);
+  EXPECT_TRUE(budget.guardsIntact());
+
+  GuardedBuffer own(size);
+  if (size) {
+    // One byte short is refused (a record with no room at all only asks).
+    ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, own.data(), size - 1));
+    EXPECT_EQ(AsnDecodePropertyAlloc(type, property, -1, data, length, &v, nullptr), ASN_NO_SPACE);
+    ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, own.data(), size));
+    ASSERT_EQ(AsnDecodePropertyAlloc(type, property, -1, data, length, &v, nullptr), 0);
+    EXPECT_EQ(Reencode(v, length), s.encoded);
+  }
+  EXPECT_TRUE(own.guardsIntact());
+}
+
+// Typed by their tags: a property the tables do not know.
+TEST_F(GeneratedValues, ValueLayerByTags) {
   for (const Sample& s : *samples_) {
     SCOPED_TRACE(testing::Message() << "datatype " << s.datatype << " octets "
                                     << testing::PrintToString(s.encoded));
-    const uint8_t* data = s.encoded.data();
-    uint32_t length = uint32_t(s.encoded.size());
     uint32_t count = 0;
-    ASSERT_EQ(AsnClassifyValue(data, length, &count), s.datatype);
+    ASSERT_EQ(AsnClassifyValue(s.encoded.data(), uint32_t(s.encoded.size()), &count), s.datatype);
     ASSERT_EQ(count, s.count);
-    uint32_t size = AsnDecodedSizeProperty(type, property, -1, data, length);
+    CheckValueLayer(s, 200, 600);
+  }
+}
 
-    CountingAllocator a;
-    VelmoraAnyValue v{};
-    ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
-    ASSERT_EQ(AsnDecodePropertyAlloc(type, property, -1, data, length, &v, a.get()), 0);
-    EXPECT_EQ(v.type, s.datatype);
-    EXPECT_EQ(v.count, s.count);
-    ASSERT_EQ(a.sizes.size(), size ? 1u : 0u);
-    if (size) {
-      EXPECT_EQ(a.sizes[0], size);
-    }
-    EXPECT_EQ(Reencode(v, length), s.encoded);
-    VelmoraAnyValueFree(a.get(), &v);
-    EXPECT_TRUE(a.guardsIntact);
-
-    GuardedBuffer budget(size);
-    uint8_t* end = budget.data() + size;
-    ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
-    ASSERT_EQ(AsnDecodePropertyBudget(type, property, -1, data, length, &v, &end), 0);
-    EXPECT_EQ(end, budget.data());
-    EXPECT_EQ(Reencode(v, length), s.encoded);
-    EXPECT_TRUE(budget.guardsIntact());
-
-    GuardedBuffer own(size);
-    if (size) {
-      // One byte short is refused (a record with no room at all only asks).
-      if (size > 1) {
-        ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, own.data(), size - 1));
-        EXPECT_EQ(AsnDecodePropertyAlloc(type, property, -1, data, length, &v, nullptr), ASN_NO_SPACE);
-      }
-      ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, own.data(), size));
-      ASSERT_EQ(AsnDecodePropertyAlloc(type, property, -1, data, length, &v, nullptr), 0);
-      EXPECT_EQ(Reencode(v, length), s.encoded);
-    }
-    EXPECT_TRUE(own.guardsIntact());
+// Typed by the schema: schedule present-value takes any one primitive.
+TEST_F(GeneratedValues, ValueLayerBySchema) {
+  for (const Sample& s : *samples_) {
+    if (s.count != 1) continue;
+    SCOPED_TRACE(testing::Message() << "datatype " << s.datatype << " octets "
+                                    << testing::PrintToString(s.encoded));
+    int32_t datatype = 0;
+    uint32_t count = 0;
+    ASSERT_EQ(AsnClassifyPropertyValue(s.encoded.data(), uint32_t(s.encoded.size()),
+                                       AsnCheckPropertyDatatype, 17, 85, -1, &datatype, &count),
+              ASN_TYPED_BY_SCHEMA);
+    CheckValueLayer(s, 17, 85);
   }
 }
 
