@@ -61,7 +61,8 @@ bool VelmoraAnyValueSetPriorityValue(VelmoraAnyValue* v, const VelmoraPriorityVa
 bool VelmoraAnyValueSetPriorityValueNull(VelmoraAnyValue* v);
 
 // Getters read the start of the buffer whatever the datatype code; without a
-// buffer large enough for the type they return their default.
+// buffer large enough for the type they return their default (the record
+// getters also without a buffer aligned for the record).
 bool VelmoraAnyValueGetBoolean(const VelmoraAnyValue* v);
 uint32_t VelmoraAnyValueGetUnsigned(const VelmoraAnyValue* v);
 int32_t VelmoraAnyValueGetSigned(const VelmoraAnyValue* v);
