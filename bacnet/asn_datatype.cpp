@@ -123,8 +123,7 @@ int32_t Decode(const AsnDatatype* row, const uint8_t* data, uint32_t length, Vel
   if (!allocator && !value->buffer) return ASN_OK;
   if (!row->decode) return ASN_NO_DECODER;
 
-  uint32_t needed = list ? AsnDecodedSizeList(row, data, length)
-                         : (value->count ? ElementSize(row, data, end) : 0);
+  uint32_t needed = list ? AsnDecodedSizeList(row, data, length) : AsnDecodedSizeValue(row, data, length);
   uint32_t fixed = row->size == kVariable ? needed : uint32_t(row->size) * value->count;
   if (allocator) {
     void* block = nullptr;
@@ -187,6 +186,11 @@ uint32_t AsnDecodedSizeList(const AsnDatatype* row, const uint8_t* data, uint32_
   uint32_t total = 0;
   for (const uint8_t* p = data; uint32_t n = NextElement(p, end); p += n) total += ElementSize(row, p, end);
   return total;
+}
+
+uint32_t AsnDecodedSizeValue(const AsnDatatype* row, const uint8_t* data, uint32_t length) {
+  const uint8_t* end = data + length;
+  return NextElement(data, end) ? ElementSize(row, data, end) : 0;
 }
 
 int32_t AsnDecodeValue(const AsnDatatype* row, const uint8_t* data, uint32_t length,

@@ -49,6 +49,8 @@ int32_t AsnNextDatatype(const AsnCursor* cursor);
 // Elements from the cursor up to its end or the first closing tag.
 uint32_t AsnListCount(const AsnDatatype* row, const AsnCursor* cursor);
 uint32_t AsnDecodedSizeList(const AsnDatatype* row, const uint8_t* data, uint32_t length);
+// Bytes the first element takes decoded (0 when there is none).
+uint32_t AsnDecodedSizeValue(const AsnDatatype* row, const uint8_t* data, uint32_t length);
 // One element, or every element up to the end or a closing tag, into the
 // record: into its own buffer, or a block from the allocator when one is
 // given; with neither only the datatype code and count are set.

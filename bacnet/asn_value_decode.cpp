@@ -24,7 +24,7 @@ constexpr AsnDatatype kDateTimePairs = {21, sizeof(VelmoraDateTime), DecodeDateT
 // The row that decodes elements of the datatype, or null.
 const AsnDatatype* ElementRow(int32_t datatype) {
   const AsnDatatype* row = AsnDatatypeFind(datatype);
-  if (datatype == kDateTimePairs.code && !row->decode) return &kDateTimePairs;
+  if (datatype == kDateTimePairs.code && row && !row->decode) return &kDateTimePairs;
   return row && row->decode ? row : nullptr;
 }
 
@@ -79,8 +79,7 @@ Classified Classify(const uint8_t* data, uint32_t length, AsnPropertyChecker che
 
 // Exact bytes of a value typed by its schema, as the list codec takes them.
 uint32_t SchemaSize(const AsnDatatype* row, const uint8_t* data, uint32_t length, uint32_t count) {
-  if (count == 0) return AsnDecodedSizeList(row, data, length);
-  return row->decodedSize ? row->decodedSize(data, length) : uint32_t(row->size);
+  return count == 0 ? AsnDecodedSizeList(row, data, length) : AsnDecodedSizeValue(row, data, length);
 }
 
 uint32_t ExactSize(const Classified& c, const uint8_t* data, uint32_t length) {
