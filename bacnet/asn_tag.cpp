@@ -76,8 +76,11 @@ uint32_t AsnTagHeaderLength(const uint8_t* p) {
 uint32_t AsnTagValueLength(const uint8_t* p) {
     if (IsApplicationNullOrBoolean(p[0])) return 0;
     uint8_t lvt = p[0] & ASN_LVT_MASK;
+    // 6 and 7 mark opening and closing tags on context tags only; on an
+    // application tag (never valid) they count as lengths, as the skip
+    // walk takes them.
+    if (lvt > ASN_LVT_EXTENDED) return IsContext(p[0]) ? 0 : lvt;
     if (lvt < ASN_LVT_EXTENDED) return lvt;
-    if (lvt > ASN_LVT_EXTENDED) return 0;
     const uint8_t* q = p + (IsExtendedNumber(p[0]) ? 2 : 1);
     if (q[0] < 254) return q[0];
     return q[0] == 254 ? AsnGetU16(q + 1) : AsnGetU32(q + 1);
