@@ -306,6 +306,18 @@ uint32_t CheckSchemaElement(AsnCheckReader* r, const E& e) {
   return result;
 }
 
+// An element that is not there: allowed when optional under the current
+// conditions; a list that a count announced must then have been announced empty.
+uint32_t Absent(AsnCheckReader* r, const E& e) {
+  if ((e.flags & r->conditions & 0x03) == 0) return AsnCheckMissing;
+  if ((e.flags & AsnElementSequenceOf) != 0 && r->expectedCount != -1) {
+    const bool agree = r->expectedCount == 0;
+    r->expectedCount = -1;
+    if (!agree) return AsnCheckInconsistent;
+  }
+  return AsnCheckOk;
+}
+
 uint32_t CheckSequence(AsnCheckReader* r, const AsnSchemaType& row) {
   const E* elements = Elements(row);
   for (uint32_t i = 0; i < row.bound; ++i) {
@@ -320,17 +332,13 @@ uint32_t CheckSequence(AsnCheckReader* r, const AsnSchemaType& row) {
         if (result != AsnCheckOk) return result;
         continue;
       }
-      if ((e.flags & r->conditions & 0x03) == 0) return AsnCheckMissing;
+      const uint32_t result = Absent(r, e);
+      if (result != AsnCheckOk) return result;
       continue;
     }
     for (uint32_t k = i; k < row.bound; ++k) {
-      const E& rest = elements[k];
-      if ((rest.flags & r->conditions & 0x03) == 0) return AsnCheckMissing;
-      if ((rest.flags & AsnElementSequenceOf) != 0 && r->expectedCount != -1) {
-        const bool agree = r->expectedCount == 0;
-        r->expectedCount = -1;
-        if (!agree) return AsnCheckInconsistent;
-      }
+      const uint32_t result = Absent(r, elements[k]);
+      if (result != AsnCheckOk) return result;
     }
     return AsnCheckOk;
   }

@@ -1,6 +1,8 @@
 // Arbitrary octets through the APDU syntax checker, for every PDU kind and
 // service (and every schema row on its own); whatever the checker accepts is
-// then walked with the trusting codec routines, which must stay inside it.
+// then walked with the trusting codec routines, which must stay inside it,
+// and every application-tagged value in it goes through its decoder into an
+// output of exactly its decoded size.
 //
 // Input: octet 0 selects the check (low three bits: 0 confirmed request,
 // 1 unconfirmed request, 2 complex ACK, 3 error PDU, 4 one value of a row,
@@ -12,12 +14,70 @@
 #include <cstdint>
 #include <cstdlib>
 #include <iterator>
+#include <vector>
 
 #include "bacnet/asn_check.h"
+#include "bacnet/asn_primitive.h"
 #include "bacnet/asn_tag.h"
 #include "bacnet/asn_value_decode.h"
 
 namespace {
+
+// One application-tagged element of n octets. Values inside any-value
+// fields were only framed by the checker, so each is first checked as a
+// value the way the property layer does before it decodes.
+void Decode(const uint8_t* p, uint32_t n) {
+  AsnCheckReader reader;
+  AsnCheckReaderInit(&reader, p, n);
+  if (AsnCheckElement(&reader, AsnRowAnyPrimitive) != AsnCheckOk || reader.remaining != 0) return;
+
+  const uint32_t size = AsnDecodedSize(p);
+  std::vector<uint8_t> out(size == 0 ? 1 : size);
+  uint8_t* arena = out.data() + size;
+  uint32_t used = 0;
+  AsnCursor cursor = AsnCursorOverConst(p, n);
+  switch (p[0] >> 4) {
+    case ASN_TAG_NULL: AsnDecodeNull(&cursor, out.data()); break;
+    case ASN_TAG_BOOLEAN:
+      AsnDecodeBoolean(&cursor, out.data());
+      if (out[0] > 1) std::abort();
+      break;
+    case ASN_TAG_UNSIGNED: AsnDecodeUnsigned(&cursor, out.data()); break;
+    case ASN_TAG_SIGNED: AsnDecodeSigned(&cursor, out.data()); break;
+    case ASN_TAG_REAL: AsnDecodeReal(&cursor, out.data()); break;
+    case ASN_TAG_DOUBLE: AsnDecodeDouble(&cursor, out.data()); break;
+    case ASN_TAG_OCTET_STRING: AsnDecodeOctetString(&cursor, out.data(), &arena); break;
+    case ASN_TAG_BIT_STRING: AsnDecodeBitString(&cursor, out.data()); break;
+    case ASN_TAG_ENUMERATED: AsnDecodeEnumerated(&cursor, out.data()); break;
+    case ASN_TAG_DATE: AsnDecodeDate(&cursor, out.data()); break;
+    case ASN_TAG_TIME: AsnDecodeTime(&cursor, out.data()); break;
+    case ASN_TAG_OBJECT_ID: AsnDecodeObjectId(&cursor, out.data()); break;
+    case ASN_TAG_CHAR_STRING: {
+      const AsnCursor one = AsnCursorOverConst(p, n);
+      switch (AsnCharStringDatatype(&one)) {
+        case 13: AsnDecodeAnsiText(&cursor, out.data(), &arena, &used); break;
+        case 14: AsnDecodeDbcsText(&cursor, out.data(), &arena); break;
+        case 15: AsnDecodeJisText(&cursor, out.data(), &arena, &used); break;
+        case 16: AsnDecodeUcs4Text(&cursor, out.data(), &arena, &used); break;
+        case 17: AsnDecodeUcs2Text(&cursor, out.data(), &arena, &used); break;
+        case 18: AsnDecodeIso8859Text(&cursor, out.data(), &arena, &used); break;
+        case 7: AsnDecodeCharString(&cursor, out.data(), &arena); break;
+        default: std::abort();  // the checker refuses unknown sets
+      }
+      if (used > size) std::abort();
+      // The same text as a CharacterString record of any set.
+      const uint32_t anySize = AsnDecodedSizeCharString(p, n);
+      std::vector<uint8_t> record(anySize == 0 ? 1 : anySize);
+      uint8_t* recordArena = record.data() + anySize;
+      AsnCursor again = AsnCursorOverConst(p, n);
+      AsnDecodeCharString(&again, record.data(), &recordArena);
+      if (again.current != cursor.current) std::abort();
+      break;
+    }
+    default: std::abort();  // the checker refuses reserved tags
+  }
+  if (cursor.current != p + n || arena < out.data()) std::abort();
+}
 
 // The checker accepted these octets: every element must be framed the way
 // the codec reads it, or the codec would walk where the checker did not.
@@ -42,6 +102,7 @@ void Walk(const uint8_t* data, uint32_t length) {
     if (n == 0 || n > room) std::abort();
     const int32_t skipped = AsnTagSkipElement(p, end);
     if (skipped != static_cast<int32_t>(n)) std::abort();
+    if ((p[0] & ASN_CLASS_CONTEXT) == 0) Decode(p, n);
     p += n;
   }
 }

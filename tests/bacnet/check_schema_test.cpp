@@ -205,6 +205,11 @@ const ValueCase kValues[] = {
     {87, "A4 7A 0C 0A 04 B4 0C 00 00 00", AsnCheckOk, 10},
     {87, "A4 7A 0C 0A 04", AsnCheckMissing, 0},
     {102, "0C 00 00 00 01 19 55 29 02", AsnCheckOk, 9},
+    // A record count announces the list that follows
+    {182, "31 00 21 02 61 41 61 42", AsnCheckOk, 8},
+    {182, "31 00 21 02 61 41", AsnCheckInconsistent, 0},
+    {182, "31 00 21 02 21 05", AsnCheckInconsistent, 0},
+    {182, "31 00 21 00", AsnCheckOk, 4},
     {102, "0C 00 00 00 01 1E 0F", AsnCheckBadEncoding, 0},
 };
 
