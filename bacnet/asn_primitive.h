@@ -111,12 +111,14 @@ int32_t AsnCharStringElementLength(uint8_t charset, const AsnTextSource* source)
 // Length in bytes of the text alone (terminator not counted), or -1.
 int32_t AsnCharStringLength(uint8_t charset, const AsnTextSource* source);
 // Decoded size of the element's text as its text datatype, chosen by the
-// character-set octet; 0 for an unknown set.
+// character-set octet (for DBCS the record, room to align it, and the
+// text); 0 for an unknown set.
 uint32_t AsnCharStringTextLength(const uint8_t* element);
 // Decodes the text of the element into out as the text datatype of its set.
 void AsnDecodeCharStringData(AsnCursor* cursor, void* out, uint8_t** arena);
-// Takes the text datatype's decoded size from the arena, decodes the text
-// there and stores the character set and the text's address.
+// Takes AsnCharStringTextLength from the arena, decodes the text there and
+// stores the character set and the address of the text (for DBCS of its
+// aligned VelmoraDbcsString record); null for an unknown set.
 void AsnDecodeCharStringAlloc(AsnCursor* cursor, uint8_t* charset, void** out, uint8_t** arena);
 
 // IEEE special values. Classes: 0 +inf, 1 -inf, 2 NaN, 3 finite.
