@@ -7,14 +7,19 @@
 // Input: octet 0 selects the check (low three bits: 0 confirmed request,
 // 1 unconfirmed request, 2 complex ACK, 3 error PDU, 4 one value of a row,
 // 5 a list of values of a row, 6-7 as 2-3), octet 1 the service choice or
-// row, the rest are the service parameters.
+// row, the rest are the service parameters. With bit 3 of octet 0 set the
+// parameters are also taken as the value of a property (octet 1 picks it):
+// the value layer decodes any octets, the decode by property only those the
+// property's check accepts.
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <vector>
 
 #include "bacnet/asn_check.h"
 #include "bacnet/asn_primitive.h"
 #include "bacnet/asn_tag.h"
+#include "bacnet/asn_value_decode.h"
 
 namespace {
 
@@ -102,6 +107,46 @@ void Walk(const uint8_t* data, uint32_t length) {
   }
 }
 
+// Counts what it hands out, so sizes can be held against blocks.
+struct SizedAllocator {
+  VelmoraAllocator base;
+  uint32_t total;
+};
+void* SizedAlloc(VelmoraAllocator* self, uint32_t size) {
+  reinterpret_cast<SizedAllocator*>(self)->total += size;
+  return std::malloc(size);
+}
+void SizedFree(VelmoraAllocator*, void* block) { std::free(block); }
+constexpr VelmoraAllocatorOps kSizedOps = {SizedAlloc, SizedFree};
+
+struct Property {
+  uint32_t objectType, property;
+  int32_t arrayIndex;
+};
+// Placed so that a seed's row (octet 1) checks what its property holds:
+// row 77 any primitive, 35 object identifiers, 17 a text, 10 an Unsigned.
+constexpr Property kProperties[] = {
+    {0, 85, -1}, {8, 76, 0},   {8, 76, -1},   {8, 76, 3},   {17, 85, -1},  {13, 7, -1},
+    {8, 77, -1}, {9, 101, -1}, {0, 111, -1}, {17, 123, -1}, {200, 600, -1},
+};
+
+void DecodeAsProperty(uint32_t pick, const uint8_t* data, uint32_t length) {
+  const Property& p = kProperties[pick % std::size(kProperties)];
+  SizedAllocator a = {{&kSizedOps}, 0};
+  VelmoraAnyValue v = {-1, nullptr, 0, 0};
+  uint32_t size = AsnDecodedSizeProperty(p.objectType, p.property, p.arrayIndex, data, length);
+  int32_t status = AsnDecodePropertyAlloc(p.objectType, p.property, p.arrayIndex, data, length, &v, &a.base);
+  if (status == ASN_OK && a.total != size) std::abort();
+  VelmoraAnyValueFree(&a.base, &v);
+
+  AsnPropertyCheck check = {AsnPropertyTypeCode(p.objectType, p.property), p.arrayIndex, data, length, 0};
+  int32_t datatype;
+  if (check.typeCode == 0 || AsnCheckPropertyValue(&check, &datatype) != 0 || check.consumed != length) return;
+  v = {-1, nullptr, 0, 0};
+  AsnDecodeByProperty(p.objectType, p.property, p.arrayIndex, data, length, &v, &a.base);
+  VelmoraAnyValueFree(&a.base, &v);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -141,5 +186,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   if (accepted) Walk(params, consumed);
+  if (data[0] & 0x08) DecodeAsProperty(choice, params, length);
   return 0;
 }

@@ -1,0 +1,441 @@
+#include "bacnet/asn_value_decode.h"
+
+#include <cstring>
+
+#include "bacnet/asn_primitive.h"
+
+namespace {
+
+// A date-time pair: application Date then application Time, 5 octets each.
+constexpr uint8_t kDateTag = 0xA4;
+constexpr uint8_t kTimeTag = 0xB4;
+constexpr uint32_t kPairLength = 10;
+
+// Date-time pairs classified by their tags decode here until the
+// constructed-type row gets its own codec.
+void DecodeDateTimePair(AsnCursor* cursor, void* out, uint8_t**, uint32_t*) {
+  auto* dt = static_cast<VelmoraDateTime*>(out);
+  AsnDecodeDate(cursor, dt ? &dt->date : nullptr);
+  AsnDecodeTime(cursor, dt ? &dt->time : nullptr);
+}
+constexpr AsnDatatype kDateTimePairs = {21, sizeof(VelmoraDateTime), DecodeDateTimePair, nullptr,
+                                        nullptr};
+
+// The row that decodes elements of the datatype, or null.
+const AsnDatatype* ElementRow(int32_t datatype) {
+  const AsnDatatype* row = AsnDatatypeFind(datatype);
+  if (datatype == kDateTimePairs.code && row && !row->decode) return &kDateTimePairs;
+  return row && row->decode ? row : nullptr;
+}
+
+bool InRange(uint8_t v, uint8_t lo, uint8_t hi) { return v == 255 || (v >= lo && v <= hi); }
+
+uint32_t RawSize(uint32_t length) { return AsnBlockSize(sizeof(VelmoraRawData) + length); }
+
+// The raw form: the record, then the octets right behind it.
+void WriteRaw(uint8_t* block, const uint8_t* data, uint32_t length) {
+  VelmoraRawData raw = {length, block + sizeof(VelmoraRawData)};
+  std::memcpy(block, &raw, sizeof raw);
+  if (length != 0) std::memcpy(block + sizeof raw, data, length);
+}
+
+uint8_t* Carve(uint8_t** arenaEnd, uint32_t size) {
+  auto top = reinterpret_cast<uintptr_t>(*arenaEnd) - size;
+  *arenaEnd = reinterpret_cast<uint8_t*>(top & ~uintptr_t(ASN_BLOCK_ALIGN - 1));
+  return *arenaEnd;
+}
+
+// Blocks from the caller's allocator are whole alignment units, as the
+// size functions count them.
+struct RoundingAllocator {
+  VelmoraAllocator base;
+  VelmoraAllocator* inner;
+};
+
+void* RoundingAlloc(VelmoraAllocator* self, uint32_t size) {
+  auto* r = reinterpret_cast<RoundingAllocator*>(self);
+  return r->inner->ops->alloc(r->inner, AsnBlockSize(size));
+}
+void RoundingFree(VelmoraAllocator* self, void* block) {
+  auto* r = reinterpret_cast<RoundingAllocator*>(self);
+  r->inner->ops->free(r->inner, block);
+}
+constexpr VelmoraAllocatorOps kRoundingOps = {RoundingAlloc, RoundingFree};
+constexpr VelmoraAllocatorOps kBudgetOps = {AsnBudgetAlloc, AsnBudgetFree};
+
+struct Classified {
+  int32_t outcome;
+  int32_t datatype;
+  uint32_t count;
+};
+
+Classified Classify(const uint8_t* data, uint32_t length, AsnPropertyChecker check,
+                    uint32_t objectType, uint32_t property, int32_t arrayIndex) {
+  Classified c{};
+  c.outcome = AsnClassifyPropertyValue(data, length, check, objectType, property, arrayIndex,
+                                       &c.datatype, &c.count);
+  return c;
+}
+
+// Exact bytes of a value typed by its schema, as the list codec takes them.
+uint32_t SchemaSize(const AsnDatatype* row, const uint8_t* data, uint32_t length, uint32_t count) {
+  return count == 0 ? AsnDecodedSizeList(row, data, length) : AsnDecodedSizeValue(row, data, length);
+}
+
+uint32_t ExactSize(const Classified& c, const uint8_t* data, uint32_t length) {
+  const AsnDatatype* row = ElementRow(c.datatype);
+  switch (c.outcome) {
+    case ASN_TYPED_BY_SCHEMA:
+      return row ? SchemaSize(row, data, length, c.count) : 0;
+    case ASN_TYPED_BY_TAGS:
+      return row ? AsnDecodedSizeElements(data, length, row, c.count) : 0;
+    default:
+      return sizeof(VelmoraRawData) + length;
+  }
+}
+
+// Obtains a block of size bytes as the record's buffer, or checks the
+// record's own capacity.
+int32_t Obtain(VelmoraAnyValue* value, VelmoraAllocator* allocator, uint32_t size) {
+  if (!allocator) return value->capacity < size ? ASN_NO_SPACE : ASN_OK;
+  void* block = size ? allocator->ops->alloc(allocator, size) : nullptr;
+  if (size && !block) {
+    value->buffer = nullptr;
+    value->capacity = 0;
+    return ASN_NO_MEMORY;
+  }
+  value->buffer = block;
+  value->capacity = size;
+  return ASN_OK;
+}
+
+uint32_t SizeFor(AsnPropertyChecker check, uint32_t objectType, uint32_t property,
+                 int32_t arrayIndex, const uint8_t* data, uint32_t length) {
+  return AsnDecodedSizeTypedValue(data, length, check, objectType, property, arrayIndex);
+}
+
+int WholeValueCheck(AsnPropertyCheck* check, int32_t* datatype) {
+  return AsnCheckPropertyDatatype(check, datatype);
+}
+
+}  // namespace
+
+int AsnCheckPropertyElements(AsnPropertyCheck* check, int32_t* datatype) {
+  const uint8_t* data = check->data;
+  uint32_t length = check->length;
+  if ((check->typeCode & kAsnPropArray) && (check->arrayIndex == 0 || check->arrayIndex == -1)) {
+    check->consumed = 0;
+    return 27;  // an element walk needs one element of the array
+  }
+  uint32_t consumed = 0;
+  int status = 0;
+  do {
+    check->data = data + consumed;
+    check->length = length - consumed;
+    status = AsnCheckListElement(check, datatype);
+    if (status != 0 || check->consumed == 0) break;
+    consumed += check->consumed;
+  } while (consumed < length);
+  check->data = data;
+  check->length = length;
+  check->consumed = consumed;
+  return status;
+}
+
+uint32_t AsnPrimitiveLengths(const uint8_t* p, uint32_t available, uint32_t* header) {
+  *header = 0;
+  if (available == 0) return 0;
+  uint8_t lvt = p[0] & ASN_LVT_MASK;
+  if (p[0] < 0x20) {
+    *header = 1;
+    return 0;
+  }
+  if (lvt < ASN_LVT_EXTENDED) {
+    *header = 1;
+    return lvt;
+  }
+  if (available < 2) return 0;
+  if (p[1] == 254) {
+    if (available < 4) return 0;
+    *header = 4;
+    return AsnGetU16(p + 2);
+  }
+  if (p[1] == 255) {
+    if (available < 6) return 0;
+    *header = 6;
+    return AsnGetU32(p + 2);
+  }
+  *header = 2;
+  return p[1];
+}
+
+int32_t AsnValidatePrimitive(const uint8_t* p, uint32_t available) {
+  if (available == 0 || (p[0] & ASN_CLASS_CONTEXT)) return -1;
+  uint8_t tag = p[0] >> 4;
+  uint8_t lvt = p[0] & ASN_LVT_MASK;
+  if (tag > ASN_TAG_OBJECT_ID || lvt == ASN_LVT_OPENING || lvt == ASN_LVT_CLOSING) return -1;
+  uint32_t header = 0;
+  uint32_t len = AsnPrimitiveLengths(p, available, &header);
+  if (header == 0 || uint64_t(header) + len > available) return -1;
+  const uint8_t* v = p + header;
+  bool ok = false;
+  switch (tag) {
+    case ASN_TAG_NULL: ok = p[0] == 0x00; break;
+    case ASN_TAG_BOOLEAN: ok = lvt <= 1; break;
+    case ASN_TAG_UNSIGNED:
+    case ASN_TAG_ENUMERATED: ok = len >= 1 && len <= 4 && (len == 1 || v[0] != 0); break;
+    case ASN_TAG_SIGNED:
+      ok = len >= 1 && len <= 4 &&
+           (len == 1 || !((v[0] == 0x00 && !(v[1] & 0x80)) || (v[0] == 0xFF && (v[1] & 0x80))));
+      break;
+    case ASN_TAG_REAL:
+    case ASN_TAG_OBJECT_ID: ok = len == 4; break;
+    case ASN_TAG_DOUBLE: ok = len == 8; break;
+    case ASN_TAG_OCTET_STRING: ok = true; break;
+    case ASN_TAG_CHAR_STRING:
+      ok = len >= 1 && v[0] <= VELMORA_CHARSET_ISO8859 &&
+           (v[0] != VELMORA_CHARSET_DBCS || len >= 3) &&
+           (v[0] != VELMORA_CHARSET_UCS4 || (len - 1) % 4 == 0) &&
+           (v[0] != VELMORA_CHARSET_UCS2 || (len - 1) % 2 == 0);
+      break;
+    case ASN_TAG_BIT_STRING: ok = len >= 1 && len <= 11 && v[0] <= 7 && (len > 1 || v[0] == 0); break;
+    case ASN_TAG_DATE:
+      ok = len == 4 && InRange(v[1], 1, 14) && InRange(v[2], 1, 32) && InRange(v[3], 1, 7);
+      break;
+    case ASN_TAG_TIME:
+      ok = len == 4 && InRange(v[0], 0, 23) && InRange(v[1], 0, 59) && InRange(v[2], 0, 59) &&
+           InRange(v[3], 0, 99);
+      break;
+  }
+  return ok ? int32_t(header + len) : -1;
+}
+
+int32_t AsnClassifyValue(const uint8_t* data, uint32_t length, uint32_t* count) {
+  *count = 1;
+  if (length == 0 || (data[0] & ASN_CLASS_CONTEXT) || (data[0] >> 4) > ASN_TAG_OBJECT_ID)
+    return ASN_TYPE_RAW_STANDARD;
+
+  if (data[0] == kDateTag && length >= kPairLength && data[5] == kTimeTag) {
+    uint32_t pairs = 0;
+    for (uint32_t at = 0; at < length; at += kPairLength, ++pairs) {
+      const uint8_t* p = data + at;
+      if (length - at < kPairLength || p[0] != kDateTag || p[5] != kTimeTag ||
+          AsnValidatePrimitive(p, 5) != 5 || AsnValidatePrimitive(p + 5, 5) != 5)
+        return ASN_TYPE_RAW_STANDARD;
+    }
+    *count = pairs;
+    return 21;
+  }
+
+  uint8_t tag = data[0] >> 4;
+  uint32_t elements = 0;
+  for (uint32_t at = 0; at < length; ++elements) {
+    if ((data[at] >> 4) != tag) return ASN_TYPE_RAW_STANDARD;
+    int32_t n = AsnValidatePrimitive(data + at, length - at);
+    if (n < 0) return ASN_TYPE_RAW_STANDARD;
+    at += uint32_t(n);
+  }
+  *count = elements;
+  if (tag == ASN_TAG_CHAR_STRING) {
+    AsnCursor all = AsnCursorOverConst(data, length);
+    return AsnCharStringDatatype(&all);
+  }
+  return tag;
+}
+
+int32_t AsnRawDatatype(uint32_t objectType, uint32_t property) {
+  if (objectType <= 30 && property <= 235) return ASN_TYPE_RAW_STANDARD;
+  if (objectType >= 128 || property >= 512) return ASN_TYPE_RAW_PROPRIETARY;
+  return ASN_TYPE_RAW_RESERVED;
+}
+
+int32_t AsnClassifyPropertyValue(const uint8_t* data, uint32_t length, AsnPropertyChecker check,
+                                 uint32_t objectType, uint32_t property, int32_t arrayIndex,
+                                 int32_t* datatype, uint32_t* count) {
+  *count = 1;
+  uint16_t code = AsnPropertyTypeCode(objectType, property);
+  if (code == 0) {
+    *datatype = AsnClassifyValue(data, length, count);
+    if (*datatype != ASN_TYPE_RAW_STANDARD) return ASN_TYPED_BY_TAGS;
+    *count = 1;
+    *datatype = AsnRawDatatype(objectType, property);
+    return ASN_KEPT_RAW;
+  }
+  AsnPropertyCheck request = {code, arrayIndex, data, length, 0};
+  *datatype = ASN_TYPE_RAW_PROPRIETARY;
+  if (check(&request, datatype) == 0) {
+    if (request.consumed == length) {
+      if (*datatype == 7) {
+        AsnCursor all = AsnCursorOverConst(data, length);
+        int32_t text = AsnCharStringDatatype(&all);
+        if (text >= 0) *datatype = text;
+      }
+      if (code & (kAsnPropArray | kAsnPropList)) *count = 0;
+      return ASN_TYPED_BY_SCHEMA;
+    }
+  }
+  int32_t byTags = AsnClassifyValue(data, length, count);
+  if (byTags != ASN_TYPE_RAW_STANDARD) {
+    *datatype = byTags;
+    return ASN_TYPED_BY_TAGS;
+  }
+  *count = 1;
+  *datatype = ASN_TYPE_RAW_PROPRIETARY;
+  return ASN_KEPT_RAW;
+}
+
+uint32_t AsnDecodedSizeElements(const uint8_t* data, uint32_t length, const AsnDatatype* row,
+                                uint32_t count) {
+  if (!row->decodedSize) return count * uint32_t(row->size);
+  return AsnDecodedSizeList(row, data, length);
+}
+
+uint32_t AsnDecodeElements(const uint8_t* data, uint32_t length, VelmoraAnyValue* value,
+                           bool carve, const AsnDatatype* row) {
+  auto* base = static_cast<uint8_t*>(value->buffer);
+  uint8_t* top = base ? base + value->capacity : nullptr;
+  uint8_t** arena = carve ? &top : nullptr;
+  AsnCursor cursor = AsnCursorOverConst(data, length);
+  uint32_t offset = 0;
+  for (uint32_t i = 0; i < value->count && cursor.current < cursor.end; ++i) {
+    uint32_t used = 0;
+    row->decode(&cursor, base ? base + offset : nullptr, arena, &used);
+    offset += row->size < 0 ? used : uint32_t(row->size);
+  }
+  return offset + uint32_t(base ? base + value->capacity - top : 0);
+}
+
+uint32_t AsnDecodedSizeAnyValue(const uint8_t* data, uint32_t length) {
+  uint32_t count = 0;
+  int32_t datatype = AsnClassifyValue(data, length, &count);
+  const AsnDatatype* row = ElementRow(datatype);
+  if (!row) return RawSize(length);
+  return AsnBlockSize(AsnDecodedSizeElements(data, length, row, count));
+}
+
+void AsnDecodeAnyValue(const uint8_t* data, uint32_t length, VelmoraAnyValue* value,
+                       uint8_t** arenaEnd) {
+  uint32_t count = 0;
+  int32_t datatype = AsnClassifyValue(data, length, &count);
+  const AsnDatatype* row = ElementRow(datatype);
+  if (!row) {
+    uint32_t size = RawSize(length);
+    uint8_t* block = Carve(arenaEnd, size);
+    WriteRaw(block, data, length);
+    *value = {ASN_TYPE_RAW_STANDARD, block, size, 1};
+    return;
+  }
+  uint32_t size = AsnBlockSize(AsnDecodedSizeElements(data, length, row, count));
+  *value = {datatype, size ? Carve(arenaEnd, size) : nullptr, size, count};
+  if (size) AsnDecodeElements(data, length, value, true, row);
+}
+
+uint32_t AsnDecodedSizeTypedValue(const uint8_t* data, uint32_t length, AsnPropertyChecker check,
+                                  uint32_t objectType, uint32_t property, int32_t arrayIndex) {
+  Classified c = Classify(data, length, check, objectType, property, arrayIndex);
+  return AsnBlockSize(ExactSize(c, data, length));
+}
+
+int32_t AsnDecodeTypedValue(VelmoraAnyValue* value, VelmoraAllocator* allocator,
+                            AsnPropertyChecker check, uint32_t objectType, uint32_t property,
+                            int32_t arrayIndex, const uint8_t* data, uint32_t length) {
+  if (!value || (!data && length != 0)) return ASN_MISSING_RECORD;
+  Classified c = Classify(data, length, check, objectType, property, arrayIndex);
+  value->type = c.datatype;
+  value->count = c.count;
+  bool query = !allocator && !value->buffer;
+  if (query) {
+    // The caller learns datatype and count only; a list is counted.
+    if (c.outcome == ASN_TYPED_BY_SCHEMA && c.count == 0) {
+      AsnCursor all = AsnCursorOverConst(data, length);
+      value->count = AsnListCount(AsnDatatypeFind(c.datatype), &all);
+    }
+    return ASN_OK;
+  }
+  const AsnDatatype* row = ElementRow(c.datatype);
+
+  uint32_t exact = ExactSize(c, data, length);
+  uint32_t size = AsnBlockSize(exact);
+  switch (c.outcome) {
+    case ASN_TYPED_BY_SCHEMA: {
+      if (!row) return ASN_NO_DECODER;
+      if (!allocator && value->capacity < size) return ASN_NO_SPACE;
+      RoundingAllocator rounding = {{&kRoundingOps}, allocator};
+      VelmoraAllocator* a = allocator ? &rounding.base : nullptr;
+      int32_t status = c.count == 0 ? AsnDecodeValueList(row, data, length, value, a)
+                                    : AsnDecodeValue(row, data, length, value, a);
+      if (status == ASN_OK && allocator && value->buffer) value->capacity = size;
+      return status;
+    }
+    case ASN_TYPED_BY_TAGS: {
+      if (!row) return ASN_NO_DECODER;
+      if (int32_t status = Obtain(value, allocator, size)) return status;
+      bool carve = row->size >= 0 && exact != c.count * uint32_t(row->size);
+      if (value->buffer) AsnDecodeElements(data, length, value, carve, row);
+      return ASN_OK;
+    }
+    case ASN_KEPT_RAW: {
+      if (int32_t status = Obtain(value, allocator, size)) return status;
+      WriteRaw(static_cast<uint8_t*>(value->buffer), data, length);
+      return ASN_OK;
+    }
+  }
+  return ASN_NO_DECODER;
+}
+
+uint32_t AsnDecodedSizeProperty(uint32_t objectType, uint32_t property, int32_t arrayIndex,
+                                const uint8_t* data, uint32_t length) {
+  return SizeFor(WholeValueCheck, objectType, property, arrayIndex, data, length);
+}
+
+int32_t AsnDecodePropertyAlloc(uint32_t objectType, uint32_t property, int32_t arrayIndex,
+                               const uint8_t* data, uint32_t length, VelmoraAnyValue* value,
+                               VelmoraAllocator* allocator) {
+  return AsnDecodeTypedValue(value, allocator, WholeValueCheck, objectType, property, arrayIndex,
+                             data, length);
+}
+
+int32_t AsnDecodePropertyBudget(uint32_t objectType, uint32_t property, int32_t arrayIndex,
+                                const uint8_t* data, uint32_t length, VelmoraAnyValue* value,
+                                uint8_t** arenaEnd) {
+  AsnBudgetAllocator budget;
+  AsnBudgetAllocatorInit(&budget, arenaEnd);
+  return AsnDecodeTypedValue(value, &budget.base, WholeValueCheck, objectType, property,
+                             arrayIndex, data, length);
+}
+
+uint32_t AsnDecodedSizePropertyElements(uint32_t objectType, uint32_t property,
+                                        int32_t arrayIndex, const uint8_t* data,
+                                        uint32_t length) {
+  return SizeFor(AsnCheckPropertyElements, objectType, property, arrayIndex, data, length);
+}
+
+int32_t AsnDecodePropertyElementsAlloc(uint32_t objectType, uint32_t property,
+                                       int32_t arrayIndex, const uint8_t* data, uint32_t length,
+                                       VelmoraAnyValue* value, VelmoraAllocator* allocator) {
+  return AsnDecodeTypedValue(value, allocator, AsnCheckPropertyElements, objectType, property,
+                             arrayIndex, data, length);
+}
+
+int32_t AsnDecodePropertyElementsBudget(uint32_t objectType, uint32_t property,
+                                        int32_t arrayIndex, const uint8_t* data,
+                                        uint32_t length, VelmoraAnyValue* value,
+                                        uint8_t** arenaEnd) {
+  AsnBudgetAllocator budget;
+  AsnBudgetAllocatorInit(&budget, arenaEnd);
+  return AsnDecodeTypedValue(value, &budget.base, AsnCheckPropertyElements, objectType, property,
+                             arrayIndex, data, length);
+}
+
+void AsnBudgetAllocatorInit(AsnBudgetAllocator* budget, uint8_t** arenaEnd) {
+  budget->base.ops = &kBudgetOps;
+  budget->arenaEnd = arenaEnd;
+}
+
+void* AsnBudgetAlloc(VelmoraAllocator* allocator, uint32_t size) {
+  if (size == 0) return nullptr;
+  auto* budget = reinterpret_cast<AsnBudgetAllocator*>(allocator);
+  return Carve(budget->arenaEnd, AsnBlockSize(size));
+}
+
+void AsnBudgetFree(VelmoraAllocator*, void*) {}

@@ -1,0 +1,265 @@
+// The datatype table and the generic list codec over it, checked against
+// octets written by hand from the BACnet encoding rules.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <vector>
+
+#include "bacnet/asn_datatype.h"
+#include "bacnet/asn_primitive.h"
+#include "bacnet/week_n_day.h"
+#include "tests/bacnet/support/counting_allocator.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+TEST(DatatypeTable, EveryCodeHasOneRowAndNothingElseDoes) {
+  std::set<int32_t> codes;
+  for (const AsnDatatype& row : AsnDatatypeRows()) {
+    EXPECT_TRUE(codes.insert(row.code).second) << row.code;
+    EXPECT_EQ(AsnDatatypeFind(row.code), &row);
+  }
+  EXPECT_EQ(codes.size(), 59u);
+  for (int32_t code = -5; code <= 55; ++code)
+    EXPECT_EQ(AsnDatatypeFind(code) != nullptr, code >= 0 || code <= -3) << code;
+  for (int32_t code : {56, -6, -1, -2, 1000, INT32_MIN}) EXPECT_EQ(AsnDatatypeFind(code), nullptr);
+  ASSERT_NE(AsnDatatypeFind(-4), nullptr);
+  EXPECT_EQ(AsnDatatypeFind(-4)->size, int32_t(sizeof(VelmoraRawData)));
+}
+
+// Element sizes are those of the records the decoders write.
+TEST(DatatypeTable, ElementSizesAreThoseOfTheRecords) {
+  struct Case {
+    int32_t code;
+    size_t size;
+  };
+  const Case cases[] = {
+      {0, 0}, {1, sizeof(uint8_t)}, {2, sizeof(uint32_t)}, {3, sizeof(int32_t)},
+      {4, sizeof(float)}, {5, sizeof(double)}, {6, sizeof(VelmoraOctetString)},
+      {7, sizeof(VelmoraCharString)}, {8, sizeof(VelmoraBitString)}, {9, sizeof(uint32_t)},
+      {10, sizeof(VelmoraDate)}, {11, sizeof(VelmoraTime)}, {12, sizeof(VelmoraObjectId)},
+      {14, sizeof(VelmoraDbcsString)}, {19, sizeof(VelmoraPriorityValue)},
+      {20, sizeof(VelmoraAddress)}, {21, sizeof(VelmoraDateTime)}, {25, sizeof(VelmoraWeekNDay)},
+      {-5, sizeof(VelmoraRawData)}, {-3, sizeof(VelmoraRawData)},
+  };
+  for (const auto& c : cases) EXPECT_EQ(AsnDatatypeFind(c.code)->size, int32_t(c.size)) << c.code;
+  for (int32_t code : {13, 15, 16, 17, 18}) EXPECT_EQ(AsnDatatypeFind(code)->size, -1) << code;
+}
+
+// Primitives and the week-n-day have full codecs; the other constructed
+// rows have none yet, the raw rows only an encoder.
+TEST(DatatypeTable, CodecsPresentWhereTheyExist) {
+  for (const AsnDatatype& row : AsnDatatypeRows()) {
+    bool primitive = (row.code >= 0 && row.code <= 18) || row.code == 25;
+    bool raw = row.code < 0;
+    SCOPED_TRACE(row.code);
+    EXPECT_EQ(row.decode != nullptr, primitive);
+    EXPECT_EQ(row.encode != nullptr, primitive || raw);
+    bool variableParts = row.code == 6 || row.code == 7 || (row.code >= 13 && row.code <= 18);
+    EXPECT_EQ(row.decodedSize != nullptr, variableParts);
+  }
+}
+
+TEST(DatatypeTable, NextDatatypeFollowsTheApplicationTag) {
+  struct Case {
+    Bytes octets;
+    int32_t datatype;
+  };
+  const Case cases[] = {
+      {{0x00}, 0}, {{0x21, 0x05}, 2}, {{0x44, 0, 0, 0, 0}, 4}, {{0x91, 0x01}, 9},
+      {{0xC4, 0x02, 0x00, 0x00, 0x01}, 12}, {{0x73, 0x00, 'a', 'b'}, 13},
+      {{0x73, 0x05, 'a', 'b'}, 18}, {{0x74, 0x00, 'a', 0x00, 'b'}, 7},
+      {{0x09, 0x01}, -1},  // context tag
+      {{0xD1, 0x00}, -1},  // tag 13 is no datatype
+      {{}, -1},
+  };
+  for (const auto& c : cases) {
+    AsnCursor cur = AsnCursorOverConst(c.octets.data(), uint32_t(c.octets.size()));
+    EXPECT_EQ(AsnNextDatatype(&cur), c.datatype) << testing::PrintToString(c.octets);
+  }
+}
+
+const Bytes kThreeUnsigned = {0x21, 0x01, 0x21, 0x02, 0x21, 0x03};
+
+TEST(DatatypeList, DecodesThreeUnsignedIntoTheCallersBuffer) {
+  const AsnDatatype* row = AsnDatatypeFind(2);
+  alignas(8) uint8_t buf[16];
+  VelmoraAnyValue v{};
+  ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, buf, sizeof buf));
+  EXPECT_EQ(AsnDecodedSizeList(row, kThreeUnsigned.data(), 6), 12u);
+  ASSERT_EQ(AsnDecodeValueList(row, kThreeUnsigned.data(), 6, &v, nullptr), 0);
+  EXPECT_EQ(v.type, 2);
+  EXPECT_EQ(v.count, 3u);
+  EXPECT_EQ(AsnValueBufferSize(&v), 12u);
+  uint32_t got[3];
+  std::memcpy(got, buf, sizeof got);
+  EXPECT_EQ(got[0], 1u);
+  EXPECT_EQ(got[1], 2u);
+  EXPECT_EQ(got[2], 3u);
+
+  ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, buf, 8));
+  EXPECT_EQ(AsnDecodeValueList(row, kThreeUnsigned.data(), 6, &v, nullptr), ASN_NO_SPACE);
+  EXPECT_EQ(v.count, 3u);
+  EXPECT_EQ(v.type, 2);
+}
+
+TEST(DatatypeList, StopsAtAClosingTag) {
+  const Bytes octets = {0x21, 0x01, 0x21, 0x02, 0x3F, 0x21, 0x03};
+  AsnCursor cur = AsnCursorOverConst(octets.data(), uint32_t(octets.size()));
+  EXPECT_EQ(AsnListCount(AsnDatatypeFind(2), &cur), 2u);
+}
+
+TEST(DatatypeList, OctetStringTakesOneBlockOfRecordAndOctets) {
+  const Bytes octets = {0x65, 0x05, 0x10, 0x20, 0x30, 0x40, 0x50};
+  CountingAllocator a;
+  VelmoraAnyValue v{};
+  ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
+  ASSERT_EQ(AsnDecodeValue(AsnDatatypeFind(6), octets.data(), 7, &v, a.get()), 0);
+  ASSERT_EQ(a.sizes.size(), 1u);
+  EXPECT_EQ(a.sizes[0], sizeof(VelmoraOctetString) + 5);
+  EXPECT_EQ(v.capacity, sizeof(VelmoraOctetString) + 5);
+  auto* s = static_cast<VelmoraOctetString*>(v.buffer);
+  EXPECT_EQ(s->length, 5u);
+  EXPECT_EQ(s->data, static_cast<uint8_t*>(v.buffer) + sizeof(VelmoraOctetString));
+  EXPECT_EQ(std::memcmp(s->data, octets.data() + 2, 5), 0);
+  EXPECT_TRUE(VelmoraAnyValueFree(a.get(), &v));
+  EXPECT_TRUE(a.guardsIntact);
+}
+
+TEST(DatatypeList, AllocatorFailureKeepsTypeAndCount) {
+  CountingAllocator a;
+  a.refuse = true;
+  VelmoraAnyValue v{};
+  ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
+  EXPECT_EQ(AsnDecodeValueList(AsnDatatypeFind(2), kThreeUnsigned.data(), 6, &v, a.get()),
+            ASN_NO_MEMORY);
+  EXPECT_EQ(v.type, 2);
+  EXPECT_EQ(v.count, 3u);
+  EXPECT_EQ(v.buffer, nullptr);
+}
+
+TEST(DatatypeList, WithNeitherBufferNorAllocatorOnlyTypeAndCount) {
+  VelmoraAnyValue v{};
+  ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
+  ASSERT_EQ(AsnDecodeValueList(AsnDatatypeFind(2), kThreeUnsigned.data(), 6, &v, nullptr), 0);
+  EXPECT_EQ(v.type, 2);
+  EXPECT_EQ(v.count, 3u);
+  EXPECT_EQ(v.buffer, nullptr);
+  EXPECT_EQ(v.capacity, 0u);
+}
+
+TEST(DatatypeList, TruncatedElementIsNotWalkedInto) {
+  const Bytes octets = {0x21, 0x01, 0x24, 0x01};  // second element cut short
+  VelmoraAnyValue v{};
+  ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
+  ASSERT_EQ(AsnDecodeValueList(AsnDatatypeFind(2), octets.data(), 4, &v, nullptr), 0);
+  EXPECT_EQ(v.count, 1u);
+}
+
+TEST(DatatypeEncode, ThreeRealsFromRoomForTwoWriteTwoThenFail) {
+  const float reals[3] = {1.0f, 2.0f, 3.0f};
+  alignas(8) uint8_t buf[sizeof reals];
+  std::memcpy(buf, reals, sizeof reals);
+  VelmoraAnyValue v{};
+  ASSERT_TRUE(VelmoraAnyValueInitCount(&v, 4, buf, 8, 3));
+  uint8_t out[32];
+  AsnCursor cur = AsnCursorOver(out, sizeof out);
+  EXPECT_EQ(AsnEncodeTypedArray(&v, &cur), ASN_BAD_BUFFER);
+  const Bytes two = {0x44, 0x3F, 0x80, 0x00, 0x00, 0x44, 0x40, 0x00, 0x00, 0x00};
+  EXPECT_EQ(Bytes(out, cur.current), two);
+}
+
+TEST(DatatypeEncode, Refusals) {
+  uint8_t out[8];
+  AsnCursor cur = AsnCursorOver(out, sizeof out);
+  VelmoraAnyValue v{};
+  EXPECT_EQ(AsnEncodeTypedArray(nullptr, &cur), ASN_MISSING_RECORD);
+  ASSERT_TRUE(VelmoraAnyValueInitCount(&v, 27, nullptr, 0, 0));
+  EXPECT_EQ(AsnEncodeTypedArray(&v, &cur), ASN_NO_CODEC);  // no codec yet
+  v.type = 56;
+  EXPECT_EQ(AsnEncodeTypedArray(&v, &cur), ASN_NO_CODEC);
+  ASSERT_TRUE(VelmoraAnyValueInitCount(&v, 2, nullptr, 0, 0));
+  EXPECT_EQ(AsnEncodeTypedArray(&v, &cur), 0);
+  EXPECT_EQ(cur.current, out);
+  v = {2, nullptr, 4, 1};
+  EXPECT_EQ(AsnEncodeTypedArray(&v, &cur), ASN_BAD_BUFFER);
+}
+
+TEST(DatatypeEncode, RawOctetsGoOutAsTheyCame) {
+  const uint8_t octets[] = {0x0E, 0x21, 0x05, 0x0F};
+  VelmoraRawData raw = {sizeof octets, octets};
+  VelmoraAnyValue v{};
+  ASSERT_TRUE(VelmoraAnyValueInit(&v, -4, &raw, sizeof raw));
+  uint8_t out[8];
+  AsnCursor cur = AsnCursorOver(out, 3);
+  EXPECT_EQ(AsnEncodeTypedArray(&v, &cur), ASN_NO_ROOM);
+  cur = AsnCursorOver(out, sizeof out);
+  ASSERT_EQ(AsnEncodeTypedArray(&v, &cur), 0);
+  EXPECT_EQ(Bytes(out, cur.current), Bytes(octets, octets + 4));
+}
+
+TEST(DatatypeBufferSize, MeasuresPackedTexts) {
+  char texts[] = "ab\0c";  // two ANSI texts with their terminators: 5 bytes
+  VelmoraAnyValue v{};
+  ASSERT_TRUE(VelmoraAnyValueInitCount(&v, 13, texts, sizeof texts, 2));
+  EXPECT_EQ(AsnValueBufferSize(&v), 5u);
+  v.count = 3;  // a third text is not there
+  EXPECT_EQ(AsnValueBufferSize(&v), 0u);
+  ASSERT_TRUE(VelmoraAnyValueInitCount(&v, 2, texts, 4, 2));  // 8 bytes in 4
+  EXPECT_EQ(AsnValueBufferSize(&v), 0u);
+  v = {-1, texts, 5, 1};
+  EXPECT_EQ(AsnValueBufferSize(&v), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+struct ByPropertyCase {
+  const char* name;
+  uint32_t objectType, property;
+  int32_t arrayIndex;
+  Bytes octets;
+  int32_t status, datatype;
+  uint32_t count;
+};
+
+const ByPropertyCase kByProperty[] = {
+    {"array length is Unsigned", 8, 76, 0, {0x21, 0x02}, 0, 2, 1},
+    {"whole array as a list", 8, 76, -1,
+     {0xC4, 0x02, 0x00, 0x00, 0x01, 0xC4, 0x00, 0x00, 0x00, 0x05}, 0, 12, 2},
+    {"one array element", 8, 76, 2, {0xC4, 0x00, 0x00, 0x00, 0x05}, 0, 12, 1},
+    {"Null for an Unsigned property", 8, 11, -1, {0x00}, 0, 0, 1},
+    {"Null for a Real property", 0, 85, -1, {0x00}, 0, 0, 1},
+    {"list property", 13, 7, -1, {0x21, 0x01, 0x21, 0x02, 0x21, 0x03}, 0, 2, 3},
+    {"name in one character set", 8, 77, -1, {0x73, 0x05, 'a', 'b'}, 0, 18, 1},
+    {"any primitive", 17, 85, -1, {0x91, 0x02}, 0, 9, 1},
+    {"any primitive, empty", 17, 85, -1, {}, 0, 0, 0},
+    {"unknown property", 0, 2, -1, {0x21, 0x01}, ASN_NO_PROPERTY_TYPE, -1, 0},
+    {"datatype without a codec", 1, 87, 1, {0x44, 0, 0, 0, 0}, ASN_NO_DECODER, 19, 0},
+};
+
+TEST(DatatypeByProperty, ChoosesTheRowFromThePropertyAndItsOctets) {
+  for (const auto& c : kByProperty) {
+    SCOPED_TRACE(c.name);
+    alignas(8) uint8_t buf[64];
+    VelmoraAnyValue v{};
+    ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, buf, sizeof buf));
+    EXPECT_EQ(AsnDecodeByProperty(c.objectType, c.property, c.arrayIndex, c.octets.data(),
+                                  uint32_t(c.octets.size()), &v, nullptr),
+              c.status);
+    EXPECT_EQ(v.type, c.datatype);
+    if (c.status == 0) {
+      EXPECT_EQ(v.count, c.count);
+      Bytes out(c.octets.size() + 4);
+      AsnCursor cur = AsnCursorOver(out.data(), uint32_t(out.size()));
+      ASSERT_EQ(AsnEncodeTypedArray(&v, &cur), 0);
+      out.resize(size_t(cur.current - out.data()));
+      EXPECT_EQ(out, c.octets);
+    }
+  }
+}
+
+}  // namespace
