@@ -161,9 +161,9 @@ uint32_t CheckPrimitive(AsnCheckReader* r, const AsnSchemaType& row, uint32_t ta
       const auto* range = static_cast<const uint32_t*>(row.data);
       if (range != nullptr && (v < range[0] || v > range[1])) return AsnCheckOutOfRange;
       if ((r->elementFlags & AsnElementSelector) != 0) {
-        // The count becomes the signed expected count: one that does not fit
-        // it (0xFFFFFFFF among them) cannot be met.
-        if (v > 0x7FFFFFFF) return AsnCheckOutOfRange;
+        // All ones would read back as "no count expected"; any other count
+        // too large to be met is a disagreement of counts.
+        if (v == 0xFFFFFFFF) return AsnCheckOutOfRange;
         r->expectedCount = static_cast<int32_t>(v);
       }
       break;

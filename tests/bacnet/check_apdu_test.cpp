@@ -119,6 +119,8 @@ const Case kCases[] = {
     {"WriteFileFewerRecords", Pdu::Confirmed, 7, kFile + "1E 31 00 21 02 61 41 1F", 0x80050007},
     {"WriteFileRecordsMissing", Pdu::Confirmed, 7, kFile + "1E 31 00 21 01 1F", 0x80050007},
     {"WriteFileCountAllOnes", Pdu::Confirmed, 7, kFile + "1E 31 00 24 FF FF FF FF 1F", 0x60000006},
+    {"WriteFileCountBeyondAnyList", Pdu::Confirmed, 7, kFile + "1E 31 00 24 80 00 00 00 61 41 1F", 0x80050007},
+    {"WriteFileCountAllOnesButOne", Pdu::Confirmed, 7, kFile + "1E 31 00 24 FF FF FF FE 1F", 0x80050007},
     {"WriteFileStream", Pdu::Confirmed, 7, kFile + "0E 31 00 62 41 42 0F", 0},
     {"SubscribeCovBooleanTwo", Pdu::Confirmed, 5, "09 12 1C 00 00 00 0A 29 02 39 0F", 0x60000006},
     {"SubscribeCovAccepted", Pdu::Confirmed, 5, "09 12 1C 00 00 00 0A 29 01 39 0F", 0},
