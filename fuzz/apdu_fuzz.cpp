@@ -139,6 +139,14 @@ void DecodeAsProperty(uint32_t pick, const uint8_t* data, uint32_t length) {
   if (status == ASN_OK && a.total != size) std::abort();
   VelmoraAnyValueFree(&a.base, &v);
 
+  // The element walk measures and decodes alike.
+  a.total = 0;
+  v = {-1, nullptr, 0, 0};
+  size = AsnDecodedSizePropertyElements(p.objectType, p.property, p.arrayIndex, data, length);
+  status = AsnDecodePropertyElementsAlloc(p.objectType, p.property, p.arrayIndex, data, length, &v, &a.base);
+  if (status == ASN_OK && a.total != size) std::abort();
+  VelmoraAnyValueFree(&a.base, &v);
+
   AsnPropertyCheck check = {AsnPropertyTypeCode(p.objectType, p.property), p.arrayIndex, data, length, 0};
   int32_t datatype;
   if (check.typeCode == 0 || AsnCheckPropertyValue(&check, &datatype) != 0 || check.consumed != length) return;
