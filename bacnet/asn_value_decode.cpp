@@ -343,15 +343,14 @@ int32_t AsnDecodeTypedValue(VelmoraAnyValue* value, VelmoraAllocator* allocator,
   Classified c = Classify(data, length, check, objectType, property, arrayIndex);
   value->type = c.datatype;
   value->count = c.count;
-  bool query = !allocator && !value->buffer;
-  if (query) {
-    // The caller learns datatype and count only; a list is counted.
-    if (c.outcome == ASN_TYPED_BY_SCHEMA && c.count == 0) {
-      AsnCursor all = AsnCursorOverConst(data, length);
-      value->count = AsnListCount(AsnDatatypeFind(c.datatype), &all);
-    }
-    return ASN_OK;
+  // A list typed by its schema is counted before anything is decoded, so
+  // that the caller learns the count whatever follows.
+  if (c.outcome == ASN_TYPED_BY_SCHEMA && c.count == 0) {
+    AsnCursor all = AsnCursorOverConst(data, length);
+    value->count = AsnListCount(AsnDatatypeFind(c.datatype), &all);
   }
+  // The caller learns datatype and count only.
+  if (!allocator && !value->buffer) return ASN_OK;
   const AsnDatatype* row = ElementRow(c.datatype);
 
   uint32_t exact = ExactSize(c, data, length);

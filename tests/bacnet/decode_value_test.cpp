@@ -223,13 +223,36 @@ TEST(DecodeTyped, AllocatorFailureIsStatus4WithTypeAndCount) {
 }
 
 TEST(DecodeTyped, DatatypeWithoutCodecIsRefusedNotGuessed) {
-  // analog-output priority-array element: a priority value, not yet coded
-  const Bytes value = {0x44, 0x41, 0x20, 0, 0};
-  alignas(8) uint8_t buf[64];
-  VelmoraAnyValue v{};
-  ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, buf, sizeof buf));
-  EXPECT_EQ(AsnDecodePropertyAlloc(1, 87, 3, value.data(), 5, &v, nullptr), ASN_NO_DECODER);
-  EXPECT_EQ(v.type, 19);
+  // analog-output priority-array: priority values, not yet coded; the
+  // elements are still counted, in every storage mode
+  const struct {
+    int32_t arrayIndex;
+    Bytes value;
+    uint32_t count;
+  } cases[] = {
+      {3, {0x44, 0x41, 0x20, 0, 0}, 1},
+      {-1, {0x44, 0x41, 0x20, 0, 0, 0x00, 0x00}, 3},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arrayIndex);
+    const auto n = uint32_t(c.value.size());
+    alignas(8) uint8_t buf[64];
+    VelmoraAnyValue v{};
+    ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, buf, sizeof buf));
+    EXPECT_EQ(AsnDecodePropertyAlloc(1, 87, c.arrayIndex, c.value.data(), n, &v, nullptr), ASN_NO_DECODER);
+    EXPECT_EQ(v.type, 19);
+    EXPECT_EQ(v.count, c.count);
+
+    CountingAllocator a;
+    ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
+    EXPECT_EQ(AsnDecodePropertyAlloc(1, 87, c.arrayIndex, c.value.data(), n, &v, a.get()), ASN_NO_DECODER);
+    EXPECT_EQ(v.count, c.count);
+    EXPECT_TRUE(a.sizes.empty());
+
+    ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
+    EXPECT_EQ(AsnDecodePropertyAlloc(1, 87, c.arrayIndex, c.value.data(), n, &v, nullptr), ASN_OK);
+    EXPECT_EQ(v.count, c.count);
+  }
 }
 
 TEST(DecodeBudget, ZeroSizeTakesNothing) {
