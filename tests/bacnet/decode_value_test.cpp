@@ -123,6 +123,12 @@ TEST(DecodeClassify, PropertyValues) {
   }
 }
 
+// The count a decode reports: a list typed by its schema is counted.
+uint32_t DecodedCount(const PropertyCase& c) {
+  if (c.count != 0) return c.count;
+  return c.arrayIndex == 0 ? 1 : 2;
+}
+
 TEST(DecodeTyped, QueryFillsDatatypeAndCountOnly) {
   for (const auto& c : kProperties) {
     VelmoraAnyValue v{};
@@ -132,9 +138,7 @@ TEST(DecodeTyped, QueryFillsDatatypeAndCountOnly) {
               0)
         << c.name;
     EXPECT_EQ(v.type, c.datatype) << c.name;
-    uint32_t count = c.count;
-    if (count == 0) count = c.arrayIndex == 0 ? 1 : 2;  // lists are counted
-    EXPECT_EQ(v.count, count) << c.name;
+    EXPECT_EQ(v.count, DecodedCount(c)) << c.name;
     EXPECT_EQ(v.buffer, nullptr);
   }
 }
@@ -177,6 +181,7 @@ TEST(DecodeTyped, StorageModesTakeTheDecodedSize) {
                                        &byBuffer, nullptr),
                 ASN_NO_SPACE);
       EXPECT_EQ(byBuffer.type, c.datatype);
+      EXPECT_EQ(byBuffer.count, DecodedCount(c));
     }
     ASSERT_TRUE(VelmoraAnyValueInitEmpty(&byBuffer, size ? own.data() : nullptr, size));
     ASSERT_EQ(AsnDecodePropertyAlloc(c.objectType, c.property, c.arrayIndex, data, length,
@@ -218,6 +223,7 @@ TEST(DecodeTyped, AllocatorFailureIsStatus4WithTypeAndCount) {
                                              c.octets.data(), uint32_t(c.octets.size())) != 0;
     EXPECT_EQ(status, needsBlock ? ASN_NO_MEMORY : 0) << c.name;
     EXPECT_EQ(v.type, c.datatype) << c.name;
+    EXPECT_EQ(v.count, DecodedCount(c)) << c.name;
     EXPECT_EQ(v.buffer, nullptr) << c.name;
   }
 }
