@@ -404,12 +404,12 @@ constexpr E kWhoHas[] = {{rWhoHasLimits, -1, Opt}, {rWhoHasObject, -1, 0}};
 //   deviceInstanceRangeHighLimit [1] OPTIONAL }
 constexpr E kWhoIs[] = {{rInstance, 0, Opt}, {rInstance, 1, Opt}};
 // GetAlarmSummary-ACK ::= SEQUENCE OF SEQUENCE { objectIdentifier, alarmState,
-//   acknowledgedTransitions }
-constexpr E kGetAlarmSummaryAck[] = {{rAlarmSummary, -1, Of}};
+//   acknowledgedTransitions } -- empty when nothing is in alarm
+constexpr E kGetAlarmSummaryAck[] = {{rAlarmSummary, -1, OfOpt}};
 constexpr E kAlarmSummary[] = {{rObjectId, -1, 0}, {rEventState, -1, 0}, {rTransitionBits, -1, 0}};
 // GetEnrollmentSummary-ACK ::= SEQUENCE OF SEQUENCE { objectIdentifier, eventType, eventState,
-//   priority, notificationClass OPTIONAL }
-constexpr E kGetEnrollmentSummaryAck[] = {{rEnrollmentSummary, -1, Of}};
+//   priority, notificationClass OPTIONAL } -- empty when nothing matches the filters
+constexpr E kGetEnrollmentSummaryAck[] = {{rEnrollmentSummary, -1, OfOpt}};
 constexpr E kEnrollmentSummary[] = {
     {rObjectId, -1, 0}, {rEventType, -1, 0}, {rEventState, -1, 0}, {rUnsigned8, -1, 0}, {rUnsigned, -1, Opt}};
 // GetEventInformation-ACK ::= SEQUENCE { listOfEventSummaries [0], moreEvents [1] }
