@@ -239,6 +239,36 @@ TEST_F(GeneratedValues, ValueLayerBySchema) {
   }
 }
 
+// Lists typed by the schema: properties whose values are lists or arrays
+// of one primitive (alarm values, object list, state texts).
+TEST_F(GeneratedValues, ValueLayerBySchemaLists) {
+  struct ListProperty {
+    int32_t datatype;
+    uint32_t objectType, property;
+  };
+  const ListProperty lists[] = {
+      {2, 13, 7}, {12, 8, 76}, {7, 13, 110}, {13, 13, 110}, {14, 13, 110},
+      {15, 13, 110}, {16, 13, 110}, {17, 13, 110}, {18, 13, 110},
+  };
+  int checked = 0;
+  for (const Sample& s : *samples_) {
+    for (const ListProperty& l : lists) {
+      if (l.datatype != s.datatype) continue;
+      SCOPED_TRACE(testing::Message() << "datatype " << s.datatype << " octets "
+                                      << testing::PrintToString(s.encoded));
+      int32_t datatype = 0;
+      uint32_t count = 0;
+      ASSERT_EQ(AsnClassifyPropertyValue(s.encoded.data(), uint32_t(s.encoded.size()),
+                                         AsnCheckPropertyDatatype, l.objectType, l.property, -1,
+                                         &datatype, &count),
+                ASN_TYPED_BY_SCHEMA);
+      CheckValueLayer(s, l.objectType, l.property);
+      ++checked;
+    }
+  }
+  EXPECT_EQ(checked, 9 * 40);
+}
+
 // The list codec over the datatype row, with the caller's buffer, an
 // allocator, and a budget as the allocator object.
 TEST_F(GeneratedValues, ListCodecStorageModes) {
