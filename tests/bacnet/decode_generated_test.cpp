@@ -224,6 +224,34 @@ TEST_F(GeneratedValues, ValueLayerByTags) {
   }
 }
 
+// Values without a property context, one after another in a single arena
+// sized by the sum of their sizes: each takes exactly its size and stays
+// aligned for its records whatever the texts before it.
+TEST_F(GeneratedValues, AnyValuesShareOneArena) {
+  uint32_t total = 0;
+  for (const Sample& s : *samples_)
+    total += AsnDecodedSizeAnyValue(s.encoded.data(), uint32_t(s.encoded.size()));
+  GuardedBuffer arena(total);
+  uint8_t* end = arena.data() + total;
+  std::vector<VelmoraAnyValue> values(samples_->size());
+  for (size_t i = 0; i < samples_->size(); ++i) {
+    const Sample& s = (*samples_)[i];
+    const uint32_t length = uint32_t(s.encoded.size());
+    uint8_t* before = end;
+    AsnDecodeAnyValue(s.encoded.data(), length, &values[i], &end);
+    EXPECT_EQ(uint32_t(before - end), AsnDecodedSizeAnyValue(s.encoded.data(), length));
+    EXPECT_EQ(values[i].type, s.datatype);
+    EXPECT_EQ(values[i].count, s.count);
+  }
+  EXPECT_EQ(end, arena.data());
+  EXPECT_TRUE(arena.guardsIntact());
+  // Re-encoded only once all are decoded: no value overwrote another.
+  for (size_t i = 0; i < samples_->size(); ++i) {
+    const Sample& s = (*samples_)[i];
+    EXPECT_EQ(Reencode(values[i], s.encoded.size()), s.encoded) << i;
+  }
+}
+
 // Typed by the schema: schedule present-value takes any one primitive.
 TEST_F(GeneratedValues, ValueLayerBySchema) {
   for (const Sample& s : *samples_) {
