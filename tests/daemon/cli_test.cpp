@@ -1,5 +1,6 @@
 // velmorad as a program: its options, refusing a socket in use, removing a
-// stale one, and the clean stop on SIGTERM.
+// stale one, the presence marker across daemon processes, and the clean stop
+// on SIGTERM.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -225,6 +226,76 @@ TEST_F(Cli, StaleSocketIsReplacedAndAForeignFileIsNot) {
   EXPECT_EQ(VmdStart(config, &error), nullptr);
   EXPECT_NE(error.find("exists and is not a socket"), std::string::npos) << error;
   EXPECT_EQ(Slurp(sock), "not a socket");
+}
+
+// The marker stands exactly while some daemon of the directory lives,
+// whichever of two daemons (other socket names, other processes) goes first
+// and however it goes.
+TEST_F(Cli, PresenceMarkerStandsWhileADaemonOfTheDirectoryLives) {
+  struct Case {
+    const char *what;
+    int first_stop;  // 0: the daemon started first; 1: the one started second
+    int first_signal;
+  } cases[] = {
+      {"first started stops first", 0, SIGTERM},
+      {"second started stops first", 1, SIGTERM},
+      {"first started is killed", 0, SIGKILL},
+      {"second started is killed", 1, SIGKILL},
+  };
+  std::string marker = dir_ + "/" + kVmdMarkerName;
+  for (const Case &k : cases) {
+    SCOPED_TRACE(k.what);
+    Child d[2] = {Spawn(dir_, {"--pipe", "a"}), {}};
+    ASSERT_TRUE(WaitFor([&] { return VmdMarkerHeld(dir_); }));
+    ASSERT_TRUE(WaitForFile(dir_ + "/a"));
+    d[1] = Spawn(dir_, {"--pipe", "b"});
+    ASSERT_TRUE(WaitForFile(dir_ + "/b"));
+    Child &first = d[k.first_stop], &second = d[1 - k.first_stop];
+    kill(first.pid, k.first_signal);
+    EXPECT_EQ(Wait(&first), k.first_signal == SIGTERM ? 0 : 128 + SIGKILL);
+    EXPECT_TRUE(VmdMarkerHeld(dir_));
+    kill(second.pid, k.first_signal);
+    EXPECT_EQ(Wait(&second), k.first_signal == SIGTERM ? 0 : 128 + SIGKILL);
+    EXPECT_FALSE(VmdMarkerHeld(dir_));
+    if (k.first_signal == SIGTERM) {
+      EXPECT_NE(access(marker.c_str(), F_OK), 0);
+    }
+    // What a killed daemon left is taken over and removed by the next one.
+    VmdConfig config;
+    config.pipe_path = dir_ + "/c";
+    config.marker_dir = dir_;
+    config.log_quiet = true;
+    VmdSiteDefaults(&config.site);
+    std::string error;
+    VmdServer *s = VmdStart(config, &error);
+    ASSERT_NE(s, nullptr) << error;
+    EXPECT_TRUE(VmdMarkerHeld(dir_));
+    VmdStop(s);
+    EXPECT_FALSE(VmdMarkerHeld(dir_));
+    EXPECT_NE(access(marker.c_str(), F_OK), 0);
+    for (const char *sock : {"/a", "/b"}) unlink((dir_ + sock).c_str());
+  }
+}
+
+// A daemon whose socket file was removed and served again by another one
+// leaves that one's socket in place when it stops.
+TEST_F(Cli, AStoppingDaemonRemovesOnlyItsOwnSocket) {
+  VmdConfig config;
+  config.pipe_path = dir_ + "/velmora";
+  config.log_quiet = true;
+  VmdSiteDefaults(&config.site);
+  std::string error;
+  VmdServer *a = VmdStart(config, &error);
+  ASSERT_NE(a, nullptr) << error;
+  ASSERT_EQ(unlink(config.pipe_path.c_str()), 0);
+  VmdServer *b = VmdStart(config, &error);
+  ASSERT_NE(b, nullptr) << error;
+  VmdStop(a);
+  RawClient c;
+  ASSERT_TRUE(RawConnectUnix(&c, config.pipe_path));
+  EXPECT_EQ(Register(&c).size(), 28u);
+  VmdStop(b);
+  EXPECT_NE(access(config.pipe_path.c_str(), F_OK), 0);
 }
 
 }  // namespace

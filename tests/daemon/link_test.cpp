@@ -3,8 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
-
 #include "runtime/ipc/ipc_frame.h"
 #include "support/daemon_fixture.h"
 
@@ -281,16 +279,14 @@ TEST_F(Link, CountersFollowTheTraffic) {
   EXPECT_GT(st.start_time, 0);
 }
 
-TEST_F(Link, PresenceMarkerLivesAsLongAsTheDaemon) {
+TEST_F(Link, PresenceMarkerAndSocketLiveAsLongAsTheDaemon) {
   std::string marker = dir_ + "/" + kVmdMarkerName;
-  std::ifstream f(marker);
-  long pid = 0;
-  ASSERT_TRUE(f >> pid);
-  EXPECT_EQ(pid, long(getpid()));
+  EXPECT_TRUE(VmdMarkerHeld(dir_));
   struct stat st;
   EXPECT_EQ(lstat(VmdSocketPath(server_).c_str(), &st), 0);
   VmdStop(server_);
   server_ = nullptr;
+  EXPECT_FALSE(VmdMarkerHeld(dir_));
   EXPECT_NE(access(marker.c_str(), F_OK), 0);
   EXPECT_NE(lstat((dir_ + "/velmora").c_str(), &st), 0);
 }
