@@ -171,34 +171,40 @@ TEST_F(Cli, BadOptionAndBadSiteAreClearErrors) {
       << Slurp(s.err_path);
 }
 
-TEST_F(Cli, ServesUntilSigtermThenCleansUp) {
-  std::string sock = dir_ + "/velmora", marker = dir_ + "/" + kVmdMarkerName;
-  Child d = Spawn(dir_, {"--site", VELMORA_SOURCE_DIR "/daemon/sites/demo.site", "--log",
-                       dir_ + "/daemon.log"});
-  ASSERT_TRUE(WaitForFile(marker));
-  RawClient c;
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
-  while (!RawConnectUnix(&c, sock) && std::chrono::steady_clock::now() < end)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  ASSERT_GE(c.fd, 0);
-  std::vector<uint8_t> reply = Register(&c);
-  ASSERT_EQ(reply.size(), 28u);
-  EXPECT_EQ(reply[16], 6);  // the demo site's MAC length
+TEST_F(Cli, ServesUntilSigintOrSigtermThenCleansUp) {
+  for (int sig : {SIGTERM, SIGINT}) {
+    const char *name = sig == SIGTERM ? "SIGTERM" : "SIGINT";
+    SCOPED_TRACE(name);
+    std::string sock = dir_ + "/velmora", marker = dir_ + "/" + kVmdMarkerName;
+    std::string log_path = dir_ + "/daemon-" + name + ".log";
+    Child d = Spawn(dir_, {"--site", VELMORA_SOURCE_DIR "/daemon/sites/demo.site", "--log", log_path});
+    ASSERT_TRUE(WaitForFile(marker));
+    RawClient c;
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+    while (!RawConnectUnix(&c, sock) && std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_GE(c.fd, 0);
+    std::vector<uint8_t> reply = Register(&c);
+    ASSERT_EQ(reply.size(), 28u);
+    EXPECT_EQ(reply[16], 6);  // the demo site's MAC length
 
-  // A second daemon on the same socket refuses to start.
-  Child second = Spawn(dir_, {});
-  EXPECT_EQ(Wait(&second), 1);
-  EXPECT_NE(Slurp(second.err_path).find("is in use by a running daemon"), std::string::npos);
+    // A second daemon on the same socket refuses to start.
+    Child second = Spawn(dir_, {});
+    EXPECT_EQ(Wait(&second), 1);
+    EXPECT_NE(Slurp(second.err_path).find("is in use by a running daemon"), std::string::npos);
 
-  kill(d.pid, SIGTERM);
-  EXPECT_EQ(Wait(&d), 0);
-  EXPECT_TRUE(RawWaitClosed(&c));
-  EXPECT_NE(access(sock.c_str(), F_OK), 0);
-  EXPECT_NE(access(marker.c_str(), F_OK), 0);
-  std::string log = Slurp(dir_ + "/daemon.log");
-  for (const char *line : {"listening on", "connection 1 accepted", "registered user 1",
-                           "stopping on SIGTERM", "closed by the daemon", "stopped"})
-    EXPECT_NE(log.find(line), std::string::npos) << line;
+    kill(d.pid, sig);
+    EXPECT_EQ(Wait(&d), 0);
+    EXPECT_TRUE(RawWaitClosed(&c));
+    EXPECT_NE(access(sock.c_str(), F_OK), 0);
+    EXPECT_NE(access(marker.c_str(), F_OK), 0);
+    std::string log = Slurp(log_path);
+    for (std::string line : {"listening on", "connection 1 accepted", "registered user 1",
+                             "stopping on ", "closed by the daemon", "stopped"}) {
+      if (line == "stopping on ") line += name;
+      EXPECT_NE(log.find(line), std::string::npos) << line;
+    }
+  }
 }
 
 TEST_F(Cli, StaleSocketIsReplacedAndAForeignFileIsNot) {

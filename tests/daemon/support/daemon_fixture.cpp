@@ -9,9 +9,13 @@
 
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 
 #include "runtime/ipc/ipc_frame.h"
 
@@ -130,6 +134,27 @@ bool WaitFor(const std::function<bool()> &done, int timeout_ms) {
     usleep(1000);
   }
   return true;
+}
+
+void RunWithDeadline(const std::function<void()> &f, int timeout_ms) {
+  std::mutex mu;
+  std::condition_variable cv;
+  bool done = false;
+  std::thread watch([&] {
+    std::unique_lock<std::mutex> lock(mu);
+    if (!cv.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] { return done; })) {
+      fprintf(stderr, "deadline of %d ms passed: a call hangs\n", timeout_ms);
+      fflush(stderr);
+      _exit(3);
+    }
+  });
+  f();
+  {
+    std::lock_guard<std::mutex> lock(mu);
+    done = true;
+  }
+  cv.notify_all();
+  watch.join();
 }
 
 std::vector<uint8_t> RegistrationRequest(uint32_t port_id, uint32_t srv_pool, uint32_t max_pids) {

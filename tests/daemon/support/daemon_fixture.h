@@ -38,6 +38,10 @@ bool RawQuietFor(RawClient *c, int ms);
 // the bytes they count).
 bool WaitFor(const std::function<bool()> &done, int timeout_ms = kWaitMs);
 
+// Runs `f` and returns once it is done; a run past `timeout_ms` ends the test
+// program with a message (a hang fails, never stalls).
+void RunWithDeadline(const std::function<void()> &f, int timeout_ms = kWaitMs);
+
 // A registration request as the library sends it.
 std::vector<uint8_t> RegistrationRequest(uint32_t port_id = 0, uint32_t srv_pool = 4,
                                          uint32_t max_pids = 2);
