@@ -80,6 +80,15 @@ bool WaitForFile(const std::string &path, int timeout_ms = kWaitMs) {
   return true;
 }
 
+// A quiet in-process daemon on the socket `path`, with no marker.
+VmdConfig InProcess(const std::string &path) {
+  VmdConfig config;
+  config.pipe_path = path;
+  config.log_quiet = true;
+  VmdSiteDefaults(&config.site);
+  return config;
+}
+
 class Cli : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -217,10 +226,7 @@ TEST_F(Cli, StaleSocketIsReplacedAndAForeignFileIsNot) {
     ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr *>(&sa), sizeof sa), 0);
     close(fd);  // bound, never listening: stale
   }
-  VmdConfig config;
-  config.pipe_path = sock;
-  config.log_quiet = true;
-  VmdSiteDefaults(&config.site);
+  VmdConfig config = InProcess(sock);
   std::string error;
   VmdServer *s = VmdStart(config, &error);
   ASSERT_NE(s, nullptr) << error;
@@ -267,11 +273,8 @@ TEST_F(Cli, PresenceMarkerStandsWhileADaemonOfTheDirectoryLives) {
       EXPECT_NE(access(marker.c_str(), F_OK), 0);
     }
     // What a killed daemon left is taken over and removed by the next one.
-    VmdConfig config;
-    config.pipe_path = dir_ + "/c";
+    VmdConfig config = InProcess(dir_ + "/c");
     config.marker_dir = dir_;
-    config.log_quiet = true;
-    VmdSiteDefaults(&config.site);
     std::string error;
     VmdServer *s = VmdStart(config, &error);
     ASSERT_NE(s, nullptr) << error;
@@ -286,10 +289,7 @@ TEST_F(Cli, PresenceMarkerStandsWhileADaemonOfTheDirectoryLives) {
 // A daemon whose socket file was removed and served again by another one
 // leaves that one's socket in place when it stops.
 TEST_F(Cli, AStoppingDaemonRemovesOnlyItsOwnSocket) {
-  VmdConfig config;
-  config.pipe_path = dir_ + "/velmora";
-  config.log_quiet = true;
-  VmdSiteDefaults(&config.site);
+  VmdConfig config = InProcess(dir_ + "/velmora");
   std::string error;
   VmdServer *a = VmdStart(config, &error);
   ASSERT_NE(a, nullptr) << error;

@@ -100,9 +100,8 @@ TEST_F(Link, EveryClientMessageGetsOneAcknowledgementOfItsKind) {
 TEST_F(Link, RequestsBeforeRegistrationAreRefusedWithStatusOne) {
   RawClient c;
   Connect(&c);
-  ASSERT_TRUE(RawSendFrame(&c, Message(0x0804, 4)));
-  Bytes r;
-  ASSERT_EQ(RawReadFrame(&c, &r), 1);
+  Bytes r = Ask(&c, Message(0x0804, 4));
+  ASSERT_EQ(r.size(), 8u);
   EXPECT_EQ(IpcGet16(r, 0), 0x0804);
   EXPECT_EQ(IpcGet16(r, 2), 1);
   // and a second registration of one process is refused
@@ -220,10 +219,7 @@ TEST_F(Link, IgnoredDisconnectLeavesTheLinkOpen) {
   ConnectRegistered(&c);
   ASSERT_TRUE(RawSend(&c, Bytes{0, 0, 0, 0}));
   EXPECT_TRUE(RawQuietFor(&c, 100));
-  ASSERT_TRUE(RawSendFrame(&c, Message(0x0806, 4)));
-  Bytes r;
-  EXPECT_EQ(RawReadFrame(&c, &r), 1);
-  EXPECT_EQ(IpcGet16(r, 0), 0x0806);
+  EXPECT_TRUE(Answers(&c));
 }
 
 TEST_F(Link, DroppedConnectionIsCountedLost) {
@@ -256,9 +252,7 @@ TEST_F(Link, TestsCanSendAnyFrameOrRawBytes) {
 TEST_F(Link, CountersFollowTheTraffic) {
   RawClient c;
   ConnectRegistered(&c);
-  ASSERT_TRUE(RawSendFrame(&c, Message(0x0806, 4)));
-  Bytes r;
-  ASSERT_EQ(RawReadFrame(&c, &r), 1);
+  ASSERT_TRUE(Answers(&c));
   VmdStats st;
   EXPECT_TRUE(WaitFor([&] {
     st = VmdGetStats(server_);

@@ -28,6 +28,11 @@ bool RawSendFrame(RawClient *c, std::span<const uint8_t> message);
 // 1: a frame was read into `message`; 0: the daemon closed the link first;
 // -1: nothing whole arrived within the time.
 int RawReadFrame(RawClient *c, std::vector<uint8_t> *message, int timeout_ms = kWaitMs);
+// Sends one message and returns the next frame's message (empty, with a
+// test failure, when none arrives in time).
+std::vector<uint8_t> Ask(RawClient *c, std::span<const uint8_t> message);
+// True when the link still answers: a value read (0x0806) gets its reply.
+bool Answers(RawClient *c);
 // True when the daemon closes the link within the time (frames before the
 // close are skipped).
 bool RawWaitClosed(RawClient *c, int timeout_ms = kWaitMs);
