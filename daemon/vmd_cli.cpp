@@ -34,9 +34,9 @@ const char *VmdUsage() {
          "  --version            print the version and exit.\n"
          "  --help               print this help and exit.\n"
          "\n"
-         "While it runs, the file \"Velmora Semaphore 1004\" in the socket's directory\n"
-         "(for TCP alone, $VELMORA_PIPE_DIR) holds its process id: clients use it to tell\n"
-         "\"no daemon\" from \"a daemon that does not answer\".\n"
+         "While it runs, it holds a lock on the file \"Velmora Semaphore 1004\" in the\n"
+         "socket's directory (for TCP alone, $VELMORA_PIPE_DIR): clients test that lock\n"
+         "to tell \"no daemon\" from \"a daemon that does not answer\".\n"
          "Exit status: 0 after a clean stop, 1 when it cannot start, 2 on a bad option.\n";
 }
 

@@ -18,8 +18,10 @@
 
 struct VmdServer;
 
-// The presence marker: a file of this name in $VELMORA_PIPE_DIR (default
-// /tmp) exists while a daemon runs there. It holds the daemon's process id.
+// The presence marker: a file of this name in the socket's directory (for TCP
+// alone, $VELMORA_PIPE_DIR, default /tmp) that every daemon serving there
+// holds a shared open-file lock on while it runs. It stands only while it is
+// held: a file left by a killed daemon is stale (see VmdMarkerHeld).
 inline constexpr const char *kVmdMarkerName = "Velmora Semaphore 1004";
 inline constexpr uint16_t kVmdDefaultTcpPort = 46396;
 
@@ -42,8 +44,12 @@ std::string VmdPipeDir();
 // Starts the accept loop. None, with `error` set, when a socket cannot be
 // served (in use by a live daemon, not a socket, bind failure...).
 VmdServer *VmdStart(const VmdConfig &config, std::string *error);
-// Closes every client link, joins every thread, removes socket and marker.
+// Closes every client link, joins every thread, removes its socket and lets
+// go of the marker (removing it when no other daemon holds it).
 void VmdStop(VmdServer *server);
+// True while some daemon holds the presence marker in `dir`: what a client
+// probes when it cannot connect. The lock is only tested, never taken.
+bool VmdMarkerHeld(const std::string &dir);
 uint16_t VmdTcpPort(const VmdServer *server);
 const std::string &VmdSocketPath(const VmdServer *server);
 

@@ -13,6 +13,8 @@
 #include <mutex>
 #include <thread>
 
+#include <sys/types.h>
+
 #include "daemon/vmd_core.h"
 #include "runtime/ipc/ipc_frame.h"
 
@@ -88,7 +90,11 @@ struct VmdServer {
   int wake[2] = {-1, -1};  // self-pipe that ends the accept loop
   std::thread acceptor;
   time_t start_time = 0;
-  std::string marker_path;  // empty when this server made none
+  std::string marker_path;  // empty when this server holds none
+  int marker_fd = -1;       // holds the marker's shared lock
+  bool socket_owned = false;  // the socket file this server made:
+  dev_t socket_dev = 0;
+  ino_t socket_ino = 0;
 
   std::mutex mu;
   std::condition_variable cv;  // connection events

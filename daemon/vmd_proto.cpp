@@ -19,6 +19,7 @@ constexpr uint16_t kStatusBadAddress = 769;
 // What one client may make the daemon keep.
 constexpr size_t kMaxProcessIds = 65535;
 constexpr size_t kMaxAddressValues = 4096;
+constexpr size_t kMaxUnanswered = 65536;
 
 struct Msg {
   VmdConn *c;
@@ -222,8 +223,14 @@ bool ConfirmedRequest(const Msg &x, std::string *why) {
 
   VmdAnswer a = Answer(x.s, rq);
   if (a.no_answer) {
+    // One transaction per TSM index, and no more of them than a pool can
+    // have: a client that reuses indexes or invents them cannot grow the list.
     std::lock_guard<std::mutex> lock(c->mu);
-    c->client.unanswered.emplace_back(rq.index, rq.identifier);
+    auto &un = c->client.unanswered;
+    un.erase(std::remove_if(un.begin(), un.end(), [&](const auto &e) { return e.first == rq.index; }),
+             un.end());
+    if (un.size() >= kMaxUnanswered) un.erase(un.begin());
+    un.emplace_back(rq.index, rq.identifier);
     return true;
   }
   std::vector<uint8_t> conf(IPC_PAYLOAD_OFFSET + a.answer.size(), 0);

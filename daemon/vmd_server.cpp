@@ -6,6 +6,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -27,47 +28,82 @@ constexpr size_t kFrameBytesKeep = 32u << 20;
 // Each link has two threads; past this many live links new ones are refused.
 constexpr size_t kMaxLinks = 256;
 
-// Markers are shared by every server of this process that uses one directory.
-std::mutex g_marker_mu;
-std::map<std::string, int> g_marker_users;
-
 std::string Errno(const char *what) { return std::string(what) + ": " + strerror(errno); }
 
-bool ProcessAlive(pid_t pid) { return pid > 0 && (kill(pid, 0) == 0 || errno == EPERM); }
+bool SameFile(int fd, const std::string &path) {
+  struct stat a, b;
+  return fstat(fd, &a) == 0 && stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+         a.st_ino == b.st_ino;
+}
 
-bool MarkerTake(const std::string &path, std::string *error) {
-  std::lock_guard<std::mutex> lock(g_marker_mu);
-  int &users = g_marker_users[path];
-  if (users++ > 0) return true;
-  FILE *f = fopen(path.c_str(), "w");
-  if (!f) {
-    users = 0;
-    *error = Errno(("cannot create presence marker " + path).c_str());
-    return false;
-  }
-  fprintf(f, "%ld\n", static_cast<long>(getpid()));
-  fclose(f);
+// A whole-file lock that belongs to the open file, so it goes with the last
+// descriptor of it: at a stop, and when the kernel reaps a killed daemon.
+bool FileLock(int fd, short type, bool wait) {
+  struct flock fl{};
+  fl.l_type = type;
+  fl.l_whence = SEEK_SET;
+  while (fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) != 0)
+    if (errno != EINTR) return false;
   return true;
 }
 
-void MarkerDrop(const std::string &path) {
-  std::lock_guard<std::mutex> lock(g_marker_mu);
-  auto it = g_marker_users.find(path);
-  if (it == g_marker_users.end() || --it->second > 0) return;
-  g_marker_users.erase(it);
-  // Leave a marker that another daemon process has taken over since.
-  long pid = 0;
-  if (FILE *f = fopen(path.c_str(), "r")) {
-    if (fscanf(f, "%ld", &pid) != 1) pid = 0;
-    fclose(f);
+// The presence marker stands while some daemon holds it: each one keeps a
+// shared lock on it, so several can serve one directory and a killed one
+// lets go at once. A marker nobody holds is stale and is taken over.
+int MarkerTake(const std::string &path, std::string *error) {
+  for (int tries = 0; tries < 100; ++tries) {
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) break;
+    if (!FileLock(fd, F_RDLCK, true)) {
+      close(fd);
+      break;
+    }
+    if (SameFile(fd, path)) return fd;
+    close(fd);  // removed by a daemon that stopped meanwhile: take the new one
   }
-  if (pid == static_cast<long>(getpid()) || !ProcessAlive(static_cast<pid_t>(pid)))
-    unlink(path.c_str());
+  *error = Errno(("cannot hold presence marker " + path).c_str());
+  return -1;
+}
+
+// The last daemon to let go removes the marker; another one's lock keeps it.
+void MarkerDrop(int fd, const std::string &path) {
+  close(fd);
+  int probe = open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (probe < 0) return;
+  if (FileLock(probe, F_WRLCK, false) && SameFile(probe, path)) unlink(path.c_str());
+  close(probe);
+}
+
+// Serialises the daemons of one directory over the live/stale check, the bind
+// and the removal of a socket, so none removes a socket another one serves.
+struct DirLock {
+  int fd;
+  explicit DirLock(const std::string &socket_path) {
+    size_t slash = socket_path.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : socket_path.substr(0, slash);
+    fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    while (fd >= 0 && flock(fd, LOCK_EX) != 0) {
+      if (errno == EINTR) continue;
+      close(fd);  // unlocked, as before this lock existed
+      fd = -1;
+    }
+  }
+  ~DirLock() {
+    if (fd >= 0) close(fd);
+  }
+};
+
+bool FileIdentity(const std::string &path, dev_t *dev, ino_t *ino) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return false;
+  *dev = st.st_dev;
+  *ino = st.st_ino;
+  return true;
 }
 
 // Binds the Unix socket, refusing a path a live daemon answers on and
-// removing a stale one.
-int ListenUnix(const std::string &path, std::string *error) {
+// removing a stale one; notes which file it made, to remove only that one.
+int ListenUnix(VmdServer *s, const std::string &path, std::string *error) {
   sockaddr_un sa{};
   if (path.size() >= sizeof sa.sun_path) {
     *error = "socket path too long: " + path;
@@ -75,6 +111,7 @@ int ListenUnix(const std::string &path, std::string *error) {
   }
   sa.sun_family = AF_UNIX;
   memcpy(sa.sun_path, path.c_str(), path.size() + 1);
+  DirLock dir(path);
   struct stat st;
   if (lstat(path.c_str(), &st) == 0) {
     if (!S_ISSOCK(st.st_mode)) {
@@ -110,7 +147,24 @@ int ListenUnix(const std::string &path, std::string *error) {
     close(fd);
     return -1;
   }
+  s->socket_owned = FileIdentity(path, &s->socket_dev, &s->socket_ino);
   return fd;
+}
+
+// Removes the socket file while it is still the one this server made (a
+// daemon started after it was removed by hand keeps its own), then closes.
+void CloseUnix(VmdServer *s) {
+  if (s->unix_fd < 0) return;
+  {
+    DirLock dir(s->config.pipe_path);
+    dev_t dev;
+    ino_t ino;
+    if (s->socket_owned && FileIdentity(s->config.pipe_path, &dev, &ino) && dev == s->socket_dev &&
+        ino == s->socket_ino)
+      unlink(s->config.pipe_path.c_str());
+  }
+  close(s->unix_fd);
+  s->unix_fd = -1;
 }
 
 int ListenTcp(const std::string &host, uint16_t port, uint16_t *bound, std::string *error) {
@@ -215,11 +269,7 @@ void AcceptLoop(VmdServer *s) {
 }
 
 void CloseListeners(VmdServer *s) {
-  if (s->unix_fd >= 0) {
-    close(s->unix_fd);
-    s->unix_fd = -1;
-    unlink(s->config.pipe_path.c_str());
-  }
+  CloseUnix(s);
   if (s->tcp_fd >= 0) {
     close(s->tcp_fd);
     s->tcp_fd = -1;
@@ -257,19 +307,15 @@ VmdServer *VmdStart(const VmdConfig &config, std::string *error) {
     if (!s->log_file) err = Errno(("cannot open log file " + config.log_path).c_str());
   }
   if (err.empty() && pipe2(s->wake, O_CLOEXEC) != 0) err = Errno("pipe");
-  if (err.empty() && !config.pipe_path.empty()) s->unix_fd = ListenUnix(config.pipe_path, &err);
+  if (err.empty() && !config.pipe_path.empty()) s->unix_fd = ListenUnix(s.get(), config.pipe_path, &err);
   if (err.empty() && config.tcp)
     s->tcp_fd = ListenTcp(config.tcp_host, config.tcp_port, &s->tcp_port, &err);
   if (err.empty() && !config.marker_dir.empty()) {
     std::string path = config.marker_dir + "/" + kVmdMarkerName;
-    if (MarkerTake(path, &err)) s->marker_path = path;
+    s->marker_fd = MarkerTake(path, &err);
+    if (s->marker_fd >= 0) s->marker_path = path;
   }
   if (!err.empty()) {
-    if (s->unix_fd >= 0) {
-      close(s->unix_fd);
-      s->unix_fd = -1;
-      unlink(config.pipe_path.c_str());
-    }
     CloseListeners(s.get());
     if (error) *error = err;
     return nullptr;
@@ -292,6 +338,11 @@ void VmdStop(VmdServer *s) {
   while (write(s->wake[1], &c, 1) < 0 && errno == EINTR) {
   }
   s->acceptor.join();
+  // Nobody accepts any more: a client now finds no socket rather than one
+  // that never answers.
+  CloseUnix(s);
+  if (s->tcp_fd >= 0) close(s->tcp_fd);
+  s->tcp_fd = -1;
   std::vector<std::shared_ptr<VmdConn>> conns;
   {
     std::lock_guard<std::mutex> lock(s->mu);
@@ -300,10 +351,21 @@ void VmdStop(VmdServer *s) {
   for (auto &c : conns) VmdConnShutdown(c.get());
   for (auto &c : conns)
     if (c->reader.joinable()) c->reader.join();
-  if (!s->marker_path.empty()) MarkerDrop(s->marker_path);
+  if (s->marker_fd >= 0) MarkerDrop(s->marker_fd, s->marker_path);
   VmdLog(s, "stopped");
   CloseListeners(s);
   delete s;
+}
+
+bool VmdMarkerHeld(const std::string &dir) {
+  int fd = open((dir + "/" + kVmdMarkerName).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct flock fl{};
+  fl.l_type = F_WRLCK;
+  fl.l_whence = SEEK_SET;
+  bool held = fcntl(fd, F_OFD_GETLK, &fl) == 0 && fl.l_type != F_UNLCK;
+  close(fd);
+  return held;
 }
 
 uint16_t VmdTcpPort(const VmdServer *s) { return s->tcp_port; }

@@ -1,5 +1,6 @@
 // velmorad as a program: its options, refusing a socket in use, removing a
-// stale one, and the clean stop on SIGTERM.
+// stale one, the presence marker across daemon processes, and the clean stop
+// on SIGTERM.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -77,6 +78,15 @@ bool WaitForFile(const std::string &path, int timeout_ms = kWaitMs) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return true;
+}
+
+// A quiet in-process daemon on the socket `path`, with no marker.
+VmdConfig InProcess(const std::string &path) {
+  VmdConfig config;
+  config.pipe_path = path;
+  config.log_quiet = true;
+  VmdSiteDefaults(&config.site);
+  return config;
 }
 
 class Cli : public ::testing::Test {
@@ -170,34 +180,40 @@ TEST_F(Cli, BadOptionAndBadSiteAreClearErrors) {
       << Slurp(s.err_path);
 }
 
-TEST_F(Cli, ServesUntilSigtermThenCleansUp) {
-  std::string sock = dir_ + "/velmora", marker = dir_ + "/" + kVmdMarkerName;
-  Child d = Spawn(dir_, {"--site", VELMORA_SOURCE_DIR "/daemon/sites/demo.site", "--log",
-                       dir_ + "/daemon.log"});
-  ASSERT_TRUE(WaitForFile(marker));
-  RawClient c;
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
-  while (!RawConnectUnix(&c, sock) && std::chrono::steady_clock::now() < end)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  ASSERT_GE(c.fd, 0);
-  std::vector<uint8_t> reply = Register(&c);
-  ASSERT_EQ(reply.size(), 28u);
-  EXPECT_EQ(reply[16], 6);  // the demo site's MAC length
+TEST_F(Cli, ServesUntilSigintOrSigtermThenCleansUp) {
+  for (int sig : {SIGTERM, SIGINT}) {
+    const char *name = sig == SIGTERM ? "SIGTERM" : "SIGINT";
+    SCOPED_TRACE(name);
+    std::string sock = dir_ + "/velmora", marker = dir_ + "/" + kVmdMarkerName;
+    std::string log_path = dir_ + "/daemon-" + name + ".log";
+    Child d = Spawn(dir_, {"--site", VELMORA_SOURCE_DIR "/daemon/sites/demo.site", "--log", log_path});
+    ASSERT_TRUE(WaitForFile(marker));
+    RawClient c;
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+    while (!RawConnectUnix(&c, sock) && std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_GE(c.fd, 0);
+    std::vector<uint8_t> reply = Register(&c);
+    ASSERT_EQ(reply.size(), 28u);
+    EXPECT_EQ(reply[16], 6);  // the demo site's MAC length
 
-  // A second daemon on the same socket refuses to start.
-  Child second = Spawn(dir_, {});
-  EXPECT_EQ(Wait(&second), 1);
-  EXPECT_NE(Slurp(second.err_path).find("is in use by a running daemon"), std::string::npos);
+    // A second daemon on the same socket refuses to start.
+    Child second = Spawn(dir_, {});
+    EXPECT_EQ(Wait(&second), 1);
+    EXPECT_NE(Slurp(second.err_path).find("is in use by a running daemon"), std::string::npos);
 
-  kill(d.pid, SIGTERM);
-  EXPECT_EQ(Wait(&d), 0);
-  EXPECT_TRUE(RawWaitClosed(&c));
-  EXPECT_NE(access(sock.c_str(), F_OK), 0);
-  EXPECT_NE(access(marker.c_str(), F_OK), 0);
-  std::string log = Slurp(dir_ + "/daemon.log");
-  for (const char *line : {"listening on", "connection 1 accepted", "registered user 1",
-                           "stopping on SIGTERM", "closed by the daemon", "stopped"})
-    EXPECT_NE(log.find(line), std::string::npos) << line;
+    kill(d.pid, sig);
+    EXPECT_EQ(Wait(&d), 0);
+    EXPECT_TRUE(RawWaitClosed(&c));
+    EXPECT_NE(access(sock.c_str(), F_OK), 0);
+    EXPECT_NE(access(marker.c_str(), F_OK), 0);
+    std::string log = Slurp(log_path);
+    for (std::string line : {"listening on", "connection 1 accepted", "registered user 1",
+                             "stopping on ", "closed by the daemon", "stopped"}) {
+      if (line == "stopping on ") line += name;
+      EXPECT_NE(log.find(line), std::string::npos) << line;
+    }
+  }
 }
 
 TEST_F(Cli, StaleSocketIsReplacedAndAForeignFileIsNot) {
@@ -210,10 +226,7 @@ TEST_F(Cli, StaleSocketIsReplacedAndAForeignFileIsNot) {
     ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr *>(&sa), sizeof sa), 0);
     close(fd);  // bound, never listening: stale
   }
-  VmdConfig config;
-  config.pipe_path = sock;
-  config.log_quiet = true;
-  VmdSiteDefaults(&config.site);
+  VmdConfig config = InProcess(sock);
   std::string error;
   VmdServer *s = VmdStart(config, &error);
   ASSERT_NE(s, nullptr) << error;
@@ -225,6 +238,70 @@ TEST_F(Cli, StaleSocketIsReplacedAndAForeignFileIsNot) {
   EXPECT_EQ(VmdStart(config, &error), nullptr);
   EXPECT_NE(error.find("exists and is not a socket"), std::string::npos) << error;
   EXPECT_EQ(Slurp(sock), "not a socket");
+}
+
+// The marker stands exactly while some daemon of the directory lives,
+// whichever of two daemons (other socket names, other processes) goes first
+// and however it goes.
+TEST_F(Cli, PresenceMarkerStandsWhileADaemonOfTheDirectoryLives) {
+  struct Case {
+    const char *what;
+    int first_stop;  // 0: the daemon started first; 1: the one started second
+    int first_signal;
+  } cases[] = {
+      {"first started stops first", 0, SIGTERM},
+      {"second started stops first", 1, SIGTERM},
+      {"first started is killed", 0, SIGKILL},
+      {"second started is killed", 1, SIGKILL},
+  };
+  std::string marker = dir_ + "/" + kVmdMarkerName;
+  for (const Case &k : cases) {
+    SCOPED_TRACE(k.what);
+    Child d[2] = {Spawn(dir_, {"--pipe", "a"}), {}};
+    ASSERT_TRUE(WaitFor([&] { return VmdMarkerHeld(dir_); }));
+    ASSERT_TRUE(WaitForFile(dir_ + "/a"));
+    d[1] = Spawn(dir_, {"--pipe", "b"});
+    ASSERT_TRUE(WaitForFile(dir_ + "/b"));
+    Child &first = d[k.first_stop], &second = d[1 - k.first_stop];
+    kill(first.pid, k.first_signal);
+    EXPECT_EQ(Wait(&first), k.first_signal == SIGTERM ? 0 : 128 + SIGKILL);
+    EXPECT_TRUE(VmdMarkerHeld(dir_));
+    kill(second.pid, k.first_signal);
+    EXPECT_EQ(Wait(&second), k.first_signal == SIGTERM ? 0 : 128 + SIGKILL);
+    EXPECT_FALSE(VmdMarkerHeld(dir_));
+    if (k.first_signal == SIGTERM) {
+      EXPECT_NE(access(marker.c_str(), F_OK), 0);
+    }
+    // What a killed daemon left is taken over and removed by the next one.
+    VmdConfig config = InProcess(dir_ + "/c");
+    config.marker_dir = dir_;
+    std::string error;
+    VmdServer *s = VmdStart(config, &error);
+    ASSERT_NE(s, nullptr) << error;
+    EXPECT_TRUE(VmdMarkerHeld(dir_));
+    VmdStop(s);
+    EXPECT_FALSE(VmdMarkerHeld(dir_));
+    EXPECT_NE(access(marker.c_str(), F_OK), 0);
+    for (const char *sock : {"/a", "/b"}) unlink((dir_ + sock).c_str());
+  }
+}
+
+// A daemon whose socket file was removed and served again by another one
+// leaves that one's socket in place when it stops.
+TEST_F(Cli, AStoppingDaemonRemovesOnlyItsOwnSocket) {
+  VmdConfig config = InProcess(dir_ + "/velmora");
+  std::string error;
+  VmdServer *a = VmdStart(config, &error);
+  ASSERT_NE(a, nullptr) << error;
+  ASSERT_EQ(unlink(config.pipe_path.c_str()), 0);
+  VmdServer *b = VmdStart(config, &error);
+  ASSERT_NE(b, nullptr) << error;
+  VmdStop(a);
+  RawClient c;
+  ASSERT_TRUE(RawConnectUnix(&c, config.pipe_path));
+  EXPECT_EQ(Register(&c).size(), 28u);
+  VmdStop(b);
+  EXPECT_NE(access(config.pipe_path.c_str(), F_OK), 0);
 }
 
 }  // namespace

@@ -3,8 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
-
 #include "runtime/ipc/ipc_frame.h"
 #include "support/daemon_fixture.h"
 
@@ -102,9 +100,8 @@ TEST_F(Link, EveryClientMessageGetsOneAcknowledgementOfItsKind) {
 TEST_F(Link, RequestsBeforeRegistrationAreRefusedWithStatusOne) {
   RawClient c;
   Connect(&c);
-  ASSERT_TRUE(RawSendFrame(&c, Message(0x0804, 4)));
-  Bytes r;
-  ASSERT_EQ(RawReadFrame(&c, &r), 1);
+  Bytes r = Ask(&c, Message(0x0804, 4));
+  ASSERT_EQ(r.size(), 8u);
   EXPECT_EQ(IpcGet16(r, 0), 0x0804);
   EXPECT_EQ(IpcGet16(r, 2), 1);
   // and a second registration of one process is refused
@@ -222,10 +219,7 @@ TEST_F(Link, IgnoredDisconnectLeavesTheLinkOpen) {
   ConnectRegistered(&c);
   ASSERT_TRUE(RawSend(&c, Bytes{0, 0, 0, 0}));
   EXPECT_TRUE(RawQuietFor(&c, 100));
-  ASSERT_TRUE(RawSendFrame(&c, Message(0x0806, 4)));
-  Bytes r;
-  EXPECT_EQ(RawReadFrame(&c, &r), 1);
-  EXPECT_EQ(IpcGet16(r, 0), 0x0806);
+  EXPECT_TRUE(Answers(&c));
 }
 
 TEST_F(Link, DroppedConnectionIsCountedLost) {
@@ -258,9 +252,7 @@ TEST_F(Link, TestsCanSendAnyFrameOrRawBytes) {
 TEST_F(Link, CountersFollowTheTraffic) {
   RawClient c;
   ConnectRegistered(&c);
-  ASSERT_TRUE(RawSendFrame(&c, Message(0x0806, 4)));
-  Bytes r;
-  ASSERT_EQ(RawReadFrame(&c, &r), 1);
+  ASSERT_TRUE(Answers(&c));
   VmdStats st;
   EXPECT_TRUE(WaitFor([&] {
     st = VmdGetStats(server_);
@@ -281,16 +273,14 @@ TEST_F(Link, CountersFollowTheTraffic) {
   EXPECT_GT(st.start_time, 0);
 }
 
-TEST_F(Link, PresenceMarkerLivesAsLongAsTheDaemon) {
+TEST_F(Link, PresenceMarkerAndSocketLiveAsLongAsTheDaemon) {
   std::string marker = dir_ + "/" + kVmdMarkerName;
-  std::ifstream f(marker);
-  long pid = 0;
-  ASSERT_TRUE(f >> pid);
-  EXPECT_EQ(pid, long(getpid()));
+  EXPECT_TRUE(VmdMarkerHeld(dir_));
   struct stat st;
   EXPECT_EQ(lstat(VmdSocketPath(server_).c_str(), &st), 0);
   VmdStop(server_);
   server_ = nullptr;
+  EXPECT_FALSE(VmdMarkerHeld(dir_));
   EXPECT_NE(access(marker.c_str(), F_OK), 0);
   EXPECT_NE(lstat((dir_ + "/velmora").c_str(), &st), 0);
 }

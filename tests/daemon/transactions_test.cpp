@@ -211,6 +211,15 @@ TEST_F(Transactions, CancelOfAnUnansweredRequest) {
   ExpectAck(0x0C00, 4, kIndex, kId - 1);
   ASSERT_TRUE(RawSendFrame(&c_, Cancel()));
   ExpectAck(0x0C00, 0);
+  // A TSM index carries one transaction: a new request on it ends the old one.
+  for (uint32_t id : {1u, 2u}) {
+    ASSERT_TRUE(RawSendFrame(&c_, Confirmed(12, kDevice, kReadRequest, kIndex, id)));
+    ExpectAck(0x0D00, 0, kIndex, id);
+  }
+  ASSERT_TRUE(RawSendFrame(&c_, Cancel(kIndex, 1)));
+  ExpectAck(0x0C00, 4, kIndex, 1);
+  ASSERT_TRUE(RawSendFrame(&c_, Cancel(kIndex, 2)));
+  ExpectAck(0x0C00, 0, kIndex, 2);
 }
 
 TEST_F(Transactions, CancelAfterTheConfirmationIsRefused) {

@@ -9,9 +9,13 @@
 
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 
 #include "runtime/ipc/ipc_frame.h"
 
@@ -107,6 +111,29 @@ int RawReadFrame(RawClient *c, std::vector<uint8_t> *message, int timeout_ms) {
   }
 }
 
+namespace {
+
+// One message out and one frame back; empty when either fails.
+std::vector<uint8_t> Exchange(RawClient *c, std::span<const uint8_t> message) {
+  std::vector<uint8_t> reply;
+  if (!RawSendFrame(c, message) || RawReadFrame(c, &reply) != 1) reply.clear();
+  return reply;
+}
+
+}  // namespace
+
+std::vector<uint8_t> Ask(RawClient *c, std::span<const uint8_t> message) {
+  std::vector<uint8_t> reply = Exchange(c, message);
+  if (reply.empty())
+    ADD_FAILURE() << "no reply to kind 0x" << std::hex << IpcGet16(message, IPC_OFF_KIND);
+  return reply;
+}
+
+bool Answers(RawClient *c) {
+  std::vector<uint8_t> r = Ask(c, Message(0x0806, 4));
+  return r.size() >= 4 && IpcGet16(r, IPC_OFF_KIND) == 0x0806;
+}
+
 bool RawWaitClosed(RawClient *c, int timeout_ms) {
   int64_t end = NowMs() + timeout_ms;
   while (NowMs() < end) {
@@ -132,6 +159,27 @@ bool WaitFor(const std::function<bool()> &done, int timeout_ms) {
   return true;
 }
 
+void RunWithDeadline(const std::function<void()> &f, int timeout_ms) {
+  std::mutex mu;
+  std::condition_variable cv;
+  bool done = false;
+  std::thread watch([&] {
+    std::unique_lock<std::mutex> lock(mu);
+    if (!cv.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] { return done; })) {
+      fprintf(stderr, "deadline of %d ms passed: a call hangs\n", timeout_ms);
+      fflush(stderr);
+      _exit(3);
+    }
+  });
+  f();
+  {
+    std::lock_guard<std::mutex> lock(mu);
+    done = true;
+  }
+  cv.notify_all();
+  watch.join();
+}
+
 std::vector<uint8_t> RegistrationRequest(uint32_t port_id, uint32_t srv_pool, uint32_t max_pids) {
   IpcRegisterRequest r;
   IpcRegisterRequestInit(&r);
@@ -150,10 +198,7 @@ std::vector<uint8_t> RegistrationRequest(uint32_t port_id, uint32_t srv_pool, ui
 }
 
 std::vector<uint8_t> Register(RawClient *c, uint32_t srv_pool, uint32_t max_pids) {
-  std::vector<uint8_t> reply;
-  if (!RawSendFrame(c, RegistrationRequest(0, srv_pool, max_pids)) || RawReadFrame(c, &reply) != 1)
-    reply.clear();
-  return reply;
+  return Exchange(c, RegistrationRequest(0, srv_pool, max_pids));
 }
 
 std::vector<uint8_t> Message(uint16_t kind, size_t fixed, std::span<const uint8_t> payload) {

@@ -28,6 +28,11 @@ bool RawSendFrame(RawClient *c, std::span<const uint8_t> message);
 // 1: a frame was read into `message`; 0: the daemon closed the link first;
 // -1: nothing whole arrived within the time.
 int RawReadFrame(RawClient *c, std::vector<uint8_t> *message, int timeout_ms = kWaitMs);
+// Sends one message and returns the next frame's message (empty, with a
+// test failure, when none arrives in time).
+std::vector<uint8_t> Ask(RawClient *c, std::span<const uint8_t> message);
+// True when the link still answers: a value read (0x0806) gets its reply.
+bool Answers(RawClient *c);
 // True when the daemon closes the link within the time (frames before the
 // close are skipped).
 bool RawWaitClosed(RawClient *c, int timeout_ms = kWaitMs);
@@ -37,6 +42,10 @@ bool RawQuietFor(RawClient *c, int ms);
 // Polls `done` until it holds or the time is up (counters move just after
 // the bytes they count).
 bool WaitFor(const std::function<bool()> &done, int timeout_ms = kWaitMs);
+
+// Runs `f` and returns once it is done; a run past `timeout_ms` ends the test
+// program with a message (a hang fails, never stalls).
+void RunWithDeadline(const std::function<void()> &f, int timeout_ms = kWaitMs);
 
 // A registration request as the library sends it.
 std::vector<uint8_t> RegistrationRequest(uint32_t port_id = 0, uint32_t srv_pool = 4,
