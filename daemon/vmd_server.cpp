@@ -210,6 +210,10 @@ void AcceptOne(VmdServer *s, int lfd, bool tcp) {
   if (fd < 0) {
     if (errno != EINTR && errno != EAGAIN && errno != ECONNABORTED)
       VmdLog(s, "accept failed: %s", strerror(errno));
+    // Out of descriptors the pending connection stays readable: pause
+    // instead of spinning on it until links close.
+    if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+      usleep(100 * 1000);
     return;
   }
   if (tcp) {
