@@ -52,11 +52,15 @@ void PushFreeLocked(CliTsm* t) {
 }
 
 // Hands a confirmation to its waiter: the async queue or the TSM's own wake.
-void DeliverLocked(CliTsm* t) {
-    if (t->async) {
-        QueuePush(g_tsml.asyncQueue, t, t->priority, &CliTsm::next);
-        g_tsml.asyncSem.Post();
-    }
+// Without `lock` the wake-up is made under the caller's lock; with it, after
+// the lock is left (see CliOnAck).
+void DeliverLocked(CliTsm* t, std::unique_lock<std::mutex>* lock = nullptr) {
+    // Read under the lock: once it is left the slot may already be another
+    // request's.
+    const bool async = t->async != 0;
+    if (async) QueuePush(g_tsml.asyncQueue, t, t->priority, &CliTsm::next);
+    if (lock) lock->unlock();
+    if (async) g_tsml.asyncSem.Post();
     t->wake.notify_all();
 }
 
@@ -427,8 +431,13 @@ bool CliOnAck(IpcMsg* m) {
     }
     t->sendResult = uint32_t(IpcDaemonStatusMap(status));
     t->ackPending = 0;
-    t->wake.notify_all();
     lock.unlock();
+    // Woken after the lock is left, so that the sender does not wake only to
+    // block on the lock this thread still holds: the reader serves every
+    // caller of the process, and each wake-up made under the lock costs it a
+    // second one. The slot outlives the reader, and a waiter that sees the
+    // wake-up late only checks its state again.
+    t->wake.notify_all();
     IpcMsgFree(m);
     return true;
 }
@@ -453,7 +462,7 @@ bool CliOnConfirmation(IpcMsg* m) {
     t->priority = h[14] & 3;
     PduDescFree(&t->data);
     PduDescFromMsg(&t->data, m);
-    DeliverLocked(t);
+    DeliverLocked(t, &lock);
     return true;
 }
 
