@@ -6,15 +6,6 @@
 
 namespace {
 
-
-
-bool InPool(const void* p, const void* base, size_t count, size_t size) {
-    auto a = reinterpret_cast<uintptr_t>(p);
-    auto b = reinterpret_cast<uintptr_t>(base);
-    if (!base || a < b || a >= b + count * size) return false;
-    return (a - b) % size == 0;
-}
-
 // The local-MAC rule: a local address on our own network must have our MAC length.
 bool LocalMacRule(const LinkAddress& a) {
     const LinkAddress& l = g_tsml.local;
@@ -92,20 +83,7 @@ void LogBadState(const char* what, uint32_t state) {
 
 // Looks up the TSM a daemon message names; on success the pool lock is held.
 CliTsm* FindForMessage(const uint8_t* h, std::unique_lock<std::mutex>& lock) {
-    uint32_t index = Rd32(h, 4);
-    if (index >= g_tsml.cliPoolSize) {
-        OsaLog(1, "TSML(High): PipeRead: TSM index = %lu out of range, userID=%u",
-               static_cast<unsigned long>(index), g_tsml.userId.load());
-        return nullptr;
-    }
-    lock = std::unique_lock<std::mutex>(g_tsml.cliPoolLock);
-    CliTsm* t = &g_tsml.cliPool[index];
-    if (g_tsml.cliClosed) return nullptr;
-    if (t->identifier != Rd32(h, 8)) {
-        OsaLog(1, "TSML(High): Unexpected TSM identifier = %lu", static_cast<unsigned long>(Rd32(h, 8)));
-        return nullptr;
-    }
-    return t;
+    return TsmFindForMessage(h, g_tsml.cliPool, g_tsml.cliPoolSize, g_tsml.cliClosed, g_tsml.cliPoolLock, lock);
 }
 
 // Applies one event; false when the table refuses the pair.
@@ -126,15 +104,6 @@ void CliFreeLocked(CliTsm* t) {
     t->state = CLI_FREE;
     t->userWord = 0;
     if (!t->sending) PushFreeLocked(t);
-}
-
-CliTsm* CliLocked(CliTsm* tsm, std::unique_lock<std::mutex>& lock) {
-    lock = std::unique_lock<std::mutex>(g_tsml.cliPoolLock);
-    if (!InPool(tsm, g_tsml.cliPool, g_tsml.cliPoolSize, sizeof(CliTsm)) || std::memcmp(tsm->tag, "CLIA", 5) != 0) {
-        lock.unlock();
-        return nullptr;
-    }
-    return tsm;
 }
 
 CliTsm* TsmCliLock(CliTsm* tsm) {
@@ -522,22 +491,36 @@ int CheckAnswer(CliTsm* t) {
     return outcome;
 }
 
+// Allocates a confirmed TSM with the interface's user word for a
+// synchronous (1) or asynchronous (2) request and sends the encoded request.
+// A request that does not go out gets the user word -1 and its TSM back.
+int StartRequest(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
+                 const TsmlServiceDescriptor* row, const void* request, const CommParams* params, void* context,
+                 bool async, CliTsm** out) {
+    const int32_t word = async ? 2 : 1;
+    CliTsm* t = nullptr;
+    TsmCliInfo info{};
+    int status = TsmCliAllocConfirmed(source, destination, priority, uint8_t(row->service), params, context,
+                                      async, word, &t, &info);
+    if (status != 0) return status;
+    status = TsmlEncodeAndSend(row, request, t, &info);
+    if (status != 0) {
+        TsmCliUserWordSwap(t, word, -1);
+        TsmCliRelease(t);
+        return status;
+    }
+    *out = t;
+    return 0;
+}
+
 }  // namespace
 
 int TsmlRequestExecute(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
                        const TsmlServiceDescriptor* row, const void* request, PduDesc* out,
                        const CommParams* params, void* context) {
     CliTsm* t = nullptr;
-    TsmCliInfo info{};
-    int status = TsmCliAllocConfirmed(source, destination, priority, uint8_t(row->service), params, context,
-                                      false, 1, &t, &info);
+    int status = StartRequest(source, destination, priority, row, request, params, context, false, &t);
     if (status != 0) return status;
-    status = TsmlEncodeAndSend(row, request, t, &info);
-    if (status != 0) {
-        TsmCliUserWordSwap(t, 1, -1);
-        TsmCliRelease(t);
-        return status;
-    }
     status = TsmCliWait(t, -1);
     if (status != 0) {
         TsmCliRelease(t);
@@ -556,19 +539,7 @@ int TsmlRequestExecute(const LinkAddress* source, const LinkAddress* destination
 int TsmlRequestExecuteAsync(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
                             const TsmlServiceDescriptor* row, const void* request, const CommParams* params,
                             void* context, CliTsm** out) {
-    CliTsm* t = nullptr;
-    TsmCliInfo info{};
-    int status = TsmCliAllocConfirmed(source, destination, priority, uint8_t(row->service), params, context,
-                                      true, 2, &t, &info);
-    if (status != 0) return status;
-    status = TsmlEncodeAndSend(row, request, t, &info);
-    if (status != 0) {
-        TsmCliUserWordSwap(t, 2, -1);
-        TsmCliRelease(t);
-        return status;
-    }
-    *out = t;
-    return 0;
+    return StartRequest(source, destination, priority, row, request, params, context, true, out);
 }
 
 void TsmlHookAsync(int status, CliTsm* tsm) {

@@ -16,10 +16,22 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "daemon/vmd_core.h"
 #include "runtime/osa/osa.h"
 #include "runtime/tsml/tsml.h"
+
+// A request that is its own encoding: the encoder copies the bytes.
+inline uint32_t EncodedSize(const void* r) { return uint32_t(static_cast<const std::vector<uint8_t>*>(r)->size()); }
+inline int EncodeBytes(const void* r, TsmlStream* s) {
+    const auto& b = *static_cast<const std::vector<uint8_t>*>(r);
+    if (size_t(s->end - s->cursor) < b.size()) return 18;
+    std::memcpy(s->cursor, b.data(), b.size());
+    s->cursor += b.size();
+    return 0;
+}
+inline constexpr TsmlServiceDescriptor kReadProperty{12, EncodedSize, EncodeBytes};
 
 inline CommParams CommMask(uint32_t mask) {
     CommParams p{};
