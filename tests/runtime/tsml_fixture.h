@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "daemon/vmd_core.h"
+#include "runtime/osa/cfg.h"
 #include "runtime/osa/osa.h"
 #include "runtime/tsml/tsml.h"
 
@@ -87,16 +88,23 @@ protected:
         std::filesystem::remove_all(dir_, ec);
     }
 
-    // The daemon listens on the default connection name inside our directory.
-    void StartDaemon(const std::function<void(VmdBehaviour*)>& tune = nullptr) {
+    // The daemon listens on the default connection name inside our directory;
+    // with tcp also on a free local port, which the connection name then
+    // points at.
+    void StartDaemon(const std::function<void(VmdBehaviour*)>& tune = nullptr, bool tcp = false) {
         VmdConfig c;
         c.pipe_path = dir_ + "/velmora";
         c.marker_dir = dir_;
         c.log_quiet = true;
+        c.tcp = tcp;
         VmdSiteDefaults(&c.site);
         std::string error;
         server_ = VmdStart(c, &error);
         ASSERT_NE(server_, nullptr) << error;
+        if (tcp) {
+            std::string name = "tcp:127.0.0.1:" + std::to_string(VmdTcpPort(server_));
+            ASSERT_TRUE(SetCfgString("Tsml\\ConnIPC", name.c_str()));
+        }
         if (tune) {
             VmdBehaviour b = VmdGetBehaviour(server_);
             tune(&b);

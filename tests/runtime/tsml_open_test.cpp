@@ -48,6 +48,41 @@ TEST_F(TsmlOpenTest, OpenLearnsWhatTheDaemonAssigns) {
     EXPECT_EQ(local.net, 0);
 }
 
+class TsmlRegistrationTest : public TsmlDaemonTest, public ::testing::WithParamInterface<bool> {};
+
+// What reaches the daemon, byte for byte, with the configuration's defaults
+// and a port identifier whose bytes show their order.
+TEST_P(TsmlRegistrationTest, RequestReachesTheDaemonByteForByte) {
+    TsmlDeadline deadline(30);
+    StartDaemon(nullptr, GetParam());
+    ASSERT_EQ(TsmlOpen(0x04030201), 0);
+    auto sent = Inbound(0x0800);
+    ASSERT_EQ(sent.size(), 1u);
+    const std::vector<uint8_t> expected = {
+        0x00, 0x08, 0x00, 0x00,              // kind, status
+        0x06, 0x02, 0x0D, 0x00,              // library version
+        0x01, 0x02, 0x03, 0x04,              // port identifier
+        0x60, 0x00, 0x00, 0x3E, 0x00,        // fixed bytes
+        0x00, 0x00, 0x00,
+        0x96, 0x00, 0x00, 0x00,              // client TSMs 150
+        0x96, 0x00, 0x00, 0x00,              // server TSMs 150
+        0x70, 0x17, 0x00, 0x00,              // APDU timeout 6000
+        0x03, 0x00, 0x00, 0x00,              // retries 3
+        0x00, 0x00,                          // segmentation: both
+        0x10,                                // window 16
+        0x01,                                // byte 39
+        0x20, 0x00, 0x00, 0x00,              // segments accepted 32
+        0x88, 0x13, 0x00, 0x00,              // segment timeout 5000
+        0x10, 0x00, 0x00, 0x00,              // process identifiers 16
+    };
+    EXPECT_EQ(sent[0].length, 52u);
+    EXPECT_EQ(sent[0].bytes, expected);
+    EXPECT_TRUE(VmdWaitLog(server_, GetParam() ? "accepted (tcp)" : "accepted (unix)", 5000));
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, TsmlRegistrationTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Tcp" : "Socket"; });
+
 struct ApduCase {
     uint32_t configured;
     bool sent;
