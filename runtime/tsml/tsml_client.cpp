@@ -86,6 +86,36 @@ CliTsm* FindForMessage(const uint8_t* h, std::unique_lock<std::mutex>& lock) {
     return TsmFindForMessage(h, g_tsml.cliPool, g_tsml.cliPoolSize, g_tsml.cliClosed, g_tsml.cliPoolLock, lock);
 }
 
+// The common start of both allocations: the layer open, the parameters in
+// range, both addresses accepted and a free slot, which comes back in use
+// with its addresses, priority and service, and the pool lock in `lock`.
+int TakeSlot(const LinkAddress* source, const LinkAddress* destination, uint32_t priority, uint8_t service,
+             const CommParams* p, bool confirmed, std::unique_lock<std::mutex>& lock, CliTsm** out) {
+    if (!g_tsml.open.load()) return 1;
+    if (p) {
+        if ((p->mask & COMM_APDU_LENGTH) && (p->apduLength < 50 || p->apduLength > g_tsml.runtimeMaxApdu))
+            return 12;
+        // Only a confirmed request carries the other parameters.
+        if (confirmed && (p->mask & COMM_MAX_SEGS_ACCEPTED) && p->maxSegsAccepted == 0) return 2;
+    }
+    LinkAddress local{};
+    if (int s = CheckAddresses(source, destination, confirmed, &local)) return s;
+    lock = std::unique_lock<std::mutex>(g_tsml.cliPoolLock);
+    CliTsm* t = PopFreeLocked();
+    if (!t) {
+        OsaLog(1, "TSML: Cannot allocate a client TSM; userID=%u", g_tsml.userId.load());
+        return 3;
+    }
+    std::memcpy(t->tag, "CLIA", 5);
+    t->local = local;
+    t->remote = *destination;
+    t->priority = priority & 3;
+    t->service = service;
+    t->sendResult = 9;
+    *out = t;
+    return 0;
+}
+
 // Applies one event; false when the table refuses the pair.
 bool ApplyLocked(CliTsm* t, CliEvent ev) {
     TsmStep s = CliTransition(t->state, ev);
@@ -119,30 +149,13 @@ int32_t TsmCliState(CliTsm* tsm) {
 int TsmCliAllocConfirmed(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
                          uint8_t service, const CommParams* p, void* context, bool async, int32_t userWord,
                          CliTsm** out, TsmCliInfo* info) {
-    if (!g_tsml.open.load()) return 1;
-    if (p) {
-        if ((p->mask & COMM_APDU_LENGTH) && (p->apduLength < 50 || p->apduLength > g_tsml.runtimeMaxApdu))
-            return 12;
-        if ((p->mask & COMM_MAX_SEGS_ACCEPTED) && p->maxSegsAccepted == 0) return 2;
-    }
-    LinkAddress local{};
-    if (int s = CheckAddresses(source, destination, true, &local)) return s;
-    std::unique_lock<std::mutex> lock(g_tsml.cliPoolLock);
-    CliTsm* t = PopFreeLocked();
-    if (!t) {
-        OsaLog(1, "TSML: Cannot allocate a client TSM; userID=%u", g_tsml.userId.load());
-        return 3;
-    }
-    std::memcpy(t->tag, "CLIA", 5);
+    std::unique_lock<std::mutex> lock;
+    CliTsm* t = nullptr;
+    if (int s = TakeSlot(source, destination, priority, service, p, true, lock, &t)) return s;
     t->identifier = t->identifier == 0xFFFFFFFFu ? 1 : t->identifier + 1;
-    t->local = local;
-    t->remote = *destination;
-    t->priority = priority & 3;
-    t->service = service;
     t->async = async ? 1 : 0;
     t->userWord = userWord;
     t->outcome = 0;
-    t->sendResult = 9;
     {
         std::lock_guard<std::mutex> d(g_tsml.defaultsLock);
         auto pick = [p](uint32_t bit, uint32_t CommParams::*f, uint32_t fallback) {
@@ -167,24 +180,10 @@ int TsmCliAllocConfirmed(const LinkAddress* source, const LinkAddress* destinati
 
 int TsmCliAllocUnconfirmed(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
                            uint8_t service, const CommParams* p, CliTsm** out, TsmCliUnconfInfo* info) {
-    if (!g_tsml.open.load()) return 1;
-    if (p && (p->mask & COMM_APDU_LENGTH) && (p->apduLength < 50 || p->apduLength > g_tsml.runtimeMaxApdu))
-        return 12;
-    LinkAddress local{};
-    if (int s = CheckAddresses(source, destination, false, &local)) return s;
-    std::unique_lock<std::mutex> lock(g_tsml.cliPoolLock);
-    CliTsm* t = PopFreeLocked();
-    if (!t) {
-        OsaLog(1, "TSML: Cannot allocate a client TSM; userID=%u", g_tsml.userId.load());
-        return 3;
-    }
-    std::memcpy(t->tag, "CLIA", 5);
-    t->local = local;
-    t->remote = *destination;
-    t->priority = priority & 3;
-    t->service = service;
+    std::unique_lock<std::mutex> lock;
+    CliTsm* t = nullptr;
+    if (int s = TakeSlot(source, destination, priority, service, p, false, lock, &t)) return s;
     t->async = 0;
-    t->sendResult = 9;
     {
         std::lock_guard<std::mutex> d(g_tsml.defaultsLock);
         t->apduLength = p && (p->mask & COMM_APDU_LENGTH) ? p->apduLength : g_tsml.apduLength;
