@@ -17,6 +17,32 @@
 
 namespace {
 
+enum class ConnectStep { Done, Socket, Connect };
+
+// A blocking stream socket connected to addr, or -1 with the step that
+// failed in *failed (errno tells why).
+int ConnectStream(int family, const sockaddr* addr, socklen_t size, ConnectStep* failed)
+{
+    int fd = socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        *failed = ConnectStep::Socket;
+        return -1;
+    }
+    int rc;
+    do
+        rc = connect(fd, addr, size);
+    while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+        int error = errno;
+        close(fd);
+        errno = error;
+        *failed = ConnectStep::Connect;
+        return -1;
+    }
+    *failed = ConnectStep::Done;
+    return fd;
+}
+
 int ConnectTcp(const IpcConnTarget& t)
 {
     addrinfo hints{};
@@ -32,18 +58,10 @@ int ConnectTcp(const IpcConnTarget& t)
     freeaddrinfo(found);
     addr.sin_port = htons(t.port);
 
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ConnectStep failed;
+    int fd = ConnectStream(AF_INET, reinterpret_cast<sockaddr*>(&addr), sizeof addr, &failed);
     if (fd < 0) {
-        OsaLog(OSA_LOG_ERROR, "Cannot create IPC socket");
-        return -1;
-    }
-    int rc;
-    do
-        rc = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    while (rc != 0 && errno == EINTR);
-    if (rc != 0) {
-        OsaLog(OSA_LOG_ERROR, "Cannot connect IPC socket");
-        close(fd);
+        OsaLog(OSA_LOG_ERROR, failed == ConnectStep::Socket ? "Cannot create IPC socket" : "Cannot connect IPC socket");
         return -1;
     }
     int one = 1;
@@ -58,22 +76,14 @@ int ConnectPipe(const IpcConnTarget& t)
     addr.sun_family = AF_UNIX;
     static_assert(sizeof addr.sun_path >= IPC_PATH_MAX);
     std::memcpy(addr.sun_path, t.path, std::strlen(t.path) + 1);
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        OsaLog(OSA_LOG_ERROR, "Cannot create IPC socket");
-        return -1;
-    }
     // A blocking connect waits while the listener's queue is full (a busy
     // pipe) and fails at once when nobody listens there.
-    int rc;
-    do
-        rc = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    while (rc != 0 && errno == EINTR);
-    if (rc != 0) {
+    ConnectStep failed;
+    int fd = ConnectStream(AF_UNIX, reinterpret_cast<sockaddr*>(&addr), sizeof addr, &failed);
+    if (fd < 0 && failed == ConnectStep::Socket)
+        OsaLog(OSA_LOG_ERROR, "Cannot create IPC socket");
+    else if (fd < 0)
         OsaLog(OSA_LOG_ERROR, "IPC: cannot open %s: %s", t.path, std::strerror(errno));
-        close(fd);
-        return -1;
-    }
     return fd;
 }
 

@@ -25,7 +25,7 @@ void TsmlSetHookBinding(const TsmlHookBinding* binding);
 
 int TsmlOpen(uint32_t portId);
 int TsmlLibOpen(const TsmlOpenRecord* record);
-int TsmlConnect(const TsmlRegistration* registration, TsmlRegistrationReply* reply);
+int TsmlConnect(const IpcRegisterRequest* registration, TsmlRegistrationReply* reply);
 bool TsmlLinkInit();
 bool TsmlDrain();
 void TsmlMarkClosed();

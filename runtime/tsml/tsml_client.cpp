@@ -6,15 +6,6 @@
 
 namespace {
 
-
-
-bool InPool(const void* p, const void* base, size_t count, size_t size) {
-    auto a = reinterpret_cast<uintptr_t>(p);
-    auto b = reinterpret_cast<uintptr_t>(base);
-    if (!base || a < b || a >= b + count * size) return false;
-    return (a - b) % size == 0;
-}
-
 // The local-MAC rule: a local address on our own network must have our MAC length.
 bool LocalMacRule(const LinkAddress& a) {
     const LinkAddress& l = g_tsml.local;
@@ -52,11 +43,15 @@ void PushFreeLocked(CliTsm* t) {
 }
 
 // Hands a confirmation to its waiter: the async queue or the TSM's own wake.
-void DeliverLocked(CliTsm* t) {
-    if (t->async) {
-        QueuePush(g_tsml.asyncQueue, t, t->priority, &CliTsm::next);
-        g_tsml.asyncSem.Post();
-    }
+// Without `lock` the wake-up is made under the caller's lock; with it, after
+// the lock is left (see CliOnAck).
+void DeliverLocked(CliTsm* t, std::unique_lock<std::mutex>* lock = nullptr) {
+    // Read under the lock: once it is left the slot may already be another
+    // request's.
+    const bool async = t->async != 0;
+    if (async) QueuePush(g_tsml.asyncQueue, t, t->priority, &CliTsm::next);
+    if (lock) lock->unlock();
+    if (async) g_tsml.asyncSem.Post();
     t->wake.notify_all();
 }
 
@@ -88,20 +83,37 @@ void LogBadState(const char* what, uint32_t state) {
 
 // Looks up the TSM a daemon message names; on success the pool lock is held.
 CliTsm* FindForMessage(const uint8_t* h, std::unique_lock<std::mutex>& lock) {
-    uint32_t index = Rd32(h, 4);
-    if (index >= g_tsml.cliPoolSize) {
-        OsaLog(1, "TSML(High): PipeRead: TSM index = %lu out of range, userID=%u",
-               static_cast<unsigned long>(index), g_tsml.userId.load());
-        return nullptr;
+    return TsmFindForMessage(h, g_tsml.cliPool, g_tsml.cliPoolSize, g_tsml.cliClosed, g_tsml.cliPoolLock, lock);
+}
+
+// The common start of both allocations: the layer open, the parameters in
+// range, both addresses accepted and a free slot, which comes back in use
+// with its addresses, priority and service, and the pool lock in `lock`.
+int TakeSlot(const LinkAddress* source, const LinkAddress* destination, uint32_t priority, uint8_t service,
+             const CommParams* p, bool confirmed, std::unique_lock<std::mutex>& lock, CliTsm** out) {
+    if (!g_tsml.open.load()) return 1;
+    if (p) {
+        if ((p->mask & COMM_APDU_LENGTH) && (p->apduLength < 50 || p->apduLength > g_tsml.runtimeMaxApdu))
+            return 12;
+        // Only a confirmed request carries the other parameters.
+        if (confirmed && (p->mask & COMM_MAX_SEGS_ACCEPTED) && p->maxSegsAccepted == 0) return 2;
     }
+    LinkAddress local{};
+    if (int s = CheckAddresses(source, destination, confirmed, &local)) return s;
     lock = std::unique_lock<std::mutex>(g_tsml.cliPoolLock);
-    CliTsm* t = &g_tsml.cliPool[index];
-    if (g_tsml.cliClosed) return nullptr;
-    if (t->identifier != Rd32(h, 8)) {
-        OsaLog(1, "TSML(High): Unexpected TSM identifier = %lu", static_cast<unsigned long>(Rd32(h, 8)));
-        return nullptr;
+    CliTsm* t = PopFreeLocked();
+    if (!t) {
+        OsaLog(1, "TSML: Cannot allocate a client TSM; userID=%u", g_tsml.userId.load());
+        return 3;
     }
-    return t;
+    std::memcpy(t->tag, "CLIA", 5);
+    t->local = local;
+    t->remote = *destination;
+    t->priority = priority & 3;
+    t->service = service;
+    t->sendResult = 9;
+    *out = t;
+    return 0;
 }
 
 // Applies one event; false when the table refuses the pair.
@@ -124,15 +136,6 @@ void CliFreeLocked(CliTsm* t) {
     if (!t->sending) PushFreeLocked(t);
 }
 
-CliTsm* CliLocked(CliTsm* tsm, std::unique_lock<std::mutex>& lock) {
-    lock = std::unique_lock<std::mutex>(g_tsml.cliPoolLock);
-    if (!InPool(tsm, g_tsml.cliPool, g_tsml.cliPoolSize, sizeof(CliTsm)) || std::memcmp(tsm->tag, "CLIA", 5) != 0) {
-        lock.unlock();
-        return nullptr;
-    }
-    return tsm;
-}
-
 CliTsm* TsmCliLock(CliTsm* tsm) {
     std::unique_lock<std::mutex> lock;
     return CliLocked(tsm, lock);
@@ -146,30 +149,13 @@ int32_t TsmCliState(CliTsm* tsm) {
 int TsmCliAllocConfirmed(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
                          uint8_t service, const CommParams* p, void* context, bool async, int32_t userWord,
                          CliTsm** out, TsmCliInfo* info) {
-    if (!g_tsml.open.load()) return 1;
-    if (p) {
-        if ((p->mask & COMM_APDU_LENGTH) && (p->apduLength < 50 || p->apduLength > g_tsml.runtimeMaxApdu))
-            return 12;
-        if ((p->mask & COMM_MAX_SEGS_ACCEPTED) && p->maxSegsAccepted == 0) return 2;
-    }
-    LinkAddress local{};
-    if (int s = CheckAddresses(source, destination, true, &local)) return s;
-    std::unique_lock<std::mutex> lock(g_tsml.cliPoolLock);
-    CliTsm* t = PopFreeLocked();
-    if (!t) {
-        OsaLog(1, "TSML: Cannot allocate a client TSM; userID=%u", g_tsml.userId.load());
-        return 3;
-    }
-    std::memcpy(t->tag, "CLIA", 5);
+    std::unique_lock<std::mutex> lock;
+    CliTsm* t = nullptr;
+    if (int s = TakeSlot(source, destination, priority, service, p, true, lock, &t)) return s;
     t->identifier = t->identifier == 0xFFFFFFFFu ? 1 : t->identifier + 1;
-    t->local = local;
-    t->remote = *destination;
-    t->priority = priority & 3;
-    t->service = service;
     t->async = async ? 1 : 0;
     t->userWord = userWord;
     t->outcome = 0;
-    t->sendResult = 9;
     {
         std::lock_guard<std::mutex> d(g_tsml.defaultsLock);
         auto pick = [p](uint32_t bit, uint32_t CommParams::*f, uint32_t fallback) {
@@ -194,24 +180,10 @@ int TsmCliAllocConfirmed(const LinkAddress* source, const LinkAddress* destinati
 
 int TsmCliAllocUnconfirmed(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
                            uint8_t service, const CommParams* p, CliTsm** out, TsmCliUnconfInfo* info) {
-    if (!g_tsml.open.load()) return 1;
-    if (p && (p->mask & COMM_APDU_LENGTH) && (p->apduLength < 50 || p->apduLength > g_tsml.runtimeMaxApdu))
-        return 12;
-    LinkAddress local{};
-    if (int s = CheckAddresses(source, destination, false, &local)) return s;
-    std::unique_lock<std::mutex> lock(g_tsml.cliPoolLock);
-    CliTsm* t = PopFreeLocked();
-    if (!t) {
-        OsaLog(1, "TSML: Cannot allocate a client TSM; userID=%u", g_tsml.userId.load());
-        return 3;
-    }
-    std::memcpy(t->tag, "CLIA", 5);
-    t->local = local;
-    t->remote = *destination;
-    t->priority = priority & 3;
-    t->service = service;
+    std::unique_lock<std::mutex> lock;
+    CliTsm* t = nullptr;
+    if (int s = TakeSlot(source, destination, priority, service, p, false, lock, &t)) return s;
     t->async = 0;
-    t->sendResult = 9;
     {
         std::lock_guard<std::mutex> d(g_tsml.defaultsLock);
         t->apduLength = p && (p->mask & COMM_APDU_LENGTH) ? p->apduLength : g_tsml.apduLength;
@@ -427,8 +399,13 @@ bool CliOnAck(IpcMsg* m) {
     }
     t->sendResult = uint32_t(IpcDaemonStatusMap(status));
     t->ackPending = 0;
-    t->wake.notify_all();
     lock.unlock();
+    // Woken after the lock is left, so that the sender does not wake only to
+    // block on the lock this thread still holds: the reader serves every
+    // caller of the process, and each wake-up made under the lock costs it a
+    // second one. The slot outlives the reader, and a waiter that sees the
+    // wake-up late only checks its state again.
+    t->wake.notify_all();
     IpcMsgFree(m);
     return true;
 }
@@ -453,7 +430,7 @@ bool CliOnConfirmation(IpcMsg* m) {
     t->priority = h[14] & 3;
     PduDescFree(&t->data);
     PduDescFromMsg(&t->data, m);
-    DeliverLocked(t);
+    DeliverLocked(t, &lock);
     return true;
 }
 
@@ -513,22 +490,36 @@ int CheckAnswer(CliTsm* t) {
     return outcome;
 }
 
+// Allocates a confirmed TSM with the interface's user word for a
+// synchronous (1) or asynchronous (2) request and sends the encoded request.
+// A request that does not go out gets the user word -1 and its TSM back.
+int StartRequest(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
+                 const TsmlServiceDescriptor* row, const void* request, const CommParams* params, void* context,
+                 bool async, CliTsm** out) {
+    const int32_t word = async ? 2 : 1;
+    CliTsm* t = nullptr;
+    TsmCliInfo info{};
+    int status = TsmCliAllocConfirmed(source, destination, priority, uint8_t(row->service), params, context,
+                                      async, word, &t, &info);
+    if (status != 0) return status;
+    status = TsmlEncodeAndSend(row, request, t, &info);
+    if (status != 0) {
+        TsmCliUserWordSwap(t, word, -1);
+        TsmCliRelease(t);
+        return status;
+    }
+    *out = t;
+    return 0;
+}
+
 }  // namespace
 
 int TsmlRequestExecute(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
                        const TsmlServiceDescriptor* row, const void* request, PduDesc* out,
                        const CommParams* params, void* context) {
     CliTsm* t = nullptr;
-    TsmCliInfo info{};
-    int status = TsmCliAllocConfirmed(source, destination, priority, uint8_t(row->service), params, context,
-                                      false, 1, &t, &info);
+    int status = StartRequest(source, destination, priority, row, request, params, context, false, &t);
     if (status != 0) return status;
-    status = TsmlEncodeAndSend(row, request, t, &info);
-    if (status != 0) {
-        TsmCliUserWordSwap(t, 1, -1);
-        TsmCliRelease(t);
-        return status;
-    }
     status = TsmCliWait(t, -1);
     if (status != 0) {
         TsmCliRelease(t);
@@ -547,19 +538,7 @@ int TsmlRequestExecute(const LinkAddress* source, const LinkAddress* destination
 int TsmlRequestExecuteAsync(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
                             const TsmlServiceDescriptor* row, const void* request, const CommParams* params,
                             void* context, CliTsm** out) {
-    CliTsm* t = nullptr;
-    TsmCliInfo info{};
-    int status = TsmCliAllocConfirmed(source, destination, priority, uint8_t(row->service), params, context,
-                                      true, 2, &t, &info);
-    if (status != 0) return status;
-    status = TsmlEncodeAndSend(row, request, t, &info);
-    if (status != 0) {
-        TsmCliUserWordSwap(t, 2, -1);
-        TsmCliRelease(t);
-        return status;
-    }
-    *out = t;
-    return 0;
+    return StartRequest(source, destination, priority, row, request, params, context, true, out);
 }
 
 void TsmlHookAsync(int status, CliTsm* tsm) {

@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "runtime/ipc/ipc_frame.h"
+#include "runtime/osa/osa.h"
 #include "runtime/tsml/tsml.h"
 #include "runtime/tsml/tsml_fsm.h"
 
@@ -195,9 +196,52 @@ inline void AddrWrite(uint8_t* p, size_t off, const LinkAddress& a) { LinkAddres
 
 // --- shared internals -------------------------------------------------------
 
+// The pointer check of a TSM handed in from another layer: a slot boundary
+// inside its pool and the in-use tag. On success `lock` holds the pool lock.
+template <typename T>
+T* TsmSlotLocked(T* tsm, T* pool, uint32_t count, const char (&tag)[5], std::mutex& poolLock,
+                 std::unique_lock<std::mutex>& lock) {
+    lock = std::unique_lock<std::mutex>(poolLock);
+    auto a = reinterpret_cast<uintptr_t>(tsm);
+    auto b = reinterpret_cast<uintptr_t>(pool);
+    bool slot = pool && a >= b && a < b + size_t(count) * sizeof(T) && (a - b) % sizeof(T) == 0;
+    if (!slot || std::memcmp(tsm->tag, tag, sizeof tag) != 0) {
+        lock.unlock();
+        return nullptr;
+    }
+    return tsm;
+}
+
+// The TSM a daemon message names by its index and identifier. On success
+// `lock` holds the pool lock; none (after a log line) for an index outside
+// the pool or another identifier, and none when that side is closed.
+template <typename T>
+T* TsmFindForMessage(const uint8_t* h, T* pool, uint32_t count, const std::atomic<bool>& closed,
+                     std::mutex& poolLock, std::unique_lock<std::mutex>& lock) {
+    uint32_t index = Rd32(h, IPC_OFF_TSM_INDEX);
+    if (index >= count) {
+        OsaLog(1, "TSML(High): PipeRead: TSM index = %lu out of range, userID=%u",
+               static_cast<unsigned long>(index), g_tsml.userId.load());
+        return nullptr;
+    }
+    lock = std::unique_lock<std::mutex>(poolLock);
+    if (closed) return nullptr;
+    T* t = &pool[index];
+    if (t->identifier != Rd32(h, IPC_OFF_TSM_ID)) {
+        OsaLog(1, "TSML(High): Unexpected TSM identifier = %lu",
+               static_cast<unsigned long>(Rd32(h, IPC_OFF_TSM_ID)));
+        return nullptr;
+    }
+    return t;
+}
+
 // The locked forms of the pointer checks: on success `lock` holds the pool lock.
-CliTsm* CliLocked(CliTsm* tsm, std::unique_lock<std::mutex>& lock);
-SrvTsm* SrvLocked(SrvTsm* tsm, std::unique_lock<std::mutex>& lock);
+inline CliTsm* CliLocked(CliTsm* tsm, std::unique_lock<std::mutex>& lock) {
+    return TsmSlotLocked(tsm, g_tsml.cliPool, g_tsml.cliPoolSize, "CLIA", g_tsml.cliPoolLock, lock);
+}
+inline SrvTsm* SrvLocked(SrvTsm* tsm, std::unique_lock<std::mutex>& lock) {
+    return TsmSlotLocked(tsm, g_tsml.srvPool, g_tsml.srvPoolSize, "SRVA", g_tsml.srvPoolLock, lock);
+}
 
 // Free a client TSM (client-pool lock held); it goes on the free list unless
 // its sender is still inside its send.

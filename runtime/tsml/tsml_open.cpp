@@ -101,7 +101,7 @@ bool TsmlLinkInit() {
     return true;
 }
 
-int TsmlConnect(const TsmlRegistration* reg, TsmlRegistrationReply* reply) {
+int TsmlConnect(const IpcRegisterRequest* reg, TsmlRegistrationReply* reply) {
     g_tsml.activeSrv = 0;
     IpcConnection* c = VelmoraIpcConnect(g_tsml.params.ConnIPC, PipeRead);
     if (!c) {
@@ -120,20 +120,7 @@ int TsmlConnect(const TsmlRegistration* reg, TsmlRegistrationReply* reply) {
     };
     IpcMsg* m = IpcMsgAlloc(0);
     if (!m) return fail(4);
-    IpcRegisterRequest rq;
-    IpcRegisterRequestInit(&rq);
-    rq.portId = reg->portId;
-    std::memcpy(rq.fixed, reg->fixed, 5);
-    rq.cliPoolSize = reg->cliTsmPoolSize;
-    rq.srvPoolSize = reg->srvTsmPoolSize;
-    rq.apduTimeout = reg->apduTimeout;
-    rq.numRetries = reg->numRetries;
-    rq.segmentation = reg->segmentation;
-    rq.segWindowSize = reg->segWindowSize;
-    rq.maxSegAccepted = reg->maxSegAccepted;
-    rq.segTimeout = reg->segTimeout;
-    rq.maxProcessIds = reg->maxProcessIds;
-    IpcRegisterRequestWrite({MsgBytes(m), IPC_HEADER_SIZE}, rq);
+    IpcRegisterRequestWrite({MsgBytes(m), IPC_HEADER_SIZE}, *reg);
     IpcMsg* r = nullptr;
     int status = TsmlControlRoundTrip(m, IPC_KIND_REGISTER, 0, 0, true, &r);
     if (status != 0) return fail(status);
@@ -202,11 +189,12 @@ int TsmlLibOpen(const TsmlOpenRecord* rec) {
     };
     if (rec->maxSegAccepted == 0) return failLink(12);
 
-    TsmlRegistration reg{};
+    IpcRegisterRequest reg;
+    IpcRegisterRequestInit(&reg);
     reg.portId = rec->portId;
-    std::memcpy(reg.fixed, rec->fixed, 5);
-    reg.cliTsmPoolSize = rec->cliTsmPoolSize;
-    reg.srvTsmPoolSize = rec->srvTsmPoolSize;
+    std::memcpy(reg.fixed, rec->fixed, sizeof reg.fixed);
+    reg.cliPoolSize = rec->cliTsmPoolSize;
+    reg.srvPoolSize = rec->srvTsmPoolSize;
     reg.apduTimeout = rec->apduTimeout;
     reg.numRetries = rec->numRetries;
     reg.segmentation = uint16_t(rec->segmentation);

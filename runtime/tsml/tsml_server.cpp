@@ -7,34 +7,13 @@ void TsmlCliFailAllLocked();
 
 namespace {
 
-
-bool InPool(const void* p, const void* base, size_t count, size_t size) {
-    auto a = reinterpret_cast<uintptr_t>(p);
-    auto b = reinterpret_cast<uintptr_t>(base);
-    if (!base || a < b || a >= b + count * size) return false;
-    return (a - b) % size == 0;
-}
-
 void LogSrvState(const char* what, uint32_t state) {
     if (state >= SRV_STATE_COUNT) OsaLog(1, "TSML(High): PipeRead: Invalid Srv TSM state=%u", state);
     else OsaLog(1, "TSML(High): PipeRead: Invalid %s from Low in TSM state=%u", what, state);
 }
 
 SrvTsm* FindForMessage(const uint8_t* h, std::unique_lock<std::mutex>& lock) {
-    uint32_t index = Rd32(h, 4);
-    if (index >= g_tsml.srvPoolSize) {
-        OsaLog(1, "TSML(High): PipeRead: TSM index = %lu out of range, userID=%u",
-               static_cast<unsigned long>(index), g_tsml.userId.load());
-        return nullptr;
-    }
-    lock = std::unique_lock<std::mutex>(g_tsml.srvPoolLock);
-    if (g_tsml.srvClosed) return nullptr;
-    SrvTsm* t = &g_tsml.srvPool[index];
-    if (t->identifier != Rd32(h, 8)) {
-        OsaLog(1, "TSML(High): Unexpected TSM identifier = %lu", static_cast<unsigned long>(Rd32(h, 8)));
-        return nullptr;
-    }
-    return t;
+    return TsmFindForMessage(h, g_tsml.srvPool, g_tsml.srvPoolSize, g_tsml.srvClosed, g_tsml.srvPoolLock, lock);
 }
 
 bool IsMultiService(uint8_t service) { return service == 14 || service == 16; }
@@ -170,6 +149,17 @@ bool OnResponseAck(IpcMsg* m) {
     return TsmlReqAckMatch(h, m);
 }
 
+// Makes m the drop (0x0E00) of a server TSM, which then awaits its
+// acknowledgement.
+void WriteDropLocked(IpcMsg* m, SrvTsm* t) {
+    uint8_t* h = MsgBytes(m);
+    std::memset(h, 0, IPC_HEADER_SIZE);
+    Wr16(h, IPC_OFF_KIND, IPC_KIND_SERVER_DROP);
+    Wr32(h, IPC_OFF_TSM_INDEX, t->index);
+    Wr32(h, IPC_OFF_TSM_ID, t->identifier);
+    t->state = SRV_DROP_SENT;
+}
+
 // The common wait of the server and server-multi delivery threads.
 int SrvQueueWait(TsmlSem& sem, TsmlQueue<SrvTsm>& q, SrvTsm** out, int32_t timeoutMs) {
     if (!g_tsml.open.load()) return 1;
@@ -192,12 +182,7 @@ int SrvQueueWait(TsmlSem& sem, TsmlQueue<SrvTsm>& q, SrvTsm** out, int32_t timeo
     // own buffer.
     IpcMsg* m = t->data.msg;
     PduDescClear(&t->data);
-    uint8_t* h = MsgBytes(m);
-    std::memset(h, 0, 64);
-    Wr16(h, 0, IPC_KIND_SERVER_DROP);
-    Wr32(h, 4, t->index);
-    Wr32(h, 8, t->identifier);
-    t->state = SRV_DROP_SENT;
+    WriteDropLocked(m, t);
     lock.unlock();
     // A drop that cannot be written is the lost link's business.
     if (IpcConnection* c = g_tsml.connection.load()) PipeWrite(c, m);
@@ -214,15 +199,6 @@ void SrvFreeLocked(SrvTsm* t) {
     OsaMemFree(t->decoded);
     t->decoded = nullptr;
     t->state = SRV_FREE;
-}
-
-SrvTsm* SrvLocked(SrvTsm* tsm, std::unique_lock<std::mutex>& lock) {
-    lock = std::unique_lock<std::mutex>(g_tsml.srvPoolLock);
-    if (!InPool(tsm, g_tsml.srvPool, g_tsml.srvPoolSize, sizeof(SrvTsm)) || std::memcmp(tsm->tag, "SRVA", 5) != 0) {
-        lock.unlock();
-        return nullptr;
-    }
-    return tsm;
 }
 
 SrvTsm* TsmSrvLock(SrvTsm* tsm) {
@@ -463,12 +439,7 @@ int TsmlSrvDiscard(SrvTsm* tsm) {
         IpcMsgFree(m);
         return 9;
     }
-    uint8_t* h = MsgBytes(m);
-    std::memset(h, 0, 64);
-    Wr16(h, 0, IPC_KIND_SERVER_DROP);
-    Wr32(h, 4, t->index);
-    Wr32(h, 8, t->identifier);
-    t->state = SRV_DROP_SENT;
+    WriteDropLocked(m, t);
     t->userWord = -1;
     lock.unlock();
     IpcConnection* c = g_tsml.connection.load();

@@ -100,21 +100,6 @@ struct TsmlOpenRecord {
     uint32_t maxProcessIds;
 };
 
-// The registration request's parameters (message offsets 4 to 51).
-struct TsmlRegistration {
-    uint32_t portId;
-    uint8_t fixed[5];
-    uint32_t cliTsmPoolSize;
-    uint32_t srvTsmPoolSize;
-    uint32_t apduTimeout;
-    uint32_t numRetries;
-    uint16_t segmentation;
-    uint8_t segWindowSize;
-    uint32_t maxSegAccepted;
-    uint32_t segTimeout;
-    uint32_t maxProcessIds;
-};
-
 // What a successful registration reply tells (message offsets 4 to 27).
 struct TsmlRegistrationReply {
     uint8_t version[3];

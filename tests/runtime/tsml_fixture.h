@@ -16,10 +16,23 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "daemon/vmd_core.h"
+#include "runtime/osa/cfg.h"
 #include "runtime/osa/osa.h"
 #include "runtime/tsml/tsml.h"
+
+// A request that is its own encoding: the encoder copies the bytes.
+inline uint32_t EncodedSize(const void* r) { return uint32_t(static_cast<const std::vector<uint8_t>*>(r)->size()); }
+inline int EncodeBytes(const void* r, TsmlStream* s) {
+    const auto& b = *static_cast<const std::vector<uint8_t>*>(r);
+    if (size_t(s->end - s->cursor) < b.size()) return 18;
+    std::memcpy(s->cursor, b.data(), b.size());
+    s->cursor += b.size();
+    return 0;
+}
+inline constexpr TsmlServiceDescriptor kReadProperty{12, EncodedSize, EncodeBytes};
 
 inline CommParams CommMask(uint32_t mask) {
     CommParams p{};
@@ -75,16 +88,23 @@ protected:
         std::filesystem::remove_all(dir_, ec);
     }
 
-    // The daemon listens on the default connection name inside our directory.
-    void StartDaemon(const std::function<void(VmdBehaviour*)>& tune = nullptr) {
+    // The daemon listens on the default connection name inside our directory;
+    // with tcp also on a free local port, which the connection name then
+    // points at.
+    void StartDaemon(const std::function<void(VmdBehaviour*)>& tune = nullptr, bool tcp = false) {
         VmdConfig c;
         c.pipe_path = dir_ + "/velmora";
         c.marker_dir = dir_;
         c.log_quiet = true;
+        c.tcp = tcp;
         VmdSiteDefaults(&c.site);
         std::string error;
         server_ = VmdStart(c, &error);
         ASSERT_NE(server_, nullptr) << error;
+        if (tcp) {
+            std::string name = "tcp:127.0.0.1:" + std::to_string(VmdTcpPort(server_));
+            ASSERT_TRUE(SetCfgString("Tsml\\ConnIPC", name.c_str()));
+        }
         if (tune) {
             VmdBehaviour b = VmdGetBehaviour(server_);
             tune(&b);

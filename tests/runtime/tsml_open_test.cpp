@@ -2,6 +2,8 @@
 // stand-in daemon, each test on its own socket.
 #include <fcntl.h>
 
+#include <future>
+
 #include "runtime/osa/cfg.h"
 #include "tests/runtime/tsml_fixture.h"
 
@@ -48,6 +50,41 @@ TEST_F(TsmlOpenTest, OpenLearnsWhatTheDaemonAssigns) {
     EXPECT_EQ(local.net, 0);
 }
 
+class TsmlRegistrationTest : public TsmlDaemonTest, public ::testing::WithParamInterface<bool> {};
+
+// What reaches the daemon, byte for byte, with the configuration's defaults
+// and a port identifier whose bytes show their order.
+TEST_P(TsmlRegistrationTest, RequestReachesTheDaemonByteForByte) {
+    TsmlDeadline deadline(30);
+    StartDaemon(nullptr, GetParam());
+    ASSERT_EQ(TsmlOpen(0x04030201), 0);
+    auto sent = Inbound(0x0800);
+    ASSERT_EQ(sent.size(), 1u);
+    const std::vector<uint8_t> expected = {
+        0x00, 0x08, 0x00, 0x00,              // kind, status
+        0x06, 0x02, 0x0D, 0x00,              // library version
+        0x01, 0x02, 0x03, 0x04,              // port identifier
+        0x60, 0x00, 0x00, 0x3E, 0x00,        // fixed bytes
+        0x00, 0x00, 0x00,
+        0x96, 0x00, 0x00, 0x00,              // client TSMs 150
+        0x96, 0x00, 0x00, 0x00,              // server TSMs 150
+        0x70, 0x17, 0x00, 0x00,              // APDU timeout 6000
+        0x03, 0x00, 0x00, 0x00,              // retries 3
+        0x00, 0x00,                          // segmentation: both
+        0x10,                                // window 16
+        0x01,                                // byte 39
+        0x20, 0x00, 0x00, 0x00,              // segments accepted 32
+        0x88, 0x13, 0x00, 0x00,              // segment timeout 5000
+        0x10, 0x00, 0x00, 0x00,              // process identifiers 16
+    };
+    EXPECT_EQ(sent[0].length, 52u);
+    EXPECT_EQ(sent[0].bytes, expected);
+    EXPECT_TRUE(VmdWaitLog(server_, GetParam() ? "accepted (tcp)" : "accepted (unix)", 5000));
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, TsmlRegistrationTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Tcp" : "Socket"; });
+
 struct ApduCase {
     uint32_t configured;
     bool sent;
@@ -91,7 +128,11 @@ struct FailCase {
     std::function<void(VmdBehaviour*)> tune;
     int status;
     uint32_t apduLength = 0;
+    bool refuseHooks = false;  // the interface layer cannot install its hooks
 };
+
+bool RefuseHooks() { return false; }
+constexpr TsmlHookBinding kRefusingBinding{RefuseHooks, nullptr};
 
 class TsmlStartFailTest : public TsmlDaemonTest, public ::testing::WithParamInterface<FailCase> {};
 
@@ -102,10 +143,13 @@ TEST_P(TsmlStartFailTest, FailsAndUnwinds) {
     StartDaemon(GetParam().tune);
     TsmlConfigActive()->Apdu_Length = GetParam().apduLength;
     uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
+    if (GetParam().refuseHooks) TsmlSetHookBinding(&kRefusingBinding);
     EXPECT_EQ(TsmlOpen(0), GetParam().status);
+    TsmlSetHookBinding(nullptr);
     EXPECT_FALSE(TsmlIsOpen());
     EXPECT_FALSE(TsmlIsStarted());
     EXPECT_EQ(OsaStatGet(OSA_STAT_THREADS), threads);
+    EXPECT_EQ(IpcMsgPoolGetStats().heldMsgs, 0u);
     EXPECT_TRUE(VmdWaitEnded(server_, 1, 10000));
 
     VmdSetBehaviour(server_, VmdBehaviour{});
@@ -126,8 +170,37 @@ INSTANTIATE_TEST_SUITE_P(
         FailCase{"Refused", [](VmdBehaviour* b) { VmdRule(b, 0x0800).status = 4; }, 2},
         FailCase{"ShortReply", [](VmdBehaviour* b) { b->reg_length = 27; }, 9},
         FailCase{"ApduRequestRefused",
-                 [](VmdBehaviour* b) { VmdRule(b, 0x0801).status = 5; }, 3, 480}),
+                 [](VmdBehaviour* b) { VmdRule(b, 0x0801).status = 5; }, 3, 480},
+        FailCase{"HooksRefused", nullptr, 3, 0, true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The link ends while registration waits for its reply: the daemon goes, or
+// sends an unasked zero-length frame. Start-up fails with 9 instead of
+// waiting for ever, and leaves nothing behind.
+class TsmlRegistrationLostTest : public TsmlDaemonTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(TsmlRegistrationLostTest, FailsWithLinkDown) {
+    TsmlDeadline deadline(30);
+    StartDaemon([](VmdBehaviour* b) { VmdRule(b, 0x0800).withhold = true; });
+    uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
+    auto open = std::async(std::launch::async, [] { return TsmlOpen(0); });
+    VmdFrame f;
+    ASSERT_TRUE(VmdWaitFrame(server_, [](const VmdFrame& x) { return x.inbound && x.kind == 0x0800; }, 5000, &f));
+    if (GetParam()) {
+        ASSERT_TRUE(VmdDrop(server_, f.conn));
+    } else {
+        const uint8_t zero[4] = {};
+        ASSERT_TRUE(VmdSendRaw(server_, f.conn, zero));
+    }
+    ASSERT_EQ(open.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_EQ(open.get(), 9);
+    EXPECT_FALSE(TsmlIsOpen());
+    EXPECT_EQ(OsaStatGet(OSA_STAT_THREADS), threads);
+    EXPECT_EQ(IpcMsgPoolGetStats().heldMsgs, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, TsmlRegistrationLostTest, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "Dropped" : "ZeroLengthFrame"; });
 
 TEST_F(TsmlOpenTest, NoDaemonIsLinkDownButAMarkerWithoutAnAnswerIsAVersionMismatch) {
     TsmlDeadline deadline(30);

@@ -16,15 +16,6 @@ Bytes Payload(IpcMsg* m) {
     return Bytes(p, p + n);
 }
 
-uint32_t EncodedSize(const void* r) { return uint32_t(static_cast<const Bytes*>(r)->size()); }
-int EncodeBytes(const void* r, TsmlStream* s) {
-    const Bytes& b = *static_cast<const Bytes*>(r);
-    if (size_t(s->end - s->cursor) < b.size()) return 18;
-    std::memcpy(s->cursor, b.data(), b.size());
-    s->cursor += b.size();
-    return 0;
-}
-constexpr TsmlServiceDescriptor kReadProperty{12, EncodedSize, EncodeBytes};
 
 class TsmlServerTest : public TsmlDaemonTest {
 protected:
