@@ -19,6 +19,7 @@
 
 #include "daemon/vmd_internal.h"
 #include "runtime/ipc/ipc_frame.h"
+#include "runtime/platform/plat_sync.h"
 
 namespace {
 
@@ -362,14 +363,7 @@ void VmdStop(VmdServer *s) {
 }
 
 bool VmdMarkerHeld(const std::string &dir) {
-  int fd = open((dir + "/" + kVmdMarkerName).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct flock fl{};
-  fl.l_type = F_WRLCK;
-  fl.l_whence = SEEK_SET;
-  bool held = fcntl(fd, F_OFD_GETLK, &fl) == 0 && fl.l_type != F_UNLCK;
-  close(fd);
-  return held;
+  return PlatNamedObjectHeld((dir + "/" + kVmdMarkerName).c_str());
 }
 
 uint16_t VmdTcpPort(const VmdServer *s) { return s->tcp_port; }

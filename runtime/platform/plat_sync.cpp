@@ -1,7 +1,7 @@
 #include "runtime/platform/plat_sync.h"
 
 #include <fcntl.h>
-#include <semaphore.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -67,35 +67,17 @@ PlatWaitResult PlatSemaphoreWaitTimed(PlatSemaphore* sem, uint32_t ms) {
   return PLAT_WAIT_OBJECT_0;
 }
 
-namespace {
-
-// Names may hold any character but '/'; backslashes go too, for symmetry.
-std::string PosixSemaphoreName(const char* name) {
-  std::string posix = "/";
-  for (const char* p = name; *p; ++p) posix += (*p == '/' || *p == '\\') ? '_' : *p;
-  return posix;
-}
-
-}  // namespace
-
-bool PlatNamedSemaphoreExists(const char* name) {
-  if (!name || !*name) return false;
-  sem_t* sem = sem_open(PosixSemaphoreName(name).c_str(), O_RDWR);
-  if (sem == SEM_FAILED) return false;
-  sem_close(sem);
-  return true;
-}
-
-bool PlatNamedSemaphoreCreate(const char* name) {
-  if (!name || !*name) return false;
-  sem_t* sem = sem_open(PosixSemaphoreName(name).c_str(), O_CREAT | O_EXCL, 0600, 0);
-  if (sem == SEM_FAILED) return false;
-  sem_close(sem);
-  return true;
-}
-
-bool PlatNamedSemaphoreRemove(const char* name) {
-  return name && *name && sem_unlink(PosixSemaphoreName(name).c_str()) == 0;
+bool PlatNamedObjectHeld(const char* path) {
+  if (!path || !*path) return false;
+  int fd = open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct flock probe{};
+  probe.l_type = F_WRLCK;
+  probe.l_whence = SEEK_SET;
+  // An exclusive lock would conflict with any holder's shared lock.
+  bool held = fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+  close(fd);
+  return held;
 }
 
 struct PlatEvent {

@@ -27,13 +27,11 @@ PlatWaitResult PlatSemaphoreWait(PlatSemaphore* sem);
 // Takes one unit, waiting at most ms milliseconds (PLAT_INFINITE: no limit).
 PlatWaitResult PlatSemaphoreWaitTimed(PlatSemaphore* sem, uint32_t ms);
 
-// Whether a named semaphore of that name exists on this machine (a probe for
-// another service; the library itself never creates one).
-bool PlatNamedSemaphoreExists(const char* name);
-// Make and remove such a semaphore (a stand-in service or a test does);
-// create fails when it exists already.
-bool PlatNamedSemaphoreCreate(const char* name);
-bool PlatNamedSemaphoreRemove(const char* name);
+// Whether the named object at path stands for a live service: the service
+// keeps a shared lock on that file for as long as it runs, and the kernel
+// drops the lock when it dies, so a file left behind by a dead one does not
+// count (a named object of its own never outlives its owner either).
+bool PlatNamedObjectHeld(const char* path);
 
 // Event: manual reset stays set until reset; auto reset releases one waiter
 // and clears itself.

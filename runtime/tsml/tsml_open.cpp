@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "runtime/osa/osa.h"
+#include "runtime/platform/plat_sync.h"
 #include "runtime/ipc/ipc_name.h"
 #include "runtime/osa/pool.h"
 #include "runtime/tsml/tsml_internal.h"
@@ -29,7 +30,7 @@ bool DaemonMarkerPresent() {
     char path[512];
     int n = std::snprintf(path, sizeof path, "%s/%s", IpcPipeDir(), kDaemonMarker);
     if (n < 0 || static_cast<size_t>(n) >= sizeof path) return false;
-    return ::access(path, F_OK) == 0;
+    return PlatNamedObjectHeld(path);
 }
 
 void PoolsFree() {

@@ -1,6 +1,7 @@
 // Waitable objects, locks, the named mutex and interlocked counters of the
 // platform layer.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -232,25 +233,36 @@ TEST(PlatformNamedMutex, ExclusiveBetweenProcesses) {
   EXPECT_EQ(ReadTextFile(counter), std::to_string(2 * kRounds));
 }
 
-TEST(PlatformNamedSemaphore, ProbeFindsOnlyExistingOnes) {
-  const std::string name = "Velmora Test Semaphore " + std::to_string(getpid());
-  EXPECT_FALSE(PlatNamedSemaphoreExists(name.c_str()));
-  ASSERT_TRUE(PlatNamedSemaphoreCreate(name.c_str()));
-  EXPECT_FALSE(PlatNamedSemaphoreCreate(name.c_str()));
-  EXPECT_TRUE(PlatNamedSemaphoreExists(name.c_str()));
-  // Seen by other processes too: it is the machine's, not the process's.
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    alarm(10);
-    _exit(PlatNamedSemaphoreExists(name.c_str()) ? 0 : 1);
+TEST(PlatformNamedObject, HeldOnlyWhileItsOwnerLives) {
+  TempDir dir;
+  const std::string path = dir.path() + "/Velmora Test Object";
+  EXPECT_FALSE(PlatNamedObjectHeld(path.c_str()));
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t owner = fork();
+  ASSERT_GE(owner, 0);
+  if (owner == 0) {
+    alarm(20);
+    int fd = open(path.c_str(), O_RDWR | O_CREAT, 0600);
+    struct flock hold{};
+    hold.l_type = F_RDLCK;
+    hold.l_whence = SEEK_SET;
+    if (fd < 0 || fcntl(fd, F_OFD_SETLK, &hold) != 0) _exit(1);
+    (void)!write(ready[1], "x", 1);
+    pause();
+    _exit(0);
   }
+  close(ready[1]);
+  char c;
+  ASSERT_EQ(read(ready[0], &c, 1), 1);
+  close(ready[0]);
+  EXPECT_TRUE(PlatNamedObjectHeld(path.c_str()));
+  // A killed owner leaves its file behind, but not its hold on it.
+  kill(owner, SIGKILL);
   int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  EXPECT_TRUE(PlatNamedSemaphoreRemove(name.c_str()));
-  EXPECT_FALSE(PlatNamedSemaphoreExists(name.c_str()));
-  EXPECT_FALSE(PlatNamedSemaphoreRemove(name.c_str()));
+  ASSERT_EQ(waitpid(owner, &status, 0), owner);
+  ASSERT_EQ(access(path.c_str(), F_OK), 0);
+  EXPECT_FALSE(PlatNamedObjectHeld(path.c_str()));
 }
 
 }  // namespace

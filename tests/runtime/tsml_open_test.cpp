@@ -206,10 +206,20 @@ TEST_F(TsmlOpenTest, NoDaemonIsLinkDownButAMarkerWithoutAnAnswerIsAVersionMismat
     TsmlDeadline deadline(30);
     EXPECT_EQ(TsmlOpen(0), 9);
     EXPECT_FALSE(TsmlIsOpen());
-    // The daemon's presence marker without a socket behind it.
+    // A marker file left behind by a dead daemon is no daemon.
     int fd = ::open((dir_ + "/" + kVmdMarkerName).c_str(), O_CREAT | O_WRONLY, 0644);
     ASSERT_GE(fd, 0);
     ::close(fd);
+    EXPECT_EQ(TsmlOpen(0), 9);
+    // A live daemon's marker with nothing answering on the pipe.
+    VmdConfig c;
+    c.tcp = true;
+    c.marker_dir = dir_;
+    c.log_quiet = true;
+    VmdSiteDefaults(&c.site);
+    std::string error;
+    server_ = VmdStart(c, &error);
+    ASSERT_NE(server_, nullptr) << error;
     EXPECT_EQ(TsmlOpen(0), 77);
     EXPECT_FALSE(TsmlIsOpen());
 }
