@@ -260,6 +260,23 @@ TEST_F(CfgTest, DeleteTreeTakesLongNames) {
   EXPECT_EQ(ReadRegistry(), kTsml + "\"Keep\"=dword:00000001\n");
 }
 
+// An empty last component names no subkey: it must not be taken for the key
+// it stands in, whose whole contents would go.
+TEST_F(CfgTest, DeleteOfAnEmptyNameDeletesNothing) {
+  const std::string text = kTsml + "\"Keep\"=dword:00000001\n\n" +
+                           kParams.substr(0, kParams.size() - 2) + "\\Tsml\\Sub]\n\"Inner\"=dword:00000002\n";
+  for (const char* path : {"", "Tsml\\", "Tsml\\\\", "Tsml\\Sub\\"}) {
+    Start(text);
+    EXPECT_FALSE(DeleteCfgEntry(path)) << path;
+    EXPECT_EQ(ReadRegistry(), text) << path;
+    ASSERT_TRUE(OsaTerm());
+  }
+  // The unnamed value itself is an entry like any other.
+  Start(kTsml + "@=\"unnamed\"\n\"Keep\"=dword:00000001\n");
+  EXPECT_TRUE(DeleteCfgEntry("Tsml\\"));
+  EXPECT_EQ(ReadRegistry(), kTsml + "\"Keep\"=dword:00000001\n");
+}
+
 TEST_F(CfgTest, DeleteWithoutAStoreFails) {
   Start("");
   EXPECT_FALSE(DeleteCfgEntry("Tsml\\X"));
