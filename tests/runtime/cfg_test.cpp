@@ -283,25 +283,35 @@ TEST_F(CfgTest, DeleteWithoutAStoreFails) {
 }
 
 // A subtree that cannot be deleted ends the deletion with false instead of
-// trying the same entry for ever. The child has a deadline of its own.
+// trying the same entry for ever, wherever in the tree the first failure
+// lies. The child has a deadline of its own.
 TEST_F(CfgTest, UndeletableTreeFailsInsteadOfLooping) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  Start("");
-  ASSERT_TRUE(SetCfgDword("Tree\\A", 1));
-  ASSERT_TRUE(SetCfgDword("Tree\\Sub\\B", 2));
-  // Writers cannot take their lock: every change fails, reads still work.
-  unlink((registry() + ".lock").c_str());
-  ASSERT_EQ(mkdir((registry() + ".lock").c_str(), 0700), 0) << strerror(errno);
-  EXPECT_EXIT(
-      {
-        alarm(20);
-        _exit(DeleteCfgEntry("Tree") ? 1 : 0);
-      },
-      ::testing::ExitedWithCode(0), "");
-  uint32_t value = 0;
-  GetCfgDword("Tree\\Sub\\B", &value, 0);
-  EXPECT_EQ(value, 2u);
-  rmdir((registry() + ".lock").c_str());
+  const std::string tree = kParams.substr(0, kParams.size() - 2) + "\\Tree";
+  const std::string cases[] = {
+      // a value of the tree itself
+      tree + "]\n\"A\"=dword:00000001\n\n" + tree + "\\Sub]\n\"B\"=dword:00000002\n",
+      // a value of a subkey, found only by the recursion
+      tree + "\\Sub]\n\"B\"=dword:00000002\n",
+      // an empty key at the bottom
+      tree + "\\Sub\\Deeper]\n",
+  };
+  for (const std::string& text : cases) {
+    Start(text);
+    // Writers cannot take their lock: every change fails, reads still work.
+    unlink((registry() + ".lock").c_str());
+    ASSERT_EQ(mkdir((registry() + ".lock").c_str(), 0700), 0) << strerror(errno);
+    EXPECT_EXIT(
+        {
+          alarm(10);
+          _exit(DeleteCfgEntry("Tree") ? 1 : 0);
+        },
+        ::testing::ExitedWithCode(0), "")
+        << text;
+    EXPECT_EQ(ReadRegistry(), text);
+    rmdir((registry() + ".lock").c_str());
+    ASSERT_TRUE(OsaTerm());
+  }
 }
 
 // Two processes writing at once: neither loses the other's values.
