@@ -143,6 +143,8 @@ TEST_F(OsaLogTest, BadLogFileValuesFailStartUp) {
       {"expand:\"/tmp/x.log\"", "VELMORA ERROR: Invalid LogFile parameter. Type: 2\n"},
       {"dword:00000001", "VELMORA ERROR: Invalid LogFile parameter. Type: 4\n"},
       {"hex:41,00", "VELMORA ERROR: Invalid LogFile parameter. Type: 3\n"},
+      // The type prints as a signed 32-bit number, as a 32-bit long would.
+      {"hex(ffffffff):41,00", "VELMORA ERROR: Invalid LogFile parameter. Type: -1\n"},
       // A name with its terminator must fit the 1024-byte line buffer.
       {"\"/" + std::string(1023, 'n') + "\"", "VELMORA ERROR: Can't read LOG_FILE. error = 234\n"},
   };
