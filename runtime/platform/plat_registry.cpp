@@ -283,8 +283,10 @@ PlatRegStatus PlatRegCreateKey(PlatRegKey* parent, const char* subkey, uint32_t 
   for (const std::string& name : sub) {
     if (!RegKeyNameValid(name)) return PLAT_ERROR_INVALID_PARAMETER;
   }
-  // "[-name]" would read back as a deletion line.
-  if (parent && parent->root && !sub.empty() && sub[0][0] == '-') return PLAT_ERROR_INVALID_PARAMETER;
+  // "[-name]" would read back as a deletion line, "[HKLM\name]" as "[name]".
+  if (parent && parent->root && !sub.empty() && (sub[0][0] == '-' || RegIsRootName(sub[0]))) {
+    return PLAT_ERROR_INVALID_PARAMETER;
+  }
   bool made = false;
   const PlatRegStatus status = Modify(parent, [&](RegTree*, RegTree* node, bool* changed) {
     for (const std::string& name : sub) {

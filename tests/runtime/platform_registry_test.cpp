@@ -301,7 +301,9 @@ TEST_F(RegistryTest, MissingFileIsAnEmptyRegistryAndWritesMakeIt) {
 TEST_F(RegistryTest, RefusesNamesTheFileCannotHold) {
   PlatRegKey* key = nullptr;
   const std::string long_name(PLAT_REG_KEY_NAME_MAX + 1, 'k');
-  for (const char* bad : {"A\\B\x01", "-Root", long_name.c_str()}) {
+  // A first name that reads as the root's own ("[HKLM\\X]" is "[X]") would
+  // lose the key on the next read.
+  for (const char* bad : {"A\\B\x01", "-Root", long_name.c_str(), "HKLM\\X", "hkey_local_machine"}) {
     EXPECT_EQ(PlatRegCreateKey(PLAT_HKEY_LOCAL_MACHINE, bad, PLAT_KEY_ALL_ACCESS, &key, nullptr),
               PLAT_ERROR_INVALID_PARAMETER)
         << bad;
