@@ -1,9 +1,7 @@
 // The configuration store: reads with their defaults and size rules, path
 // cutting, writers, deletes, and concurrent writers in two processes.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -318,31 +316,16 @@ TEST_F(CfgTest, UndeletableTreeFailsInsteadOfLooping) {
 TEST_F(CfgTest, TwoProcessesWritingAtOnceKeepBothValues) {
   WriteRegistry("");
   constexpr int kValues = 40;
-  pid_t children[2];
-  for (int c = 0; c < 2; ++c) {
-    children[c] = fork();
-    ASSERT_GE(children[c], 0);
-    if (children[c] == 0) {
-      alarm(60);
-      // The key may exist by now, opened for reading by start-up: a writer
-      // takes it for writing first.
-      bool ok = OsaInit() != nullptr && CreateCfg();
-      for (int i = 0; i < kValues && ok; ++i) {
-        const std::string path = "Proc" + std::to_string(c) + "\\V" + std::to_string(i);
-        ok = SetCfgDword(path.c_str(), static_cast<uint32_t>(c * 1000 + i));
-      }
-      _exit(ok ? 0 : 1);
+  ASSERT_TRUE(RunInChildren(2, [](int c) {
+    // The key may exist by now, opened for reading by start-up: a writer
+    // takes it for writing first.
+    bool ok = OsaInit() != nullptr && CreateCfg();
+    for (int i = 0; i < kValues && ok; ++i) {
+      const std::string path = "Proc" + std::to_string(c) + "\\V" + std::to_string(i);
+      ok = SetCfgDword(path.c_str(), static_cast<uint32_t>(c * 1000 + i));
     }
-  }
-  for (pid_t child : children) {
-    int status = 0;
-    const bool ended = WaitUntil([&] { return waitpid(child, &status, WNOHANG) == child; },
-                                 std::chrono::seconds(60));
-    if (!ended) kill(child, SIGKILL);
-    ASSERT_TRUE(ended);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-  }
+    return ok ? 0 : 1;
+  }));
   ASSERT_NE(OsaInit(), nullptr);
   for (int c = 0; c < 2; ++c) {
     for (int i = 0; i < kValues; ++i) {

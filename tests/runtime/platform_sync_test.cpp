@@ -1,7 +1,6 @@
 // Waitable objects, locks, the named mutex and interlocked counters of the
 // platform layer.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -206,29 +205,17 @@ TEST(PlatformNamedMutex, ExclusiveBetweenProcesses) {
   WriteTextFile(counter, "0");
   const std::string name = "Velmora Test Mutex " + std::to_string(getpid()) + " procs";
   constexpr int kRounds = 100;
-  pid_t children[2];
-  for (pid_t& child : children) {
-    child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      alarm(60);
-      PlatNamedMutex* m = PlatNamedMutexOpen(name.c_str());
-      for (int i = 0; i < kRounds && m; ++i) {
-        if (!PlatNamedMutexWait(m)) _exit(2);
-        const int n = std::stoi(ReadTextFile(counter));
-        WriteTextFile(counter, std::to_string(n + 1));
-        PlatNamedMutexRelease(m);
-      }
-      _exit(m ? 0 : 1);
+  ASSERT_TRUE(RunInChildren(2, [&](int) {
+    PlatNamedMutex* m = PlatNamedMutexOpen(name.c_str());
+    if (!m) return 1;
+    for (int i = 0; i < kRounds; ++i) {
+      if (!PlatNamedMutexWait(m)) return 2;
+      const int n = std::stoi(ReadTextFile(counter));
+      WriteTextFile(counter, std::to_string(n + 1));
+      PlatNamedMutexRelease(m);
     }
-  }
-  for (pid_t child : children) {
-    int status = 0;
-    const bool ended = WaitUntil([&] { return waitpid(child, &status, WNOHANG) == child; }, std::chrono::seconds(60));
-    if (!ended) kill(child, SIGKILL);
-    ASSERT_TRUE(ended);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+    return 0;
+  }));
   EXPECT_EQ(ReadTextFile(counter), std::to_string(2 * kRounds));
 }
 
