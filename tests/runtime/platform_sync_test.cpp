@@ -219,6 +219,56 @@ TEST(PlatformNamedMutex, ExclusiveBetweenProcesses) {
   EXPECT_EQ(ReadTextFile(counter), std::to_string(2 * kRounds));
 }
 
+// A thread waiting for another process to let the mutex go keeps no lock of
+// its own process meanwhile: the other threads' calls still answer.
+TEST(PlatformNamedMutex, WaitForAnotherProcessBlocksNoOtherCall) {
+  const std::string name = "Velmora Test Mutex " + std::to_string(getpid()) + " held";
+  int held[2];
+  int release[2];
+  ASSERT_EQ(pipe(held), 0);
+  ASSERT_EQ(pipe(release), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    alarm(30);
+    PlatNamedMutex* m = PlatNamedMutexOpen(name.c_str());
+    if (!m || !PlatNamedMutexWait(m)) _exit(1);
+    char c = 'h';
+    if (write(held[1], &c, 1) != 1 || read(release[0], &c, 1) != 1) _exit(2);
+    _exit(PlatNamedMutexRelease(m) ? 0 : 3);
+  }
+  char c = 0;
+  ASSERT_EQ(read(held[0], &c, 1), 1);
+  std::atomic<bool> waiter_has_it{false};
+  std::thread waiter([&] {
+    PlatNamedMutex* m = PlatNamedMutexOpen(name.c_str());
+    if (m && PlatNamedMutexWait(m)) {
+      waiter_has_it = true;
+      PlatNamedMutexRelease(m);
+    }
+    PlatNamedMutexClose(m);
+  });
+  PlatSleep(50);  // the waiter is now waiting on the child
+  std::atomic<bool> answered{false};
+  std::thread other([&] {
+    PlatNamedMutex* m = PlatNamedMutexOpen(name.c_str());
+    EXPECT_FALSE(PlatNamedMutexRelease(m));  // not its owner
+    PlatNamedMutexClose(m);
+    answered = true;
+  });
+  EXPECT_TRUE(WaitUntil([&] { return answered.load(); }, std::chrono::seconds(5)));
+  EXPECT_FALSE(waiter_has_it.load());
+  c = 'r';
+  ASSERT_EQ(write(release[1], &c, 1), 1);
+  EXPECT_TRUE(WaitUntil([&] { return waiter_has_it.load(); }));
+  other.join();
+  waiter.join();
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  for (int fd : {held[0], held[1], release[0], release[1]}) close(fd);
+}
+
 TEST(PlatformNamedSemaphore, ProbeFindsOnlyExistingOnes) {
   const std::string name = "Velmora Test Semaphore " + std::to_string(getpid());
   EXPECT_FALSE(PlatNamedSemaphoreExists(name.c_str()));
