@@ -292,7 +292,7 @@ PlatRegStatus PlatRegCreateKey(PlatRegKey* parent, const char* subkey, uint32_t 
     if (!RegKeyNameValid(name)) return PLAT_ERROR_INVALID_PARAMETER;
   }
   // "[-name]" would read back as a deletion line, "[HKLM\name]" as "[name]".
-  if (parent && parent->root && !sub.empty() && (sub[0][0] == '-' || RegIsRootName(sub[0]))) {
+  if (parent && parent->path.empty() && !sub.empty() && (sub[0][0] == '-' || RegIsRootName(sub[0]))) {
     return PLAT_ERROR_INVALID_PARAMETER;
   }
   bool made = false;
@@ -340,7 +340,8 @@ PlatRegStatus PlatRegQueryValue(PlatRegKey* key, const char* name, uint32_t* typ
 PlatRegStatus PlatRegSetValue(PlatRegKey* key, const char* name, uint32_t type, const void* data,
                               uint32_t size) {
   if (!name || !RegValueNameValid(name) || (!data && size > 0)) return PLAT_ERROR_INVALID_PARAMETER;
-  if (key && (key->root || !(key->access & PLAT_KEY_SET_VALUE))) return PLAT_ERROR_ACCESS_DENIED;
+  // The root, however opened, holds keys only: the file has no place for its values.
+  if (key && (key->path.empty() || !(key->access & PLAT_KEY_SET_VALUE))) return PLAT_ERROR_ACCESS_DENIED;
   const auto* bytes = static_cast<const unsigned char*>(data);
   return Modify(key, [&](RegTree*, RegTree* node, bool* changed) {
     RegValue* v = RegFindValue(*node, name);

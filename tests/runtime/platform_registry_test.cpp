@@ -216,10 +216,19 @@ TEST_F(RegistryTest, HandlesHaveOnlyTheirRights) {
   EXPECT_EQ(PlatRegCreateKey(read, "Missing", PLAT_KEY_ALL_ACCESS, &sub, nullptr), PLAT_ERROR_ACCESS_DENIED);
   EXPECT_EQ(PlatRegCreateKey(read, "existing", PLAT_KEY_ALL_ACCESS, &sub, nullptr), PLAT_ERROR_SUCCESS);
   EXPECT_EQ(PlatRegSetValue(sub, "w", PLAT_REG_DWORD, "\3\0\0\0", 4), PLAT_ERROR_SUCCESS);
-  // The root holds keys only.
-  EXPECT_EQ(PlatRegSetValue(PLAT_HKEY_LOCAL_MACHINE, "v", PLAT_REG_DWORD, "\1\0\0\0", 4), PLAT_ERROR_ACCESS_DENIED);
+  // The root holds keys only (the file has no place for its values), also
+  // through a handle that opened it again.
+  PlatRegKey* root_again = Open("");
+  const std::string before = ReadRegistry();
+  for (PlatRegKey* root : {PLAT_HKEY_LOCAL_MACHINE, root_again}) {
+    EXPECT_EQ(PlatRegSetValue(root, "v", PLAT_REG_DWORD, "\1\0\0\0", 4), PLAT_ERROR_ACCESS_DENIED);
+    PlatRegKey* none = nullptr;
+    EXPECT_EQ(PlatRegCreateKey(root, "HKLM", PLAT_KEY_ALL_ACCESS, &none, nullptr), PLAT_ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(none, nullptr);
+  }
+  EXPECT_EQ(ReadRegistry(), before);
   EXPECT_EQ(Read(full, "v"), std::make_pair(PLAT_REG_DWORD, Bytes{1, 0, 0, 0}));
-  for (PlatRegKey* k : {full, read, write, sub}) PlatRegCloseKey(k);
+  for (PlatRegKey* k : {full, read, write, sub, root_again}) PlatRegCloseKey(k);
 }
 
 TEST_F(RegistryTest, QuerySizeRules) {
