@@ -133,6 +133,8 @@ bool SetValue(const char* path, uint32_t type, const void* data, size_t size) {
 // Every failure ends the deletion at once: a value or subkey that cannot be
 // deleted would otherwise come back at index 0 for ever.
 PlatRegStatus DeleteTree(PlatRegKey* parent, const char* name) {
+  // An empty name would open parent itself and empty it.
+  if (*name == '\0') return PLAT_ERROR_FILE_NOT_FOUND;
   PlatRegKey* key = nullptr;
   PlatRegStatus status = PlatRegOpenKey(parent, name, kWalkWriteAccess, &key);
   if (status != PLAT_ERROR_SUCCESS) return status;

@@ -120,24 +120,27 @@ bool PlatNamedMutexWait(PlatNamedMutex* mutex) {
   }
   s->cv.wait(guard, [s] { return s->depth == 0; });
   // Owned in-process while waiting for other processes: other threads queue
-  // on the condition, not on the file.
+  // on the condition, not on the file, and the state's own lock is free for
+  // them meanwhile.
   s->owner = self;
   s->depth = 1;
-  s->fd = open(s->path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  guard.unlock();
+  const int fd = open(s->path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   int rc = -1;
-  if (s->fd >= 0) {
+  if (fd >= 0) {
     do {
-      rc = flock(s->fd, LOCK_EX);
+      rc = flock(fd, LOCK_EX);
     } while (rc != 0 && errno == EINTR);
   }
+  guard.lock();
   if (rc != 0) {
-    if (s->fd >= 0) close(s->fd);
-    s->fd = -1;
+    if (fd >= 0) close(fd);
     s->depth = 0;
     s->owner = std::thread::id();
     s->cv.notify_one();
     return false;
   }
+  s->fd = fd;
   return true;
 }
 

@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr std::string_view kRootNames[] = {"HKEY_LOCAL_MACHINE", "HKLM"};
+
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool HasControl(std::string_view s) {
@@ -190,7 +192,7 @@ class Parser {
     std::string_view path = line.substr(1, line.size() - 2);
     if (path.empty()) return Fail("empty key name");
     if (!path.empty() && path.front() == '-') return Fail("key deletion lines are not supported");
-    for (std::string_view root : {"HKEY_LOCAL_MACHINE", "HKLM"}) {
+    for (std::string_view root : kRootNames) {
       if (RegNameEqual(path, root)) {
         path = {};
       } else if (StartsWithNoCase(path, root) && path.size() > root.size() &&
@@ -379,6 +381,13 @@ bool RegKeyNameValid(std::string_view name) {
   return !name.empty() && name.size() <= PLAT_REG_KEY_NAME_MAX &&
          name.find('\\') == std::string_view::npos && !HasControl(name) && name.front() != ' ' &&
          name.back() != ' ' && name.front() != '\t' && name.back() != '\t';
+}
+
+bool RegIsRootName(std::string_view name) {
+  for (std::string_view root : kRootNames) {
+    if (RegNameEqual(name, root)) return true;
+  }
+  return false;
 }
 
 bool RegValueNameValid(std::string_view name) {

@@ -29,6 +29,8 @@ RegValue* RegFindValue(RegTree& key, std::string_view name);
 // backslash and not empty, within the length limits.
 bool RegKeyNameValid(std::string_view name);
 bool RegValueNameValid(std::string_view name);
+// A name that a section line takes for the root itself (HKEY_LOCAL_MACHINE).
+bool RegIsRootName(std::string_view name);
 
 struct RegParseError {
   unsigned line;

@@ -204,6 +204,14 @@ PlatRegStatus Locate(const PlatRegKey* key, RegTree* tree, RegTree** node, std::
   return *node ? PLAT_ERROR_SUCCESS : PLAT_ERROR_KEY_DELETED;
 }
 
+// The same for an operation that needs the given right of the handle.
+PlatRegStatus LocateFor(const PlatRegKey* key, uint32_t right, RegTree* tree, RegTree** node) {
+  std::string file;
+  const PlatRegStatus status = Locate(key, tree, node, &file);
+  if (status != PLAT_ERROR_SUCCESS) return status;
+  return (key->access & right) ? PLAT_ERROR_SUCCESS : PLAT_ERROR_ACCESS_DENIED;
+}
+
 // Runs change(node) on the handle's key under the write lock and saves the
 // tree when it succeeds.
 template <class Change>
@@ -283,8 +291,10 @@ PlatRegStatus PlatRegCreateKey(PlatRegKey* parent, const char* subkey, uint32_t 
   for (const std::string& name : sub) {
     if (!RegKeyNameValid(name)) return PLAT_ERROR_INVALID_PARAMETER;
   }
-  // "[-name]" would read back as a deletion line.
-  if (parent && parent->root && !sub.empty() && sub[0][0] == '-') return PLAT_ERROR_INVALID_PARAMETER;
+  // "[-name]" would read back as a deletion line, "[HKLM\name]" as "[name]".
+  if (parent && parent->path.empty() && !sub.empty() && (sub[0][0] == '-' || RegIsRootName(sub[0]))) {
+    return PLAT_ERROR_INVALID_PARAMETER;
+  }
   bool made = false;
   const PlatRegStatus status = Modify(parent, [&](RegTree*, RegTree* node, bool* changed) {
     for (const std::string& name : sub) {
@@ -319,10 +329,8 @@ PlatRegStatus PlatRegQueryValue(PlatRegKey* key, const char* name, uint32_t* typ
   if (!name) return PLAT_ERROR_INVALID_PARAMETER;
   RegTree tree;
   RegTree* node = nullptr;
-  std::string file;
-  PlatRegStatus status = Locate(key, &tree, &node, &file);
+  PlatRegStatus status = LocateFor(key, PLAT_KEY_QUERY_VALUE, &tree, &node);
   if (status != PLAT_ERROR_SUCCESS) return status;
-  if (!(key->access & PLAT_KEY_QUERY_VALUE)) return PLAT_ERROR_ACCESS_DENIED;
   const RegValue* v = RegFindValue(*node, name);
   if (!v) return PLAT_ERROR_FILE_NOT_FOUND;
   if (type) *type = v->type;
@@ -332,7 +340,8 @@ PlatRegStatus PlatRegQueryValue(PlatRegKey* key, const char* name, uint32_t* typ
 PlatRegStatus PlatRegSetValue(PlatRegKey* key, const char* name, uint32_t type, const void* data,
                               uint32_t size) {
   if (!name || !RegValueNameValid(name) || (!data && size > 0)) return PLAT_ERROR_INVALID_PARAMETER;
-  if (key && (key->root || !(key->access & PLAT_KEY_SET_VALUE))) return PLAT_ERROR_ACCESS_DENIED;
+  // The root, however opened, holds keys only: the file has no place for its values.
+  if (key && (key->path.empty() || !(key->access & PLAT_KEY_SET_VALUE))) return PLAT_ERROR_ACCESS_DENIED;
   const auto* bytes = static_cast<const unsigned char*>(data);
   return Modify(key, [&](RegTree*, RegTree* node, bool* changed) {
     RegValue* v = RegFindValue(*node, name);
@@ -385,10 +394,8 @@ PlatRegStatus PlatRegEnumValue(PlatRegKey* key, uint32_t index, char* name, uint
                                uint32_t* type, void* data, uint32_t* data_size) {
   RegTree tree;
   RegTree* node = nullptr;
-  std::string file;
-  PlatRegStatus status = Locate(key, &tree, &node, &file);
+  PlatRegStatus status = LocateFor(key, PLAT_KEY_QUERY_VALUE, &tree, &node);
   if (status != PLAT_ERROR_SUCCESS) return status;
-  if (!(key->access & PLAT_KEY_QUERY_VALUE)) return PLAT_ERROR_ACCESS_DENIED;
   if (index >= node->values.size()) return PLAT_ERROR_NO_MORE_ITEMS;
   const RegValue& v = node->values[index];
   status = CopyName(v.name, name, name_size);
@@ -400,10 +407,8 @@ PlatRegStatus PlatRegEnumValue(PlatRegKey* key, uint32_t index, char* name, uint
 PlatRegStatus PlatRegEnumKey(PlatRegKey* key, uint32_t index, char* name, uint32_t* name_size) {
   RegTree tree;
   RegTree* node = nullptr;
-  std::string file;
-  const PlatRegStatus status = Locate(key, &tree, &node, &file);
+  const PlatRegStatus status = LocateFor(key, PLAT_KEY_ENUMERATE_SUB_KEYS, &tree, &node);
   if (status != PLAT_ERROR_SUCCESS) return status;
-  if (!(key->access & PLAT_KEY_ENUMERATE_SUB_KEYS)) return PLAT_ERROR_ACCESS_DENIED;
   if (index >= node->subkeys.size()) return PLAT_ERROR_NO_MORE_ITEMS;
   return CopyName(node->subkeys[index]->name, name, name_size);
 }

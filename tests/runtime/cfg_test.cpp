@@ -1,9 +1,7 @@
 // The configuration store: reads with their defaults and size rules, path
 // cutting, writers, deletes, and concurrent writers in two processes.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -260,62 +258,74 @@ TEST_F(CfgTest, DeleteTreeTakesLongNames) {
   EXPECT_EQ(ReadRegistry(), kTsml + "\"Keep\"=dword:00000001\n");
 }
 
+// An empty last component names no subkey: it must not be taken for the key
+// it stands in, whose whole contents would go.
+TEST_F(CfgTest, DeleteOfAnEmptyNameDeletesNothing) {
+  const std::string text = kTsml + "\"Keep\"=dword:00000001\n\n" +
+                           kParams.substr(0, kParams.size() - 2) + "\\Tsml\\Sub]\n\"Inner\"=dword:00000002\n";
+  for (const char* path : {"", "Tsml\\", "Tsml\\\\", "Tsml\\Sub\\"}) {
+    Start(text);
+    EXPECT_FALSE(DeleteCfgEntry(path)) << path;
+    EXPECT_EQ(ReadRegistry(), text) << path;
+    ASSERT_TRUE(OsaTerm());
+  }
+  // The unnamed value itself is an entry like any other.
+  Start(kTsml + "@=\"unnamed\"\n\"Keep\"=dword:00000001\n");
+  EXPECT_TRUE(DeleteCfgEntry("Tsml\\"));
+  EXPECT_EQ(ReadRegistry(), kTsml + "\"Keep\"=dword:00000001\n");
+}
+
 TEST_F(CfgTest, DeleteWithoutAStoreFails) {
   Start("");
   EXPECT_FALSE(DeleteCfgEntry("Tsml\\X"));
 }
 
 // A subtree that cannot be deleted ends the deletion with false instead of
-// trying the same entry for ever. The child has a deadline of its own.
+// trying the same entry for ever, wherever in the tree the first failure
+// lies. The child has a deadline of its own.
 TEST_F(CfgTest, UndeletableTreeFailsInsteadOfLooping) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  Start("");
-  ASSERT_TRUE(SetCfgDword("Tree\\A", 1));
-  ASSERT_TRUE(SetCfgDword("Tree\\Sub\\B", 2));
-  // Writers cannot take their lock: every change fails, reads still work.
-  unlink((registry() + ".lock").c_str());
-  ASSERT_EQ(mkdir((registry() + ".lock").c_str(), 0700), 0) << strerror(errno);
-  EXPECT_EXIT(
-      {
-        alarm(20);
-        _exit(DeleteCfgEntry("Tree") ? 1 : 0);
-      },
-      ::testing::ExitedWithCode(0), "");
-  uint32_t value = 0;
-  GetCfgDword("Tree\\Sub\\B", &value, 0);
-  EXPECT_EQ(value, 2u);
-  rmdir((registry() + ".lock").c_str());
+  const std::string tree = kParams.substr(0, kParams.size() - 2) + "\\Tree";
+  const std::string cases[] = {
+      // a value of the tree itself
+      tree + "]\n\"A\"=dword:00000001\n\n" + tree + "\\Sub]\n\"B\"=dword:00000002\n",
+      // a value of a subkey, found only by the recursion
+      tree + "\\Sub]\n\"B\"=dword:00000002\n",
+      // an empty key at the bottom
+      tree + "\\Sub\\Deeper]\n",
+  };
+  for (const std::string& text : cases) {
+    Start(text);
+    // Writers cannot take their lock: every change fails, reads still work.
+    unlink((registry() + ".lock").c_str());
+    ASSERT_EQ(mkdir((registry() + ".lock").c_str(), 0700), 0) << strerror(errno);
+    EXPECT_EXIT(
+        {
+          alarm(10);
+          _exit(DeleteCfgEntry("Tree") ? 1 : 0);
+        },
+        ::testing::ExitedWithCode(0), "")
+        << text;
+    EXPECT_EQ(ReadRegistry(), text);
+    rmdir((registry() + ".lock").c_str());
+    ASSERT_TRUE(OsaTerm());
+  }
 }
 
 // Two processes writing at once: neither loses the other's values.
 TEST_F(CfgTest, TwoProcessesWritingAtOnceKeepBothValues) {
   WriteRegistry("");
   constexpr int kValues = 40;
-  pid_t children[2];
-  for (int c = 0; c < 2; ++c) {
-    children[c] = fork();
-    ASSERT_GE(children[c], 0);
-    if (children[c] == 0) {
-      alarm(60);
-      // The key may exist by now, opened for reading by start-up: a writer
-      // takes it for writing first.
-      bool ok = OsaInit() != nullptr && CreateCfg();
-      for (int i = 0; i < kValues && ok; ++i) {
-        const std::string path = "Proc" + std::to_string(c) + "\\V" + std::to_string(i);
-        ok = SetCfgDword(path.c_str(), static_cast<uint32_t>(c * 1000 + i));
-      }
-      _exit(ok ? 0 : 1);
+  ASSERT_TRUE(RunInChildren(2, [](int c) {
+    // The key may exist by now, opened for reading by start-up: a writer
+    // takes it for writing first.
+    bool ok = OsaInit() != nullptr && CreateCfg();
+    for (int i = 0; i < kValues && ok; ++i) {
+      const std::string path = "Proc" + std::to_string(c) + "\\V" + std::to_string(i);
+      ok = SetCfgDword(path.c_str(), static_cast<uint32_t>(c * 1000 + i));
     }
-  }
-  for (pid_t child : children) {
-    int status = 0;
-    const bool ended = WaitUntil([&] { return waitpid(child, &status, WNOHANG) == child; },
-                                 std::chrono::seconds(60));
-    if (!ended) kill(child, SIGKILL);
-    ASSERT_TRUE(ended);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-  }
+    return ok ? 0 : 1;
+  }));
   ASSERT_NE(OsaInit(), nullptr);
   for (int c = 0; c < 2; ++c) {
     for (int i = 0; i < kValues; ++i) {

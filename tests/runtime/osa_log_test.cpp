@@ -1,8 +1,6 @@
 // The log: line formats with and without a log file, cutting, and the
 // LogFile setting's failure paths.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <map>
@@ -143,6 +141,8 @@ TEST_F(OsaLogTest, BadLogFileValuesFailStartUp) {
       {"expand:\"/tmp/x.log\"", "VELMORA ERROR: Invalid LogFile parameter. Type: 2\n"},
       {"dword:00000001", "VELMORA ERROR: Invalid LogFile parameter. Type: 4\n"},
       {"hex:41,00", "VELMORA ERROR: Invalid LogFile parameter. Type: 3\n"},
+      // The type prints as a signed 32-bit number, as a 32-bit long would.
+      {"hex(ffffffff):41,00", "VELMORA ERROR: Invalid LogFile parameter. Type: -1\n"},
       // A name with its terminator must fit the 1024-byte line buffer.
       {"\"/" + std::string(1023, 'n') + "\"", "VELMORA ERROR: Can't read LOG_FILE. error = 234\n"},
   };
@@ -203,24 +203,11 @@ TEST_F(OsaLogTest, ProcessesShareOneFile) {
   log_ = dir_.File("velmora.log");
   WriteRegistry(RegistryWithLogFile(log_));
   constexpr int kLines = 200;
-  pid_t children[2];
-  for (pid_t& child : children) {
-    child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      alarm(60);
-      if (!OsaInit()) _exit(1);
-      for (int i = 0; i < kLines; ++i) OsaLog(OSA_LOG_INFO, "line %d of %d", i, static_cast<int>(getpid()));
-      _exit(OsaTerm() ? 0 : 1);
-    }
-  }
-  for (pid_t child : children) {
-    int status = 0;
-    const bool ended = WaitUntil([&] { return waitpid(child, &status, WNOHANG) == child; }, std::chrono::seconds(60));
-    if (!ended) kill(child, SIGKILL);
-    ASSERT_TRUE(ended);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+  ASSERT_TRUE(RunInChildren(2, [](int) {
+    if (!OsaInit()) return 1;
+    for (int i = 0; i < kLines; ++i) OsaLog(OSA_LOG_INFO, "line %d of %d", i, static_cast<int>(getpid()));
+    return OsaTerm() ? 0 : 1;
+  }));
   const std::string text = LogText();
   std::map<std::string, int> per_process;
   for (size_t pos = 0; pos < text.size();) {

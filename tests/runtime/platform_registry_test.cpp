@@ -216,10 +216,19 @@ TEST_F(RegistryTest, HandlesHaveOnlyTheirRights) {
   EXPECT_EQ(PlatRegCreateKey(read, "Missing", PLAT_KEY_ALL_ACCESS, &sub, nullptr), PLAT_ERROR_ACCESS_DENIED);
   EXPECT_EQ(PlatRegCreateKey(read, "existing", PLAT_KEY_ALL_ACCESS, &sub, nullptr), PLAT_ERROR_SUCCESS);
   EXPECT_EQ(PlatRegSetValue(sub, "w", PLAT_REG_DWORD, "\3\0\0\0", 4), PLAT_ERROR_SUCCESS);
-  // The root holds keys only.
-  EXPECT_EQ(PlatRegSetValue(PLAT_HKEY_LOCAL_MACHINE, "v", PLAT_REG_DWORD, "\1\0\0\0", 4), PLAT_ERROR_ACCESS_DENIED);
+  // The root holds keys only (the file has no place for its values), also
+  // through a handle that opened it again.
+  PlatRegKey* root_again = Open("");
+  const std::string before = ReadRegistry();
+  for (PlatRegKey* root : {PLAT_HKEY_LOCAL_MACHINE, root_again}) {
+    EXPECT_EQ(PlatRegSetValue(root, "v", PLAT_REG_DWORD, "\1\0\0\0", 4), PLAT_ERROR_ACCESS_DENIED);
+    PlatRegKey* none = nullptr;
+    EXPECT_EQ(PlatRegCreateKey(root, "HKLM", PLAT_KEY_ALL_ACCESS, &none, nullptr), PLAT_ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(none, nullptr);
+  }
+  EXPECT_EQ(ReadRegistry(), before);
   EXPECT_EQ(Read(full, "v"), std::make_pair(PLAT_REG_DWORD, Bytes{1, 0, 0, 0}));
-  for (PlatRegKey* k : {full, read, write, sub}) PlatRegCloseKey(k);
+  for (PlatRegKey* k : {full, read, write, sub, root_again}) PlatRegCloseKey(k);
 }
 
 TEST_F(RegistryTest, QuerySizeRules) {
@@ -301,7 +310,9 @@ TEST_F(RegistryTest, MissingFileIsAnEmptyRegistryAndWritesMakeIt) {
 TEST_F(RegistryTest, RefusesNamesTheFileCannotHold) {
   PlatRegKey* key = nullptr;
   const std::string long_name(PLAT_REG_KEY_NAME_MAX + 1, 'k');
-  for (const char* bad : {"A\\B\x01", "-Root", long_name.c_str()}) {
+  // A first name that reads as the root's own ("[HKLM\\X]" is "[X]") would
+  // lose the key on the next read.
+  for (const char* bad : {"A\\B\x01", "-Root", long_name.c_str(), "HKLM\\X", "hkey_local_machine"}) {
     EXPECT_EQ(PlatRegCreateKey(PLAT_HKEY_LOCAL_MACHINE, bad, PLAT_KEY_ALL_ACCESS, &key, nullptr),
               PLAT_ERROR_INVALID_PARAMETER)
         << bad;

@@ -207,30 +207,78 @@ TEST(PlatformNamedMutex, ExclusiveBetweenProcesses) {
   WriteTextFile(counter, "0");
   const std::string name = "Velmora Test Mutex " + std::to_string(getpid()) + " procs";
   constexpr int kRounds = 100;
-  pid_t children[2];
-  for (pid_t& child : children) {
-    child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      alarm(60);
-      PlatNamedMutex* m = PlatNamedMutexOpen(name.c_str());
-      for (int i = 0; i < kRounds && m; ++i) {
-        if (!PlatNamedMutexWait(m)) _exit(2);
-        const int n = std::stoi(ReadTextFile(counter));
-        WriteTextFile(counter, std::to_string(n + 1));
-        PlatNamedMutexRelease(m);
-      }
-      _exit(m ? 0 : 1);
+  ASSERT_TRUE(RunInChildren(2, [&](int) {
+    PlatNamedMutex* m = PlatNamedMutexOpen(name.c_str());
+    if (!m) return 1;
+    for (int i = 0; i < kRounds; ++i) {
+      if (!PlatNamedMutexWait(m)) return 2;
+      const int n = std::stoi(ReadTextFile(counter));
+      WriteTextFile(counter, std::to_string(n + 1));
+      PlatNamedMutexRelease(m);
     }
-  }
-  for (pid_t child : children) {
-    int status = 0;
-    const bool ended = WaitUntil([&] { return waitpid(child, &status, WNOHANG) == child; }, std::chrono::seconds(60));
-    if (!ended) kill(child, SIGKILL);
-    ASSERT_TRUE(ended);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+    return 0;
+  }));
   EXPECT_EQ(ReadTextFile(counter), std::to_string(2 * kRounds));
+}
+
+// A thread waiting for another process to let the mutex go keeps no lock of
+// its own process meanwhile: the other threads' calls still answer.
+TEST(PlatformNamedMutex, WaitForAnotherProcessBlocksNoOtherCall) {
+  const std::string name = "Velmora Test Mutex " + std::to_string(getpid()) + " held";
+  int held[2];
+  int release[2];
+  ASSERT_EQ(pipe(held), 0);
+  ASSERT_EQ(pipe(release), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    alarm(30);
+    PlatNamedMutex* m = PlatNamedMutexOpen(name.c_str());
+    if (!m || !PlatNamedMutexWait(m)) _exit(1);
+    char c = 'h';
+    if (write(held[1], &c, 1) != 1 || read(release[0], &c, 1) != 1) _exit(2);
+    _exit(PlatNamedMutexRelease(m) ? 0 : 3);
+  }
+  // Only the child writes one and reads the other: a child that dies early
+  // ends the parent's read.
+  close(held[1]);
+  close(release[0]);
+  char c = 0;
+  const bool child_holds = read(held[0], &c, 1) == 1;
+  close(held[0]);
+  if (!child_holds) {
+    close(release[1]);
+    waitpid(child, nullptr, 0);
+    FAIL() << "the child did not take the mutex";
+  }
+  std::atomic<bool> waiter_has_it{false};
+  std::thread waiter([&] {
+    PlatNamedMutex* m = PlatNamedMutexOpen(name.c_str());
+    if (m && PlatNamedMutexWait(m)) {
+      waiter_has_it = true;
+      PlatNamedMutexRelease(m);
+    }
+    PlatNamedMutexClose(m);
+  });
+  PlatSleep(50);  // the waiter is now waiting on the child
+  std::atomic<bool> answered{false};
+  std::thread other([&] {
+    PlatNamedMutex* m = PlatNamedMutexOpen(name.c_str());
+    EXPECT_FALSE(PlatNamedMutexRelease(m));  // not its owner
+    PlatNamedMutexClose(m);
+    answered = true;
+  });
+  EXPECT_TRUE(WaitUntil([&] { return answered.load(); }, std::chrono::seconds(5)));
+  EXPECT_FALSE(waiter_has_it.load());
+  c = 'r';
+  EXPECT_EQ(write(release[1], &c, 1), 1);
+  close(release[1]);
+  EXPECT_TRUE(WaitUntil([&] { return waiter_has_it.load(); }));
+  other.join();
+  waiter.join();
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST(PlatformNamedObject, HeldOnlyWhileItsOwnerLives) {

@@ -1,7 +1,10 @@
 #include "tests/runtime/support/osa_fixture.h"
 
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -82,4 +85,37 @@ std::string RegistryWithLogFile(const std::string& log_path) {
     escaped += c;
   }
   return "[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\OSA]\n\"LogFile\"=\"" + escaped + "\"\n";
+}
+
+::testing::AssertionResult RunInChildren(int count, const std::function<int(int index)>& body,
+                                         std::chrono::seconds deadline) {
+  std::vector<pid_t> children;
+  std::string failures;
+  for (int i = 0; i < count; ++i) {
+    const pid_t child = fork();
+    if (child == 0) {
+      alarm(static_cast<unsigned>(deadline.count()));
+      _exit(body(i));
+    }
+    if (child < 0) {
+      failures += " child " + std::to_string(i) + " could not be started;";
+      break;
+    }
+    children.push_back(child);
+  }
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  for (size_t i = 0; i < children.size(); ++i) {
+    int status = 0;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    if (!WaitUntil([&] { return waitpid(children[i], &status, WNOHANG) == children[i]; },
+                   std::max(left, std::chrono::milliseconds(0)))) {
+      kill(children[i], SIGKILL);
+      waitpid(children[i], &status, 0);
+      failures += " child " + std::to_string(i) + " passed the deadline;";
+    } else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+      failures += " child " + std::to_string(i) + " ended with status " + std::to_string(status) + ";";
+    }
+  }
+  if (failures.empty()) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << failures;
 }

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -77,3 +78,10 @@ bool WaitUntil(Done done, std::chrono::milliseconds deadline = std::chrono::seco
   }
   return true;
 }
+
+// Runs body(i) in each of count forked children, whose exit code is body's
+// result, and waits for them within the deadline (each child also has it as
+// an alarm of its own); a child still running then is killed. Success when
+// every child exited with 0.
+::testing::AssertionResult RunInChildren(int count, const std::function<int(int index)>& body,
+                                         std::chrono::seconds deadline = std::chrono::seconds(60));
