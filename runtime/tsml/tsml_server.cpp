@@ -32,7 +32,8 @@ bool OnRequest(IpcMsg* m) {
     AddrRead(h, 16, &local);
     AddrRead(h, 28, &remote);
     bool localOk = (local.netPresent == 0 && local.net == 0) || local.net == 0xFFFF;
-    if (service >= 30 || maxApdu > 1476 || (maxSegs != 0xFFFFFFFFu && maxSegs > 65535) || !localOk) {
+    // Below the smallest APDU BACnet allows, the answer's room would wrap.
+    if (service >= 30 || maxApdu < 50 || maxApdu > 1476 || (maxSegs != 0xFFFFFFFFu && maxSegs > 65535) || !localOk) {
         OsaLog(1, "TSML(High): PipeRead: Invalid parameters in Low request %u, userID=%u", IPC_KIND_CONF_INDICATION, g_tsml.userId.load());
         return false;
     }

@@ -131,6 +131,7 @@ TEST_P(TsmlBadRequestTest, EndsTheLink) {
 INSTANTIATE_TEST_SUITE_P(Limits, TsmlBadRequestTest,
                          ::testing::Values(BadRequest{"Service30", 30, 1476, 0xFFFFFFFF},
                                            BadRequest{"Apdu1477", 12, 1477, 0xFFFFFFFF},
+                                           BadRequest{"Apdu49", 12, 49, 0xFFFFFFFF},
                                            BadRequest{"Segments65536", 12, 1476, 65536},
                                            BadRequest{"ArrivedOnNetwork5", 12, 1476, 0xFFFFFFFF, 5}),
                          [](const auto& info) { return std::string(info.param.name); });
