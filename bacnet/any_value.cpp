@@ -7,7 +7,9 @@
 
 namespace {
 
-bool OneOfTwo(const void* buffer, uint32_t capacity) { return (buffer == nullptr) != (capacity == 0); }
+bool OneOfTwo(const void* buffer, uint32_t capacity) {
+  return (buffer == nullptr) != (capacity == 0);
+}
 
 // The buffer is caller memory of no particular alignment: scalars go through
 // memcpy.
@@ -124,7 +126,8 @@ bool VelmoraAnyValueInitBitString(VelmoraAnyValue* v, uint32_t bitCount) {
   return VelmoraBitStringInit(&bits, bitCount) && Store(v, 8, bits);
 }
 
-bool VelmoraAnyValueSetObjectIdList(VelmoraAnyValue* v, const VelmoraObjectId* ids, uint32_t count) {
+bool VelmoraAnyValueSetObjectIdList(VelmoraAnyValue* v, const VelmoraObjectId* ids,
+                                    uint32_t count) {
   if (!v || (!ids && count != 0)) return false;
   uint64_t bytes = uint64_t(count) * sizeof(VelmoraObjectId);
   if (count != 0 && (!v->buffer || bytes > v->capacity)) return false;
@@ -145,9 +148,13 @@ bool VelmoraAnyValueSetPriorityValueNull(VelmoraAnyValue* v) {
 }
 
 bool VelmoraAnyValueGetBoolean(const VelmoraAnyValue* v) { return Load<uint8_t>(v, 0) != 0; }
-uint32_t VelmoraAnyValueGetUnsigned(const VelmoraAnyValue* v) { return Load<uint32_t>(v, 0xFFFFFFFFu); }
+uint32_t VelmoraAnyValueGetUnsigned(const VelmoraAnyValue* v) {
+  return Load<uint32_t>(v, 0xFFFFFFFFu);
+}
 int32_t VelmoraAnyValueGetSigned(const VelmoraAnyValue* v) { return Load<int32_t>(v, -1); }
-uint32_t VelmoraAnyValueGetEnumerated(const VelmoraAnyValue* v) { return Load<uint32_t>(v, 0xFFFFFFFFu); }
+uint32_t VelmoraAnyValueGetEnumerated(const VelmoraAnyValue* v) {
+  return Load<uint32_t>(v, 0xFFFFFFFFu);
+}
 float VelmoraAnyValueGetReal(const VelmoraAnyValue* v) { return Load<float>(v, 0.0f); }
 double VelmoraAnyValueGetDouble(const VelmoraAnyValue* v) { return Load<double>(v, 0.0); }
 

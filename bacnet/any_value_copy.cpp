@@ -10,8 +10,8 @@ namespace {
 // the octets it points at, and the alignment its units need.
 struct Part {
   const uint8_t* source;
-  uint32_t bytes;      // copied from the source
-  uint32_t zeros;      // terminator written behind them
+  uint32_t bytes;  // copied from the source
+  uint32_t zeros;  // terminator written behind them
   uint32_t align;
   uint32_t size() const { return bytes + zeros; }
 };
@@ -20,7 +20,8 @@ uint32_t TextBytes(const uint8_t* text, uint32_t unit) {
   uint32_t n = 0;
   for (;; n += unit) {
     bool zero = true;
-    for (uint32_t i = 0; i < unit; ++i) zero = zero && text[n + i] == 0;
+    for (uint32_t i = 0; i < unit; ++i)
+      zero = zero && text[n + i] == 0;
     if (zero) return n;
   }
 }
@@ -41,7 +42,9 @@ bool VariablePart(int32_t type, const uint8_t* element, Part* part) {
       VelmoraCharString s;
       std::memcpy(&s, element, sizeof s);
       if (!s.text) return s.length <= 0;
-      uint32_t unit = s.charset == VELMORA_CHARSET_UCS4 ? 4 : s.charset == VELMORA_CHARSET_UCS2 ? 2 : 1;
+      uint32_t unit = s.charset == VELMORA_CHARSET_UCS4   ? 4
+                      : s.charset == VELMORA_CHARSET_UCS2 ? 2
+                                                          : 1;
       auto* text = reinterpret_cast<const uint8_t*>(s.text);
       uint32_t bytes = s.length >= 0 ? uint32_t(s.length) : TextBytes(text, unit);
       *part = {text, bytes, unit, unit};
@@ -111,7 +114,13 @@ constexpr int32_t kPointerRecords[] = {27, 28, 29, 33, 39, 40, 41, 42, 43, 46, 5
 
 bool Relocatable(const AsnDatatype* row) {
   switch (row->code) {
-    case 6: case 7: case 14: case -5: case -4: case -3: return true;
+    case 6:
+    case 7:
+    case 14:
+    case -5:
+    case -4:
+    case -3:
+      return true;
   }
   for (int32_t code : kPointerRecords)
     if (row->code == code) return false;

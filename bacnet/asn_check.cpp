@@ -26,7 +26,9 @@ void Consume(AsnCheckReader* r, uint32_t n) {
   r->remaining -= n;
 }
 
-bool AtClosing(const AsnCheckReader* r) { return r->remaining > 0 && (r->cursor[0] & 0x0F) == 0x0F; }
+bool AtClosing(const AsnCheckReader* r) {
+  return r->remaining > 0 && (r->cursor[0] & 0x0F) == 0x0F;
+}
 
 uint32_t ReadTag(const AsnCheckReader* r, CheckTag* t) {
   const uint8_t* p = r->cursor;
@@ -68,7 +70,8 @@ uint32_t ReadTag(const AsnCheckReader* r, CheckTag* t) {
       if (t->length < 254) return AsnCheckBadEncoding;
     } else {
       if (n < t->header + 4) return AsnCheckBadEncoding;
-      t->length = static_cast<uint32_t>(p[t->header]) << 24 | static_cast<uint32_t>(p[t->header + 1]) << 16 |
+      t->length = static_cast<uint32_t>(p[t->header]) << 24 |
+                  static_cast<uint32_t>(p[t->header + 1]) << 16 |
                   static_cast<uint32_t>(p[t->header + 2]) << 8 | p[t->header + 3];
       t->header += 4;
       if (t->length < 65536) return AsnCheckBadEncoding;
@@ -80,14 +83,16 @@ uint32_t ReadTag(const AsnCheckReader* r, CheckTag* t) {
 
 uint32_t BigEndian(const uint8_t* p, uint32_t n) {
   uint32_t v = 0;
-  for (uint32_t i = 0; i < n; ++i) v = v << 8 | p[i];
+  for (uint32_t i = 0; i < n; ++i)
+    v = v << 8 | p[i];
   return v;
 }
 
 bool HasZeroUnit(const uint8_t* text, uint32_t n, uint32_t unit) {
   for (uint32_t i = 0; i + unit <= n; i += unit) {
     bool zero = true;
-    for (uint32_t k = 0; k < unit; ++k) zero = zero && text[i + k] == 0;
+    for (uint32_t k = 0; k < unit; ++k)
+      zero = zero && text[i + k] == 0;
     if (zero) return true;
   }
   return false;
@@ -127,7 +132,8 @@ uint32_t CheckBitString(const AsnSchemaType& row, const uint8_t* value, uint32_t
   const uint32_t bits = (length - 1) * 8 - unused;
   if (row.bound != 0) {
     const auto* minimum = static_cast<const uint32_t*>(row.data);
-    if (minimum != nullptr ? bits < *minimum || bits > row.bound : bits != row.bound) return AsnCheckBadEncoding;
+    if (minimum != nullptr ? bits < *minimum || bits > row.bound : bits != row.bound)
+      return AsnCheckBadEncoding;
   }
   return AsnCheckOk;
 }
@@ -201,8 +207,10 @@ uint32_t CheckPrimitive(AsnCheckReader* r, const AsnSchemaType& row, uint32_t ta
       const uint32_t v = BigEndian(value, length);
       if (row.bound != 0 && v >= row.bound) return AsnCheckEnumeration;
       if ((r->elementFlags & AsnElementSelector) != 0) {
-        if (v == 2) r->conditions |= 2;
-        else r->conditions &= ~2u;
+        if (v == 2)
+          r->conditions |= 2;
+        else
+          r->conditions &= ~2u;
       }
       break;
     }
@@ -293,9 +301,11 @@ bool AtTag(const AsnCheckReader* r, uint32_t tag, uint8_t low) {
 uint32_t CheckSchemaElement(AsnCheckReader* r, const E& e) {
   r->elementFlags = e.flags;
   const bool sequenceOf = (e.flags & AsnElementSequenceOf) != 0;
-  if (e.contextTag < 0) return sequenceOf ? AsnCheckSequenceOf(r, e.row) : AsnCheckElement(r, e.row);
+  if (e.contextTag < 0)
+    return sequenceOf ? AsnCheckSequenceOf(r, e.row) : AsnCheckElement(r, e.row);
   const AsnSchemaType& row = AsnSchemaTable[e.row];
-  if (Kind(row) == AsnKindPrimitive && !sequenceOf) return CheckPrimitive(r, row, TagKind(row) >> 4, true);
+  if (Kind(row) == AsnKindPrimitive && !sequenceOf)
+    return CheckPrimitive(r, row, TagKind(row) >> 4, true);
   const uint32_t tag = static_cast<uint32_t>(e.contextTag);
   if (!AtTag(r, tag, 0x0E)) return AsnCheckBadEncoding;
   Consume(r, tag < 15 ? 1 : 2);
@@ -323,7 +333,8 @@ uint32_t CheckSequence(AsnCheckReader* r, const AsnSchemaType& row) {
   for (uint32_t i = 0; i < row.bound; ++i) {
     const E& e = elements[i];
     if (r->remaining > 0 && !AtClosing(r)) {
-      if ((r->cursor[0] & 0xF0) == 0xF0 && (r->remaining < 2 || r->cursor[1] < 15 || r->cursor[1] == 255))
+      if ((r->cursor[0] & 0xF0) == 0xF0 &&
+          (r->remaining < 2 || r->cursor[1] < 15 || r->cursor[1] == 255))
         return AsnCheckBadEncoding;
       const int m = TagMismatch(r, e);
       if (m < 0) return AsnCheckBadEncoding;
@@ -363,7 +374,8 @@ uint32_t CheckRoot(AsnCheckReader* r, uint32_t rowIndex) {
     case AsnConstructedChoice: {
       if (r->depth >= AsnCheckMaxDepth) return AsnCheckTooDeep;
       ++r->depth;
-      const uint32_t result = TagKind(row) == AsnConstructedSequence ? CheckSequence(r, row) : CheckChoice(r, row);
+      const uint32_t result =
+          TagKind(row) == AsnConstructedSequence ? CheckSequence(r, row) : CheckChoice(r, row);
       --r->depth;
       return result;
     }
@@ -376,16 +388,17 @@ uint32_t CheckRoot(AsnCheckReader* r, uint32_t rowIndex) {
   }
 }
 
-constexpr std::array<uint16_t, 30> kConfirmedRoots = {169, 170, 171, 173, 174, 176, 183, 187, 188, 188,
-                                                      190, 191, 192, 195, 196, 197, 198, 205, 206, 208,
-                                                      209, 0,   0,   0,   0,   0,   204, 179, 177, 178};
-constexpr std::array<uint16_t, 10> kUnconfirmedRoots = {210, 211, 170, 171, 206, 208, 212, 215, 216, 212};
-constexpr std::array<uint16_t, 30> kComplexAckRoots = {0, 0, 0, 217, 219, 0,   228, 229, 0, 0,
-                                                       230, 0, 231, 232, 233, 0, 0,   0,   235, 0,
-                                                       0,   0, 0,   0,   0,   0, 234, 0,   0,   224};
-constexpr std::array<uint16_t, 30> kErrorRoots = {79, 79, 79, 79, 79, 79, 79, 79, 236, 236,
+constexpr std::array<uint16_t, 30> kConfirmedRoots = {
+    169, 170, 171, 173, 174, 176, 183, 187, 188, 188, 190, 191, 192, 195, 196,
+    197, 198, 205, 206, 208, 209, 0,   0,   0,   0,   0,   204, 179, 177, 178};
+constexpr std::array<uint16_t, 10> kUnconfirmedRoots = {210, 211, 170, 171, 206,
+                                                        208, 212, 215, 216, 212};
+constexpr std::array<uint16_t, 30> kComplexAckRoots = {
+    0, 0, 0, 217, 219, 0, 228, 229, 0, 0, 230, 0,   231, 232, 233,
+    0, 0, 0, 235, 0,   0, 0,   0,   0, 0, 0,   234, 0,   0,   224};
+constexpr std::array<uint16_t, 30> kErrorRoots = {79,  79, 79, 79, 79, 79, 79,  79, 236, 236,
                                                   237, 79, 79, 79, 79, 79, 238, 79, 239, 79,
-                                                  79, 79, 0,  0,  79, 79, 79,  79, 79,  79};
+                                                  79,  79, 0,  0,  79, 79, 79,  79, 79,  79};
 
 constexpr std::array<uint32_t, 11> kServerResults = {0,          0x60000004, 0x60000003, 0x60000005,
                                                      0x60000009, 0x80050029, 0x60000006, 0x60000008,
@@ -468,10 +481,13 @@ uint32_t AsnCheckType(AsnCheckReader* r, uint32_t row, int32_t arrayIndex) {
 uint16_t AsnCheckConfirmedRoot(uint32_t service) { return RootOf(kConfirmedRoots, service); }
 uint16_t AsnCheckUnconfirmedRoot(uint32_t service) { return RootOf(kUnconfirmedRoots, service); }
 uint16_t AsnCheckComplexAckRoot(uint32_t service) { return RootOf(kComplexAckRoots, service); }
-uint16_t AsnCheckErrorRoot(uint32_t service) { return service == 127 ? AsnRowError : RootOf(kErrorRoots, service); }
+uint16_t AsnCheckErrorRoot(uint32_t service) {
+  return service == 127 ? AsnRowError : RootOf(kErrorRoots, service);
+}
 
 uint32_t AsnCheckServerResult(uint32_t checkResult) {
-  return checkResult < kServerResults.size() ? kServerResults[checkResult] : kServerResults[AsnCheckBadEncoding];
+  return checkResult < kServerResults.size() ? kServerResults[checkResult]
+                                             : kServerResults[AsnCheckBadEncoding];
 }
 
 uint32_t AsnCheckConfirmedRequest(uint32_t service, const uint8_t* data, uint32_t length) {

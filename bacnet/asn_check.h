@@ -11,15 +11,15 @@
 // Internal check results.
 enum AsnCheckResult : uint32_t {
   AsnCheckOk = 0,
-  AsnCheckBadEncoding = 1,     // tag, length or form
-  AsnCheckWrongTag = 2,        // not the tag the expected element has
-  AsnCheckMissing = 3,         // a required element is absent
+  AsnCheckBadEncoding = 1,  // tag, length or form
+  AsnCheckWrongTag = 2,     // not the tag the expected element has
+  AsnCheckMissing = 3,      // a required element is absent
   AsnCheckUnknownService = 4,
-  AsnCheckCharset = 5,         // character set not supported
+  AsnCheckCharset = 5,  // character set not supported
   AsnCheckOutOfRange = 6,
-  AsnCheckEnumeration = 7,     // enumeration value at or above its bound
-  AsnCheckInconsistent = 8,    // counts disagree, or not a device
-  AsnCheckTooDeep = 9,         // nesting beyond AsnCheckMaxDepth
+  AsnCheckEnumeration = 7,   // enumeration value at or above its bound
+  AsnCheckInconsistent = 8,  // counts disagree, or not a device
+  AsnCheckTooDeep = 9,       // nesting beyond AsnCheckMaxDepth
   AsnCheckUnsupported = 10,
 };
 
@@ -31,8 +31,8 @@ struct AsnCheckReader {
   uint32_t conditions;    // bit 0 always; bit 1 while the last selector enumeration held 2
   uint8_t elementFlags;   // flags of the element being checked
   const uint8_t* cursor;
-  uint32_t remaining;     // octets left from the cursor
-  uint32_t depth;         // constructed levels entered, bounded like the any-value skip
+  uint32_t remaining;  // octets left from the cursor
+  uint32_t depth;      // constructed levels entered, bounded like the any-value skip
 };
 
 void AsnCheckReaderInit(AsnCheckReader* reader, const uint8_t* data, uint32_t length);

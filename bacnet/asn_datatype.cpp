@@ -93,7 +93,8 @@ static_assert(std::size(kRows) == 59);
 // Position of each code in kRows: codes 0-55 first, then -5 to -3.
 constexpr auto kIndex = [] {
   std::array<int8_t, 59> index{};
-  for (auto& i : index) i = -1;
+  for (auto& i : index)
+    i = -1;
   for (size_t r = 0; r < std::size(kRows); ++r) {
     int32_t code = kRows[r].code;
     index[size_t(code >= 0 ? code : 56 + (code + 5))] = int8_t(r);
@@ -123,7 +124,8 @@ int32_t Decode(const AsnDatatype* row, const uint8_t* data, uint32_t length, Vel
   if (!allocator && !value->buffer) return ASN_OK;
   if (!row->decode) return ASN_NO_DECODER;
 
-  uint32_t needed = list ? AsnDecodedSizeList(row, data, length) : AsnDecodedSizeValue(row, data, length);
+  uint32_t needed =
+      list ? AsnDecodedSizeList(row, data, length) : AsnDecodedSizeValue(row, data, length);
   uint32_t fixed = row->size == kVariable ? needed : uint32_t(row->size) * value->count;
   if (allocator) {
     void* block = nullptr;
@@ -177,14 +179,16 @@ int32_t AsnNextDatatype(const AsnCursor* cursor) {
 uint32_t AsnListCount(const AsnDatatype* row, const AsnCursor* cursor) {
   (void)row;
   uint32_t count = 0;
-  for (const uint8_t* p = cursor->current; uint32_t n = NextElement(p, cursor->end); p += n) ++count;
+  for (const uint8_t* p = cursor->current; uint32_t n = NextElement(p, cursor->end); p += n)
+    ++count;
   return count;
 }
 
 uint32_t AsnDecodedSizeList(const AsnDatatype* row, const uint8_t* data, uint32_t length) {
   const uint8_t* end = data + length;
   uint32_t total = 0;
-  for (const uint8_t* p = data; uint32_t n = NextElement(p, end); p += n) total += ElementSize(row, p, end);
+  for (const uint8_t* p = data; uint32_t n = NextElement(p, end); p += n)
+    total += ElementSize(row, p, end);
   return total;
 }
 
@@ -210,8 +214,10 @@ const AsnDatatype* AsnDatatypeForProperty(uint32_t property, int32_t arrayIndex,
   if (code == 0) return nullptr;
   bool isList = false;
   int32_t datatype;
-  if (code & kAsnPropArray) isList = arrayIndex == -1;
-  else isList = (code & kAsnPropList) != 0;
+  if (code & kAsnPropArray)
+    isList = arrayIndex == -1;
+  else
+    isList = (code & kAsnPropList) != 0;
 
   bool empty = value->current >= value->end;
   if ((code & kAsnPropArray) && arrayIndex == 0) {

@@ -53,8 +53,7 @@ int32_t AsnEncodeTaggedObjectId(const VelmoraObjectId* value, AsnCursor* cursor,
 int32_t AsnEncodeTaggedBitString(const VelmoraBitString* value, AsnCursor* cursor, uint16_t tag);
 int32_t AsnEncodeTaggedOctetString(const VelmoraOctetString* value, AsnCursor* cursor,
                                    uint16_t tag);
-int32_t AsnEncodeTaggedCharString(const VelmoraCharString* value, AsnCursor* cursor,
-                                  uint16_t tag);
+int32_t AsnEncodeTaggedCharString(const VelmoraCharString* value, AsnCursor* cursor, uint16_t tag);
 // Terminated text in character set 0, 2 or 5 (else 53); advances source.
 int32_t AsnEncodeTaggedText(AsnTextSource* source, AsnCursor* cursor, uint16_t tag,
                             uint8_t charset);

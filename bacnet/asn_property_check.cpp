@@ -17,14 +17,20 @@ int16_t RowDatatype(uint32_t row) {
 // Check results as the statuses a property value is refused with.
 int MapCheckResult(uint32_t result) {
   switch (result) {
-    case AsnCheckOk: return 0;
+    case AsnCheckOk:
+      return 0;
     case AsnCheckUnknownService:
-    case AsnCheckUnsupported: return 5;
-    case AsnCheckCharset: return 15;
+    case AsnCheckUnsupported:
+      return 5;
+    case AsnCheckCharset:
+      return 15;
     case AsnCheckOutOfRange:
-    case AsnCheckEnumeration: return 16;
-    case AsnCheckTooDeep: return 17;
-    default: return 13;
+    case AsnCheckEnumeration:
+      return 16;
+    case AsnCheckTooDeep:
+      return 17;
+    default:
+      return 13;
   }
 }
 
@@ -44,7 +50,8 @@ int CheckValue(AsnPropertyCheck* check, int32_t* datatype) {
     result = AsnCheckType(&reader, row, check->arrayIndex);
   } else if (check->arrayIndex != -1) {
     return kNotAnArray;
-  } else if ((check->typeCode & kAsnPropMayBeNull) && check->length != 0 && check->data[0] == 0x00) {
+  } else if ((check->typeCode & kAsnPropMayBeNull) && check->length != 0 &&
+             check->data[0] == 0x00) {
     check->consumed = 1;
     *datatype = 0;
     return 0;
@@ -73,8 +80,10 @@ int32_t AsnPropertyDatatype(uint32_t objectType, uint32_t property, int32_t* kin
   uint32_t row = AsnTypeCodeRow(code);
   bool wrapper = AsnSchemaSeqOfRow(row) != 0;
   if (kind) {
-    if (code & kAsnPropArray) *kind = wrapper ? 3 : 1;
-    else *kind = (code & kAsnPropList) || wrapper ? 2 : 0;
+    if (code & kAsnPropArray)
+      *kind = wrapper ? 3 : 1;
+    else
+      *kind = (code & kAsnPropList) || wrapper ? 2 : 0;
     if (code & kAsnPropOptional) *kind |= 4;
   }
   return RowDatatype(row);
@@ -87,8 +96,10 @@ int AsnCheckPropertyValue(AsnPropertyCheck* check, int32_t* datatype) {
 int AsnCheckPropertyDatatype(AsnPropertyCheck* check, int32_t* datatype) {
   int status = CheckValue(check, datatype);
   if (status != 0) return status;
-  if ((check->typeCode & kAsnPropArray) && check->arrayIndex == 0) *datatype = 2;
-  else if (*datatype == -2) *datatype = FirstTagNumber(check);
+  if ((check->typeCode & kAsnPropArray) && check->arrayIndex == 0)
+    *datatype = 2;
+  else if (*datatype == -2)
+    *datatype = FirstTagNumber(check);
   return 0;
 }
 

@@ -27,16 +27,21 @@ constexpr size_t CountEntries(std::string_view text) {
 constexpr uint32_t Number(std::string_view text, size_t& i) {
   if (i >= text.size() || text[i] < '0' || text[i] > '9') throw "digit expected";
   uint32_t v = 0;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9') v = v * 10 + uint32_t(text[i++] - '0');
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+    v = v * 10 + uint32_t(text[i++] - '0');
   return v;
 }
 
 constexpr uint16_t Flag(char c) {
   switch (c) {
-    case 'o': return kAsnPropOptional;
-    case 'n': return kAsnPropMayBeNull;
-    case 'a': return kAsnPropArray;
-    case 'l': return kAsnPropList;
+    case 'o':
+      return kAsnPropOptional;
+    case 'n':
+      return kAsnPropMayBeNull;
+    case 'a':
+      return kAsnPropArray;
+    case 'l':
+      return kAsnPropList;
   }
   throw "unknown flag";
 }
@@ -46,13 +51,15 @@ consteval PropertyList<N> Parse(std::string_view text) {
   PropertyList<N> list{};
   size_t i = 0;
   for (size_t k = 0; k < N; ++k) {
-    while (text[i] == ' ') ++i;
+    while (text[i] == ' ')
+      ++i;
     uint32_t property = Number(text, i);
     if (text[i++] != ':') throw "':' expected";
     uint32_t row = Number(text, i);
     if (property > 0xFFFF || row > 0xFF) throw "out of range";
     uint16_t flags = 0;
-    while (i < text.size() && text[i] != ' ') flags |= Flag(text[i++]);
+    while (i < text.size() && text[i] != ' ')
+      flags |= Flag(text[i++]);
     if (k > 0 && list.entries[k - 1].property >= property) throw "not sorted";
     list.entries[k] = {uint16_t(property), uint16_t(row << 8 | flags)};
   }

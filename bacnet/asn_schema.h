@@ -8,9 +8,9 @@
 
 // One element of a constructed row.
 struct AsnSchemaElement {
-  uint16_t row;        // index into AsnSchemaTable
-  int8_t contextTag;   // -1 for an application-tagged element
-  uint8_t flags;       // AsnElement* flags below
+  uint16_t row;       // index into AsnSchemaTable
+  int8_t contextTag;  // -1 for an application-tagged element
+  uint8_t flags;      // AsnElement* flags below
 };
 
 // Element flags.
@@ -26,16 +26,16 @@ inline constexpr uint8_t AsnElementOptional = 0x01;
 // at the required character set (uint32_t). Null when unused.
 struct AsnSchemaType {
   const void* data;
-  uint32_t bound;     // elements; octets; enumeration limit; bit count; text octets (0 any)
-  int16_t datatype;   // datatype code of the values; -1 none, -2 any
-  uint16_t tagKind;   // low octet: see the AsnKind* and AsnConstructed* values
+  uint32_t bound;    // elements; octets; enumeration limit; bit count; text octets (0 any)
+  int16_t datatype;  // datatype code of the values; -1 none, -2 any
+  uint16_t tagKind;  // low octet: see the AsnKind* and AsnConstructed* values
 };
 
 // Tag-and-kind octet: bits 3-2 the kind.
 inline constexpr uint8_t AsnKindMask = 0x0C;
-inline constexpr uint8_t AsnKindPrimitive = 0x00;     // bits 7-4 tag, bits 1-0 variant
+inline constexpr uint8_t AsnKindPrimitive = 0x00;  // bits 7-4 tag, bits 1-0 variant
 inline constexpr uint8_t AsnKindAnyPrimitive = 0x04;
-inline constexpr uint8_t AsnKindConstructed = 0x08;   // bits 5-4 the sub-kind
+inline constexpr uint8_t AsnKindConstructed = 0x08;  // bits 5-4 the sub-kind
 inline constexpr uint8_t AsnKindAnyValue = 0x0C;
 inline constexpr uint8_t AsnConstructedSequence = 0x08;
 inline constexpr uint8_t AsnConstructedChoice = 0x18;
@@ -46,7 +46,7 @@ inline constexpr uint32_t AsnSchemaRowCount = 240;
 extern const std::array<AsnSchemaType, AsnSchemaRowCount> AsnSchemaTable;
 
 // Row numbers that code outside the schema refers to by name.
-inline constexpr uint16_t AsnRowUnsigned = 3;        // array index 0 element
+inline constexpr uint16_t AsnRowUnsigned = 3;  // array index 0 element
 inline constexpr uint16_t AsnRowCharacterString = 17;
 inline constexpr uint16_t AsnRowAnyPrimitive = 77;
 inline constexpr uint16_t AsnRowAnyValue = 78;

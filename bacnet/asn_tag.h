@@ -14,16 +14,16 @@
 
 // Internal status codes of the codec (0 success).
 inline constexpr int32_t ASN_OK = 0;
-inline constexpr int32_t ASN_INVALID_VALUE = 2;     // bad object id, partial character unit
-inline constexpr int32_t ASN_NO_MEMORY = 4;         // allocator gave no block
-inline constexpr int32_t ASN_NO_CODEC = 13;         // no codec for the datatype code
-inline constexpr int32_t ASN_OUT_OF_RANGE = 16;     // date, time, week-n-day, bit count
-inline constexpr int32_t ASN_NO_ROOM = 18;          // cursor end reached
-inline constexpr int32_t ASN_BAD_ERROR_PAIR = 26;   // class or code above 0xFFFF
-inline constexpr int32_t ASN_BAD_OPTIONAL = 27;     // optional unsigned negative, not -1
-inline constexpr int32_t ASN_BAD_BUFFER = 44;       // source buffer inconsistent
-inline constexpr int32_t ASN_NO_SPACE = 52;         // caller's buffer too small
-inline constexpr int32_t ASN_UNKNOWN_CHOICE = 53;   // e.g. character set above 5
+inline constexpr int32_t ASN_INVALID_VALUE = 2;    // bad object id, partial character unit
+inline constexpr int32_t ASN_NO_MEMORY = 4;        // allocator gave no block
+inline constexpr int32_t ASN_NO_CODEC = 13;        // no codec for the datatype code
+inline constexpr int32_t ASN_OUT_OF_RANGE = 16;    // date, time, week-n-day, bit count
+inline constexpr int32_t ASN_NO_ROOM = 18;         // cursor end reached
+inline constexpr int32_t ASN_BAD_ERROR_PAIR = 26;  // class or code above 0xFFFF
+inline constexpr int32_t ASN_BAD_OPTIONAL = 27;    // optional unsigned negative, not -1
+inline constexpr int32_t ASN_BAD_BUFFER = 44;      // source buffer inconsistent
+inline constexpr int32_t ASN_NO_SPACE = 52;        // caller's buffer too small
+inline constexpr int32_t ASN_UNKNOWN_CHOICE = 53;  // e.g. character set above 5
 
 // Application tag numbers.
 inline constexpr uint8_t ASN_TAG_NULL = 0;
@@ -52,27 +52,31 @@ inline constexpr uint8_t ASN_TAG_EXTENDED = 0xF0;
 // A tag word is the first tag octet without its length bits in the low
 // octet and, for tag numbers 15-254, the tag number in the high octet.
 constexpr uint16_t AsnContextTag(uint8_t number) {
-    return number < 15 ? uint16_t(number << 4 | ASN_CLASS_CONTEXT)
-                       : uint16_t(number << 8 | ASN_TAG_EXTENDED | ASN_CLASS_CONTEXT);
+  return number < 15 ? uint16_t(number << 4 | ASN_CLASS_CONTEXT)
+                     : uint16_t(number << 8 | ASN_TAG_EXTENDED | ASN_CLASS_CONTEXT);
 }
 constexpr uint16_t AsnApplicationTag(uint8_t number) { return uint16_t(number << 4); }
-constexpr uint16_t AsnOpeningTag(uint8_t number) { return uint16_t(AsnContextTag(number) | ASN_LVT_OPENING); }
-constexpr uint16_t AsnClosingTag(uint8_t number) { return uint16_t(AsnContextTag(number) | ASN_LVT_CLOSING); }
+constexpr uint16_t AsnOpeningTag(uint8_t number) {
+  return uint16_t(AsnContextTag(number) | ASN_LVT_OPENING);
+}
+constexpr uint16_t AsnClosingTag(uint8_t number) {
+  return uint16_t(AsnContextTag(number) | ASN_LVT_CLOSING);
+}
 constexpr bool AsnIsOpeningTag(uint8_t octet) { return (octet & 0x0F) == 0x0E; }
 constexpr bool AsnIsClosingTag(uint8_t octet) { return (octet & 0x0F) == 0x0F; }
 
 // The codec cursor: next octet to write or read, and one past the last.
 // Decoders read through the same record; they never write through it.
 struct AsnCursor {
-    uint8_t* current;
-    uint8_t* end;
+  uint8_t* current;
+  uint8_t* end;
 };
 
 constexpr AsnCursor AsnCursorOver(uint8_t* data, uint32_t length) { return {data, data + length}; }
 // For decoding octets the caller holds as const.
 inline AsnCursor AsnCursorOverConst(const uint8_t* data, uint32_t length) {
-    auto* p = const_cast<uint8_t*>(data);
-    return {p, p + length};
+  auto* p = const_cast<uint8_t*>(data);
+  return {p, p + length};
 }
 inline uint32_t AsnCursorRoom(const AsnCursor* c) { return uint32_t(c->end - c->current); }
 
@@ -86,23 +90,22 @@ using AsnDecoder = void (*)(AsnCursor* cursor, void* out);
 // Decoder of a datatype whose variable parts go to the arena.
 using AsnArenaDecoder = void (*)(AsnCursor* cursor, void* out, uint8_t** arena);
 // Decoder of a variable-size datatype: also reports the bytes it used.
-using AsnVariableDecoder = void (*)(AsnCursor* cursor, void* out, uint8_t** arena,
-                                    uint32_t* used);
+using AsnVariableDecoder = void (*)(AsnCursor* cursor, void* out, uint8_t** arena, uint32_t* used);
 // (encoded element, octets available) -> bytes the decoded value needs.
 using AsnDecodedSizeFn = uint32_t (*)(const uint8_t* element, uint32_t available);
 
 // Decode arena: *arena is the top of the free space of the caller's output
 // buffer; a decoder takes n bytes by lowering it by n and writing there.
 inline uint8_t* AsnArenaTake(uint8_t** arena, uint32_t n) {
-    *arena -= n;
-    return *arena;
+  *arena -= n;
+  return *arena;
 }
 
 // A packed terminated text and the bytes left from it; the text encoders
 // advance it past the text and its terminator.
 struct AsnTextSource {
-    const uint8_t* data;
-    uint32_t left;
+  const uint8_t* data;
+  uint32_t left;
 };
 
 // Writes the tag word's low octet (length bits or'ed in by the caller) and,

@@ -79,7 +79,8 @@ Classified Classify(const uint8_t* data, uint32_t length, AsnPropertyChecker che
 
 // Exact bytes of a value typed by its schema, as the list codec takes them.
 uint32_t SchemaSize(const AsnDatatype* row, const uint8_t* data, uint32_t length, uint32_t count) {
-  return count == 0 ? AsnDecodedSizeList(row, data, length) : AsnDecodedSizeValue(row, data, length);
+  return count == 0 ? AsnDecodedSizeList(row, data, length)
+                    : AsnDecodedSizeValue(row, data, length);
 }
 
 uint32_t ExactSize(const Classified& c, const uint8_t* data, uint32_t length) {
@@ -180,25 +181,39 @@ int32_t AsnValidatePrimitive(const uint8_t* p, uint32_t available) {
   const uint8_t* v = p + header;
   bool ok = false;
   switch (tag) {
-    case ASN_TAG_NULL: ok = p[0] == 0x00; break;
-    case ASN_TAG_BOOLEAN: ok = lvt <= 1; break;
+    case ASN_TAG_NULL:
+      ok = p[0] == 0x00;
+      break;
+    case ASN_TAG_BOOLEAN:
+      ok = lvt <= 1;
+      break;
     case ASN_TAG_UNSIGNED:
-    case ASN_TAG_ENUMERATED: ok = len >= 1 && len <= 4 && (len == 1 || v[0] != 0); break;
+    case ASN_TAG_ENUMERATED:
+      ok = len >= 1 && len <= 4 && (len == 1 || v[0] != 0);
+      break;
     case ASN_TAG_SIGNED:
       ok = len >= 1 && len <= 4 &&
            (len == 1 || !((v[0] == 0x00 && !(v[1] & 0x80)) || (v[0] == 0xFF && (v[1] & 0x80))));
       break;
     case ASN_TAG_REAL:
-    case ASN_TAG_OBJECT_ID: ok = len == 4; break;
-    case ASN_TAG_DOUBLE: ok = len == 8; break;
-    case ASN_TAG_OCTET_STRING: ok = true; break;
+    case ASN_TAG_OBJECT_ID:
+      ok = len == 4;
+      break;
+    case ASN_TAG_DOUBLE:
+      ok = len == 8;
+      break;
+    case ASN_TAG_OCTET_STRING:
+      ok = true;
+      break;
     case ASN_TAG_CHAR_STRING:
       ok = len >= 1 && v[0] <= VELMORA_CHARSET_ISO8859 &&
            (v[0] != VELMORA_CHARSET_DBCS || len >= 3) &&
            (v[0] != VELMORA_CHARSET_UCS4 || (len - 1) % 4 == 0) &&
            (v[0] != VELMORA_CHARSET_UCS2 || (len - 1) % 2 == 0);
       break;
-    case ASN_TAG_BIT_STRING: ok = len >= 1 && len <= 11 && v[0] <= 7 && (len > 1 || v[0] == 0); break;
+    case ASN_TAG_BIT_STRING:
+      ok = len >= 1 && len <= 11 && v[0] <= 7 && (len > 1 || v[0] == 0);
+      break;
     case ASN_TAG_DATE:
       ok = len == 4 && InRange(v[1], 1, 14) && InRange(v[2], 1, 32) && InRange(v[3], 1, 7);
       break;
@@ -290,8 +305,8 @@ uint32_t AsnDecodedSizeElements(const uint8_t* data, uint32_t length, const AsnD
   return AsnDecodedSizeList(row, data, length);
 }
 
-uint32_t AsnDecodeElements(const uint8_t* data, uint32_t length, VelmoraAnyValue* value,
-                           bool carve, const AsnDatatype* row) {
+uint32_t AsnDecodeElements(const uint8_t* data, uint32_t length, VelmoraAnyValue* value, bool carve,
+                           const AsnDatatype* row) {
   auto* base = static_cast<uint8_t*>(value->buffer);
   uint8_t* top = base ? base + value->capacity : nullptr;
   uint8_t** arena = carve ? &top : nullptr;
@@ -399,27 +414,25 @@ int32_t AsnDecodePropertyBudget(uint32_t objectType, uint32_t property, int32_t 
                                 uint8_t** arenaEnd) {
   AsnBudgetAllocator budget;
   AsnBudgetAllocatorInit(&budget, arenaEnd);
-  return AsnDecodeTypedValue(value, &budget.base, WholeValueCheck, objectType, property,
-                             arrayIndex, data, length);
+  return AsnDecodeTypedValue(value, &budget.base, WholeValueCheck, objectType, property, arrayIndex,
+                             data, length);
 }
 
-uint32_t AsnDecodedSizePropertyElements(uint32_t objectType, uint32_t property,
-                                        int32_t arrayIndex, const uint8_t* data,
-                                        uint32_t length) {
+uint32_t AsnDecodedSizePropertyElements(uint32_t objectType, uint32_t property, int32_t arrayIndex,
+                                        const uint8_t* data, uint32_t length) {
   return SizeFor(AsnCheckPropertyElements, objectType, property, arrayIndex, data, length);
 }
 
-int32_t AsnDecodePropertyElementsAlloc(uint32_t objectType, uint32_t property,
-                                       int32_t arrayIndex, const uint8_t* data, uint32_t length,
-                                       VelmoraAnyValue* value, VelmoraAllocator* allocator) {
+int32_t AsnDecodePropertyElementsAlloc(uint32_t objectType, uint32_t property, int32_t arrayIndex,
+                                       const uint8_t* data, uint32_t length, VelmoraAnyValue* value,
+                                       VelmoraAllocator* allocator) {
   return AsnDecodeTypedValue(value, allocator, AsnCheckPropertyElements, objectType, property,
                              arrayIndex, data, length);
 }
 
-int32_t AsnDecodePropertyElementsBudget(uint32_t objectType, uint32_t property,
-                                        int32_t arrayIndex, const uint8_t* data,
-                                        uint32_t length, VelmoraAnyValue* value,
-                                        uint8_t** arenaEnd) {
+int32_t AsnDecodePropertyElementsBudget(uint32_t objectType, uint32_t property, int32_t arrayIndex,
+                                        const uint8_t* data, uint32_t length,
+                                        VelmoraAnyValue* value, uint8_t** arenaEnd) {
   AsnBudgetAllocator budget;
   AsnBudgetAllocatorInit(&budget, arenaEnd);
   return AsnDecodeTypedValue(value, &budget.base, AsnCheckPropertyElements, objectType, property,

@@ -46,8 +46,8 @@ uint32_t AsnDecodedSizeElements(const uint8_t* data, uint32_t length, const AsnD
                                 uint32_t count);
 // Decodes value->count elements into value's buffer; variable parts are
 // carved from the buffer's end when carve is set. Answers the bytes used.
-uint32_t AsnDecodeElements(const uint8_t* data, uint32_t length, VelmoraAnyValue* value,
-                           bool carve, const AsnDatatype* row);
+uint32_t AsnDecodeElements(const uint8_t* data, uint32_t length, VelmoraAnyValue* value, bool carve,
+                           const AsnDatatype* row);
 
 // Without a property context; storage is carved from *arenaEnd.
 uint32_t AsnDecodedSizeAnyValue(const uint8_t* data, uint32_t length);
@@ -70,16 +70,14 @@ int32_t AsnDecodePropertyBudget(uint32_t objectType, uint32_t property, int32_t 
                                 const uint8_t* data, uint32_t length, VelmoraAnyValue* value,
                                 uint8_t** arenaEnd);
 // Element-walk check.
-uint32_t AsnDecodedSizePropertyElements(uint32_t objectType, uint32_t property,
-                                        int32_t arrayIndex, const uint8_t* data,
-                                        uint32_t length);
-int32_t AsnDecodePropertyElementsAlloc(uint32_t objectType, uint32_t property,
-                                       int32_t arrayIndex, const uint8_t* data, uint32_t length,
-                                       VelmoraAnyValue* value, VelmoraAllocator* allocator);
-int32_t AsnDecodePropertyElementsBudget(uint32_t objectType, uint32_t property,
-                                        int32_t arrayIndex, const uint8_t* data,
-                                        uint32_t length, VelmoraAnyValue* value,
-                                        uint8_t** arenaEnd);
+uint32_t AsnDecodedSizePropertyElements(uint32_t objectType, uint32_t property, int32_t arrayIndex,
+                                        const uint8_t* data, uint32_t length);
+int32_t AsnDecodePropertyElementsAlloc(uint32_t objectType, uint32_t property, int32_t arrayIndex,
+                                       const uint8_t* data, uint32_t length, VelmoraAnyValue* value,
+                                       VelmoraAllocator* allocator);
+int32_t AsnDecodePropertyElementsBudget(uint32_t objectType, uint32_t property, int32_t arrayIndex,
+                                        const uint8_t* data, uint32_t length,
+                                        VelmoraAnyValue* value, uint8_t** arenaEnd);
 
 // An allocator over the top of a caller buffer sized with the functions
 // above: each block lowers the arena end by its block size. It never fails

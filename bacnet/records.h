@@ -30,76 +30,76 @@ inline constexpr uint32_t VELMORA_FAILURE_ERROR = 2;
 
 // Bit n lives in bits[n / 8] under 0x80 >> (n % 8), as on the wire.
 struct VelmoraBitString {
-    uint32_t count;
-    uint8_t bits[VELMORA_BIT_STRING_BYTES];
+  uint32_t count;
+  uint8_t bits[VELMORA_BIT_STRING_BYTES];
 };
 
 struct VelmoraAddress {
-    uint8_t remote;       // 1: the network field is meaningful
-    uint16_t network;     // 0xFFFF: global broadcast
-    uint8_t mac[VELMORA_MAC_MAX];
-    uint8_t mac_length;   // 0: broadcast on the named network
+  uint8_t remote;    // 1: the network field is meaningful
+  uint16_t network;  // 0xFFFF: global broadcast
+  uint8_t mac[VELMORA_MAC_MAX];
+  uint8_t mac_length;  // 0: broadcast on the named network
 };
 
 struct VelmoraError {
-    uint32_t error_class;
-    uint32_t error_code;
+  uint32_t error_class;
+  uint32_t error_code;
 };
 
 struct VelmoraFailure {
-    uint32_t kind;        // VELMORA_FAILURE_*
-    uint32_t reason;      // abort or reject reason, or the error class
-    uint32_t error_code;  // kind VELMORA_FAILURE_ERROR only
+  uint32_t kind;        // VELMORA_FAILURE_*
+  uint32_t reason;      // abort or reject reason, or the error class
+  uint32_t error_code;  // kind VELMORA_FAILURE_ERROR only
 };
 
 // 255 in any field: unspecified.
 struct VelmoraTime {
-    uint8_t hour;
-    uint8_t minute;
-    uint8_t second;
-    uint8_t hundredths;
+  uint8_t hour;
+  uint8_t minute;
+  uint8_t second;
+  uint8_t hundredths;
 };
 
 struct VelmoraDate {
-    uint16_t year;         // full year, 0xFFFF unspecified
-    uint32_t month;        // 1-14, 0 unspecified
-    uint8_t day;           // 1-32, 255 unspecified
-    uint32_t day_of_week;  // 1 Monday .. 7 Sunday, 0 unspecified
+  uint16_t year;         // full year, 0xFFFF unspecified
+  uint32_t month;        // 1-14, 0 unspecified
+  uint8_t day;           // 1-32, 255 unspecified
+  uint32_t day_of_week;  // 1 Monday .. 7 Sunday, 0 unspecified
 };
 
 struct VelmoraDateTime {
-    VelmoraDate date;
-    VelmoraTime time;
+  VelmoraDate date;
+  VelmoraTime time;
 };
 
 // UCS-4 and UCS-2 text is held in host-order units.
 struct VelmoraCharString {
-    const char* text;
-    int32_t length;       // bytes; -1: terminated, measured when encoded
-    uint16_t code_page;   // character set 1 only
-    uint8_t charset;      // VELMORA_CHARSET_*
+  const char* text;
+  int32_t length;      // bytes; -1: terminated, measured when encoded
+  uint16_t code_page;  // character set 1 only
+  uint8_t charset;     // VELMORA_CHARSET_*
 };
 
 struct VelmoraDbcsString {
-    uint16_t code_page;
-    const char* text;     // terminated
+  uint16_t code_page;
+  const char* text;  // terminated
 };
 
 struct VelmoraObjectId {
-    uint32_t type;
-    uint32_t instance;    // at most 0x3FFFFF
+  uint32_t type;
+  uint32_t instance;  // at most 0x3FFFFF
 };
 
 struct VelmoraOctetString {
-    uint8_t* data;
-    uint32_t buffer_size;
-    uint32_t length;
+  uint8_t* data;
+  uint32_t buffer_size;
+  uint32_t length;
 };
 
 // Encoded octets kept as they are.
 struct VelmoraRawData {
-    uint32_t length;
-    const uint8_t* data;
+  uint32_t length;
+  const uint8_t* data;
 };
 
 static_assert(sizeof(VelmoraBitString) == 16);

@@ -5,9 +5,9 @@
 #include <cstdint>
 
 struct VelmoraWeekNDay {
-    uint32_t month;          // 1-14, 0 any
-    int32_t week_of_month;   // 1-6, -1 any
-    uint32_t day_of_week;    // 1-7, 0 any
+  uint32_t month;         // 1-14, 0 any
+  int32_t week_of_month;  // 1-6, -1 any
+  uint32_t day_of_week;   // 1-7, 0 any
 };
 
 static_assert(sizeof(VelmoraWeekNDay) == 12);

@@ -22,87 +22,89 @@ using Bytes = std::vector<uint8_t>;
 
 // A ReadProperty request and its ReadProperty-ACK.
 const Bytes kRequest = {0x0C, 0x02, 0x00, 0x00, 0x01, 0x19, 0x55};
-const Bytes kAnswer = {0x0C, 0x02, 0x00, 0x00, 0x01, 0x19, 0x55, 0x3E, 0x44, 0x42, 0x28, 0x00, 0x00, 0x3F};
+const Bytes kAnswer = {0x0C, 0x02, 0x00, 0x00, 0x01, 0x19, 0x55,
+                       0x3E, 0x44, 0x42, 0x28, 0x00, 0x00, 0x3F};
 
 uint32_t RequestSize(const void*) { return uint32_t(kRequest.size()); }
 int EncodeRequest(const void*, TsmlStream* s) {
-    if (size_t(s->end - s->cursor) < kRequest.size()) return 18;
-    std::memcpy(s->cursor, kRequest.data(), kRequest.size());
-    s->cursor += kRequest.size();
-    return 0;
+  if (size_t(s->end - s->cursor) < kRequest.size()) return 18;
+  std::memcpy(s->cursor, kRequest.data(), kRequest.size());
+  s->cursor += kRequest.size();
+  return 0;
 }
 constexpr TsmlServiceDescriptor kReadProperty{12, RequestSize, EncodeRequest};
 
 // One daemon and one open transaction layer for the whole run.
 struct Site {
-    VmdServer* server = nullptr;
-    bool ok = false;
+  VmdServer* server = nullptr;
+  bool ok = false;
 };
 
 Site& OpenSite() {
-    static Site site;
-    static std::once_flag once;
-    std::call_once(once, [] {
-        char tmpl[] = "/tmp/tsml_bench_XXXXXX";
-        if (!mkdtemp(tmpl)) return;
-        std::string dir = tmpl;
-        setenv("VELMORA_PIPE_DIR", dir.c_str(), 1);
-        setenv("VELMORA_REGISTRY", (dir + "/registry").c_str(), 1);
-        if (!OsaInit()) return;
-        VmdConfig c;
-        c.pipe_path = dir + "/velmora";
-        c.log_quiet = true;
-        VmdSiteDefaults(&c.site);
-        std::string error;
-        site.server = VmdStart(c, &error);
-        if (!site.server) return;
-        VmdScriptRule r;
-        r.service = 12;
-        r.answer = kAnswer;
-        VmdScriptAdd(site.server, r);
-        site.ok = TsmlOpen(0) == 0;
-    });
-    return site;
+  static Site site;
+  static std::once_flag once;
+  std::call_once(once, [] {
+    char tmpl[] = "/tmp/tsml_bench_XXXXXX";
+    if (!mkdtemp(tmpl)) return;
+    std::string dir = tmpl;
+    setenv("VELMORA_PIPE_DIR", dir.c_str(), 1);
+    setenv("VELMORA_REGISTRY", (dir + "/registry").c_str(), 1);
+    if (!OsaInit()) return;
+    VmdConfig c;
+    c.pipe_path = dir + "/velmora";
+    c.log_quiet = true;
+    VmdSiteDefaults(&c.site);
+    std::string error;
+    site.server = VmdStart(c, &error);
+    if (!site.server) return;
+    VmdScriptRule r;
+    r.service = 12;
+    r.answer = kAnswer;
+    VmdScriptAdd(site.server, r);
+    site.ok = TsmlOpen(0) == 0;
+  });
+  return site;
 }
 
 void BM_ConfirmedRoundTrip(benchmark::State& state) {
-    if (!OpenSite().ok) {
-        state.SkipWithError("no daemon or open failed");
-        return;
+  if (!OpenSite().ok) {
+    state.SkipWithError("no daemon or open failed");
+    return;
+  }
+  LinkAddress dest{};
+  dest.kind = 130;
+  dest.macLen = 6;
+  dest.mac[5] = 1;
+  for (auto _ : state) {
+    PduDesc out{};
+    int s =
+        TsmlRequestExecute(nullptr, &dest, 0, &kReadProperty, &kRequest, &out, nullptr, nullptr);
+    PduDescFree(&out);
+    if (s != 0) {
+      state.SkipWithError("request failed");
+      break;
     }
-    LinkAddress dest{};
-    dest.kind = 130;
-    dest.macLen = 6;
-    dest.mac[5] = 1;
-    for (auto _ : state) {
-        PduDesc out{};
-        int s = TsmlRequestExecute(nullptr, &dest, 0, &kReadProperty, &kRequest, &out, nullptr, nullptr);
-        PduDescFree(&out);
-        if (s != 0) {
-            state.SkipWithError("request failed");
-            break;
-        }
-    }
+  }
 }
 BENCHMARK(BM_ConfirmedRoundTrip)->Threads(1)->Threads(8)->UseRealTime();
 
 bool WriteAll(int fd, const uint8_t* p, size_t n) {
-    while (n) {
-        ssize_t k = ::write(fd, p, n);
-        if (k <= 0) return false;
-        p += k;
-        n -= size_t(k);
-    }
-    return true;
+  while (n) {
+    ssize_t k = ::write(fd, p, n);
+    if (k <= 0) return false;
+    p += k;
+    n -= size_t(k);
+  }
+  return true;
 }
 bool ReadAll(int fd, uint8_t* p, size_t n) {
-    while (n) {
-        ssize_t k = ::read(fd, p, n);
-        if (k <= 0) return false;
-        p += k;
-        n -= size_t(k);
-    }
-    return true;
+  while (n) {
+    ssize_t k = ::read(fd, p, n);
+    if (k <= 0) return false;
+    p += k;
+    n -= size_t(k);
+  }
+  return true;
 }
 
 // The frames of one confirmed round trip: the request out, the
@@ -112,30 +114,31 @@ constexpr size_t kAckFrame = 4 + 12;
 constexpr size_t kConfirmationFrame = 4 + 68 + 14;
 
 void BM_RawPingPong(benchmark::State& state) {
-    int sv[2];
-    if (socketpair(AF_UNIX, SOCK_STREAM, 0, sv) != 0) {
-        state.SkipWithError("socketpair");
-        return;
+  int sv[2];
+  if (socketpair(AF_UNIX, SOCK_STREAM, 0, sv) != 0) {
+    state.SkipWithError("socketpair");
+    return;
+  }
+  std::thread echo([fd = sv[1]] {
+    uint8_t in[kRequestFrame];
+    uint8_t out[kAckFrame + kConfirmationFrame] = {};
+    while (ReadAll(fd, in, sizeof in)) {
+      if (!WriteAll(fd, out, kAckFrame) || !WriteAll(fd, out + kAckFrame, kConfirmationFrame))
+        break;
     }
-    std::thread echo([fd = sv[1]] {
-        uint8_t in[kRequestFrame];
-        uint8_t out[kAckFrame + kConfirmationFrame] = {};
-        while (ReadAll(fd, in, sizeof in)) {
-            if (!WriteAll(fd, out, kAckFrame) || !WriteAll(fd, out + kAckFrame, kConfirmationFrame)) break;
-        }
-    });
-    uint8_t req[kRequestFrame] = {};
-    uint8_t back[kAckFrame + kConfirmationFrame];
-    for (auto _ : state) {
-        if (!WriteAll(sv[0], req, sizeof req) || !ReadAll(sv[0], back, sizeof back)) {
-            state.SkipWithError("socket");
-            break;
-        }
+  });
+  uint8_t req[kRequestFrame] = {};
+  uint8_t back[kAckFrame + kConfirmationFrame];
+  for (auto _ : state) {
+    if (!WriteAll(sv[0], req, sizeof req) || !ReadAll(sv[0], back, sizeof back)) {
+      state.SkipWithError("socket");
+      break;
     }
-    ::shutdown(sv[0], SHUT_RDWR);
-    echo.join();
-    ::close(sv[0]);
-    ::close(sv[1]);
+  }
+  ::shutdown(sv[0], SHUT_RDWR);
+  echo.join();
+  ::close(sv[0]);
+  ::close(sv[1]);
 }
 BENCHMARK(BM_RawPingPong)->Threads(1)->Threads(8)->UseRealTime();
 

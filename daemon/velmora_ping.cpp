@@ -21,13 +21,13 @@ namespace {
 
 constexpr int kTimeoutMs = 5000;
 
-int Open(const IpcConnTarget &t) {
+int Open(const IpcConnTarget& t) {
   if (t.kind == IpcNameKind::Pipe) {
     sockaddr_un sa{};
     sa.sun_family = AF_UNIX;
     snprintf(sa.sun_path, sizeof sa.sun_path, "%s", t.path);
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr *>(&sa), sizeof sa) == 0) return fd;
+    if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0) return fd;
     if (fd >= 0) close(fd);
     return -1;
   }
@@ -46,7 +46,7 @@ int Open(const IpcConnTarget &t) {
   return fd;
 }
 
-bool WriteAll(int fd, const std::vector<uint8_t> &b) {
+bool WriteAll(int fd, const std::vector<uint8_t>& b) {
   size_t done = 0;
   while (done < b.size()) {
     ssize_t k = send(fd, b.data() + done, b.size() - done, MSG_NOSIGNAL);
@@ -57,7 +57,7 @@ bool WriteAll(int fd, const std::vector<uint8_t> &b) {
   return true;
 }
 
-bool ReadAll(int fd, uint8_t *p, size_t n) {
+bool ReadAll(int fd, uint8_t* p, size_t n) {
   while (n > 0) {
     pollfd pf{fd, POLLIN, 0};
     if (poll(&pf, 1, kTimeoutMs) <= 0) return false;
@@ -71,7 +71,7 @@ bool ReadAll(int fd, uint8_t *p, size_t n) {
 }
 
 // One frame's message; false on a timeout, a closed link or a length beyond the cap.
-bool ReadFrame(int fd, std::vector<uint8_t> *m) {
+bool ReadFrame(int fd, std::vector<uint8_t>* m) {
   uint8_t word[4];
   if (!ReadAll(fd, word, 4)) return false;
   uint32_t len = IpcGet32(word, 0);
@@ -82,12 +82,13 @@ bool ReadFrame(int fd, std::vector<uint8_t> *m) {
 
 }  // namespace
 
-int main(int argc, char **argv) {
-  const char *name = argc > 1 ? argv[1] : IPC_DEFAULT_CONN_NAME;
+int main(int argc, char** argv) {
+  const char* name = argc > 1 ? argv[1] : IPC_DEFAULT_CONN_NAME;
   if (argc > 2 || (argc == 2 && (!strcmp(name, "--help") || !strcmp(name, "-h")))) {
-    printf("Usage: velmora-ping [CONNECTION-NAME]\n"
-           "Registers with the daemon at CONNECTION-NAME (as Tsml\\ConnIPC names it;\n"
-           "default \\\\.\\pipe\\velmora), prints its answer and disconnects.\n");
+    printf(
+        "Usage: velmora-ping [CONNECTION-NAME]\n"
+        "Registers with the daemon at CONNECTION-NAME (as Tsml\\ConnIPC names it;\n"
+        "default \\\\.\\pipe\\velmora), prints its answer and disconnects.\n");
     return argc > 2 ? 2 : 0;
   }
   IpcConnTarget t;

@@ -7,7 +7,7 @@
 
 #include "daemon/vmd_cli.h"
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   VmdCli cli;
   std::string error;
   if (!VmdCliParse(argc, argv, &cli, &error)) {
@@ -34,7 +34,7 @@ int main(int argc, char **argv) {
   sigaddset(&stop, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stop, nullptr);
   signal(SIGPIPE, SIG_IGN);
-  VmdServer *server = VmdStart(config, &error);
+  VmdServer* server = VmdStart(config, &error);
   if (!server) {
     fprintf(stderr, "velmorad: %s\n", error.c_str());
     return 1;

@@ -6,7 +6,7 @@
 
 namespace {
 
-bool ParsePort(const std::string &text, uint16_t *port) {
+bool ParsePort(const std::string& text, uint16_t* port) {
   if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
   errno = 0;
   unsigned long v = strtoul(text.c_str(), nullptr, 10);
@@ -17,7 +17,7 @@ bool ParsePort(const std::string &text, uint16_t *port) {
 
 }  // namespace
 
-const char *VmdUsage() {
+const char* VmdUsage() {
   return "Usage: velmorad [--pipe NAME] [--tcp [HOST:]PORT] [--site FILE] [--log FILE]\n"
          "                [--version] [--help]\n"
          "The stand-in BACnet stack daemon: serves client libraries on a local socket\n"
@@ -40,9 +40,9 @@ const char *VmdUsage() {
          "Exit status: 0 after a clean stop, 1 when it cannot start, 2 on a bad option.\n";
 }
 
-const char *VmdVersionText() { return "velmorad 6.2.4 (stand-in stack daemon)\n"; }
+const char* VmdVersionText() { return "velmorad 6.2.4 (stand-in stack daemon)\n"; }
 
-bool VmdCliParse(int argc, const char *const *argv, VmdCli *cli, std::string *error) {
+bool VmdCliParse(int argc, const char* const* argv, VmdCli* cli, std::string* error) {
   *cli = VmdCli{};
   cli->pipe = "velmora";
   for (int i = 1; i < argc; ++i) {
@@ -55,7 +55,7 @@ bool VmdCliParse(int argc, const char *const *argv, VmdCli *cli, std::string *er
       arg = arg.substr(0, eq);
       has_value = true;
     }
-    auto take = [&](std::string *out) {
+    auto take = [&](std::string* out) {
       if (has_value) {
         *out = value;
         return true;
@@ -105,7 +105,7 @@ bool VmdCliParse(int argc, const char *const *argv, VmdCli *cli, std::string *er
   return true;
 }
 
-VmdConfig VmdCliConfig(const VmdCli &cli) {
+VmdConfig VmdCliConfig(const VmdCli& cli) {
   VmdConfig c;
   if (cli.pipe_given || !cli.tcp) c.pipe_path = VmdPipePathFor(cli.pipe);
   c.tcp = cli.tcp;
@@ -114,7 +114,9 @@ VmdConfig VmdCliConfig(const VmdCli &cli) {
   c.log_path = cli.log_path;
   if (!c.pipe_path.empty()) {
     size_t slash = c.pipe_path.rfind('/');
-    c.marker_dir = slash == 0 ? "/" : slash == std::string::npos ? "." : c.pipe_path.substr(0, slash);
+    c.marker_dir = slash == 0                   ? "/"
+                   : slash == std::string::npos ? "."
+                                                : c.pipe_path.substr(0, slash);
   } else {
     c.marker_dir = VmdPipeDir();
   }

@@ -7,7 +7,7 @@
 struct VmdCli {
   bool help = false;
   bool version = false;
-  std::string pipe;      // the name as given ("velmora" by default)
+  std::string pipe;  // the name as given ("velmora" by default)
   bool pipe_given = false;
   bool tcp = false;
   std::string tcp_host = "127.0.0.1";
@@ -17,8 +17,8 @@ struct VmdCli {
 };
 
 // Parses argv[1..]; false with `error` set on a bad option or value.
-bool VmdCliParse(int argc, const char *const *argv, VmdCli *cli, std::string *error);
+bool VmdCliParse(int argc, const char* const* argv, VmdCli* cli, std::string* error);
 // The configuration the options describe (the site not loaded yet).
-VmdConfig VmdCliConfig(const VmdCli &cli);
-const char *VmdUsage();
-const char *VmdVersionText();
+VmdConfig VmdCliConfig(const VmdCli& cli);
+const char* VmdUsage();
+const char* VmdVersionText();

@@ -19,7 +19,7 @@ constexpr size_t kReadChunk = 4096;
 constexpr size_t kQueueLimit = 4u << 20;
 constexpr auto kBytePause = std::chrono::microseconds(300);
 
-bool SendAll(VmdConn *c, int fd, const uint8_t *p, size_t n, bool bytewise) {
+bool SendAll(VmdConn* c, int fd, const uint8_t* p, size_t n, bool bytewise) {
   while (n > 0) {
     size_t step = bytewise ? 1 : n;
     ssize_t k = send(fd, p, step, MSG_NOSIGNAL);
@@ -36,15 +36,16 @@ bool SendAll(VmdConn *c, int fd, const uint8_t *p, size_t n, bool bytewise) {
   return true;
 }
 
-bool ByteAtATime(VmdServer *s) {
+bool ByteAtATime(VmdServer* s) {
   std::lock_guard<std::mutex> lock(s->mu);
   return s->behaviour.byte_at_a_time;
 }
 
 // Writes one piece outside the connection lock; the caller has set `writing`.
-bool WriteOut(VmdConn *c, int fd, const VmdOut &out, bool bytewise) {
+bool WriteOut(VmdConn* c, int fd, const VmdOut& out, bool bytewise) {
   // Logged before the write, so a test that saw the frame arrive finds it.
-  if (out.is_frame) VmdRecordFrame(c->server, c, false, std::span<const uint8_t>(out.bytes).subspan(4));
+  if (out.is_frame)
+    VmdRecordFrame(c->server, c, false, std::span<const uint8_t>(out.bytes).subspan(4));
   bool ok = SendAll(c, fd, out.bytes.data(), out.bytes.size(), bytewise);
   if (ok && out.is_frame) c->buffers_written++;
   if (!ok) VmdLog(c->server, "connection %u: write failed: %s", c->id, strerror(errno));
@@ -52,13 +53,13 @@ bool WriteOut(VmdConn *c, int fd, const VmdOut &out, bool bytewise) {
 }
 
 // After a failed write nothing more is sent and the reader is woken.
-void WriteFailed(VmdConn *c) {
+void WriteFailed(VmdConn* c) {
   c->write_failed = true;
   c->stopping = true;
   if (c->fd >= 0) shutdown(c->fd, SHUT_RDWR);
 }
 
-void WriterLoop(VmdConn *c) {
+void WriterLoop(VmdConn* c) {
   std::unique_lock<std::mutex> lock(c->mu);
   while (!c->stopping) {
     if (c->writing) {  // a reply being written straight from the reader
@@ -91,11 +92,17 @@ void WriterLoop(VmdConn *c) {
   c->closing = true;
 }
 
-enum class End { kDisconnect, kEof, kError, kBad, kStopped };
+enum class End {
+  kDisconnect,
+  kEof,
+  kError,
+  kBad,
+  kStopped
+};
 
 // Reads frames until the link ends; returns why.
-End ReadFrames(VmdConn *c, std::string *why) {
-  VmdServer *s = c->server;
+End ReadFrames(VmdConn* c, std::string* why) {
+  VmdServer* s = c->server;
   std::vector<uint8_t> buf(kReadChunk);
   size_t have = 0;
   const uint32_t cap = VmdFrameCap();
@@ -130,7 +137,8 @@ End ReadFrames(VmdConn *c, std::string *why) {
         return End::kBad;
       }
       if (len < 4) {
-        *why = "frame of " + std::to_string(len) + " bytes is shorter than a message kind and status";
+        *why =
+            "frame of " + std::to_string(len) + " bytes is shorter than a message kind and status";
         return End::kBad;
       }
       if (len > cap) {
@@ -171,8 +179,8 @@ End ReadFrames(VmdConn *c, std::string *why) {
   }
 }
 
-void ReaderLoop(VmdConn *c) {
-  VmdServer *s = c->server;
+void ReaderLoop(VmdConn* c) {
+  VmdServer* s = c->server;
   std::string why;
   End end = ReadFrames(c, &why);
   bool clean = false;
@@ -185,11 +193,12 @@ void ReaderLoop(VmdConn *c) {
         // Replies still waiting for their time are not sent after the answer.
         VmdClock::time_point now = VmdClock::now();
         c->queue.erase(std::remove_if(c->queue.begin(), c->queue.end(),
-                                      [now](const VmdOut &o) { return o.due > now; }),
+                                      [now](const VmdOut& o) { return o.due > now; }),
                        c->queue.end());
         c->withheld.clear();
         c->queued_bytes = 0;
-        for (const VmdOut &o : c->queue) c->queued_bytes += o.bytes.size();
+        for (const VmdOut& o : c->queue)
+          c->queued_bytes += o.bytes.size();
       }
       VmdQueue(c, std::move(out), 0, false);
       clean = true;
@@ -237,17 +246,17 @@ void ReaderLoop(VmdConn *c) {
 
 }  // namespace
 
-bool VmdConnStart(VmdServer *s, std::shared_ptr<VmdConn> conn) {
-  VmdConn *c = conn.get();
+bool VmdConnStart(VmdServer* s, std::shared_ptr<VmdConn> conn) {
+  VmdConn* c = conn.get();
   try {
     c->writer = std::thread(WriterLoop, c);
-  } catch (const std::system_error &e) {
+  } catch (const std::system_error& e) {
     VmdLog(s, "connection %u refused: no thread: %s", c->id, e.what());
     return false;
   }
   try {
     c->reader = std::thread(ReaderLoop, c);
-  } catch (const std::system_error &e) {
+  } catch (const std::system_error& e) {
     VmdLog(s, "connection %u refused: no thread: %s", c->id, e.what());
     {
       std::lock_guard<std::mutex> lock(c->mu);
@@ -269,7 +278,7 @@ VmdOut VmdFrameOut(std::span<const uint8_t> message) {
   return out;
 }
 
-bool VmdQueue(VmdConn *c, VmdOut out, int delay_ms, bool withhold, bool write_here) {
+bool VmdQueue(VmdConn* c, VmdOut out, int delay_ms, bool withhold, bool write_here) {
   // A reply due now with nothing ahead of it is written by the caller (the
   // reader), which saves the hand-over to the writer thread.
   bool bytewise = write_here && ByteAtATime(c->server);
@@ -295,20 +304,20 @@ bool VmdQueue(VmdConn *c, VmdOut out, int delay_ms, bool withhold, bool write_he
   }
   c->queued_bytes += out.bytes.size();
   out.due = VmdClock::now() + std::chrono::milliseconds(std::max(delay_ms, 0));
-  auto at = std::upper_bound(c->queue.begin(), c->queue.end(), out,
-                             [](const VmdOut &a, const VmdOut &b) {
-                               return a.due != b.due ? a.due < b.due : a.seq < b.seq;
-                             });
+  auto at =
+      std::upper_bound(c->queue.begin(), c->queue.end(), out, [](const VmdOut& a, const VmdOut& b) {
+        return a.due != b.due ? a.due < b.due : a.seq < b.seq;
+      });
   c->queue.insert(at, std::move(out));
   lock.unlock();
   c->cv.notify_all();
   return true;
 }
 
-bool VmdTakeBackConfirmation(VmdConn *c, uint32_t index, uint32_t identifier) {
+bool VmdTakeBackConfirmation(VmdConn* c, uint32_t index, uint32_t identifier) {
   std::lock_guard<std::mutex> lock(c->mu);
-  for (std::vector<VmdOut> *list : {&c->queue, &c->withheld}) {
-    auto it = std::find_if(list->begin(), list->end(), [&](const VmdOut &o) {
+  for (std::vector<VmdOut>* list : {&c->queue, &c->withheld}) {
+    auto it = std::find_if(list->begin(), list->end(), [&](const VmdOut& o) {
       return o.is_confirmation && o.index == index && o.identifier == identifier;
     });
     if (it != list->end()) {
@@ -320,7 +329,7 @@ bool VmdTakeBackConfirmation(VmdConn *c, uint32_t index, uint32_t identifier) {
   return false;
 }
 
-void VmdConnShutdown(VmdConn *c) {
+void VmdConnShutdown(VmdConn* c) {
   {
     std::lock_guard<std::mutex> lock(c->mu);
     c->stopping = true;
@@ -329,7 +338,7 @@ void VmdConnShutdown(VmdConn *c) {
   c->cv.notify_all();
 }
 
-bool VmdSendRaw(VmdServer *s, uint32_t id, std::span<const uint8_t> bytes) {
+bool VmdSendRaw(VmdServer* s, uint32_t id, std::span<const uint8_t> bytes) {
   std::shared_ptr<VmdConn> c = VmdFindConn(s, id);
   if (!c) return false;
   VmdOut out{};
@@ -337,21 +346,22 @@ bool VmdSendRaw(VmdServer *s, uint32_t id, std::span<const uint8_t> bytes) {
   return VmdQueue(c.get(), std::move(out), 0, false);
 }
 
-bool VmdSendFrame(VmdServer *s, uint32_t id, std::span<const uint8_t> message) {
+bool VmdSendFrame(VmdServer* s, uint32_t id, std::span<const uint8_t> message) {
   std::shared_ptr<VmdConn> c = VmdFindConn(s, id);
   return c && VmdQueue(c.get(), VmdFrameOut(message), 0, false);
 }
 
-bool VmdReleaseWithheld(VmdServer *s, uint32_t id) {
+bool VmdReleaseWithheld(VmdServer* s, uint32_t id) {
   std::shared_ptr<VmdConn> c = VmdFindConn(s, id);
   if (!c) return false;
   std::vector<VmdOut> parked;
   {
     std::lock_guard<std::mutex> lock(c->mu);
     parked.swap(c->withheld);
-    for (const VmdOut &o : parked) c->queued_bytes -= o.bytes.size();
+    for (const VmdOut& o : parked)
+      c->queued_bytes -= o.bytes.size();
   }
-  for (VmdOut &o : parked)
+  for (VmdOut& o : parked)
     if (!VmdQueue(c.get(), std::move(o), 0, false)) return false;
   return true;
 }

@@ -22,11 +22,11 @@ struct VmdServer;
 // alone, $VELMORA_PIPE_DIR, default /tmp) that every daemon serving there
 // holds a shared open-file lock on while it runs. It stands only while it is
 // held: a file left by a killed daemon is stale (see VmdMarkerHeld).
-inline constexpr const char *kVmdMarkerName = "Velmora Semaphore 1004";
+inline constexpr const char* kVmdMarkerName = "Velmora Semaphore 1004";
 inline constexpr uint16_t kVmdDefaultTcpPort = 46396;
 
 struct VmdConfig {
-  std::string pipe_path;               // Unix socket path; empty: no socket
+  std::string pipe_path;  // Unix socket path; empty: no socket
   bool tcp = false;
   std::string tcp_host = "127.0.0.1";  // dotted IPv4 address
   uint16_t tcp_port = 0;               // 0: any free port (see VmdTcpPort)
@@ -38,65 +38,65 @@ struct VmdConfig {
 
 // Maps a connection name as the client library takes it ("\\.\pipe\NAME", or a
 // plain NAME) to the socket path in `dir` (empty: $VELMORA_PIPE_DIR or /tmp).
-std::string VmdPipePathFor(const std::string &name, const std::string &dir = "");
+std::string VmdPipePathFor(const std::string& name, const std::string& dir = "");
 std::string VmdPipeDir();
 
 // Starts the accept loop. None, with `error` set, when a socket cannot be
 // served (in use by a live daemon, not a socket, bind failure...).
-VmdServer *VmdStart(const VmdConfig &config, std::string *error);
+VmdServer* VmdStart(const VmdConfig& config, std::string* error);
 // Closes every client link, joins every thread, removes its socket and lets
 // go of the marker (removing it when no other daemon holds it).
-void VmdStop(VmdServer *server);
+void VmdStop(VmdServer* server);
 // True while some daemon holds the presence marker in `dir`: what a client
 // probes when it cannot connect. The lock is only tested, never taken.
-bool VmdMarkerHeld(const std::string &dir);
-uint16_t VmdTcpPort(const VmdServer *server);
-const std::string &VmdSocketPath(const VmdServer *server);
+bool VmdMarkerHeld(const std::string& dir);
+uint16_t VmdTcpPort(const VmdServer* server);
+const std::string& VmdSocketPath(const VmdServer* server);
 
 // ---- log -----------------------------------------------------------------
 // Writes a time-stamped line to the log (file or stderr) and keeps it.
-void VmdLog(VmdServer *server, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
-std::vector<std::string> VmdLogLines(VmdServer *server);
-bool VmdWaitLog(VmdServer *server, const std::string &fragment, int timeout_ms);
+void VmdLog(VmdServer* server, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+std::vector<std::string> VmdLogLines(VmdServer* server);
+bool VmdWaitLog(VmdServer* server, const std::string& fragment, int timeout_ms);
 
 // ---- connections ---------------------------------------------------------
 // Waits until connection `n` (1-based) has been accepted.
-bool VmdWaitAccepted(VmdServer *server, uint32_t n, int timeout_ms);
+bool VmdWaitAccepted(VmdServer* server, uint32_t n, int timeout_ms);
 // Waits until connection `conn` has ended (its threads are done).
-bool VmdWaitEnded(VmdServer *server, uint32_t conn, int timeout_ms);
-bool VmdWaitRegistered(VmdServer *server, uint32_t conn, int timeout_ms);
+bool VmdWaitEnded(VmdServer* server, uint32_t conn, int timeout_ms);
+bool VmdWaitRegistered(VmdServer* server, uint32_t conn, int timeout_ms);
 // Ends a connection from the daemon side, without the disconnect exchange.
-bool VmdDrop(VmdServer *server, uint32_t conn);
+bool VmdDrop(VmdServer* server, uint32_t conn);
 
 // ---- frames received and sent --------------------------------------------
 struct VmdFrame {
-  uint64_t seq;         // order over both directions
+  uint64_t seq;  // order over both directions
   uint32_t conn;
-  uint32_t user;        // user identifier of the connection, 0 before registration
-  bool inbound;         // from the client
-  uint32_t length;      // the frame's length word
+  uint32_t user;    // user identifier of the connection, 0 before registration
+  bool inbound;     // from the client
+  uint32_t length;  // the frame's length word
   uint16_t kind, status;
   uint32_t index, identifier;  // words at 4 and 8 (0 when the frame is shorter)
   std::vector<uint8_t> bytes;  // the message bytes (the length word not included)
 };
 // The last frames (the last 4000, and no more than 32 MB of them).
-std::vector<VmdFrame> VmdFrames(VmdServer *server);
+std::vector<VmdFrame> VmdFrames(VmdServer* server);
 // Waits for a frame with seq > `after` that `match` accepts.
-bool VmdWaitFrame(VmdServer *server, const std::function<bool(const VmdFrame &)> &match,
-                  int timeout_ms, VmdFrame *out = nullptr, uint64_t after = 0);
+bool VmdWaitFrame(VmdServer* server, const std::function<bool(const VmdFrame&)>& match,
+                  int timeout_ms, VmdFrame* out = nullptr, uint64_t after = 0);
 
 // ---- behaviour -----------------------------------------------------------
 // How the daemon answers one kind of client message.
 struct VmdKindRule {
-  int32_t status = -1;   // >= 0: the reply carries this status; -1: the daemon's own
-  int32_t delay_ms = 0;  // the reply leaves this much later
-  bool withhold = false; // the reply waits for VmdReleaseWithheld
+  int32_t status = -1;    // >= 0: the reply carries this status; -1: the daemon's own
+  int32_t delay_ms = 0;   // the reply leaves this much later
+  bool withhold = false;  // the reply waits for VmdReleaseWithheld
 };
 
 // The client kinds the daemon accepts; VmdKindSlot gives a kind's position.
-inline constexpr uint16_t kVmdClientKinds[] = {
-    0x0800, 0x0801, 0x0802, 0x0803, 0x0804, 0x0805, 0x0806, 0x0807, 0x0808,
-    0x0809, 0x0C00, 0x0D00, 0x0D01, 0x0E00, 0x0E02, 0x0E03, 0x0E04, 0x0E05};
+inline constexpr uint16_t kVmdClientKinds[] = {0x0800, 0x0801, 0x0802, 0x0803, 0x0804, 0x0805,
+                                               0x0806, 0x0807, 0x0808, 0x0809, 0x0C00, 0x0D00,
+                                               0x0D01, 0x0E00, 0x0E02, 0x0E03, 0x0E04, 0x0E05};
 inline constexpr size_t kVmdClientKindCount = std::size(kVmdClientKinds);
 int VmdKindSlot(uint16_t kind);  // -1 for a kind the daemon does not accept
 
@@ -107,20 +107,20 @@ struct VmdBehaviour {
   // Registration reply.
   bool reg_version_override = false;
   uint8_t reg_version[3] = {6, 2, 4};
-  uint32_t reg_length = 28;        // bytes of the reply message (27: one short)
-  int reg_mac_len = -1;            // >= 0: report the local MAC with this length
+  uint32_t reg_length = 28;  // bytes of the reply message (27: one short)
+  int reg_mac_len = -1;      // >= 0: report the local MAC with this length
 };
-VmdKindRule &VmdRule(VmdBehaviour *b, uint16_t kind);  // kind must be accepted
-VmdBehaviour VmdGetBehaviour(VmdServer *server);
-void VmdSetBehaviour(VmdServer *server, const VmdBehaviour &behaviour);
+VmdKindRule& VmdRule(VmdBehaviour* b, uint16_t kind);  // kind must be accepted
+VmdBehaviour VmdGetBehaviour(VmdServer* server);
+void VmdSetBehaviour(VmdServer* server, const VmdBehaviour& behaviour);
 
 // ---- sending to a client ---------------------------------------------------
 // Queues bytes exactly as given, after anything already queued.
-bool VmdSendRaw(VmdServer *server, uint32_t conn, std::span<const uint8_t> bytes);
+bool VmdSendRaw(VmdServer* server, uint32_t conn, std::span<const uint8_t> bytes);
 // Queues one frame: the length word (size of `message`) and the message.
-bool VmdSendFrame(VmdServer *server, uint32_t conn, std::span<const uint8_t> message);
+bool VmdSendFrame(VmdServer* server, uint32_t conn, std::span<const uint8_t> message);
 // Sends every withheld reply of the connection, in the order they were made.
-bool VmdReleaseWithheld(VmdServer *server, uint32_t conn);
+bool VmdReleaseWithheld(VmdServer* server, uint32_t conn);
 
 // ---- counters --------------------------------------------------------------
 struct VmdAppStats {
@@ -134,7 +134,7 @@ struct VmdStats {
   uint64_t accepted, closed, lost;
   std::vector<VmdAppStats> apps;  // the live connections
 };
-VmdStats VmdGetStats(VmdServer *server);
+VmdStats VmdGetStats(VmdServer* server);
 
 // ---- what a client registered and asked for -------------------------------
 struct VmdClientInfo {
@@ -150,14 +150,14 @@ struct VmdClientInfo {
   // last value of each field.
   uint16_t params_mask;
   uint16_t param_segmentation;
-  uint32_t param_apdu_length, param_max_segs, param_window, param_seg_timeout,
-      param_apdu_timeout, param_retries;
+  uint32_t param_apdu_length, param_max_segs, param_window, param_seg_timeout, param_apdu_timeout,
+      param_retries;
   std::vector<uint32_t> process_ids;  // in the order added
   uint16_t value_all;
   std::vector<std::pair<LinkAddress, uint16_t>> values;  // per address
   size_t open_server_transactions;  // 0x0700 sent and not yet answered or dropped
 };
-bool VmdGetClient(VmdServer *server, uint32_t conn, VmdClientInfo *out);
+bool VmdGetClient(VmdServer* server, uint32_t conn, VmdClientInfo* out);
 
 // ---- confirmed requests from the client (0x0D00) ----------------------------
 // Confirmation outcome codes the daemon uses by default.
@@ -171,19 +171,19 @@ inline constexpr uint16_t kVmdOutcomeTimeout = 11;  // no device answered
 // all hold answers the request; a rule with `uses` > 0 is spent after that
 // many answers.
 struct VmdScriptRule {
-  int service = -1;                  // -1: any service choice
+  int service = -1;  // -1: any service choice
   bool match_destination = false;
-  LinkAddress destination{};         // compared after normalisation
+  LinkAddress destination{};  // compared after normalisation
   bool match_request = false;
-  std::vector<uint8_t> request;      // the request's payload, exactly
+  std::vector<uint8_t> request;  // the request's payload, exactly
   uint16_t outcome = kVmdOutcomeOk;
-  std::vector<uint8_t> answer;       // the confirmation's APDU data
-  int delay_ms = 0;                  // the confirmation leaves this much later
-  bool no_answer = false;            // acknowledge, never confirm
-  int uses = 0;                      // 0: any number of times
+  std::vector<uint8_t> answer;  // the confirmation's APDU data
+  int delay_ms = 0;             // the confirmation leaves this much later
+  bool no_answer = false;       // acknowledge, never confirm
+  int uses = 0;                 // 0: any number of times
 };
-void VmdScriptAdd(VmdServer *server, const VmdScriptRule &rule);
-void VmdScriptClear(VmdServer *server);
+void VmdScriptAdd(VmdServer* server, const VmdScriptRule& rule);
+void VmdScriptClear(VmdServer* server);
 
 // The request as the daemon received it, for the handler that answers what
 // no script matched (the simulated devices of the site). The handler returns
@@ -202,8 +202,8 @@ struct VmdAnswer {
   bool no_answer = false;
 };
 // Handlers run on the link's reader thread; they must not stop the server.
-using VmdConfirmedHandler = std::function<bool(const VmdConfirmed &, VmdAnswer *)>;
-void VmdSetConfirmedHandler(VmdServer *server, VmdConfirmedHandler handler);
+using VmdConfirmedHandler = std::function<bool(const VmdConfirmed&, VmdAnswer*)>;
+void VmdSetConfirmedHandler(VmdServer* server, VmdConfirmedHandler handler);
 
 // Called after an unconfirmed request (0x0D01) has been acknowledged, for
 // example to answer a Who-Is with VmdSendUnconfirmed.
@@ -212,8 +212,8 @@ struct VmdUnconfirmed {
   IpcTxnParams params;
   std::span<const uint8_t> request;
 };
-using VmdUnconfirmedHandler = std::function<void(const VmdUnconfirmed &)>;
-void VmdSetUnconfirmedHandler(VmdServer *server, VmdUnconfirmedHandler handler);
+using VmdUnconfirmedHandler = std::function<void(const VmdUnconfirmed&)>;
+void VmdSetUnconfirmedHandler(VmdServer* server, VmdUnconfirmedHandler handler);
 
 // ---- requests to the client ---------------------------------------------------
 // The transaction-bound fields of an incoming request (0x0700 or 0x0701).
@@ -225,26 +225,26 @@ struct VmdIncoming {
 // Defaults: priority 0, ReadProperty, local side = the site's address, remote
 // side MAC 0a network 0, APDU 1476, segmented response accepted, window 1,
 // no segmentation, 0xFFFFFFFF segments, timeouts 6000/5000 ms, 3 retries.
-VmdIncoming VmdIncomingDefaults(VmdServer *server);
+VmdIncoming VmdIncomingDefaults(VmdServer* server);
 // Sends 0x0700 on a free server-transaction index of the client (below the
 // server pool size it registered) with a fresh identifier. An index is
 // reused only after the client answered (0x0E02-0x0E05) or dropped (0x0E00)
 // the transaction it carried. False when none is free or the link is gone.
-bool VmdSendConfirmed(VmdServer *server, uint32_t conn, const VmdIncoming &request,
-                      uint32_t *index, uint32_t *identifier);
-bool VmdSendUnconfirmed(VmdServer *server, uint32_t conn, const VmdIncoming &request);
+bool VmdSendConfirmed(VmdServer* server, uint32_t conn, const VmdIncoming& request, uint32_t* index,
+                      uint32_t* identifier);
+bool VmdSendUnconfirmed(VmdServer* server, uint32_t conn, const VmdIncoming& request);
 // Sends 0x0600 for a transaction sent with VmdSendConfirmed.
-bool VmdSendAbort(VmdServer *server, uint32_t conn, uint32_t index, uint32_t identifier);
+bool VmdSendAbort(VmdServer* server, uint32_t conn, uint32_t index, uint32_t identifier);
 
 // ---- local ioctl (0x0807) ----------------------------------------------------------
 // Answers the body of an ioctl request: returns the reply's daemon status and
 // fills the reply body. The default handler answers every request with a
 // status-only body carrying NOT_SUPPORTED.
-using VmdIoctlHandler =
-    std::function<uint16_t(uint32_t conn, std::span<const uint8_t> body, std::vector<uint8_t> *answer)>;
-void VmdSetIoctlHandler(VmdServer *server, VmdIoctlHandler handler);
+using VmdIoctlHandler = std::function<uint16_t(uint32_t conn, std::span<const uint8_t> body,
+                                               std::vector<uint8_t>* answer)>;
+void VmdSetIoctlHandler(VmdServer* server, VmdIoctlHandler handler);
 // The status-only answer body for a request body (its vendor identifier
 // echoed); false when the request is not an ioctl body.
 inline constexpr uint32_t kVmdIoctlNotSupported = 7;
 bool VmdIoctlStatusAnswer(std::span<const uint8_t> request, uint32_t status,
-                          std::vector<uint8_t> *answer);
+                          std::vector<uint8_t>* answer);

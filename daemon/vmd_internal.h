@@ -58,7 +58,7 @@ struct VmdConn {
   uint32_t id = 0;
   int fd = -1;
   bool tcp = false;
-  VmdServer *server = nullptr;
+  VmdServer* server = nullptr;
   std::thread reader;  // joined by the server
   std::thread writer;  // joined by the reader
 
@@ -67,10 +67,10 @@ struct VmdConn {
   std::vector<VmdOut> queue;     // ordered by (due, seq)
   std::vector<VmdOut> withheld;  // in the order they were made
   uint64_t out_seq = 0;
-  size_t queued_bytes = 0;       // in `queue` and `withheld`
-  bool stopping = false;         // the writer ends without writing the rest
-  bool closing = false;          // nothing more is queued (after the last item)
-  bool writing = false;          // a piece is being written; the next one waits
+  size_t queued_bytes = 0;  // in `queue` and `withheld`
+  bool stopping = false;    // the writer ends without writing the rest
+  bool closing = false;     // nothing more is queued (after the last item)
+  bool writing = false;     // a piece is being written; the next one waits
   VmdClient client;
 
   std::atomic<bool> ended{false};
@@ -90,14 +90,14 @@ struct VmdServer {
   int wake[2] = {-1, -1};  // self-pipe that ends the accept loop
   std::thread acceptor;
   time_t start_time = 0;
-  std::string marker_path;  // empty when this server holds none
-  int marker_fd = -1;       // holds the marker's shared lock
+  std::string marker_path;    // empty when this server holds none
+  int marker_fd = -1;         // holds the marker's shared lock
   bool socket_owned = false;  // the socket file this server made:
   dev_t socket_dev = 0;
   ino_t socket_ino = 0;
 
   std::mutex mu;
-  std::condition_variable cv;  // connection events
+  std::condition_variable cv;                   // connection events
   std::vector<std::shared_ptr<VmdConn>> conns;  // live and ended, not yet reaped
   uint32_t next_conn = 1;
   uint32_t next_user = 1;
@@ -112,7 +112,7 @@ struct VmdServer {
 
   std::mutex log_mu;
   std::condition_variable log_cv;
-  FILE *log_file = nullptr;  // owned when opened from config.log_path
+  FILE* log_file = nullptr;  // owned when opened from config.log_path
   std::deque<std::string> log_lines;
 
   std::mutex frames_mu;
@@ -122,24 +122,24 @@ struct VmdServer {
   size_t frame_bytes = 0;  // message bytes held in `frames`
 };
 
-void VmdRecordFrame(VmdServer *server, VmdConn *conn, bool inbound,
+void VmdRecordFrame(VmdServer* server, VmdConn* conn, bool inbound,
                     std::span<const uint8_t> message);
 
 // Connection threads (vmd_conn.cpp).
 // Starts the connection's threads; false (and nothing running) when it cannot.
-bool VmdConnStart(VmdServer *server, std::shared_ptr<VmdConn> conn);
+bool VmdConnStart(VmdServer* server, std::shared_ptr<VmdConn> conn);
 // Queues bytes due after `delay_ms`; `withhold` parks them instead. With
 // `write_here` a piece due now with nothing ahead of it is written at once
 // on the calling thread (only the connection's reader passes it).
-bool VmdQueue(VmdConn *conn, VmdOut out, int delay_ms, bool withhold, bool write_here = false);
+bool VmdQueue(VmdConn* conn, VmdOut out, int delay_ms, bool withhold, bool write_here = false);
 VmdOut VmdFrameOut(std::span<const uint8_t> message);
-void VmdConnShutdown(VmdConn *conn);
+void VmdConnShutdown(VmdConn* conn);
 // Removes a confirmation that has not been written yet; false when there is none.
-bool VmdTakeBackConfirmation(VmdConn *conn, uint32_t index, uint32_t identifier);
-std::shared_ptr<VmdConn> VmdFindConn(VmdServer *server, uint32_t id);
+bool VmdTakeBackConfirmation(VmdConn* conn, uint32_t index, uint32_t identifier);
+std::shared_ptr<VmdConn> VmdFindConn(VmdServer* server, uint32_t id);
 
 // Message handling (vmd_proto.cpp). `message` is one whole frame's message
 // bytes. Returns false when the client broke the protocol and must go.
-bool VmdHandleMessage(VmdConn *conn, std::span<const uint8_t> message, std::string *why);
+bool VmdHandleMessage(VmdConn* conn, std::span<const uint8_t> message, std::string* why);
 // Largest message the daemon reads.
 uint32_t VmdFrameCap();

@@ -22,15 +22,15 @@ constexpr size_t kMaxAddressValues = 4096;
 constexpr size_t kMaxUnanswered = 65536;
 
 struct Msg {
-  VmdConn *c;
-  VmdServer *s;
+  VmdConn* c;
+  VmdServer* s;
   std::span<const uint8_t> m;
   uint16_t kind;
   VmdKindRule rule;
 };
 
-bool Fail(std::string *why, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
-bool Fail(std::string *why, const char *fmt, ...) {
+bool Fail(std::string* why, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+bool Fail(std::string* why, const char* fmt, ...) {
   char text[256];
   va_list ap;
   va_start(ap, fmt);
@@ -40,13 +40,13 @@ bool Fail(std::string *why, const char *fmt, ...) {
   return false;
 }
 
-uint16_t StatusOf(const Msg &x, uint16_t own) {
+uint16_t StatusOf(const Msg& x, uint16_t own) {
   return x.rule.status >= 0 ? uint16_t(x.rule.status) : own;
 }
 
 // A reply of the message's kind: `len` bytes, the status, and the request's
 // words at 4 and 8 where the reply reaches that far.
-std::vector<uint8_t> Reply(const Msg &x, uint16_t status, size_t len) {
+std::vector<uint8_t> Reply(const Msg& x, uint16_t status, size_t len) {
   std::vector<uint8_t> r(len, 0);
   IpcPut16(r, IPC_OFF_KIND, x.kind);
   IpcPut16(r, IPC_OFF_STATUS, status);
@@ -57,24 +57,24 @@ std::vector<uint8_t> Reply(const Msg &x, uint16_t status, size_t len) {
   return r;
 }
 
-void Send(const Msg &x, const std::vector<uint8_t> &reply) {
+void Send(const Msg& x, const std::vector<uint8_t>& reply) {
   VmdQueue(x.c, VmdFrameOut(reply), x.rule.delay_ms, x.rule.withhold, true);
 }
 
 // The plain acknowledgement with the shortest length a reply of the kind has.
-void Ack(const Msg &x, uint16_t own) {
+void Ack(const Msg& x, uint16_t own) {
   Send(x, Reply(x, StatusOf(x, own), IpcReplyLength(x.kind, 0)));
 }
 
-bool SameAddress(const LinkAddress &a, const LinkAddress &b) {
+bool SameAddress(const LinkAddress& a, const LinkAddress& b) {
   if (a.netPresent != b.netPresent || a.macLen != b.macLen) return false;
   if (a.netPresent && a.net != b.net) return false;
   return memcmp(a.mac, b.mac, std::min<size_t>(a.macLen, LINK_MAC_MAX)) == 0;
 }
 
-bool Registration(const Msg &x) {
-  VmdConn *c = x.c;
-  VmdServer *s = x.s;
+bool Registration(const Msg& x) {
+  VmdConn* c = x.c;
+  VmdServer* s = x.s;
   IpcRegisterRequest rq;
   IpcRegisterRequestRead(x.m, &rq);
   VmdBehaviour b;
@@ -83,7 +83,7 @@ bool Registration(const Msg &x) {
     b = s->behaviour;
   }
   uint16_t own = 0;
-  const char *refused = nullptr;
+  const char* refused = nullptr;
   {
     std::lock_guard<std::mutex> lock(c->mu);
     if (c->client.registered) {
@@ -91,7 +91,8 @@ bool Registration(const Msg &x) {
       refused = "already registered";
     }
   }
-  if (!refused && (rq.version[0] != IPC_LIBRARY_VERSION[0] || rq.version[1] != IPC_LIBRARY_VERSION[1])) {
+  if (!refused &&
+      (rq.version[0] != IPC_LIBRARY_VERSION[0] || rq.version[1] != IPC_LIBRARY_VERSION[1])) {
     own = IPC_STATUS_OLD_RUNTIME;
     refused = "library version mismatch";
   } else if (!refused && (memcmp(rq.fixed, IPC_REGISTER_FIXED, sizeof rq.fixed) != 0 ||
@@ -107,7 +108,7 @@ bool Registration(const Msg &x) {
       user = s->next_user++;
     }
     std::lock_guard<std::mutex> lock(c->mu);
-    VmdClient &cl = c->client;
+    VmdClient& cl = c->client;
     cl.registered = true;
     cl.user = user;
     cl.port_id = rq.portId;
@@ -126,7 +127,7 @@ bool Registration(const Msg &x) {
   }
   IpcRegisterReply rp{};
   rp.status = status;
-  const uint8_t *v = b.reg_version_override ? b.reg_version : s->config.site.version;
+  const uint8_t* v = b.reg_version_override ? b.reg_version : s->config.site.version;
   rp.major = v[0];
   rp.minor = v[1];
   rp.third = v[2];
@@ -157,7 +158,7 @@ bool Registration(const Msg &x) {
 }
 
 // Checks the MAC lengths of the addresses a message carries.
-bool AddressesFit(const Msg &x, std::string *why) {
+bool AddressesFit(const Msg& x, std::string* why) {
   for (size_t off : {IPC_OFF_LOCAL_ADDR, IPC_OFF_REMOTE_ADDR}) {
     uint8_t n = IpcGet8(x.m, off + LINK_OFF_MAC_LEN);
     if (n > LINK_MAC_MAX)
@@ -169,21 +170,21 @@ bool AddressesFit(const Msg &x, std::string *why) {
 
 // The answer to a confirmed request: the first live script rule, else the
 // handler, else "no device answered".
-VmdAnswer Answer(VmdServer *s, const VmdConfirmed &rq) {
+VmdAnswer Answer(VmdServer* s, const VmdConfirmed& rq) {
   VmdAnswer a;
   VmdConfirmedHandler handler;
   {
     std::lock_guard<std::mutex> lock(s->mu);
     for (auto it = s->scripts.begin(); it != s->scripts.end(); ++it) {
-      const VmdScriptRule &r = *it;
+      const VmdScriptRule& r = *it;
       if (r.service >= 0 && r.service != rq.params.service) continue;
       if (r.match_destination) {
         LinkAddress want = r.destination;
         LinkAddressNormalise(&want);
         if (!SameAddress(want, rq.params.remote)) continue;
       }
-      if (r.match_request && !std::equal(r.request.begin(), r.request.end(), rq.request.begin(),
-                                         rq.request.end()))
+      if (r.match_request &&
+          !std::equal(r.request.begin(), r.request.end(), rq.request.begin(), rq.request.end()))
         continue;
       a.outcome = r.outcome;
       a.answer = r.answer;
@@ -200,9 +201,9 @@ VmdAnswer Answer(VmdServer *s, const VmdConfirmed &rq) {
   return a;
 }
 
-bool ConfirmedRequest(const Msg &x, std::string *why) {
+bool ConfirmedRequest(const Msg& x, std::string* why) {
   if (!AddressesFit(x, why)) return false;
-  VmdConn *c = x.c;
+  VmdConn* c = x.c;
   VmdConfirmed rq{};
   rq.conn = c->id;
   rq.index = IpcGet32(x.m, IPC_OFF_TSM_INDEX);
@@ -226,9 +227,10 @@ bool ConfirmedRequest(const Msg &x, std::string *why) {
     // One transaction per TSM index, and no more of them than a pool can
     // have: a client that reuses indexes or invents them cannot grow the list.
     std::lock_guard<std::mutex> lock(c->mu);
-    auto &un = c->client.unanswered;
-    un.erase(std::remove_if(un.begin(), un.end(), [&](const auto &e) { return e.first == rq.index; }),
-             un.end());
+    auto& un = c->client.unanswered;
+    un.erase(
+        std::remove_if(un.begin(), un.end(), [&](const auto& e) { return e.first == rq.index; }),
+        un.end());
     if (un.size() >= kMaxUnanswered) un.erase(un.begin());
     un.emplace_back(rq.index, rq.identifier);
     return true;
@@ -252,7 +254,7 @@ bool ConfirmedRequest(const Msg &x, std::string *why) {
   return true;
 }
 
-void Unconfirmed(const Msg &x) {
+void Unconfirmed(const Msg& x) {
   VmdUnconfirmedHandler handler;
   {
     std::lock_guard<std::mutex> lock(x.s->mu);
@@ -267,13 +269,13 @@ void Unconfirmed(const Msg &x) {
 }
 
 // A cancel takes back a confirmation that has not left yet.
-void Cancel(const Msg &x) {
-  VmdConn *c = x.c;
+void Cancel(const Msg& x) {
+  VmdConn* c = x.c;
   uint32_t index = IpcGet32(x.m, IPC_OFF_TSM_INDEX), id = IpcGet32(x.m, IPC_OFF_TSM_ID);
   bool found = VmdTakeBackConfirmation(c, index, id);
   if (!found) {
     std::lock_guard<std::mutex> lock(c->mu);
-    auto &un = c->client.unanswered;
+    auto& un = c->client.unanswered;
     auto it = std::find(un.begin(), un.end(), std::make_pair(index, id));
     if (it != un.end()) {
       un.erase(it);
@@ -286,8 +288,8 @@ void Cancel(const Msg &x) {
 }
 
 // Answers (0x0E02-0x0E05) and drops (0x0E00) of server transactions.
-void ServerAnswer(const Msg &x) {
-  VmdConn *c = x.c;
+void ServerAnswer(const Msg& x) {
+  VmdConn* c = x.c;
   uint32_t index = IpcGet32(x.m, IPC_OFF_TSM_INDEX), id = IpcGet32(x.m, IPC_OFF_TSM_ID);
   bool known;
   {
@@ -304,21 +306,22 @@ void ServerAnswer(const Msg &x) {
     VmdLog(x.s, "connection %u: server transaction (%u,%u) dropped%s", c->id, index, id,
            known ? "" : " (unknown)");
   else
-    VmdLog(x.s, "connection %u: server transaction (%u,%u) answered with 0x%04X, %u bytes%s",
-           c->id, index, id, x.kind, IpcPayloadLength(x.m), known ? "" : " (unknown)");
+    VmdLog(x.s, "connection %u: server transaction (%u,%u) answered with 0x%04X, %u bytes%s", c->id,
+           index, id, x.kind, IpcPayloadLength(x.m), known ? "" : " (unknown)");
   Send(x, Reply(x, status, IpcReplyLength(x.kind, 0)));
 }
 
-void SetParams(const Msg &x) {
+void SetParams(const Msg& x) {
   IpcTransferParams p;
   IpcTransferParamsRead(x.m, &p);
   uint16_t own = 0;
-  if ((p.mask & IPC_PARAM_APDU_LENGTH) && (p.apduLength < 50 || p.apduLength > x.s->config.site.max_apdu))
+  if ((p.mask & IPC_PARAM_APDU_LENGTH) &&
+      (p.apduLength < 50 || p.apduLength > x.s->config.site.max_apdu))
     own = kStatusBadParameter;
   if ((p.mask & IPC_PARAM_SEGMENTATION) && p.segmentation > 3) own = kStatusBadParameter;
   if (StatusOf(x, own) == 0) {
     std::lock_guard<std::mutex> lock(x.c->mu);
-    IpcTransferParams &q = x.c->client.params;
+    IpcTransferParams& q = x.c->client.params;
     q.mask |= p.mask;
     if (p.mask & IPC_PARAM_APDU_LENGTH) q.apduLength = p.apduLength;
     if (p.mask & IPC_PARAM_SEGMENTATION) q.segmentation = p.segmentation;
@@ -331,8 +334,8 @@ void SetParams(const Msg &x) {
   Ack(x, own);
 }
 
-void ProcessIds(const Msg &x) {
-  VmdClient &cl = x.c->client;
+void ProcessIds(const Msg& x) {
+  VmdClient& cl = x.c->client;
   uint32_t pid = IpcGet32(x.m, IPC_OFF_PID);
   uint16_t own = 0;
   {
@@ -367,8 +370,8 @@ void ProcessIds(const Msg &x) {
   Send(x, reply);
 }
 
-bool Values(const Msg &x, std::string *why) {
-  VmdClient &cl = x.c->client;
+bool Values(const Msg& x, std::string* why) {
+  VmdClient& cl = x.c->client;
   LinkAddress a{};
   bool one = x.kind == IPC_KIND_SET_VALUE || x.kind == IPC_KIND_GET_VALUE;
   if (one) {
@@ -383,7 +386,7 @@ bool Values(const Msg &x, std::string *why) {
   {
     std::lock_guard<std::mutex> lock(x.c->mu);
     auto it = std::find_if(cl.values.begin(), cl.values.end(),
-                           [&](const auto &e) { return SameAddress(e.first, a); });
+                           [&](const auto& e) { return SameAddress(e.first, a); });
     if (!set) {
       value = one && it != cl.values.end() ? it->second : cl.value_all;
     } else if (one && it == cl.values.end() && cl.values.size() >= kMaxAddressValues) {
@@ -405,7 +408,7 @@ bool Values(const Msg &x, std::string *why) {
   return true;
 }
 
-void Ioctl(const Msg &x) {
+void Ioctl(const Msg& x) {
   VmdIoctlHandler handler;
   {
     std::lock_guard<std::mutex> lock(x.s->mu);
@@ -442,7 +445,7 @@ size_t TagAt(std::span<const uint8_t> b, size_t at, uint8_t number, bool context
 uint32_t VmdFrameCap() { return IPC_MAX_FRAME; }
 
 bool VmdIoctlStatusAnswer(std::span<const uint8_t> request, uint32_t status,
-                          std::vector<uint8_t> *answer) {
+                          std::vector<uint8_t>* answer) {
   size_t n0 = TagAt(request, 0, 0, true);
   size_t n1 = n0 ? TagAt(request, 1 + n0, 1, true) : 0;
   size_t open = 2 + n0 + n1;
@@ -455,20 +458,23 @@ bool VmdIoctlStatusAnswer(std::span<const uint8_t> request, uint32_t status,
     if (v < 256) break;
   }
   answer->push_back(uint8_t(0x90 | n));
-  while (n > 0) answer->push_back(octets[--n]);
+  while (n > 0)
+    answer->push_back(octets[--n]);
   answer->push_back(0x2F);
   return true;
 }
 
-bool VmdHandleMessage(VmdConn *c, std::span<const uint8_t> m, std::string *why) {
+bool VmdHandleMessage(VmdConn* c, std::span<const uint8_t> m, std::string* why) {
   Msg x{c, c->server, m, IpcGet16(m, IPC_OFF_KIND), {}};
   int slot = VmdKindSlot(x.kind);
   if (slot < 0) return Fail(why, "unknown message kind 0x%04X", x.kind);
   if (IpcGet16(m, IPC_OFF_STATUS) != 0)
-    return Fail(why, "kind 0x%04X with status %u in a request", x.kind, IpcGet16(m, IPC_OFF_STATUS));
+    return Fail(why, "kind 0x%04X with status %u in a request", x.kind,
+                IpcGet16(m, IPC_OFF_STATUS));
   bool payload = IpcSentLength(x.kind, 0) == IPC_PAYLOAD_OFFSET;
   if (payload) {
-    if (m.size() < IPC_PAYLOAD_OFFSET || m.size() != IPC_PAYLOAD_OFFSET + uint64_t(IpcPayloadLength(m)))
+    if (m.size() < IPC_PAYLOAD_OFFSET ||
+        m.size() != IPC_PAYLOAD_OFFSET + uint64_t(IpcPayloadLength(m)))
       return Fail(why, "kind 0x%04X: length %zu does not match 68 + payload length %u", x.kind,
                   m.size(), IpcPayloadLength(m));
   } else if (m.size() != IpcSentLength(x.kind, 0)) {

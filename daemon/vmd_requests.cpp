@@ -6,7 +6,7 @@
 
 namespace {
 
-std::vector<uint8_t> Indication(uint16_t kind, const VmdIncoming &rq) {
+std::vector<uint8_t> Indication(uint16_t kind, const VmdIncoming& rq) {
   std::vector<uint8_t> m(IPC_PAYLOAD_OFFSET + rq.payload.size(), 0);
   IpcPut16(m, IPC_OFF_KIND, kind);
   IpcTxnParamsWrite(m, rq.params);
@@ -17,11 +17,11 @@ std::vector<uint8_t> Indication(uint16_t kind, const VmdIncoming &rq) {
 
 }  // namespace
 
-bool VmdGetClient(VmdServer *s, uint32_t conn, VmdClientInfo *out) {
+bool VmdGetClient(VmdServer* s, uint32_t conn, VmdClientInfo* out) {
   std::shared_ptr<VmdConn> c = VmdFindConn(s, conn);
   if (!c) return false;
   std::lock_guard<std::mutex> lock(c->mu);
-  const VmdClient &cl = c->client;
+  const VmdClient& cl = c->client;
   *out = VmdClientInfo{};
   out->registered = cl.registered;
   out->user = cl.user;
@@ -50,34 +50,34 @@ bool VmdGetClient(VmdServer *s, uint32_t conn, VmdClientInfo *out) {
   return true;
 }
 
-void VmdScriptAdd(VmdServer *s, const VmdScriptRule &rule) {
+void VmdScriptAdd(VmdServer* s, const VmdScriptRule& rule) {
   std::lock_guard<std::mutex> lock(s->mu);
   s->scripts.push_back(rule);
 }
 
-void VmdScriptClear(VmdServer *s) {
+void VmdScriptClear(VmdServer* s) {
   std::lock_guard<std::mutex> lock(s->mu);
   s->scripts.clear();
 }
 
-void VmdSetConfirmedHandler(VmdServer *s, VmdConfirmedHandler handler) {
+void VmdSetConfirmedHandler(VmdServer* s, VmdConfirmedHandler handler) {
   std::lock_guard<std::mutex> lock(s->mu);
   s->confirmed_handler = std::move(handler);
 }
 
-void VmdSetUnconfirmedHandler(VmdServer *s, VmdUnconfirmedHandler handler) {
+void VmdSetUnconfirmedHandler(VmdServer* s, VmdUnconfirmedHandler handler) {
   std::lock_guard<std::mutex> lock(s->mu);
   s->unconfirmed_handler = std::move(handler);
 }
 
-void VmdSetIoctlHandler(VmdServer *s, VmdIoctlHandler handler) {
+void VmdSetIoctlHandler(VmdServer* s, VmdIoctlHandler handler) {
   std::lock_guard<std::mutex> lock(s->mu);
   s->ioctl_handler = std::move(handler);
 }
 
-VmdIncoming VmdIncomingDefaults(VmdServer *s) {
+VmdIncoming VmdIncomingDefaults(VmdServer* s) {
   VmdIncoming rq{};
-  IpcTxnParams &p = rq.params;
+  IpcTxnParams& p = rq.params;
   p.priority = 0;
   p.service = 12;
   p.local = s->config.site.local;
@@ -97,15 +97,16 @@ VmdIncoming VmdIncomingDefaults(VmdServer *s) {
   return rq;
 }
 
-bool VmdSendConfirmed(VmdServer *s, uint32_t conn, const VmdIncoming &rq, uint32_t *index,
-                      uint32_t *identifier) {
+bool VmdSendConfirmed(VmdServer* s, uint32_t conn, const VmdIncoming& rq, uint32_t* index,
+                      uint32_t* identifier) {
   std::shared_ptr<VmdConn> c = VmdFindConn(s, conn);
   if (!c) return false;
   uint32_t idx = 0, id = 0;
   {
     std::lock_guard<std::mutex> lock(c->mu);
-    VmdClient &cl = c->client;
-    while (idx < cl.srv_pool && cl.server_open.count(idx)) ++idx;
+    VmdClient& cl = c->client;
+    while (idx < cl.srv_pool && cl.server_open.count(idx))
+      ++idx;
     if (!cl.registered || idx >= cl.srv_pool) return false;
     do {
       id = ++cl.next_server_id;
@@ -125,7 +126,7 @@ bool VmdSendConfirmed(VmdServer *s, uint32_t conn, const VmdIncoming &rq, uint32
   return true;
 }
 
-bool VmdSendUnconfirmed(VmdServer *s, uint32_t conn, const VmdIncoming &rq) {
+bool VmdSendUnconfirmed(VmdServer* s, uint32_t conn, const VmdIncoming& rq) {
   std::shared_ptr<VmdConn> c = VmdFindConn(s, conn);
   if (!c) return false;
   std::vector<uint8_t> m = Indication(IPC_KIND_UNCONF_INDICATION, rq);
@@ -133,7 +134,7 @@ bool VmdSendUnconfirmed(VmdServer *s, uint32_t conn, const VmdIncoming &rq) {
   return VmdQueue(c.get(), VmdFrameOut(m), 0, false);
 }
 
-bool VmdSendAbort(VmdServer *s, uint32_t conn, uint32_t index, uint32_t identifier) {
+bool VmdSendAbort(VmdServer* s, uint32_t conn, uint32_t index, uint32_t identifier) {
   std::shared_ptr<VmdConn> c = VmdFindConn(s, conn);
   if (!c) return false;
   std::vector<uint8_t> m(IPC_PAYLOAD_OFFSET + 1, 0);

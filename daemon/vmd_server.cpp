@@ -29,9 +29,9 @@ constexpr size_t kFrameBytesKeep = 32u << 20;
 // Each link has two threads; past this many live links new ones are refused.
 constexpr size_t kMaxLinks = 256;
 
-std::string Errno(const char *what) { return std::string(what) + ": " + strerror(errno); }
+std::string Errno(const char* what) { return std::string(what) + ": " + strerror(errno); }
 
-bool SameFile(int fd, const std::string &path) {
+bool SameFile(int fd, const std::string& path) {
   struct stat a, b;
   return fstat(fd, &a) == 0 && stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
          a.st_ino == b.st_ino;
@@ -40,7 +40,7 @@ bool SameFile(int fd, const std::string &path) {
 // A whole-file lock that belongs to the open file, so it goes with the last
 // descriptor of it: at a stop, and when the kernel reaps a killed daemon.
 bool FileLock(int fd, short type, bool wait) {
-  struct flock fl{};
+  struct flock fl {};
   fl.l_type = type;
   fl.l_whence = SEEK_SET;
   while (fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) != 0)
@@ -51,7 +51,7 @@ bool FileLock(int fd, short type, bool wait) {
 // The presence marker stands while some daemon holds it: each one keeps a
 // shared lock on it, so several can serve one directory and a killed one
 // lets go at once. A marker nobody holds is stale and is taken over.
-int MarkerTake(const std::string &path, std::string *error) {
+int MarkerTake(const std::string& path, std::string* error) {
   for (int tries = 0; tries < 100; ++tries) {
     int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) break;
@@ -67,7 +67,7 @@ int MarkerTake(const std::string &path, std::string *error) {
 }
 
 // The last daemon to let go removes the marker; another one's lock keeps it.
-void MarkerDrop(int fd, const std::string &path) {
+void MarkerDrop(int fd, const std::string& path) {
   close(fd);
   int probe = open(path.c_str(), O_RDWR | O_CLOEXEC);
   if (probe < 0) return;
@@ -79,9 +79,11 @@ void MarkerDrop(int fd, const std::string &path) {
 // and the removal of a socket, so none removes a socket another one serves.
 struct DirLock {
   int fd;
-  explicit DirLock(const std::string &socket_path) {
+  explicit DirLock(const std::string& socket_path) {
     size_t slash = socket_path.rfind('/');
-    std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : socket_path.substr(0, slash);
+    std::string dir = slash == std::string::npos ? "."
+                      : slash == 0               ? "/"
+                                                 : socket_path.substr(0, slash);
     fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     while (fd >= 0 && flock(fd, LOCK_EX) != 0) {
       if (errno == EINTR) continue;
@@ -94,7 +96,7 @@ struct DirLock {
   }
 };
 
-bool FileIdentity(const std::string &path, dev_t *dev, ino_t *ino) {
+bool FileIdentity(const std::string& path, dev_t* dev, ino_t* ino) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0) return false;
   *dev = st.st_dev;
@@ -104,7 +106,7 @@ bool FileIdentity(const std::string &path, dev_t *dev, ino_t *ino) {
 
 // Binds the Unix socket, refusing a path a live daemon answers on and
 // removing a stale one; notes which file it made, to remove only that one.
-int ListenUnix(VmdServer *s, const std::string &path, std::string *error) {
+int ListenUnix(VmdServer* s, const std::string& path, std::string* error) {
   sockaddr_un sa{};
   if (path.size() >= sizeof sa.sun_path) {
     *error = "socket path too long: " + path;
@@ -124,7 +126,7 @@ int ListenUnix(VmdServer *s, const std::string &path, std::string *error) {
       *error = Errno("socket");
       return -1;
     }
-    int rc = connect(probe, reinterpret_cast<sockaddr *>(&sa), sizeof sa);
+    int rc = connect(probe, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
     int err = errno;
     close(probe);
     if (rc == 0) {
@@ -143,7 +145,7 @@ int ListenUnix(VmdServer *s, const std::string &path, std::string *error) {
     *error = Errno("socket");
     return -1;
   }
-  if (bind(fd, reinterpret_cast<sockaddr *>(&sa), sizeof sa) != 0 || listen(fd, 64) != 0) {
+  if (bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || listen(fd, 64) != 0) {
     *error = Errno(("cannot listen on " + path).c_str());
     close(fd);
     return -1;
@@ -154,7 +156,7 @@ int ListenUnix(VmdServer *s, const std::string &path, std::string *error) {
 
 // Removes the socket file while it is still the one this server made (a
 // daemon started after it was removed by hand keeps its own), then closes.
-void CloseUnix(VmdServer *s) {
+void CloseUnix(VmdServer* s) {
   if (s->unix_fd < 0) return;
   {
     DirLock dir(s->config.pipe_path);
@@ -168,7 +170,7 @@ void CloseUnix(VmdServer *s) {
   s->unix_fd = -1;
 }
 
-int ListenTcp(const std::string &host, uint16_t port, uint16_t *bound, std::string *error) {
+int ListenTcp(const std::string& host, uint16_t port, uint16_t* bound, std::string* error) {
   sockaddr_in sa{};
   sa.sin_family = AF_INET;
   sa.sin_port = htons(port);
@@ -183,19 +185,19 @@ int ListenTcp(const std::string &host, uint16_t port, uint16_t *bound, std::stri
   }
   int one = 1;
   setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  if (bind(fd, reinterpret_cast<sockaddr *>(&sa), sizeof sa) != 0 || listen(fd, 64) != 0) {
+  if (bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || listen(fd, 64) != 0) {
     *error = Errno(("cannot listen on TCP " + host + ":" + std::to_string(port)).c_str());
     close(fd);
     return -1;
   }
   socklen_t len = sizeof sa;
-  getsockname(fd, reinterpret_cast<sockaddr *>(&sa), &len);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len);
   *bound = ntohs(sa.sin_port);
   return fd;
 }
 
 // Joins the connections that have ended; the caller holds server->mu.
-void Reap(VmdServer *s, std::vector<std::shared_ptr<VmdConn>> *done) {
+void Reap(VmdServer* s, std::vector<std::shared_ptr<VmdConn>>* done) {
   for (auto it = s->conns.begin(); it != s->conns.end();) {
     if ((*it)->ended.load()) {
       done->push_back(*it);
@@ -206,7 +208,7 @@ void Reap(VmdServer *s, std::vector<std::shared_ptr<VmdConn>> *done) {
   }
 }
 
-void AcceptOne(VmdServer *s, int lfd, bool tcp) {
+void AcceptOne(VmdServer* s, int lfd, bool tcp) {
   int fd = accept4(lfd, nullptr, nullptr, SOCK_CLOEXEC);
   if (fd < 0) {
     if (errno != EINTR && errno != EAGAIN && errno != ECONNABORTED)
@@ -236,7 +238,7 @@ void AcceptOne(VmdServer *s, int lfd, bool tcp) {
       s->conns.push_back(conn);
     }
   }
-  for (auto &d : done)
+  for (auto& d : done)
     if (d->reader.joinable()) d->reader.join();
   if (full) {
     VmdLog(s, "connection refused: %zu links are open", kMaxLinks);
@@ -255,7 +257,7 @@ void AcceptOne(VmdServer *s, int lfd, bool tcp) {
   s->cv.notify_all();
 }
 
-void AcceptLoop(VmdServer *s) {
+void AcceptLoop(VmdServer* s) {
   while (true) {
     pollfd p[3];
     nfds_t n = 0;
@@ -273,13 +275,13 @@ void AcceptLoop(VmdServer *s) {
   }
 }
 
-void CloseListeners(VmdServer *s) {
+void CloseListeners(VmdServer* s) {
   CloseUnix(s);
   if (s->tcp_fd >= 0) {
     close(s->tcp_fd);
     s->tcp_fd = -1;
   }
-  for (int &fd : s->wake) {
+  for (int& fd : s->wake) {
     if (fd >= 0) close(fd);
     fd = -1;
   }
@@ -290,18 +292,18 @@ void CloseListeners(VmdServer *s) {
 }  // namespace
 
 std::string VmdPipeDir() {
-  const char *dir = getenv("VELMORA_PIPE_DIR");
+  const char* dir = getenv("VELMORA_PIPE_DIR");
   return dir && *dir ? dir : "/tmp";
 }
 
-std::string VmdPipePathFor(const std::string &name, const std::string &dir) {
+std::string VmdPipePathFor(const std::string& name, const std::string& dir) {
   static const std::string prefix = "\\\\.\\pipe\\";
   std::string rest = name.rfind(prefix, 0) == 0 ? name.substr(prefix.size()) : name;
   if (rest.find('/') != std::string::npos) return rest;
   return (dir.empty() ? VmdPipeDir() : dir) + "/" + rest;
 }
 
-VmdServer *VmdStart(const VmdConfig &config, std::string *error) {
+VmdServer* VmdStart(const VmdConfig& config, std::string* error) {
   auto s = std::make_unique<VmdServer>();
   s->config = config;
   s->start_time = time(nullptr);
@@ -312,7 +314,8 @@ VmdServer *VmdStart(const VmdConfig &config, std::string *error) {
     if (!s->log_file) err = Errno(("cannot open log file " + config.log_path).c_str());
   }
   if (err.empty() && pipe2(s->wake, O_CLOEXEC) != 0) err = Errno("pipe");
-  if (err.empty() && !config.pipe_path.empty()) s->unix_fd = ListenUnix(s.get(), config.pipe_path, &err);
+  if (err.empty() && !config.pipe_path.empty())
+    s->unix_fd = ListenUnix(s.get(), config.pipe_path, &err);
   if (err.empty() && config.tcp)
     s->tcp_fd = ListenTcp(config.tcp_host, config.tcp_port, &s->tcp_port, &err);
   if (err.empty() && !config.marker_dir.empty()) {
@@ -328,12 +331,12 @@ VmdServer *VmdStart(const VmdConfig &config, std::string *error) {
   if (!config.pipe_path.empty()) VmdLog(s.get(), "listening on %s", config.pipe_path.c_str());
   if (config.tcp)
     VmdLog(s.get(), "listening on tcp %s:%u", config.tcp_host.c_str(), unsigned(s->tcp_port));
-  VmdServer *raw = s.release();
+  VmdServer* raw = s.release();
   raw->acceptor = std::thread(AcceptLoop, raw);
   return raw;
 }
 
-void VmdStop(VmdServer *s) {
+void VmdStop(VmdServer* s) {
   if (!s) return;
   {
     std::lock_guard<std::mutex> lock(s->mu);
@@ -353,8 +356,9 @@ void VmdStop(VmdServer *s) {
     std::lock_guard<std::mutex> lock(s->mu);
     conns.swap(s->conns);
   }
-  for (auto &c : conns) VmdConnShutdown(c.get());
-  for (auto &c : conns)
+  for (auto& c : conns)
+    VmdConnShutdown(c.get());
+  for (auto& c : conns)
     if (c->reader.joinable()) c->reader.join();
   if (s->marker_fd >= 0) MarkerDrop(s->marker_fd, s->marker_path);
   VmdLog(s, "stopped");
@@ -362,14 +366,14 @@ void VmdStop(VmdServer *s) {
   delete s;
 }
 
-bool VmdMarkerHeld(const std::string &dir) {
+bool VmdMarkerHeld(const std::string& dir) {
   return PlatNamedObjectHeld((dir + "/" + kVmdMarkerName).c_str());
 }
 
-uint16_t VmdTcpPort(const VmdServer *s) { return s->tcp_port; }
-const std::string &VmdSocketPath(const VmdServer *s) { return s->config.pipe_path; }
+uint16_t VmdTcpPort(const VmdServer* s) { return s->tcp_port; }
+const std::string& VmdSocketPath(const VmdServer* s) { return s->config.pipe_path; }
 
-void VmdLog(VmdServer *s, const char *fmt, ...) {
+void VmdLog(VmdServer* s, const char* fmt, ...) {
   char msg[512];
   va_list ap;
   va_start(ap, fmt);
@@ -395,21 +399,21 @@ void VmdLog(VmdServer *s, const char *fmt, ...) {
   s->log_cv.notify_all();
 }
 
-std::vector<std::string> VmdLogLines(VmdServer *s) {
+std::vector<std::string> VmdLogLines(VmdServer* s) {
   std::lock_guard<std::mutex> lock(s->log_mu);
   return {s->log_lines.begin(), s->log_lines.end()};
 }
 
-bool VmdWaitLog(VmdServer *s, const std::string &fragment, int timeout_ms) {
+bool VmdWaitLog(VmdServer* s, const std::string& fragment, int timeout_ms) {
   std::unique_lock<std::mutex> lock(s->log_mu);
   return s->log_cv.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] {
-    for (const std::string &l : s->log_lines)
+    for (const std::string& l : s->log_lines)
       if (l.find(fragment) != std::string::npos) return true;
     return false;
   });
 }
 
-void VmdRecordFrame(VmdServer *s, VmdConn *conn, bool inbound, std::span<const uint8_t> m) {
+void VmdRecordFrame(VmdServer* s, VmdConn* conn, bool inbound, std::span<const uint8_t> m) {
   VmdFrame f{};
   f.conn = conn->id;
   f.user = conn->user.load();
@@ -424,23 +428,24 @@ void VmdRecordFrame(VmdServer *s, VmdConn *conn, bool inbound, std::span<const u
   f.seq = ++s->frame_seq;
   s->frame_bytes += f.bytes.size();
   s->frames.push_back(std::move(f));
-  while (s->frames.size() > kFramesKeep || (s->frames.size() > 1 && s->frame_bytes > kFrameBytesKeep)) {
+  while (s->frames.size() > kFramesKeep ||
+         (s->frames.size() > 1 && s->frame_bytes > kFrameBytesKeep)) {
     s->frame_bytes -= s->frames.front().bytes.size();
     s->frames.pop_front();
   }
   s->frames_cv.notify_all();
 }
 
-std::vector<VmdFrame> VmdFrames(VmdServer *s) {
+std::vector<VmdFrame> VmdFrames(VmdServer* s) {
   std::lock_guard<std::mutex> lock(s->frames_mu);
   return {s->frames.begin(), s->frames.end()};
 }
 
-bool VmdWaitFrame(VmdServer *s, const std::function<bool(const VmdFrame &)> &match,
-                  int timeout_ms, VmdFrame *out, uint64_t after) {
+bool VmdWaitFrame(VmdServer* s, const std::function<bool(const VmdFrame&)>& match, int timeout_ms,
+                  VmdFrame* out, uint64_t after) {
   std::unique_lock<std::mutex> lock(s->frames_mu);
   return s->frames_cv.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] {
-    for (const VmdFrame &f : s->frames) {
+    for (const VmdFrame& f : s->frames) {
       if (f.seq > after && match(f)) {
         if (out) *out = f;
         return true;
@@ -450,42 +455,42 @@ bool VmdWaitFrame(VmdServer *s, const std::function<bool(const VmdFrame &)> &mat
   });
 }
 
-std::shared_ptr<VmdConn> VmdFindConn(VmdServer *s, uint32_t id) {
+std::shared_ptr<VmdConn> VmdFindConn(VmdServer* s, uint32_t id) {
   std::lock_guard<std::mutex> lock(s->mu);
   std::shared_ptr<VmdConn> best;
-  for (auto &c : s->conns) {
+  for (auto& c : s->conns) {
     if (id != 0 && c->id == id) return c;
     if (id == 0 && !c->ended.load() && (!best || c->id > best->id)) best = c;
   }
   return best;
 }
 
-bool VmdWaitAccepted(VmdServer *s, uint32_t n, int timeout_ms) {
+bool VmdWaitAccepted(VmdServer* s, uint32_t n, int timeout_ms) {
   std::unique_lock<std::mutex> lock(s->mu);
   return s->cv.wait_for(lock, std::chrono::milliseconds(timeout_ms),
                         [&] { return s->next_conn > n; });
 }
 
-bool VmdWaitEnded(VmdServer *s, uint32_t id, int timeout_ms) {
+bool VmdWaitEnded(VmdServer* s, uint32_t id, int timeout_ms) {
   std::unique_lock<std::mutex> lock(s->mu);
   return s->cv.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] {
     if (id == 0 || id >= s->next_conn) return false;
-    for (auto &c : s->conns)
+    for (auto& c : s->conns)
       if (c->id == id) return c->ended.load();
     return true;  // reaped
   });
 }
 
-bool VmdWaitRegistered(VmdServer *s, uint32_t id, int timeout_ms) {
+bool VmdWaitRegistered(VmdServer* s, uint32_t id, int timeout_ms) {
   std::unique_lock<std::mutex> lock(s->mu);
   return s->cv.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] {
-    for (auto &c : s->conns)
+    for (auto& c : s->conns)
       if ((id == 0 || c->id == id) && c->user.load() != 0) return true;
     return false;
   });
 }
 
-bool VmdDrop(VmdServer *s, uint32_t id) {
+bool VmdDrop(VmdServer* s, uint32_t id) {
   std::shared_ptr<VmdConn> c = VmdFindConn(s, id);
   if (!c || c->ended.load()) return false;
   c->dropped = true;
@@ -499,29 +504,29 @@ int VmdKindSlot(uint16_t kind) {
   return -1;
 }
 
-VmdKindRule &VmdRule(VmdBehaviour *b, uint16_t kind) {
+VmdKindRule& VmdRule(VmdBehaviour* b, uint16_t kind) {
   int slot = VmdKindSlot(kind);
   return b->rules[slot < 0 ? 0 : slot];
 }
 
-VmdBehaviour VmdGetBehaviour(VmdServer *s) {
+VmdBehaviour VmdGetBehaviour(VmdServer* s) {
   std::lock_guard<std::mutex> lock(s->mu);
   return s->behaviour;
 }
 
-void VmdSetBehaviour(VmdServer *s, const VmdBehaviour &b) {
+void VmdSetBehaviour(VmdServer* s, const VmdBehaviour& b) {
   std::lock_guard<std::mutex> lock(s->mu);
   s->behaviour = b;
 }
 
-VmdStats VmdGetStats(VmdServer *s) {
+VmdStats VmdGetStats(VmdServer* s) {
   VmdStats st{};
   st.start_time = s->start_time;
   std::lock_guard<std::mutex> lock(s->mu);
   st.accepted = s->accepted.load();
   st.closed = s->closed.load();
   st.lost = s->lost.load();
-  for (auto &c : s->conns) {
+  for (auto& c : s->conns) {
     if (c->ended.load()) continue;
     st.apps.push_back({c->id, c->user.load(), c->bytes_read.load(), c->bytes_written.load(),
                        c->buffers_read.load(), c->buffers_written.load(), c->calls_read.load(),

@@ -8,7 +8,7 @@
 
 namespace {
 
-std::string Trim(const std::string &s) {
+std::string Trim(const std::string& s) {
   size_t b = s.find_first_not_of(" \t\r");
   if (b == std::string::npos) return "";
   size_t e = s.find_last_not_of(" \t\r");
@@ -16,10 +16,10 @@ std::string Trim(const std::string &s) {
 }
 
 // Whole-text unsigned number (decimal, or hex after 0x) within [lo, hi].
-bool ParseNumber(const std::string &text, uint64_t lo, uint64_t hi, uint64_t *out) {
+bool ParseNumber(const std::string& text, uint64_t lo, uint64_t hi, uint64_t* out) {
   if (text.empty() || text[0] == '-' || text[0] == '+') return false;
   errno = 0;
-  char *end = nullptr;
+  char* end = nullptr;
   unsigned long long v = strtoull(text.c_str(), &end, 0);
   if (errno != 0 || end == text.c_str() || *end != '\0') return false;
   if (v < lo || v > hi) return false;
@@ -27,7 +27,7 @@ bool ParseNumber(const std::string &text, uint64_t lo, uint64_t hi, uint64_t *ou
   return true;
 }
 
-bool ParseVersion(const std::string &text, uint8_t version[3]) {
+bool ParseVersion(const std::string& text, uint8_t version[3]) {
   unsigned a = 0, b = 0, c = 0;
   char tail = 0;
   if (sscanf(text.c_str(), "%u.%u.%u%c", &a, &b, &c, &tail) != 3) return false;
@@ -39,18 +39,18 @@ bool ParseVersion(const std::string &text, uint8_t version[3]) {
 }
 
 struct Parser {
-  VmdSite *site;
-  const std::string &name;
-  std::string *error;
+  VmdSite* site;
+  const std::string& name;
+  std::string* error;
   int line = 0;
 
-  bool Fail(const std::string &msg) {
+  bool Fail(const std::string& msg) {
     if (error) *error = name + ":" + std::to_string(line) + ": " + msg;
     return false;
   }
 
   // Network number: 0 means the local network, 1..65535 a remote one.
-  bool Network(const std::string &value, LinkAddress *a) {
+  bool Network(const std::string& value, LinkAddress* a) {
     uint64_t n = 0;
     if (!ParseNumber(value, 0, 65535, &n))
       return Fail("bad network '" + value + "' (expected 0 to 65535)");
@@ -59,7 +59,7 @@ struct Parser {
     return true;
   }
 
-  bool Mac(const std::string &value, LinkAddress *a, bool allow_empty) {
+  bool Mac(const std::string& value, LinkAddress* a, bool allow_empty) {
     if (value.empty() && allow_empty) {
       a->macLen = 0;
       memset(a->mac, 0, sizeof a->mac);
@@ -70,7 +70,7 @@ struct Parser {
     return true;
   }
 
-  bool DaemonKey(const std::string &key, const std::string &value) {
+  bool DaemonKey(const std::string& key, const std::string& value) {
     if (key == "mac") return Mac(value, &site->local, false);
     if (key == "network") return Network(value, &site->local);
     if (key == "max_apdu") {
@@ -88,17 +88,21 @@ struct Parser {
     return Fail("unknown key '" + key + "' in [daemon]");
   }
 
-  bool DeviceKey(VmdSiteDevice *d, const std::string &key, const std::string &value) {
+  bool DeviceKey(VmdSiteDevice* d, const std::string& key, const std::string& value) {
     if (key == "mac") return Mac(value, &d->address, false);
     if (key == "network") return Network(value, &d->address);
     d->settings.emplace_back(key, value);
     return true;
   }
 
-  bool Run(const std::string &text) {
+  bool Run(const std::string& text) {
     std::istringstream in(text);
     std::string raw;
-    enum { kNone, kDaemon, kDevice } section = kNone;
+    enum {
+      kNone,
+      kDaemon,
+      kDevice
+    } section = kNone;
     while (std::getline(in, raw)) {
       ++line;
       size_t hash = raw.find('#');
@@ -111,12 +115,13 @@ struct Parser {
           section = kDaemon;
           continue;
         }
-        if (head.rfind("device", 0) == 0 && head.size() > 6 && (head[6] == ' ' || head[6] == '\t')) {
+        if (head.rfind("device", 0) == 0 && head.size() > 6 &&
+            (head[6] == ' ' || head[6] == '\t')) {
           uint64_t inst = 0;
           std::string num = Trim(head.substr(6));
           if (!ParseNumber(num, 0, 0x3FFFFE, &inst))
             return Fail("bad device instance '" + num + "' (expected 0 to 4194302)");
-          for (const VmdSiteDevice &d : site->devices)
+          for (const VmdSiteDevice& d : site->devices)
             if (d.instance == inst) return Fail("device " + num + " defined twice");
           VmdSiteDevice d{};
           d.instance = uint32_t(inst);
@@ -138,7 +143,7 @@ struct Parser {
                                      : Fail("'" + key + "' outside a section");
       if (!ok) return false;
     }
-    for (const VmdSiteDevice &d : site->devices) {
+    for (const VmdSiteDevice& d : site->devices) {
       if (d.address.macLen == 0) {
         line = d.line;
         return Fail("device " + std::to_string(d.instance) + " has no mac");
@@ -150,7 +155,7 @@ struct Parser {
 
 }  // namespace
 
-void VmdSiteDefaults(VmdSite *site) {
+void VmdSiteDefaults(VmdSite* site) {
   *site = VmdSite{};
   site->local.kind = 130;
   const uint8_t mac[] = {0x7f, 0x00, 0x00, 0x01, 0xba, 0xc0};
@@ -162,13 +167,14 @@ void VmdSiteDefaults(VmdSite *site) {
   site->version[2] = 4;
 }
 
-bool VmdParseMac(const std::string &text, LinkAddress *address) {
+bool VmdParseMac(const std::string& text, LinkAddress* address) {
   uint8_t mac[7] = {};
   size_t n = 0, i = 0;
   while (true) {
     if (n == 7) return false;
     size_t j = i;
-    while (j < text.size() && isxdigit(static_cast<unsigned char>(text[j]))) ++j;
+    while (j < text.size() && isxdigit(static_cast<unsigned char>(text[j])))
+      ++j;
     if (j == i || j - i > 2) return false;
     mac[n++] = uint8_t(strtoul(text.substr(i, j - i).c_str(), nullptr, 16));
     if (j == text.size()) break;
@@ -181,8 +187,8 @@ bool VmdParseMac(const std::string &text, LinkAddress *address) {
   return true;
 }
 
-bool VmdSiteParse(VmdSite *site, const std::string &text, const std::string &name,
-                  std::string *error) {
+bool VmdSiteParse(VmdSite* site, const std::string& text, const std::string& name,
+                  std::string* error) {
   VmdSite parsed;
   VmdSiteDefaults(&parsed);
   Parser p{&parsed, name, error};
@@ -191,7 +197,7 @@ bool VmdSiteParse(VmdSite *site, const std::string &text, const std::string &nam
   return true;
 }
 
-bool VmdSiteLoad(VmdSite *site, const std::string &path, std::string *error) {
+bool VmdSiteLoad(VmdSite* site, const std::string& path, std::string* error) {
   std::ifstream f(path, std::ios::binary);
   if (!f) {
     if (error) *error = path + ": cannot open: " + strerror(errno);

@@ -8,7 +8,6 @@
 
 #include "runtime/ipc/link_address.h"
 
-
 // One simulated device: its address and its raw settings, kept for the
 // modules that simulate device behaviour.
 struct VmdSiteDevice {
@@ -26,13 +25,13 @@ struct VmdSite {
 };
 
 // The built-in site: local MAC 7f:00:00:01:ba:c0, network 0, APDU 1476, 6.2.4.
-void VmdSiteDefaults(VmdSite *site);
+void VmdSiteDefaults(VmdSite* site);
 
 // Parses a site text. On failure returns false and writes
 // "NAME:LINE: message" into `error`. `name` only labels messages.
-bool VmdSiteParse(VmdSite *site, const std::string &text, const std::string &name,
-                  std::string *error);
-bool VmdSiteLoad(VmdSite *site, const std::string &path, std::string *error);
+bool VmdSiteParse(VmdSite* site, const std::string& text, const std::string& name,
+                  std::string* error);
+bool VmdSiteLoad(VmdSite* site, const std::string& path, std::string* error);
 
 // Parses "hh:hh:..." (1 to 7 hex octets) into an address's MAC.
-bool VmdParseMac(const std::string &text, LinkAddress *address);
+bool VmdParseMac(const std::string& text, LinkAddress* address);

@@ -37,32 +37,69 @@ void Decode(const uint8_t* p, uint32_t n) {
   uint32_t used = 0;
   AsnCursor cursor = AsnCursorOverConst(p, n);
   switch (p[0] >> 4) {
-    case ASN_TAG_NULL: AsnDecodeNull(&cursor, out.data()); break;
+    case ASN_TAG_NULL:
+      AsnDecodeNull(&cursor, out.data());
+      break;
     case ASN_TAG_BOOLEAN:
       AsnDecodeBoolean(&cursor, out.data());
       if (out[0] > 1) std::abort();
       break;
-    case ASN_TAG_UNSIGNED: AsnDecodeUnsigned(&cursor, out.data()); break;
-    case ASN_TAG_SIGNED: AsnDecodeSigned(&cursor, out.data()); break;
-    case ASN_TAG_REAL: AsnDecodeReal(&cursor, out.data()); break;
-    case ASN_TAG_DOUBLE: AsnDecodeDouble(&cursor, out.data()); break;
-    case ASN_TAG_OCTET_STRING: AsnDecodeOctetString(&cursor, out.data(), &arena); break;
-    case ASN_TAG_BIT_STRING: AsnDecodeBitString(&cursor, out.data()); break;
-    case ASN_TAG_ENUMERATED: AsnDecodeEnumerated(&cursor, out.data()); break;
-    case ASN_TAG_DATE: AsnDecodeDate(&cursor, out.data()); break;
-    case ASN_TAG_TIME: AsnDecodeTime(&cursor, out.data()); break;
-    case ASN_TAG_OBJECT_ID: AsnDecodeObjectId(&cursor, out.data()); break;
+    case ASN_TAG_UNSIGNED:
+      AsnDecodeUnsigned(&cursor, out.data());
+      break;
+    case ASN_TAG_SIGNED:
+      AsnDecodeSigned(&cursor, out.data());
+      break;
+    case ASN_TAG_REAL:
+      AsnDecodeReal(&cursor, out.data());
+      break;
+    case ASN_TAG_DOUBLE:
+      AsnDecodeDouble(&cursor, out.data());
+      break;
+    case ASN_TAG_OCTET_STRING:
+      AsnDecodeOctetString(&cursor, out.data(), &arena);
+      break;
+    case ASN_TAG_BIT_STRING:
+      AsnDecodeBitString(&cursor, out.data());
+      break;
+    case ASN_TAG_ENUMERATED:
+      AsnDecodeEnumerated(&cursor, out.data());
+      break;
+    case ASN_TAG_DATE:
+      AsnDecodeDate(&cursor, out.data());
+      break;
+    case ASN_TAG_TIME:
+      AsnDecodeTime(&cursor, out.data());
+      break;
+    case ASN_TAG_OBJECT_ID:
+      AsnDecodeObjectId(&cursor, out.data());
+      break;
     case ASN_TAG_CHAR_STRING: {
       const AsnCursor one = AsnCursorOverConst(p, n);
       switch (AsnCharStringDatatype(&one)) {
-        case 13: AsnDecodeAnsiText(&cursor, out.data(), &arena, &used); break;
-        case 14: AsnDecodeDbcsText(&cursor, out.data(), &arena); break;
-        case 15: AsnDecodeJisText(&cursor, out.data(), &arena, &used); break;
-        case 16: AsnDecodeUcs4Text(&cursor, out.data(), &arena, &used); break;
-        case 17: AsnDecodeUcs2Text(&cursor, out.data(), &arena, &used); break;
-        case 18: AsnDecodeIso8859Text(&cursor, out.data(), &arena, &used); break;
-        case 7: AsnDecodeCharString(&cursor, out.data(), &arena); break;
-        default: std::abort();  // the checker refuses unknown sets
+        case 13:
+          AsnDecodeAnsiText(&cursor, out.data(), &arena, &used);
+          break;
+        case 14:
+          AsnDecodeDbcsText(&cursor, out.data(), &arena);
+          break;
+        case 15:
+          AsnDecodeJisText(&cursor, out.data(), &arena, &used);
+          break;
+        case 16:
+          AsnDecodeUcs4Text(&cursor, out.data(), &arena, &used);
+          break;
+        case 17:
+          AsnDecodeUcs2Text(&cursor, out.data(), &arena, &used);
+          break;
+        case 18:
+          AsnDecodeIso8859Text(&cursor, out.data(), &arena, &used);
+          break;
+        case 7:
+          AsnDecodeCharString(&cursor, out.data(), &arena);
+          break;
+        default:
+          std::abort();  // the checker refuses unknown sets
       }
       if (used > size) std::abort();
       // The same text as a CharacterString record of any set.
@@ -74,7 +111,8 @@ void Decode(const uint8_t* p, uint32_t n) {
       if (again.current != cursor.current) std::abort();
       break;
     }
-    default: std::abort();  // the checker refuses reserved tags
+    default:
+      std::abort();  // the checker refuses reserved tags
   }
   if (cursor.current != p + n || arena < out.data()) std::abort();
 }
@@ -126,7 +164,7 @@ struct Property {
 // Placed so that a seed's row (octet 1) checks what its property holds:
 // row 77 any primitive, 35 object identifiers, 17 a text, 10 an Unsigned.
 constexpr Property kProperties[] = {
-    {0, 85, -1}, {8, 76, 0},   {8, 76, -1},   {8, 76, 3},   {17, 85, -1},  {13, 7, -1},
+    {0, 85, -1}, {8, 76, 0},   {8, 76, -1},  {8, 76, 3},    {17, 85, -1},   {13, 7, -1},
     {8, 77, -1}, {9, 101, -1}, {0, 111, -1}, {17, 123, -1}, {200, 600, -1},
 };
 
@@ -135,7 +173,8 @@ void DecodeAsProperty(uint32_t pick, const uint8_t* data, uint32_t length) {
   SizedAllocator a = {{&kSizedOps}, 0};
   VelmoraAnyValue v = {-1, nullptr, 0, 0};
   uint32_t size = AsnDecodedSizeProperty(p.objectType, p.property, p.arrayIndex, data, length);
-  int32_t status = AsnDecodePropertyAlloc(p.objectType, p.property, p.arrayIndex, data, length, &v, &a.base);
+  int32_t status =
+      AsnDecodePropertyAlloc(p.objectType, p.property, p.arrayIndex, data, length, &v, &a.base);
   if (status == ASN_OK && a.total != size) std::abort();
   VelmoraAnyValueFree(&a.base, &v);
 
@@ -143,13 +182,17 @@ void DecodeAsProperty(uint32_t pick, const uint8_t* data, uint32_t length) {
   a.total = 0;
   v = {-1, nullptr, 0, 0};
   size = AsnDecodedSizePropertyElements(p.objectType, p.property, p.arrayIndex, data, length);
-  status = AsnDecodePropertyElementsAlloc(p.objectType, p.property, p.arrayIndex, data, length, &v, &a.base);
+  status = AsnDecodePropertyElementsAlloc(p.objectType, p.property, p.arrayIndex, data, length, &v,
+                                          &a.base);
   if (status == ASN_OK && a.total != size) std::abort();
   VelmoraAnyValueFree(&a.base, &v);
 
-  AsnPropertyCheck check = {AsnPropertyTypeCode(p.objectType, p.property), p.arrayIndex, data, length, 0};
+  AsnPropertyCheck check = {AsnPropertyTypeCode(p.objectType, p.property), p.arrayIndex, data,
+                            length, 0};
   int32_t datatype;
-  if (check.typeCode == 0 || AsnCheckPropertyValue(&check, &datatype) != 0 || check.consumed != length) return;
+  if (check.typeCode == 0 || AsnCheckPropertyValue(&check, &datatype) != 0 ||
+      check.consumed != length)
+    return;
   v = {-1, nullptr, 0, 0};
   AsnDecodeByProperty(p.objectType, p.property, p.arrayIndex, data, length, &v, &a.base);
   VelmoraAnyValueFree(&a.base, &v);
@@ -185,7 +228,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       AsnCheckReader reader;
       AsnCheckReaderInit(&reader, params, length);
       const uint32_t row = choice % AsnSchemaRowCount;
-      const uint32_t result = select == 4 ? AsnCheckElement(&reader, row) : AsnCheckSequenceOf(&reader, row);
+      const uint32_t result =
+          select == 4 ? AsnCheckElement(&reader, row) : AsnCheckSequenceOf(&reader, row);
       if (reader.remaining > length) std::abort();
       // The rest of a PDU is accepted unchecked: nothing there is vouched for.
       accepted = result == AsnCheckOk && AsnSchemaTable[row].tagKind != AsnConstructedRest;

@@ -16,29 +16,29 @@
 // ---------------------------------------------------------------- kinds
 
 enum IpcKind : uint16_t {
-    IPC_KIND_CONFIRMATION = 0x0400,   // in: outcome of a client transaction
-    IPC_KIND_SERVER_ABORTED = 0x0600, // in: remote client aborted a served one
-    IPC_KIND_CONF_INDICATION = 0x0700,   // in: received confirmed request
-    IPC_KIND_UNCONF_INDICATION = 0x0701, // in: received unconfirmed request
-    IPC_KIND_REGISTER = 0x0800,       // out/in: registration and its reply
-    IPC_KIND_SET_PARAMS = 0x0801,     // transfer parameters
-    IPC_KIND_ADD_PID = 0x0802,
-    IPC_KIND_REMOVE_PID = 0x0803,
-    IPC_KIND_NEW_PID = 0x0804,
-    IPC_KIND_SET_VALUE_ALL = 0x0805,
-    IPC_KIND_GET_VALUE_ALL = 0x0806,
-    IPC_KIND_IOCTL = 0x0807,
-    IPC_KIND_SET_VALUE = 0x0808,
-    IPC_KIND_GET_VALUE = 0x0809,
-    IPC_KIND_CANCEL = 0x0C00,
-    IPC_KIND_CONF_REQUEST = 0x0D00,
-    IPC_KIND_UNCONF_REQUEST = 0x0D01,
-    IPC_KIND_SERVER_DROP = 0x0E00,
-    IPC_KIND_SERVER_INVALID = 0x0E01, // never valid in either direction
-    IPC_KIND_SERVER_ACK = 0x0E02,
-    IPC_KIND_SERVER_ERROR = 0x0E03,
-    IPC_KIND_SERVER_REJECT = 0x0E04,
-    IPC_KIND_SERVER_ABORT = 0x0E05,
+  IPC_KIND_CONFIRMATION = 0x0400,       // in: outcome of a client transaction
+  IPC_KIND_SERVER_ABORTED = 0x0600,     // in: remote client aborted a served one
+  IPC_KIND_CONF_INDICATION = 0x0700,    // in: received confirmed request
+  IPC_KIND_UNCONF_INDICATION = 0x0701,  // in: received unconfirmed request
+  IPC_KIND_REGISTER = 0x0800,           // out/in: registration and its reply
+  IPC_KIND_SET_PARAMS = 0x0801,         // transfer parameters
+  IPC_KIND_ADD_PID = 0x0802,
+  IPC_KIND_REMOVE_PID = 0x0803,
+  IPC_KIND_NEW_PID = 0x0804,
+  IPC_KIND_SET_VALUE_ALL = 0x0805,
+  IPC_KIND_GET_VALUE_ALL = 0x0806,
+  IPC_KIND_IOCTL = 0x0807,
+  IPC_KIND_SET_VALUE = 0x0808,
+  IPC_KIND_GET_VALUE = 0x0809,
+  IPC_KIND_CANCEL = 0x0C00,
+  IPC_KIND_CONF_REQUEST = 0x0D00,
+  IPC_KIND_UNCONF_REQUEST = 0x0D01,
+  IPC_KIND_SERVER_DROP = 0x0E00,
+  IPC_KIND_SERVER_INVALID = 0x0E01,  // never valid in either direction
+  IPC_KIND_SERVER_ACK = 0x0E02,
+  IPC_KIND_SERVER_ERROR = 0x0E03,
+  IPC_KIND_SERVER_REJECT = 0x0E04,
+  IPC_KIND_SERVER_ABORT = 0x0E05,
 };
 
 // Kinds with this bit are checked by length even when their status is set.
@@ -46,9 +46,9 @@ constexpr uint16_t IPC_KIND_CHECKED_BIT = 0x0400;
 
 // ---------------------------------------------------------------- sizes
 
-constexpr uint32_t IPC_LENGTH_WORD = 4;        // bytes of the frame's length
-constexpr uint32_t IPC_HEADER_SIZE = 64;       // IpcMsgHeader
-constexpr uint32_t IPC_PAYLOAD_OFFSET = 68;    // after the payload length
+constexpr uint32_t IPC_LENGTH_WORD = 4;      // bytes of the frame's length
+constexpr uint32_t IPC_HEADER_SIZE = 64;     // IpcMsgHeader
+constexpr uint32_t IPC_PAYLOAD_OFFSET = 68;  // after the payload length
 constexpr uint32_t IPC_LENGTH_TOP_BIT = 0x80000000u;
 constexpr uint32_t IPC_REGISTER_LENGTH = 52;
 constexpr uint32_t IPC_REGISTER_REPLY_MIN = 28;
@@ -63,38 +63,38 @@ constexpr uint32_t IPC_MAX_FRAME = IPC_PAYLOAD_OFFSET + IPC_MAX_PAYLOAD;
 
 // ---------------------------------------------------------------- offsets
 
-constexpr size_t IPC_OFF_KIND = 0;         // 16-bit
-constexpr size_t IPC_OFF_STATUS = 2;       // 16-bit
-constexpr size_t IPC_OFF_TSM_INDEX = 4;    // 32-bit, or the first parameter
-constexpr size_t IPC_OFF_TSM_ID = 8;       // 32-bit
-constexpr size_t IPC_OFF_PARAMS = 12;      // 52-byte parameter area
-constexpr size_t IPC_OFF_PAYLOAD_LEN = 64; // 32-bit P
+constexpr size_t IPC_OFF_KIND = 0;          // 16-bit
+constexpr size_t IPC_OFF_STATUS = 2;        // 16-bit
+constexpr size_t IPC_OFF_TSM_INDEX = 4;     // 32-bit, or the first parameter
+constexpr size_t IPC_OFF_TSM_ID = 8;        // 32-bit
+constexpr size_t IPC_OFF_PARAMS = 12;       // 52-byte parameter area
+constexpr size_t IPC_OFF_PAYLOAD_LEN = 64;  // 32-bit P
 constexpr size_t IPC_OFF_PAYLOAD = 68;
 
 // Transaction-bound parameter area.
-constexpr size_t IPC_OFF_PRIORITY = 12;     // byte, low two bits used
-constexpr size_t IPC_OFF_SERVICE = 13;      // byte
-constexpr size_t IPC_OFF_PAD = 14;          // 16-bit, sent as 0
-constexpr size_t IPC_OFF_LOCAL_ADDR = 16;   // LinkAddress
-constexpr size_t IPC_OFF_REMOTE_ADDR = 28;  // LinkAddress
-constexpr size_t IPC_OFF_APDU_TIMEOUT = 40; // 32-bit ms
-constexpr size_t IPC_OFF_RETRIES = 44;      // 32-bit
-constexpr size_t IPC_OFF_MAX_APDU = 48;     // 32-bit
-constexpr size_t IPC_OFF_SEG_ACCEPTED = 52; // byte 1/0
-constexpr size_t IPC_OFF_WINDOW = 53;       // byte
-constexpr size_t IPC_OFF_SEGMENTATION = 54; // 16-bit BACnet Segmentation
-constexpr size_t IPC_OFF_MAX_SEGS = 56;     // 32-bit
-constexpr size_t IPC_OFF_SEG_TIMEOUT = 60;  // 32-bit ms
+constexpr size_t IPC_OFF_PRIORITY = 12;      // byte, low two bits used
+constexpr size_t IPC_OFF_SERVICE = 13;       // byte
+constexpr size_t IPC_OFF_PAD = 14;           // 16-bit, sent as 0
+constexpr size_t IPC_OFF_LOCAL_ADDR = 16;    // LinkAddress
+constexpr size_t IPC_OFF_REMOTE_ADDR = 28;   // LinkAddress
+constexpr size_t IPC_OFF_APDU_TIMEOUT = 40;  // 32-bit ms
+constexpr size_t IPC_OFF_RETRIES = 44;       // 32-bit
+constexpr size_t IPC_OFF_MAX_APDU = 48;      // 32-bit
+constexpr size_t IPC_OFF_SEG_ACCEPTED = 52;  // byte 1/0
+constexpr size_t IPC_OFF_WINDOW = 53;        // byte
+constexpr size_t IPC_OFF_SEGMENTATION = 54;  // 16-bit BACnet Segmentation
+constexpr size_t IPC_OFF_MAX_SEGS = 56;      // 32-bit
+constexpr size_t IPC_OFF_SEG_TIMEOUT = 60;   // 32-bit ms
 
 // Confirmation (0x0400) uses bytes 12 to 15 its own way.
-constexpr size_t IPC_OFF_OUTCOME = 12;      // 16-bit outcome code
+constexpr size_t IPC_OFF_OUTCOME = 12;  // 16-bit outcome code
 constexpr size_t IPC_OFF_CONF_PRIORITY = 14;
 
 // Control kinds.
-constexpr size_t IPC_OFF_PID = 4;           // 0x0802, 0x0803, 0x0804 reply
-constexpr size_t IPC_OFF_VALUE_ALL = 4;     // 0x0805, 0x0806 reply, 0x0809 reply
-constexpr size_t IPC_OFF_VALUE_ADDR = 4;    // 0x0808, 0x0809: LinkAddress
-constexpr size_t IPC_OFF_VALUE = 16;        // 0x0808: 16-bit value
+constexpr size_t IPC_OFF_PID = 4;         // 0x0802, 0x0803, 0x0804 reply
+constexpr size_t IPC_OFF_VALUE_ALL = 4;   // 0x0805, 0x0806 reply, 0x0809 reply
+constexpr size_t IPC_OFF_VALUE_ADDR = 4;  // 0x0808, 0x0809: LinkAddress
+constexpr size_t IPC_OFF_VALUE = 16;      // 0x0808: 16-bit value
 
 // ---------------------------------------------------------------- fields
 
@@ -119,11 +119,11 @@ bool IpcAddressNormalise(std::span<uint8_t> m, size_t off);
 // The first 64 message bytes, taken apart. The parameter area is kept as
 // its bytes; the records below read it by kind.
 struct IpcMsgHeader {
-    uint16_t kind;
-    uint16_t status;
-    uint32_t tsmIndex;  // or the first parameter word
-    uint32_t tsmId;     // or parameters
-    uint8_t params[52];
+  uint16_t kind;
+  uint16_t status;
+  uint32_t tsmIndex;  // or the first parameter word
+  uint32_t tsmId;     // or parameters
+  uint8_t params[52];
 };
 
 // Reads a header from the first bytes of a message; bytes that a short
@@ -134,18 +134,18 @@ bool IpcHeaderWrite(std::span<uint8_t> m, const IpcMsgHeader& h);
 
 // The transaction-bound parameter area (bytes 12 to 63).
 struct IpcTxnParams {
-    uint8_t priority;
-    uint8_t service;
-    LinkAddress local;
-    LinkAddress remote;
-    uint32_t apduTimeout;
-    uint32_t retries;
-    uint32_t maxApdu;
-    uint8_t segAccepted;
-    uint8_t window;
-    uint16_t segmentation;
-    uint32_t maxSegs;
-    uint32_t segTimeout;
+  uint8_t priority;
+  uint8_t service;
+  LinkAddress local;
+  LinkAddress remote;
+  uint32_t apduTimeout;
+  uint32_t retries;
+  uint32_t maxApdu;
+  uint8_t segAccepted;
+  uint8_t window;
+  uint16_t segmentation;
+  uint32_t maxSegs;
+  uint32_t segTimeout;
 };
 
 bool IpcTxnParamsRead(std::span<const uint8_t> m, IpcTxnParams* p);
@@ -165,19 +165,19 @@ constexpr uint8_t IPC_REGISTER_FLAG39 = 1;
 
 // Registration request (kind 0x0800, 52 bytes); fields at their offsets.
 struct IpcRegisterRequest {
-    uint8_t version[4];       // 4
-    uint32_t portId;          // 8
-    uint8_t fixed[5];         // 12; bytes 17 to 19 are zero
-    uint32_t cliPoolSize;     // 20
-    uint32_t srvPoolSize;     // 24
-    uint32_t apduTimeout;     // 28
-    uint32_t numRetries;      // 32
-    uint16_t segmentation;    // 36
-    uint8_t segWindowSize;    // 38
-    uint8_t flag39;           // 39
-    uint32_t maxSegAccepted;  // 40
-    uint32_t segTimeout;      // 44
-    uint32_t maxProcessIds;   // 48
+  uint8_t version[4];       // 4
+  uint32_t portId;          // 8
+  uint8_t fixed[5];         // 12; bytes 17 to 19 are zero
+  uint32_t cliPoolSize;     // 20
+  uint32_t srvPoolSize;     // 24
+  uint32_t apduTimeout;     // 28
+  uint32_t numRetries;      // 32
+  uint16_t segmentation;    // 36
+  uint8_t segWindowSize;    // 38
+  uint8_t flag39;           // 39
+  uint32_t maxSegAccepted;  // 40
+  uint32_t segTimeout;      // 44
+  uint32_t maxProcessIds;   // 48
 };
 
 // All fields 0 except the version, the fixed bytes and byte 39.
@@ -189,13 +189,13 @@ bool IpcRegisterRequestRead(std::span<const uint8_t> m, IpcRegisterRequest* r);
 
 // Registration reply (kind 0x0800, at least 28 bytes).
 struct IpcRegisterReply {
-    uint16_t status;
-    uint8_t major;
-    uint8_t minor;
-    uint8_t third;
-    uint32_t maxApdu;
-    LinkAddress local;
-    uint32_t userId;
+  uint16_t status;
+  uint8_t major;
+  uint8_t minor;
+  uint8_t third;
+  uint32_t maxApdu;
+  LinkAddress local;
+  uint32_t userId;
 };
 
 // Writes kind 0x0800 and the reply (28 bytes; byte 7 is 0).
@@ -206,25 +206,25 @@ bool IpcRegisterReplyRead(std::span<const uint8_t> m, IpcRegisterReply* r);
 // ---------------------------------------------------------------- transfer parameters
 
 enum IpcParamBit : uint16_t {
-    IPC_PARAM_APDU_LENGTH = 0x01,
-    IPC_PARAM_SEGMENTATION = 0x02,
-    IPC_PARAM_MAX_SEGS = 0x04,
-    IPC_PARAM_WINDOW = 0x08,
-    IPC_PARAM_SEG_TIMEOUT = 0x10,
-    IPC_PARAM_APDU_TIMEOUT = 0x20,
-    IPC_PARAM_RETRIES = 0x40,
+  IPC_PARAM_APDU_LENGTH = 0x01,
+  IPC_PARAM_SEGMENTATION = 0x02,
+  IPC_PARAM_MAX_SEGS = 0x04,
+  IPC_PARAM_WINDOW = 0x08,
+  IPC_PARAM_SEG_TIMEOUT = 0x10,
+  IPC_PARAM_APDU_TIMEOUT = 0x20,
+  IPC_PARAM_RETRIES = 0x40,
 };
 
 // Set transfer parameters (kind 0x0801, 32 bytes).
 struct IpcTransferParams {
-    uint16_t mask;          // 4
-    uint16_t segmentation;  // 6
-    uint32_t apduLength;    // 8
-    uint32_t maxSegs;       // 12
-    uint32_t window;        // 16
-    uint32_t segTimeout;    // 20
-    uint32_t apduTimeout;   // 24
-    uint32_t retries;       // 28
+  uint16_t mask;          // 4
+  uint16_t segmentation;  // 6
+  uint32_t apduLength;    // 8
+  uint32_t maxSegs;       // 12
+  uint32_t window;        // 16
+  uint32_t segTimeout;    // 20
+  uint32_t apduTimeout;   // 24
+  uint32_t retries;       // 28
 };
 
 // Writes kind 0x0801 and the fields; a field whose bit is clear goes as 0.
@@ -249,11 +249,11 @@ uint32_t IpcFrameNormalise(std::span<uint8_t> m);
 // ---------------------------------------------------------------- receive check
 
 enum class IpcCheck {
-    Ok,
-    OldRuntime,  // a registration reply from a runtime before 6.2; passes
-    BadLength,
-    MacTooLong,
-    BadKind,
+  Ok,
+  OldRuntime,  // a registration reply from a runtime before 6.2; passes
+  BadLength,
+  MacTooLong,
+  BadKind,
 };
 
 inline bool IpcCheckPasses(IpcCheck c) { return c == IpcCheck::Ok || c == IpcCheck::OldRuntime; }

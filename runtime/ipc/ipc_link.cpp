@@ -10,24 +10,20 @@ constexpr char kReaderName[] = "IPC reader";
 
 std::atomic<uint32_t> g_closeWait{IPC_CLOSE_WAIT_MS};
 
-void DropPoolUser(PlatLock* osaLock)
-{
-    PlatLockGuard guard(osaLock);
-    IpcMsgPoolRelease();
+void DropPoolUser(PlatLock* osaLock) {
+  PlatLockGuard guard(osaLock);
+  IpcMsgPoolRelease();
 }
 
-void FreeConnection(IpcConnection* c)
-{
-    IpcMsgFree(c->spareDisconnect.exchange(nullptr));
-    c->~IpcConnection();
-    OsaMemFree(c);
+void FreeConnection(IpcConnection* c) {
+  IpcMsgFree(c->spareDisconnect.exchange(nullptr));
+  c->~IpcConnection();
+  OsaMemFree(c);
 }
 
 // A lost link is news only to an owner that has not begun to close it.
-void ReportLost(IpcConnection* c)
-{
-    if (!c->disconnectSent.load())
-        c->handler(c, nullptr);
+void ReportLost(IpcConnection* c) {
+  if (!c->disconnectSent.load()) c->handler(c, nullptr);
 }
 
 }  // namespace
@@ -36,153 +32,134 @@ uint32_t IpcSetCloseWait(uint32_t ms) { return g_closeWait.exchange(ms); }
 
 uint32_t IpcConnectionGetUser(const IpcConnection* c) { return c == nullptr ? 0 : c->user.load(); }
 
-void IpcConnectionSetUser(IpcConnection* c, uint32_t user)
-{
-    if (c != nullptr)
-        c->user.store(user);
+void IpcConnectionSetUser(IpcConnection* c, uint32_t user) {
+  if (c != nullptr) c->user.store(user);
 }
 
-void IpcReaderThread(void* arg)
-{
-    auto* c = static_cast<IpcConnection*>(arg);
-    for (;;) {
-        IpcTransport* t = c->transport.load();
-        if (t == nullptr)
-            return;
-        IpcReadError error;
-        IpcMsg* msg = IpcReadFrameLocked(t, &error);
-        if (msg == nullptr) {
-            if (error == IpcReadError::InvalidData)
-                OsaLog(OSA_LOG_ERROR, "%s", IPC_TEXT_BAD_LENGTH);
-            ReportLost(c);
-            return;
-        }
-        if (IpcMsgGetFrameLength(msg) == 0) {
-            IpcMsgFree(msg);
-            // The answer to our disconnect ends the reader quietly; an
-            // unasked one means the daemon is going away.
-            if (!c->disconnectSent.load())
-                OsaLog(OSA_LOG_ERROR, "IPC: the daemon closed the link");
-            ReportLost(c);
-            return;
-        }
-        if (!IpcFrameCheck(msg)) {
-            IpcMsgFree(msg);
-            ReportLost(c);
-            return;
-        }
-        c->handler(c, msg);
+void IpcReaderThread(void* arg) {
+  auto* c = static_cast<IpcConnection*>(arg);
+  for (;;) {
+    IpcTransport* t = c->transport.load();
+    if (t == nullptr) return;
+    IpcReadError error;
+    IpcMsg* msg = IpcReadFrameLocked(t, &error);
+    if (msg == nullptr) {
+      if (error == IpcReadError::InvalidData) OsaLog(OSA_LOG_ERROR, "%s", IPC_TEXT_BAD_LENGTH);
+      ReportLost(c);
+      return;
     }
+    if (IpcMsgGetFrameLength(msg) == 0) {
+      IpcMsgFree(msg);
+      // The answer to our disconnect ends the reader quietly; an
+      // unasked one means the daemon is going away.
+      if (!c->disconnectSent.load()) OsaLog(OSA_LOG_ERROR, "IPC: the daemon closed the link");
+      ReportLost(c);
+      return;
+    }
+    if (!IpcFrameCheck(msg)) {
+      IpcMsgFree(msg);
+      ReportLost(c);
+      return;
+    }
+    c->handler(c, msg);
+  }
 }
 
-IpcConnection* VelmoraIpcConnect(const char* name, IpcHandler handler)
-{
-    PlatLock* osaLock = OsaInit();
-    if (osaLock == nullptr)
-        return nullptr;
-    bool pooled;
-    {
-        PlatLockGuard guard(osaLock);
-        pooled = IpcMsgPoolAcquire();
-    }
-    if (!pooled) {
-        OsaTerm();
-        return nullptr;
-    }
-    IpcConnection* c = nullptr;
-    IpcMsg* spare = nullptr;
-    IpcTransport* t = nullptr;
-    if (void* raw = OsaMemAlloc(sizeof(IpcConnection)); raw != nullptr)
-        c = new (raw) IpcConnection{};
-    if (c != nullptr && handler != nullptr)
-        spare = IpcMsgPoolGet();
-    if (spare != nullptr)
-        t = IpcTransportOpen(name);
-    if (t != nullptr) {
-        c->spareDisconnect.store(spare);
-        c->handler = handler;
-        c->transport.store(t);
-        c->reader = OsaThreadCreate(IpcReaderThread, c);
-        if (c->reader != nullptr)
-            return c;
-        // Leave the daemon as it expects: disconnect, take its answer.
-        if (IpcSendDisconnect(c) && IpcTransportWaitReadable(t, g_closeWait.load()))
-            IpcMsgFree(IpcReadFrameLocked(t, nullptr));
-        IpcTransportClose(c->transport.exchange(nullptr));
-        spare = nullptr;  // the connection holds it now
-    }
-    IpcMsgFree(spare);
-    if (c != nullptr)
-        FreeConnection(c);
-    DropPoolUser(osaLock);
+IpcConnection* VelmoraIpcConnect(const char* name, IpcHandler handler) {
+  PlatLock* osaLock = OsaInit();
+  if (osaLock == nullptr) return nullptr;
+  bool pooled;
+  {
+    PlatLockGuard guard(osaLock);
+    pooled = IpcMsgPoolAcquire();
+  }
+  if (!pooled) {
     OsaTerm();
     return nullptr;
-}
-
-bool IpcSendDisconnect(IpcConnection* c)
-{
-    if (c == nullptr)
-        return false;
-    IpcMsg* msg = c->spareDisconnect.exchange(nullptr);
-    IpcTransport* t = c->transport.load();
-    if (msg == nullptr || t == nullptr) {
-        IpcMsgFree(msg);
-        return false;
-    }
-    c->disconnectSent.store(true);
-    IpcMsgSetFrameLength(msg, 0);
-    return IpcWriteFrame(t, msg);
-}
-
-bool PipeWrite(IpcConnection* c, IpcMsg* msg)
-{
-    if (msg == nullptr)
-        return false;
-    IpcTransport* t = c != nullptr ? c->transport.load() : nullptr;
-    uint32_t length = IpcFrameLength(msg);
-    if (t == nullptr || length == 0 || length > IPC_MAX_FRAME) {
-        if (t != nullptr)
-            OsaLog(OSA_LOG_ERROR, "IPC: PipeWrite: cannot frame kind 0x%04X of %u payload bytes",
-                   IpcMsgGetKind(msg), IpcMsgGetPayloadLength(msg));
-        IpcMsgFree(msg);
-        return false;
-    }
-    return IpcWriteFrame(t, msg);
-}
-
-void VelmoraIpcClose(IpcConnection* c)
-{
-    PlatLock* osaLock = OsaInit();
-    if (osaLock == nullptr)
-        OsaAssertFail("VelmoraIpcClose", "OSA is not initialized");
-    if (c == nullptr) {
-        OsaTerm();
-        return;
-    }
-    IpcTransport* t = c->transport.load();
-    if (!IpcSendDisconnect(c)) {
-        OsaLog(OSA_LOG_ERROR, "IPC: IpcDisconnect failed");
-        // Nothing will answer: wake the reader now rather than after the wait.
-        IpcTransportShutdown(t);
-    }
-    bool ended = PlatThreadWait(c->reader, g_closeWait.load()) == PLAT_WAIT_OBJECT_0;
-    if (!ended) {
-        OsaLog(OSA_LOG_ERROR, "Wait for %s thread %s", kReaderName, "timeout");
-        // The daemon did not answer: end the stream so that the read returns.
-        IpcTransportShutdown(t);
-        ended = PlatThreadWait(c->reader, g_closeWait.load()) == PLAT_WAIT_OBJECT_0;
-    }
-    OsaThreadStop(c->reader);
-    if (!ended) {
-        // A reader stuck in its handler still uses the connection, the
-        // transport, the pool and the layer: leave all of them to it.
-        OsaLog(OSA_LOG_ERROR, "Terminate %s thread failed", kReaderName);
-        OsaTerm();
-        return;
-    }
+  }
+  IpcConnection* c = nullptr;
+  IpcMsg* spare = nullptr;
+  IpcTransport* t = nullptr;
+  if (void* raw = OsaMemAlloc(sizeof(IpcConnection)); raw != nullptr) c = new (raw) IpcConnection{};
+  if (c != nullptr && handler != nullptr) spare = IpcMsgPoolGet();
+  if (spare != nullptr) t = IpcTransportOpen(name);
+  if (t != nullptr) {
+    c->spareDisconnect.store(spare);
+    c->handler = handler;
+    c->transport.store(t);
+    c->reader = OsaThreadCreate(IpcReaderThread, c);
+    if (c->reader != nullptr) return c;
+    // Leave the daemon as it expects: disconnect, take its answer.
+    if (IpcSendDisconnect(c) && IpcTransportWaitReadable(t, g_closeWait.load()))
+      IpcMsgFree(IpcReadFrameLocked(t, nullptr));
     IpcTransportClose(c->transport.exchange(nullptr));
-    FreeConnection(c);
-    DropPoolUser(osaLock);
+    spare = nullptr;  // the connection holds it now
+  }
+  IpcMsgFree(spare);
+  if (c != nullptr) FreeConnection(c);
+  DropPoolUser(osaLock);
+  OsaTerm();
+  return nullptr;
+}
+
+bool IpcSendDisconnect(IpcConnection* c) {
+  if (c == nullptr) return false;
+  IpcMsg* msg = c->spareDisconnect.exchange(nullptr);
+  IpcTransport* t = c->transport.load();
+  if (msg == nullptr || t == nullptr) {
+    IpcMsgFree(msg);
+    return false;
+  }
+  c->disconnectSent.store(true);
+  IpcMsgSetFrameLength(msg, 0);
+  return IpcWriteFrame(t, msg);
+}
+
+bool PipeWrite(IpcConnection* c, IpcMsg* msg) {
+  if (msg == nullptr) return false;
+  IpcTransport* t = c != nullptr ? c->transport.load() : nullptr;
+  uint32_t length = IpcFrameLength(msg);
+  if (t == nullptr || length == 0 || length > IPC_MAX_FRAME) {
+    if (t != nullptr)
+      OsaLog(OSA_LOG_ERROR, "IPC: PipeWrite: cannot frame kind 0x%04X of %u payload bytes",
+             IpcMsgGetKind(msg), IpcMsgGetPayloadLength(msg));
+    IpcMsgFree(msg);
+    return false;
+  }
+  return IpcWriteFrame(t, msg);
+}
+
+void VelmoraIpcClose(IpcConnection* c) {
+  PlatLock* osaLock = OsaInit();
+  if (osaLock == nullptr) OsaAssertFail("VelmoraIpcClose", "OSA is not initialized");
+  if (c == nullptr) {
     OsaTerm();
+    return;
+  }
+  IpcTransport* t = c->transport.load();
+  if (!IpcSendDisconnect(c)) {
+    OsaLog(OSA_LOG_ERROR, "IPC: IpcDisconnect failed");
+    // Nothing will answer: wake the reader now rather than after the wait.
+    IpcTransportShutdown(t);
+  }
+  bool ended = PlatThreadWait(c->reader, g_closeWait.load()) == PLAT_WAIT_OBJECT_0;
+  if (!ended) {
+    OsaLog(OSA_LOG_ERROR, "Wait for %s thread %s", kReaderName, "timeout");
+    // The daemon did not answer: end the stream so that the read returns.
+    IpcTransportShutdown(t);
+    ended = PlatThreadWait(c->reader, g_closeWait.load()) == PLAT_WAIT_OBJECT_0;
+  }
+  OsaThreadStop(c->reader);
+  if (!ended) {
+    // A reader stuck in its handler still uses the connection, the
+    // transport, the pool and the layer: leave all of them to it.
+    OsaLog(OSA_LOG_ERROR, "Terminate %s thread failed", kReaderName);
     OsaTerm();
+    return;
+  }
+  IpcTransportClose(c->transport.exchange(nullptr));
+  FreeConnection(c);
+  DropPoolUser(osaLock);
+  OsaTerm();
+  OsaTerm();
 }

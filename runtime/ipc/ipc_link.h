@@ -19,17 +19,17 @@ struct IpcConnection;
 using IpcHandler = void (*)(IpcConnection* connection, IpcMsg* msg);
 
 struct IpcConnection {
-    // Cleared when the link is being closed; the reader loop runs while set.
-    std::atomic<IpcTransport*> transport;
-    OsaThread reader;
-    IpcHandler handler;
-    // Taken at connect so that the disconnect frame goes out even when
-    // memory is exhausted; none once written.
-    std::atomic<IpcMsg*> spareDisconnect;
-    std::atomic<uint32_t> user;
-    // Set before the disconnect frame is written: only then is a
-    // zero-length frame the daemon's answer.
-    std::atomic<bool> disconnectSent;
+  // Cleared when the link is being closed; the reader loop runs while set.
+  std::atomic<IpcTransport*> transport;
+  OsaThread reader;
+  IpcHandler handler;
+  // Taken at connect so that the disconnect frame goes out even when
+  // memory is exhausted; none once written.
+  std::atomic<IpcMsg*> spareDisconnect;
+  std::atomic<uint32_t> user;
+  // Set before the disconnect frame is written: only then is a
+  // zero-length frame the daemon's answer.
+  std::atomic<bool> disconnectSent;
 };
 
 // How long close waits for the daemon's answer to the disconnect frame.

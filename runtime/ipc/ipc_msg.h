@@ -13,9 +13,9 @@
 #include "runtime/ipc/ipc_frame.h"
 
 struct IpcMsg {
-    IpcMsg* next;            // queue link
-    uint32_t capacity;       // bytes of message area: 232 in the pool, more on the heap
-    uint8_t frameLength[4];  // the wire length word; the message area follows
+  IpcMsg* next;            // queue link
+  uint32_t capacity;       // bytes of message area: 232 in the pool, more on the heap
+  uint8_t frameLength[4];  // the wire length word; the message area follows
 };
 
 // The message area begins right after the length word.
@@ -56,10 +56,10 @@ void IpcMsgFreeChain(IpcMsg* msg);
 
 // What the pool holds now (for tests and reports).
 struct IpcMsgPoolStats {
-    uint32_t users;
-    uint32_t blocks;
-    uint32_t freeMsgs;
-    uint32_t heldMsgs;  // pool messages out of the free list
+  uint32_t users;
+  uint32_t blocks;
+  uint32_t freeMsgs;
+  uint32_t heldMsgs;  // pool messages out of the free list
 };
 IpcMsgPoolStats IpcMsgPoolGetStats();
 
@@ -104,10 +104,10 @@ bool IpcFrameCheck(IpcMsg* msg);
 // Message data held by a transaction: the message, its payload, the bytes
 // written or received, the capacity asked for. All zero when empty.
 struct PduDesc {
-    IpcMsg* msg;
-    uint8_t* data;
-    uint32_t length;
-    uint32_t capacity;
+  IpcMsg* msg;
+  uint8_t* data;
+  uint32_t length;
+  uint32_t capacity;
 };
 
 bool PduDescAlloc(uint32_t size, PduDesc* desc);

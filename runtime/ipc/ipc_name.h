@@ -13,13 +13,16 @@ constexpr const char IPC_TCP_PREFIX[] = "tcp:";
 constexpr const char IPC_PIPE_DIR_ENV[] = "VELMORA_PIPE_DIR";
 constexpr const char IPC_PIPE_DIR_DEFAULT[] = "/tmp";
 
-enum class IpcNameKind : uint8_t { Pipe, Tcp };
+enum class IpcNameKind : uint8_t {
+  Pipe,
+  Tcp
+};
 
 enum class IpcNameError : uint8_t {
-    Ok,
-    BadPort,      // not a number, or outside 1 to 65535
-    BadHost,      // empty or too long
-    BadPath,      // empty socket name or too long for a socket address
+  Ok,
+  BadPort,  // not a number, or outside 1 to 65535
+  BadHost,  // empty or too long
+  BadPath,  // empty socket name or too long for a socket address
 };
 
 // Fits a socket address (sun_path holds 108 bytes with its terminator).
@@ -27,10 +30,10 @@ constexpr unsigned IPC_PATH_MAX = 108;
 constexpr unsigned IPC_HOST_MAX = 256;
 
 struct IpcConnTarget {
-    IpcNameKind kind;
-    uint16_t port;              // TCP
-    char host[IPC_HOST_MAX];    // TCP
-    char path[IPC_PATH_MAX];    // socket path
+  IpcNameKind kind;
+  uint16_t port;            // TCP
+  char host[IPC_HOST_MAX];  // TCP
+  char path[IPC_PATH_MAX];  // socket path
 };
 
 // Takes a connection name apart. The port text may be decimal, hexadecimal

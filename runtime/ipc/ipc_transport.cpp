@@ -17,264 +17,246 @@
 
 namespace {
 
-enum class ConnectStep { Done, Socket, Connect };
+enum class ConnectStep {
+  Done,
+  Socket,
+  Connect
+};
 
 // A blocking stream socket connected to addr, or -1 with the step that
 // failed in *failed (errno tells why).
-int ConnectStream(int family, const sockaddr* addr, socklen_t size, ConnectStep* failed)
-{
-    int fd = socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        *failed = ConnectStep::Socket;
-        return -1;
-    }
-    int rc;
-    do
-        rc = connect(fd, addr, size);
-    while (rc != 0 && errno == EINTR);
-    if (rc != 0) {
-        int error = errno;
-        close(fd);
-        errno = error;
-        *failed = ConnectStep::Connect;
-        return -1;
-    }
-    *failed = ConnectStep::Done;
-    return fd;
+int ConnectStream(int family, const sockaddr* addr, socklen_t size, ConnectStep* failed) {
+  int fd = socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) {
+    *failed = ConnectStep::Socket;
+    return -1;
+  }
+  int rc;
+  do
+    rc = connect(fd, addr, size);
+  while (rc != 0 && errno == EINTR);
+  if (rc != 0) {
+    int error = errno;
+    close(fd);
+    errno = error;
+    *failed = ConnectStep::Connect;
+    return -1;
+  }
+  *failed = ConnectStep::Done;
+  return fd;
 }
 
-int ConnectTcp(const IpcConnTarget& t)
-{
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(t.host, nullptr, &hints, &found) != 0 || found == nullptr) {
-        OsaLog(OSA_LOG_ERROR, "gethostbyname() failed.");
-        return -1;
-    }
-    sockaddr_in addr{};
-    std::memcpy(&addr, found->ai_addr, sizeof addr);
-    freeaddrinfo(found);
-    addr.sin_port = htons(t.port);
+int ConnectTcp(const IpcConnTarget& t) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(t.host, nullptr, &hints, &found) != 0 || found == nullptr) {
+    OsaLog(OSA_LOG_ERROR, "gethostbyname() failed.");
+    return -1;
+  }
+  sockaddr_in addr{};
+  std::memcpy(&addr, found->ai_addr, sizeof addr);
+  freeaddrinfo(found);
+  addr.sin_port = htons(t.port);
 
-    ConnectStep failed;
-    int fd = ConnectStream(AF_INET, reinterpret_cast<sockaddr*>(&addr), sizeof addr, &failed);
-    if (fd < 0) {
-        OsaLog(OSA_LOG_ERROR, failed == ConnectStep::Socket ? "Cannot create IPC socket" : "Cannot connect IPC socket");
-        return -1;
-    }
-    int one = 1;
-    if (setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one) != 0)
-        OsaLog(OSA_LOG_ERROR, "IPC: set TCP_NODELAY failed");
-    return fd;
+  ConnectStep failed;
+  int fd = ConnectStream(AF_INET, reinterpret_cast<sockaddr*>(&addr), sizeof addr, &failed);
+  if (fd < 0) {
+    OsaLog(OSA_LOG_ERROR, failed == ConnectStep::Socket ? "Cannot create IPC socket"
+                                                        : "Cannot connect IPC socket");
+    return -1;
+  }
+  int one = 1;
+  if (setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one) != 0)
+    OsaLog(OSA_LOG_ERROR, "IPC: set TCP_NODELAY failed");
+  return fd;
 }
 
-int ConnectPipe(const IpcConnTarget& t)
-{
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    static_assert(sizeof addr.sun_path >= IPC_PATH_MAX);
-    std::memcpy(addr.sun_path, t.path, std::strlen(t.path) + 1);
-    // A blocking connect waits while the listener's queue is full (a busy
-    // pipe) and fails at once when nobody listens there.
-    ConnectStep failed;
-    int fd = ConnectStream(AF_UNIX, reinterpret_cast<sockaddr*>(&addr), sizeof addr, &failed);
-    if (fd < 0 && failed == ConnectStep::Socket)
-        OsaLog(OSA_LOG_ERROR, "Cannot create IPC socket");
-    else if (fd < 0)
-        OsaLog(OSA_LOG_ERROR, "IPC: cannot open %s: %s", t.path, std::strerror(errno));
-    return fd;
+int ConnectPipe(const IpcConnTarget& t) {
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  static_assert(sizeof addr.sun_path >= IPC_PATH_MAX);
+  std::memcpy(addr.sun_path, t.path, std::strlen(t.path) + 1);
+  // A blocking connect waits while the listener's queue is full (a busy
+  // pipe) and fails at once when nobody listens there.
+  ConnectStep failed;
+  int fd = ConnectStream(AF_UNIX, reinterpret_cast<sockaddr*>(&addr), sizeof addr, &failed);
+  if (fd < 0 && failed == ConnectStep::Socket)
+    OsaLog(OSA_LOG_ERROR, "Cannot create IPC socket");
+  else if (fd < 0)
+    OsaLog(OSA_LOG_ERROR, "IPC: cannot open %s: %s", t.path, std::strerror(errno));
+  return fd;
 }
 
-ssize_t ReadSome(int fd, uint8_t* into, size_t room)
-{
-    ssize_t r;
-    do
-        r = recv(fd, into, room, 0);
-    while (r < 0 && errno == EINTR);
-    return r;
+ssize_t ReadSome(int fd, uint8_t* into, size_t room) {
+  ssize_t r;
+  do
+    r = recv(fd, into, room, 0);
+  while (r < 0 && errno == EINTR);
+  return r;
 }
 
-bool WriteAll(int fd, const uint8_t* from, size_t size)
-{
-    while (size > 0) {
-        ssize_t w = send(fd, from, size, MSG_NOSIGNAL);
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w <= 0)
-            return false;
-        from += w;
-        size -= static_cast<size_t>(w);
-    }
-    return true;
+bool WriteAll(int fd, const uint8_t* from, size_t size) {
+  while (size > 0) {
+    ssize_t w = send(fd, from, size, MSG_NOSIGNAL);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) return false;
+    from += w;
+    size -= static_cast<size_t>(w);
+  }
+  return true;
 }
 
-void SetError(IpcReadError* error, IpcReadError value)
-{
-    if (error != nullptr)
-        *error = value;
+void SetError(IpcReadError* error, IpcReadError value) {
+  if (error != nullptr) *error = value;
 }
 
 }  // namespace
 
-IpcTransport* IpcTransportFromFd(int fd, bool isTcp)
-{
-    void* raw = OsaMemAlloc(sizeof(IpcTransport));
-    if (raw == nullptr)
-        return nullptr;
-    auto* t = new (raw) IpcTransport{};
-    t->fd = fd;
-    t->isTcp = isTcp;
-    PlatLockInit(&t->readLock);
-    PlatLockInit(&t->writeLock);
-    return t;
+IpcTransport* IpcTransportFromFd(int fd, bool isTcp) {
+  void* raw = OsaMemAlloc(sizeof(IpcTransport));
+  if (raw == nullptr) return nullptr;
+  auto* t = new (raw) IpcTransport{};
+  t->fd = fd;
+  t->isTcp = isTcp;
+  PlatLockInit(&t->readLock);
+  PlatLockInit(&t->writeLock);
+  return t;
 }
 
-IpcTransport* IpcTransportOpen(const char* name)
-{
-    IpcConnTarget target;
-    switch (IpcNameParse(name, &target)) {
+IpcTransport* IpcTransportOpen(const char* name) {
+  IpcConnTarget target;
+  switch (IpcNameParse(name, &target)) {
     case IpcNameError::Ok:
-        break;
+      break;
     case IpcNameError::BadPort: {
-        const char* port = std::strchr(name + std::strlen(IPC_TCP_PREFIX), ':');
-        OsaLog(OSA_LOG_ERROR, "IPC: invalid port number: %s", port + 1);
-        return nullptr;
+      const char* port = std::strchr(name + std::strlen(IPC_TCP_PREFIX), ':');
+      OsaLog(OSA_LOG_ERROR, "IPC: invalid port number: %s", port + 1);
+      return nullptr;
     }
     case IpcNameError::BadHost:
-        OsaLog(OSA_LOG_ERROR, "gethostbyname() failed.");
-        return nullptr;
+      OsaLog(OSA_LOG_ERROR, "gethostbyname() failed.");
+      return nullptr;
     case IpcNameError::BadPath:
-        OsaLog(OSA_LOG_ERROR, "IPC: invalid pipe name: %s", name != nullptr ? name : "");
-        return nullptr;
-    }
-    bool isTcp = target.kind == IpcNameKind::Tcp;
-    int fd = isTcp ? ConnectTcp(target) : ConnectPipe(target);
-    if (fd < 0)
-        return nullptr;
-    IpcTransport* t = IpcTransportFromFd(fd, isTcp);
-    if (t == nullptr) {
-        OsaLog(OSA_LOG_ERROR, "IPC: not enough memory");
-        close(fd);
-    }
-    return t;
+      OsaLog(OSA_LOG_ERROR, "IPC: invalid pipe name: %s", name != nullptr ? name : "");
+      return nullptr;
+  }
+  bool isTcp = target.kind == IpcNameKind::Tcp;
+  int fd = isTcp ? ConnectTcp(target) : ConnectPipe(target);
+  if (fd < 0) return nullptr;
+  IpcTransport* t = IpcTransportFromFd(fd, isTcp);
+  if (t == nullptr) {
+    OsaLog(OSA_LOG_ERROR, "IPC: not enough memory");
+    close(fd);
+  }
+  return t;
 }
 
-bool IpcTransportClose(IpcTransport* t)
-{
-    if (t == nullptr)
-        return false;
-    bool closed = close(t->fd) == 0;
-    PlatLockDelete(&t->readLock);
-    PlatLockDelete(&t->writeLock);
-    IpcMsgFree(t->carry.msg);
-    t->~IpcTransport();
-    OsaMemFree(t);
-    return closed;
+bool IpcTransportClose(IpcTransport* t) {
+  if (t == nullptr) return false;
+  bool closed = close(t->fd) == 0;
+  PlatLockDelete(&t->readLock);
+  PlatLockDelete(&t->writeLock);
+  IpcMsgFree(t->carry.msg);
+  t->~IpcTransport();
+  OsaMemFree(t);
+  return closed;
 }
 
-void IpcTransportShutdown(IpcTransport* t)
-{
-    if (t != nullptr)
-        shutdown(t->fd, SHUT_RDWR);
+void IpcTransportShutdown(IpcTransport* t) {
+  if (t != nullptr) shutdown(t->fd, SHUT_RDWR);
 }
 
-bool IpcTransportWaitReadable(IpcTransport* t, uint32_t ms)
-{
-    if (t == nullptr)
-        return false;
-    pollfd p{t->fd, POLLIN, 0};
-    int rc;
-    do
-        rc = poll(&p, 1, static_cast<int>(ms > 0x7FFFFFFF ? 0x7FFFFFFF : ms));
-    while (rc < 0 && errno == EINTR);
-    return rc > 0;
+bool IpcTransportWaitReadable(IpcTransport* t, uint32_t ms) {
+  if (t == nullptr) return false;
+  pollfd p{t->fd, POLLIN, 0};
+  int rc;
+  do
+    rc = poll(&p, 1, static_cast<int>(ms > 0x7FFFFFFF ? 0x7FFFFFFF : ms));
+  while (rc < 0 && errno == EINTR);
+  return rc > 0;
 }
 
-bool IpcWriteFrame(IpcTransport* t, IpcMsg* msg)
-{
-    if (msg == nullptr)
-        return false;
-    bool ok = false;
-    if (t != nullptr) {
-        PlatLockGuard guard(&t->writeLock);
-        ok = WriteAll(t->fd, IpcMsgFrame(msg), IPC_LENGTH_WORD + IpcMsgGetFrameLength(msg));
-    }
-    IpcMsgFree(msg);
-    return ok;
+bool IpcWriteFrame(IpcTransport* t, IpcMsg* msg) {
+  if (msg == nullptr) return false;
+  bool ok = false;
+  if (t != nullptr) {
+    PlatLockGuard guard(&t->writeLock);
+    ok = WriteAll(t->fd, IpcMsgFrame(msg), IPC_LENGTH_WORD + IpcMsgGetFrameLength(msg));
+  }
+  IpcMsgFree(msg);
+  return ok;
 }
 
-IpcMsg* IpcReadFrame(int fd, IpcReadCarry* carry, IpcReadError* error)
-{
-    SetError(error, IpcReadError::None);
+IpcMsg* IpcReadFrame(int fd, IpcReadCarry* carry, IpcReadError* error) {
+  SetError(error, IpcReadError::None);
+  if (carry->msg == nullptr) {
+    carry->msg = IpcMsgPoolGet();
+    carry->count = 0;
     if (carry->msg == nullptr) {
-        carry->msg = IpcMsgPoolGet();
-        carry->count = 0;
-        if (carry->msg == nullptr) {
-            SetError(error, IpcReadError::NoMemory);
-            return nullptr;
-        }
+      SetError(error, IpcReadError::NoMemory);
+      return nullptr;
     }
-    IpcMsg* k = carry->msg;
-    uint8_t* held = IpcMsgFrame(k);
-    const uint32_t room = IPC_LENGTH_WORD + k->capacity;
-    for (;;) {
-        uint32_t& n = carry->count;
-        if (n >= IPC_LENGTH_WORD) {
-            uint32_t length = IpcGet32({held, IPC_LENGTH_WORD}, 0);
-            if ((length & IPC_LENGTH_TOP_BIT) != 0 || length > IPC_MAX_FRAME) {
-                SetError(error, IpcReadError::InvalidData);
-                return nullptr;
-            }
-            const uint32_t total = IPC_LENGTH_WORD + length;
-            if (n == total) {
-                carry->msg = nullptr;
-                n = 0;
-                return k;
-            }
-            if (n > total || total > room) {
-                // Split this frame off, or give a large one its own message
-                // and read the rest of it straight into that.
-                IpcMsg* m = IpcMsgAllocFrame(length);
-                if (m == nullptr) {
-                    SetError(error, IpcReadError::NoMemory);
-                    return nullptr;
-                }
-                uint8_t* into = IpcMsgFrame(m);
-                uint32_t got = n < total ? n : total;
-                std::memcpy(into, held, got);
-                std::memmove(held, held + got, n - got);
-                n -= got;
-                while (got < total) {
-                    ssize_t r = ReadSome(fd, into + got, total - got);
-                    if (r <= 0) {
-                        IpcMsgFree(m);
-                        SetError(error, r == 0 ? IpcReadError::Closed : IpcReadError::Failed);
-                        return nullptr;
-                    }
-                    got += static_cast<uint32_t>(r);
-                }
-                return m;
-            }
+  }
+  IpcMsg* k = carry->msg;
+  uint8_t* held = IpcMsgFrame(k);
+  const uint32_t room = IPC_LENGTH_WORD + k->capacity;
+  for (;;) {
+    uint32_t& n = carry->count;
+    if (n >= IPC_LENGTH_WORD) {
+      uint32_t length = IpcGet32({held, IPC_LENGTH_WORD}, 0);
+      if ((length & IPC_LENGTH_TOP_BIT) != 0 || length > IPC_MAX_FRAME) {
+        SetError(error, IpcReadError::InvalidData);
+        return nullptr;
+      }
+      const uint32_t total = IPC_LENGTH_WORD + length;
+      if (n == total) {
+        carry->msg = nullptr;
+        n = 0;
+        return k;
+      }
+      if (n > total || total > room) {
+        // Split this frame off, or give a large one its own message
+        // and read the rest of it straight into that.
+        IpcMsg* m = IpcMsgAllocFrame(length);
+        if (m == nullptr) {
+          SetError(error, IpcReadError::NoMemory);
+          return nullptr;
         }
-        // The frame fits the carry: read on into it; the read may bring the
-        // start of the next frames too.
-        ssize_t r = ReadSome(fd, held + n, room - n);
-        if (r <= 0) {
+        uint8_t* into = IpcMsgFrame(m);
+        uint32_t got = n < total ? n : total;
+        std::memcpy(into, held, got);
+        std::memmove(held, held + got, n - got);
+        n -= got;
+        while (got < total) {
+          ssize_t r = ReadSome(fd, into + got, total - got);
+          if (r <= 0) {
+            IpcMsgFree(m);
             SetError(error, r == 0 ? IpcReadError::Closed : IpcReadError::Failed);
             return nullptr;
+          }
+          got += static_cast<uint32_t>(r);
         }
-        n += static_cast<uint32_t>(r);
+        return m;
+      }
     }
+    // The frame fits the carry: read on into it; the read may bring the
+    // start of the next frames too.
+    ssize_t r = ReadSome(fd, held + n, room - n);
+    if (r <= 0) {
+      SetError(error, r == 0 ? IpcReadError::Closed : IpcReadError::Failed);
+      return nullptr;
+    }
+    n += static_cast<uint32_t>(r);
+  }
 }
 
-IpcMsg* IpcReadFrameLocked(IpcTransport* t, IpcReadError* error)
-{
-    if (t == nullptr) {
-        SetError(error, IpcReadError::Failed);
-        return nullptr;
-    }
-    PlatLockGuard guard(&t->readLock);
-    return IpcReadFrame(t->fd, &t->carry, error);
+IpcMsg* IpcReadFrameLocked(IpcTransport* t, IpcReadError* error) {
+  if (t == nullptr) {
+    SetError(error, IpcReadError::Failed);
+    return nullptr;
+  }
+  PlatLockGuard guard(&t->readLock);
+  return IpcReadFrame(t->fd, &t->carry, error);
 }

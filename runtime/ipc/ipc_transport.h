@@ -12,25 +12,25 @@
 // Bytes held from the stream: a pool message whose frame bytes (counted
 // from its length word) are the next bytes of the stream.
 struct IpcReadCarry {
-    IpcMsg* msg;
-    uint32_t count;
+  IpcMsg* msg;
+  uint32_t count;
 };
 
 struct IpcTransport {
-    int fd;
-    PlatLock readLock;
-    PlatLock writeLock;
-    IpcReadCarry carry;
-    bool isTcp;
+  int fd;
+  PlatLock readLock;
+  PlatLock writeLock;
+  IpcReadCarry carry;
+  bool isTcp;
 };
 
 // Why a frame read gave no message.
 enum class IpcReadError : uint8_t {
-    None,
-    Closed,       // the peer ended the stream
-    Failed,       // the read failed
-    InvalidData,  // a length word with its top bit set or above IPC_MAX_FRAME
-    NoMemory,     // no message for the frame
+  None,
+  Closed,       // the peer ended the stream
+  Failed,       // the read failed
+  InvalidData,  // a length word with its top bit set or above IPC_MAX_FRAME
+  NoMemory,     // no message for the frame
 };
 
 // Opens the connection a name gives (ipc_name.h); none after a log line.

@@ -8,11 +8,11 @@ constexpr size_t LINK_ADDRESS_SIZE = 12;
 constexpr uint8_t LINK_MAC_MAX = 7;
 
 struct LinkAddress {
-    uint8_t kind;
-    uint8_t netPresent;  // 0: the network number means nothing
-    uint16_t net;
-    uint8_t macLen;      // 0 to 7
-    uint8_t mac[LINK_MAC_MAX];
+  uint8_t kind;
+  uint8_t netPresent;  // 0: the network number means nothing
+  uint16_t net;
+  uint8_t macLen;  // 0 to 7
+  uint8_t mac[LINK_MAC_MAX];
 };
 
 // Wire offsets inside an address.

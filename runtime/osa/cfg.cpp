@@ -17,7 +17,11 @@ constexpr uint32_t kWalkWriteAccess = PLAT_KEY_READ | PLAT_KEY_SET_VALUE | PLAT_
 // Set by InitCfg (under the OSA mutex) or lazily by a writer; read anywhere.
 std::atomic<PlatRegKey*> g_store{nullptr};
 
-enum class Walk { kRead, kWrite, kDelete };
+enum class Walk {
+  kRead,
+  kWrite,
+  kDelete
+};
 
 // Follows path below key: each component but the last opens (reads,
 // deletes) or creates (writes) a subkey, and op(key, value name) runs at the
@@ -41,7 +45,8 @@ PlatRegStatus WalkPath(PlatRegKey* key, const char* path, Walk mode, Op op) {
   if (mode == Walk::kWrite) {
     status = PlatRegCreateKey(key, name.c_str(), kWalkWriteAccess, &sub, nullptr);
   } else {
-    status = PlatRegOpenKey(key, name.c_str(), mode == Walk::kRead ? PLAT_KEY_READ : kWalkWriteAccess, &sub);
+    status = PlatRegOpenKey(key, name.c_str(),
+                            mode == Walk::kRead ? PLAT_KEY_READ : kWalkWriteAccess, &sub);
   }
   if (status != PLAT_ERROR_SUCCESS) return status;
   status = WalkPath(sub, p + 1, mode, op);
@@ -79,7 +84,8 @@ size_t MissingTerminators(const std::vector<unsigned char>& data, bool multi) {
 
 size_t MultiSize(const char* multi) {
   size_t size = 0;
-  while (multi[size] != '\0') size += strlen(multi + size) + 1;
+  while (multi[size] != '\0')
+    size += strlen(multi + size) + 1;
   return size + 1;
 }
 
@@ -169,7 +175,8 @@ PlatRegStatus DeleteTree(PlatRegKey* parent, const char* name) {
 bool InitCfg(void) {
   if (PlatRegKey* old = g_store.exchange(nullptr)) PlatRegCloseKey(old);
   PlatRegKey* key = nullptr;
-  const PlatRegStatus status = PlatRegOpenKey(PLAT_HKEY_LOCAL_MACHINE, CFG_PARAMETERS_KEY, PLAT_KEY_READ, &key);
+  const PlatRegStatus status =
+      PlatRegOpenKey(PLAT_HKEY_LOCAL_MACHINE, CFG_PARAMETERS_KEY, PLAT_KEY_READ, &key);
   if (status == PLAT_ERROR_SUCCESS) {
     g_store.store(key);
     return true;
@@ -206,7 +213,8 @@ bool GetCfgDword(const char* path, uint32_t* result, uint32_t def) {
   *result = def;
   std::vector<unsigned char> data;
   if (path && ReadValue(path, &data) == PLAT_ERROR_SUCCESS && data.size() == 4) {
-    *result = uint32_t{data[0]} | uint32_t{data[1]} << 8 | uint32_t{data[2]} << 16 | uint32_t{data[3]} << 24;
+    *result = uint32_t{data[0]} | uint32_t{data[1]} << 8 | uint32_t{data[2]} << 16 |
+              uint32_t{data[3]} << 24;
   }
   return true;
 }
@@ -220,8 +228,9 @@ bool GetCfgMultiString(const char* path, char* buffer, uint32_t* size, const cha
 }
 
 bool SetCfgDword(const char* path, uint32_t value) {
-  const unsigned char data[4] = {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
-                                 static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
+  const unsigned char data[4] = {
+      static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
+      static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
   return SetValue(path, PLAT_REG_DWORD, data, sizeof data);
 }
 

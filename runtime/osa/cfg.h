@@ -9,7 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
-inline constexpr char CFG_PARAMETERS_KEY[] = "SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters";
+inline constexpr char CFG_PARAMETERS_KEY[] =
+    "SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters";
 inline constexpr size_t CFG_NAME_MAX = 25;
 
 // Opens the parameters key for reading; a missing key is success with no key

@@ -22,7 +22,8 @@ bool StartLayer() {
     PlatDebugOutput("Unsupported Windows platform\n");
     return false;
   }
-  for (int32_t& counter : g_osa_stats) PlatAtomicStore(&counter, 0);
+  for (int32_t& counter : g_osa_stats)
+    PlatAtomicStore(&counter, 0);
   if (!OsaLogOpen()) return false;
   if (!OsaHeapCreate()) {
     OsaLogClose();

@@ -13,7 +13,8 @@
 // Serialises start-up and shut-down among all processes.
 inline constexpr char OSA_INIT_MUTEX_NAME[] = "Velmora OSA Init Mutex";
 // Below the configuration parameters key.
-inline constexpr char OSA_LOG_KEY[] = "SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\OSA";
+inline constexpr char OSA_LOG_KEY[] =
+    "SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\OSA";
 inline constexpr char OSA_LOG_VALUE[] = "LogFile";
 inline constexpr size_t OSA_LOG_LINE_SIZE = 1024;
 

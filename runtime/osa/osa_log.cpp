@@ -40,9 +40,12 @@ void OsaLogV(int level, const char* format, va_list args) {
   } else {
     n = snprintf(g_line, sizeof g_line, "VELMORA %s: ", text);
   }
-  size_t length = n < 0 ? 0 : (static_cast<size_t>(n) > kMaxText ? kMaxText : static_cast<size_t>(n));
+  size_t length =
+      n < 0 ? 0 : (static_cast<size_t>(n) > kMaxText ? kMaxText : static_cast<size_t>(n));
   const int m = format ? vsnprintf(g_line + length, kMaxText - length + 1, format, args) : 0;
-  if (m > 0) length += static_cast<size_t>(m) > kMaxText - length ? kMaxText - length : static_cast<size_t>(m);
+  if (m > 0)
+    length +=
+        static_cast<size_t>(m) > kMaxText - length ? kMaxText - length : static_cast<size_t>(m);
   if (g_log_fd >= 0) {
     g_line[length++] = '\r';
     g_line[length++] = '\n';
@@ -98,7 +101,8 @@ bool OsaLogOpen(void) {
   }
   const int fd = open(name, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) {
-    OsaLog(OSA_LOG_ERROR, "Cannot open specified log file: Error=%" PRId32, static_cast<int32_t>(errno));
+    OsaLog(OSA_LOG_ERROR, "Cannot open specified log file: Error=%" PRId32,
+           static_cast<int32_t>(errno));
     return false;
   }
   std::lock_guard<std::mutex> guard(g_log_lock);

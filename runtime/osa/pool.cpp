@@ -24,7 +24,8 @@ bool BlockSize(size_t item_size, uint32_t item_count, size_t header_size, size_t
 
 Pool* PoolBlockAlloc(size_t item_size, uint32_t item_count, size_t header_size) {
   size_t total = 0;
-  if (!ItemSizeValid(item_size) || header_size < sizeof(Pool) || header_size % alignof(ListNode) != 0 ||
+  if (!ItemSizeValid(item_size) || header_size < sizeof(Pool) ||
+      header_size % alignof(ListNode) != 0 ||
       !BlockSize(item_size, item_count, header_size, &total)) {
     return nullptr;
   }
@@ -63,7 +64,9 @@ void* PoolGet(Pool* pool) {
   return node;
 }
 
-void PoolPut(Pool* pool, void* item) { ListPushFront(&pool->free_list, static_cast<ListNode*>(item)); }
+void PoolPut(Pool* pool, void* item) {
+  ListPushFront(&pool->free_list, static_cast<ListNode*>(item));
+}
 
 void* PoolItem(Pool* pool, size_t item_size, uint32_t index) {
   return index < pool->item_count ? pool->items + item_size * index : nullptr;

@@ -28,8 +28,8 @@ struct Pool {
   unsigned char* items;  // the block's start plus the header
   uint32_t item_count;
   uint32_t reserved;
-  uint32_t gets;         // successful PoolGet calls
-  uint32_t empty_gets;   // PoolGet calls that found the pool empty
+  uint32_t gets;        // successful PoolGet calls
+  uint32_t empty_gets;  // PoolGet calls that found the pool empty
 };
 
 // item_size must hold a ListNode and keep it aligned. Items come out in

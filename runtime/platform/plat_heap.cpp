@@ -25,7 +25,8 @@ PlatHeap* PlatHeapCreate(size_t initial_size) {
 
 bool PlatHeapDestroy(PlatHeap* heap) {
   if (!heap) return false;
-  for (auto& [block, size] : heap->blocks) free(block);
+  for (auto& [block, size] : heap->blocks)
+    free(block);
   delete heap;
   return true;
 }

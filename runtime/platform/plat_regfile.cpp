@@ -26,8 +26,10 @@ int HexDigit(char c) {
 }
 
 std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+    s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    s.remove_suffix(1);
   return s;
 }
 
@@ -50,7 +52,8 @@ bool PlainMulti(const std::vector<unsigned char>& data, std::vector<std::string>
   size_t i = 0;
   while (i + 1 < data.size()) {
     size_t end = i;
-    while (data[end] != 0) ++end;
+    while (data[end] != 0)
+      ++end;
     if (end == i) return false;
     std::string s(data.begin() + static_cast<long>(i), data.begin() + static_cast<long>(end));
     if (HasControl(s)) return false;
@@ -306,7 +309,8 @@ class Parser {
     }
     if (StartsWithNoCase(s, "hex(")) {
       const size_t close = s.find("):");
-      if (close == std::string_view::npos || close == 4 || close > 12) return Fail("bad hex(type):");
+      if (close == std::string_view::npos || close == 4 || close > 12)
+        return Fail("bad hex(type):");
       uint32_t type = 0;
       for (char c : s.substr(4, close - 4)) {
         if (HexDigit(c) < 0) return Fail("bad hex(type):");
@@ -331,7 +335,8 @@ class Parser {
       while (!s.empty()) {
         size_t n = 0;
         int byte = 0;
-        while (n < s.size() && HexDigit(s[n]) >= 0) byte = byte << 4 | HexDigit(s[n++]);
+        while (n < s.size() && HexDigit(s[n]) >= 0)
+          byte = byte << 4 | HexDigit(s[n++]);
         if (n == 0 || n > 2) return Fail("hex bytes are 1 or 2 hex digits, separated by ','");
         v->data.push_back(static_cast<unsigned char>(byte));
         s = Trim(s.substr(n));

@@ -56,7 +56,8 @@ PlatRegStatus ErrnoStatus(int err, PlatRegStatus otherwise) {
 PlatRegStatus Load(const std::string& file, RegTree* tree) {
   tree->values.clear();
   tree->subkeys.clear();
-  if (file.empty()) return Fail(PLAT_ERROR_CANTREAD, "no registry file: neither VELMORA_REGISTRY nor HOME is set");
+  if (file.empty())
+    return Fail(PLAT_ERROR_CANTREAD, "no registry file: neither VELMORA_REGISTRY nor HOME is set");
   const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT) return PLAT_ERROR_SUCCESS;
@@ -165,7 +166,7 @@ class WriteLock {
 std::vector<std::string> SplitPath(const char* subkey) {
   std::vector<std::string> parts;
   std::string part;
-  for (const char* p = subkey; ; ++p) {
+  for (const char* p = subkey;; ++p) {
     if (*p == '\\' || *p == '\0') {
       if (!part.empty()) parts.push_back(part);
       part.clear();
@@ -220,7 +221,8 @@ PlatRegStatus Modify(const PlatRegKey* key, Change change) {
   if (!key) return PLAT_ERROR_INVALID_HANDLE;
   std::string resolved;
   const std::string file = FileOf(key, &resolved);
-  if (file.empty()) return Fail(PLAT_ERROR_CANTWRITE, "no registry file: neither VELMORA_REGISTRY nor HOME is set");
+  if (file.empty())
+    return Fail(PLAT_ERROR_CANTWRITE, "no registry file: neither VELMORA_REGISTRY nor HOME is set");
   WriteLock lock(file);
   if (!lock.held()) {
     const int err = errno;
@@ -292,7 +294,8 @@ PlatRegStatus PlatRegCreateKey(PlatRegKey* parent, const char* subkey, uint32_t 
     if (!RegKeyNameValid(name)) return PLAT_ERROR_INVALID_PARAMETER;
   }
   // "[-name]" would read back as a deletion line, "[HKLM\name]" as "[name]".
-  if (parent && parent->path.empty() && !sub.empty() && (sub[0][0] == '-' || RegIsRootName(sub[0]))) {
+  if (parent && parent->path.empty() && !sub.empty() &&
+      (sub[0][0] == '-' || RegIsRootName(sub[0]))) {
     return PLAT_ERROR_INVALID_PARAMETER;
   }
   bool made = false;
@@ -341,7 +344,8 @@ PlatRegStatus PlatRegSetValue(PlatRegKey* key, const char* name, uint32_t type, 
                               uint32_t size) {
   if (!name || !RegValueNameValid(name) || (!data && size > 0)) return PLAT_ERROR_INVALID_PARAMETER;
   // The root, however opened, holds keys only: the file has no place for its values.
-  if (key && (key->path.empty() || !(key->access & PLAT_KEY_SET_VALUE))) return PLAT_ERROR_ACCESS_DENIED;
+  if (key && (key->path.empty() || !(key->access & PLAT_KEY_SET_VALUE)))
+    return PLAT_ERROR_ACCESS_DENIED;
   const auto* bytes = static_cast<const unsigned char*>(data);
   return Modify(key, [&](RegTree*, RegTree* node, bool* changed) {
     RegValue* v = RegFindValue(*node, name);

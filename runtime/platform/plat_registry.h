@@ -39,16 +39,18 @@ inline constexpr uint32_t PLAT_KEY_ALL_ACCESS = PLAT_KEY_READ | PLAT_KEY_WRITE;
 // Status of every call; the numbers are the usual system error numbers.
 using PlatRegStatus = int32_t;
 inline constexpr PlatRegStatus PLAT_ERROR_SUCCESS = 0;
-inline constexpr PlatRegStatus PLAT_ERROR_FILE_NOT_FOUND = 2;    // no such key or value
-inline constexpr PlatRegStatus PLAT_ERROR_ACCESS_DENIED = 5;     // handle lacks the right; key has subkeys
+inline constexpr PlatRegStatus PLAT_ERROR_FILE_NOT_FOUND = 2;  // no such key or value
+inline constexpr PlatRegStatus PLAT_ERROR_ACCESS_DENIED =
+    5;  // handle lacks the right; key has subkeys
 inline constexpr PlatRegStatus PLAT_ERROR_INVALID_HANDLE = 6;
 inline constexpr PlatRegStatus PLAT_ERROR_INVALID_PARAMETER = 87;
-inline constexpr PlatRegStatus PLAT_ERROR_MORE_DATA = 234;       // buffer too small; size says what is needed
+inline constexpr PlatRegStatus PLAT_ERROR_MORE_DATA =
+    234;  // buffer too small; size says what is needed
 inline constexpr PlatRegStatus PLAT_ERROR_NO_MORE_ITEMS = 259;
-inline constexpr PlatRegStatus PLAT_ERROR_BADDB = 1009;          // file cannot be parsed
+inline constexpr PlatRegStatus PLAT_ERROR_BADDB = 1009;  // file cannot be parsed
 inline constexpr PlatRegStatus PLAT_ERROR_CANTREAD = 1012;
 inline constexpr PlatRegStatus PLAT_ERROR_CANTWRITE = 1013;
-inline constexpr PlatRegStatus PLAT_ERROR_KEY_DELETED = 1018;    // the handle's key is gone
+inline constexpr PlatRegStatus PLAT_ERROR_KEY_DELETED = 1018;  // the handle's key is gone
 
 // Longest key name component and value name, in characters.
 inline constexpr uint32_t PLAT_REG_KEY_NAME_MAX = 255;

@@ -71,7 +71,7 @@ bool PlatNamedObjectHeld(const char* path) {
   if (!path || !*path) return false;
   int fd = open(path, O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
-  struct flock probe{};
+  struct flock probe {};
   probe.l_type = F_WRLCK;
   probe.l_whence = SEEK_SET;
   // An exclusive lock would conflict with any holder's shared lock.

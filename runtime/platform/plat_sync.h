@@ -62,9 +62,7 @@ inline int32_t PlatAtomicCompareExchange(int32_t* value, int32_t desired, int32_
   std::atomic_ref<int32_t>(*value).compare_exchange_strong(expected, desired);
   return expected;
 }
-inline int32_t PlatAtomicLoad(int32_t* value) {
-  return std::atomic_ref<int32_t>(*value).load();
-}
+inline int32_t PlatAtomicLoad(int32_t* value) { return std::atomic_ref<int32_t>(*value).load(); }
 inline void PlatAtomicStore(int32_t* value, int32_t desired) {
   std::atomic_ref<int32_t>(*value).store(desired);
 }

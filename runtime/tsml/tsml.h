@@ -18,8 +18,8 @@ struct SrvTsm;
 // and its counterpart, called first by TsmlShutdown. Without a binding the
 // layer opens with no delivery threads (the queues still fill).
 struct TsmlHookBinding {
-    bool (*install)();
-    void (*remove)();
+  bool (*install)();
+  void (*remove)();
 };
 void TsmlSetHookBinding(const TsmlHookBinding* binding);
 
@@ -48,11 +48,13 @@ void TsmlConfParamFree(void* context);
 // Pointer checks (a slot boundary inside the pool and the in-use tag); the
 // pool lock is not kept: the layer's own code uses the locked forms.
 CliTsm* TsmCliLock(CliTsm* tsm);
-int TsmCliAllocConfirmed(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
-                         uint8_t service, const CommParams* params, void* context, bool async,
-                         int32_t userWord, CliTsm** out, TsmCliInfo* info);
-int TsmCliAllocUnconfirmed(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
-                           uint8_t service, const CommParams* params, CliTsm** out, TsmCliUnconfInfo* info);
+int TsmCliAllocConfirmed(const LinkAddress* source, const LinkAddress* destination,
+                         uint32_t priority, uint8_t service, const CommParams* params,
+                         void* context, bool async, int32_t userWord, CliTsm** out,
+                         TsmCliInfo* info);
+int TsmCliAllocUnconfirmed(const LinkAddress* source, const LinkAddress* destination,
+                           uint32_t priority, uint8_t service, const CommParams* params,
+                           CliTsm** out, TsmCliUnconfInfo* info);
 int TsmlSend(void* tsm, uint16_t kind, PduDesc* data);
 int TsmlCliSend(PduDesc* data, CliTsm* tsm, uint16_t kind);
 int TsmCliWait(CliTsm* tsm, int32_t timeoutMs);
@@ -71,16 +73,17 @@ int TsmlEncodeAndSend(const TsmlServiceDescriptor* row, const void* request, Cli
 int TsmlRequestExecute(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
                        const TsmlServiceDescriptor* row, const void* request, PduDesc* out,
                        const CommParams* params, void* context);
-int TsmlRequestExecuteAsync(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
-                            const TsmlServiceDescriptor* row, const void* request, const CommParams* params,
-                            void* context, CliTsm** out);
-int TsmlUnconfirmedSend(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
-                        TsmlEncodeFn encode, uint8_t service, const void* request, const CommParams* params);
+int TsmlRequestExecuteAsync(const LinkAddress* source, const LinkAddress* destination,
+                            uint32_t priority, const TsmlServiceDescriptor* row,
+                            const void* request, const CommParams* params, void* context,
+                            CliTsm** out);
+int TsmlUnconfirmedSend(const LinkAddress* source, const LinkAddress* destination,
+                        uint32_t priority, TsmlEncodeFn encode, uint8_t service,
+                        const void* request, const CommParams* params);
 
 // The async-completion hook: delivers a completed asynchronous request to
 // its request context's completion routine, then releases the TSM.
 void TsmlHookAsync(int status, CliTsm* tsm);
-
 
 // --- incoming dispatch and server transactions -------------------------------
 

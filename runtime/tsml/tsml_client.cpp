@@ -8,470 +8,494 @@ namespace {
 
 // The local-MAC rule: a local address on our own network must have our MAC length.
 bool LocalMacRule(const LinkAddress& a) {
-    const LinkAddress& l = g_tsml.local;
-    if (l.macLen == 0) return true;
-    if (a.netPresent == 0 && a.macLen != 0 && a.macLen != l.macLen) return false;
-    return true;
+  const LinkAddress& l = g_tsml.local;
+  if (l.macLen == 0) return true;
+  if (a.netPresent == 0 && a.macLen != 0 && a.macLen != l.macLen) return false;
+  return true;
 }
 
 int CheckAddresses(const LinkAddress* source, const LinkAddress* destination, bool confirmed,
                    LinkAddress* localOut) {
-    if (source) {
-        if (source->macLen == 0 || source->macLen > 7 || !LocalMacRule(*source)) return 45;
-        *localOut = *source;
-    } else {
-        if (g_tsml.local.macLen == 0) return 45;
-        *localOut = g_tsml.local;
-    }
-    if (!destination || destination->macLen > 7 || !LocalMacRule(*destination)) return 45;
-    if (confirmed && destination->macLen == 0) return 45;
-    return 0;
+  if (source) {
+    if (source->macLen == 0 || source->macLen > 7 || !LocalMacRule(*source)) return 45;
+    *localOut = *source;
+  } else {
+    if (g_tsml.local.macLen == 0) return 45;
+    *localOut = g_tsml.local;
+  }
+  if (!destination || destination->macLen > 7 || !LocalMacRule(*destination)) return 45;
+  if (confirmed && destination->macLen == 0) return 45;
+  return 0;
 }
 
 CliTsm* PopFreeLocked() {
-    CliTsm* t = g_tsml.cliFree;
-    if (t) {
-        g_tsml.cliFree = t->next;
-        t->next = nullptr;
-    }
-    return t;
+  CliTsm* t = g_tsml.cliFree;
+  if (t) {
+    g_tsml.cliFree = t->next;
+    t->next = nullptr;
+  }
+  return t;
 }
 
 void PushFreeLocked(CliTsm* t) {
-    t->next = g_tsml.cliFree;
-    g_tsml.cliFree = t;
+  t->next = g_tsml.cliFree;
+  g_tsml.cliFree = t;
 }
 
 // Hands a confirmation to its waiter: the async queue or the TSM's own wake.
 // Without `lock` the wake-up is made under the caller's lock; with it, after
 // the lock is left (see CliOnAck).
 void DeliverLocked(CliTsm* t, std::unique_lock<std::mutex>* lock = nullptr) {
-    // Read under the lock: once it is left the slot may already be another
-    // request's.
-    const bool async = t->async != 0;
-    if (async) QueuePush(g_tsml.asyncQueue, t, t->priority, &CliTsm::next);
-    if (lock) lock->unlock();
-    if (async) g_tsml.asyncSem.Post();
-    t->wake.notify_all();
+  // Read under the lock: once it is left the slot may already be another
+  // request's.
+  const bool async = t->async != 0;
+  if (async) QueuePush(g_tsml.asyncQueue, t, t->priority, &CliTsm::next);
+  if (lock) lock->unlock();
+  if (async) g_tsml.asyncSem.Post();
+  t->wake.notify_all();
 }
 
-uint32_t MaxPayload(uint32_t apdu, uint32_t segmentation, uint32_t maxSegsToSend, uint8_t* segmented) {
-    if (segmentation == 0 || segmentation == 1) {
-        *segmented = 1;
-        return (apdu - 6) * maxSegsToSend;
-    }
-    *segmented = 0;
-    return apdu - 4;
+uint32_t MaxPayload(uint32_t apdu, uint32_t segmentation, uint32_t maxSegsToSend,
+                    uint8_t* segmented) {
+  if (segmentation == 0 || segmentation == 1) {
+    *segmented = 1;
+    return (apdu - 6) * maxSegsToSend;
+  }
+  *segmented = 0;
+  return apdu - 4;
 }
 
 void FillInfoLocked(const CliTsm* t, TsmCliInfo* info) {
-    info->local = t->local;
-    info->remote = t->remote;
-    info->data = t->data.data;
-    info->length = t->data.length;
-    info->capacity = t->data.capacity;
-    info->service = t->service;
-    info->context = t->context;
-    info->outcome = t->outcome;
-    info->maxPayload = MaxPayload(t->apduLength, t->segmentation, t->maxSegsToSend, &info->segmented);
+  info->local = t->local;
+  info->remote = t->remote;
+  info->data = t->data.data;
+  info->length = t->data.length;
+  info->capacity = t->data.capacity;
+  info->service = t->service;
+  info->context = t->context;
+  info->outcome = t->outcome;
+  info->maxPayload = MaxPayload(t->apduLength, t->segmentation, t->maxSegsToSend, &info->segmented);
 }
 
 void LogBadState(const char* what, uint32_t state) {
-    if (state >= CLI_STATE_COUNT) OsaLog(1, "TSML(High): PipeRead: Invalid Cli TSM state=%u", state);
-    else OsaLog(1, "TSML(High): PipeRead: Invalid %s from Low in TSM state=%u", what, state);
+  if (state >= CLI_STATE_COUNT)
+    OsaLog(1, "TSML(High): PipeRead: Invalid Cli TSM state=%u", state);
+  else
+    OsaLog(1, "TSML(High): PipeRead: Invalid %s from Low in TSM state=%u", what, state);
 }
 
 // Looks up the TSM a daemon message names; on success the pool lock is held.
 CliTsm* FindForMessage(const uint8_t* h, std::unique_lock<std::mutex>& lock) {
-    return TsmFindForMessage(h, g_tsml.cliPool, g_tsml.cliPoolSize, g_tsml.cliClosed, g_tsml.cliPoolLock, lock);
+  return TsmFindForMessage(h, g_tsml.cliPool, g_tsml.cliPoolSize, g_tsml.cliClosed,
+                           g_tsml.cliPoolLock, lock);
 }
 
 // The common start of both allocations: the layer open, the parameters in
 // range, both addresses accepted and a free slot, which comes back in use
 // with its addresses, priority and service, and the pool lock in `lock`.
-int TakeSlot(const LinkAddress* source, const LinkAddress* destination, uint32_t priority, uint8_t service,
-             const CommParams* p, bool confirmed, std::unique_lock<std::mutex>& lock, CliTsm** out) {
-    if (!g_tsml.open.load()) return 1;
-    if (p) {
-        if ((p->mask & COMM_APDU_LENGTH) && (p->apduLength < 50 || p->apduLength > g_tsml.runtimeMaxApdu))
-            return 12;
-        // Only a confirmed request carries the other parameters.
-        if (confirmed && (p->mask & COMM_MAX_SEGS_ACCEPTED) && p->maxSegsAccepted == 0) return 2;
-    }
-    LinkAddress local{};
-    if (int s = CheckAddresses(source, destination, confirmed, &local)) return s;
-    lock = std::unique_lock<std::mutex>(g_tsml.cliPoolLock);
-    CliTsm* t = PopFreeLocked();
-    if (!t) {
-        OsaLog(1, "TSML: Cannot allocate a client TSM; userID=%u", g_tsml.userId.load());
-        return 3;
-    }
-    std::memcpy(t->tag, "CLIA", 5);
-    t->local = local;
-    t->remote = *destination;
-    t->priority = priority & 3;
-    t->service = service;
-    t->sendResult = 9;
-    *out = t;
-    return 0;
+int TakeSlot(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
+             uint8_t service, const CommParams* p, bool confirmed,
+             std::unique_lock<std::mutex>& lock, CliTsm** out) {
+  if (!g_tsml.open.load()) return 1;
+  if (p) {
+    if ((p->mask & COMM_APDU_LENGTH) &&
+        (p->apduLength < 50 || p->apduLength > g_tsml.runtimeMaxApdu))
+      return 12;
+    // Only a confirmed request carries the other parameters.
+    if (confirmed && (p->mask & COMM_MAX_SEGS_ACCEPTED) && p->maxSegsAccepted == 0) return 2;
+  }
+  LinkAddress local{};
+  if (int s = CheckAddresses(source, destination, confirmed, &local)) return s;
+  lock = std::unique_lock<std::mutex>(g_tsml.cliPoolLock);
+  CliTsm* t = PopFreeLocked();
+  if (!t) {
+    OsaLog(1, "TSML: Cannot allocate a client TSM; userID=%u", g_tsml.userId.load());
+    return 3;
+  }
+  std::memcpy(t->tag, "CLIA", 5);
+  t->local = local;
+  t->remote = *destination;
+  t->priority = priority & 3;
+  t->service = service;
+  t->sendResult = 9;
+  *out = t;
+  return 0;
 }
 
 // Applies one event; false when the table refuses the pair.
 bool ApplyLocked(CliTsm* t, CliEvent ev) {
-    TsmStep s = CliTransition(t->state, ev);
-    if (s.action == TsmAction::Reject) return false;
-    if (s.action == TsmAction::Free) CliFreeLocked(t);
-    else t->state = s.next;
-    return true;
+  TsmStep s = CliTransition(t->state, ev);
+  if (s.action == TsmAction::Reject) return false;
+  if (s.action == TsmAction::Free)
+    CliFreeLocked(t);
+  else
+    t->state = s.next;
+  return true;
 }
 
 }  // namespace
 
 void CliFreeLocked(CliTsm* t) {
-    PduDescFree(&t->data);
-    t->context = nullptr;
-    std::memcpy(t->tag, "CLIP", 5);
-    t->state = CLI_FREE;
-    t->userWord = 0;
-    if (!t->sending) PushFreeLocked(t);
+  PduDescFree(&t->data);
+  t->context = nullptr;
+  std::memcpy(t->tag, "CLIP", 5);
+  t->state = CLI_FREE;
+  t->userWord = 0;
+  if (!t->sending) PushFreeLocked(t);
 }
 
 CliTsm* TsmCliLock(CliTsm* tsm) {
-    std::unique_lock<std::mutex> lock;
-    return CliLocked(tsm, lock);
+  std::unique_lock<std::mutex> lock;
+  return CliLocked(tsm, lock);
 }
 
 int32_t TsmCliState(CliTsm* tsm) {
-    std::unique_lock<std::mutex> lock;
-    return CliLocked(tsm, lock) ? int32_t(tsm->state) : -1;
+  std::unique_lock<std::mutex> lock;
+  return CliLocked(tsm, lock) ? int32_t(tsm->state) : -1;
 }
 
-int TsmCliAllocConfirmed(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
-                         uint8_t service, const CommParams* p, void* context, bool async, int32_t userWord,
-                         CliTsm** out, TsmCliInfo* info) {
-    std::unique_lock<std::mutex> lock;
-    CliTsm* t = nullptr;
-    if (int s = TakeSlot(source, destination, priority, service, p, true, lock, &t)) return s;
-    t->identifier = t->identifier == 0xFFFFFFFFu ? 1 : t->identifier + 1;
-    t->async = async ? 1 : 0;
-    t->userWord = userWord;
-    t->outcome = 0;
-    {
-        std::lock_guard<std::mutex> d(g_tsml.defaultsLock);
-        auto pick = [p](uint32_t bit, uint32_t CommParams::*f, uint32_t fallback) {
-            return p && (p->mask & bit) ? p->*f : fallback;
-        };
-        t->apduLength = pick(COMM_APDU_LENGTH, &CommParams::apduLength, g_tsml.apduLength);
-        t->segmentation = pick(COMM_SEGMENTATION, &CommParams::segmentation, g_tsml.segmentation);
-        t->maxSegsAccepted = pick(COMM_MAX_SEGS_ACCEPTED, &CommParams::maxSegsAccepted, g_tsml.maxSegsAccepted);
-        t->windowSize = uint8_t(pick(COMM_WINDOW_SIZE, &CommParams::windowSize, g_tsml.windowSize));
-        t->segTimeout = pick(COMM_SEG_TIMEOUT, &CommParams::segTimeout, g_tsml.segTimeout);
-        t->apduTimeout = pick(COMM_APDU_TIMEOUT, &CommParams::apduTimeout, g_tsml.apduTimeout);
-        t->retries = pick(COMM_RETRIES, &CommParams::retries, g_tsml.retries);
-        t->maxSegsToSend = pick(COMM_MAX_SEGS_TO_SEND, &CommParams::maxSegsToSend, g_tsml.maxSegsToSend);
-        if (t->maxSegsToSend == 0) t->maxSegsToSend = t->maxSegsAccepted;
-    }
-    t->context = context;
-    ApplyLocked(t, CLI_EV_ALLOC_CONFIRMED);
-    if (info) FillInfoLocked(t, info);
-    *out = t;
-    return 0;
+int TsmCliAllocConfirmed(const LinkAddress* source, const LinkAddress* destination,
+                         uint32_t priority, uint8_t service, const CommParams* p, void* context,
+                         bool async, int32_t userWord, CliTsm** out, TsmCliInfo* info) {
+  std::unique_lock<std::mutex> lock;
+  CliTsm* t = nullptr;
+  if (int s = TakeSlot(source, destination, priority, service, p, true, lock, &t)) return s;
+  t->identifier = t->identifier == 0xFFFFFFFFu ? 1 : t->identifier + 1;
+  t->async = async ? 1 : 0;
+  t->userWord = userWord;
+  t->outcome = 0;
+  {
+    std::lock_guard<std::mutex> d(g_tsml.defaultsLock);
+    auto pick = [p](uint32_t bit, uint32_t CommParams::*f, uint32_t fallback) {
+      return p && (p->mask & bit) ? p->*f : fallback;
+    };
+    t->apduLength = pick(COMM_APDU_LENGTH, &CommParams::apduLength, g_tsml.apduLength);
+    t->segmentation = pick(COMM_SEGMENTATION, &CommParams::segmentation, g_tsml.segmentation);
+    t->maxSegsAccepted =
+        pick(COMM_MAX_SEGS_ACCEPTED, &CommParams::maxSegsAccepted, g_tsml.maxSegsAccepted);
+    t->windowSize = uint8_t(pick(COMM_WINDOW_SIZE, &CommParams::windowSize, g_tsml.windowSize));
+    t->segTimeout = pick(COMM_SEG_TIMEOUT, &CommParams::segTimeout, g_tsml.segTimeout);
+    t->apduTimeout = pick(COMM_APDU_TIMEOUT, &CommParams::apduTimeout, g_tsml.apduTimeout);
+    t->retries = pick(COMM_RETRIES, &CommParams::retries, g_tsml.retries);
+    t->maxSegsToSend =
+        pick(COMM_MAX_SEGS_TO_SEND, &CommParams::maxSegsToSend, g_tsml.maxSegsToSend);
+    if (t->maxSegsToSend == 0) t->maxSegsToSend = t->maxSegsAccepted;
+  }
+  t->context = context;
+  ApplyLocked(t, CLI_EV_ALLOC_CONFIRMED);
+  if (info) FillInfoLocked(t, info);
+  *out = t;
+  return 0;
 }
 
-int TsmCliAllocUnconfirmed(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
-                           uint8_t service, const CommParams* p, CliTsm** out, TsmCliUnconfInfo* info) {
-    std::unique_lock<std::mutex> lock;
-    CliTsm* t = nullptr;
-    if (int s = TakeSlot(source, destination, priority, service, p, false, lock, &t)) return s;
-    t->async = 0;
-    {
-        std::lock_guard<std::mutex> d(g_tsml.defaultsLock);
-        t->apduLength = p && (p->mask & COMM_APDU_LENGTH) ? p->apduLength : g_tsml.apduLength;
-    }
-    t->segmentation = t->maxSegsAccepted = t->segTimeout = t->maxSegsToSend = 0;
-    t->windowSize = 0;
-    t->apduTimeout = t->retries = 0;
-    ApplyLocked(t, CLI_EV_ALLOC_UNCONFIRMED);
-    if (info) {
-        info->local = t->local;
-        info->remote = t->remote;
-        info->data = t->data.data;
-        info->length = t->data.length;
-        info->capacity = t->data.capacity;
-        info->priority = t->priority;
-        info->maxPayload = t->apduLength - 2;
-        info->service = service;
-    }
-    *out = t;
-    return 0;
+int TsmCliAllocUnconfirmed(const LinkAddress* source, const LinkAddress* destination,
+                           uint32_t priority, uint8_t service, const CommParams* p, CliTsm** out,
+                           TsmCliUnconfInfo* info) {
+  std::unique_lock<std::mutex> lock;
+  CliTsm* t = nullptr;
+  if (int s = TakeSlot(source, destination, priority, service, p, false, lock, &t)) return s;
+  t->async = 0;
+  {
+    std::lock_guard<std::mutex> d(g_tsml.defaultsLock);
+    t->apduLength = p && (p->mask & COMM_APDU_LENGTH) ? p->apduLength : g_tsml.apduLength;
+  }
+  t->segmentation = t->maxSegsAccepted = t->segTimeout = t->maxSegsToSend = 0;
+  t->windowSize = 0;
+  t->apduTimeout = t->retries = 0;
+  ApplyLocked(t, CLI_EV_ALLOC_UNCONFIRMED);
+  if (info) {
+    info->local = t->local;
+    info->remote = t->remote;
+    info->data = t->data.data;
+    info->length = t->data.length;
+    info->capacity = t->data.capacity;
+    info->priority = t->priority;
+    info->maxPayload = t->apduLength - 2;
+    info->service = service;
+  }
+  *out = t;
+  return 0;
 }
 
 int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind) {
-    IpcMsg* m = d ? d->msg : nullptr;
-    if (!m) return 2;
-    uint8_t* h = MsgBytes(m);
-    std::memset(h, 0, 64);
-    Wr16(h, 0, kind);
-    IpcMsgSetPayloadLength(m, d->length);
-    PduDescClear(d);
+  IpcMsg* m = d ? d->msg : nullptr;
+  if (!m) return 2;
+  uint8_t* h = MsgBytes(m);
+  std::memset(h, 0, 64);
+  Wr16(h, 0, kind);
+  IpcMsgSetPayloadLength(m, d->length);
+  PduDescClear(d);
 
-    std::unique_lock<std::mutex> lock;
-    CliTsm* t = CliLocked(tsm, lock);
-    if (!t) {
-        IpcMsgFree(m);
-        return 2;
-    }
-    if (g_tsml.cliClosed) {
-        IpcMsgFree(m);
-        return 9;
-    }
-    if (t->sending) {
-        OsaLog(1, "TSML(High): Unexpected APIL request");
-        IpcMsgFree(m);
-        return 6;
-    }
-    CliEvent ev = kind == IPC_KIND_CONF_REQUEST ? CLI_EV_SEND_REQUEST
-                : kind == IPC_KIND_CANCEL    ? CLI_EV_SEND_CANCEL
-                : kind == IPC_KIND_UNCONF_REQUEST ? CLI_EV_SEND_UNCONFIRMED
-                                           : CLI_EVENT_COUNT;
-    if (!ApplyLocked(t, ev)) {
-        OsaLog(1, "TSML(High): Unexpected APIL request");
-        IpcMsgFree(m);
-        return 6;
-    }
-    Wr32(h, 4, t->index);
-    Wr32(h, 8, t->identifier);
-    h[12] = uint8_t(t->priority);
-    if (kind != IPC_KIND_CANCEL) {
-        h[13] = t->service;
-        AddrWrite(h, 16, t->local);
-        AddrWrite(h, 28, t->remote);
-    }
-    if (kind == IPC_KIND_CONF_REQUEST) {
-        Wr32(h, 40, t->apduTimeout);
-        Wr32(h, 44, t->retries);
-        Wr32(h, 48, t->apduLength);
-        h[53] = t->windowSize;
-        Wr16(h, 54, uint16_t(t->segmentation));
-        Wr32(h, 56, t->maxSegsAccepted);
-        Wr32(h, 60, t->segTimeout);
-    }
-    t->sendResult = 9;
-    t->sending = 1;
-    t->ackPending = 1;
-    lock.unlock();
-
-    IpcConnection* c = g_tsml.connection.load();
-    bool written = c && PipeWrite(c, m);
-    if (!c) IpcMsgFree(m);
-
-    lock.lock();
-    if (written) {
-        t->wake.wait(lock, [t] { return !t->ackPending; });
-        t->sending = 0;
-        if (t->state == CLI_FREE) PushFreeLocked(t);
-        return int(t->sendResult);
-    }
-    if (!g_tsml.linkLost && !g_tsml.closing) OsaLog(1, "TSML(High): PipeWrite failed, userID=%u", g_tsml.userId.load());
-    t->sending = 0;
-    t->ackPending = 0;
-    uint32_t before = t->state;
-    TsmStep s = CliTransition(before, CLI_EV_WRITE_FAILED);
-    if (before == CLI_FREE) PushFreeLocked(t);
-    else if (s.action == TsmAction::Free) CliFreeLocked(t);
-    else if (s.action == TsmAction::Go) t->state = s.next;
+  std::unique_lock<std::mutex> lock;
+  CliTsm* t = CliLocked(tsm, lock);
+  if (!t) {
+    IpcMsgFree(m);
+    return 2;
+  }
+  if (g_tsml.cliClosed) {
+    IpcMsgFree(m);
     return 9;
+  }
+  if (t->sending) {
+    OsaLog(1, "TSML(High): Unexpected APIL request");
+    IpcMsgFree(m);
+    return 6;
+  }
+  CliEvent ev = kind == IPC_KIND_CONF_REQUEST     ? CLI_EV_SEND_REQUEST
+                : kind == IPC_KIND_CANCEL         ? CLI_EV_SEND_CANCEL
+                : kind == IPC_KIND_UNCONF_REQUEST ? CLI_EV_SEND_UNCONFIRMED
+                                                  : CLI_EVENT_COUNT;
+  if (!ApplyLocked(t, ev)) {
+    OsaLog(1, "TSML(High): Unexpected APIL request");
+    IpcMsgFree(m);
+    return 6;
+  }
+  Wr32(h, 4, t->index);
+  Wr32(h, 8, t->identifier);
+  h[12] = uint8_t(t->priority);
+  if (kind != IPC_KIND_CANCEL) {
+    h[13] = t->service;
+    AddrWrite(h, 16, t->local);
+    AddrWrite(h, 28, t->remote);
+  }
+  if (kind == IPC_KIND_CONF_REQUEST) {
+    Wr32(h, 40, t->apduTimeout);
+    Wr32(h, 44, t->retries);
+    Wr32(h, 48, t->apduLength);
+    h[53] = t->windowSize;
+    Wr16(h, 54, uint16_t(t->segmentation));
+    Wr32(h, 56, t->maxSegsAccepted);
+    Wr32(h, 60, t->segTimeout);
+  }
+  t->sendResult = 9;
+  t->sending = 1;
+  t->ackPending = 1;
+  lock.unlock();
+
+  IpcConnection* c = g_tsml.connection.load();
+  bool written = c && PipeWrite(c, m);
+  if (!c) IpcMsgFree(m);
+
+  lock.lock();
+  if (written) {
+    t->wake.wait(lock, [t] { return !t->ackPending; });
+    t->sending = 0;
+    if (t->state == CLI_FREE) PushFreeLocked(t);
+    return int(t->sendResult);
+  }
+  if (!g_tsml.linkLost && !g_tsml.closing)
+    OsaLog(1, "TSML(High): PipeWrite failed, userID=%u", g_tsml.userId.load());
+  t->sending = 0;
+  t->ackPending = 0;
+  uint32_t before = t->state;
+  TsmStep s = CliTransition(before, CLI_EV_WRITE_FAILED);
+  if (before == CLI_FREE)
+    PushFreeLocked(t);
+  else if (s.action == TsmAction::Free)
+    CliFreeLocked(t);
+  else if (s.action == TsmAction::Go)
+    t->state = s.next;
+  return 9;
 }
 
 int TsmlSend(void* tsm, uint16_t kind, PduDesc* d) {
-    PduDesc empty{};
-    if (!d) {
-        if (!PduDescAlloc(0, &empty)) return 4;
-        d = &empty;
-    }
-    if (!g_tsml.open.load()) {
-        PduDescFree(d);
-        return 1;
-    }
-    if (kind == IPC_KIND_CANCEL || kind == IPC_KIND_CONF_REQUEST || kind == IPC_KIND_UNCONF_REQUEST)
-        return TsmlCliSend(d, static_cast<CliTsm*>(tsm), kind);
-    if (kind >= 0x0E02 && kind <= 0x0E05) return TsmlSrvRespond(static_cast<SrvTsm*>(tsm), d, kind);
+  PduDesc empty{};
+  if (!d) {
+    if (!PduDescAlloc(0, &empty)) return 4;
+    d = &empty;
+  }
+  if (!g_tsml.open.load()) {
     PduDescFree(d);
-    return 5;
+    return 1;
+  }
+  if (kind == IPC_KIND_CANCEL || kind == IPC_KIND_CONF_REQUEST || kind == IPC_KIND_UNCONF_REQUEST)
+    return TsmlCliSend(d, static_cast<CliTsm*>(tsm), kind);
+  if (kind >= 0x0E02 && kind <= 0x0E05) return TsmlSrvRespond(static_cast<SrvTsm*>(tsm), d, kind);
+  PduDescFree(d);
+  return 5;
 }
 
 int TsmCliTakeConfirmation(CliTsm* tsm) {
-    std::unique_lock<std::mutex> lock;
-    CliTsm* t = CliLocked(tsm, lock);
-    if (!t) return 2;
-    if (t->state != CLI_CONFIRMED && t->state != CLI_CANCEL_CONF) return 5;
-    ApplyLocked(t, CLI_EV_TAKE);
-    return 0;
+  std::unique_lock<std::mutex> lock;
+  CliTsm* t = CliLocked(tsm, lock);
+  if (!t) return 2;
+  if (t->state != CLI_CONFIRMED && t->state != CLI_CANCEL_CONF) return 5;
+  ApplyLocked(t, CLI_EV_TAKE);
+  return 0;
 }
 
 int TsmCliWait(CliTsm* tsm, int32_t timeoutMs) {
-    if (!g_tsml.open.load()) return 1;
-    std::unique_lock<std::mutex> lock;
-    CliTsm* t = CliLocked(tsm, lock);
-    if (!t) return 2;
-    // Woken by the confirmation, by a lost link or by a cancel that ended it.
-    auto done = [t] { return t->state != CLI_AWAIT_CONF && t->state != CLI_CANCEL_SENT && t->state != CLI_REQ_SENT; };
-    if (timeoutMs < 0) t->wake.wait(lock, done);
-    else if (!t->wake.wait_for(lock, std::chrono::milliseconds(timeoutMs), done)) return 63;
-    if (t->state != CLI_CONFIRMED && t->state != CLI_CANCEL_CONF) return 5;
-    ApplyLocked(t, CLI_EV_TAKE);
-    return 0;
+  if (!g_tsml.open.load()) return 1;
+  std::unique_lock<std::mutex> lock;
+  CliTsm* t = CliLocked(tsm, lock);
+  if (!t) return 2;
+  // Woken by the confirmation, by a lost link or by a cancel that ended it.
+  auto done = [t] {
+    return t->state != CLI_AWAIT_CONF && t->state != CLI_CANCEL_SENT && t->state != CLI_REQ_SENT;
+  };
+  if (timeoutMs < 0)
+    t->wake.wait(lock, done);
+  else if (!t->wake.wait_for(lock, std::chrono::milliseconds(timeoutMs), done))
+    return 63;
+  if (t->state != CLI_CONFIRMED && t->state != CLI_CANCEL_CONF) return 5;
+  ApplyLocked(t, CLI_EV_TAKE);
+  return 0;
 }
 
 int TsmlAsyncWait(CliTsm** out, int32_t timeoutMs) {
-    if (!g_tsml.open.load()) return 1;
-    if (!g_tsml.asyncSem.Wait(timeoutMs)) return 63;
-    std::unique_lock<std::mutex> lock(g_tsml.cliPoolLock);
-    CliTsm* t = QueuePop(g_tsml.asyncQueue, &CliTsm::next);
-    if (!t) {
-        // Closing posts once per waiter: pass it on so every waiter wakes.
-        if (g_tsml.closing) g_tsml.asyncSem.Post();
-        return 68;
-    }
-    *out = t;
-    if (t->state != CLI_CONFIRMED && t->state != CLI_CANCEL_CONF) return 5;
-    ApplyLocked(t, CLI_EV_TAKE);
-    return 0;
+  if (!g_tsml.open.load()) return 1;
+  if (!g_tsml.asyncSem.Wait(timeoutMs)) return 63;
+  std::unique_lock<std::mutex> lock(g_tsml.cliPoolLock);
+  CliTsm* t = QueuePop(g_tsml.asyncQueue, &CliTsm::next);
+  if (!t) {
+    // Closing posts once per waiter: pass it on so every waiter wakes.
+    if (g_tsml.closing) g_tsml.asyncSem.Post();
+    return 68;
+  }
+  *out = t;
+  if (t->state != CLI_CONFIRMED && t->state != CLI_CANCEL_CONF) return 5;
+  ApplyLocked(t, CLI_EV_TAKE);
+  return 0;
 }
 
 bool TsmCliInfoGet(CliTsm* tsm, TsmCliInfo* info) {
-    std::unique_lock<std::mutex> lock;
-    CliTsm* t = CliLocked(tsm, lock);
-    if (!t || !info) return false;
-    FillInfoLocked(t, info);
-    return true;
+  std::unique_lock<std::mutex> lock;
+  CliTsm* t = CliLocked(tsm, lock);
+  if (!t || !info) return false;
+  FillInfoLocked(t, info);
+  return true;
 }
 
 bool TsmCliBufTake(CliTsm* tsm, PduDesc* out) {
-    std::unique_lock<std::mutex> lock;
-    CliTsm* t = CliLocked(tsm, lock);
-    if (!t || !out) return false;
-    *out = t->data;
-    PduDescClear(&t->data);
-    return true;
+  std::unique_lock<std::mutex> lock;
+  CliTsm* t = CliLocked(tsm, lock);
+  if (!t || !out) return false;
+  *out = t->data;
+  PduDescClear(&t->data);
+  return true;
 }
 
 int32_t TsmCliUserWordSwap(CliTsm* tsm, int32_t expected, int32_t value) {
-    std::unique_lock<std::mutex> lock;
-    CliTsm* t = CliLocked(tsm, lock);
-    if (!t) return -1;
-    int32_t was = t->userWord;
-    if (was == expected) t->userWord = value;
-    return was;
+  std::unique_lock<std::mutex> lock;
+  CliTsm* t = CliLocked(tsm, lock);
+  if (!t) return -1;
+  int32_t was = t->userWord;
+  if (was == expected) t->userWord = value;
+  return was;
 }
 
 bool TsmCliRelease(CliTsm* tsm) {
-    std::unique_lock<std::mutex> lock;
-    CliTsm* t = CliLocked(tsm, lock);
-    if (!t) return false;
-    t->userWord = 0;
-    if (!ApplyLocked(t, CLI_EV_RELEASE)) return false;
-    // A parked slot is no longer the caller's to use.
-    if (t->state == CLI_ABANDONED) std::memcpy(t->tag, "CLIP", 5);
-    return true;
+  std::unique_lock<std::mutex> lock;
+  CliTsm* t = CliLocked(tsm, lock);
+  if (!t) return false;
+  t->userWord = 0;
+  if (!ApplyLocked(t, CLI_EV_RELEASE)) return false;
+  // A parked slot is no longer the caller's to use.
+  if (t->state == CLI_ABANDONED) std::memcpy(t->tag, "CLIP", 5);
+  return true;
 }
 
 bool TsmCliReleaseUnconfirmed(CliTsm* tsm) {
-    std::unique_lock<std::mutex> lock;
-    CliTsm* t = CliLocked(tsm, lock);
-    if (!t) return false;
-    return ApplyLocked(t, CLI_EV_RELEASE_UNCONFIRMED);
+  std::unique_lock<std::mutex> lock;
+  CliTsm* t = CliLocked(tsm, lock);
+  if (!t) return false;
+  return ApplyLocked(t, CLI_EV_RELEASE_UNCONFIRMED);
 }
 
 bool CliOnAck(IpcMsg* m) {
-    const uint8_t* h = MsgBytes(m);
-    uint16_t kind = Rd16(h, 0);
-    uint16_t status = Rd16(h, 2);
-    std::unique_lock<std::mutex> lock;
-    CliTsm* t = FindForMessage(h, lock);
-    if (!t) return false;
-    CliEvent ev = kind == IPC_KIND_CONF_REQUEST ? (status == 0 ? CLI_EV_REQUEST_ACK_OK : CLI_EV_REQUEST_ACK_FAIL)
-                : kind == IPC_KIND_CANCEL    ? (status == 0 ? CLI_EV_CANCEL_ACK_OK : CLI_EV_CANCEL_ACK_FAIL)
-                                         : CLI_EV_UNCONFIRMED_ACK;
-    if (!t->ackPending || !ApplyLocked(t, ev)) {
-        LogBadState("ReqACK", t->state);
-        return false;
-    }
-    t->sendResult = uint32_t(IpcDaemonStatusMap(status));
-    t->ackPending = 0;
-    lock.unlock();
-    // Woken after the lock is left, so that the sender does not wake only to
-    // block on the lock this thread still holds: the reader serves every
-    // caller of the process, and each wake-up made under the lock costs it a
-    // second one. The slot outlives the reader, and a waiter that sees the
-    // wake-up late only checks its state again.
-    t->wake.notify_all();
-    IpcMsgFree(m);
-    return true;
+  const uint8_t* h = MsgBytes(m);
+  uint16_t kind = Rd16(h, 0);
+  uint16_t status = Rd16(h, 2);
+  std::unique_lock<std::mutex> lock;
+  CliTsm* t = FindForMessage(h, lock);
+  if (!t) return false;
+  CliEvent ev = kind == IPC_KIND_CONF_REQUEST
+                    ? (status == 0 ? CLI_EV_REQUEST_ACK_OK : CLI_EV_REQUEST_ACK_FAIL)
+                : kind == IPC_KIND_CANCEL
+                    ? (status == 0 ? CLI_EV_CANCEL_ACK_OK : CLI_EV_CANCEL_ACK_FAIL)
+                    : CLI_EV_UNCONFIRMED_ACK;
+  if (!t->ackPending || !ApplyLocked(t, ev)) {
+    LogBadState("ReqACK", t->state);
+    return false;
+  }
+  t->sendResult = uint32_t(IpcDaemonStatusMap(status));
+  t->ackPending = 0;
+  lock.unlock();
+  // Woken after the lock is left, so that the sender does not wake only to
+  // block on the lock this thread still holds: the reader serves every
+  // caller of the process, and each wake-up made under the lock costs it a
+  // second one. The slot outlives the reader, and a waiter that sees the
+  // wake-up late only checks its state again.
+  t->wake.notify_all();
+  IpcMsgFree(m);
+  return true;
 }
 
 bool CliOnConfirmation(IpcMsg* m) {
-    const uint8_t* h = MsgBytes(m);
-    std::unique_lock<std::mutex> lock;
-    CliTsm* t = FindForMessage(h, lock);
-    if (!t) return false;
-    uint32_t before = t->state;
-    if (before == CLI_ABANDONED) {
-        ApplyLocked(t, CLI_EV_CONFIRMATION);
-        lock.unlock();
-        IpcMsgFree(m);
-        return true;
-    }
-    if (!ApplyLocked(t, CLI_EV_CONFIRMATION)) {
-        LogBadState("Request", before);
-        return false;
-    }
-    t->outcome = uint32_t(IpcOutcomeMap(Rd16(h, 12)));
-    t->priority = h[14] & 3;
-    PduDescFree(&t->data);
-    PduDescFromMsg(&t->data, m);
-    DeliverLocked(t, &lock);
+  const uint8_t* h = MsgBytes(m);
+  std::unique_lock<std::mutex> lock;
+  CliTsm* t = FindForMessage(h, lock);
+  if (!t) return false;
+  uint32_t before = t->state;
+  if (before == CLI_ABANDONED) {
+    ApplyLocked(t, CLI_EV_CONFIRMATION);
+    lock.unlock();
+    IpcMsgFree(m);
     return true;
+  }
+  if (!ApplyLocked(t, CLI_EV_CONFIRMATION)) {
+    LogBadState("Request", before);
+    return false;
+  }
+  t->outcome = uint32_t(IpcOutcomeMap(Rd16(h, 12)));
+  t->priority = h[14] & 3;
+  PduDescFree(&t->data);
+  PduDescFromMsg(&t->data, m);
+  DeliverLocked(t, &lock);
+  return true;
 }
 
 // Link loss for client TSMs: every waiter of every state returns, with 9 as
 // the send result or as the confirmation's outcome.
 void TsmlCliFailAllLocked() {
-    for (uint32_t i = 0; i < g_tsml.cliPoolSize; ++i) {
-        CliTsm* t = &g_tsml.cliPool[i];
-        uint32_t before = t->state;
-        TsmStep s = CliTransition(before, CLI_EV_LINK_LOST);
-        if (s.action == TsmAction::Free) CliFreeLocked(t);
-        else t->state = s.next;
-        t->ackPending = 0;
-        if ((before == CLI_AWAIT_CONF || before == CLI_CANCEL_SENT) && t->state == CLI_CONFIRMED) {
-            t->outcome = 9;
-            DeliverLocked(t);
-        } else {
-            t->wake.notify_all();
-        }
+  for (uint32_t i = 0; i < g_tsml.cliPoolSize; ++i) {
+    CliTsm* t = &g_tsml.cliPool[i];
+    uint32_t before = t->state;
+    TsmStep s = CliTransition(before, CLI_EV_LINK_LOST);
+    if (s.action == TsmAction::Free)
+      CliFreeLocked(t);
+    else
+      t->state = s.next;
+    t->ackPending = 0;
+    if ((before == CLI_AWAIT_CONF || before == CLI_CANCEL_SENT) && t->state == CLI_CONFIRMED) {
+      t->outcome = 9;
+      DeliverLocked(t);
+    } else {
+      t->wake.notify_all();
     }
-    g_tsml.cliClosed = true;
+  }
+  g_tsml.cliClosed = true;
 }
 
-int TsmlEncodeAndSend(const TsmlServiceDescriptor* row, const void* request, CliTsm* tsm, const TsmCliInfo* info) {
-    PduDesc d{};
-    if (row->size) {
-        uint32_t size = row->size(request);
-        if (info && size > info->maxPayload) size = info->maxPayload;
-        if (!PduDescAlloc(size, &d)) return 4;
-        TsmlStream s{d.data, d.data + size};
-        int status = row->encode(request, &s);
-        if (status != 0) {
-            PduDescFree(&d);
-            if (status == 18) return info && info->segmented ? 7 : 74;
-            return status;
-        }
-        d.length = uint32_t(s.cursor - d.data);
-    } else if (!PduDescAlloc(0, &d)) {
-        return 4;
+int TsmlEncodeAndSend(const TsmlServiceDescriptor* row, const void* request, CliTsm* tsm,
+                      const TsmCliInfo* info) {
+  PduDesc d{};
+  if (row->size) {
+    uint32_t size = row->size(request);
+    if (info && size > info->maxPayload) size = info->maxPayload;
+    if (!PduDescAlloc(size, &d)) return 4;
+    TsmlStream s{d.data, d.data + size};
+    int status = row->encode(request, &s);
+    if (status != 0) {
+      PduDescFree(&d);
+      if (status == 18) return info && info->segmented ? 7 : 74;
+      return status;
     }
-    return TsmlSend(tsm, IPC_KIND_CONF_REQUEST, &d);
+    d.length = uint32_t(s.cursor - d.data);
+  } else if (!PduDescAlloc(0, &d)) {
+    return 4;
+  }
+  return TsmlSend(tsm, IPC_KIND_CONF_REQUEST, &d);
 }
 
 namespace {
@@ -479,37 +503,37 @@ namespace {
 // The answer's syntax is checked before anyone decodes it: a ComplexACK by
 // its service's schema, an Error PDU by its form.
 int CheckAnswer(CliTsm* t) {
-    TsmCliInfo info{};
-    if (!TsmCliInfoGet(t, &info)) return 2;
-    int outcome = int(info.outcome);
-    if (outcome == 0) {
-        if (uint32_t s = AsnCheckComplexAck(info.service, info.data, info.length)) outcome = int(s);
-    } else if (outcome == 58 && !AsnCheckErrorPdu(info.service, info.data, info.length)) {
-        outcome = 65;
-    }
-    return outcome;
+  TsmCliInfo info{};
+  if (!TsmCliInfoGet(t, &info)) return 2;
+  int outcome = int(info.outcome);
+  if (outcome == 0) {
+    if (uint32_t s = AsnCheckComplexAck(info.service, info.data, info.length)) outcome = int(s);
+  } else if (outcome == 58 && !AsnCheckErrorPdu(info.service, info.data, info.length)) {
+    outcome = 65;
+  }
+  return outcome;
 }
 
 // Allocates a confirmed TSM with the interface's user word for a
 // synchronous (1) or asynchronous (2) request and sends the encoded request.
 // A request that does not go out gets the user word -1 and its TSM back.
 int StartRequest(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
-                 const TsmlServiceDescriptor* row, const void* request, const CommParams* params, void* context,
-                 bool async, CliTsm** out) {
-    const int32_t word = async ? 2 : 1;
-    CliTsm* t = nullptr;
-    TsmCliInfo info{};
-    int status = TsmCliAllocConfirmed(source, destination, priority, uint8_t(row->service), params, context,
-                                      async, word, &t, &info);
-    if (status != 0) return status;
-    status = TsmlEncodeAndSend(row, request, t, &info);
-    if (status != 0) {
-        TsmCliUserWordSwap(t, word, -1);
-        TsmCliRelease(t);
-        return status;
-    }
-    *out = t;
-    return 0;
+                 const TsmlServiceDescriptor* row, const void* request, const CommParams* params,
+                 void* context, bool async, CliTsm** out) {
+  const int32_t word = async ? 2 : 1;
+  CliTsm* t = nullptr;
+  TsmCliInfo info{};
+  int status = TsmCliAllocConfirmed(source, destination, priority, uint8_t(row->service), params,
+                                    context, async, word, &t, &info);
+  if (status != 0) return status;
+  status = TsmlEncodeAndSend(row, request, t, &info);
+  if (status != 0) {
+    TsmCliUserWordSwap(t, word, -1);
+    TsmCliRelease(t);
+    return status;
+  }
+  *out = t;
+  return 0;
 }
 
 }  // namespace
@@ -517,62 +541,65 @@ int StartRequest(const LinkAddress* source, const LinkAddress* destination, uint
 int TsmlRequestExecute(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
                        const TsmlServiceDescriptor* row, const void* request, PduDesc* out,
                        const CommParams* params, void* context) {
-    CliTsm* t = nullptr;
-    int status = StartRequest(source, destination, priority, row, request, params, context, false, &t);
-    if (status != 0) return status;
-    status = TsmCliWait(t, -1);
-    if (status != 0) {
-        TsmCliRelease(t);
-        return status;
-    }
-    if (!g_tsml.started) {
-        TsmCliRelease(t);
-        return 75;
-    }
-    int outcome = CheckAnswer(t);
-    if (out) TsmCliBufTake(t, out);
+  CliTsm* t = nullptr;
+  int status =
+      StartRequest(source, destination, priority, row, request, params, context, false, &t);
+  if (status != 0) return status;
+  status = TsmCliWait(t, -1);
+  if (status != 0) {
     TsmCliRelease(t);
-    return outcome;
+    return status;
+  }
+  if (!g_tsml.started) {
+    TsmCliRelease(t);
+    return 75;
+  }
+  int outcome = CheckAnswer(t);
+  if (out) TsmCliBufTake(t, out);
+  TsmCliRelease(t);
+  return outcome;
 }
 
-int TsmlRequestExecuteAsync(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
-                            const TsmlServiceDescriptor* row, const void* request, const CommParams* params,
-                            void* context, CliTsm** out) {
-    return StartRequest(source, destination, priority, row, request, params, context, true, out);
+int TsmlRequestExecuteAsync(const LinkAddress* source, const LinkAddress* destination,
+                            uint32_t priority, const TsmlServiceDescriptor* row,
+                            const void* request, const CommParams* params, void* context,
+                            CliTsm** out) {
+  return StartRequest(source, destination, priority, row, request, params, context, true, out);
 }
 
 void TsmlHookAsync(int status, CliTsm* tsm) {
-    if (status != 0 && status != 4 && status != 8) return;
-    if (TsmCliUserWordSwap(tsm, 2, 3) != 2) return;
-    TsmCliInfo info{};
-    if (!TsmCliInfoGet(tsm, &info)) return;
-    int outcome = status == 0 ? CheckAnswer(tsm) : status;
-    auto* context = static_cast<TsmlRequestContext*>(info.context);
-    if (context && context->completion) context->completion(tsm, outcome, &info);
-    TsmCliUserWordSwap(tsm, 3, -1);
-    TsmCliRelease(tsm);
+  if (status != 0 && status != 4 && status != 8) return;
+  if (TsmCliUserWordSwap(tsm, 2, 3) != 2) return;
+  TsmCliInfo info{};
+  if (!TsmCliInfoGet(tsm, &info)) return;
+  int outcome = status == 0 ? CheckAnswer(tsm) : status;
+  auto* context = static_cast<TsmlRequestContext*>(info.context);
+  if (context && context->completion) context->completion(tsm, outcome, &info);
+  TsmCliUserWordSwap(tsm, 3, -1);
+  TsmCliRelease(tsm);
 }
 
-int TsmlUnconfirmedSend(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
-                        TsmlEncodeFn encode, uint8_t service, const void* request, const CommParams* params) {
-    CliTsm* t = nullptr;
-    TsmCliUnconfInfo info{};
-    int status = TsmCliAllocUnconfirmed(source, destination, priority, service, params, &t, &info);
-    if (status != 0) return status;
-    PduDesc d{};
-    if (!PduDescAlloc(info.maxPayload, &d)) {
-        TsmCliReleaseUnconfirmed(t);
-        return 4;
-    }
-    TsmlStream s{d.data, d.data + info.maxPayload};
-    status = encode ? encode(request, &s) : 0;
-    if (status == 0) {
-        d.length = uint32_t(s.cursor - d.data);
-        status = TsmlSend(t, IPC_KIND_UNCONF_REQUEST, &d);
-    } else if (status == 18) {
-        status = 7;
-    }
-    PduDescFree(&d);
+int TsmlUnconfirmedSend(const LinkAddress* source, const LinkAddress* destination,
+                        uint32_t priority, TsmlEncodeFn encode, uint8_t service,
+                        const void* request, const CommParams* params) {
+  CliTsm* t = nullptr;
+  TsmCliUnconfInfo info{};
+  int status = TsmCliAllocUnconfirmed(source, destination, priority, service, params, &t, &info);
+  if (status != 0) return status;
+  PduDesc d{};
+  if (!PduDescAlloc(info.maxPayload, &d)) {
     TsmCliReleaseUnconfirmed(t);
-    return status;
+    return 4;
+  }
+  TsmlStream s{d.data, d.data + info.maxPayload};
+  status = encode ? encode(request, &s) : 0;
+  if (status == 0) {
+    d.length = uint32_t(s.cursor - d.data);
+    status = TsmlSend(t, IPC_KIND_UNCONF_REQUEST, &d);
+  } else if (status == 18) {
+    status = 7;
+  }
+  PduDescFree(&d);
+  TsmCliReleaseUnconfirmed(t);
+  return status;
 }

@@ -10,10 +10,10 @@
 namespace {
 
 struct ConfigRow {
-    const char* name;
-    uint32_t TsmlConfig::*field;
-    uint32_t fallback;
-    uint32_t most;  // largest accepted value
+  const char* name;
+  uint32_t TsmlConfig::*field;
+  uint32_t fallback;
+  uint32_t most;  // largest accepted value
 };
 
 // Order is the order of reading: the first value out of bounds ends the read.
@@ -33,11 +33,11 @@ constexpr ConfigRow kConfigRows[] = {
 };
 
 struct ParamRow {
-    const char* path;
-    uint32_t TsmlParams::*field;
-    uint32_t fallback;
-    uint32_t least;
-    uint32_t most;
+  const char* path;
+  uint32_t TsmlParams::*field;
+  uint32_t fallback;
+  uint32_t least;
+  uint32_t most;
 };
 
 constexpr ParamRow kParamRows[] = {
@@ -49,9 +49,10 @@ constexpr ParamRow kParamRows[] = {
 constexpr size_t kPathRoom = 52;
 
 TsmlConfig g_config = [] {
-    TsmlConfig c{};
-    for (const ConfigRow& r : kConfigRows) c.*r.field = r.fallback;
-    return c;
+  TsmlConfig c{};
+  for (const ConfigRow& r : kConfigRows)
+    c.*r.field = r.fallback;
+  return c;
 }();
 
 uint32_t g_requestedVersion = 0;
@@ -59,57 +60,59 @@ uint32_t g_requestedVersion = 0;
 }  // namespace
 
 bool TsmlVersionCheck(uint32_t major, uint32_t minor) {
-    if (major * 256 + minor != 0x0602) return false;
-    g_requestedVersion = major * 256 + minor;
-    return true;
+  if (major * 256 + minor != 0x0602) return false;
+  g_requestedVersion = major * 256 + minor;
+  return true;
 }
 
 TsmlConfig* TsmlConfigActive() { return &g_config; }
 
 void TsmlConfigDefaults(TsmlConfig* config) {
-    for (const ConfigRow& r : kConfigRows) config->*r.field = r.fallback;
+  for (const ConfigRow& r : kConfigRows)
+    config->*r.field = r.fallback;
 }
 
 bool TsmlConfigRead(const char* prefix, TsmlConfig* config) {
-    if (!prefix || !config) return false;
-    for (const ConfigRow& r : kConfigRows) {
-        char path[kPathRoom];
-        int n = std::snprintf(path, sizeof path, "%s%s", prefix, r.name);
-        if (n < 0 || static_cast<size_t>(n) >= sizeof path) return false;
-        uint32_t v = r.fallback;
-        GetCfgDword(path, &v, r.fallback);
-        if (v > r.most) return false;
-        config->*r.field = v;
-    }
-    return true;
+  if (!prefix || !config) return false;
+  for (const ConfigRow& r : kConfigRows) {
+    char path[kPathRoom];
+    int n = std::snprintf(path, sizeof path, "%s%s", prefix, r.name);
+    if (n < 0 || static_cast<size_t>(n) >= sizeof path) return false;
+    uint32_t v = r.fallback;
+    GetCfgDword(path, &v, r.fallback);
+    if (v > r.most) return false;
+    config->*r.field = v;
+  }
+  return true;
 }
 
 bool TsmlParamsRead(TsmlParams* params) {
-    if (!params) return false;
-    params->ConnIPC = nullptr;
-    for (const ParamRow& r : kParamRows) {
-        uint32_t v = r.fallback;
-        GetCfgDword(r.path, &v, r.fallback);
-        if (v < r.least || v > r.most) return false;
-        params->*r.field = v;
-    }
-    // Read twice: first the size, then the text into a string of that size.
-    uint32_t size = 0;
-    if (!GetCfgString("Tsml\\ConnIPC", nullptr, &size, kTsmlDefaultConnIpc) || size == 0) return false;
-    char* name = static_cast<char*>(OsaMemAlloc(size));
-    if (!name) return false;
-    uint32_t room = size;
-    if (!GetCfgString("Tsml\\ConnIPC", name, &room, kTsmlDefaultConnIpc)) {
-        OsaMemFree(name);
-        return false;
-    }
-    name[size - 1] = '\0';
-    params->ConnIPC = name;
-    return true;
+  if (!params) return false;
+  params->ConnIPC = nullptr;
+  for (const ParamRow& r : kParamRows) {
+    uint32_t v = r.fallback;
+    GetCfgDword(r.path, &v, r.fallback);
+    if (v < r.least || v > r.most) return false;
+    params->*r.field = v;
+  }
+  // Read twice: first the size, then the text into a string of that size.
+  uint32_t size = 0;
+  if (!GetCfgString("Tsml\\ConnIPC", nullptr, &size, kTsmlDefaultConnIpc) || size == 0)
+    return false;
+  char* name = static_cast<char*>(OsaMemAlloc(size));
+  if (!name) return false;
+  uint32_t room = size;
+  if (!GetCfgString("Tsml\\ConnIPC", name, &room, kTsmlDefaultConnIpc)) {
+    OsaMemFree(name);
+    return false;
+  }
+  name[size - 1] = '\0';
+  params->ConnIPC = name;
+  return true;
 }
 
 void TsmlParamsFree(TsmlParams* params) {
-    if (!params || !params->ConnIPC) return;
-    OsaMemFree(params->ConnIPC);
-    params->ConnIPC = nullptr;
+  if (!params || !params->ConnIPC) return;
+  OsaMemFree(params->ConnIPC);
+  params->ConnIPC = nullptr;
 }

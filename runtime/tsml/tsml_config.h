@@ -4,25 +4,25 @@
 #include <cstdint>
 
 struct TsmlConfig {
-    uint32_t Cli_Tsm_Pool_Size;
-    uint32_t Srv_Tsm_Pool_Size;
-    uint32_t Apdu_Length;
-    uint32_t Apdu_Timeout;
-    uint32_t Num_Retries;
-    uint32_t Segmentation;
-    uint32_t Max_Seg_Accepted;
-    uint32_t Max_Seg_To_Send;
-    uint32_t Seg_Window_Size;
-    uint32_t Seg_Timeout;
-    uint32_t Max_Process_IDs;
-    uint32_t All_Process_IDs;
+  uint32_t Cli_Tsm_Pool_Size;
+  uint32_t Srv_Tsm_Pool_Size;
+  uint32_t Apdu_Length;
+  uint32_t Apdu_Timeout;
+  uint32_t Num_Retries;
+  uint32_t Segmentation;
+  uint32_t Max_Seg_Accepted;
+  uint32_t Max_Seg_To_Send;
+  uint32_t Seg_Window_Size;
+  uint32_t Seg_Timeout;
+  uint32_t Max_Process_IDs;
+  uint32_t All_Process_IDs;
 };
 
 struct TsmlParams {
-    uint32_t Apdu_Max_Segs_Present;
-    uint32_t Pdu_Pool_Size;
-    uint32_t Max_Processes;
-    char* ConnIPC;  // heap string, owned until TsmlParamsFree
+  uint32_t Apdu_Max_Segs_Present;
+  uint32_t Pdu_Pool_Size;
+  uint32_t Max_Processes;
+  char* ConnIPC;  // heap string, owned until TsmlParamsFree
 };
 
 inline constexpr const char* kTsmlDefaultConnIpc = "\\\\.\\pipe\\velmora";

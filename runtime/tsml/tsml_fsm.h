@@ -8,78 +8,78 @@
 #include <cstdint>
 
 enum class TsmAction : uint8_t {
-    Reject,  // pair not allowed
-    Go,      // move to the next state
-    Free,    // return the TSM to its pool (next state 0)
+  Reject,  // pair not allowed
+  Go,      // move to the next state
+  Free,    // return the TSM to its pool (next state 0)
 };
 
 struct TsmStep {
-    uint8_t next;
-    TsmAction action;
+  uint8_t next;
+  TsmAction action;
 };
 
 // Client TSM states.
 enum CliState : uint8_t {
-    CLI_FREE = 0,
-    CLI_ALLOCATED = 1,        // allocated for a confirmed request, nothing outstanding
-    CLI_REQ_SENT = 2,         // 0x0D00 written, awaiting its acknowledgement
-    CLI_AWAIT_CONF = 3,       // acknowledged, awaiting the confirmation
-    CLI_CONFIRMED = 4,        // confirmation received, not yet taken
-    CLI_CANCEL_SENT = 5,      // 0x0C00 written, awaiting its acknowledgement
-    CLI_CANCEL_CONF = 6,      // confirmation received while the cancel is outstanding
-    CLI_CANCEL_TAKEN = 7,     // confirmation taken while the cancel is outstanding
-    CLI_CANCEL_RELEASED = 8,  // released while the cancel is outstanding
-    CLI_UNCONF = 9,           // allocated for unconfirmed requests
-    CLI_UNCONF_SENT = 10,     // 0x0D01 written, awaiting its acknowledgement
-    // Released by a caller that gave up waiting for the confirmation: the slot
-    // goes back to the pool once the daemon's confirmation (or a lost link)
-    // ends the transaction, so neither the slot nor its identifier is reused
-    // while the daemon still owes an answer for it.
-    CLI_ABANDONED = 11,
-    CLI_STATE_COUNT = 12,
+  CLI_FREE = 0,
+  CLI_ALLOCATED = 1,        // allocated for a confirmed request, nothing outstanding
+  CLI_REQ_SENT = 2,         // 0x0D00 written, awaiting its acknowledgement
+  CLI_AWAIT_CONF = 3,       // acknowledged, awaiting the confirmation
+  CLI_CONFIRMED = 4,        // confirmation received, not yet taken
+  CLI_CANCEL_SENT = 5,      // 0x0C00 written, awaiting its acknowledgement
+  CLI_CANCEL_CONF = 6,      // confirmation received while the cancel is outstanding
+  CLI_CANCEL_TAKEN = 7,     // confirmation taken while the cancel is outstanding
+  CLI_CANCEL_RELEASED = 8,  // released while the cancel is outstanding
+  CLI_UNCONF = 9,           // allocated for unconfirmed requests
+  CLI_UNCONF_SENT = 10,     // 0x0D01 written, awaiting its acknowledgement
+  // Released by a caller that gave up waiting for the confirmation: the slot
+  // goes back to the pool once the daemon's confirmation (or a lost link)
+  // ends the transaction, so neither the slot nor its identifier is reused
+  // while the daemon still owes an answer for it.
+  CLI_ABANDONED = 11,
+  CLI_STATE_COUNT = 12,
 };
 
 enum CliEvent : uint8_t {
-    CLI_EV_ALLOC_CONFIRMED,
-    CLI_EV_ALLOC_UNCONFIRMED,
-    CLI_EV_SEND_REQUEST,      // write 0x0D00
-    CLI_EV_REQUEST_ACK_OK,
-    CLI_EV_REQUEST_ACK_FAIL,
-    CLI_EV_SEND_CANCEL,       // write 0x0C00
-    CLI_EV_CANCEL_ACK_OK,
-    CLI_EV_CANCEL_ACK_FAIL,
-    CLI_EV_CONFIRMATION,      // 0x0400
-    CLI_EV_TAKE,              // the caller takes the confirmation
-    CLI_EV_RELEASE,
-    CLI_EV_SEND_UNCONFIRMED,  // write 0x0D01
-    CLI_EV_UNCONFIRMED_ACK,   // any status
-    CLI_EV_RELEASE_UNCONFIRMED,
-    CLI_EV_WRITE_FAILED,      // the write of a send did not go out: undo it
-    CLI_EV_LINK_LOST,
-    CLI_EVENT_COUNT,
+  CLI_EV_ALLOC_CONFIRMED,
+  CLI_EV_ALLOC_UNCONFIRMED,
+  CLI_EV_SEND_REQUEST,  // write 0x0D00
+  CLI_EV_REQUEST_ACK_OK,
+  CLI_EV_REQUEST_ACK_FAIL,
+  CLI_EV_SEND_CANCEL,  // write 0x0C00
+  CLI_EV_CANCEL_ACK_OK,
+  CLI_EV_CANCEL_ACK_FAIL,
+  CLI_EV_CONFIRMATION,  // 0x0400
+  CLI_EV_TAKE,          // the caller takes the confirmation
+  CLI_EV_RELEASE,
+  CLI_EV_SEND_UNCONFIRMED,  // write 0x0D01
+  CLI_EV_UNCONFIRMED_ACK,   // any status
+  CLI_EV_RELEASE_UNCONFIRMED,
+  CLI_EV_WRITE_FAILED,  // the write of a send did not go out: undo it
+  CLI_EV_LINK_LOST,
+  CLI_EVENT_COUNT,
 };
 
 enum SrvState : uint8_t {
-    SRV_FREE = 0,
-    SRV_QUEUED = 1,      // request received and queued
-    SRV_ABORTED = 2,     // the remote client aborted it while it was queued
-    SRV_TAKEN = 3,       // with a delivery thread
-    SRV_RESP_SENT = 4,   // response written, awaiting its acknowledgement
-    SRV_DROP_SENT = 5,   // drop written, awaiting its acknowledgement
-    SRV_STATE_COUNT = 6,
+  SRV_FREE = 0,
+  SRV_QUEUED = 1,     // request received and queued
+  SRV_ABORTED = 2,    // the remote client aborted it while it was queued
+  SRV_TAKEN = 3,      // with a delivery thread
+  SRV_RESP_SENT = 4,  // response written, awaiting its acknowledgement
+  SRV_DROP_SENT = 5,  // drop written, awaiting its acknowledgement
+  SRV_STATE_COUNT = 6,
 };
 
 enum SrvEvent : uint8_t {
-    SRV_EV_REQUEST,        // 0x0700
-    SRV_EV_ABORT,          // 0x0600
-    SRV_EV_TAKEN,          // popped from its queue
-    SRV_EV_RESPONSE_SENT,  // 0x0E02..0x0E05 written
-    SRV_EV_RESPONSE_ACK_OK,
-    SRV_EV_RESPONSE_ACK_FAIL,  // also: write failed or no reply
-    SRV_EV_DROP,           // 0x0E00 written
-    SRV_EV_DROP_ACK,
-    SRV_EV_LINK_LOST,
-    SRV_EVENT_COUNT,
+  SRV_EV_REQUEST,        // 0x0700
+  SRV_EV_ABORT,          // 0x0600
+  SRV_EV_TAKEN,          // popped from its queue
+  SRV_EV_RESPONSE_SENT,  // 0x0E02..0x0E05 written
+  SRV_EV_RESPONSE_ACK_OK,
+  SRV_EV_RESPONSE_ACK_FAIL,  // also: write failed or no reply
+  SRV_EV_DROP,               // 0x0E00 written
+  SRV_EV_DROP_ACK,
+  SRV_EV_LINK_LOST,
+  SRV_EVENT_COUNT,
 };
 
 namespace tsml_fsm_detail {
@@ -129,10 +129,10 @@ inline constexpr SrvTable kSrvTransitions = [] {
 
 // Out-of-range states are rejected like any pair the table does not allow.
 constexpr TsmStep CliTransition(uint32_t state, CliEvent ev) {
-    if (state >= CLI_STATE_COUNT || ev >= CLI_EVENT_COUNT) return {0, TsmAction::Reject};
-    return kCliTransitions[state][ev];
+  if (state >= CLI_STATE_COUNT || ev >= CLI_EVENT_COUNT) return {0, TsmAction::Reject};
+  return kCliTransitions[state][ev];
 }
 constexpr TsmStep SrvTransition(uint32_t state, SrvEvent ev) {
-    if (state >= SRV_STATE_COUNT || ev >= SRV_EVENT_COUNT) return {0, TsmAction::Reject};
-    return kSrvTransitions[state][ev];
+  if (state >= SRV_STATE_COUNT || ev >= SRV_EVENT_COUNT) return {0, TsmAction::Reject};
+  return kSrvTransitions[state][ev];
 }

@@ -10,102 +10,102 @@ struct CliTsm;
 
 // Field mask bits of CommParams.
 enum : uint32_t {
-    COMM_APDU_LENGTH = 0x01,
-    COMM_SEGMENTATION = 0x02,
-    COMM_MAX_SEGS_ACCEPTED = 0x04,
-    COMM_WINDOW_SIZE = 0x08,
-    COMM_SEG_TIMEOUT = 0x10,
-    COMM_APDU_TIMEOUT = 0x20,
-    COMM_RETRIES = 0x40,
-    COMM_MAX_SEGS_TO_SEND = 0x80,
+  COMM_APDU_LENGTH = 0x01,
+  COMM_SEGMENTATION = 0x02,
+  COMM_MAX_SEGS_ACCEPTED = 0x04,
+  COMM_WINDOW_SIZE = 0x08,
+  COMM_SEG_TIMEOUT = 0x10,
+  COMM_APDU_TIMEOUT = 0x20,
+  COMM_RETRIES = 0x40,
+  COMM_MAX_SEGS_TO_SEND = 0x80,
 };
 
 struct CommParams {
-    uint32_t mask;
-    uint32_t apduLength;
-    uint32_t maxSegsAccepted;
-    uint32_t windowSize;
-    uint32_t segTimeout;
-    uint32_t apduTimeout;
-    uint32_t retries;
-    uint32_t segmentation;
-    uint32_t maxSegsToSend;
+  uint32_t mask;
+  uint32_t apduLength;
+  uint32_t maxSegsAccepted;
+  uint32_t windowSize;
+  uint32_t segTimeout;
+  uint32_t apduTimeout;
+  uint32_t retries;
+  uint32_t segmentation;
+  uint32_t maxSegsToSend;
 };
 
 // Where an encoder writes: it advances `cursor` and returns 18 at `end`.
 struct TsmlStream {
-    uint8_t* cursor;
-    uint8_t* end;
+  uint8_t* cursor;
+  uint8_t* end;
 };
 
 using TsmlSizeFn = uint32_t (*)(const void* request);
 using TsmlEncodeFn = int (*)(const void* request, TsmlStream* stream);
 
 struct TsmlServiceDescriptor {
-    uint32_t service;
-    TsmlSizeFn size;
-    TsmlEncodeFn encode;
+  uint32_t service;
+  TsmlSizeFn size;
+  TsmlEncodeFn encode;
 };
 
 struct TsmCliInfo {
-    LinkAddress local;
-    LinkAddress remote;
-    uint8_t* data;
-    uint32_t length;
-    uint32_t capacity;
-    uint8_t service;
-    void* context;
-    uint32_t outcome;
-    uint32_t maxPayload;
-    uint8_t segmented;
+  LinkAddress local;
+  LinkAddress remote;
+  uint8_t* data;
+  uint32_t length;
+  uint32_t capacity;
+  uint8_t service;
+  void* context;
+  uint32_t outcome;
+  uint32_t maxPayload;
+  uint8_t segmented;
 };
 
 struct TsmCliUnconfInfo {
-    LinkAddress local;
-    LinkAddress remote;
-    uint8_t* data;
-    uint32_t length;
-    uint32_t capacity;
-    uint32_t priority;
-    uint32_t maxPayload;
-    uint8_t service;
+  LinkAddress local;
+  LinkAddress remote;
+  uint8_t* data;
+  uint32_t length;
+  uint32_t capacity;
+  uint32_t priority;
+  uint32_t maxPayload;
+  uint8_t service;
 };
 
 struct TsmSrvInfo {
-    LinkAddress local;
-    LinkAddress remote;
-    uint8_t* data;
-    uint32_t length;
-    uint32_t capacity;
-    uint8_t service;
-    uint8_t flag;
-    uint32_t maxPayload;
-    uint8_t segmented;
+  LinkAddress local;
+  LinkAddress remote;
+  uint8_t* data;
+  uint32_t length;
+  uint32_t capacity;
+  uint8_t service;
+  uint8_t flag;
+  uint32_t maxPayload;
+  uint8_t segmented;
 };
 
 // Built by TsmlOpen from the configuration, consumed by TsmlLibOpen.
 struct TsmlOpenRecord {
-    uint32_t portId;
-    uint8_t fixed[5];
-    uint32_t cliTsmPoolSize;
-    uint32_t srvTsmPoolSize;
-    uint32_t apduLength;
-    uint32_t numRetries;
-    uint32_t apduTimeout;
-    uint32_t segmentation;
-    uint32_t maxSegAccepted;
-    uint32_t maxSegToSend;
-    uint8_t segWindowSize;
-    uint32_t segTimeout;
-    uint32_t maxProcessIds;
+  uint32_t portId;
+  uint8_t fixed[5];
+  uint32_t cliTsmPoolSize;
+  uint32_t srvTsmPoolSize;
+  uint32_t apduLength;
+  uint32_t numRetries;
+  uint32_t apduTimeout;
+  uint32_t segmentation;
+  uint32_t maxSegAccepted;
+  uint32_t maxSegToSend;
+  uint8_t segWindowSize;
+  uint32_t segTimeout;
+  uint32_t maxProcessIds;
 };
 
 // What a successful registration reply tells (message offsets 4 to 27).
 struct TsmlRegistrationReply {
-    uint8_t version[3];
-    uint32_t maxApdu;
-    LinkAddress local;
-    uint32_t userId;
+  uint8_t version[3];
+  uint32_t maxApdu;
+  LinkAddress local;
+  uint32_t userId;
 };
 
 // Called on the async-completion thread with the TSM, its outcome and its
@@ -116,7 +116,7 @@ using TsmlCompletionFn = void (*)(CliTsm* tsm, int status, const TsmCliInfo* inf
 // then the completion routine and the words the interface layer keeps for
 // the request (user data, callback, request, value or count, allocator).
 struct TsmlRequestContext {
-    ListNode node;
-    TsmlCompletionFn completion;
-    void* words[5];
+  ListNode node;
+  TsmlCompletionFn completion;
+  void* words[5];
 };

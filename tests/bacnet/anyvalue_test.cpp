@@ -117,7 +117,8 @@ TEST(AnyValueSetters, StoredValuesReadBack) {
   const VelmoraBitString* bits = VelmoraAnyValueGetBitString(&v);
   ASSERT_NE(bits, nullptr);
   EXPECT_EQ(bits->count, 80u);
-  for (uint32_t n = 0; n < 80; ++n) EXPECT_FALSE(VelmoraBitStringGetBit(bits, n));
+  for (uint32_t n = 0; n < 80; ++n)
+    EXPECT_FALSE(VelmoraBitStringGetBit(bits, n));
   EXPECT_FALSE(VelmoraAnyValueInitBitString(&v, 81));
   EXPECT_EQ(v.type, 8);  // unchanged from the 80-bit string
 
@@ -148,9 +149,9 @@ TEST(AnyValueGetters, DefaultWithoutRoomForTheType) {
   ASSERT_TRUE(VelmoraAnyValueInitEmpty(&none, nullptr, 0));
   ASSERT_TRUE(VelmoraAnyValueSetNull(&none));
   ASSERT_TRUE(VelmoraAnyValueInitEmpty(&small, buf, 3));
-  for (const VelmoraAnyValue* v : {static_cast<const VelmoraAnyValue*>(nullptr),
-                                   static_cast<const VelmoraAnyValue*>(&none),
-                                   static_cast<const VelmoraAnyValue*>(&small)}) {
+  for (const VelmoraAnyValue* v :
+       {static_cast<const VelmoraAnyValue*>(nullptr), static_cast<const VelmoraAnyValue*>(&none),
+        static_cast<const VelmoraAnyValue*>(&small)}) {
     EXPECT_EQ(VelmoraAnyValueGetUnsigned(v), 0xFFFFFFFFu);
     EXPECT_EQ(VelmoraAnyValueGetSigned(v), -1);
     EXPECT_EQ(VelmoraAnyValueGetEnumerated(v), 0xFFFFFFFFu);
@@ -230,7 +231,8 @@ TEST(AnyValueCopyData, RelocatesVariablePartsIntoTheDestination) {
     alignas(8) uint8_t from[128], to[128];
     VelmoraAnyValue src{}, dst{};
     ASSERT_TRUE(VelmoraAnyValueInitEmpty(&src, from, sizeof from));
-    ASSERT_EQ(AsnDecodeValueList(row, c.encoded.data(), uint32_t(c.encoded.size()), &src, nullptr), 0);
+    ASSERT_EQ(AsnDecodeValueList(row, c.encoded.data(), uint32_t(c.encoded.size()), &src, nullptr),
+              0);
 
     // Exactly the room the decoder needed is enough; one byte less is not.
     uint32_t needed = AsnDecodedSizeList(row, c.encoded.data(), uint32_t(c.encoded.size()));

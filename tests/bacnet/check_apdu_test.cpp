@@ -11,15 +11,24 @@
 
 namespace {
 
-enum class Pdu { Confirmed, Unconfirmed, ComplexAck, Error };
+enum class Pdu {
+  Confirmed,
+  Unconfirmed,
+  ComplexAck,
+  Error
+};
 
 uint32_t Check(Pdu pdu, uint32_t service, const std::vector<uint8_t>& octets) {
   const auto n = static_cast<uint32_t>(octets.size());
   switch (pdu) {
-    case Pdu::Confirmed: return AsnCheckConfirmedRequest(service, octets.data(), n);
-    case Pdu::Unconfirmed: return AsnCheckUnconfirmedRequest(service, octets.data(), n) ? 1 : 0;
-    case Pdu::ComplexAck: return AsnCheckComplexAck(service, octets.data(), n);
-    case Pdu::Error: return AsnCheckErrorPdu(service, octets.data(), n) ? 1 : 0;
+    case Pdu::Confirmed:
+      return AsnCheckConfirmedRequest(service, octets.data(), n);
+    case Pdu::Unconfirmed:
+      return AsnCheckUnconfirmedRequest(service, octets.data(), n) ? 1 : 0;
+    case Pdu::ComplexAck:
+      return AsnCheckComplexAck(service, octets.data(), n);
+    case Pdu::Error:
+      return AsnCheckErrorPdu(service, octets.data(), n) ? 1 : 0;
   }
   return 0xFFFFFFFF;
 }
@@ -37,7 +46,8 @@ const std::string kReadProperty = "0C 02 00 00 7B 19 4D";
 // WriteProperty of analog-input 1, present-value, with the value wrapped in
 // `depth` nested constructed levels.
 std::string WriteNested(int depth) {
-  return "0C 00 00 00 01 19 55 3E " + Repeat("0E ", depth) + "44 3F 80 00 00 " + Repeat("0F ", depth) + "3F";
+  return "0C 00 00 00 01 19 55 3E " + Repeat("0E ", depth) + "44 3F 80 00 00 " +
+         Repeat("0F ", depth) + "3F";
 }
 std::string ReadAckNested(int depth) {
   return "0C 00 00 00 01 19 55 3E " + Repeat("2E ", depth) + "21 01 " + Repeat("2F ", depth) + "3F";
@@ -55,7 +65,8 @@ const Case kCases[] = {
     {"ExtraOctet", Pdu::Confirmed, 12, kReadProperty + " 00", 0x60000007},
     {"MissingPropertyIdentifier", Pdu::Confirmed, 12, "0C 02 00 00 7B", 0x60000005},
     {"MissingObjectIdentifier", Pdu::Confirmed, 12, "19 4D", 0x60000005},
-    {"LongerLengthFormThanNeeded", Pdu::Confirmed, 12, "0C 02 00 00 7B 1D 04 00 00 00 4D", 0x60000004},
+    {"LongerLengthFormThanNeeded", Pdu::Confirmed, 12, "0C 02 00 00 7B 1D 04 00 00 00 4D",
+     0x60000004},
     {"ObjectIdentifierTruncated", Pdu::Confirmed, 12, "0C 02 00 00", 0x60000004},
     {"ObjectIdentifierShort", Pdu::Confirmed, 12, "0B 02 00 00 19 4D", 0x60000004},
     {"PropertyAtEnumerationBound", Pdu::Confirmed, 12, "0C 02 00 00 7B 1B 40 00 00", 0x60000008},
@@ -83,8 +94,10 @@ const Case kCases[] = {
     {"ReinitializePasswordAnsi", Pdu::Confirmed, 20, "09 01 1C 00 41 42 43", 0},
     {"ReinitializePasswordWithZero", Pdu::Confirmed, 20, "09 01 1C 00 41 00 43", 0x60000006},
     {"ReinitializeStateAtBound", Pdu::Confirmed, 20, "09 07", 0x60000008},
-    {"CommunicationControlPassword160", Pdu::Confirmed, 17, "19 01 2D A1 00 " + Repeat("61 ", 160), 0},
-    {"CommunicationControlPassword161", Pdu::Confirmed, 17, "19 01 2D A2 00 " + Repeat("61 ", 161), 0x60000006},
+    {"CommunicationControlPassword160", Pdu::Confirmed, 17, "19 01 2D A1 00 " + Repeat("61 ", 160),
+     0},
+    {"CommunicationControlPassword161", Pdu::Confirmed, 17, "19 01 2D A2 00 " + Repeat("61 ", 161),
+     0x60000006},
     {"AcknowledgeSourceSet6", Pdu::Confirmed, 0,
      "09 01 1C 00 00 00 01 29 03 3E 19 01 3F 4A 06 41 5E 19 02 5F", 0x80050029},
     {"TimeStampOfNoKnownKind", Pdu::Confirmed, 0,
@@ -92,21 +105,24 @@ const Case kCases[] = {
     {"AcknowledgeAlarmAccepted", Pdu::Confirmed, 0,
      "09 01 1C 00 00 00 01 29 03 3E 19 01 3F 4A 00 41 5E 19 02 5F", 0},
     // Event notification: bit strings and the notify-type selector
-    {"EventNotificationAlarm", Pdu::Confirmed, 2, kEventHead + "89 00 99 00 A9 00 B9 03 " + EventValues(kOneBit), 0},
+    {"EventNotificationAlarm", Pdu::Confirmed, 2,
+     kEventHead + "89 00 99 00 A9 00 B9 03 " + EventValues(kOneBit), 0},
     {"BitString80Bits", Pdu::Confirmed, 2,
      kEventHead + "89 00 99 00 A9 00 B9 03 " + EventValues("0D 0B 00 " + Repeat("FF ", 10)), 0},
     {"BitString88Bits", Pdu::Confirmed, 2,
-     kEventHead + "89 00 99 00 A9 00 B9 03 " + EventValues("0D 0C 00 " + Repeat("FF ", 11)), 0x60000006},
+     kEventHead + "89 00 99 00 A9 00 B9 03 " + EventValues("0D 0C 00 " + Repeat("FF ", 11)),
+     0x60000006},
     {"StatusFlagsOfThreeBits", Pdu::Confirmed, 2,
      kEventHead + "89 00 99 00 A9 00 B9 03 CE 0E 0A 07 80 1A 05 00 0F CF", 0x60000004},
     {"AckNotificationOmitsOptional", Pdu::Confirmed, 2, kEventHead + "89 02 B9 03", 0},
     {"AckNotificationNeedsToState", Pdu::Confirmed, 2, kEventHead + "89 02", 0x60000005},
-    {"AlarmNeedsAckRequired", Pdu::Confirmed, 2, kEventHead + "89 00 A9 00 B9 03 " + EventValues(kOneBit),
+    {"AlarmNeedsAckRequired", Pdu::Confirmed, 2,
+     kEventHead + "89 00 A9 00 B9 03 " + EventValues(kOneBit), 0x60000005},
+    {"AlarmNeedsEventValues", Pdu::Confirmed, 2, kEventHead + "89 00 99 00 A9 00 B9 03",
      0x60000005},
-    {"AlarmNeedsEventValues", Pdu::Confirmed, 2, kEventHead + "89 00 99 00 A9 00 B9 03", 0x60000005},
     {"NotifyTypeAtBound", Pdu::Confirmed, 2, kEventHead + "89 03 B9 03", 0x60000008},
-    {"ContextBooleanTwo", Pdu::Confirmed, 2, kEventHead + "89 00 99 02 A9 00 B9 03 " + EventValues(kOneBit),
-     0x60000006},
+    {"ContextBooleanTwo", Pdu::Confirmed, 2,
+     kEventHead + "89 00 99 02 A9 00 B9 03 " + EventValues(kOneBit), 0x60000006},
     {"NotInitiatedByDevice", Pdu::Confirmed, 2,
      "09 01 1C 00 00 00 01 2C 00 00 00 01 3E 19 05 3F 49 01 59 64 69 00 89 02 B9 03", 0x80050007},
     // Lists that must not be empty, and counts that must agree
@@ -119,8 +135,10 @@ const Case kCases[] = {
     {"WriteFileFewerRecords", Pdu::Confirmed, 7, kFile + "1E 31 00 21 02 61 41 1F", 0x80050007},
     {"WriteFileRecordsMissing", Pdu::Confirmed, 7, kFile + "1E 31 00 21 01 1F", 0x80050007},
     {"WriteFileCountAllOnes", Pdu::Confirmed, 7, kFile + "1E 31 00 24 FF FF FF FF 1F", 0x60000006},
-    {"WriteFileCountBeyondAnyList", Pdu::Confirmed, 7, kFile + "1E 31 00 24 80 00 00 00 61 41 1F", 0x80050007},
-    {"WriteFileCountAllOnesButOne", Pdu::Confirmed, 7, kFile + "1E 31 00 24 FF FF FF FE 1F", 0x80050007},
+    {"WriteFileCountBeyondAnyList", Pdu::Confirmed, 7, kFile + "1E 31 00 24 80 00 00 00 61 41 1F",
+     0x80050007},
+    {"WriteFileCountAllOnesButOne", Pdu::Confirmed, 7, kFile + "1E 31 00 24 FF FF FF FE 1F",
+     0x80050007},
     {"WriteFileStream", Pdu::Confirmed, 7, kFile + "0E 31 00 62 41 42 0F", 0},
     {"SubscribeCovBooleanTwo", Pdu::Confirmed, 5, "09 12 1C 00 00 00 0A 29 02 39 0F", 0x60000006},
     {"SubscribeCovAccepted", Pdu::Confirmed, 5, "09 12 1C 00 00 00 0A 29 01 39 0F", 0},
@@ -151,19 +169,23 @@ const Case kCases[] = {
     {"ReadPropertyAckExtraOctet", Pdu::ComplexAck, 12, "0C 02 00 00 7B 19 4D 3E 21 01 3F 00", 65},
     {"SubscribeCovAckEmpty", Pdu::ComplexAck, 5, "", 0},
     {"SubscribeCovAckWithOctet", Pdu::ComplexAck, 5, "00", 65},
-    {"ReadMultipleAck", Pdu::ComplexAck, 14, "0C 00 00 00 01 1E 29 55 4E 44 42 28 00 00 4F 29 4D 5E 91 02 91 20 5F 1F",
-     0},
+    {"ReadMultipleAck", Pdu::ComplexAck, 14,
+     "0C 00 00 00 01 1E 29 55 4E 44 42 28 00 00 4F 29 4D 5E 91 02 91 20 5F 1F", 0},
     {"ReadMultipleAckEmpty", Pdu::ComplexAck, 14, "", 65},
     {"ReadFileAckRecords", Pdu::ComplexAck, 6, "11 1E 31 00 21 01 62 41 42 1F", 0},
     {"ReadFileAckBooleanTwo", Pdu::ComplexAck, 6, "12 1E 31 00 21 01 62 41 42 1F", 65},
     {"CreateObjectAck", Pdu::ComplexAck, 10, "C4 00 00 00 07", 0},
-    {"GetAlarmSummaryAck", Pdu::ComplexAck, 3, "C4 00 00 00 01 91 01 82 05 E0 C4 00 00 00 02 91 00 82 05 E0", 0},
+    {"GetAlarmSummaryAck", Pdu::ComplexAck, 3,
+     "C4 00 00 00 01 91 01 82 05 E0 C4 00 00 00 02 91 00 82 05 E0", 0},
     {"GetAlarmSummaryAckNothingInAlarm", Pdu::ComplexAck, 3, "", 0},
-    {"GetEnrollmentSummaryAck", Pdu::ComplexAck, 4, "C4 00 00 00 01 91 00 91 00 21 01 C4 00 00 00 02 91 02 91 03 21 FF 22 01 00", 0},
+    {"GetEnrollmentSummaryAck", Pdu::ComplexAck, 4,
+     "C4 00 00 00 01 91 00 91 00 21 01 C4 00 00 00 02 91 02 91 03 21 FF 22 01 00", 0},
     {"GetEnrollmentSummaryAckNothingEnrolled", Pdu::ComplexAck, 4, "", 0},
-    {"GetEnrollmentSummaryAckPriorityMissing", Pdu::ComplexAck, 4, "C4 00 00 00 01 91 00 91 00", 65},
+    {"GetEnrollmentSummaryAckPriorityMissing", Pdu::ComplexAck, 4, "C4 00 00 00 01 91 00 91 00",
+     65},
     {"GetEventInformationAck", Pdu::ComplexAck, 29,
-     "0E 0C 00 00 00 01 19 03 2A 05 60 3E 0C 0A 00 00 00 19 00 19 00 3F 49 00 5A 05 E0 6E 21 01 21 02 21 03 6F 0F 19 00",
+     "0E 0C 00 00 00 01 19 03 2A 05 60 3E 0C 0A 00 00 00 19 00 19 00 3F 49 00 5A 05 E0 6E 21 01 21 "
+     "02 21 03 6F 0F 19 00",
      0},
 
     // Error PDUs
@@ -188,7 +210,9 @@ TEST_P(CheckApdu, GivesExpectedResult) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, CheckApdu, testing::ValuesIn(kCases),
-                         [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<Case>& info) {
+                           return std::string(info.param.name);
+                         });
 
 // Every proper prefix and every one-octet change of every vector, each in an
 // allocation of exactly its own length so that a read past the end is caught
@@ -224,24 +248,35 @@ namespace {
 // inputs kept as regressions ("regression-*") need only not crash.
 TEST(CheckApduCorpus, SeedsAreAccepted) {
   size_t seeds = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(VELMORA_SOURCE_DIR "/fuzz/corpus/apdu")) {
+  for (const auto& entry :
+       std::filesystem::directory_iterator(VELMORA_SOURCE_DIR "/fuzz/corpus/apdu")) {
     const std::string name = entry.path().filename().string();
     std::ifstream in(entry.path(), std::ios::binary);
-    const std::vector<uint8_t> octets((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> octets((std::istreambuf_iterator<char>(in)),
+                                      std::istreambuf_iterator<char>());
     if (name.rfind("regression-", 0) == 0) continue;
     ASSERT_GE(octets.size(), 2u) << name;
     const std::vector<uint8_t> params(octets.begin() + 2, octets.end());
     const auto n = static_cast<uint32_t>(params.size());
     bool ok = false;
     switch (octets[0]) {
-      case 0: ok = AsnCheckConfirmedRequest(octets[1], params.data(), n) == 0; break;
-      case 1: ok = AsnCheckUnconfirmedRequest(octets[1], params.data(), n); break;
-      case 2: ok = AsnCheckComplexAck(octets[1], params.data(), n) == 0; break;
-      case 3: ok = AsnCheckErrorPdu(octets[1], params.data(), n); break;
+      case 0:
+        ok = AsnCheckConfirmedRequest(octets[1], params.data(), n) == 0;
+        break;
+      case 1:
+        ok = AsnCheckUnconfirmedRequest(octets[1], params.data(), n);
+        break;
+      case 2:
+        ok = AsnCheckComplexAck(octets[1], params.data(), n) == 0;
+        break;
+      case 3:
+        ok = AsnCheckErrorPdu(octets[1], params.data(), n);
+        break;
       default: {
         AsnCheckReader reader;
         AsnCheckReaderInit(&reader, params.data(), n);
-        const uint32_t r = octets[0] == 4 ? AsnCheckElement(&reader, octets[1]) : AsnCheckSequenceOf(&reader, octets[1]);
+        const uint32_t r = octets[0] == 4 ? AsnCheckElement(&reader, octets[1])
+                                          : AsnCheckSequenceOf(&reader, octets[1]);
         ok = r == AsnCheckOk && reader.remaining == 0;
       }
     }

@@ -29,7 +29,8 @@ TEST(CheckSchema, ConstructedRowsReferToRealRows) {
       EXPECT_GT(e[k].row, 0u) << i << "/" << k;
       EXPECT_LT(e[k].row, AsnSchemaRowCount) << i << "/" << k;
       EXPECT_GE(e[k].contextTag, -1) << i << "/" << k;
-      EXPECT_NE(static_cast<uint8_t>(AsnSchemaTable[e[k].row].tagKind), AsnConstructedUnsupported) << i << "/" << k;
+      EXPECT_NE(static_cast<uint8_t>(AsnSchemaTable[e[k].row].tagKind), AsnConstructedUnsupported)
+          << i << "/" << k;
     }
   }
 }
@@ -37,27 +38,32 @@ TEST(CheckSchema, ConstructedRowsReferToRealRows) {
 // Rows whose numbers other code uses, with the datatype their values take.
 TEST(CheckSchema, NamedRowsCarryTheirDatatype) {
   const std::pair<uint32_t, int16_t> kRows[] = {
-      {2, 1},   {3, 2},   {5, 2},   {14, 3},  {15, 4},  {17, 7},  {18, 13}, {19, 14}, {20, 15},
-      {21, 16}, {22, 17}, {23, 18}, {28, 8},  {32, 8},  {35, 12}, {37, 10}, {38, 11}, {40, 25},
-      {42, 9},  {43, 9},  {77, -2}, {80, 19}, {83, 19}, {85, 24}, {86, 26}, {87, 21}, {89, 33},
-      {90, 47}, {91, 48}, {92, 49}, {94, 40}, {96, 36}, {97, 30}, {98, 32}, {101, 37}, {102, 22},
-      {116, 43}, {133, 31}, {134, 51}, {136, 28}, {137, 34}, {140, 42}, {141, 41}, {143, 38},
-      {144, 44}, {145, 45}, {147, 39}, {148, 52}, {149, 53}, {152, 54}, {155, 55}};
-  for (const auto& [row, datatype] : kRows) EXPECT_EQ(AsnSchemaTable[row].datatype, datatype) << row;
+      {2, 1},    {3, 2},    {5, 2},    {14, 3},   {15, 4},   {17, 7},   {18, 13},  {19, 14},
+      {20, 15},  {21, 16},  {22, 17},  {23, 18},  {28, 8},   {32, 8},   {35, 12},  {37, 10},
+      {38, 11},  {40, 25},  {42, 9},   {43, 9},   {77, -2},  {80, 19},  {83, 19},  {85, 24},
+      {86, 26},  {87, 21},  {89, 33},  {90, 47},  {91, 48},  {92, 49},  {94, 40},  {96, 36},
+      {97, 30},  {98, 32},  {101, 37}, {102, 22}, {116, 43}, {133, 31}, {134, 51}, {136, 28},
+      {137, 34}, {140, 42}, {141, 41}, {143, 38}, {144, 44}, {145, 45}, {147, 39}, {148, 52},
+      {149, 53}, {152, 54}, {155, 55}};
+  for (const auto& [row, datatype] : kRows)
+    EXPECT_EQ(AsnSchemaTable[row].datatype, datatype) << row;
 }
 
 TEST(CheckSchema, ListWrappersAndPlainRows) {
   // BACnetDailySchedule holds a list of BACnetTimeValue, BACnetActionList one
   // of BACnetActionCommand; a plain ObjectIdentifier or a choice is no wrapper.
-  const std::pair<uint32_t, uint16_t> kWrappers[] = {{89, 88}, {94, 93}, {196, 141}, {35, 0}, {137, 0},
-                                                     {0, 0},   {240, 0}};
-  for (const auto& [row, element] : kWrappers) EXPECT_EQ(AsnSchemaSeqOfRow(row), element) << row;
+  const std::pair<uint32_t, uint16_t> kWrappers[] = {{89, 88}, {94, 93}, {196, 141}, {35, 0},
+                                                     {137, 0}, {0, 0},   {240, 0}};
+  for (const auto& [row, element] : kWrappers)
+    EXPECT_EQ(AsnSchemaSeqOfRow(row), element) << row;
   EXPECT_EQ(AsnSchemaSeqOfElement(&AsnSchemaTable[89]), &AsnSchemaTable[88]);
   EXPECT_EQ(AsnSchemaSeqOfElement(nullptr), nullptr);
 
-  const std::pair<uint32_t, bool> kPlain[] = {{3, true},  {17, true}, {77, true},  {80, true}, {143, true},
-                                              {78, false}, {87, false}, {137, false}, {0, false}, {240, false}};
-  for (const auto& [row, plain] : kPlain) EXPECT_EQ(AsnSchemaIsPlain(row), plain) << row;
+  const std::pair<uint32_t, bool> kPlain[] = {{3, true},   {17, true},  {77, true},  {80, true},
+                                              {143, true}, {78, false}, {87, false}, {137, false},
+                                              {0, false},  {240, false}};
+  for (const auto& [row, plain] : kPlain)
+    EXPECT_EQ(AsnSchemaIsPlain(row), plain) << row;
 }
 
 struct ValueCase {
@@ -202,7 +208,8 @@ TEST(CheckValue, RowRulesTable) {
     AsnCheckReaderInit(&reader, octets.data(), static_cast<uint32_t>(octets.size()));
     EXPECT_EQ(AsnCheckElement(&reader, c.row), c.result) << "row " << c.row << ": " << c.octets;
     if (c.result == AsnCheckOk) {
-      EXPECT_EQ(octets.size() - reader.remaining, c.consumed) << "row " << c.row << ": " << c.octets;
+      EXPECT_EQ(octets.size() - reader.remaining, c.consumed)
+          << "row " << c.row << ": " << c.octets;
     }
   }
 }

@@ -24,7 +24,8 @@ TEST(DatatypeTable, EveryCodeHasOneRowAndNothingElseDoes) {
   EXPECT_EQ(codes.size(), 59u);
   for (int32_t code = -5; code <= 55; ++code)
     EXPECT_EQ(AsnDatatypeFind(code) != nullptr, code >= 0 || code <= -3) << code;
-  for (int32_t code : {56, -6, -1, -2, 1000, INT32_MIN}) EXPECT_EQ(AsnDatatypeFind(code), nullptr);
+  for (int32_t code : {56, -6, -1, -2, 1000, INT32_MIN})
+    EXPECT_EQ(AsnDatatypeFind(code), nullptr);
   ASSERT_NE(AsnDatatypeFind(-4), nullptr);
   EXPECT_EQ(AsnDatatypeFind(-4)->size, int32_t(sizeof(VelmoraRawData)));
 }
@@ -36,16 +37,31 @@ TEST(DatatypeTable, ElementSizesAreThoseOfTheRecords) {
     size_t size;
   };
   const Case cases[] = {
-      {0, 0}, {1, sizeof(uint8_t)}, {2, sizeof(uint32_t)}, {3, sizeof(int32_t)},
-      {4, sizeof(float)}, {5, sizeof(double)}, {6, sizeof(VelmoraOctetString)},
-      {7, sizeof(VelmoraCharString)}, {8, sizeof(VelmoraBitString)}, {9, sizeof(uint32_t)},
-      {10, sizeof(VelmoraDate)}, {11, sizeof(VelmoraTime)}, {12, sizeof(VelmoraObjectId)},
-      {14, sizeof(VelmoraDbcsString)}, {19, sizeof(VelmoraPriorityValue)},
-      {20, sizeof(VelmoraAddress)}, {21, sizeof(VelmoraDateTime)}, {25, sizeof(VelmoraWeekNDay)},
-      {-5, sizeof(VelmoraRawData)}, {-3, sizeof(VelmoraRawData)},
+      {0, 0},
+      {1, sizeof(uint8_t)},
+      {2, sizeof(uint32_t)},
+      {3, sizeof(int32_t)},
+      {4, sizeof(float)},
+      {5, sizeof(double)},
+      {6, sizeof(VelmoraOctetString)},
+      {7, sizeof(VelmoraCharString)},
+      {8, sizeof(VelmoraBitString)},
+      {9, sizeof(uint32_t)},
+      {10, sizeof(VelmoraDate)},
+      {11, sizeof(VelmoraTime)},
+      {12, sizeof(VelmoraObjectId)},
+      {14, sizeof(VelmoraDbcsString)},
+      {19, sizeof(VelmoraPriorityValue)},
+      {20, sizeof(VelmoraAddress)},
+      {21, sizeof(VelmoraDateTime)},
+      {25, sizeof(VelmoraWeekNDay)},
+      {-5, sizeof(VelmoraRawData)},
+      {-3, sizeof(VelmoraRawData)},
   };
-  for (const auto& c : cases) EXPECT_EQ(AsnDatatypeFind(c.code)->size, int32_t(c.size)) << c.code;
-  for (int32_t code : {13, 15, 16, 17, 18}) EXPECT_EQ(AsnDatatypeFind(code)->size, -1) << code;
+  for (const auto& c : cases)
+    EXPECT_EQ(AsnDatatypeFind(c.code)->size, int32_t(c.size)) << c.code;
+  for (int32_t code : {13, 15, 16, 17, 18})
+    EXPECT_EQ(AsnDatatypeFind(code)->size, -1) << code;
 }
 
 // Primitives and the week-n-day have full codecs; the other constructed
@@ -68,9 +84,14 @@ TEST(DatatypeTable, NextDatatypeFollowsTheApplicationTag) {
     int32_t datatype;
   };
   const Case cases[] = {
-      {{0x00}, 0}, {{0x21, 0x05}, 2}, {{0x44, 0, 0, 0, 0}, 4}, {{0x91, 0x01}, 9},
-      {{0xC4, 0x02, 0x00, 0x00, 0x01}, 12}, {{0x73, 0x00, 'a', 'b'}, 13},
-      {{0x73, 0x05, 'a', 'b'}, 18}, {{0x74, 0x00, 'a', 0x00, 'b'}, 7},
+      {{0x00}, 0},
+      {{0x21, 0x05}, 2},
+      {{0x44, 0, 0, 0, 0}, 4},
+      {{0x91, 0x01}, 9},
+      {{0xC4, 0x02, 0x00, 0x00, 0x01}, 12},
+      {{0x73, 0x00, 'a', 'b'}, 13},
+      {{0x73, 0x05, 'a', 'b'}, 18},
+      {{0x74, 0x00, 'a', 0x00, 'b'}, 7},
       {{0x09, 0x01}, -1},  // context tag
       {{0xD1, 0x00}, -1},  // tag 13 is no datatype
       {{}, -1},
@@ -228,8 +249,14 @@ struct ByPropertyCase {
 
 const ByPropertyCase kByProperty[] = {
     {"array length is Unsigned", 8, 76, 0, {0x21, 0x02}, 0, 2, 1},
-    {"whole array as a list", 8, 76, -1,
-     {0xC4, 0x02, 0x00, 0x00, 0x01, 0xC4, 0x00, 0x00, 0x00, 0x05}, 0, 12, 2},
+    {"whole array as a list",
+     8,
+     76,
+     -1,
+     {0xC4, 0x02, 0x00, 0x00, 0x01, 0xC4, 0x00, 0x00, 0x00, 0x05},
+     0,
+     12,
+     2},
     {"one array element", 8, 76, 2, {0xC4, 0x00, 0x00, 0x00, 0x05}, 0, 12, 1},
     {"Null for an Unsigned property", 8, 11, -1, {0x00}, 0, 0, 1},
     {"Null for a Real property", 0, 85, -1, {0x00}, 0, 0, 1},

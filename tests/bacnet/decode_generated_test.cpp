@@ -38,7 +38,8 @@ class Generator {
  private:
   int32_t Encode(int32_t code, bool zeros, AsnCursor* cur) {
     switch (code) {
-      case 0: return AsnEncodeNull(nullptr, cur);
+      case 0:
+        return AsnEncodeNull(nullptr, cur);
       case 1: {
         uint8_t b = uint8_t(Below(2));
         return AsnEncodeBoolean(&b, cur);
@@ -66,14 +67,16 @@ class Generator {
       }
       case 6: {
         Bytes data(Below(40));
-        for (auto& b : data) b = uint8_t(rng_());
+        for (auto& b : data)
+          b = uint8_t(rng_());
         VelmoraOctetString s = {data.data(), uint32_t(data.size()), uint32_t(data.size())};
         return AsnEncodeOctetString(&s, cur);
       }
       case 8: {
         VelmoraBitString b;
         VelmoraBitStringInit(&b, Below(81));
-        for (uint32_t n = 0; n < b.count; ++n) VelmoraBitStringSetBit(&b, n, uint8_t(Below(2)));
+        for (uint32_t n = 0; n < b.count; ++n)
+          VelmoraBitStringSetBit(&b, n, uint8_t(Below(2)));
         return AsnEncodeBitString(&b, cur);
       }
       case 10: {
@@ -90,7 +93,8 @@ class Generator {
         VelmoraObjectId id = {Below(1024), Below(0x400000)};
         return AsnEncodeObjectId(&id, cur);
       }
-      default: return EncodeText(uint8_t(code - 13), zeros, cur);
+      default:
+        return EncodeText(uint8_t(code - 13), zeros, cur);
     }
   }
 
@@ -108,12 +112,24 @@ class Generator {
     VelmoraCharString s{};
     int32_t length = int32_t(units * unit);
     switch (charset) {
-      case 0: VelmoraCharStringInitAnsi(&s, text_.data(), length); break;
-      case 1: VelmoraCharStringInitDbcs(&s, uint16_t(rng_()), text_.data(), length); break;
-      case 2: VelmoraCharStringInitJis(&s, text_.data(), length); break;
-      case 3: VelmoraCharStringInitUcs4(&s, text_.data(), length); break;
-      case 4: VelmoraCharStringInitUcs2(&s, text_.data(), length); break;
-      default: VelmoraCharStringInitIso8859(&s, text_.data(), length); break;
+      case 0:
+        VelmoraCharStringInitAnsi(&s, text_.data(), length);
+        break;
+      case 1:
+        VelmoraCharStringInitDbcs(&s, uint16_t(rng_()), text_.data(), length);
+        break;
+      case 2:
+        VelmoraCharStringInitJis(&s, text_.data(), length);
+        break;
+      case 3:
+        VelmoraCharStringInitUcs4(&s, text_.data(), length);
+        break;
+      case 4:
+        VelmoraCharStringInitUcs2(&s, text_.data(), length);
+        break;
+      default:
+        VelmoraCharStringInitIso8859(&s, text_.data(), length);
+        break;
     }
     return AsnEncodeCharString(&s, cur);
   }
@@ -215,8 +231,8 @@ void CheckValueLayer(const Sample& s, uint32_t type, uint32_t property) {
 // Typed by their tags: a property the tables do not know.
 TEST_F(GeneratedValues, ValueLayerByTags) {
   for (const Sample& s : *samples_) {
-    SCOPED_TRACE(testing::Message() << "datatype " << s.datatype << " octets "
-                                    << testing::PrintToString(s.encoded));
+    SCOPED_TRACE(testing::Message()
+                 << "datatype " << s.datatype << " octets " << testing::PrintToString(s.encoded));
     uint32_t count = 0;
     ASSERT_EQ(AsnClassifyValue(s.encoded.data(), uint32_t(s.encoded.size()), &count), s.datatype);
     ASSERT_EQ(count, s.count);
@@ -256,8 +272,8 @@ TEST_F(GeneratedValues, AnyValuesShareOneArena) {
 TEST_F(GeneratedValues, ValueLayerBySchema) {
   for (const Sample& s : *samples_) {
     if (s.count != 1) continue;
-    SCOPED_TRACE(testing::Message() << "datatype " << s.datatype << " octets "
-                                    << testing::PrintToString(s.encoded));
+    SCOPED_TRACE(testing::Message()
+                 << "datatype " << s.datatype << " octets " << testing::PrintToString(s.encoded));
     int32_t datatype = 0;
     uint32_t count = 0;
     ASSERT_EQ(AsnClassifyPropertyValue(s.encoded.data(), uint32_t(s.encoded.size()),
@@ -275,15 +291,15 @@ TEST_F(GeneratedValues, ValueLayerBySchemaLists) {
     uint32_t objectType, property;
   };
   const ListProperty lists[] = {
-      {2, 13, 7}, {12, 8, 76}, {7, 13, 110}, {13, 13, 110}, {14, 13, 110},
+      {2, 13, 7},    {12, 8, 76},   {7, 13, 110},  {13, 13, 110}, {14, 13, 110},
       {15, 13, 110}, {16, 13, 110}, {17, 13, 110}, {18, 13, 110},
   };
   int checked = 0;
   for (const Sample& s : *samples_) {
     for (const ListProperty& l : lists) {
       if (l.datatype != s.datatype) continue;
-      SCOPED_TRACE(testing::Message() << "datatype " << s.datatype << " octets "
-                                      << testing::PrintToString(s.encoded));
+      SCOPED_TRACE(testing::Message()
+                   << "datatype " << s.datatype << " octets " << testing::PrintToString(s.encoded));
       int32_t datatype = 0;
       uint32_t count = 0;
       ASSERT_EQ(AsnClassifyPropertyValue(s.encoded.data(), uint32_t(s.encoded.size()),
@@ -301,8 +317,8 @@ TEST_F(GeneratedValues, ValueLayerBySchemaLists) {
 // allocator, and a budget as the allocator object.
 TEST_F(GeneratedValues, ListCodecStorageModes) {
   for (const Sample& s : *samples_) {
-    SCOPED_TRACE(testing::Message() << "datatype " << s.datatype << " octets "
-                                    << testing::PrintToString(s.encoded));
+    SCOPED_TRACE(testing::Message()
+                 << "datatype " << s.datatype << " octets " << testing::PrintToString(s.encoded));
     const AsnDatatype* row = AsnDatatypeFind(s.datatype);
     ASSERT_NE(row, nullptr);
     const uint8_t* data = s.encoded.data();

@@ -17,7 +17,8 @@ const Bytes kTime = {0xB4, 0x0C, 0x1E, 0x00, 0x00};
 
 Bytes Cat(std::initializer_list<Bytes> parts) {
   Bytes out;
-  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+  for (const Bytes& p : parts)
+    out.insert(out.end(), p.begin(), p.end());
   return out;
 }
 
@@ -74,12 +75,12 @@ TEST(DecodeClassify, RawCodesByObjectTypeAndProperty) {
     int32_t code;
   };
   const Case cases[] = {
-      {0, 0, -3},    {30, 235, -3}, {8, 600, -4},  {40, 100, -5}, {0, 236, -5},
-      {30, 511, -5}, {31, 0, -5},   {127, 511, -5}, {127, 512, -4}, {128, 0, -4},
-      {1023, 0, -4},
+      {0, 0, -3},  {30, 235, -3},  {8, 600, -4},   {40, 100, -5}, {0, 236, -5},  {30, 511, -5},
+      {31, 0, -5}, {127, 511, -5}, {127, 512, -4}, {128, 0, -4},  {1023, 0, -4},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(AsnRawDatatype(c.objectType, c.property), c.code) << c.objectType << "," << c.property;
+    EXPECT_EQ(AsnRawDatatype(c.objectType, c.property), c.code)
+        << c.objectType << "," << c.property;
 }
 
 struct PropertyCase {
@@ -101,7 +102,14 @@ const PropertyCase kProperties[] = {
     {"reserved object type", 40, 100, -1, kContextValue, 2, -5, 1},
     {"standard property not in the table", 0, 2, -1, kContextValue, 2, -3, 1},
     {"unknown property typed by tags", 200, 600, -1, {0x21, 0x05, 0x21, 0x06}, 1, 2, 2},
-    {"object list", 8, 76, -1, {0xC4, 0x02, 0x00, 0x00, 0x01, 0xC4, 0x00, 0x00, 0x00, 0x05}, 0, 12, 0},
+    {"object list",
+     8,
+     76,
+     -1,
+     {0xC4, 0x02, 0x00, 0x00, 0x01, 0xC4, 0x00, 0x00, 0x00, 0x05},
+     0,
+     12,
+     0},
     {"object list length", 8, 76, 0, {0x21, 0x02}, 0, 2, 0},
     {"name in one character set", 8, 77, -1, {0x73, 0x00, 'a', 'b'}, 0, 13, 1},
     {"name with a zero", 8, 77, -1, {0x73, 0x00, 'a', 0x00}, 0, 7, 1},
@@ -159,7 +167,8 @@ TEST(DecodeTyped, StorageModesTakeTheDecodedSize) {
                                      a.get()),
               0);
     uint32_t taken = 0;
-    for (uint32_t s : a.sizes) taken += s;
+    for (uint32_t s : a.sizes)
+      taken += s;
     EXPECT_EQ(taken, size);
     EXPECT_LE(a.sizes.size(), 1u);
 
@@ -245,13 +254,15 @@ TEST(DecodeTyped, DatatypeWithoutCodecIsRefusedNotGuessed) {
     alignas(8) uint8_t buf[64];
     VelmoraAnyValue v{};
     ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, buf, sizeof buf));
-    EXPECT_EQ(AsnDecodePropertyAlloc(1, 87, c.arrayIndex, c.value.data(), n, &v, nullptr), ASN_NO_DECODER);
+    EXPECT_EQ(AsnDecodePropertyAlloc(1, 87, c.arrayIndex, c.value.data(), n, &v, nullptr),
+              ASN_NO_DECODER);
     EXPECT_EQ(v.type, 19);
     EXPECT_EQ(v.count, c.count);
 
     CountingAllocator a;
     ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
-    EXPECT_EQ(AsnDecodePropertyAlloc(1, 87, c.arrayIndex, c.value.data(), n, &v, a.get()), ASN_NO_DECODER);
+    EXPECT_EQ(AsnDecodePropertyAlloc(1, 87, c.arrayIndex, c.value.data(), n, &v, a.get()),
+              ASN_NO_DECODER);
     EXPECT_EQ(v.count, c.count);
     EXPECT_TRUE(a.sizes.empty());
 
@@ -274,8 +285,13 @@ TEST(DecodeBudget, ZeroSizeTakesNothing) {
 
 TEST(DecodeAnyValue, CarvesFromTheArenaAsMeasured) {
   const Bytes cases[] = {
-      kContextValue, {0x21, 0x05, 0x21, 0x06}, {0x63, 1, 2, 3, 0x62, 4, 5},
-      {0x73, 0x00, 'a', 'b', 0x71, 0x00}, Cat({kDate, kTime}), {}, {0x00},
+      kContextValue,
+      {0x21, 0x05, 0x21, 0x06},
+      {0x63, 1, 2, 3, 0x62, 4, 5},
+      {0x73, 0x00, 'a', 'b', 0x71, 0x00},
+      Cat({kDate, kTime}),
+      {},
+      {0x00},
   };
   for (const Bytes& octets : cases) {
     SCOPED_TRACE(testing::PrintToString(octets));

@@ -18,14 +18,16 @@ TEST(PropertyTables, CoverTheStandardObjectTypesWithTheCommonProperties) {
   for (const AsnObjectTypeRow& t : AsnObjectTypeRows()) {
     SCOPED_TRACE(t.objectType);
     EXPECT_TRUE(types.insert(t.objectType).second);
-    for (uint32_t i = 1; i < t.count; ++i) EXPECT_LT(t.entries[i - 1].property, t.entries[i].property);
+    for (uint32_t i = 1; i < t.count; ++i)
+      EXPECT_LT(t.entries[i - 1].property, t.entries[i].property);
     EXPECT_EQ(AsnPropertyTypeCode(t.objectType, 75), 35 << 8);
     EXPECT_EQ(AsnPropertyTypeCode(t.objectType, 77), 17 << 8);
     EXPECT_EQ(AsnPropertyTypeCode(t.objectType, 79), 42 << 8);
     EXPECT_EQ(AsnPropertyTypeCode(t.objectType, 168), 17 << 8 | kAsnPropOptional);
     EXPECT_EQ(AsnPropertyTypeCode(t.objectType, 28), 17 << 8 | kAsnPropOptional);
   }
-  for (uint32_t type = 0; type <= 30; ++type) EXPECT_EQ(types.count(type), type == 26 ? 0u : 1u);
+  for (uint32_t type = 0; type <= 30; ++type)
+    EXPECT_EQ(types.count(type), type == 26 ? 0u : 1u);
 }
 
 // Every entry names a schema row whose datatype has a row in the datatype
@@ -52,16 +54,18 @@ TEST(PropertyTables, RowsCarryTheirDatatypes) {
     int16_t datatype;
   };
   const Case cases[] = {
-      {2, 1}, {3, 2}, {4, 2}, {5, 2}, {6, 2}, {7, 2}, {11, 2}, {12, 2}, {13, 2}, {14, 3},
-      {15, 4}, {17, 7}, {28, 8}, {29, 8}, {30, 8}, {31, 8}, {32, 8}, {35, 12}, {37, 10},
-      {38, 11}, {42, 9}, {44, 9}, {45, 9}, {48, 9}, {51, 9}, {60, 9}, {63, 9}, {67, 9},
-      {70, 9}, {73, 9}, {75, 9}, {76, 9}, {77, -2}, {80, 19}, {81, 19}, {82, 19}, {83, 19},
-      {85, 24}, {86, 26}, {87, 21}, {89, 33}, {90, 47}, {91, 48}, {92, 49}, {94, 40},
-      {96, 36}, {97, 30}, {98, 32}, {101, 37}, {102, 22}, {116, 43}, {133, 31}, {134, 51},
-      {136, 28}, {137, 34}, {140, 42}, {141, 41}, {143, 38}, {144, 44}, {145, 45}, {147, 39},
-      {148, 52}, {149, 53}, {152, 54}, {155, 55},
+      {2, 1},    {3, 2},    {4, 2},    {5, 2},    {6, 2},    {7, 2},    {11, 2},   {12, 2},
+      {13, 2},   {14, 3},   {15, 4},   {17, 7},   {28, 8},   {29, 8},   {30, 8},   {31, 8},
+      {32, 8},   {35, 12},  {37, 10},  {38, 11},  {42, 9},   {44, 9},   {45, 9},   {48, 9},
+      {51, 9},   {60, 9},   {63, 9},   {67, 9},   {70, 9},   {73, 9},   {75, 9},   {76, 9},
+      {77, -2},  {80, 19},  {81, 19},  {82, 19},  {83, 19},  {85, 24},  {86, 26},  {87, 21},
+      {89, 33},  {90, 47},  {91, 48},  {92, 49},  {94, 40},  {96, 36},  {97, 30},  {98, 32},
+      {101, 37}, {102, 22}, {116, 43}, {133, 31}, {134, 51}, {136, 28}, {137, 34}, {140, 42},
+      {141, 41}, {143, 38}, {144, 44}, {145, 45}, {147, 39}, {148, 52}, {149, 53}, {152, 54},
+      {155, 55},
   };
-  for (const auto& c : cases) EXPECT_EQ(AsnSchemaDatatype(c.row << 8), c.datatype) << c.row;
+  for (const auto& c : cases)
+    EXPECT_EQ(AsnSchemaDatatype(c.row << 8), c.datatype) << c.row;
   EXPECT_TRUE(AsnSchemaIsPrimitive(15));
   EXPECT_FALSE(AsnSchemaIsPrimitive(89));
   EXPECT_FALSE(AsnSchemaIsPrimitive(77));  // any primitive is its own kind
@@ -84,7 +88,8 @@ TEST(PropertyLookup, TypeCodes) {
       {0, 2, 0},                 // not an analog-input property
   };
   for (const auto& c : cases)
-    EXPECT_EQ(AsnPropertyTypeCode(c.objectType, c.property), c.code) << c.objectType << "," << c.property;
+    EXPECT_EQ(AsnPropertyTypeCode(c.objectType, c.property), c.code)
+        << c.objectType << "," << c.property;
   uint8_t flags = 0xFF;
   EXPECT_EQ(AsnPropertySchemaRow(87, 1, &flags), 80);
   EXPECT_EQ(flags, 0x02);
@@ -97,12 +102,11 @@ TEST(PropertyLookup, DatatypeAndKindFollowTheRowsStructure) {
     int32_t datatype, kind;
   };
   const Case cases[] = {
-      {8, 76, 12, 1},     // object-list: an array, though also marked as a list
-      {17, 123, 33, 7},   // weekly-schedule: optional array of lists
-      {15, 102, 32, 2},   // recipient-list
-      {0, 85, 4, 0},
-      {0, 130, 34, 5},    // optional array of time stamps
-      {17, 38, 28, 5},    // exception-schedule: optional array (marked a list too)
+      {8, 76, 12, 1},                     // object-list: an array, though also marked as a list
+      {17, 123, 33, 7},                   // weekly-schedule: optional array of lists
+      {15, 102, 32, 2},                   // recipient-list
+      {0, 85, 4, 0},    {0, 130, 34, 5},  // optional array of time stamps
+      {17, 38, 28, 5},                    // exception-schedule: optional array (marked a list too)
       {200, 1, -1, -1},
   };
   for (const auto& c : cases) {
@@ -132,7 +136,13 @@ const CheckCase kValueChecks[] = {
     {"wrong tag", 0, 85, -1, {0x21, 0x01}, 13, 0, 0},
     {"object list length", 8, 76, 0, {0x21, 0x02}, 0, 2, 2},
     {"object list",
-     8, 76, -1, {0xC4, 0x02, 0x00, 0x00, 0x01, 0xC4, 0x00, 0x00, 0x00, 0x05}, 0, 12, 10},
+     8,
+     76,
+     -1,
+     {0xC4, 0x02, 0x00, 0x00, 0x01, 0xC4, 0x00, 0x00, 0x00, 0x05},
+     0,
+     12,
+     10},
     {"object list element", 8, 76, 2, {0xC4, 0x00, 0x00, 0x00, 0x05}, 0, 12, 5},
     {"any primitive", 17, 85, -1, {0x91, 0x03}, 0, 9, 2},
     {"unsigned list", 13, 7, -1, {0x21, 0x01, 0x21, 0x02}, 0, 2, 4},

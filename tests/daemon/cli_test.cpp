@@ -21,21 +21,21 @@
 
 namespace {
 
-const char *kProgram = VELMORA_BINARY_DIR "/daemon/velmorad";
+const char* kProgram = VELMORA_BINARY_DIR "/daemon/velmorad";
 
 struct Child {
   pid_t pid = -1;
   std::string out_path, err_path;
 };
 
-std::string Slurp(const std::string &path) {
+std::string Slurp(const std::string& path) {
   std::ifstream f(path);
   std::stringstream s;
   s << f.rdbuf();
   return s.str();
 }
 
-Child Spawn(const std::string &dir, std::vector<std::string> args) {
+Child Spawn(const std::string& dir, std::vector<std::string> args) {
   Child r;
   r.out_path = dir + "/out.txt";
   r.err_path = dir + "/err.txt";
@@ -46,8 +46,9 @@ Child Spawn(const std::string &dir, std::vector<std::string> args) {
     int err = open(r.err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(out, 1);
     dup2(err, 2);
-    std::vector<char *> argv{const_cast<char *>(kProgram)};
-    for (std::string &a : args) argv.push_back(a.data());
+    std::vector<char*> argv{const_cast<char*>(kProgram)};
+    for (std::string& a : args)
+      argv.push_back(a.data());
     argv.push_back(nullptr);
     execv(kProgram, argv.data());
     _exit(127);
@@ -57,7 +58,7 @@ Child Spawn(const std::string &dir, std::vector<std::string> args) {
 
 // The exit status, or -1 when the program is still running at the deadline
 // (it is killed then).
-int Wait(Child *r, int timeout_ms = kWaitMs) {
+int Wait(Child* r, int timeout_ms = kWaitMs) {
   auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
   int status = 0;
   while (waitpid(r->pid, &status, WNOHANG) == 0) {
@@ -71,7 +72,7 @@ int Wait(Child *r, int timeout_ms = kWaitMs) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-bool WaitForFile(const std::string &path, int timeout_ms = kWaitMs) {
+bool WaitForFile(const std::string& path, int timeout_ms = kWaitMs) {
   auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
   while (access(path.c_str(), F_OK) != 0) {
     if (std::chrono::steady_clock::now() > end) return false;
@@ -81,7 +82,7 @@ bool WaitForFile(const std::string &path, int timeout_ms = kWaitMs) {
 }
 
 // A quiet in-process daemon on the socket `path`, with no marker.
-VmdConfig InProcess(const std::string &path) {
+VmdConfig InProcess(const std::string& path) {
   VmdConfig config;
   config.pipe_path = path;
   config.log_quiet = true;
@@ -105,11 +106,11 @@ class Cli : public ::testing::Test {
 
 TEST_F(Cli, OptionTable) {
   struct Case {
-    std::vector<const char *> args;
+    std::vector<const char*> args;
     bool ok;
-    const char *pipe;  // socket file name in $VELMORA_PIPE_DIR, "" for none
+    const char* pipe;  // socket file name in $VELMORA_PIPE_DIR, "" for none
     bool tcp;
-    const char *host;
+    const char* host;
     uint16_t port;
   } cases[] = {
       {{}, true, "velmora", false, "127.0.0.1", 46396},
@@ -128,11 +129,12 @@ TEST_F(Cli, OptionTable) {
       {{"--frobnicate"}, false, "", false, "", 0},
       {{"extra"}, false, "", false, "", 0},
   };
-  for (const Case &k : cases) {
-    std::vector<const char *> argv{"velmorad"};
+  for (const Case& k : cases) {
+    std::vector<const char*> argv{"velmorad"};
     argv.insert(argv.end(), k.args.begin(), k.args.end());
     std::string trace;
-    for (const char *a : k.args) trace += std::string(a) + " ";
+    for (const char* a : k.args)
+      trace += std::string(a) + " ";
     SCOPED_TRACE(trace);
     VmdCli cli;
     std::string error;
@@ -161,7 +163,7 @@ TEST_F(Cli, HelpDocumentsEveryOption) {
   Child r = Spawn(dir_, {"--help"});
   ASSERT_EQ(Wait(&r), 0);
   std::string out = Slurp(r.out_path);
-  for (const char *opt : {"--pipe NAME", "--tcp [HOST:]PORT", "--site FILE", "--log FILE",
+  for (const char* opt : {"--pipe NAME", "--tcp [HOST:]PORT", "--site FILE", "--log FILE",
                           "--version", "--help", "VELMORA_PIPE_DIR", kVmdMarkerName})
     EXPECT_NE(out.find(opt), std::string::npos) << opt;
   Child v = Spawn(dir_, {"--version"});
@@ -182,11 +184,12 @@ TEST_F(Cli, BadOptionAndBadSiteAreClearErrors) {
 
 TEST_F(Cli, ServesUntilSigintOrSigtermThenCleansUp) {
   for (int sig : {SIGTERM, SIGINT}) {
-    const char *name = sig == SIGTERM ? "SIGTERM" : "SIGINT";
+    const char* name = sig == SIGTERM ? "SIGTERM" : "SIGINT";
     SCOPED_TRACE(name);
     std::string sock = dir_ + "/velmora", marker = dir_ + "/" + kVmdMarkerName;
     std::string log_path = dir_ + "/daemon-" + name + ".log";
-    Child d = Spawn(dir_, {"--site", VELMORA_SOURCE_DIR "/daemon/sites/demo.site", "--log", log_path});
+    Child d =
+        Spawn(dir_, {"--site", VELMORA_SOURCE_DIR "/daemon/sites/demo.site", "--log", log_path});
     ASSERT_TRUE(WaitForFile(marker));
     RawClient c;
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
@@ -223,12 +226,12 @@ TEST_F(Cli, StaleSocketIsReplacedAndAForeignFileIsNot) {
     sockaddr_un sa{};
     sa.sun_family = AF_UNIX;
     strcpy(sa.sun_path, sock.c_str());
-    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr *>(&sa), sizeof sa), 0);
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
     close(fd);  // bound, never listening: stale
   }
   VmdConfig config = InProcess(sock);
   std::string error;
-  VmdServer *s = VmdStart(config, &error);
+  VmdServer* s = VmdStart(config, &error);
   ASSERT_NE(s, nullptr) << error;
   RawClient c;
   EXPECT_TRUE(RawConnectUnix(&c, sock));
@@ -245,7 +248,7 @@ TEST_F(Cli, StaleSocketIsReplacedAndAForeignFileIsNot) {
 // and however it goes.
 TEST_F(Cli, PresenceMarkerStandsWhileADaemonOfTheDirectoryLives) {
   struct Case {
-    const char *what;
+    const char* what;
     int first_stop;  // 0: the daemon started first; 1: the one started second
     int first_signal;
   } cases[] = {
@@ -255,7 +258,7 @@ TEST_F(Cli, PresenceMarkerStandsWhileADaemonOfTheDirectoryLives) {
       {"second started is killed", 1, SIGKILL},
   };
   std::string marker = dir_ + "/" + kVmdMarkerName;
-  for (const Case &k : cases) {
+  for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
     Child d[2] = {Spawn(dir_, {"--pipe", "a"}), {}};
     ASSERT_TRUE(WaitFor([&] { return VmdMarkerHeld(dir_); }));
@@ -276,13 +279,14 @@ TEST_F(Cli, PresenceMarkerStandsWhileADaemonOfTheDirectoryLives) {
     VmdConfig config = InProcess(dir_ + "/c");
     config.marker_dir = dir_;
     std::string error;
-    VmdServer *s = VmdStart(config, &error);
+    VmdServer* s = VmdStart(config, &error);
     ASSERT_NE(s, nullptr) << error;
     EXPECT_TRUE(VmdMarkerHeld(dir_));
     VmdStop(s);
     EXPECT_FALSE(VmdMarkerHeld(dir_));
     EXPECT_NE(access(marker.c_str(), F_OK), 0);
-    for (const char *sock : {"/a", "/b"}) unlink((dir_ + sock).c_str());
+    for (const char* sock : {"/a", "/b"})
+      unlink((dir_ + sock).c_str());
   }
 }
 
@@ -291,10 +295,10 @@ TEST_F(Cli, PresenceMarkerStandsWhileADaemonOfTheDirectoryLives) {
 TEST_F(Cli, AStoppingDaemonRemovesOnlyItsOwnSocket) {
   VmdConfig config = InProcess(dir_ + "/velmora");
   std::string error;
-  VmdServer *a = VmdStart(config, &error);
+  VmdServer* a = VmdStart(config, &error);
   ASSERT_NE(a, nullptr) << error;
   ASSERT_EQ(unlink(config.pipe_path.c_str()), 0);
-  VmdServer *b = VmdStart(config, &error);
+  VmdServer* b = VmdStart(config, &error);
   ASSERT_NE(b, nullptr) << error;
   VmdStop(a);
   RawClient c;

@@ -13,7 +13,7 @@ class Control : public DaemonTest {
     DaemonTest::SetUp();
     ConnectRegistered(&c_, 4, /*max_pids=*/2);
   }
-  Bytes Exchange(const Bytes &m) {
+  Bytes Exchange(const Bytes& m) {
     Bytes r;
     EXPECT_TRUE(RawSendFrame(&c_, m));
     EXPECT_EQ(RawReadFrame(&c_, &r), 1);
@@ -45,7 +45,7 @@ TEST_F(Control, ProcessIdentifiersWithinTheRegisteredLimit) {
       {0x0804, 0, 5},                  // full for a new one too
       {0x0803, 5, 0}, {0x0803, 5, 4},
   };
-  for (const Step &s : steps) {
+  for (const Step& s : steps) {
     SCOPED_TRACE(::testing::Message() << std::hex << s.kind << " " << s.pid);
     Bytes r = Exchange(Pid(s.kind, s.pid));
     EXPECT_EQ(r.size(), s.kind == 0x0804 ? 8u : 4u);
@@ -85,7 +85,8 @@ TEST_F(Control, PerAddressValues) {
     m[4] = 130;
     m[8] = uint8_t(mac.size());
     std::copy(mac.begin(), mac.end(), m.begin() + 9);
-    for (size_t i = 9 + mac.size(); i < 16; ++i) m[i] = junk;  // past the MAC length
+    for (size_t i = 9 + mac.size(); i < 16; ++i)
+      m[i] = junk;  // past the MAC length
     if (kind == 0x0808) IpcPut16(m, 16, value);
     return m;
   };
@@ -102,7 +103,7 @@ TEST_F(Control, PerAddressValues) {
     uint8_t junk;
     uint16_t value;
   } asks[] = {{{1, 2}, 0x00, 9}, {{1, 2}, 0x55, 9}, {{1, 3}, 0x00, 7}, {{1}, 0x02, 7}};
-  for (const Ask &a : asks) {
+  for (const Ask& a : asks) {
     r = Exchange(addressed(0x0809, a.mac, a.junk, 0));
     ASSERT_EQ(r.size(), 6u);
     EXPECT_EQ(IpcGet16(r, 4), a.value);
@@ -117,13 +118,15 @@ TEST_F(Control, PerAddressValues) {
 
 TEST_F(Control, LocalIoctlAnswers) {
   // Vendor 42, service 0xFFFFFFFF, request code 5, one unsigned input.
-  const Bytes request = {0x09, 0x2A, 0x1C, 0xFF, 0xFF, 0xFF, 0xFF, 0x2E, 0x91, 0x05, 0x21, 0x01, 0x2F};
+  const Bytes request = {0x09, 0x2A, 0x1C, 0xFF, 0xFF, 0xFF, 0xFF,
+                         0x2E, 0x91, 0x05, 0x21, 0x01, 0x2F};
   Bytes m = Message(0x0807, 0, request);
   Bytes r = Exchange(m);
   EXPECT_EQ(IpcGet16(r, 2), 0);
   const Bytes not_supported = {0x09, 0x2A, 0x1C, 0xFF, 0xFF, 0xFF, 0xFF, 0x2E, 0x91, 0x07, 0x2F};
   ASSERT_EQ(r.size(), 68 + not_supported.size());
-  for (size_t i = 4; i < 64; ++i) EXPECT_EQ(r[i], 0) << i;
+  for (size_t i = 4; i < 64; ++i)
+    EXPECT_EQ(r[i], 0) << i;
   EXPECT_EQ(IpcGet32(r, 64), not_supported.size());
   EXPECT_EQ(Bytes(r.begin() + 68, r.end()), not_supported);
 
@@ -131,7 +134,7 @@ TEST_F(Control, LocalIoctlAnswers) {
   EXPECT_EQ(IpcGet16(r, 2), 4);
   EXPECT_EQ(r.size(), 68u);
 
-  VmdSetIoctlHandler(server_, [](uint32_t, std::span<const uint8_t> body, Bytes *answer) {
+  VmdSetIoctlHandler(server_, [](uint32_t, std::span<const uint8_t> body, Bytes* answer) {
     VmdIoctlStatusAnswer(body, 0, answer);
     answer->insert(answer->end() - 1, {0x21, 0x63});  // status OK, unsigned 99
     return uint16_t(0);
@@ -149,7 +152,7 @@ TEST_F(Control, StatusOnlyAnswerEncodesTheStatusShortest) {
     uint32_t status;
     Bytes tail;
   } cases[] = {{0, {0x91, 0x00, 0x2F}}, {15, {0x91, 0x0F, 0x2F}}, {300, {0x92, 0x01, 0x2C, 0x2F}}};
-  for (const Case &k : cases) {
+  for (const Case& k : cases) {
     Bytes answer;
     ASSERT_TRUE(VmdIoctlStatusAnswer(rq, k.status, &answer));
     Bytes want = head;
@@ -157,7 +160,8 @@ TEST_F(Control, StatusOnlyAnswerEncodesTheStatusShortest) {
     EXPECT_EQ(answer, want);
   }
   Bytes answer;
-  for (const Bytes &bad : {Bytes{}, Bytes{0x09}, Bytes{0x09, 0x2A, 0x1C, 0xFF}, Bytes{0x09, 0x2A, 0x19, 0x01}})
+  for (const Bytes& bad :
+       {Bytes{}, Bytes{0x09}, Bytes{0x09, 0x2A, 0x1C, 0xFF}, Bytes{0x09, 0x2A, 0x19, 0x01}})
     EXPECT_FALSE(VmdIoctlStatusAnswer(bad, 0, &answer));
 }
 

@@ -28,7 +28,8 @@ TEST_P(LinkTransport, RegistrationReplyIsLaidOutByteForByte) {
                       0x01, 0xba, 0xc0, 0x00, 0x01, 0x00, 0x00, 0x00};
   EXPECT_EQ(reply, want);
   VmdFrame f;
-  ASSERT_TRUE(VmdWaitFrame(server_, [](const VmdFrame &x) { return x.inbound; }, kWaitMs, &f));
+  ASSERT_TRUE(VmdWaitFrame(
+      server_, [](const VmdFrame& x) { return x.inbound; }, kWaitMs, &f));
   EXPECT_EQ(f.kind, 0x0800);
   EXPECT_EQ(f.length, 52u);
   EXPECT_EQ(f.bytes, RegistrationRequest());
@@ -43,13 +44,14 @@ TEST_F(Link, EveryProcessGetsAFreshUserIdentifier) {
   RawClose(&a);
   ConnectRegistered(&c);
   std::vector<uint32_t> users;
-  for (const VmdFrame &f : VmdFrames(server_))
+  for (const VmdFrame& f : VmdFrames(server_))
     if (!f.inbound && f.kind == 0x0800) users.push_back(IpcGet32(f.bytes, 24));
   ASSERT_EQ(users.size(), 3u);
   EXPECT_NE(users[0], users[1]);
   EXPECT_NE(users[1], users[2]);
   EXPECT_NE(users[0], users[2]);
-  for (uint32_t u : users) EXPECT_NE(u, 0u);
+  for (uint32_t u : users)
+    EXPECT_NE(u, 0u);
 }
 
 // One acknowledgement of the same kind, of the documented length, echoing
@@ -64,18 +66,29 @@ TEST_F(Link, EveryClientMessageGetsOneAcknowledgementOfItsKind) {
     size_t reply_len;
     uint16_t status;
   } cases[] = {
-      {0x0801, 32, 4, 0},  {0x0802, 8, 4, 0},   {0x0803, 8, 4, 0},  {0x0804, 4, 8, 0},
-      {0x0805, 6, 4, 0},   {0x0806, 4, 6, 0},   {0x0808, 18, 4, 0}, {0x0809, 16, 6, 0},
+      {0x0801, 32, 4, 0},
+      {0x0802, 8, 4, 0},
+      {0x0803, 8, 4, 0},
+      {0x0804, 4, 8, 0},
+      {0x0805, 6, 4, 0},
+      {0x0806, 4, 6, 0},
+      {0x0808, 18, 4, 0},
+      {0x0809, 16, 6, 0},
       {0x0807, 0, 68 + 11, 0},
       {0x0C00, 0, 12, 4},  // nothing to cancel
       {0x0D01, 0, 12, 0},
-      {0x0E00, 12, 12, 4}, {0x0E02, 0, 12, 4},  // no such server transaction
-      {0x0E03, 0, 12, 4},  {0x0E04, 0, 12, 4},  {0x0E05, 0, 12, 4},
+      {0x0E00, 12, 12, 4},
+      {0x0E02, 0, 12, 4},  // no such server
+                           // transaction
+      {0x0E03, 0, 12, 4},
+      {0x0E04, 0, 12, 4},
+      {0x0E05, 0, 12, 4},
   };
-  for (const Case &k : cases) {
+  for (const Case& k : cases) {
     SCOPED_TRACE(::testing::Message() << "kind 0x" << std::hex << k.kind);
-    Bytes m = Message(k.kind, k.fixed, k.kind == 0x0807 ? std::span<const uint8_t>(body)
-                                                         : std::span<const uint8_t>());
+    Bytes m =
+        Message(k.kind, k.fixed,
+                k.kind == 0x0807 ? std::span<const uint8_t>(body) : std::span<const uint8_t>());
     if (k.reply_len == 12) {
       IpcPut32(m, 4, 0x11223344);
       IpcPut32(m, 8, 0x55667788);
@@ -127,24 +140,24 @@ TEST_F(Link, DisconnectIsAnsweredWithAZeroLengthFrameThenTheLinkCloses) {
 
 TEST_F(Link, RegistrationReplyOverrides) {
   struct Case {
-    const char *what;
-    void (*set)(VmdBehaviour *);
+    const char* what;
+    void (*set)(VmdBehaviour*);
     size_t length;
     uint16_t status;
     uint8_t minor;
     uint8_t mac_len;
   } cases[] = {
-      {"status", [](VmdBehaviour *b) { VmdRule(b, 0x0800).status = 6; }, 28, 6, 2, 6},
+      {"status", [](VmdBehaviour* b) { VmdRule(b, 0x0800).status = 6; }, 28, 6, 2, 6},
       {"version 6.1",
-       [](VmdBehaviour *b) {
+       [](VmdBehaviour* b) {
          b->reg_version_override = true;
          b->reg_version[1] = 1;
        },
        28, 0, 1, 6},
-      {"27 bytes", [](VmdBehaviour *b) { b->reg_length = 27; }, 27, 0, 2, 6},
-      {"MAC length 0", [](VmdBehaviour *b) { b->reg_mac_len = 0; }, 28, 0, 2, 0},
+      {"27 bytes", [](VmdBehaviour* b) { b->reg_length = 27; }, 27, 0, 2, 6},
+      {"MAC length 0", [](VmdBehaviour* b) { b->reg_mac_len = 0; }, 28, 0, 2, 0},
   };
-  for (const Case &k : cases) {
+  for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
     VmdBehaviour b{};
     k.set(&b);
@@ -259,7 +272,7 @@ TEST_F(Link, CountersFollowTheTraffic) {
     return st.apps.size() == 1 && st.apps[0].buffers_written == 2;
   }));
   ASSERT_EQ(st.apps.size(), 1u);
-  const VmdAppStats &a = st.apps[0];
+  const VmdAppStats& a = st.apps[0];
   EXPECT_EQ(a.conn, 1u);
   EXPECT_EQ(a.user, 1u);
   EXPECT_EQ(a.bytes_read, 56u + 8u);

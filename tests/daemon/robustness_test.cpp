@@ -14,14 +14,14 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes Frame(uint32_t length, const Bytes &message) {
+Bytes Frame(uint32_t length, const Bytes& message) {
   Bytes f(4);
   IpcPut32(f, 0, length);
   f.insert(f.end(), message.begin(), message.end());
   return f;
 }
 
-Bytes Framed(const Bytes &message) { return Frame(uint32_t(message.size()), message); }
+Bytes Framed(const Bytes& message) { return Frame(uint32_t(message.size()), message); }
 
 Bytes WithByte(Bytes m, size_t at, uint8_t v) {
   m[at] = v;
@@ -36,9 +36,9 @@ TEST_F(Robustness, BadInputClosesOnlyThatClient) {
   Bytes conf_long = conf;
   conf_long.push_back(0);
   struct Case {
-    const char *what;
+    const char* what;
     Bytes bytes;
-    const char *log;
+    const char* log;
   } cases[] = {
       {"length with the top bit set", Frame(0x80000044u, Bytes(68)), "has the top bit set"},
       {"length above the cap", Frame(IPC_MAX_FRAME + 1, Bytes(16)), "longer than the limit"},
@@ -60,7 +60,7 @@ TEST_F(Robustness, BadInputClosesOnlyThatClient) {
   RawClient good;
   ConnectRegistered(&good);
   uint64_t lost = 0;
-  for (const Case &k : cases) {
+  for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
     RawClient bad;
     Connect(&bad);
@@ -85,7 +85,8 @@ TEST_F(Robustness, GarbageNeverHurtsTheDaemon) {
     RawClient c;
     Connect(&c);
     Bytes junk(rng() % 200);
-    for (uint8_t &b : junk) b = uint8_t(rng());
+    for (uint8_t& b : junk)
+      b = uint8_t(rng());
     if (round % 3 == 0 && junk.size() >= 8) {
       // a plausible frame head: a small length and a known kind
       IpcPut32(junk, 0, uint32_t(junk.size() - 4 - rng() % 3));
@@ -116,7 +117,8 @@ TEST_F(Robustness, ManyFramesInOneWriteAndOneFrameInManyWrites) {
   }
   // A large frame, written one byte at a time.
   Bytes big = Framed(Message(0x0D01, 0, Bytes(5000, 0x55)));
-  for (uint8_t b : big) ASSERT_TRUE(RawSend(&c, Bytes{b}));
+  for (uint8_t b : big)
+    ASSERT_TRUE(RawSend(&c, Bytes{b}));
   ASSERT_EQ(RawReadFrame(&c, &r), 1);
   EXPECT_EQ(IpcGet16(r, 0), 0x0D01);
   EXPECT_EQ(IpcGet16(r, 2), 0);
@@ -129,7 +131,7 @@ namespace {
 // A client that sends without reading: the daemon stops reading it once its
 // replies pile up, and loses none of them.
 TEST_F(Robustness, AClientThatDoesNotReadIsHeldBackNotBuffered) {
-  VmdSetIoctlHandler(server_, [](uint32_t, std::span<const uint8_t>, Bytes *answer) {
+  VmdSetIoctlHandler(server_, [](uint32_t, std::span<const uint8_t>, Bytes* answer) {
     answer->assign(256 * 1024, 0x5A);
     return uint16_t(0);
   });
@@ -144,7 +146,8 @@ TEST_F(Robustness, AClientThatDoesNotReadIsHeldBackNotBuffered) {
   ASSERT_TRUE(RawSend(&c, burst));
   auto handled = [&] {
     size_t n = 0;
-    for (const VmdFrame &f : VmdFrames(server_)) n += f.inbound && f.kind == 0x0807;
+    for (const VmdFrame& f : VmdFrames(server_))
+      n += f.inbound && f.kind == 0x0807;
     return n;
   };
   EXPECT_FALSE(WaitFor([&] { return handled() == kRequests; }, 300));
@@ -162,7 +165,7 @@ TEST_F(Robustness, StopEndsALinkWhoseClientNeverReads) {
   for (bool tcp : {false, true}) {
     SCOPED_TRACE(tcp ? "tcp" : "unix");
     Start(BaseConfig());
-    VmdSetIoctlHandler(server_, [](uint32_t, std::span<const uint8_t>, Bytes *answer) {
+    VmdSetIoctlHandler(server_, [](uint32_t, std::span<const uint8_t>, Bytes* answer) {
       answer->assign(256 * 1024, 0x5A);
       return uint16_t(0);
     });
@@ -235,12 +238,14 @@ TEST_F(Robustness, HooksRaceWithLinksComingAndGoing) {
       std::this_thread::yield();
     }
   });
-  for (auto &th : clients) th.join();
+  for (auto& th : clients)
+    th.join();
   done = true;
   poker.join();
   VmdSetBehaviour(server_, VmdBehaviour{});
   uint32_t accepted = uint32_t(VmdGetStats(server_).accepted);
-  for (uint32_t id = 1; id <= accepted; ++id) ASSERT_TRUE(VmdWaitEnded(server_, id, kWaitMs)) << id;
+  for (uint32_t id = 1; id <= accepted; ++id)
+    ASSERT_TRUE(VmdWaitEnded(server_, id, kWaitMs)) << id;
   VmdStats st = VmdGetStats(server_);
   EXPECT_EQ(st.accepted, st.closed + st.lost);
   EXPECT_TRUE(st.apps.empty());

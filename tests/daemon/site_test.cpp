@@ -40,8 +40,8 @@ TEST(Site, ValuesAndDefaults) {
 
 TEST(Site, BadValuesNameTheirLine) {
   struct Case {
-    const char *text;
-    const char *error;
+    const char* text;
+    const char* error;
   } cases[] = {
       {"[daemon]\nmac = \n", "t:2: bad mac ''"},
       {"[daemon]\nmac = 01:02:03:04:05:06:07:08\n", "t:2: bad mac"},
@@ -64,7 +64,7 @@ TEST(Site, BadValuesNameTheirLine) {
       {"[device 1]\nmac = 01\n[device 1]\n", "t:3: device 1 defined twice"},
       {"[device 7]\nnetwork = 3\n", "t:1: device 7 has no mac"},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     VmdSite site;
     VmdSiteDefaults(&site);
     site.max_apdu = 999;

@@ -22,7 +22,7 @@ LinkAddress Mac(std::initializer_list<uint8_t> mac, uint16_t net = 0) {
 }
 
 // A confirmed request as the library sends it.
-Bytes Confirmed(uint8_t service, const LinkAddress &to, const Bytes &request,
+Bytes Confirmed(uint8_t service, const LinkAddress& to, const Bytes& request,
                 uint32_t index = kIndex, uint32_t id = kId, uint8_t priority = 2) {
   Bytes m = Message(0x0D00, 0, request);
   IpcPut32(m, IPC_OFF_TSM_INDEX, index);
@@ -52,8 +52,8 @@ Bytes Cancel(uint32_t index = kIndex, uint32_t id = kId) {
 
 const LinkAddress kDevice = Mac({0x0a});
 const Bytes kReadRequest = {0x0C, 0x02, 0x00, 0x03, 0xE9, 0x19, 0x4D};  // RP device 1001, name
-const Bytes kComplexAck = {0x0C, 0x02, 0x00, 0x03, 0xE9, 0x19, 0x4D, 0x3E, 0x75,
-                           0x04, 0x00, 0x41, 0x42, 0x43, 0x3F};
+const Bytes kComplexAck = {0x0C, 0x02, 0x00, 0x03, 0xE9, 0x19, 0x4D, 0x3E,
+                           0x75, 0x04, 0x00, 0x41, 0x42, 0x43, 0x3F};
 
 class Transactions : public DaemonTest {
  protected:
@@ -71,7 +71,7 @@ class Transactions : public DaemonTest {
     EXPECT_EQ(IpcGet32(r, 4), index);
     EXPECT_EQ(IpcGet32(r, 8), id);
   }
-  void ExpectConfirmation(uint16_t outcome, const Bytes &answer, uint32_t index = kIndex,
+  void ExpectConfirmation(uint16_t outcome, const Bytes& answer, uint32_t index = kIndex,
                           uint32_t id = kId, uint8_t priority = 2) {
     Bytes r;
     ASSERT_EQ(RawReadFrame(&c_, &r), 1);
@@ -90,7 +90,7 @@ class Transactions : public DaemonTest {
 
 TEST_F(Transactions, ScriptedOutcomesComeBackWithTheirData) {
   struct Case {
-    const char *what;
+    const char* what;
     uint16_t outcome;
     Bytes answer;
   } cases[] = {
@@ -101,7 +101,7 @@ TEST_F(Transactions, ScriptedOutcomesComeBackWithTheirData) {
       {"Abort segmentation-not-supported", kVmdOutcomeAbort, {0x04}},
   };
   uint32_t id = 1;
-  for (const Case &k : cases) {
+  for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
     VmdScriptClear(server_);
     VmdScriptRule rule;
@@ -142,15 +142,15 @@ TEST_F(Transactions, ScriptsMatchServiceDestinationAndRequestInOrder) {
     uint16_t outcome;
     Bytes answer;
   } cases[] = {
-      {12, kDevice, kReadRequest, 0, {1}},           // the request rule, once
-      {12, kDevice, kReadRequest, 11, {}},           // spent: nothing answers
-      {12, Mac({0x14}, 5), kReadRequest, 0, {2}},    // the destination rule
-      {12, Mac({0x14}, 6), kReadRequest, 11, {}},    // another network
-      {14, Mac({0x14}, 5), {}, 0, {2}},              // first rule that holds wins
+      {12, kDevice, kReadRequest, 0, {1}},         // the request rule, once
+      {12, kDevice, kReadRequest, 11, {}},         // spent: nothing answers
+      {12, Mac({0x14}, 5), kReadRequest, 0, {2}},  // the destination rule
+      {12, Mac({0x14}, 6), kReadRequest, 11, {}},  // another network
+      {14, Mac({0x14}, 5), {}, 0, {2}},            // first rule that holds wins
       {14, kDevice, {}, 0, {3}},
   };
   uint32_t id = 10;
-  for (const Case &k : cases) {
+  for (const Case& k : cases) {
     SCOPED_TRACE(id);
     ASSERT_TRUE(RawSendFrame(&c_, Confirmed(k.service, k.to, k.request, kIndex, id)));
     ExpectAck(0x0D00, 0, kIndex, id);
@@ -160,7 +160,7 @@ TEST_F(Transactions, ScriptsMatchServiceDestinationAndRequestInOrder) {
 }
 
 TEST_F(Transactions, HandlerAnswersWhatNoScriptMatched) {
-  VmdSetConfirmedHandler(server_, [](const VmdConfirmed &rq, VmdAnswer *a) {
+  VmdSetConfirmedHandler(server_, [](const VmdConfirmed& rq, VmdAnswer* a) {
     if (rq.params.service != 15) return false;
     a->outcome = kVmdOutcomeOk;
     a->answer.assign(rq.request.begin(), rq.request.end());
@@ -267,7 +267,8 @@ TEST_F(Transactions, ManyClientsAtOnce) {
       if (RawSend(&c, Bytes{0, 0, 0, 0}) && RawReadFrame(&c, &bye) == 1 && bye.empty()) ++good;
     });
   }
-  for (auto &th : threads) th.join();
+  for (auto& th : threads)
+    th.join();
   EXPECT_EQ(good.load(), kClients);
 }
 
@@ -285,7 +286,7 @@ class ServerTransactions : public DaemonTest {
     IpcPut32(m, IPC_OFF_TSM_ID, id);
     return m;
   }
-  void SendAndExpectAck(const Bytes &m, uint16_t status) {
+  void SendAndExpectAck(const Bytes& m, uint16_t status) {
     ASSERT_TRUE(RawSendFrame(&c_, m));
     Bytes r;
     ASSERT_EQ(RawReadFrame(&c_, &r), 1);
@@ -320,12 +321,12 @@ TEST_F(ServerTransactions, IncomingConfirmedRequestIsLaidOutAsSent) {
   EXPECT_EQ(r[12], 3);
   EXPECT_EQ(r[13], 14);
   EXPECT_EQ(r[16], 130);
-  EXPECT_EQ(r[20], 6);                // local MAC length: the site's
-  EXPECT_EQ(r[32], 1);                // remote MAC length
+  EXPECT_EQ(r[20], 6);  // local MAC length: the site's
+  EXPECT_EQ(r[32], 1);  // remote MAC length
   EXPECT_EQ(r[33], 0x0a);
   EXPECT_EQ(IpcGet32(r, 48), 480u);
   EXPECT_EQ(r[52], 0);
-  EXPECT_EQ(IpcGet16(r, 54), 1);      // sent as given; the client applies its rule
+  EXPECT_EQ(IpcGet16(r, 54), 1);  // sent as given; the client applies its rule
   EXPECT_EQ(IpcGet32(r, 56), 16u);
   EXPECT_EQ(IpcGet32(r, 64), 2u);
   EXPECT_EQ(r[68], 0xAB);
@@ -392,7 +393,8 @@ TEST_F(ServerTransactions, UnconfirmedRequestAndAbortFrames) {
   EXPECT_EQ(IpcGet16(r, 0), 0x0701);
   EXPECT_EQ(r[13], 0);
   EXPECT_EQ(r[32], 1);
-  for (size_t i = 40; i < 64; ++i) EXPECT_EQ(r[i], 0) << i;
+  for (size_t i = 40; i < 64; ++i)
+    EXPECT_EQ(r[i], 0) << i;
   EXPECT_EQ(IpcGet32(r, 64), 5u);
 
   uint32_t i, id;
@@ -413,8 +415,8 @@ namespace {
 
 TEST_F(ServerTransactions, UnconfirmedRequestsReachTheirHandler) {
   // A Who-Is answered with an I-Am from the handler, after the acknowledgement.
-  VmdServer *s = server_;
-  VmdSetUnconfirmedHandler(s, [s](const VmdUnconfirmed &rq) {
+  VmdServer* s = server_;
+  VmdSetUnconfirmedHandler(s, [s](const VmdUnconfirmed& rq) {
     if (rq.params.service != 8) return;
     VmdIncoming iam = VmdIncomingDefaults(s);
     iam.params.service = 0;

@@ -33,25 +33,31 @@ TEST_F(CfgTest, DwordReads) {
     uint32_t expected;  // default is 77
   } const cases[] = {
       {"", "Tsml\\Pdu_Pool_Size", 77},
-      {"[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\Cli]\n\"Pdu_Pool_Size\"=dword:5\n",
+      {"[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\Cli]\n\"Pdu_Pool_Size\"=dword:"
+       "5\n",
        "Tsml\\Pdu_Pool_Size", 77},
-      {"[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\Tsml]\n\"Apdu_Timeout\"=dword:00000bb8\n",
+      {"[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\Tsml]\n\"Apdu_Timeout\"=dword:"
+       "00000bb8\n",
        "Tsml\\Apdu_Timeout", 3000},
       // Names compare without regard to case.
-      {"[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\TSML]\n\"apdu_timeout\"=dword:00000bb8\n",
+      {"[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\TSML]\n\"apdu_timeout\"=dword:"
+       "00000bb8\n",
        "Tsml\\Apdu_Timeout", 3000},
-      {"[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters]\n\"Top\"=dword:ffffffff\n", "Top",
-       0xFFFFFFFFu},
+      {"[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters]\n\"Top\"=dword:ffffffff\n",
+       "Top", 0xFFFFFFFFu},
       // Any type of 4 bytes reads as its little-endian bytes.
       {"[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\Tsml]\n\"B\"=hex:b8,0b,00,00\n",
        "Tsml\\B", 3000},
-      {"[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\Tsml]\n\"S\"=\"abc\"\n", "Tsml\\S",
-       0x00636261},
+      {"[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\Tsml]\n\"S\"=\"abc\"\n",
+       "Tsml\\S", 0x00636261},
       // Shorter or longer data is not a 32-bit value.
-      {"[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\Tsml]\n\"B\"=hex:01,02\n", "Tsml\\B", 77},
-      {"[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\Tsml]\n\"B\"=hex:01,02,03,04,05\n",
+      {"[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\Tsml]\n\"B\"=hex:01,02\n",
        "Tsml\\B", 77},
-      {"[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\Tsml]\n\"S\"=\"\"\n", "Tsml\\S", 77},
+      {"[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\Tsml]\n\"B\"=hex:01,02,03,04,"
+       "05\n",
+       "Tsml\\B", 77},
+      {"[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\Tsml]\n\"S\"=\"\"\n", "Tsml\\S",
+       77},
   };
   for (const Case& c : cases) {
     Start(c.registry);
@@ -64,7 +70,8 @@ TEST_F(CfgTest, DwordReads) {
 
 TEST_F(CfgTest, LongComponentsAreCutOncePerComponent) {
   const std::string name25 = "ABCDEFGHIJKLMNOPQRSTUVWXY";
-  Start(kParams.substr(0, kParams.size() - 2) + "\\" + name25 + "]\n\"" + name25 + "\"=dword:00000009\n");
+  Start(kParams.substr(0, kParams.size() - 2) + "\\" + name25 + "]\n\"" + name25 +
+        "\"=dword:00000009\n");
   struct Case {
     std::string path;
     size_t cuts;
@@ -79,7 +86,8 @@ TEST_F(CfgTest, LongComponentsAreCutOncePerComponent) {
     uint32_t value = 0;
     GetCfgDword(c.path.c_str(), &value, 1);
     EXPECT_EQ(value, 9u) << c.path;
-    EXPECT_EQ(debug_.Count("VELMORA ERROR: Internal: Configuration entry name is too long, truncating.\n"),
+    EXPECT_EQ(debug_.Count(
+                  "VELMORA ERROR: Internal: Configuration entry name is too long, truncating.\n"),
               c.cuts)
         << c.path;
     EXPECT_EQ(debug_.Lines().size(), c.cuts) << c.path;
@@ -106,7 +114,8 @@ TEST_F(CfgTest, StringSizeRules) {
       {"Tsml\\Missing", false, 0, nullptr, true, 1, nullptr},
       {"Tsml\\Missing", true, 5, "dflt", true, 5, "dflt"},
       {"Tsml\\Missing", true, 50, "dflt", true, 50, "dflt"},  // the size keeps the caller's room
-      {"Tsml\\Missing", true, 4, "dflt", false, 4, nullptr},  // default does not fit: size unchanged
+      {"Tsml\\Missing", true, 4, "dflt", false, 4,
+       nullptr},  // default does not fit: size unchanged
       {"Tsml\\Missing", true, 1, nullptr, true, 1, ""},
       {"Nokey\\Missing", true, 8, "x", true, 8, "x"},
       {"Tsml\\Empty", false, 0, "d", true, 1, nullptr},
@@ -196,8 +205,9 @@ TEST_F(CfgTest, OverwriteKeepsOneValue) {
   Start("");
   EXPECT_TRUE(SetCfgDword("Tsml\\V", 1));
   EXPECT_TRUE(SetCfgString("tsml\\v", "now a string"));
-  EXPECT_EQ(ReadRegistry(),
-            "[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\Tsml]\n\"V\"=\"now a string\"\n");
+  EXPECT_EQ(
+      ReadRegistry(),
+      "[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\Tsml]\n\"V\"=\"now a string\"\n");
 }
 
 // A key that start-up opened for reading is not reopened by a writer.
@@ -226,7 +236,9 @@ TEST_F(CfgTest, DeleteValueOrWholeTree) {
   ASSERT_TRUE(SetCfgDword("Tree\\Other\\D", 5));
   EXPECT_TRUE(DeleteCfgEntry("Tsml\\Gone"));
   EXPECT_TRUE(DeleteCfgEntry("Tree"));
-  EXPECT_EQ(ReadRegistry(), "[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\Tsml]\n\"Keep\"=dword:00000001\n");
+  EXPECT_EQ(ReadRegistry(),
+            "[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\Tsml]\n\"Keep\"=dword:"
+            "00000001\n");
   EXPECT_FALSE(DeleteCfgEntry("Tree"));
   EXPECT_FALSE(DeleteCfgEntry("Tsml\\Gone"));
   EXPECT_FALSE(DeleteCfgEntry("Nokey\\Gone"));
@@ -251,9 +263,9 @@ TEST_F(CfgTest, DeleteOfAValueSparesTheSubkeyOfTheSameName) {
 TEST_F(CfgTest, DeleteTreeTakesLongNames) {
   const std::string long_value(300, 'v');
   const std::string long_key(200, 'k');
-  Start(kTsml + "\"Keep\"=dword:1\n" + kParams.substr(0, kParams.size() - 2) + "\\Tree]\n\"" + long_value +
-        "\"=dword:2\n" + kParams.substr(0, kParams.size() - 2) + "\\Tree\\" + long_key + "]\n\"" +
-        long_value + "\"=\"x\"\n");
+  Start(kTsml + "\"Keep\"=dword:1\n" + kParams.substr(0, kParams.size() - 2) + "\\Tree]\n\"" +
+        long_value + "\"=dword:2\n" + kParams.substr(0, kParams.size() - 2) + "\\Tree\\" +
+        long_key + "]\n\"" + long_value + "\"=\"x\"\n");
   EXPECT_TRUE(DeleteCfgEntry("Tree"));
   EXPECT_EQ(ReadRegistry(), kTsml + "\"Keep\"=dword:00000001\n");
 }
@@ -262,7 +274,8 @@ TEST_F(CfgTest, DeleteTreeTakesLongNames) {
 // it stands in, whose whole contents would go.
 TEST_F(CfgTest, DeleteOfAnEmptyNameDeletesNothing) {
   const std::string text = kTsml + "\"Keep\"=dword:00000001\n\n" +
-                           kParams.substr(0, kParams.size() - 2) + "\\Tsml\\Sub]\n\"Inner\"=dword:00000002\n";
+                           kParams.substr(0, kParams.size() - 2) +
+                           "\\Tsml\\Sub]\n\"Inner\"=dword:00000002\n";
   for (const char* path : {"", "Tsml\\", "Tsml\\\\", "Tsml\\Sub\\"}) {
     Start(text);
     EXPECT_FALSE(DeleteCfgEntry(path)) << path;

@@ -52,7 +52,8 @@ TEST_F(OsaInitTest, StopAndStartAgainRebuilds) {
   ASSERT_TRUE(OsaTerm());
   EXPECT_EQ(OsaMemAlloc(4), nullptr);
   // The configuration is read again by the next first start-up.
-  WriteRegistry("[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\Tsml]\n\"A\"=dword:00000007\n");
+  WriteRegistry(
+      "[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\Tsml]\n\"A\"=dword:00000007\n");
   ASSERT_NE(OsaInit(), nullptr);
   uint32_t value = 0;
   EXPECT_TRUE(GetCfgDword("Tsml\\A", &value, 1));
@@ -184,7 +185,8 @@ TEST_F(OsaInitTest, ConcurrentInitAndTermBalance) {
       }
     });
   }
-  for (auto& thread : threads) thread.join();
+  for (auto& thread : threads)
+    thread.join();
   EXPECT_EQ(failures.load(), 0);
   EXPECT_EQ(OsaRefCount(), 0u);
 }
@@ -192,9 +194,10 @@ TEST_F(OsaInitTest, ConcurrentInitAndTermBalance) {
 // A broken invariant ends the process with code 1 after the message box.
 TEST(OsaAssertDeathTest, AssertFailShowsTheMessageAndExitsWithOne) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(OsaAssertFail("VelmoraIpcClose", "OSA is not %s", "initialized"),
-              ::testing::ExitedWithCode(1),
-              "^Velmora message: Assertion failed in VelmoraIpcClose\\(\\): OSA is not initialized\n$");
+  EXPECT_EXIT(
+      OsaAssertFail("VelmoraIpcClose", "OSA is not %s", "initialized"),
+      ::testing::ExitedWithCode(1),
+      "^Velmora message: Assertion failed in VelmoraIpcClose\\(\\): OSA is not initialized\n$");
 }
 
 TEST(OsaAssertDeathTest, AssertTextIsCutToItsBuffer) {

@@ -7,9 +7,9 @@
 #include <string>
 #include <thread>
 
-#include "tests/runtime/support/osa_fixture.h"
 #include "runtime/osa/osa.h"
 #include "runtime/platform/plat_time.h"
+#include "tests/runtime/support/osa_fixture.h"
 
 namespace {
 
@@ -53,8 +53,12 @@ TEST_F(OsaLogTest, LevelTexts) {
     int level;
     const char* line;  // "" when nothing is written
   } const cases[] = {
-      {0, "VELMORA EMERGENCY: m\n"}, {1, "VELMORA ERROR: m\n"}, {2, "VELMORA WARNING: m\n"},
-      {3, "VELMORA INFO: m\n"},      {4, ""},                   {5, "VELMORA : m\n"},
+      {0, "VELMORA EMERGENCY: m\n"},
+      {1, "VELMORA ERROR: m\n"},
+      {2, "VELMORA WARNING: m\n"},
+      {3, "VELMORA INFO: m\n"},
+      {4, ""},
+      {5, "VELMORA : m\n"},
       {99, "VELMORA : m\n"},
   };
   for (const Case& c : cases) {
@@ -85,7 +89,8 @@ TEST_F(OsaLogTest, LinesAppendToAnExistingFile) {
   ASSERT_NE(OsaInit(), nullptr);
   OsaLog(OSA_LOG_WARNING, "a %d", 1);
   OsaLog(OSA_LOG_WARNING, "b");
-  EXPECT_EQ(LogText(), "earlier\r\n     1234: [567] WARNING: a 1\r\n     1234: [567] WARNING: b\r\n");
+  EXPECT_EQ(LogText(),
+            "earlier\r\n     1234: [567] WARNING: a 1\r\n     1234: [567] WARNING: b\r\n");
 }
 
 // A line never passes its 1024-byte buffer: the message is cut, the line
@@ -101,7 +106,8 @@ TEST_F(OsaLogTest, LongFileLineIsCutToTheBuffer) {
     const std::string line = LogText();
     ASSERT_EQ(line.size(), 1024u) << length;
     EXPECT_EQ(line.substr(0, prefix.size()), prefix);
-    EXPECT_EQ(line.substr(prefix.size(), 1022 - prefix.size()), std::string(1022 - prefix.size(), 'x'));
+    EXPECT_EQ(line.substr(prefix.size(), 1022 - prefix.size()),
+              std::string(1022 - prefix.size(), 'x'));
     EXPECT_EQ(line.substr(1022), "\r\n");
   }
 }
@@ -148,7 +154,8 @@ TEST_F(OsaLogTest, BadLogFileValuesFailStartUp) {
   };
   for (const Case& c : cases) {
     debug_.Clear();
-    WriteRegistry("[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\OSA]\n\"LogFile\"=" + c.data + "\n");
+    WriteRegistry("[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\OSA]\n\"LogFile\"=" +
+                  c.data + "\n");
     EXPECT_EQ(OsaInit(), nullptr) << c.data;
     EXPECT_EQ(OsaRefCount(), 0u);
     EXPECT_EQ(debug_.Lines(), std::vector<std::string>{c.message}) << c.data;
@@ -158,18 +165,21 @@ TEST_F(OsaLogTest, BadLogFileValuesFailStartUp) {
 TEST_F(OsaLogTest, LogFileThatCannotBeOpenedFailsStartUp) {
   WriteRegistry(RegistryWithLogFile(dir_.File("no/such/dir/velmora.log")));
   EXPECT_EQ(OsaInit(), nullptr);
-  EXPECT_EQ(debug_.Lines(), std::vector<std::string>{"VELMORA ERROR: Cannot open specified log file: Error=2\n"});
+  EXPECT_EQ(debug_.Lines(),
+            std::vector<std::string>{"VELMORA ERROR: Cannot open specified log file: Error=2\n"});
 }
 
 TEST_F(OsaLogTest, UnreadableRegistryFailsStartUpWithTheLine) {
-  WriteRegistry("[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\OSA]\n"
-                "\"LogFile\"=\"/tmp/x.log\"\n"
-                "\"Broken\"=dword:xyz\n");
+  WriteRegistry(
+      "[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\OSA]\n"
+      "\"LogFile\"=\"/tmp/x.log\"\n"
+      "\"Broken\"=dword:xyz\n");
   EXPECT_EQ(OsaInit(), nullptr);
   const auto lines = debug_.Lines();
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0], "VELMORA ERROR: Can't read LOG_FILE. error = 1009\n");
-  EXPECT_EQ(lines[1], "VELMORA ERROR: Registry: " + registry() + ":3: dword: takes 1 to 8 hex digits\n");
+  EXPECT_EQ(lines[1],
+            "VELMORA ERROR: Registry: " + registry() + ":3: dword: takes 1 to 8 hex digits\n");
 }
 
 // Lines of several threads never mix.
@@ -180,10 +190,12 @@ TEST_F(OsaLogTest, ConcurrentLinesStayWhole) {
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([t] {
-      for (int i = 0; i < kLines; ++i) OsaLog(OSA_LOG_INFO, "thread %d line %d", t, i);
+      for (int i = 0; i < kLines; ++i)
+        OsaLog(OSA_LOG_INFO, "thread %d line %d", t, i);
     });
   }
-  for (auto& thread : threads) thread.join();
+  for (auto& thread : threads)
+    thread.join();
   const std::string text = LogText();
   size_t count = 0;
   for (size_t pos = 0; pos < text.size();) {
@@ -205,7 +217,8 @@ TEST_F(OsaLogTest, ProcessesShareOneFile) {
   constexpr int kLines = 200;
   ASSERT_TRUE(RunInChildren(2, [](int) {
     if (!OsaInit()) return 1;
-    for (int i = 0; i < kLines; ++i) OsaLog(OSA_LOG_INFO, "line %d of %d", i, static_cast<int>(getpid()));
+    for (int i = 0; i < kLines; ++i)
+      OsaLog(OSA_LOG_INFO, "line %d of %d", i, static_cast<int>(getpid()));
     return OsaTerm() ? 0 : 1;
   }));
   const std::string text = LogText();
@@ -223,7 +236,8 @@ TEST_F(OsaLogTest, ProcessesShareOneFile) {
     pos = end + 2;
   }
   EXPECT_EQ(per_process.size(), 2u);
-  for (const auto& [pid, count] : per_process) EXPECT_EQ(count, kLines) << pid;
+  for (const auto& [pid, count] : per_process)
+    EXPECT_EQ(count, kLines) << pid;
 }
 
 // After the last OsaTerm lines go to the debug output again.

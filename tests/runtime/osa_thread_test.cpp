@@ -65,7 +65,8 @@ TEST_F(OsaThreadTest, TimedStopOfARunningThreadLogsAndLetsItGo) {
   ASSERT_NE(thread, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return gate.started.load(); }));
   OsaThreadWaitStop(thread, 20, "unconfirmed receive");
-  EXPECT_EQ(debug_.Lines(), std::vector<std::string>{"VELMORA ERROR: Wait for unconfirmed receive thread timeout\n"});
+  EXPECT_EQ(debug_.Lines(), std::vector<std::string>{
+                                "VELMORA ERROR: Wait for unconfirmed receive thread timeout\n"});
   EXPECT_EQ(OsaStatGet(OSA_STAT_THREADS), 0u);
   EXPECT_FALSE(gate.finished.load());
   PlatSemaphoreRelease(gate.release, 1, nullptr);
@@ -87,8 +88,9 @@ TEST_F(OsaThreadTest, BadHandlesFailAndAreLogged) {
   EXPECT_EQ(OsaStatGet(OSA_STAT_THREADS), 0u);
   EXPECT_FALSE(OsaThreadStop(nullptr));
   OsaThreadWaitStop(nullptr, 0, "server receive");
-  EXPECT_EQ(debug_.Lines(), (std::vector<std::string>{"VELMORA ERROR: Wait for server receive thread failed\n",
-                                                       "VELMORA ERROR: Terminate server receive thread failed\n"}));
+  EXPECT_EQ(debug_.Lines(),
+            (std::vector<std::string>{"VELMORA ERROR: Wait for server receive thread failed\n",
+                                      "VELMORA ERROR: Terminate server receive thread failed\n"}));
 }
 
 // A thread stopping itself (a hook that shuts the library down) does not
@@ -129,7 +131,8 @@ TEST_F(OsaThreadTest, ManyThreadsAreCounted) {
     ASSERT_NE(t, nullptr);
   }
   EXPECT_EQ(OsaStatGet(OSA_STAT_THREADS), uint32_t{kThreads});
-  for (OsaThread t : threads) OsaThreadWaitStop(t, 10000, "worker");
+  for (OsaThread t : threads)
+    OsaThreadWaitStop(t, 10000, "worker");
   EXPECT_EQ(runs.load(), kThreads);
   EXPECT_EQ(OsaStatGet(OSA_STAT_THREADS), 0u);
 }

@@ -25,7 +25,8 @@ std::string Mutate(std::string text, std::mt19937& rng) {
   std::uniform_int_distribution<size_t> pick(0, sizeof kAlphabet - 2);
   const int edits = std::uniform_int_distribution<int>(1, 4)(rng);
   for (int e = 0; e < edits; ++e) {
-    const size_t at = text.empty() ? 0 : std::uniform_int_distribution<size_t>(0, text.size() - 1)(rng);
+    const size_t at =
+        text.empty() ? 0 : std::uniform_int_distribution<size_t>(0, text.size() - 1)(rng);
     switch (op(rng)) {
       case 0:
         text.insert(at, 1, kAlphabet[pick(rng)]);
@@ -42,7 +43,9 @@ std::string Mutate(std::string text, std::mt19937& rng) {
 }
 
 bool SameTree(const RegTree& a, const RegTree& b) {
-  if (a.name != b.name || a.values.size() != b.values.size() || a.subkeys.size() != b.subkeys.size()) return false;
+  if (a.name != b.name || a.values.size() != b.values.size() ||
+      a.subkeys.size() != b.subkeys.size())
+    return false;
   for (size_t i = 0; i < a.values.size(); ++i) {
     const RegValue& x = a.values[i];
     const RegValue& y = b.values[i];
@@ -73,8 +76,9 @@ TEST(RegistryFile, MutatedTextsParseOrFailOnARealLine) {
     ++parsed;
     const std::string written = RegFormat(tree);
     RegTree again;
-    ASSERT_TRUE(RegParse(written, &again, &error)) << "line " << error.line << ": " << error.message << "\n"
-                                                    << written;
+    ASSERT_TRUE(RegParse(written, &again, &error))
+        << "line " << error.line << ": " << error.message << "\n"
+        << written;
     EXPECT_TRUE(SameTree(tree, again)) << text << "\n----\n" << written;
   }
   // Both outcomes were exercised.

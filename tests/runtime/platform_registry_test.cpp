@@ -21,12 +21,14 @@ class RegistryTest : public OsaTest {
  protected:
   PlatRegKey* Open(const char* path, uint32_t access = PLAT_KEY_ALL_ACCESS) {
     PlatRegKey* key = nullptr;
-    EXPECT_EQ(PlatRegOpenKey(PLAT_HKEY_LOCAL_MACHINE, path, access, &key), PLAT_ERROR_SUCCESS) << path;
+    EXPECT_EQ(PlatRegOpenKey(PLAT_HKEY_LOCAL_MACHINE, path, access, &key), PLAT_ERROR_SUCCESS)
+        << path;
     return key;
   }
   PlatRegKey* Create(const char* path, uint32_t access = PLAT_KEY_ALL_ACCESS) {
     PlatRegKey* key = nullptr;
-    EXPECT_EQ(PlatRegCreateKey(PLAT_HKEY_LOCAL_MACHINE, path, access, &key, nullptr), PLAT_ERROR_SUCCESS)
+    EXPECT_EQ(PlatRegCreateKey(PLAT_HKEY_LOCAL_MACHINE, path, access, &key, nullptr),
+              PLAT_ERROR_SUCCESS)
         << path;
     return key;
   }
@@ -34,9 +36,11 @@ class RegistryTest : public OsaTest {
   static std::pair<uint32_t, Bytes> Read(PlatRegKey* key, const char* name) {
     uint32_t type = 0;
     uint32_t size = 0;
-    if (PlatRegQueryValue(key, name, &type, nullptr, &size) != PLAT_ERROR_SUCCESS) return {PLAT_REG_NONE, B("?")};
+    if (PlatRegQueryValue(key, name, &type, nullptr, &size) != PLAT_ERROR_SUCCESS)
+      return {PLAT_REG_NONE, B("?")};
     Bytes data(size);
-    if (PlatRegQueryValue(key, name, &type, data.data(), &size) != PLAT_ERROR_SUCCESS) return {PLAT_REG_NONE, B("?")};
+    if (PlatRegQueryValue(key, name, &type, data.data(), &size) != PLAT_ERROR_SUCCESS)
+      return {PLAT_REG_NONE, B("?")};
     return {type, data};
   }
   std::string Detail() const {
@@ -138,10 +142,12 @@ TEST_F(RegistryTest, RejectsBadLinesWithTheirNumber) {
   for (const Case& c : cases) {
     WriteRegistry(c.text);
     PlatRegKey* key = nullptr;
-    EXPECT_EQ(PlatRegOpenKey(PLAT_HKEY_LOCAL_MACHINE, "K", PLAT_KEY_READ, &key), PLAT_ERROR_BADDB) << c.text;
+    EXPECT_EQ(PlatRegOpenKey(PLAT_HKEY_LOCAL_MACHINE, "K", PLAT_KEY_READ, &key), PLAT_ERROR_BADDB)
+        << c.text;
     EXPECT_EQ(Detail(), registry() + ":" + std::to_string(c.line) + ": " + c.message) << c.text;
     // A change is refused too: the file is never replaced by a guess.
-    EXPECT_EQ(PlatRegCreateKey(PLAT_HKEY_LOCAL_MACHINE, "New", PLAT_KEY_ALL_ACCESS, &key, nullptr), PLAT_ERROR_BADDB);
+    EXPECT_EQ(PlatRegCreateKey(PLAT_HKEY_LOCAL_MACHINE, "New", PLAT_KEY_ALL_ACCESS, &key, nullptr),
+              PLAT_ERROR_BADDB);
     EXPECT_EQ(ReadRegistry(), c.text);
   }
 }
@@ -174,8 +180,9 @@ TEST_F(RegistryTest, WritesEachTypeInItsReadableForm) {
     WriteRegistry("");
     PlatRegKey* key = Create("SYSTEM\\K");
     ASSERT_NE(key, nullptr);
-    ASSERT_EQ(PlatRegSetValue(key, c.name, c.type, c.data.data(), static_cast<uint32_t>(c.data.size())),
-              PLAT_ERROR_SUCCESS)
+    ASSERT_EQ(
+        PlatRegSetValue(key, c.name, c.type, c.data.data(), static_cast<uint32_t>(c.data.size())),
+        PLAT_ERROR_SUCCESS)
         << c.line;
     EXPECT_EQ(ReadRegistry(), std::string("[SYSTEM\\K]\n") + c.line + "\n");
     // Read back from the file: the same type and bytes.
@@ -201,7 +208,8 @@ TEST_F(RegistryTest, HandlesHaveOnlyTheirRights) {
   ASSERT_NE(full, nullptr);
   ASSERT_EQ(PlatRegSetValue(full, "v", PLAT_REG_DWORD, "\1\0\0\0", 4), PLAT_ERROR_SUCCESS);
   PlatRegKey* sub = nullptr;
-  ASSERT_EQ(PlatRegCreateKey(full, "Existing", PLAT_KEY_ALL_ACCESS, &sub, nullptr), PLAT_ERROR_SUCCESS);
+  ASSERT_EQ(PlatRegCreateKey(full, "Existing", PLAT_KEY_ALL_ACCESS, &sub, nullptr),
+            PLAT_ERROR_SUCCESS);
   PlatRegCloseKey(sub);
   PlatRegKey* read = Open("K", PLAT_KEY_READ);
   PlatRegKey* write = Open("K", PLAT_KEY_WRITE);
@@ -213,8 +221,10 @@ TEST_F(RegistryTest, HandlesHaveOnlyTheirRights) {
   uint32_t room = sizeof data;
   EXPECT_EQ(PlatRegEnumKey(write, 0, data, &room), PLAT_ERROR_ACCESS_DENIED);
   // Creating needs the right only when the subkey is missing.
-  EXPECT_EQ(PlatRegCreateKey(read, "Missing", PLAT_KEY_ALL_ACCESS, &sub, nullptr), PLAT_ERROR_ACCESS_DENIED);
-  EXPECT_EQ(PlatRegCreateKey(read, "existing", PLAT_KEY_ALL_ACCESS, &sub, nullptr), PLAT_ERROR_SUCCESS);
+  EXPECT_EQ(PlatRegCreateKey(read, "Missing", PLAT_KEY_ALL_ACCESS, &sub, nullptr),
+            PLAT_ERROR_ACCESS_DENIED);
+  EXPECT_EQ(PlatRegCreateKey(read, "existing", PLAT_KEY_ALL_ACCESS, &sub, nullptr),
+            PLAT_ERROR_SUCCESS);
   EXPECT_EQ(PlatRegSetValue(sub, "w", PLAT_REG_DWORD, "\3\0\0\0", 4), PLAT_ERROR_SUCCESS);
   // The root holds keys only (the file has no place for its values), also
   // through a handle that opened it again.
@@ -223,12 +233,14 @@ TEST_F(RegistryTest, HandlesHaveOnlyTheirRights) {
   for (PlatRegKey* root : {PLAT_HKEY_LOCAL_MACHINE, root_again}) {
     EXPECT_EQ(PlatRegSetValue(root, "v", PLAT_REG_DWORD, "\1\0\0\0", 4), PLAT_ERROR_ACCESS_DENIED);
     PlatRegKey* none = nullptr;
-    EXPECT_EQ(PlatRegCreateKey(root, "HKLM", PLAT_KEY_ALL_ACCESS, &none, nullptr), PLAT_ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(PlatRegCreateKey(root, "HKLM", PLAT_KEY_ALL_ACCESS, &none, nullptr),
+              PLAT_ERROR_INVALID_PARAMETER);
     EXPECT_EQ(none, nullptr);
   }
   EXPECT_EQ(ReadRegistry(), before);
   EXPECT_EQ(Read(full, "v"), std::make_pair(PLAT_REG_DWORD, Bytes{1, 0, 0, 0}));
-  for (PlatRegKey* k : {full, read, write, sub, root_again}) PlatRegCloseKey(k);
+  for (PlatRegKey* k : {full, read, write, sub, root_again})
+    PlatRegCloseKey(k);
 }
 
 TEST_F(RegistryTest, QuerySizeRules) {
@@ -296,13 +308,16 @@ TEST_F(RegistryTest, MissingFileIsAnEmptyRegistryAndWritesMakeIt) {
   const std::string nested = dir_.File("deep/er/registry.reg");
   setenv("VELMORA_REGISTRY", nested.c_str(), 1);
   PlatRegKey* key = nullptr;
-  EXPECT_EQ(PlatRegOpenKey(PLAT_HKEY_LOCAL_MACHINE, "K", PLAT_KEY_READ, &key), PLAT_ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(PlatRegOpenKey(PLAT_HKEY_LOCAL_MACHINE, "K", PLAT_KEY_READ, &key),
+            PLAT_ERROR_FILE_NOT_FOUND);
   bool created = false;
-  ASSERT_EQ(PlatRegCreateKey(PLAT_HKEY_LOCAL_MACHINE, "K", PLAT_KEY_ALL_ACCESS, &key, &created), PLAT_ERROR_SUCCESS);
+  ASSERT_EQ(PlatRegCreateKey(PLAT_HKEY_LOCAL_MACHINE, "K", PLAT_KEY_ALL_ACCESS, &key, &created),
+            PLAT_ERROR_SUCCESS);
   EXPECT_TRUE(created);
   EXPECT_EQ(ReadTextFile(nested), "[K]\n");
   PlatRegCloseKey(key);
-  ASSERT_EQ(PlatRegCreateKey(PLAT_HKEY_LOCAL_MACHINE, "k", PLAT_KEY_ALL_ACCESS, &key, &created), PLAT_ERROR_SUCCESS);
+  ASSERT_EQ(PlatRegCreateKey(PLAT_HKEY_LOCAL_MACHINE, "k", PLAT_KEY_ALL_ACCESS, &key, &created),
+            PLAT_ERROR_SUCCESS);
   EXPECT_FALSE(created);
   PlatRegCloseKey(key);
 }
@@ -312,7 +327,8 @@ TEST_F(RegistryTest, RefusesNamesTheFileCannotHold) {
   const std::string long_name(PLAT_REG_KEY_NAME_MAX + 1, 'k');
   // A first name that reads as the root's own ("[HKLM\\X]" is "[X]") would
   // lose the key on the next read.
-  for (const char* bad : {"A\\B\x01", "-Root", long_name.c_str(), "HKLM\\X", "hkey_local_machine"}) {
+  for (const char* bad :
+       {"A\\B\x01", "-Root", long_name.c_str(), "HKLM\\X", "hkey_local_machine"}) {
     EXPECT_EQ(PlatRegCreateKey(PLAT_HKEY_LOCAL_MACHINE, bad, PLAT_KEY_ALL_ACCESS, &key, nullptr),
               PLAT_ERROR_INVALID_PARAMETER)
         << bad;
@@ -320,7 +336,8 @@ TEST_F(RegistryTest, RefusesNamesTheFileCannotHold) {
   key = Create("Ok\\-Inner");  // only a root-level name could read as a deletion line
   ASSERT_NE(key, nullptr);
   EXPECT_EQ(PlatRegSetValue(key, "tab\there", PLAT_REG_DWORD, "\1\0\0\0", 4), PLAT_ERROR_SUCCESS);
-  EXPECT_EQ(PlatRegSetValue(key, "line\nbreak", PLAT_REG_DWORD, "\1\0\0\0", 4), PLAT_ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(PlatRegSetValue(key, "line\nbreak", PLAT_REG_DWORD, "\1\0\0\0", 4),
+            PLAT_ERROR_INVALID_PARAMETER);
   EXPECT_EQ(Read(key, "tab\there").first, PLAT_REG_DWORD);
   PlatRegCloseKey(key);
 }
@@ -378,8 +395,9 @@ TEST_F(RegistryTest, ReadersNeverSeeAPartialFile) {
   std::string data;
   for (int i = 0; i < 150; ++i) {
     data.append(97, static_cast<char>('a' + i % 26));
-    ASSERT_EQ(PlatRegSetValue(key, "v", PLAT_REG_BINARY, data.data(), static_cast<uint32_t>(data.size())),
-              PLAT_ERROR_SUCCESS);
+    ASSERT_EQ(
+        PlatRegSetValue(key, "v", PLAT_REG_BINARY, data.data(), static_cast<uint32_t>(data.size())),
+        PLAT_ERROR_SUCCESS);
   }
   done = true;
   reader.join();

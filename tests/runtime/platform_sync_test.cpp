@@ -1,7 +1,7 @@
 // Waitable objects, locks, the named mutex and interlocked counters of the
 // platform layer.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -39,7 +39,8 @@ TEST(PlatformSemaphore, CountsUnitsUpToItsMaximum) {
   // Past the maximum: refused, nothing added.
   EXPECT_FALSE(PlatSemaphoreRelease(sem, 1, &previous));
   EXPECT_FALSE(PlatSemaphoreRelease(sem, 0, nullptr));
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(PlatSemaphoreWaitTimed(sem, 0), PLAT_WAIT_OBJECT_0);
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(PlatSemaphoreWaitTimed(sem, 0), PLAT_WAIT_OBJECT_0);
   EXPECT_EQ(PlatSemaphoreWaitTimed(sem, 0), PLAT_WAIT_TIMEOUT);
   EXPECT_EQ(PlatSemaphoreWaitTimed(sem, 15), PLAT_WAIT_TIMEOUT);
   EXPECT_EQ(PlatSemaphoreWaitTimed(nullptr, 0), PLAT_WAIT_FAILED);
@@ -65,7 +66,8 @@ TEST(PlatformSemaphore, ReleaseWakesEveryWaiterOnce) {
   const bool all = WaitUntil([&] { return woken.load() == kWaiters; });
   EXPECT_TRUE(all);
   if (!all) PlatSemaphoreRelease(sem, kWaiters, nullptr);  // let the joins return
-  for (auto& t : waiters) t.join();
+  for (auto& t : waiters)
+    t.join();
   EXPECT_EQ(PlatSemaphoreWaitTimed(sem, 0), PLAT_WAIT_TIMEOUT);
   PlatSemaphoreDestroy(sem);
 }
@@ -134,7 +136,8 @@ TEST(PlatformLock, GuardSerialisesThreads) {
       }
     });
   }
-  for (auto& t : threads) t.join();
+  for (auto& t : threads)
+    t.join();
   EXPECT_EQ(counter, 4000);
   PlatLockDelete(&lock);
 }
@@ -160,7 +163,8 @@ TEST(PlatformAtomic, GateAdmitsOne) {
   std::atomic<bool> go{false};
   for (int t = 0; t < 6; ++t) {
     threads.emplace_back([&] {
-      while (!go.load()) std::this_thread::yield();
+      while (!go.load())
+        std::this_thread::yield();
       if (PlatAtomicDecrement(&gate) == 0) {
         ++admitted;
       } else {
@@ -169,7 +173,8 @@ TEST(PlatformAtomic, GateAdmitsOne) {
     });
   }
   go = true;
-  for (auto& t : threads) t.join();
+  for (auto& t : threads)
+    t.join();
   EXPECT_EQ(admitted.load(), 1);
   EXPECT_EQ(gate, 0);
 }
@@ -292,7 +297,7 @@ TEST(PlatformNamedObject, HeldOnlyWhileItsOwnerLives) {
   if (owner == 0) {
     alarm(20);
     int fd = open(path.c_str(), O_RDWR | O_CREAT, 0600);
-    struct flock hold{};
+    struct flock hold {};
     hold.l_type = F_RDLCK;
     hold.l_whence = SEEK_SET;
     if (fd < 0 || fcntl(fd, F_OFD_SETLK, &hold) != 0) _exit(1);

@@ -25,7 +25,8 @@ class PoolTest : public OsaTest {
     ASSERT_NE(OsaInit(), nullptr);
   }
   static int Index(Pool* pool, void* item) {
-    return item ? static_cast<int>((static_cast<unsigned char*>(item) - pool->items) / sizeof(Item)) : -1;
+    return item ? static_cast<int>((static_cast<unsigned char*>(item) - pool->items) / sizeof(Item))
+                : -1;
   }
 };
 
@@ -34,14 +35,16 @@ TEST_F(PoolTest, HandsOutInArrayOrderThenPutBacksFirstInFirstOut) {
   ASSERT_NE(pool, nullptr);
   EXPECT_EQ(pool->items, reinterpret_cast<unsigned char*>(pool) + sizeof(Pool));
   std::vector<int> order;
-  for (int i = 0; i < 4; ++i) order.push_back(Index(pool, PoolGet(pool)));
+  for (int i = 0; i < 4; ++i)
+    order.push_back(Index(pool, PoolGet(pool)));
   EXPECT_EQ(order, (std::vector<int>{0, 1, 2, -1}));
   EXPECT_EQ(pool->gets, 3u);
   EXPECT_EQ(pool->empty_gets, 1u);
   PoolPut(pool, PoolItem(pool, sizeof(Item), 1));
   PoolPut(pool, PoolItem(pool, sizeof(Item), 0));
   order.clear();
-  for (int i = 0; i < 3; ++i) order.push_back(Index(pool, PoolGet(pool)));
+  for (int i = 0; i < 3; ++i)
+    order.push_back(Index(pool, PoolGet(pool)));
   EXPECT_EQ(order, (std::vector<int>{1, 0, -1}));
   EXPECT_EQ(pool->gets, 5u);
   EXPECT_EQ(pool->empty_gets, 2u);
@@ -74,14 +77,15 @@ TEST_F(PoolTest, CreateRefusesUnusableSizesAndLogsTheName) {
     size_t item_size;
     uint32_t count;
   } const cases[] = {
-      {sizeof(ListNode) - 1, 4},          // no room for the links
-      {sizeof(ListNode) + 1, 4},          // links of item 1 misaligned
-      {(SIZE_MAX / 2) & ~size_t{7}, 4},   // size overflows
+      {sizeof(ListNode) - 1, 4},         // no room for the links
+      {sizeof(ListNode) + 1, 4},         // links of item 1 misaligned
+      {(SIZE_MAX / 2) & ~size_t{7}, 4},  // size overflows
   };
   for (const Case& c : cases) {
     debug_.Clear();
     EXPECT_EQ(PoolCreate(c.item_size, c.count, "ConfParam"), nullptr) << c.item_size;
-    EXPECT_EQ(debug_.Lines(), std::vector<std::string>{"VELMORA ERROR: Cannot allocate ConfParam pool\n"});
+    EXPECT_EQ(debug_.Lines(),
+              std::vector<std::string>{"VELMORA ERROR: Cannot allocate ConfParam pool\n"});
   }
   EXPECT_EQ(OsaStatGet(OSA_STAT_BLOCKS), 0u);
 }
@@ -120,7 +124,8 @@ TEST_F(PoolTest, BlockAllocLeavesTheFreeListToTheCaller) {
 }
 
 void PushThree(ListHeader* list, ListNode* nodes) {
-  for (int i = 0; i < 3; ++i) ListPushBack(list, &nodes[i]);
+  for (int i = 0; i < 3; ++i)
+    ListPushBack(list, &nodes[i]);
 }
 
 // Lists: each case applies operations to nodes 0..4 and names the order
@@ -130,12 +135,14 @@ class ListTest : public ::testing::Test {
   void SetUp() override { ListClear(&list_); }
   std::vector<int> Forward() const {
     std::vector<int> ids;
-    for (ListNode* n = list_.first; n; n = n->next) ids.push_back(Id(n));
+    for (ListNode* n = list_.first; n; n = n->next)
+      ids.push_back(Id(n));
     return ids;
   }
   std::vector<int> Backward() const {
     std::vector<int> ids;
-    for (ListNode* n = list_.last; n; n = n->prev) ids.insert(ids.begin(), Id(n));
+    for (ListNode* n = list_.last; n; n = n->prev)
+      ids.insert(ids.begin(), Id(n));
     return ids;
   }
   int Id(const ListNode* n) const { return static_cast<int>(n - nodes_); }
@@ -150,28 +157,85 @@ TEST_F(ListTest, OperationsKeepBothDirectionsAndTheCount) {
     std::vector<int> order;
   } const cases[] = {
       {"push back", [](ListHeader* l, ListNode* n) { PushThree(l, n); }, {0, 1, 2}},
-      {"push front", [](ListHeader* l, ListNode* n) { for (int i = 0; i < 3; ++i) ListPushFront(l, &n[i]); }, {2, 1, 0}},
-      {"insert before first", [](ListHeader* l, ListNode* n) {
-         ListPushBack(l, &n[0]); ListPushBack(l, &n[1]); ListInsertBefore(l, &n[0], &n[2]); }, {2, 0, 1}},
-      {"insert before middle", [](ListHeader* l, ListNode* n) {
-         ListPushBack(l, &n[0]); ListPushBack(l, &n[1]); ListInsertBefore(l, &n[1], &n[2]); }, {0, 2, 1}},
-      {"insert after last", [](ListHeader* l, ListNode* n) {
-         ListPushBack(l, &n[0]); ListPushBack(l, &n[1]); ListInsertAfter(l, &n[1], &n[2]); }, {0, 1, 2}},
-      {"insert after first", [](ListHeader* l, ListNode* n) {
-         ListPushBack(l, &n[0]); ListPushBack(l, &n[1]); ListInsertAfter(l, &n[0], &n[2]); }, {0, 2, 1}},
-      {"remove middle", [](ListHeader* l, ListNode* n) {
-         PushThree(l, n); ListRemove(l, &n[1]); }, {0, 2}},
-      {"remove first", [](ListHeader* l, ListNode* n) {
-         PushThree(l, n); ListRemove(l, &n[0]); }, {1, 2}},
-      {"remove last", [](ListHeader* l, ListNode* n) {
-         PushThree(l, n); ListRemove(l, &n[2]); }, {0, 1}},
-      {"remove only", [](ListHeader* l, ListNode* n) { ListPushBack(l, &n[0]); ListRemove(l, &n[0]); }, {}},
-      {"pop front", [](ListHeader* l, ListNode* n) {
-         PushThree(l, n); ListPopFront(l); }, {1, 2}},
-      {"pop back", [](ListHeader* l, ListNode* n) {
-         PushThree(l, n); ListPopBack(l); }, {0, 1}},
-      {"pop only", [](ListHeader* l, ListNode* n) { ListPushFront(l, &n[3]); ListPopBack(l); }, {}},
-      {"thread array", [](ListHeader* l, ListNode* n) { ListThreadArray(l, n, 4, sizeof(ListNode)); }, {3, 2, 1, 0}},
+      {"push front",
+       [](ListHeader* l, ListNode* n) {
+         for (int i = 0; i < 3; ++i)
+           ListPushFront(l, &n[i]);
+       },
+       {2, 1, 0}},
+      {"insert before first",
+       [](ListHeader* l, ListNode* n) {
+         ListPushBack(l, &n[0]);
+         ListPushBack(l, &n[1]);
+         ListInsertBefore(l, &n[0], &n[2]);
+       },
+       {2, 0, 1}},
+      {"insert before middle",
+       [](ListHeader* l, ListNode* n) {
+         ListPushBack(l, &n[0]);
+         ListPushBack(l, &n[1]);
+         ListInsertBefore(l, &n[1], &n[2]);
+       },
+       {0, 2, 1}},
+      {"insert after last",
+       [](ListHeader* l, ListNode* n) {
+         ListPushBack(l, &n[0]);
+         ListPushBack(l, &n[1]);
+         ListInsertAfter(l, &n[1], &n[2]);
+       },
+       {0, 1, 2}},
+      {"insert after first",
+       [](ListHeader* l, ListNode* n) {
+         ListPushBack(l, &n[0]);
+         ListPushBack(l, &n[1]);
+         ListInsertAfter(l, &n[0], &n[2]);
+       },
+       {0, 2, 1}},
+      {"remove middle",
+       [](ListHeader* l, ListNode* n) {
+         PushThree(l, n);
+         ListRemove(l, &n[1]);
+       },
+       {0, 2}},
+      {"remove first",
+       [](ListHeader* l, ListNode* n) {
+         PushThree(l, n);
+         ListRemove(l, &n[0]);
+       },
+       {1, 2}},
+      {"remove last",
+       [](ListHeader* l, ListNode* n) {
+         PushThree(l, n);
+         ListRemove(l, &n[2]);
+       },
+       {0, 1}},
+      {"remove only",
+       [](ListHeader* l, ListNode* n) {
+         ListPushBack(l, &n[0]);
+         ListRemove(l, &n[0]);
+       },
+       {}},
+      {"pop front",
+       [](ListHeader* l, ListNode* n) {
+         PushThree(l, n);
+         ListPopFront(l);
+       },
+       {1, 2}},
+      {"pop back",
+       [](ListHeader* l, ListNode* n) {
+         PushThree(l, n);
+         ListPopBack(l);
+       },
+       {0, 1}},
+      {"pop only",
+       [](ListHeader* l, ListNode* n) {
+         ListPushFront(l, &n[3]);
+         ListPopBack(l);
+       },
+       {}},
+      {"thread array",
+       [](ListHeader* l, ListNode* n) { ListThreadArray(l, n, 4, sizeof(ListNode)); },
+       {3, 2, 1, 0}},
   };
   for (const Case& c : cases) {
     ListClear(&list_);

@@ -24,102 +24,105 @@
 #include "runtime/tsml/tsml.h"
 
 // A request that is its own encoding: the encoder copies the bytes.
-inline uint32_t EncodedSize(const void* r) { return uint32_t(static_cast<const std::vector<uint8_t>*>(r)->size()); }
+inline uint32_t EncodedSize(const void* r) {
+  return uint32_t(static_cast<const std::vector<uint8_t>*>(r)->size());
+}
 inline int EncodeBytes(const void* r, TsmlStream* s) {
-    const auto& b = *static_cast<const std::vector<uint8_t>*>(r);
-    if (size_t(s->end - s->cursor) < b.size()) return 18;
-    std::memcpy(s->cursor, b.data(), b.size());
-    s->cursor += b.size();
-    return 0;
+  const auto& b = *static_cast<const std::vector<uint8_t>*>(r);
+  if (size_t(s->end - s->cursor) < b.size()) return 18;
+  std::memcpy(s->cursor, b.data(), b.size());
+  s->cursor += b.size();
+  return 0;
 }
 inline constexpr TsmlServiceDescriptor kReadProperty{12, EncodedSize, EncodeBytes};
 
 inline CommParams CommMask(uint32_t mask) {
-    CommParams p{};
-    p.mask = mask;
-    return p;
+  CommParams p{};
+  p.mask = mask;
+  return p;
 }
 
 // A hang fails the test (the whole process ends) instead of stalling the run.
 class TsmlDeadline {
-public:
-    explicit TsmlDeadline(int seconds) : watch_([this, seconds] {
-        std::unique_lock<std::mutex> g(m_);
-        if (!cv_.wait_for(g, std::chrono::seconds(seconds), [this] { return done_; })) {
+ public:
+  explicit TsmlDeadline(int seconds)
+      : watch_([this, seconds] {
+          std::unique_lock<std::mutex> g(m_);
+          if (!cv_.wait_for(g, std::chrono::seconds(seconds), [this] { return done_; })) {
             std::fprintf(stderr, "test deadline of %d s passed: a wait hangs\n", seconds);
             std::fflush(stderr);
             _exit(3);
-        }
-    }) {}
-    ~TsmlDeadline() {
-        {
-            std::lock_guard<std::mutex> g(m_);
-            done_ = true;
-        }
-        cv_.notify_all();
-        watch_.join();
+          }
+        }) {}
+  ~TsmlDeadline() {
+    {
+      std::lock_guard<std::mutex> g(m_);
+      done_ = true;
     }
+    cv_.notify_all();
+    watch_.join();
+  }
 
-private:
-    std::mutex m_;
-    std::condition_variable cv_;
-    bool done_ = false;
-    std::thread watch_;
+ private:
+  std::mutex m_;
+  std::condition_variable cv_;
+  bool done_ = false;
+  std::thread watch_;
 };
 
 class TsmlDaemonTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/tsml_test_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-        setenv("VELMORA_PIPE_DIR", dir_.c_str(), 1);
-        setenv("VELMORA_REGISTRY", (dir_ + "/registry").c_str(), 1);
-        ASSERT_NE(OsaInit(), nullptr);
-        TsmlConfigDefaults(TsmlConfigActive());
-    }
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/tsml_test_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    setenv("VELMORA_PIPE_DIR", dir_.c_str(), 1);
+    setenv("VELMORA_REGISTRY", (dir_ + "/registry").c_str(), 1);
+    ASSERT_NE(OsaInit(), nullptr);
+    TsmlConfigDefaults(TsmlConfigActive());
+  }
 
-    void TearDown() override {
-        if (TsmlIsOpen()) TsmlShutdown();
-        if (server_) VmdStop(server_);
-        server_ = nullptr;
-        OsaTerm();
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
+  void TearDown() override {
+    if (TsmlIsOpen()) TsmlShutdown();
+    if (server_) VmdStop(server_);
+    server_ = nullptr;
+    OsaTerm();
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
 
-    // The daemon listens on the default connection name inside our directory;
-    // with tcp also on a free local port, which the connection name then
-    // points at.
-    void StartDaemon(const std::function<void(VmdBehaviour*)>& tune = nullptr, bool tcp = false) {
-        VmdConfig c;
-        c.pipe_path = dir_ + "/velmora";
-        c.marker_dir = dir_;
-        c.log_quiet = true;
-        c.tcp = tcp;
-        VmdSiteDefaults(&c.site);
-        std::string error;
-        server_ = VmdStart(c, &error);
-        ASSERT_NE(server_, nullptr) << error;
-        if (tcp) {
-            std::string name = "tcp:127.0.0.1:" + std::to_string(VmdTcpPort(server_));
-            ASSERT_TRUE(SetCfgString("Tsml\\ConnIPC", name.c_str()));
-        }
-        if (tune) {
-            VmdBehaviour b = VmdGetBehaviour(server_);
-            tune(&b);
-            VmdSetBehaviour(server_, b);
-        }
+  // The daemon listens on the default connection name inside our directory;
+  // with tcp also on a free local port, which the connection name then
+  // points at.
+  void StartDaemon(const std::function<void(VmdBehaviour*)>& tune = nullptr, bool tcp = false) {
+    VmdConfig c;
+    c.pipe_path = dir_ + "/velmora";
+    c.marker_dir = dir_;
+    c.log_quiet = true;
+    c.tcp = tcp;
+    VmdSiteDefaults(&c.site);
+    std::string error;
+    server_ = VmdStart(c, &error);
+    ASSERT_NE(server_, nullptr) << error;
+    if (tcp) {
+      std::string name = "tcp:127.0.0.1:" + std::to_string(VmdTcpPort(server_));
+      ASSERT_TRUE(SetCfgString("Tsml\\ConnIPC", name.c_str()));
     }
-
-    // Inbound frames of one kind, in arrival order.
-    std::vector<VmdFrame> Inbound(uint16_t kind) {
-        std::vector<VmdFrame> out;
-        for (const VmdFrame& f : VmdFrames(server_))
-            if (f.inbound && f.kind == kind && f.length != 0) out.push_back(f);
-        return out;
+    if (tune) {
+      VmdBehaviour b = VmdGetBehaviour(server_);
+      tune(&b);
+      VmdSetBehaviour(server_, b);
     }
+  }
 
-    std::string dir_;
-    VmdServer* server_ = nullptr;
+  // Inbound frames of one kind, in arrival order.
+  std::vector<VmdFrame> Inbound(uint16_t kind) {
+    std::vector<VmdFrame> out;
+    for (const VmdFrame& f : VmdFrames(server_))
+      if (f.inbound && f.kind == kind && f.length != 0) out.push_back(f);
+    return out;
+  }
+
+  std::string dir_;
+  VmdServer* server_ = nullptr;
 };

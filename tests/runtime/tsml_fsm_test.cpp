@@ -10,10 +10,10 @@
 namespace {
 
 struct Allowed {
-    uint8_t from;
-    uint8_t event;
-    uint8_t to;
-    bool frees;
+  uint8_t from;
+  uint8_t event;
+  uint8_t to;
+  bool frees;
 };
 
 // Client transactions, as (from, event) -> to; "frees" = back to the pool.
@@ -66,66 +66,57 @@ constexpr Allowed kCliAllowed[] = {
 };
 
 constexpr Allowed kSrvAllowed[] = {
-    {0, SRV_EV_REQUEST, 1, false},
-    {1, SRV_EV_ABORT, 2, false},
-    {3, SRV_EV_ABORT, 3, false},
-    {4, SRV_EV_ABORT, 4, false},
-    {5, SRV_EV_ABORT, 5, false},
-    {1, SRV_EV_TAKEN, 3, false},
-    {2, SRV_EV_TAKEN, 5, false},
-    {3, SRV_EV_RESPONSE_SENT, 4, false},
-    {4, SRV_EV_RESPONSE_ACK_OK, 0, true},
-    {4, SRV_EV_RESPONSE_ACK_FAIL, 3, false},
-    {3, SRV_EV_DROP, 5, false},
-    {5, SRV_EV_DROP_ACK, 0, true},
-    {0, SRV_EV_LINK_LOST, 0, false},
-    {1, SRV_EV_LINK_LOST, 0, true},
-    {2, SRV_EV_LINK_LOST, 0, true},
-    {3, SRV_EV_LINK_LOST, 3, false},
-    {4, SRV_EV_LINK_LOST, 3, false},
-    {5, SRV_EV_LINK_LOST, 0, true},
+    {0, SRV_EV_REQUEST, 1, false},        {1, SRV_EV_ABORT, 2, false},
+    {3, SRV_EV_ABORT, 3, false},          {4, SRV_EV_ABORT, 4, false},
+    {5, SRV_EV_ABORT, 5, false},          {1, SRV_EV_TAKEN, 3, false},
+    {2, SRV_EV_TAKEN, 5, false},          {3, SRV_EV_RESPONSE_SENT, 4, false},
+    {4, SRV_EV_RESPONSE_ACK_OK, 0, true}, {4, SRV_EV_RESPONSE_ACK_FAIL, 3, false},
+    {3, SRV_EV_DROP, 5, false},           {5, SRV_EV_DROP_ACK, 0, true},
+    {0, SRV_EV_LINK_LOST, 0, false},      {1, SRV_EV_LINK_LOST, 0, true},
+    {2, SRV_EV_LINK_LOST, 0, true},       {3, SRV_EV_LINK_LOST, 3, false},
+    {4, SRV_EV_LINK_LOST, 3, false},      {5, SRV_EV_LINK_LOST, 0, true},
 };
 
 template <size_t N>
 std::map<std::pair<int, int>, Allowed> Index(const Allowed (&list)[N]) {
-    std::map<std::pair<int, int>, Allowed> m;
-    for (const Allowed& a : list) {
-        EXPECT_TRUE(m.emplace(std::make_pair(a.from, a.event), a).second)
-            << "duplicate case " << int(a.from) << "/" << int(a.event);
-    }
-    return m;
+  std::map<std::pair<int, int>, Allowed> m;
+  for (const Allowed& a : list) {
+    EXPECT_TRUE(m.emplace(std::make_pair(a.from, a.event), a).second)
+        << "duplicate case " << int(a.from) << "/" << int(a.event);
+  }
+  return m;
 }
 
 template <typename Step>
 void ExpectPair(const std::map<std::pair<int, int>, Allowed>& allowed, int s, int e, Step step) {
-    auto it = allowed.find({s, e});
-    SCOPED_TRACE(testing::Message() << "state " << s << " event " << e);
-    if (it == allowed.end()) {
-        EXPECT_EQ(step.action, TsmAction::Reject);
-        return;
-    }
-    if (it->second.frees) {
-        EXPECT_EQ(step.action, TsmAction::Free);
-        EXPECT_EQ(step.next, 0);
-    } else {
-        EXPECT_EQ(step.action, TsmAction::Go);
-        EXPECT_EQ(step.next, it->second.to);
-    }
+  auto it = allowed.find({s, e});
+  SCOPED_TRACE(testing::Message() << "state " << s << " event " << e);
+  if (it == allowed.end()) {
+    EXPECT_EQ(step.action, TsmAction::Reject);
+    return;
+  }
+  if (it->second.frees) {
+    EXPECT_EQ(step.action, TsmAction::Free);
+    EXPECT_EQ(step.next, 0);
+  } else {
+    EXPECT_EQ(step.action, TsmAction::Go);
+    EXPECT_EQ(step.next, it->second.to);
+  }
 }
 
 TEST(TsmlFsm, EveryClientPairFollowsTheTransitionList) {
-    auto allowed = Index(kCliAllowed);
-    // One state beyond the table is checked too: it must be refused.
-    for (int s = 0; s <= CLI_STATE_COUNT; ++s)
-        for (int e = 0; e < CLI_EVENT_COUNT; ++e)
-            ExpectPair(allowed, s, e, CliTransition(s, CliEvent(e)));
+  auto allowed = Index(kCliAllowed);
+  // One state beyond the table is checked too: it must be refused.
+  for (int s = 0; s <= CLI_STATE_COUNT; ++s)
+    for (int e = 0; e < CLI_EVENT_COUNT; ++e)
+      ExpectPair(allowed, s, e, CliTransition(s, CliEvent(e)));
 }
 
 TEST(TsmlFsm, EveryServerPairFollowsTheTransitionList) {
-    auto allowed = Index(kSrvAllowed);
-    for (int s = 0; s <= SRV_STATE_COUNT; ++s)
-        for (int e = 0; e < SRV_EVENT_COUNT; ++e)
-            ExpectPair(allowed, s, e, SrvTransition(s, SrvEvent(e)));
+  auto allowed = Index(kSrvAllowed);
+  for (int s = 0; s <= SRV_STATE_COUNT; ++s)
+    for (int e = 0; e < SRV_EVENT_COUNT; ++e)
+      ExpectPair(allowed, s, e, SrvTransition(s, SrvEvent(e)));
 }
 
 }  // namespace

@@ -12,42 +12,42 @@ namespace {
 using TsmlOpenTest = TsmlDaemonTest;
 
 TEST_F(TsmlOpenTest, OpenLearnsWhatTheDaemonAssigns) {
-    TsmlDeadline deadline(30);
-    StartDaemon();
-    ASSERT_EQ(TsmlOpen(7), 0);
-    EXPECT_TRUE(TsmlIsOpen());
-    EXPECT_TRUE(TsmlIsStarted());
+  TsmlDeadline deadline(30);
+  StartDaemon();
+  ASSERT_EQ(TsmlOpen(7), 0);
+  EXPECT_TRUE(TsmlIsOpen());
+  EXPECT_TRUE(TsmlIsStarted());
 
-    VmdClientInfo info{};
-    ASSERT_TRUE(VmdGetClient(server_, 0, &info));
-    EXPECT_TRUE(info.registered);
-    EXPECT_NE(info.user, 0u);
-    EXPECT_EQ(TsmlUserId(), info.user);
-    // What the library registered is the configuration's defaults.
-    EXPECT_EQ(info.port_id, 7u);
-    EXPECT_EQ(info.cli_pool, 150u);
-    EXPECT_EQ(info.srv_pool, 150u);
-    EXPECT_EQ(info.apdu_timeout, 6000u);
-    EXPECT_EQ(info.retries, 3u);
-    EXPECT_EQ(info.window, 16u);
-    EXPECT_EQ(info.max_seg_accepted, 32u);
-    EXPECT_EQ(info.seg_timeout, 5000u);
-    EXPECT_EQ(info.max_process_ids, 16u);
+  VmdClientInfo info{};
+  ASSERT_TRUE(VmdGetClient(server_, 0, &info));
+  EXPECT_TRUE(info.registered);
+  EXPECT_NE(info.user, 0u);
+  EXPECT_EQ(TsmlUserId(), info.user);
+  // What the library registered is the configuration's defaults.
+  EXPECT_EQ(info.port_id, 7u);
+  EXPECT_EQ(info.cli_pool, 150u);
+  EXPECT_EQ(info.srv_pool, 150u);
+  EXPECT_EQ(info.apdu_timeout, 6000u);
+  EXPECT_EQ(info.retries, 3u);
+  EXPECT_EQ(info.window, 16u);
+  EXPECT_EQ(info.max_seg_accepted, 32u);
+  EXPECT_EQ(info.seg_timeout, 5000u);
+  EXPECT_EQ(info.max_process_ids, 16u);
 
-    // The built-in site: 6.2.4, APDU 1476, MAC 7f:00:00:01:ba:c0.
-    uint8_t version[3];
-    TsmlRuntimeVersion(version);
-    EXPECT_EQ(version[0], 6);
-    EXPECT_EQ(version[1], 2);
-    EXPECT_EQ(version[2], 4);
-    EXPECT_EQ(TsmlRuntimeMaxApdu(), 1476u);
-    LinkAddress local{};
-    ASSERT_EQ(TsmlLocalAddressGet(&local), 0);
-    const uint8_t mac[] = {0x7f, 0x00, 0x00, 0x01, 0xba, 0xc0};
-    ASSERT_EQ(local.macLen, 6);
-    EXPECT_EQ(std::memcmp(local.mac, mac, 6), 0);
-    EXPECT_EQ(local.netPresent, 0);
-    EXPECT_EQ(local.net, 0);
+  // The built-in site: 6.2.4, APDU 1476, MAC 7f:00:00:01:ba:c0.
+  uint8_t version[3];
+  TsmlRuntimeVersion(version);
+  EXPECT_EQ(version[0], 6);
+  EXPECT_EQ(version[1], 2);
+  EXPECT_EQ(version[2], 4);
+  EXPECT_EQ(TsmlRuntimeMaxApdu(), 1476u);
+  LinkAddress local{};
+  ASSERT_EQ(TsmlLocalAddressGet(&local), 0);
+  const uint8_t mac[] = {0x7f, 0x00, 0x00, 0x01, 0xba, 0xc0};
+  ASSERT_EQ(local.macLen, 6);
+  EXPECT_EQ(std::memcmp(local.mac, mac, 6), 0);
+  EXPECT_EQ(local.netPresent, 0);
+  EXPECT_EQ(local.net, 0);
 }
 
 class TsmlRegistrationTest : public TsmlDaemonTest, public ::testing::WithParamInterface<bool> {};
@@ -55,39 +55,38 @@ class TsmlRegistrationTest : public TsmlDaemonTest, public ::testing::WithParamI
 // What reaches the daemon, byte for byte, with the configuration's defaults
 // and a port identifier whose bytes show their order.
 TEST_P(TsmlRegistrationTest, RequestReachesTheDaemonByteForByte) {
-    TsmlDeadline deadline(30);
-    StartDaemon(nullptr, GetParam());
-    ASSERT_EQ(TsmlOpen(0x04030201), 0);
-    auto sent = Inbound(0x0800);
-    ASSERT_EQ(sent.size(), 1u);
-    const std::vector<uint8_t> expected = {
-        0x00, 0x08, 0x00, 0x00,              // kind, status
-        0x06, 0x02, 0x0D, 0x00,              // library version
-        0x01, 0x02, 0x03, 0x04,              // port identifier
-        0x60, 0x00, 0x00, 0x3E, 0x00,        // fixed bytes
-        0x00, 0x00, 0x00,
-        0x96, 0x00, 0x00, 0x00,              // client TSMs 150
-        0x96, 0x00, 0x00, 0x00,              // server TSMs 150
-        0x70, 0x17, 0x00, 0x00,              // APDU timeout 6000
-        0x03, 0x00, 0x00, 0x00,              // retries 3
-        0x00, 0x00,                          // segmentation: both
-        0x10,                                // window 16
-        0x01,                                // byte 39
-        0x20, 0x00, 0x00, 0x00,              // segments accepted 32
-        0x88, 0x13, 0x00, 0x00,              // segment timeout 5000
-        0x10, 0x00, 0x00, 0x00,              // process identifiers 16
-    };
-    EXPECT_EQ(sent[0].length, 52u);
-    EXPECT_EQ(sent[0].bytes, expected);
-    EXPECT_TRUE(VmdWaitLog(server_, GetParam() ? "accepted (tcp)" : "accepted (unix)", 5000));
+  TsmlDeadline deadline(30);
+  StartDaemon(nullptr, GetParam());
+  ASSERT_EQ(TsmlOpen(0x04030201), 0);
+  auto sent = Inbound(0x0800);
+  ASSERT_EQ(sent.size(), 1u);
+  const std::vector<uint8_t> expected = {
+      0x00, 0x08, 0x00, 0x00,                    // kind, status
+      0x06, 0x02, 0x0D, 0x00,                    // library version
+      0x01, 0x02, 0x03, 0x04,                    // port identifier
+      0x60, 0x00, 0x00, 0x3E, 0x00,              // fixed bytes
+      0x00, 0x00, 0x00, 0x96, 0x00, 0x00, 0x00,  // client TSMs 150
+      0x96, 0x00, 0x00, 0x00,                    // server TSMs 150
+      0x70, 0x17, 0x00, 0x00,                    // APDU timeout 6000
+      0x03, 0x00, 0x00, 0x00,                    // retries 3
+      0x00, 0x00,                                // segmentation: both
+      0x10,                                      // window 16
+      0x01,                                      // byte 39
+      0x20, 0x00, 0x00, 0x00,                    // segments accepted 32
+      0x88, 0x13, 0x00, 0x00,                    // segment timeout 5000
+      0x10, 0x00, 0x00, 0x00,                    // process identifiers 16
+  };
+  EXPECT_EQ(sent[0].length, 52u);
+  EXPECT_EQ(sent[0].bytes, expected);
+  EXPECT_TRUE(VmdWaitLog(server_, GetParam() ? "accepted (tcp)" : "accepted (unix)", 5000));
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, TsmlRegistrationTest, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Tcp" : "Socket"; });
 
 struct ApduCase {
-    uint32_t configured;
-    bool sent;
+  uint32_t configured;
+  bool sent;
 };
 
 class TsmlApduLengthTest : public TsmlDaemonTest, public ::testing::WithParamInterface<ApduCase> {};
@@ -95,40 +94,42 @@ class TsmlApduLengthTest : public TsmlDaemonTest, public ::testing::WithParamInt
 // Only a length below the daemon's maximum is asked for; the request carries
 // mask 0x01 and the length, every other field 0.
 TEST_P(TsmlApduLengthTest, AsksTheDaemonOnlyForAShorterApdu) {
-    TsmlDeadline deadline(30);
-    StartDaemon();
-    ASSERT_TRUE(SetCfgDword("Cli\\Apdu_Length", GetParam().configured));
-    ASSERT_TRUE(TsmlConfigRead("Cli\\", TsmlConfigActive()));
-    ASSERT_EQ(TsmlOpen(0), 0);
-    auto sent = Inbound(0x0801);
-    if (!GetParam().sent) {
-        EXPECT_TRUE(sent.empty());
-        CommParams p = CommMask(COMM_APDU_LENGTH);
-        ASSERT_TRUE(TsmlNetParamsGet(&p));
-        EXPECT_EQ(p.apduLength, 1476u);
-        return;
-    }
-    ASSERT_EQ(sent.size(), 1u);
-    const auto& b = sent[0].bytes;
-    ASSERT_EQ(b.size(), 32u);
-    EXPECT_EQ(b[4] | b[5] << 8, 0x01);
-    EXPECT_EQ(uint32_t(b[8] | b[9] << 8 | b[10] << 16 | b[11] << 24), GetParam().configured);
-    for (size_t i = 12; i < 32; ++i) EXPECT_EQ(b[i], 0) << "byte " << i;
+  TsmlDeadline deadline(30);
+  StartDaemon();
+  ASSERT_TRUE(SetCfgDword("Cli\\Apdu_Length", GetParam().configured));
+  ASSERT_TRUE(TsmlConfigRead("Cli\\", TsmlConfigActive()));
+  ASSERT_EQ(TsmlOpen(0), 0);
+  auto sent = Inbound(0x0801);
+  if (!GetParam().sent) {
+    EXPECT_TRUE(sent.empty());
     CommParams p = CommMask(COMM_APDU_LENGTH);
     ASSERT_TRUE(TsmlNetParamsGet(&p));
-    EXPECT_EQ(p.apduLength, GetParam().configured);
+    EXPECT_EQ(p.apduLength, 1476u);
+    return;
+  }
+  ASSERT_EQ(sent.size(), 1u);
+  const auto& b = sent[0].bytes;
+  ASSERT_EQ(b.size(), 32u);
+  EXPECT_EQ(b[4] | b[5] << 8, 0x01);
+  EXPECT_EQ(uint32_t(b[8] | b[9] << 8 | b[10] << 16 | b[11] << 24), GetParam().configured);
+  for (size_t i = 12; i < 32; ++i)
+    EXPECT_EQ(b[i], 0) << "byte " << i;
+  CommParams p = CommMask(COMM_APDU_LENGTH);
+  ASSERT_TRUE(TsmlNetParamsGet(&p));
+  EXPECT_EQ(p.apduLength, GetParam().configured);
 }
 
 INSTANTIATE_TEST_SUITE_P(Lengths, TsmlApduLengthTest,
-                         ::testing::Values(ApduCase{480, true}, ApduCase{0, false}, ApduCase{1476, false},
-                                           ApduCase{1497, false}, ApduCase{1475, true}));
+                         ::testing::Values(ApduCase{480, true}, ApduCase{0, false},
+                                           ApduCase{1476, false}, ApduCase{1497, false},
+                                           ApduCase{1475, true}));
 
 struct FailCase {
-    const char* name;
-    std::function<void(VmdBehaviour*)> tune;
-    int status;
-    uint32_t apduLength = 0;
-    bool refuseHooks = false;  // the interface layer cannot install its hooks
+  const char* name;
+  std::function<void(VmdBehaviour*)> tune;
+  int status;
+  uint32_t apduLength = 0;
+  bool refuseHooks = false;  // the interface layer cannot install its hooks
 };
 
 bool RefuseHooks() { return false; }
@@ -139,115 +140,119 @@ class TsmlStartFailTest : public TsmlDaemonTest, public ::testing::WithParamInte
 // A failed start-up leaves nothing behind: the layer is closed, the link
 // ended and every thread it started gone, and it can start again.
 TEST_P(TsmlStartFailTest, FailsAndUnwinds) {
-    TsmlDeadline deadline(60);
-    StartDaemon(GetParam().tune);
-    TsmlConfigActive()->Apdu_Length = GetParam().apduLength;
-    uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
-    if (GetParam().refuseHooks) TsmlSetHookBinding(&kRefusingBinding);
-    EXPECT_EQ(TsmlOpen(0), GetParam().status);
-    TsmlSetHookBinding(nullptr);
-    EXPECT_FALSE(TsmlIsOpen());
-    EXPECT_FALSE(TsmlIsStarted());
-    EXPECT_EQ(OsaStatGet(OSA_STAT_THREADS), threads);
-    EXPECT_EQ(IpcMsgPoolGetStats().heldMsgs, 0u);
-    EXPECT_TRUE(VmdWaitEnded(server_, 1, 10000));
+  TsmlDeadline deadline(60);
+  StartDaemon(GetParam().tune);
+  TsmlConfigActive()->Apdu_Length = GetParam().apduLength;
+  uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
+  if (GetParam().refuseHooks) TsmlSetHookBinding(&kRefusingBinding);
+  EXPECT_EQ(TsmlOpen(0), GetParam().status);
+  TsmlSetHookBinding(nullptr);
+  EXPECT_FALSE(TsmlIsOpen());
+  EXPECT_FALSE(TsmlIsStarted());
+  EXPECT_EQ(OsaStatGet(OSA_STAT_THREADS), threads);
+  EXPECT_EQ(IpcMsgPoolGetStats().heldMsgs, 0u);
+  EXPECT_TRUE(VmdWaitEnded(server_, 1, 10000));
 
-    VmdSetBehaviour(server_, VmdBehaviour{});
-    EXPECT_EQ(TsmlOpen(0), 0);
+  VmdSetBehaviour(server_, VmdBehaviour{});
+  EXPECT_EQ(TsmlOpen(0), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Replies, TsmlStartFailTest,
-    ::testing::Values(
-        FailCase{"OldRuntime",
-                 [](VmdBehaviour* b) {
-                     b->reg_version_override = true;
-                     b->reg_version[0] = 6;
-                     b->reg_version[1] = 1;
-                 },
-                 77},
-        FailCase{"NoLocalMac", [](VmdBehaviour* b) { b->reg_mac_len = 0; }, 78},
-        FailCase{"Refused", [](VmdBehaviour* b) { VmdRule(b, 0x0800).status = 4; }, 2},
-        FailCase{"ShortReply", [](VmdBehaviour* b) { b->reg_length = 27; }, 9},
-        FailCase{"ApduRequestRefused",
-                 [](VmdBehaviour* b) { VmdRule(b, 0x0801).status = 5; }, 3, 480},
-        FailCase{"HooksRefused", nullptr, 3, 0, true}),
+    ::testing::Values(FailCase{"OldRuntime",
+                               [](VmdBehaviour* b) {
+                                 b->reg_version_override = true;
+                                 b->reg_version[0] = 6;
+                                 b->reg_version[1] = 1;
+                               },
+                               77},
+                      FailCase{"NoLocalMac", [](VmdBehaviour* b) { b->reg_mac_len = 0; }, 78},
+                      FailCase{"Refused", [](VmdBehaviour* b) { VmdRule(b, 0x0800).status = 4; },
+                               2},
+                      FailCase{"ShortReply", [](VmdBehaviour* b) { b->reg_length = 27; }, 9},
+                      FailCase{"ApduRequestRefused",
+                               [](VmdBehaviour* b) { VmdRule(b, 0x0801).status = 5; }, 3, 480},
+                      FailCase{"HooksRefused", nullptr, 3, 0, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The link ends while registration waits for its reply: the daemon goes, or
 // sends an unasked zero-length frame. Start-up fails with 9 instead of
 // waiting for ever, and leaves nothing behind.
-class TsmlRegistrationLostTest : public TsmlDaemonTest, public ::testing::WithParamInterface<bool> {};
+class TsmlRegistrationLostTest : public TsmlDaemonTest,
+                                 public ::testing::WithParamInterface<bool> {};
 
 TEST_P(TsmlRegistrationLostTest, FailsWithLinkDown) {
-    TsmlDeadline deadline(30);
-    StartDaemon([](VmdBehaviour* b) { VmdRule(b, 0x0800).withhold = true; });
-    uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
-    auto open = std::async(std::launch::async, [] { return TsmlOpen(0); });
-    VmdFrame f;
-    ASSERT_TRUE(VmdWaitFrame(server_, [](const VmdFrame& x) { return x.inbound && x.kind == 0x0800; }, 5000, &f));
-    if (GetParam()) {
-        ASSERT_TRUE(VmdDrop(server_, f.conn));
-    } else {
-        const uint8_t zero[4] = {};
-        ASSERT_TRUE(VmdSendRaw(server_, f.conn, zero));
-    }
-    ASSERT_EQ(open.wait_for(std::chrono::seconds(5)), std::future_status::ready);
-    EXPECT_EQ(open.get(), 9);
-    EXPECT_FALSE(TsmlIsOpen());
-    EXPECT_EQ(OsaStatGet(OSA_STAT_THREADS), threads);
-    EXPECT_EQ(IpcMsgPoolGetStats().heldMsgs, 0u);
+  TsmlDeadline deadline(30);
+  StartDaemon([](VmdBehaviour* b) { VmdRule(b, 0x0800).withhold = true; });
+  uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
+  auto open = std::async(std::launch::async, [] { return TsmlOpen(0); });
+  VmdFrame f;
+  ASSERT_TRUE(VmdWaitFrame(
+      server_, [](const VmdFrame& x) { return x.inbound && x.kind == 0x0800; }, 5000, &f));
+  if (GetParam()) {
+    ASSERT_TRUE(VmdDrop(server_, f.conn));
+  } else {
+    const uint8_t zero[4] = {};
+    ASSERT_TRUE(VmdSendRaw(server_, f.conn, zero));
+  }
+  ASSERT_EQ(open.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+  EXPECT_EQ(open.get(), 9);
+  EXPECT_FALSE(TsmlIsOpen());
+  EXPECT_EQ(OsaStatGet(OSA_STAT_THREADS), threads);
+  EXPECT_EQ(IpcMsgPoolGetStats().heldMsgs, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, TsmlRegistrationLostTest, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "Dropped" : "ZeroLengthFrame"; });
+                         [](const auto& info) {
+                           return info.param ? "Dropped" : "ZeroLengthFrame";
+                         });
 
 TEST_F(TsmlOpenTest, NoDaemonIsLinkDownButAMarkerWithoutAnAnswerIsAVersionMismatch) {
-    TsmlDeadline deadline(30);
-    EXPECT_EQ(TsmlOpen(0), 9);
-    EXPECT_FALSE(TsmlIsOpen());
-    // A marker file left behind by a dead daemon is no daemon.
-    int fd = ::open((dir_ + "/" + kVmdMarkerName).c_str(), O_CREAT | O_WRONLY, 0644);
-    ASSERT_GE(fd, 0);
-    ::close(fd);
-    EXPECT_EQ(TsmlOpen(0), 9);
-    // A live daemon's marker with nothing answering on the pipe.
-    VmdConfig c;
-    c.tcp = true;
-    c.marker_dir = dir_;
-    c.log_quiet = true;
-    VmdSiteDefaults(&c.site);
-    std::string error;
-    server_ = VmdStart(c, &error);
-    ASSERT_NE(server_, nullptr) << error;
-    EXPECT_EQ(TsmlOpen(0), 77);
-    EXPECT_FALSE(TsmlIsOpen());
+  TsmlDeadline deadline(30);
+  EXPECT_EQ(TsmlOpen(0), 9);
+  EXPECT_FALSE(TsmlIsOpen());
+  // A marker file left behind by a dead daemon is no daemon.
+  int fd = ::open((dir_ + "/" + kVmdMarkerName).c_str(), O_CREAT | O_WRONLY, 0644);
+  ASSERT_GE(fd, 0);
+  ::close(fd);
+  EXPECT_EQ(TsmlOpen(0), 9);
+  // A live daemon's marker with nothing answering on the pipe.
+  VmdConfig c;
+  c.tcp = true;
+  c.marker_dir = dir_;
+  c.log_quiet = true;
+  VmdSiteDefaults(&c.site);
+  std::string error;
+  server_ = VmdStart(c, &error);
+  ASSERT_NE(server_, nullptr) << error;
+  EXPECT_EQ(TsmlOpen(0), 77);
+  EXPECT_FALSE(TsmlIsOpen());
 }
 
 TEST_F(TsmlOpenTest, ShutdownSendsTheDisconnectAndEndsTheReader) {
-    TsmlDeadline deadline(30);
-    StartDaemon();
-    uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
-    ASSERT_EQ(TsmlOpen(0), 0);
-    EXPECT_GT(OsaStatGet(OSA_STAT_THREADS), threads);
-    TsmlShutdown();
-    EXPECT_FALSE(TsmlIsOpen());
-    EXPECT_EQ(OsaStatGet(OSA_STAT_THREADS), threads);
-    VmdFrame f;
-    EXPECT_TRUE(VmdWaitFrame(
-        server_, [](const VmdFrame& x) { return x.inbound && x.length == 0; }, 5000, &f));
-    EXPECT_TRUE(VmdWaitEnded(server_, 1, 5000));
+  TsmlDeadline deadline(30);
+  StartDaemon();
+  uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
+  ASSERT_EQ(TsmlOpen(0), 0);
+  EXPECT_GT(OsaStatGet(OSA_STAT_THREADS), threads);
+  TsmlShutdown();
+  EXPECT_FALSE(TsmlIsOpen());
+  EXPECT_EQ(OsaStatGet(OSA_STAT_THREADS), threads);
+  VmdFrame f;
+  EXPECT_TRUE(VmdWaitFrame(
+      server_, [](const VmdFrame& x) { return x.inbound && x.length == 0; }, 5000, &f));
+  EXPECT_TRUE(VmdWaitEnded(server_, 1, 5000));
 }
 
 TEST_F(TsmlOpenTest, ZeroPoolOrWideWindowIsRefusedBeforeAnyConnection) {
-    TsmlDeadline deadline(30);
-    StartDaemon();
-    TsmlConfigActive()->Cli_Tsm_Pool_Size = 0;
-    EXPECT_EQ(TsmlOpen(0), 12);
-    TsmlConfigDefaults(TsmlConfigActive());
-    TsmlConfigActive()->Apdu_Length = 49;
-    EXPECT_EQ(TsmlOpen(0), 2);
-    EXPECT_EQ(VmdGetStats(server_).accepted, 0u);
+  TsmlDeadline deadline(30);
+  StartDaemon();
+  TsmlConfigActive()->Cli_Tsm_Pool_Size = 0;
+  EXPECT_EQ(TsmlOpen(0), 12);
+  TsmlConfigDefaults(TsmlConfigActive());
+  TsmlConfigActive()->Apdu_Length = 49;
+  EXPECT_EQ(TsmlOpen(0), 2);
+  EXPECT_EQ(VmdGetStats(server_).accepted, 0u);
 }
 
 }  // namespace
@@ -255,53 +260,56 @@ TEST_F(TsmlOpenTest, ZeroPoolOrWideWindowIsRefusedBeforeAnyConnection) {
 namespace {
 
 TEST_F(TsmlOpenTest, UnansweredDisconnectReturnsAfterTheCloseWait) {
-    TsmlDeadline deadline(30);
-    StartDaemon([](VmdBehaviour* b) { b->ignore_disconnect = true; });
-    ASSERT_EQ(TsmlOpen(0), 0);
-    uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
-    uint32_t was = IpcSetCloseWait(200);
-    TsmlShutdown();
-    IpcSetCloseWait(was);
-    EXPECT_FALSE(TsmlIsOpen());
-    EXPECT_LT(OsaStatGet(OSA_STAT_THREADS), threads);
+  TsmlDeadline deadline(30);
+  StartDaemon([](VmdBehaviour* b) { b->ignore_disconnect = true; });
+  ASSERT_EQ(TsmlOpen(0), 0);
+  uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
+  uint32_t was = IpcSetCloseWait(200);
+  TsmlShutdown();
+  IpcSetCloseWait(was);
+  EXPECT_FALSE(TsmlIsOpen());
+  EXPECT_LT(OsaStatGet(OSA_STAT_THREADS), threads);
 }
 
 // Shut-down with work everywhere: queued incoming requests and unconfirmed
 // messages, requests awaiting their confirmation, a request taken by the
 // application. Everything is freed once (the sanitizer builds check it).
 TEST_F(TsmlOpenTest, ShutdownWithWorkInFlightFreesEverything) {
-    TsmlDeadline deadline(30);
-    StartDaemon();
-    ASSERT_EQ(TsmlOpen(0), 0);
-    VmdScriptRule r;
-    r.no_answer = true;
-    VmdScriptAdd(server_, r);
-    VmdIncoming in = VmdIncomingDefaults(server_);
-    uint32_t index = 0, id = 0;
-    for (int i = 0; i < 3; ++i) ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
-    in.params.service = 8;
-    for (int i = 0; i < 3; ++i) ASSERT_TRUE(VmdSendUnconfirmed(server_, 0, in));
-    SrvTsm* taken = nullptr;
-    ASSERT_EQ(TsmlSrvWait(&taken, 5000), 0);
-    IpcMsg* m = nullptr;
-    ASSERT_EQ(TsmlUnconfirmedWait(&m, 5000), 0);
-    IpcMsgFree(m);
+  TsmlDeadline deadline(30);
+  StartDaemon();
+  ASSERT_EQ(TsmlOpen(0), 0);
+  VmdScriptRule r;
+  r.no_answer = true;
+  VmdScriptAdd(server_, r);
+  VmdIncoming in = VmdIncomingDefaults(server_);
+  uint32_t index = 0, id = 0;
+  for (int i = 0; i < 3; ++i)
+    ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
+  in.params.service = 8;
+  for (int i = 0; i < 3; ++i)
+    ASSERT_TRUE(VmdSendUnconfirmed(server_, 0, in));
+  SrvTsm* taken = nullptr;
+  ASSERT_EQ(TsmlSrvWait(&taken, 5000), 0);
+  IpcMsg* m = nullptr;
+  ASSERT_EQ(TsmlUnconfirmedWait(&m, 5000), 0);
+  IpcMsgFree(m);
 
-    LinkAddress dest{};
-    dest.kind = 130;
-    dest.macLen = 6;
-    PduDesc d{};
-    CliTsm* t[2] = {};
-    for (CliTsm*& x : t) {
-        ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, nullptr, nullptr, true, 2, &x, nullptr), 0);
-        ASSERT_TRUE(PduDescAlloc(4, &d));
-        d.length = 4;
-        ASSERT_EQ(TsmlSend(x, 0x0D00, &d), 0);
-    }
-    TsmlShutdown();
-    EXPECT_FALSE(TsmlIsOpen());
-    EXPECT_EQ(TsmCliState(t[0]), -1);
-    EXPECT_EQ(IpcMsgPoolGetStats().heldMsgs, 0u);
+  LinkAddress dest{};
+  dest.kind = 130;
+  dest.macLen = 6;
+  PduDesc d{};
+  CliTsm* t[2] = {};
+  for (CliTsm*& x : t) {
+    ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, nullptr, nullptr, true, 2, &x, nullptr),
+              0);
+    ASSERT_TRUE(PduDescAlloc(4, &d));
+    d.length = 4;
+    ASSERT_EQ(TsmlSend(x, 0x0D00, &d), 0);
+  }
+  TsmlShutdown();
+  EXPECT_FALSE(TsmlIsOpen());
+  EXPECT_EQ(TsmCliState(t[0]), -1);
+  EXPECT_EQ(IpcMsgPoolGetStats().heldMsgs, 0u);
 }
 
 }  // namespace

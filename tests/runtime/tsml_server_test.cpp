@@ -11,121 +11,122 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 Bytes Payload(IpcMsg* m) {
-    uint32_t n = IpcMsgGetPayloadLength(m);
-    const uint8_t* p = IpcMsgGetPayload(m);
-    return Bytes(p, p + n);
+  uint32_t n = IpcMsgGetPayloadLength(m);
+  const uint8_t* p = IpcMsgGetPayload(m);
+  return Bytes(p, p + n);
 }
 
-
 class TsmlServerTest : public TsmlDaemonTest {
-protected:
-    void Open() {
-        StartDaemon();
-        ASSERT_EQ(TsmlOpen(0), 0);
-    }
+ protected:
+  void Open() {
+    StartDaemon();
+    ASSERT_EQ(TsmlOpen(0), 0);
+  }
 
-    // The reader handles frames in order: once this request is taken, every
-    // frame the daemon sent before it has been placed.
-    void Barrier() {
-        VmdIncoming in = VmdIncomingDefaults(server_);
-        in.params.service = 12;
-        uint32_t index = 0, id = 0;
-        ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
-        SrvTsm* t = nullptr;
-        ASSERT_EQ(TsmlSrvWait(&t, 10000), 0);
-        ASSERT_EQ(TsmlSrvDiscard(t), 0);
-    }
-
-    bool AwaitNoOpenServerTransactions() {
-        for (int i = 0; i < 2000; ++i) {
-            VmdClientInfo info{};
-            if (VmdGetClient(server_, 0, &info) && info.open_server_transactions == 0) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return false;
-    }
-
-    bool LinkIsDown() {
-        LinkAddress dest{};
-        dest.kind = 130;
-        dest.macLen = 6;
-        Bytes req{0x0C};
-        PduDesc out{};
-        int s = TsmlRequestExecute(nullptr, &dest, 0, &kReadProperty, &req, &out, nullptr, nullptr);
-        PduDescFree(&out);
-        return s == 9;
-    }
-};
-
-TEST_F(TsmlServerTest, IncomingRequestIsTakenAndAnsweredFromItsOwnBuffer) {
-    TsmlDeadline deadline(30);
-    Open();
+  // The reader handles frames in order: once this request is taken, every
+  // frame the daemon sent before it has been placed.
+  void Barrier() {
     VmdIncoming in = VmdIncomingDefaults(server_);
-    in.params.service = 15;  // WriteProperty
-    in.payload = {0x0C, 0x00, 0x00, 0x00, 0x05};
+    in.params.service = 12;
     uint32_t index = 0, id = 0;
     ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
     SrvTsm* t = nullptr;
     ASSERT_EQ(TsmlSrvWait(&t, 10000), 0);
-    TsmSrvInfo info{};
-    ASSERT_TRUE(TsmSrvInfoGet(t, &info));
-    EXPECT_EQ(info.service, 15);
-    EXPECT_EQ(Bytes(info.data, info.data + info.length), in.payload);
-    EXPECT_EQ(TsmSrvState(t), SRV_TAKEN);
+    ASSERT_EQ(TsmlSrvDiscard(t), 0);
+  }
 
-    PduDesc reply{};
-    ASSERT_TRUE(TsmSrvBufTake(t, &reply));
-    reply.data[0] = 0x0F;
-    reply.length = 1;
-    EXPECT_EQ(TsmlSend(t, 0x0E02, &reply), 0);
-    EXPECT_EQ(TsmSrvState(t), -1);
-    VmdFrame f;
-    ASSERT_TRUE(VmdWaitFrame(server_, [](const VmdFrame& x) { return x.inbound && x.kind == 0x0E02; }, 5000, &f));
-    EXPECT_EQ(f.index, index);
-    EXPECT_EQ(f.identifier, id);
-    ASSERT_EQ(f.bytes.size(), 69u);
-    EXPECT_EQ(f.bytes[68], 0x0F);
-    EXPECT_TRUE(AwaitNoOpenServerTransactions());
+  bool AwaitNoOpenServerTransactions() {
+    for (int i = 0; i < 2000; ++i) {
+      VmdClientInfo info{};
+      if (VmdGetClient(server_, 0, &info) && info.open_server_transactions == 0) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+  }
+
+  bool LinkIsDown() {
+    LinkAddress dest{};
+    dest.kind = 130;
+    dest.macLen = 6;
+    Bytes req{0x0C};
+    PduDesc out{};
+    int s = TsmlRequestExecute(nullptr, &dest, 0, &kReadProperty, &req, &out, nullptr, nullptr);
+    PduDescFree(&out);
+    return s == 9;
+  }
+};
+
+TEST_F(TsmlServerTest, IncomingRequestIsTakenAndAnsweredFromItsOwnBuffer) {
+  TsmlDeadline deadline(30);
+  Open();
+  VmdIncoming in = VmdIncomingDefaults(server_);
+  in.params.service = 15;  // WriteProperty
+  in.payload = {0x0C, 0x00, 0x00, 0x00, 0x05};
+  uint32_t index = 0, id = 0;
+  ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
+  SrvTsm* t = nullptr;
+  ASSERT_EQ(TsmlSrvWait(&t, 10000), 0);
+  TsmSrvInfo info{};
+  ASSERT_TRUE(TsmSrvInfoGet(t, &info));
+  EXPECT_EQ(info.service, 15);
+  EXPECT_EQ(Bytes(info.data, info.data + info.length), in.payload);
+  EXPECT_EQ(TsmSrvState(t), SRV_TAKEN);
+
+  PduDesc reply{};
+  ASSERT_TRUE(TsmSrvBufTake(t, &reply));
+  reply.data[0] = 0x0F;
+  reply.length = 1;
+  EXPECT_EQ(TsmlSend(t, 0x0E02, &reply), 0);
+  EXPECT_EQ(TsmSrvState(t), -1);
+  VmdFrame f;
+  ASSERT_TRUE(VmdWaitFrame(
+      server_, [](const VmdFrame& x) { return x.inbound && x.kind == 0x0E02; }, 5000, &f));
+  EXPECT_EQ(f.index, index);
+  EXPECT_EQ(f.identifier, id);
+  ASSERT_EQ(f.bytes.size(), 69u);
+  EXPECT_EQ(f.bytes[68], 0x0F);
+  EXPECT_TRUE(AwaitNoOpenServerTransactions());
 }
 
 TEST_F(TsmlServerTest, MultiServicesGoToTheirOwnQueue) {
-    TsmlDeadline deadline(30);
-    Open();
-    VmdIncoming in = VmdIncomingDefaults(server_);
-    in.params.service = 14;  // ReadPropertyMultiple
-    uint32_t index = 0, id = 0;
-    ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
-    SrvTsm* t = nullptr;
-    ASSERT_EQ(TsmlSrvMultiWait(&t, 10000), 0);
-    EXPECT_EQ(TsmlSrvWait(&t, 10), 63);
+  TsmlDeadline deadline(30);
+  Open();
+  VmdIncoming in = VmdIncomingDefaults(server_);
+  in.params.service = 14;  // ReadPropertyMultiple
+  uint32_t index = 0, id = 0;
+  ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
+  SrvTsm* t = nullptr;
+  ASSERT_EQ(TsmlSrvMultiWait(&t, 10000), 0);
+  EXPECT_EQ(TsmlSrvWait(&t, 10), 63);
 }
 
 struct BadRequest {
-    const char* name;
-    uint8_t service;
-    uint32_t maxApdu;
-    uint32_t maxSegs;
-    uint16_t localNet = 0;  // the network at which the request arrived
+  const char* name;
+  uint8_t service;
+  uint32_t maxApdu;
+  uint32_t maxSegs;
+  uint16_t localNet = 0;  // the network at which the request arrived
 };
 
-class TsmlBadRequestTest : public TsmlServerTest, public ::testing::WithParamInterface<BadRequest> {};
+class TsmlBadRequestTest : public TsmlServerTest,
+                           public ::testing::WithParamInterface<BadRequest> {};
 
 TEST_P(TsmlBadRequestTest, EndsTheLink) {
-    TsmlDeadline deadline(30);
-    Open();
-    VmdIncoming in = VmdIncomingDefaults(server_);
-    in.params.service = GetParam().service;
-    in.params.maxApdu = GetParam().maxApdu;
-    in.params.maxSegs = GetParam().maxSegs;
-    if (GetParam().localNet) {
-        in.params.local.netPresent = 1;
-        in.params.local.net = GetParam().localNet;
-    }
-    uint32_t index = 0, id = 0;
-    ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
-    EXPECT_TRUE(LinkIsDown());
-    SrvTsm* t = nullptr;
-    EXPECT_NE(TsmlSrvWait(&t, 10), 0);
+  TsmlDeadline deadline(30);
+  Open();
+  VmdIncoming in = VmdIncomingDefaults(server_);
+  in.params.service = GetParam().service;
+  in.params.maxApdu = GetParam().maxApdu;
+  in.params.maxSegs = GetParam().maxSegs;
+  if (GetParam().localNet) {
+    in.params.local.netPresent = 1;
+    in.params.local.net = GetParam().localNet;
+  }
+  uint32_t index = 0, id = 0;
+  ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
+  EXPECT_TRUE(LinkIsDown());
+  SrvTsm* t = nullptr;
+  EXPECT_NE(TsmlSrvWait(&t, 10), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Limits, TsmlBadRequestTest,
@@ -133,211 +134,214 @@ INSTANTIATE_TEST_SUITE_P(Limits, TsmlBadRequestTest,
                                            BadRequest{"Apdu1477", 12, 1477, 0xFFFFFFFF},
                                            BadRequest{"Apdu49", 12, 49, 0xFFFFFFFF},
                                            BadRequest{"Segments65536", 12, 1476, 65536},
-                                           BadRequest{"ArrivedOnNetwork5", 12, 1476, 0xFFFFFFFF, 5}),
+                                           BadRequest{"ArrivedOnNetwork5", 12, 1476, 0xFFFFFFFF,
+                                                      5}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TsmlServerTest, HigherPriorityFirstAndFifoWithinALevel) {
-    TsmlDeadline deadline(30);
-    Open();
-    const uint8_t priorities[] = {0, 3, 0, 3, 1};
-    for (uint8_t i = 0; i < 5; ++i) {
-        VmdIncoming in = VmdIncomingDefaults(server_);
-        in.params.service = 8;  // Who-Is
-        in.params.priority = priorities[i];
-        in.payload = {i};
-        ASSERT_TRUE(VmdSendUnconfirmed(server_, 0, in));
-    }
-    Barrier();
-    Bytes order;
-    for (int i = 0; i < 5; ++i) {
-        IpcMsg* m = nullptr;
-        ASSERT_EQ(TsmlUnconfirmedWait(&m, 5000), 0);
-        Bytes p = Payload(m);
-        ASSERT_EQ(p.size(), 1u);
-        order.push_back(p[0]);
-        IpcMsgFree(m);
-    }
-    EXPECT_EQ(order, (Bytes{1, 3, 4, 0, 2}));
+  TsmlDeadline deadline(30);
+  Open();
+  const uint8_t priorities[] = {0, 3, 0, 3, 1};
+  for (uint8_t i = 0; i < 5; ++i) {
+    VmdIncoming in = VmdIncomingDefaults(server_);
+    in.params.service = 8;  // Who-Is
+    in.params.priority = priorities[i];
+    in.payload = {i};
+    ASSERT_TRUE(VmdSendUnconfirmed(server_, 0, in));
+  }
+  Barrier();
+  Bytes order;
+  for (int i = 0; i < 5; ++i) {
     IpcMsg* m = nullptr;
-    EXPECT_EQ(TsmlUnconfirmedWait(&m, 10), 63);
+    ASSERT_EQ(TsmlUnconfirmedWait(&m, 5000), 0);
+    Bytes p = Payload(m);
+    ASSERT_EQ(p.size(), 1u);
+    order.push_back(p[0]);
+    IpcMsgFree(m);
+  }
+  EXPECT_EQ(order, (Bytes{1, 3, 4, 0, 2}));
+  IpcMsg* m = nullptr;
+  EXPECT_EQ(TsmlUnconfirmedWait(&m, 10), 63);
 }
 
 TEST_F(TsmlServerTest, RequestAbortedWhileQueuedIsDroppedWhenTaken) {
-    TsmlDeadline deadline(30);
-    Open();
-    VmdIncoming in = VmdIncomingDefaults(server_);
-    uint32_t index = 0, id = 0;
-    ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
-    ASSERT_TRUE(VmdSendAbort(server_, 0, index, id));
-    // Unconfirmed barrier: placed after the abort.
-    in.params.service = 8;
-    ASSERT_TRUE(VmdSendUnconfirmed(server_, 0, in));
-    IpcMsg* m = nullptr;
-    ASSERT_EQ(TsmlUnconfirmedWait(&m, 5000), 0);
-    IpcMsgFree(m);
+  TsmlDeadline deadline(30);
+  Open();
+  VmdIncoming in = VmdIncomingDefaults(server_);
+  uint32_t index = 0, id = 0;
+  ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
+  ASSERT_TRUE(VmdSendAbort(server_, 0, index, id));
+  // Unconfirmed barrier: placed after the abort.
+  in.params.service = 8;
+  ASSERT_TRUE(VmdSendUnconfirmed(server_, 0, in));
+  IpcMsg* m = nullptr;
+  ASSERT_EQ(TsmlUnconfirmedWait(&m, 5000), 0);
+  IpcMsgFree(m);
 
-    SrvTsm* t = nullptr;
-    EXPECT_EQ(TsmlSrvWait(&t, 5000), 64);
-    VmdFrame f;
-    ASSERT_TRUE(VmdWaitFrame(server_, [](const VmdFrame& x) { return x.inbound && x.kind == 0x0E00; }, 5000, &f));
-    EXPECT_EQ(f.index, index);
-    EXPECT_EQ(f.identifier, id);
-    EXPECT_TRUE(AwaitNoOpenServerTransactions());
+  SrvTsm* t = nullptr;
+  EXPECT_EQ(TsmlSrvWait(&t, 5000), 64);
+  VmdFrame f;
+  ASSERT_TRUE(VmdWaitFrame(
+      server_, [](const VmdFrame& x) { return x.inbound && x.kind == 0x0E00; }, 5000, &f));
+  EXPECT_EQ(f.index, index);
+  EXPECT_EQ(f.identifier, id);
+  EXPECT_TRUE(AwaitNoOpenServerTransactions());
 }
 
 TEST_F(TsmlServerTest, ProcessIdentifierListRefusesWhenFull) {
-    TsmlDeadline deadline(30);
-    StartDaemon();
-    TsmlConfigActive()->Max_Process_IDs = 2;
-    ASSERT_EQ(TsmlOpen(0), 0);
-    EXPECT_EQ(TsmlProcessIdAdd(11), 0);
-    uint32_t fresh = 0;
-    EXPECT_EQ(TsmlProcessIdNew(&fresh), 0);
-    EXPECT_EQ(TsmlProcessIdAdd(13), 3);
-    EXPECT_EQ(TsmlProcessIdNew(&fresh), 3);
-    uint32_t ids[4] = {};
-    uint32_t count = 0;
-    ASSERT_EQ(TsmlProcessIdList(ids, 4, &count), 0);
-    ASSERT_EQ(count, 2u);
-    EXPECT_EQ(ids[0], 11u);
-    EXPECT_TRUE(TsmlProcessIdKnown(ids[1]));
-    EXPECT_FALSE(TsmlProcessIdKnown(13));
-    VmdClientInfo info{};
-    ASSERT_TRUE(VmdGetClient(server_, 0, &info));
-    EXPECT_EQ(info.process_ids, (std::vector<uint32_t>{ids[0], ids[1]}));
+  TsmlDeadline deadline(30);
+  StartDaemon();
+  TsmlConfigActive()->Max_Process_IDs = 2;
+  ASSERT_EQ(TsmlOpen(0), 0);
+  EXPECT_EQ(TsmlProcessIdAdd(11), 0);
+  uint32_t fresh = 0;
+  EXPECT_EQ(TsmlProcessIdNew(&fresh), 0);
+  EXPECT_EQ(TsmlProcessIdAdd(13), 3);
+  EXPECT_EQ(TsmlProcessIdNew(&fresh), 3);
+  uint32_t ids[4] = {};
+  uint32_t count = 0;
+  ASSERT_EQ(TsmlProcessIdList(ids, 4, &count), 0);
+  ASSERT_EQ(count, 2u);
+  EXPECT_EQ(ids[0], 11u);
+  EXPECT_TRUE(TsmlProcessIdKnown(ids[1]));
+  EXPECT_FALSE(TsmlProcessIdKnown(13));
+  VmdClientInfo info{};
+  ASSERT_TRUE(VmdGetClient(server_, 0, &info));
+  EXPECT_EQ(info.process_ids, (std::vector<uint32_t>{ids[0], ids[1]}));
 
-    // Removing one the daemon does not know leaves the list as it was.
-    EXPECT_NE(TsmlProcessIdRemove(99), 0);
-    ASSERT_EQ(TsmlProcessIdList(ids, 4, &count), 0);
-    EXPECT_EQ(count, 2u);
-    EXPECT_EQ(TsmlProcessIdRemove(11), 0);
-    ASSERT_EQ(TsmlProcessIdList(ids, 4, &count), 0);
-    EXPECT_EQ(count, 1u);
-    EXPECT_EQ(ids[0], fresh);
+  // Removing one the daemon does not know leaves the list as it was.
+  EXPECT_NE(TsmlProcessIdRemove(99), 0);
+  ASSERT_EQ(TsmlProcessIdList(ids, 4, &count), 0);
+  EXPECT_EQ(count, 2u);
+  EXPECT_EQ(TsmlProcessIdRemove(11), 0);
+  ASSERT_EQ(TsmlProcessIdList(ids, 4, &count), 0);
+  EXPECT_EQ(count, 1u);
+  EXPECT_EQ(ids[0], fresh);
 }
 
 TEST_F(TsmlServerTest, PerAddressValuesUseThePerAddressKinds) {
-    TsmlDeadline deadline(30);
-    Open();
-    LinkAddress a{};
-    a.kind = 130;
-    a.macLen = 6;
-    a.mac[5] = 9;
-    EXPECT_EQ(TsmlAddrParamSet(nullptr, 0x0042), 0);
-    EXPECT_EQ(TsmlAddrParamSet(&a, 0x1234), 0);
-    uint16_t v = 0;
-    EXPECT_EQ(TsmlAddrParamGet(&a, &v), 0);
-    EXPECT_EQ(v, 0x1234);
-    EXPECT_EQ(TsmlAddrParamGet(nullptr, &v), 0);
-    EXPECT_EQ(v, 0x0042);
-    EXPECT_EQ(Inbound(0x0808).size(), 1u);
-    EXPECT_EQ(Inbound(0x0805).size(), 1u);
-    EXPECT_EQ(Inbound(0x0809).size(), 1u);
-    EXPECT_EQ(Inbound(0x0806).size(), 1u);
+  TsmlDeadline deadline(30);
+  Open();
+  LinkAddress a{};
+  a.kind = 130;
+  a.macLen = 6;
+  a.mac[5] = 9;
+  EXPECT_EQ(TsmlAddrParamSet(nullptr, 0x0042), 0);
+  EXPECT_EQ(TsmlAddrParamSet(&a, 0x1234), 0);
+  uint16_t v = 0;
+  EXPECT_EQ(TsmlAddrParamGet(&a, &v), 0);
+  EXPECT_EQ(v, 0x1234);
+  EXPECT_EQ(TsmlAddrParamGet(nullptr, &v), 0);
+  EXPECT_EQ(v, 0x0042);
+  EXPECT_EQ(Inbound(0x0808).size(), 1u);
+  EXPECT_EQ(Inbound(0x0805).size(), 1u);
+  EXPECT_EQ(Inbound(0x0809).size(), 1u);
+  EXPECT_EQ(Inbound(0x0806).size(), 1u);
 }
 
 TEST_F(TsmlServerTest, TransferDefaults) {
-    TsmlDeadline deadline(30);
-    Open();
-    CommParams p = CommMask(COMM_MAX_SEGS_TO_SEND);
-    p.maxSegsToSend = 7;
-    EXPECT_TRUE(TsmlNetParamsSet(&p));
-    EXPECT_TRUE(Inbound(0x0801).empty());
-    p = CommMask(COMM_APDU_LENGTH);
-    p.apduLength = 49;
-    EXPECT_FALSE(TsmlNetParamsSet(&p));
-    EXPECT_TRUE(Inbound(0x0801).empty());
-    p = CommMask(COMM_APDU_LENGTH | COMM_RETRIES);
-    p.apduLength = 600;
-    p.retries = 9;
-    EXPECT_TRUE(TsmlNetParamsSet(&p));
-    auto sent = Inbound(0x0801);
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].bytes[4], COMM_APDU_LENGTH | COMM_RETRIES);
-    EXPECT_EQ(sent[0].bytes[28], 9);
-    CommParams q = CommMask(COMM_APDU_LENGTH | COMM_RETRIES | COMM_MAX_SEGS_TO_SEND);
-    ASSERT_TRUE(TsmlNetParamsGet(&q));
-    EXPECT_EQ(q.apduLength, 600u);
-    EXPECT_EQ(q.retries, 9u);
-    EXPECT_EQ(q.maxSegsToSend, 7u);
+  TsmlDeadline deadline(30);
+  Open();
+  CommParams p = CommMask(COMM_MAX_SEGS_TO_SEND);
+  p.maxSegsToSend = 7;
+  EXPECT_TRUE(TsmlNetParamsSet(&p));
+  EXPECT_TRUE(Inbound(0x0801).empty());
+  p = CommMask(COMM_APDU_LENGTH);
+  p.apduLength = 49;
+  EXPECT_FALSE(TsmlNetParamsSet(&p));
+  EXPECT_TRUE(Inbound(0x0801).empty());
+  p = CommMask(COMM_APDU_LENGTH | COMM_RETRIES);
+  p.apduLength = 600;
+  p.retries = 9;
+  EXPECT_TRUE(TsmlNetParamsSet(&p));
+  auto sent = Inbound(0x0801);
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].bytes[4], COMM_APDU_LENGTH | COMM_RETRIES);
+  EXPECT_EQ(sent[0].bytes[28], 9);
+  CommParams q = CommMask(COMM_APDU_LENGTH | COMM_RETRIES | COMM_MAX_SEGS_TO_SEND);
+  ASSERT_TRUE(TsmlNetParamsGet(&q));
+  EXPECT_EQ(q.apduLength, 600u);
+  EXPECT_EQ(q.retries, 9u);
+  EXPECT_EQ(q.maxSegsToSend, 7u);
 }
 
 TEST_F(TsmlServerTest, LostLinkReleasesAControlRequestAwaitingItsReply) {
-    TsmlDeadline deadline(30);
-    StartDaemon([](VmdBehaviour* b) { VmdRule(b, 0x0802).withhold = true; });
-    ASSERT_EQ(TsmlOpen(0), 0);
-    auto add = std::async(std::launch::async, [] { return TsmlProcessIdAdd(5); });
-    for (int i = 0; i < 2000 && Inbound(0x0802).empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    ASSERT_TRUE(VmdDrop(server_, 0));
-    ASSERT_EQ(add.wait_for(std::chrono::seconds(5)), std::future_status::ready);
-    EXPECT_EQ(add.get(), 9);
-    EXPECT_FALSE(TsmlProcessIdKnown(5));
-    EXPECT_EQ(TsmlAddrParamSet(nullptr, 1), 9);
+  TsmlDeadline deadline(30);
+  StartDaemon([](VmdBehaviour* b) { VmdRule(b, 0x0802).withhold = true; });
+  ASSERT_EQ(TsmlOpen(0), 0);
+  auto add = std::async(std::launch::async, [] { return TsmlProcessIdAdd(5); });
+  for (int i = 0; i < 2000 && Inbound(0x0802).empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_TRUE(VmdDrop(server_, 0));
+  ASSERT_EQ(add.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+  EXPECT_EQ(add.get(), 9);
+  EXPECT_FALSE(TsmlProcessIdKnown(5));
+  EXPECT_EQ(TsmlAddrParamSet(nullptr, 1), 9);
 }
 
 // Draining closes the layer and waits for the application's server
 // transactions; one that is never answered makes it give up.
 TEST_F(TsmlServerTest, DrainWaitsForServerTransactionsWithTheApplication) {
-    TsmlDeadline deadline(60);
-    Open();
-    VmdIncoming in = VmdIncomingDefaults(server_);
-    uint32_t index = 0, id = 0;
-    ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
-    SrvTsm* t = nullptr;
-    ASSERT_EQ(TsmlSrvWait(&t, 5000), 0);
-    EXPECT_FALSE(TsmlDrain());
-    // Closed: waits end with 68 and a dropped request is only freed.
-    EXPECT_EQ(TsmlSrvWait(&t, 10), 68);
-    EXPECT_EQ(TsmlSrvDiscard(t), 9);
-    EXPECT_TRUE(TsmlDrain());
+  TsmlDeadline deadline(60);
+  Open();
+  VmdIncoming in = VmdIncomingDefaults(server_);
+  uint32_t index = 0, id = 0;
+  ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
+  SrvTsm* t = nullptr;
+  ASSERT_EQ(TsmlSrvWait(&t, 5000), 0);
+  EXPECT_FALSE(TsmlDrain());
+  // Closed: waits end with 68 and a dropped request is only freed.
+  EXPECT_EQ(TsmlSrvWait(&t, 10), 68);
+  EXPECT_EQ(TsmlSrvDiscard(t), 9);
+  EXPECT_TRUE(TsmlDrain());
 }
 
 // Process-identifier calls beside TSM allocation and acknowledged requests:
 // no lock cycle between the control exchange, the pools and the defaults.
 TEST_F(TsmlServerTest, ControlRequestsBesideTransactionsDoNotDeadlock) {
-    TsmlDeadline deadline(90);
-    Open();
-    VmdScriptRule r;
-    r.service = 12;
-    r.answer = {0x0C, 0x02, 0x00, 0x00, 0x01, 0x19, 0x55, 0x3E, 0x44, 0x42, 0x28, 0x00, 0x00, 0x3F};
-    VmdScriptAdd(server_, r);
-    constexpr int kIterations = 60;
-    std::vector<std::future<int>> work;
-    for (uint32_t base : {1000u, 2000u}) {
-        work.push_back(std::async(std::launch::async, [base] {
-            int bad = 0;
-            for (int i = 0; i < kIterations; ++i) {
-                bad += TsmlProcessIdAdd(base + i) != 0;
-                bad += TsmlProcessIdRemove(base + i) != 0;
-            }
-            return bad;
-        }));
-    }
-    for (int k = 0; k < 3; ++k) {
-        work.push_back(std::async(std::launch::async, [] {
-            LinkAddress dest{};
-            dest.kind = 130;
-            dest.macLen = 6;
-            Bytes req{0x0C, 0x02};
-            int bad = 0;
-            for (int i = 0; i < kIterations; ++i) {
-                PduDesc out{};
-                bad += TsmlRequestExecute(nullptr, &dest, uint32_t(i & 3), &kReadProperty, &req, &out, nullptr,
-                                          nullptr) != 0;
-                PduDescFree(&out);
-                CommParams p = CommMask(COMM_APDU_LENGTH);
-                bad += !TsmlNetParamsGet(&p);
-            }
-            return bad;
-        }));
-    }
-    for (auto& f : work) {
-        ASSERT_EQ(f.wait_for(std::chrono::seconds(60)), std::future_status::ready);
-        EXPECT_EQ(f.get(), 0);
-    }
-    uint32_t count = 99;
-    ASSERT_EQ(TsmlProcessIdList(nullptr, 0, &count), 0);
-    EXPECT_EQ(count, 0u);
+  TsmlDeadline deadline(90);
+  Open();
+  VmdScriptRule r;
+  r.service = 12;
+  r.answer = {0x0C, 0x02, 0x00, 0x00, 0x01, 0x19, 0x55, 0x3E, 0x44, 0x42, 0x28, 0x00, 0x00, 0x3F};
+  VmdScriptAdd(server_, r);
+  constexpr int kIterations = 60;
+  std::vector<std::future<int>> work;
+  for (uint32_t base : {1000u, 2000u}) {
+    work.push_back(std::async(std::launch::async, [base] {
+      int bad = 0;
+      for (int i = 0; i < kIterations; ++i) {
+        bad += TsmlProcessIdAdd(base + i) != 0;
+        bad += TsmlProcessIdRemove(base + i) != 0;
+      }
+      return bad;
+    }));
+  }
+  for (int k = 0; k < 3; ++k) {
+    work.push_back(std::async(std::launch::async, [] {
+      LinkAddress dest{};
+      dest.kind = 130;
+      dest.macLen = 6;
+      Bytes req{0x0C, 0x02};
+      int bad = 0;
+      for (int i = 0; i < kIterations; ++i) {
+        PduDesc out{};
+        bad += TsmlRequestExecute(nullptr, &dest, uint32_t(i & 3), &kReadProperty, &req, &out,
+                                  nullptr, nullptr) != 0;
+        PduDescFree(&out);
+        CommParams p = CommMask(COMM_APDU_LENGTH);
+        bad += !TsmlNetParamsGet(&p);
+      }
+      return bad;
+    }));
+  }
+  for (auto& f : work) {
+    ASSERT_EQ(f.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    EXPECT_EQ(f.get(), 0);
+  }
+  uint32_t count = 99;
+  ASSERT_EQ(TsmlProcessIdList(nullptr, 0, &count), 0);
+  EXPECT_EQ(count, 0u);
 }
 
 }  // namespace

@@ -31,7 +31,8 @@ void Free(VelmoraAllocator* self, void* block) {
   auto* raw = static_cast<uint8_t*>(block) - kHead;
   uint32_t size;
   std::memcpy(&size, raw, sizeof size);
-  a->guardsIntact = a->guardsIntact && Intact(raw + 8, kGuard) && Intact(raw + kHead + size, kGuard);
+  a->guardsIntact =
+      a->guardsIntact && Intact(raw + 8, kGuard) && Intact(raw + kHead + size, kGuard);
   ++a->frees;
   --a->live;
   std::free(raw);

@@ -15,6 +15,7 @@ std::vector<uint8_t> Hex(const std::string& text) {
 
 std::string Repeat(const std::string& unit, int n) {
   std::string s;
-  for (int i = 0; i < n; ++i) s += unit;
+  for (int i = 0; i < n; ++i)
+    s += unit;
   return s;
 }

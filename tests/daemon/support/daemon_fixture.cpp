@@ -21,7 +21,7 @@
 
 namespace {
 
-bool Connected(RawClient *c, int fd, const sockaddr *sa, socklen_t len) {
+bool Connected(RawClient* c, int fd, const sockaddr* sa, socklen_t len) {
   if (connect(fd, sa, len) != 0) {
     close(fd);
     return false;
@@ -37,7 +37,7 @@ int64_t NowMs() {
 }
 
 // Reads what is there within the time: >0 bytes, 0 EOF, -1 timeout.
-int ReadSome(RawClient *c, int timeout_ms) {
+int ReadSome(RawClient* c, int timeout_ms) {
   pollfd p{c->fd, POLLIN, 0};
   int r = poll(&p, 1, timeout_ms < 0 ? 0 : timeout_ms);
   if (r <= 0) return -1;
@@ -52,31 +52,31 @@ int ReadSome(RawClient *c, int timeout_ms) {
 
 RawClient::~RawClient() { RawClose(this); }
 
-bool RawConnectUnix(RawClient *c, const std::string &path) {
+bool RawConnectUnix(RawClient* c, const std::string& path) {
   sockaddr_un sa{};
   sa.sun_family = AF_UNIX;
   if (path.size() >= sizeof sa.sun_path) return false;
   memcpy(sa.sun_path, path.c_str(), path.size() + 1);
   int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  return fd >= 0 && Connected(c, fd, reinterpret_cast<sockaddr *>(&sa), sizeof sa);
+  return fd >= 0 && Connected(c, fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
 }
 
-bool RawConnectTcp(RawClient *c, uint16_t port) {
+bool RawConnectTcp(RawClient* c, uint16_t port) {
   sockaddr_in sa{};
   sa.sin_family = AF_INET;
   sa.sin_port = htons(port);
   sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  return fd >= 0 && Connected(c, fd, reinterpret_cast<sockaddr *>(&sa), sizeof sa);
+  return fd >= 0 && Connected(c, fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
 }
 
-void RawClose(RawClient *c) {
+void RawClose(RawClient* c) {
   if (c->fd >= 0) close(c->fd);
   c->fd = -1;
   c->carry.clear();
 }
 
-bool RawSend(RawClient *c, std::span<const uint8_t> bytes) {
+bool RawSend(RawClient* c, std::span<const uint8_t> bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
     ssize_t k = send(c->fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
@@ -87,14 +87,14 @@ bool RawSend(RawClient *c, std::span<const uint8_t> bytes) {
   return true;
 }
 
-bool RawSendFrame(RawClient *c, std::span<const uint8_t> message) {
+bool RawSendFrame(RawClient* c, std::span<const uint8_t> message) {
   std::vector<uint8_t> f(4 + message.size());
   IpcPut32(f, 0, uint32_t(message.size()));
   std::copy(message.begin(), message.end(), f.begin() + 4);
   return RawSend(c, f);
 }
 
-int RawReadFrame(RawClient *c, std::vector<uint8_t> *message, int timeout_ms) {
+int RawReadFrame(RawClient* c, std::vector<uint8_t>* message, int timeout_ms) {
   int64_t end = NowMs() + timeout_ms;
   while (true) {
     if (c->carry.size() >= 4) {
@@ -114,7 +114,7 @@ int RawReadFrame(RawClient *c, std::vector<uint8_t> *message, int timeout_ms) {
 namespace {
 
 // One message out and one frame back; empty when either fails.
-std::vector<uint8_t> Exchange(RawClient *c, std::span<const uint8_t> message) {
+std::vector<uint8_t> Exchange(RawClient* c, std::span<const uint8_t> message) {
   std::vector<uint8_t> reply;
   if (!RawSendFrame(c, message) || RawReadFrame(c, &reply) != 1) reply.clear();
   return reply;
@@ -122,19 +122,19 @@ std::vector<uint8_t> Exchange(RawClient *c, std::span<const uint8_t> message) {
 
 }  // namespace
 
-std::vector<uint8_t> Ask(RawClient *c, std::span<const uint8_t> message) {
+std::vector<uint8_t> Ask(RawClient* c, std::span<const uint8_t> message) {
   std::vector<uint8_t> reply = Exchange(c, message);
   if (reply.empty())
     ADD_FAILURE() << "no reply to kind 0x" << std::hex << IpcGet16(message, IPC_OFF_KIND);
   return reply;
 }
 
-bool Answers(RawClient *c) {
+bool Answers(RawClient* c) {
   std::vector<uint8_t> r = Ask(c, Message(0x0806, 4));
   return r.size() >= 4 && IpcGet16(r, IPC_OFF_KIND) == 0x0806;
 }
 
-bool RawWaitClosed(RawClient *c, int timeout_ms) {
+bool RawWaitClosed(RawClient* c, int timeout_ms) {
   int64_t end = NowMs() + timeout_ms;
   while (NowMs() < end) {
     int r = ReadSome(c, int(end - NowMs()));
@@ -145,12 +145,12 @@ bool RawWaitClosed(RawClient *c, int timeout_ms) {
   return false;
 }
 
-bool RawQuietFor(RawClient *c, int ms) {
+bool RawQuietFor(RawClient* c, int ms) {
   pollfd p{c->fd, POLLIN, 0};
   return poll(&p, 1, ms) == 0 && c->carry.empty();
 }
 
-bool WaitFor(const std::function<bool()> &done, int timeout_ms) {
+bool WaitFor(const std::function<bool()>& done, int timeout_ms) {
   int64_t end = NowMs() + timeout_ms;
   while (!done()) {
     if (NowMs() > end) return false;
@@ -159,7 +159,7 @@ bool WaitFor(const std::function<bool()> &done, int timeout_ms) {
   return true;
 }
 
-void RunWithDeadline(const std::function<void()> &f, int timeout_ms) {
+void RunWithDeadline(const std::function<void()>& f, int timeout_ms) {
   std::mutex mu;
   std::condition_variable cv;
   bool done = false;
@@ -197,7 +197,7 @@ std::vector<uint8_t> RegistrationRequest(uint32_t port_id, uint32_t srv_pool, ui
   return m;
 }
 
-std::vector<uint8_t> Register(RawClient *c, uint32_t srv_pool, uint32_t max_pids) {
+std::vector<uint8_t> Register(RawClient* c, uint32_t srv_pool, uint32_t max_pids) {
   return Exchange(c, RegistrationRequest(0, srv_pool, max_pids));
 }
 
@@ -235,16 +235,16 @@ VmdConfig DaemonTest::BaseConfig() const {
   return c;
 }
 
-void DaemonTest::Start(const VmdConfig &config) {
+void DaemonTest::Start(const VmdConfig& config) {
   VmdStop(server_);
   std::string error;
   server_ = VmdStart(config, &error);
   ASSERT_NE(server_, nullptr) << error;
 }
 
-void DaemonTest::Connect(RawClient *c) { ASSERT_TRUE(RawConnectUnix(c, VmdSocketPath(server_))); }
+void DaemonTest::Connect(RawClient* c) { ASSERT_TRUE(RawConnectUnix(c, VmdSocketPath(server_))); }
 
-void DaemonTest::ConnectRegistered(RawClient *c, uint32_t srv_pool, uint32_t max_pids) {
+void DaemonTest::ConnectRegistered(RawClient* c, uint32_t srv_pool, uint32_t max_pids) {
   Connect(c);
   std::vector<uint8_t> reply = Register(c, srv_pool, max_pids);
   ASSERT_EQ(reply.size(), IPC_REGISTER_REPLY_MIN);

@@ -20,38 +20,38 @@ struct RawClient {
   ~RawClient();
 };
 
-bool RawConnectUnix(RawClient *c, const std::string &path);
-bool RawConnectTcp(RawClient *c, uint16_t port);
-void RawClose(RawClient *c);
-bool RawSend(RawClient *c, std::span<const uint8_t> bytes);
-bool RawSendFrame(RawClient *c, std::span<const uint8_t> message);
+bool RawConnectUnix(RawClient* c, const std::string& path);
+bool RawConnectTcp(RawClient* c, uint16_t port);
+void RawClose(RawClient* c);
+bool RawSend(RawClient* c, std::span<const uint8_t> bytes);
+bool RawSendFrame(RawClient* c, std::span<const uint8_t> message);
 // 1: a frame was read into `message`; 0: the daemon closed the link first;
 // -1: nothing whole arrived within the time.
-int RawReadFrame(RawClient *c, std::vector<uint8_t> *message, int timeout_ms = kWaitMs);
+int RawReadFrame(RawClient* c, std::vector<uint8_t>* message, int timeout_ms = kWaitMs);
 // Sends one message and returns the next frame's message (empty, with a
 // test failure, when none arrives in time).
-std::vector<uint8_t> Ask(RawClient *c, std::span<const uint8_t> message);
+std::vector<uint8_t> Ask(RawClient* c, std::span<const uint8_t> message);
 // True when the link still answers: a value read (0x0806) gets its reply.
-bool Answers(RawClient *c);
+bool Answers(RawClient* c);
 // True when the daemon closes the link within the time (frames before the
 // close are skipped).
-bool RawWaitClosed(RawClient *c, int timeout_ms = kWaitMs);
+bool RawWaitClosed(RawClient* c, int timeout_ms = kWaitMs);
 // True when nothing arrives and the link stays open for `ms`.
-bool RawQuietFor(RawClient *c, int ms);
+bool RawQuietFor(RawClient* c, int ms);
 
 // Polls `done` until it holds or the time is up (counters move just after
 // the bytes they count).
-bool WaitFor(const std::function<bool()> &done, int timeout_ms = kWaitMs);
+bool WaitFor(const std::function<bool()>& done, int timeout_ms = kWaitMs);
 
 // Runs `f` and returns once it is done; a run past `timeout_ms` ends the test
 // program with a message (a hang fails, never stalls).
-void RunWithDeadline(const std::function<void()> &f, int timeout_ms = kWaitMs);
+void RunWithDeadline(const std::function<void()>& f, int timeout_ms = kWaitMs);
 
 // A registration request as the library sends it.
 std::vector<uint8_t> RegistrationRequest(uint32_t port_id = 0, uint32_t srv_pool = 4,
                                          uint32_t max_pids = 2);
 // Registers and returns the reply (empty on failure).
-std::vector<uint8_t> Register(RawClient *c, uint32_t srv_pool = 4, uint32_t max_pids = 2);
+std::vector<uint8_t> Register(RawClient* c, uint32_t srv_pool = 4, uint32_t max_pids = 2);
 
 // A message of `kind` with 68 + payload bytes, or `fixed` bytes when not 0.
 std::vector<uint8_t> Message(uint16_t kind, size_t fixed, std::span<const uint8_t> payload = {});
@@ -61,11 +61,11 @@ class DaemonTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
   // (Re)starts the daemon; the fixture starts one with TCP on an ephemeral port.
-  void Start(const VmdConfig &config);
+  void Start(const VmdConfig& config);
   VmdConfig BaseConfig() const;
-  void Connect(RawClient *c);
-  void ConnectRegistered(RawClient *c, uint32_t srv_pool = 4, uint32_t max_pids = 2);
+  void Connect(RawClient* c);
+  void ConnectRegistered(RawClient* c, uint32_t srv_pool = 4, uint32_t max_pids = 2);
 
   std::string dir_;
-  VmdServer *server_ = nullptr;
+  VmdServer* server_ = nullptr;
 };

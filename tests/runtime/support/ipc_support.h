@@ -26,7 +26,8 @@ bool IpcTestWriteAll(int fd, std::span<const uint8_t> bytes);
 // one before (on a local socket every read then sees a single byte; over
 // TCP the send queue empties on the acknowledgement). False on failure or
 // after the deadline.
-bool IpcTestWriteBytewise(int fd, std::span<const uint8_t> bytes, std::chrono::milliseconds deadline);
+bool IpcTestWriteBytewise(int fd, std::span<const uint8_t> bytes,
+                          std::chrono::milliseconds deadline);
 // Reads exactly n bytes within the deadline; fewer when the stream ends or
 // the deadline passes.
 IpcBytes IpcTestReadExactly(int fd, size_t n, std::chrono::milliseconds deadline);
@@ -36,21 +37,21 @@ bool IpcTestWaitForEnd(int fd, std::chrono::milliseconds deadline);
 // A listening local socket in a fresh directory that $VELMORA_PIPE_DIR
 // points at, so that the connection name "\\.\pipe\<name>" reaches it.
 class IpcTestListener {
-public:
-    IpcTestListener();  // local socket
-    explicit IpcTestListener(bool tcp);
-    ~IpcTestListener();
-    IpcTestListener(const IpcTestListener&) = delete;
-    IpcTestListener& operator=(const IpcTestListener&) = delete;
+ public:
+  IpcTestListener();  // local socket
+  explicit IpcTestListener(bool tcp);
+  ~IpcTestListener();
+  IpcTestListener(const IpcTestListener&) = delete;
+  IpcTestListener& operator=(const IpcTestListener&) = delete;
 
-    const std::string& ConnName() const { return connName_; }
-    // Accepts one connection within the deadline; -1 on failure.
-    int Accept(std::chrono::milliseconds deadline);
-    bool ok() const { return fd_ >= 0; }
+  const std::string& ConnName() const { return connName_; }
+  // Accepts one connection within the deadline; -1 on failure.
+  int Accept(std::chrono::milliseconds deadline);
+  bool ok() const { return fd_ >= 0; }
 
-private:
-    int fd_ = -1;
-    std::string dir_;
-    std::string path_;
-    std::string connName_;
+ private:
+  int fd_ = -1;
+  std::string dir_;
+  std::string path_;
+  std::string connName_;
 };

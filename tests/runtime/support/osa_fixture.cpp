@@ -55,7 +55,8 @@ std::vector<std::string> DebugCapture::Lines() const {
 size_t DebugCapture::Count(const std::string& text) const {
   std::lock_guard<std::mutex> guard(lock_);
   size_t n = 0;
-  for (const std::string& line : lines_) n += line.find(text) != std::string::npos;
+  for (const std::string& line : lines_)
+    n += line.find(text) != std::string::npos;
   return n;
 }
 
@@ -71,7 +72,8 @@ void OsaTest::SetUp() {
 }
 
 void OsaTest::TearDown() {
-  while (OsaRefCount() > 0) OsaTerm();
+  while (OsaRefCount() > 0)
+    OsaTerm();
   PlatSetTickCountFn(nullptr);
   PlatSetProcessIdFn(nullptr);
   PlatSetPlatformCheckFn(nullptr);
@@ -84,7 +86,8 @@ std::string RegistryWithLogFile(const std::string& log_path) {
     if (c == '\\' || c == '"') escaped += '\\';
     escaped += c;
   }
-  return "[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\OSA]\n\"LogFile\"=\"" + escaped + "\"\n";
+  return "[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\OSA]\n\"LogFile\"=\"" +
+         escaped + "\"\n";
 }
 
 ::testing::AssertionResult RunInChildren(int count, const std::function<int(int index)>& body,
@@ -106,14 +109,16 @@ std::string RegistryWithLogFile(const std::string& log_path) {
   const auto end = std::chrono::steady_clock::now() + deadline;
   for (size_t i = 0; i < children.size(); ++i) {
     int status = 0;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        end - std::chrono::steady_clock::now());
     if (!WaitUntil([&] { return waitpid(children[i], &status, WNOHANG) == children[i]; },
                    std::max(left, std::chrono::milliseconds(0)))) {
       kill(children[i], SIGKILL);
       waitpid(children[i], &status, 0);
       failures += " child " + std::to_string(i) + " passed the deadline;";
     } else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-      failures += " child " + std::to_string(i) + " ended with status " + std::to_string(status) + ";";
+      failures +=
+          " child " + std::to_string(i) + " ended with status " + std::to_string(status) + ";";
     }
   }
   if (failures.empty()) return ::testing::AssertionSuccess();
