@@ -223,6 +223,9 @@ uint32_t VelmoraFailureGetRejectReason(const VelmoraFailure* f) {
 bool VelmoraFailureCopy(VelmoraFailure* dst, const VelmoraFailure* src) {
   return CopyRecord(dst, src);
 }
+void FailureCopy(const VelmoraFailure* source, VelmoraFailure* destination) {
+  CopyRecord(destination, source);
+}
 
 // Time.
 

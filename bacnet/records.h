@@ -162,6 +162,9 @@ uint32_t VelmoraFailureGetAbortReason(const VelmoraFailure* f);
 bool VelmoraFailureSetReject(VelmoraFailure* f, uint32_t reason);
 uint32_t VelmoraFailureGetRejectReason(const VelmoraFailure* f);
 bool VelmoraFailureCopy(VelmoraFailure* dst, const VelmoraFailure* src);
+// The runtime's copy of failure details, source first; nothing for a NULL
+// record.
+void FailureCopy(const VelmoraFailure* source, VelmoraFailure* destination);
 
 // Time.
 bool VelmoraTimeInit(VelmoraTime* t, uint8_t hour, uint8_t minute, uint8_t second,

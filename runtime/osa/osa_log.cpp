@@ -1,7 +1,3 @@
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +6,7 @@
 #include "runtime/osa/osa.h"
 #include "runtime/osa/osa_internal.h"
 #include "runtime/platform/plat_debug.h"
+#include "runtime/platform/plat_file.h"
 #include "runtime/platform/plat_registry.h"
 #include "runtime/platform/plat_time.h"
 
@@ -20,7 +17,7 @@ constexpr const char* kLevelText[] = {"EMERGENCY", "ERROR", "WARNING", "INFO"};
 // Always usable, so that lines logged before start-up or after shut-down go
 // to the debug output instead of a dead lock.
 std::mutex g_log_lock;
-int g_log_fd = -1;
+PlatAppendFile* g_log_file = nullptr;
 char g_line[OSA_LOG_LINE_SIZE];
 
 // The message is cut so that prefix, message and line end (CR LF, or LF and
@@ -34,7 +31,7 @@ void OsaLogV(int level, const char* format, va_list args) {
   const char* text = (level >= 0 && level < 4) ? kLevelText[level] : "";
   std::lock_guard<std::mutex> guard(g_log_lock);
   int n;
-  if (g_log_fd >= 0) {
+  if (g_log_file) {
     n = snprintf(g_line, sizeof g_line, "%9" PRIu32 ": [%" PRIu32 "] %s: ", PlatTickCount(),
                  PlatProcessId(), text);
   } else {
@@ -46,12 +43,11 @@ void OsaLogV(int level, const char* format, va_list args) {
   if (m > 0)
     length +=
         static_cast<size_t>(m) > kMaxText - length ? kMaxText - length : static_cast<size_t>(m);
-  if (g_log_fd >= 0) {
+  if (g_log_file) {
     g_line[length++] = '\r';
     g_line[length++] = '\n';
     // One write: lines of processes appending to the same file stay whole.
-    ssize_t unused = write(g_log_fd, g_line, length);
-    (void)unused;
+    PlatAppendFileWrite(g_log_file, g_line, length);
   } else {
     g_line[length++] = '\n';
     g_line[length] = '\0';
@@ -99,20 +95,21 @@ bool OsaLogOpen(void) {
     OsaLogRegistryDetail();
     return false;
   }
-  const int fd = open(name, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    OsaLog(OSA_LOG_ERROR, "Cannot open specified log file: Error=%" PRId32,
-           static_cast<int32_t>(errno));
+  int32_t error = 0;
+  PlatAppendFile* file = PlatAppendFileOpen(name, &error);
+  if (!file) {
+    OsaLog(OSA_LOG_ERROR, "Cannot open specified log file: Error=%" PRId32, error);
     return false;
   }
   std::lock_guard<std::mutex> guard(g_log_lock);
-  g_log_fd = fd;
+  PlatAppendFileClose(g_log_file);
+  g_log_file = file;
   return true;
 }
 
 bool OsaLogClose(void) {
   std::lock_guard<std::mutex> guard(g_log_lock);
-  if (g_log_fd >= 0) close(g_log_fd);
-  g_log_fd = -1;
+  PlatAppendFileClose(g_log_file);
+  g_log_file = nullptr;
   return true;
 }

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <new>
 
-#include "bacnet/records.h"
 #include "runtime/osa/osa.h"
 
 namespace {
@@ -163,8 +162,4 @@ void* ListThreadArray(ListHeader* list, void* first, uint32_t count, size_t item
     last = item;
   }
   return last;
-}
-
-void FailureCopy(const VelmoraFailure* source, VelmoraFailure* destination) {
-  if (source && destination) *destination = *source;
 }

@@ -7,8 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 
-struct VelmoraFailure;
-
 // The first member of every record that can be listed.
 struct ListNode {
   ListNode* prev;
@@ -57,8 +55,6 @@ ListNode* ListPopFront(ListHeader* list);
 ListNode* ListPopBack(ListHeader* list);
 // No check that node is in the list.
 void ListRemove(ListHeader* list, ListNode* node);
-// Copies the failure details; nothing for a NULL record.
-void FailureCopy(const VelmoraFailure* source, VelmoraFailure* destination);
 
 // Pushes count items of item_size bytes, from first on, each at the front;
 // the last item threaded (NULL for count 0).

@@ -152,6 +152,18 @@ TEST(RecordsFailure, AbortAndRejectKeepTheCodeField) {
   EXPECT_FALSE(VelmoraFailureCopy(&g, nullptr));
 }
 
+TEST(FailureCopy, CopiesEveryFieldAndIgnoresNull) {
+  const VelmoraFailure source{2, 5, 31};
+  VelmoraFailure copy{0, 0, 0};
+  FailureCopy(&source, &copy);
+  EXPECT_EQ(copy.kind, 2u);
+  EXPECT_EQ(copy.reason, 5u);
+  EXPECT_EQ(copy.error_code, 31u);
+  FailureCopy(nullptr, &copy);
+  FailureCopy(&source, nullptr);
+  EXPECT_EQ(copy.reason, 5u);
+}
+
 TEST(RecordsObjectId, InstanceBoundTypeUnchecked) {
   VelmoraObjectId id;
   EXPECT_TRUE(VelmoraObjectIdInit(&id, 8, 0x3FFFFF));

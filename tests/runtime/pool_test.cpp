@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "bacnet/records.h"
 #include "runtime/osa/osa.h"
 #include "runtime/osa/pool.h"
 #include "tests/runtime/support/osa_fixture.h"
@@ -267,18 +266,6 @@ TEST_F(ListTest, ThreadArrayReturnsTheLastItemThreaded) {
   EXPECT_EQ(ListThreadArray(&list_, nodes_, 0, sizeof(ListNode)), nullptr);
   EXPECT_EQ(ListClear(&list_), &list_);
   EXPECT_EQ(list_.count, 0u);
-}
-
-TEST(FailureCopy, CopiesEveryFieldAndIgnoresNull) {
-  const VelmoraFailure source{2, 5, 31};
-  VelmoraFailure copy{0, 0, 0};
-  FailureCopy(&source, &copy);
-  EXPECT_EQ(copy.kind, 2u);
-  EXPECT_EQ(copy.reason, 5u);
-  EXPECT_EQ(copy.error_code, 31u);
-  FailureCopy(nullptr, &copy);
-  FailureCopy(&source, nullptr);
-  EXPECT_EQ(copy.reason, 5u);
 }
 
 }  // namespace
