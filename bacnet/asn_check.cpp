@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "bacnet/asn_status.h"
+
 namespace {
 
 using E = AsnSchemaElement;
@@ -508,11 +510,11 @@ bool AsnCheckUnconfirmedRequest(uint32_t service, const uint8_t* data, uint32_t 
 
 uint32_t AsnCheckComplexAck(uint32_t service, const uint8_t* data, uint32_t length) {
   const uint16_t root = AsnCheckComplexAckRoot(service);
-  if (root == 0) return length == 0 ? 0 : 65;
+  if (root == 0) return length == 0 ? ASN_OK : ASN_BAD_PDU;
   bool leftOver;
   const uint32_t result = CheckParameters(root, data, length, &leftOver);
-  if (result == AsnCheckTooDeep) return 17;
-  return result == AsnCheckOk && !leftOver ? 0 : 65;
+  if (result == AsnCheckTooDeep) return ASN_TOO_DEEP;
+  return result == AsnCheckOk && !leftOver ? ASN_OK : ASN_BAD_PDU;
 }
 
 bool AsnCheckErrorPdu(uint32_t service, const uint8_t* data, uint32_t length) {

@@ -25,80 +25,89 @@ constexpr int32_t kVariable = -1;
 // records until their codecs and records exist; rows whose record exists
 // already use its size.
 constexpr AsnDatatype kRows[] = {
-    {0, 0, AsnPlainDecode<AsnDecodeNull>, AsnEncodeNull, nullptr},
-    {1, sizeof(uint8_t), AsnPlainDecode<AsnDecodeBoolean>, AsnEncodeBoolean, nullptr},
-    {2, sizeof(uint32_t), AsnPlainDecode<AsnDecodeUnsigned>, AsnEncodeUnsigned, nullptr},
-    {3, sizeof(int32_t), AsnPlainDecode<AsnDecodeSigned>, AsnEncodeSigned, nullptr},
-    {4, sizeof(float), AsnPlainDecode<AsnDecodeReal>, AsnEncodeReal, nullptr},
-    {5, sizeof(double), AsnPlainDecode<AsnDecodeDouble>, AsnEncodeDouble, nullptr},
-    {6, sizeof(VelmoraOctetString), AsnArenaDecode<AsnDecodeOctetString>, AsnEncodeOctetString,
-     AsnDecodedSizeOctetString},
-    {13, kVariable, AsnDecodeAnsiText, AsnEncodeAnsiText, AsnDecodedSizeAnsiText},
-    {14, sizeof(VelmoraDbcsString), AsnArenaDecode<AsnDecodeDbcsText>, AsnEncodeDbcsText,
-     AsnDecodedSizeDbcsText},
-    {15, kVariable, AsnDecodeJisText, AsnEncodeJisText, AsnDecodedSizeJisText},
-    {16, kVariable, AsnDecodeUcs4Text, AsnEncodeUcs4Text, AsnDecodedSizeUcs4Text},
-    {17, kVariable, AsnDecodeUcs2Text, AsnEncodeUcs2Text, AsnDecodedSizeUcs2Text},
-    {18, kVariable, AsnDecodeIso8859Text, AsnEncodeIso8859Text, AsnDecodedSizeIso8859Text},
-    {7, sizeof(VelmoraCharString), AsnArenaDecode<AsnDecodeCharString>, AsnEncodeCharString,
-     AsnDecodedSizeCharString},
-    {8, sizeof(VelmoraBitString), AsnPlainDecode<AsnDecodeBitString>, AsnEncodeBitString, nullptr},
-    {9, sizeof(uint32_t), AsnPlainDecode<AsnDecodeEnumerated>, AsnEncodeEnumerated, nullptr},
-    {10, sizeof(VelmoraDate), AsnPlainDecode<AsnDecodeDate>, AsnEncodeDate, nullptr},
-    {11, sizeof(VelmoraTime), AsnPlainDecode<AsnDecodeTime>, AsnEncodeTime, nullptr},
-    {12, sizeof(VelmoraObjectId), AsnPlainDecode<AsnDecodeObjectId>, AsnEncodeObjectId, nullptr},
-    {19, sizeof(VelmoraPriorityValue), nullptr, nullptr, nullptr},
-    {20, sizeof(VelmoraAddress), nullptr, nullptr, nullptr},
-    {21, sizeof(VelmoraDateTime), nullptr, nullptr, nullptr},
-    {22, 16, nullptr, nullptr, nullptr},
-    {23, 8, nullptr, nullptr, nullptr},
-    {24, 32, nullptr, nullptr, nullptr},
-    {25, sizeof(VelmoraWeekNDay), AsnPlainDecode<AsnDecodeWeekNDay>, AsnEncodeWeekNDay, nullptr},
-    {26, 36, nullptr, nullptr, nullptr},
-    {27, 20, nullptr, nullptr, nullptr},
-    {28, 52, nullptr, nullptr, nullptr},
-    {29, 28, nullptr, nullptr, nullptr},
-    {30, 16, nullptr, nullptr, nullptr},
-    {31, 20, nullptr, nullptr, nullptr},
-    {32, 64, nullptr, nullptr, nullptr},
-    {33, 8, nullptr, nullptr, nullptr},
-    {34, 24, nullptr, nullptr, nullptr},
-    {35, 8, nullptr, nullptr, nullptr},
-    {36, 20, nullptr, nullptr, nullptr},
-    {37, 28, nullptr, nullptr, nullptr},
-    {38, 8, nullptr, nullptr, nullptr},
-    {39, 60, nullptr, nullptr, nullptr},
-    {40, 8, nullptr, nullptr, nullptr},
-    {41, 16, nullptr, nullptr, nullptr},
-    {42, 16, nullptr, nullptr, nullptr},
-    {43, 52, nullptr, nullptr, nullptr},
-    {44, 52, nullptr, nullptr, nullptr},
-    {45, 20, nullptr, nullptr, nullptr},
-    {46, 40, nullptr, nullptr, nullptr},
-    {47, 32, nullptr, nullptr, nullptr},
-    {48, 8, nullptr, nullptr, nullptr},
-    {49, 8, nullptr, nullptr, nullptr},
-    {50, 56, nullptr, nullptr, nullptr},
-    {51, 8, nullptr, nullptr, nullptr},
-    {52, 14, nullptr, nullptr, nullptr},
-    {53, 20, nullptr, nullptr, nullptr},
-    {54, 168, nullptr, nullptr, nullptr},
-    {55, 40, nullptr, nullptr, nullptr},
-    {-5, sizeof(VelmoraRawData), nullptr, EncodeRaw, nullptr},
-    {-4, sizeof(VelmoraRawData), nullptr, EncodeRaw, nullptr},
-    {-3, sizeof(VelmoraRawData), nullptr, EncodeRaw, nullptr},
+    {ASN_TYPE_NULL, 0, AsnPlainDecode<AsnDecodeNull>, AsnEncodeNull, nullptr},
+    {ASN_TYPE_BOOLEAN, sizeof(uint8_t), AsnPlainDecode<AsnDecodeBoolean>, AsnEncodeBoolean,
+     nullptr},
+    {ASN_TYPE_UNSIGNED, sizeof(uint32_t), AsnPlainDecode<AsnDecodeUnsigned>, AsnEncodeUnsigned,
+     nullptr},
+    {ASN_TYPE_SIGNED, sizeof(int32_t), AsnPlainDecode<AsnDecodeSigned>, AsnEncodeSigned, nullptr},
+    {ASN_TYPE_REAL, sizeof(float), AsnPlainDecode<AsnDecodeReal>, AsnEncodeReal, nullptr},
+    {ASN_TYPE_DOUBLE, sizeof(double), AsnPlainDecode<AsnDecodeDouble>, AsnEncodeDouble, nullptr},
+    {ASN_TYPE_OCTET_STRING, sizeof(VelmoraOctetString), AsnArenaDecode<AsnDecodeOctetString>,
+     AsnEncodeOctetString, AsnDecodedSizeOctetString},
+    {ASN_TYPE_TEXT_ANSI, kVariable, AsnDecodeAnsiText, AsnEncodeAnsiText, AsnDecodedSizeAnsiText},
+    {ASN_TYPE_TEXT_DBCS, sizeof(VelmoraDbcsString), AsnArenaDecode<AsnDecodeDbcsText>,
+     AsnEncodeDbcsText, AsnDecodedSizeDbcsText},
+    {ASN_TYPE_TEXT_JIS, kVariable, AsnDecodeJisText, AsnEncodeJisText, AsnDecodedSizeJisText},
+    {ASN_TYPE_TEXT_UCS4, kVariable, AsnDecodeUcs4Text, AsnEncodeUcs4Text, AsnDecodedSizeUcs4Text},
+    {ASN_TYPE_TEXT_UCS2, kVariable, AsnDecodeUcs2Text, AsnEncodeUcs2Text, AsnDecodedSizeUcs2Text},
+    {ASN_TYPE_TEXT_ISO8859, kVariable, AsnDecodeIso8859Text, AsnEncodeIso8859Text,
+     AsnDecodedSizeIso8859Text},
+    {ASN_TYPE_CHAR_STRING, sizeof(VelmoraCharString), AsnArenaDecode<AsnDecodeCharString>,
+     AsnEncodeCharString, AsnDecodedSizeCharString},
+    {ASN_TYPE_BIT_STRING, sizeof(VelmoraBitString), AsnPlainDecode<AsnDecodeBitString>,
+     AsnEncodeBitString, nullptr},
+    {ASN_TYPE_ENUMERATED, sizeof(uint32_t), AsnPlainDecode<AsnDecodeEnumerated>,
+     AsnEncodeEnumerated, nullptr},
+    {ASN_TYPE_DATE, sizeof(VelmoraDate), AsnPlainDecode<AsnDecodeDate>, AsnEncodeDate, nullptr},
+    {ASN_TYPE_TIME, sizeof(VelmoraTime), AsnPlainDecode<AsnDecodeTime>, AsnEncodeTime, nullptr},
+    {ASN_TYPE_OBJECT_ID, sizeof(VelmoraObjectId), AsnPlainDecode<AsnDecodeObjectId>,
+     AsnEncodeObjectId, nullptr},
+    {ASN_TYPE_PRIORITY_VALUE, sizeof(VelmoraPriorityValue), nullptr, nullptr, nullptr},
+    {ASN_TYPE_ADDRESS, sizeof(VelmoraAddress), nullptr, nullptr, nullptr},
+    {ASN_TYPE_DATE_TIME, sizeof(VelmoraDateTime), nullptr, nullptr, nullptr},
+    {ASN_TYPE_OBJ_PROP_REF, 16, nullptr, nullptr, nullptr},
+    {ASN_TYPE_PROPERTY_STATES, 8, nullptr, nullptr, nullptr},
+    {ASN_TYPE_DATE_RANGE, 32, nullptr, nullptr, nullptr},
+    {ASN_TYPE_WEEK_N_DAY, sizeof(VelmoraWeekNDay), AsnPlainDecode<AsnDecodeWeekNDay>,
+     AsnEncodeWeekNDay, nullptr},
+    {ASN_TYPE_CALENDAR_ENTRY, 36, nullptr, nullptr, nullptr},
+    {ASN_TYPE_TIME_VALUE, 20, nullptr, nullptr, nullptr},
+    {ASN_TYPE_SPECIAL_EVENT, 52, nullptr, nullptr, nullptr},
+    {ASN_TYPE_PROPERTY_VALUE, 28, nullptr, nullptr, nullptr},
+    {ASN_TYPE_RECIPIENT, 16, nullptr, nullptr, nullptr},
+    {ASN_TYPE_SETPOINT_REF, 20, nullptr, nullptr, nullptr},
+    {ASN_TYPE_DESTINATION, 64, nullptr, nullptr, nullptr},
+    {ASN_TYPE_DAILY_SCHEDULE, 8, nullptr, nullptr, nullptr},
+    {ASN_TYPE_TIME_STAMP, 24, nullptr, nullptr, nullptr},
+    {ASN_TYPE_PROPERTY_REF, 8, nullptr, nullptr, nullptr},
+    {ASN_TYPE_ADDRESS_BINDING, 20, nullptr, nullptr, nullptr},
+    {ASN_TYPE_DEV_OBJ_PROP_REF, 28, nullptr, nullptr, nullptr},
+    {ASN_TYPE_CLIENT_COV, 8, nullptr, nullptr, nullptr},
+    {ASN_TYPE_LOG_RECORD, 60, nullptr, nullptr, nullptr},
+    {ASN_TYPE_ACTION_LIST, 8, nullptr, nullptr, nullptr},
+    {ASN_TYPE_READ_ACCESS_SPEC, 16, nullptr, nullptr, nullptr},
+    {ASN_TYPE_READ_ACCESS_RESULT, 16, nullptr, nullptr, nullptr},
+    {ASN_TYPE_EVENT_PARAMETER, 52, nullptr, nullptr, nullptr},
+    {ASN_TYPE_COV_SUBSCRIPTION, 52, nullptr, nullptr, nullptr},
+    {ASN_TYPE_DEV_OBJ_REF, 20, nullptr, nullptr, nullptr},
+    {ASN_TYPE_DEV_OBJ_PROP_VALUE, 40, nullptr, nullptr, nullptr},
+    {ASN_TYPE_ACCUMULATOR_RECORD, 32, nullptr, nullptr, nullptr},
+    {ASN_TYPE_PRESCALE, 8, nullptr, nullptr, nullptr},
+    {ASN_TYPE_SCALE, 8, nullptr, nullptr, nullptr},
+    {ASN_TYPE_ACTION_COMMAND, 56, nullptr, nullptr, nullptr},
+    {ASN_TYPE_SHED_LEVEL, 8, nullptr, nullptr, nullptr},
+    {ASN_TYPE_VT_SESSION, 14, nullptr, nullptr, nullptr},
+    {ASN_TYPE_SESSION_KEY, 20, nullptr, nullptr, nullptr},
+    {ASN_TYPE_EVENT_LOG_RECORD, 168, nullptr, nullptr, nullptr},
+    {ASN_TYPE_LOG_MULTIPLE_RECORD, 40, nullptr, nullptr, nullptr},
+    {ASN_TYPE_RAW_RESERVED, sizeof(VelmoraRawData), nullptr, EncodeRaw, nullptr},
+    {ASN_TYPE_RAW_PROPRIETARY, sizeof(VelmoraRawData), nullptr, EncodeRaw, nullptr},
+    {ASN_TYPE_RAW_STANDARD, sizeof(VelmoraRawData), nullptr, EncodeRaw, nullptr},
 };
 static_assert(std::size(kRows) == 59);
 
-// Position of each code in kRows: codes 0-55 first, then -5 to -3.
+// Position of each code in kRows: the datatypes first, then the raw codes.
+constexpr size_t IndexOf(int32_t code) {
+  return size_t(code >= 0 ? code
+                          : ASN_TYPE_LOG_MULTIPLE_RECORD + 1 + (code - ASN_TYPE_RAW_RESERVED));
+}
 constexpr auto kIndex = [] {
-  std::array<int8_t, 59> index{};
+  std::array<int8_t, std::size(kRows)> index{};
   for (auto& i : index)
     i = -1;
-  for (size_t r = 0; r < std::size(kRows); ++r) {
-    int32_t code = kRows[r].code;
-    index[size_t(code >= 0 ? code : 56 + (code + 5))] = int8_t(r);
-  }
+  for (size_t r = 0; r < std::size(kRows); ++r)
+    index[IndexOf(kRows[r].code)] = int8_t(r);
   return index;
 }();
 
@@ -158,8 +167,10 @@ int32_t Decode(const AsnDatatype* row, const uint8_t* data, uint32_t length, Vel
 std::span<const AsnDatatype> AsnDatatypeRows() { return kRows; }
 
 const AsnDatatype* AsnDatatypeFind(int32_t code) {
-  if (code < -5 || code > 55 || code == -1 || code == -2) return nullptr;
-  int8_t r = kIndex[size_t(code >= 0 ? code : 56 + (code + 5))];
+  if (code < ASN_TYPE_RAW_RESERVED || code > ASN_TYPE_LOG_MULTIPLE_RECORD ||
+      code == ASN_TYPE_NONE || code == ASN_TYPE_ANY)
+    return nullptr;
+  int8_t r = kIndex[IndexOf(code)];
   return r < 0 ? nullptr : &kRows[r];
 }
 
@@ -221,18 +232,20 @@ const AsnDatatype* AsnDatatypeForProperty(uint32_t property, int32_t arrayIndex,
 
   bool empty = value->current >= value->end;
   if ((code & kAsnPropArray) && arrayIndex == 0) {
-    datatype = ASN_TAG_UNSIGNED;
+    datatype = ASN_TYPE_UNSIGNED;
   } else {
     datatype = AsnSchemaDatatype(code);
-    if (datatype == 7) {  // any character set: the text datatype the octets carry
+    if (datatype ==
+        ASN_TYPE_CHAR_STRING) {  // any character set: the text datatype the octets carry
       datatype = AsnCharStringDatatype(value);
-      if (datatype < 0) datatype = 7;
+      if (datatype < 0) datatype = ASN_TYPE_CHAR_STRING;
     } else if (datatype == ASN_TYPE_ANY) {
-      datatype = empty || AsnIsClosingTag(*value->current) ? 0 : AsnNextDatatype(value);
+      datatype = empty || AsnIsClosingTag(*value->current) ? ASN_TYPE_NULL : AsnNextDatatype(value);
     } else if (!empty && *value->current == 0x00 &&
-               (datatype == 2 || datatype == 4 || datatype == 5 || datatype == 9 ||
-                datatype == 30)) {
-      datatype = 0;
+               (datatype == ASN_TYPE_UNSIGNED || datatype == ASN_TYPE_REAL ||
+                datatype == ASN_TYPE_DOUBLE || datatype == ASN_TYPE_ENUMERATED ||
+                datatype == ASN_TYPE_RECIPIENT)) {
+      datatype = ASN_TYPE_NULL;
     }
   }
   if (list) *list = isList;

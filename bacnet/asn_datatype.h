@@ -9,17 +9,6 @@
 #include "bacnet/any_value.h"
 #include "bacnet/asn_tag.h"
 
-inline constexpr int32_t ASN_MISSING_RECORD = 2;
-inline constexpr int32_t ASN_NO_DECODER = 5;
-inline constexpr int32_t ASN_NO_PROPERTY_TYPE = 54;
-
-// Datatype codes the table knows besides 0-55.
-inline constexpr int32_t ASN_TYPE_NONE = -1;
-inline constexpr int32_t ASN_TYPE_ANY = -2;
-inline constexpr int32_t ASN_TYPE_RAW_STANDARD = -3;     // known object type, standard property
-inline constexpr int32_t ASN_TYPE_RAW_PROPRIETARY = -4;  // proprietary, or not as its schema
-inline constexpr int32_t ASN_TYPE_RAW_RESERVED = -5;     // neither standard nor proprietary
-
 // Every row decodes through one signature; the adapters below fit the
 // plainer decoder forms to it. A null decode means the datatype has no
 // decoder (raw rows, and constructed types not yet coded).

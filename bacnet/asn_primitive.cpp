@@ -415,17 +415,17 @@ uint32_t AsnDecodedSize(const uint8_t* element) {
     case ASN_TAG_CHAR_STRING: {
       AsnCursor one = AsnCursorOverConst(element, AsnTagElementLength(element));
       switch (AsnCharStringDatatype(&one)) {
-        case 13:
+        case ASN_TYPE_TEXT_ANSI:
           return AsnDecodedSizeAnsiText(element, 0);
-        case 14:
+        case ASN_TYPE_TEXT_DBCS:
           return AsnDecodedSizeDbcsText(element, 0);
-        case 15:
+        case ASN_TYPE_TEXT_JIS:
           return AsnDecodedSizeJisText(element, 0);
-        case 16:
+        case ASN_TYPE_TEXT_UCS4:
           return AsnDecodedSizeUcs4Text(element, 0);
-        case 17:
+        case ASN_TYPE_TEXT_UCS2:
           return AsnDecodedSizeUcs2Text(element, 0);
-        case 18:
+        case ASN_TYPE_TEXT_ISO8859:
           return AsnDecodedSizeIso8859Text(element, 0);
         default:
           return AsnDecodedSizeCharString(element, 0);

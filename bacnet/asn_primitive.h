@@ -2,13 +2,11 @@
 // types, of the six text datatypes (a CharacterString held as plain text in
 // one character set) and of the week-n-day.
 //
-// Datatype codes: 0 Null, 1 Boolean, 2 Unsigned, 3 Signed, 4 Real,
-// 5 Double, 6 OctetString, 7 CharacterString, 8 BitString, 9 Enumerated,
-// 10 Date, 11 Time, 12 ObjectIdentifier, 13-18 text in character set 0-5,
-// 25 week-n-day. Decoded forms: Boolean one octet (0 or 1), Unsigned and
-// Enumerated uint32_t, Signed int32_t, Real float, Double double, the rest
-// their records; texts 13, 15, 18 terminated bytes, 16 and 17 host-order
-// units ended by a zero unit, 14 a VelmoraDbcsString.
+// Decoded forms (datatype codes in bacnet/asn_datatype_code.h): Boolean one
+// octet (0 or 1), Unsigned and Enumerated uint32_t, Signed int32_t, Real
+// float, Double double, the rest their records; the ANSI, JIS and ISO 8859
+// texts terminated bytes, UCS-4 and UCS-2 host-order units ended by a zero
+// unit, DBCS a VelmoraDbcsString.
 #pragma once
 
 #include <cstdint>

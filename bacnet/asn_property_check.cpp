@@ -1,36 +1,34 @@
 // Property datatypes and value checks over the schema rows the property
 // tables name.
 #include "bacnet/asn_check.h"
+#include "bacnet/asn_datatype_code.h"
 #include "bacnet/asn_property.h"
 #include "bacnet/asn_schema.h"
+#include "bacnet/asn_status.h"
 
 namespace {
 
-constexpr int kNotAnArray = 28;
-constexpr int kBadArrayIndex = 27;
-constexpr int kNotAList = 29;
-
 int16_t RowDatatype(uint32_t row) {
-  return row < AsnSchemaRowCount ? AsnSchemaTable[row].datatype : int16_t(-1);
+  return row < AsnSchemaRowCount ? AsnSchemaTable[row].datatype : int16_t(ASN_TYPE_NONE);
 }
 
 // Check results as the statuses a property value is refused with.
 int MapCheckResult(uint32_t result) {
   switch (result) {
     case AsnCheckOk:
-      return 0;
+      return ASN_OK;
     case AsnCheckUnknownService:
     case AsnCheckUnsupported:
-      return 5;
+      return ASN_UNSUPPORTED;
     case AsnCheckCharset:
-      return 15;
+      return ASN_BAD_CHARSET;
     case AsnCheckOutOfRange:
     case AsnCheckEnumeration:
-      return 16;
+      return ASN_OUT_OF_RANGE;
     case AsnCheckTooDeep:
-      return 17;
+      return ASN_TOO_DEEP;
     default:
-      return 13;
+      return ASN_BAD_DATATYPE;
   }
 }
 
@@ -39,22 +37,22 @@ int32_t FirstTagNumber(const AsnPropertyCheck* check) {
 }
 
 int CheckValue(AsnPropertyCheck* check, int32_t* datatype) {
-  *datatype = -4;
+  *datatype = ASN_TYPE_RAW_PROPRIETARY;
   check->consumed = 0;
   uint32_t row = AsnTypeCodeRow(check->typeCode);
-  if (row >= AsnSchemaRowCount) return 13;
+  if (row >= AsnSchemaRowCount) return ASN_BAD_DATATYPE;
   AsnCheckReader reader;
   AsnCheckReaderInit(&reader, check->data, check->length);
   uint32_t result;
   if (check->typeCode & kAsnPropArray) {
     result = AsnCheckType(&reader, row, check->arrayIndex);
   } else if (check->arrayIndex != -1) {
-    return kNotAnArray;
+    return ASN_NOT_AN_ARRAY;
   } else if ((check->typeCode & kAsnPropMayBeNull) && check->length != 0 &&
              check->data[0] == 0x00) {
     check->consumed = 1;
-    *datatype = 0;
-    return 0;
+    *datatype = ASN_TYPE_NULL;
+    return ASN_OK;
   } else if (check->typeCode & kAsnPropList) {
     result = AsnCheckSequenceOf(&reader, row);
   } else {
@@ -63,7 +61,7 @@ int CheckValue(AsnPropertyCheck* check, int32_t* datatype) {
   if (result != AsnCheckOk) return MapCheckResult(result);
   check->consumed = check->length - reader.remaining;
   *datatype = RowDatatype(row);
-  return 0;
+  return ASN_OK;
 }
 
 }  // namespace
@@ -95,28 +93,28 @@ int AsnCheckPropertyValue(AsnPropertyCheck* check, int32_t* datatype) {
 
 int AsnCheckPropertyDatatype(AsnPropertyCheck* check, int32_t* datatype) {
   int status = CheckValue(check, datatype);
-  if (status != 0) return status;
+  if (status != ASN_OK) return status;
   if ((check->typeCode & kAsnPropArray) && check->arrayIndex == 0)
-    *datatype = 2;
-  else if (*datatype == -2)
+    *datatype = ASN_TYPE_UNSIGNED;
+  else if (*datatype == ASN_TYPE_ANY)
     *datatype = FirstTagNumber(check);
-  return 0;
+  return ASN_OK;
 }
 
 int AsnCheckListElement(AsnPropertyCheck* check, int32_t* datatype) {
   check->consumed = 0;
-  *datatype = -4;
+  *datatype = ASN_TYPE_RAW_PROPRIETARY;
   uint32_t row = AsnTypeCodeRow(check->typeCode);
   uint32_t element;
   if (check->typeCode & kAsnPropArray) {
-    if (check->arrayIndex == 0 || check->arrayIndex == -1) return kBadArrayIndex;
+    if (check->arrayIndex == 0 || check->arrayIndex == -1) return ASN_BAD_ARRAY_INDEX;
     element = AsnSchemaSeqOfRow(row);
   } else if (check->typeCode & kAsnPropList) {
     element = row;
   } else {
     element = AsnSchemaSeqOfRow(row);
   }
-  if (element == 0 || element >= AsnSchemaRowCount) return kNotAList;
+  if (element == 0 || element >= AsnSchemaRowCount) return ASN_NOT_A_LIST;
   if (check->length != 0) {
     AsnCheckReader reader;
     AsnCheckReaderInit(&reader, check->data, check->length);
@@ -124,11 +122,11 @@ int AsnCheckListElement(AsnPropertyCheck* check, int32_t* datatype) {
     check->consumed = check->length - reader.remaining;
   }
   *datatype = RowDatatype(element);
-  if (*datatype == -2) *datatype = FirstTagNumber(check);
-  return 0;
+  if (*datatype == ASN_TYPE_ANY) *datatype = FirstTagNumber(check);
+  return ASN_OK;
 }
 
 uint32_t AsnListElementLength(AsnPropertyCheck* check) {
   int32_t datatype;
-  return AsnCheckListElement(check, &datatype) == 0 ? check->consumed : 0;
+  return AsnCheckListElement(check, &datatype) == ASN_OK ? check->consumed : 0;
 }

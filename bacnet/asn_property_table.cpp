@@ -1,10 +1,12 @@
-// Per-object-type property tables. Each entry is property:row followed by
-// its flags: o optional, n may be NULL, a array, l list.
+// Per-object-type property tables. Each entry is property:row, the row by
+// its name (bacnet/asn_schema_rows.h), then /flags where it has any:
+// o optional, n may be NULL, a array, l list.
 #include <array>
 #include <cstddef>
 #include <string_view>
 
 #include "bacnet/asn_property.h"
+#include "bacnet/asn_schema_rows.h"
 
 namespace {
 
@@ -32,6 +34,15 @@ constexpr uint32_t Number(std::string_view text, size_t& i) {
   return v;
 }
 
+constexpr uint16_t Row(std::string_view text, size_t& i) {
+  const size_t start = i;
+  while (i < text.size() && text[i] != ' ' && text[i] != '/')
+    ++i;
+  for (const AsnSchemaRowName& r : kAsnSchemaRowNames)
+    if (r.name == text.substr(start, i - start)) return r.row;
+  throw "unknown row name";
+}
+
 constexpr uint16_t Flag(char c) {
   switch (c) {
     case 'o':
@@ -55,11 +66,14 @@ consteval PropertyList<N> Parse(std::string_view text) {
       ++i;
     uint32_t property = Number(text, i);
     if (text[i++] != ':') throw "':' expected";
-    uint32_t row = Number(text, i);
+    uint32_t row = Row(text, i);
     if (property > 0xFFFF || row > 0xFF) throw "out of range";
     uint16_t flags = 0;
-    while (i < text.size() && text[i] != ' ')
-      flags |= Flag(text[i++]);
+    if (i < text.size() && text[i] == '/') {
+      ++i;
+      while (i < text.size() && text[i] != ' ')
+        flags |= Flag(text[i++]);
+    }
     if (k > 0 && list.entries[k - 1].property >= property) throw "not sorted";
     list.entries[k] = {uint16_t(property), uint16_t(row << 8 | flags)};
   }
@@ -68,115 +82,177 @@ consteval PropertyList<N> Parse(std::string_view text) {
 
 #define ASN_PROPERTIES(text) Parse<CountEntries(text)>(text)
 
-constexpr auto kGeneric = ASN_PROPERTIES("75:35 77:17 79:42");
+constexpr auto kGeneric = ASN_PROPERTIES("75:ObjectId 77:CharString 79:ObjectType");
 
 constexpr auto kAnalogInput = ASN_PROPERTIES(  // analog-input (0)
-    "0:28o 17:3o 22:15o 25:15o 28:17o 31:17o 35:28o 36:46 45:15o 52:30o 59:15o "
-    "65:15o 69:15o 72:48o 75:35 77:17 79:42 81:2 85:15 103:49o 106:15o 111:32 "
-    "113:3o 117:45 118:3o 130:137oa 168:17o");
+    "0:TransitionBits/o 17:Unsigned/o 22:Real/o 25:Real/o 28:CharString/o 31:CharString/o "
+    "35:TransitionBits/o 36:EventState 45:Real/o 52:LimitEnable/o 59:Real/o 65:Real/o "
+    "69:Real/o 72:NotifyType/o 75:ObjectId 77:CharString 79:ObjectType 81:Boolean 85:Real "
+    "103:Reliability/o 106:Real/o 111:StatusFlags 113:Unsigned/o 117:Enum16 118:Unsigned/o "
+    "130:TimeStamp/oa 168:CharString/o");
 constexpr auto kAnalogOutput = ASN_PROPERTIES(  // analog-output (1)
-    "0:28o 17:3o 22:15o 25:15o 28:17o 31:17o 35:28o 36:46 45:15o 52:30o 59:15o "
-    "65:15o 69:15o 72:48o 75:35 77:17 79:42 81:2 85:15 87:80a 103:49o 104:15 "
-    "106:15o 111:32 113:3o 117:45 130:137oa 168:17o");
+    "0:TransitionBits/o 17:Unsigned/o 22:Real/o 25:Real/o 28:CharString/o 31:CharString/o "
+    "35:TransitionBits/o 36:EventState 45:Real/o 52:LimitEnable/o 59:Real/o 65:Real/o "
+    "69:Real/o 72:NotifyType/o 75:ObjectId 77:CharString 79:ObjectType 81:Boolean 85:Real "
+    "87:PriorityReal/a 103:Reliability/o 104:Real 106:Real/o 111:StatusFlags 113:Unsigned/o "
+    "117:Enum16 130:TimeStamp/oa 168:CharString/o");
 constexpr auto kAnalogValue = ASN_PROPERTIES(  // analog-value (2)
-    "0:28o 17:3o 22:15o 25:15o 28:17o 35:28o 36:46 45:15o 52:30o 59:15o 72:48o "
-    "75:35 77:17 79:42 81:2 85:15 87:80oa 103:49o 104:15o 111:32 113:3o 117:45 "
-    "130:137oa 168:17o");
+    "0:TransitionBits/o 17:Unsigned/o 22:Real/o 25:Real/o 28:CharString/o 35:TransitionBits/o "
+    "36:EventState 45:Real/o 52:LimitEnable/o 59:Real/o 72:NotifyType/o 75:ObjectId "
+    "77:CharString 79:ObjectType 81:Boolean 85:Real 87:PriorityReal/oa 103:Reliability/o "
+    "104:Real/o 111:StatusFlags 113:Unsigned/o 117:Enum16 130:TimeStamp/oa 168:CharString/o");
 constexpr auto kBinaryInput = ASN_PROPERTIES(  // binary-input (3)
-    "0:28o 4:17o 6:44o 15:3o 16:87o 17:3o 28:17o 31:17o 33:3o 35:28o 36:46 "
-    "46:17o 72:48o 75:35 77:17 79:42 81:2 84:50 85:44 103:49o 111:32 113:3o "
-    "114:87o 115:87o 130:137oa 168:17o");
+    "0:TransitionBits/o 4:CharString/o 6:Binary/o 15:Unsigned/o 16:DateTime/o 17:Unsigned/o "
+    "28:CharString/o 31:CharString/o 33:Unsigned/o 35:TransitionBits/o 36:EventState "
+    "46:CharString/o 72:NotifyType/o 75:ObjectId 77:CharString 79:ObjectType 81:Boolean "
+    "84:MessagePriority 85:Binary 103:Reliability/o 111:StatusFlags 113:Unsigned/o "
+    "114:DateTime/o 115:DateTime/o 130:TimeStamp/oa 168:CharString/o");
 constexpr auto kBinaryOutput = ASN_PROPERTIES(  // binary-output (4)
-    "0:28o 4:17o 15:3o 16:87o 17:3o 28:17o 31:17o 33:3o 35:28o 36:46 40:44o "
-    "46:17o 66:3o 67:3o 72:48o 75:35 77:17 79:42 81:2 84:50 85:44 87:81a 103:49o "
-    "104:44 111:32 113:3o 114:87o 115:87o 130:137oa 168:17o");
+    "0:TransitionBits/o 4:CharString/o 15:Unsigned/o 16:DateTime/o 17:Unsigned/o "
+    "28:CharString/o 31:CharString/o 33:Unsigned/o 35:TransitionBits/o 36:EventState "
+    "40:Binary/o 46:CharString/o 66:Unsigned/o 67:Unsigned/o 72:NotifyType/o 75:ObjectId "
+    "77:CharString 79:ObjectType 81:Boolean 84:MessagePriority 85:Binary 87:PriorityBinary/a "
+    "103:Reliability/o 104:Binary 111:StatusFlags 113:Unsigned/o 114:DateTime/o "
+    "115:DateTime/o 130:TimeStamp/oa 168:CharString/o");
 constexpr auto kBinaryValue = ASN_PROPERTIES(  // binary-value (5)
-    "0:28o 4:17o 6:44o 15:3o 16:87o 17:3o 28:17o 33:3o 35:28o 36:46 46:17o 66:3o "
-    "67:3o 72:48o 75:35 77:17 79:42 81:2 85:44 87:81oa 103:49o 104:44o 111:32 "
-    "113:3o 114:87o 115:87o 130:137oa 168:17o");
+    "0:TransitionBits/o 4:CharString/o 6:Binary/o 15:Unsigned/o 16:DateTime/o 17:Unsigned/o "
+    "28:CharString/o 33:Unsigned/o 35:TransitionBits/o 36:EventState 46:CharString/o "
+    "66:Unsigned/o 67:Unsigned/o 72:NotifyType/o 75:ObjectId 77:CharString 79:ObjectType "
+    "81:Boolean 85:Binary 87:PriorityBinary/oa 103:Reliability/o 104:Binary/o 111:StatusFlags "
+    "113:Unsigned/o 114:DateTime/o 115:DateTime/o 130:TimeStamp/oa 168:CharString/o");
 constexpr auto kCalendar = ASN_PROPERTIES(  // calendar (6)
-    "23:86l 28:17o 75:35 77:17 79:42 85:2 168:17o");
+    "23:CalendarEntry/l 28:CharString/o 75:ObjectId 77:CharString 79:ObjectType 85:Boolean "
+    "168:CharString/o");
 constexpr auto kCommand = ASN_PROPERTIES(  // command (7)
-    "2:94al 3:17oal 9:2 28:17o 47:2 75:35 77:17 79:42 85:3 168:17o");
+    "2:ActionList/al 3:CharString/oal 9:Boolean 28:CharString/o 47:Boolean 75:ObjectId "
+    "77:CharString 79:ObjectType 85:Unsigned 168:CharString/o");
 constexpr auto kDevice = ASN_PROPERTIES(  // device (8)
-    "5:148ol 10:3o 11:3 12:17 24:2o 28:17o 30:96l 44:17 55:149ol 56:37o 57:38o "
-    "58:17o 62:3 63:3o 64:13o 70:17 73:3 75:35 76:35al 77:17 79:42 95:11 96:29 "
-    "97:31 98:3 107:51 112:52 116:97ol 119:14o 120:6 121:17 122:73ol 139:3 "
-    "152:144ol 153:6o 154:35oal 155:3 157:137o 167:3o 168:17o 169:2oal 170:96ol "
-    "171:96ol 172:2oal 193:2o 195:3o 196:76o 202:97ol 203:137o 204:3o 206:97ol "
-    "209:35oal");
+    "5:VtSession/ol 10:Unsigned/o 11:Unsigned 12:CharString 24:Boolean/o 28:CharString/o "
+    "30:AddressBinding/l 44:CharString 55:SessionKey/ol 56:Date/o 57:Time/o 58:CharString/o "
+    "62:Unsigned 63:Unsigned/o 64:MaxMaster/o 70:CharString 73:Unsigned 75:ObjectId "
+    "76:ObjectId/al 77:CharString 79:ObjectType 95:ConformanceClass 96:BitString "
+    "97:ServicesSupported 98:Unsigned 107:Segmentation 112:DeviceStatus 116:Recipient/ol "
+    "119:Signed/o 120:Unsigned16 121:CharString 122:VtClass/ol 139:Unsigned "
+    "152:CovSubscription/ol 153:Unsigned16/o 154:ObjectId/oal 155:Unsigned 157:TimeStamp/o "
+    "167:Unsigned/o 168:CharString/o 169:Boolean/oal 170:AddressBinding/ol "
+    "171:AddressBinding/ol 172:Boolean/oal 193:Boolean/o 195:Unsigned/o 196:RestartReason/o "
+    "202:Recipient/ol 203:TimeStamp/o 204:Unsigned/o 206:Recipient/ol 209:ObjectId/oal");
 constexpr auto kEventEnrollment = ASN_PROPERTIES(  // event-enrollment (9)
-    "0:28 17:3 28:17o 35:28 36:46 37:47 51:2o 72:48 75:35 77:17 78:101 79:42 "
-    "83:116 86:3o 89:3o 101:97on 130:137a 168:17o");
+    "0:TransitionBits 17:Unsigned 28:CharString/o 35:TransitionBits 36:EventState "
+    "37:EventType 51:Boolean/o 72:NotifyType 75:ObjectId 77:CharString 78:DevObjPropRef "
+    "79:ObjectType 83:EventParameter 86:Unsigned/o 89:Unsigned/o 101:Recipient/on "
+    "130:TimeStamp/a 168:CharString/o");
 constexpr auto kFile = ASN_PROPERTIES(  // file (10)
-    "13:2 28:17o 41:58 42:3 43:17 71:87 75:35 77:17 79:42 99:2 141:3o 168:17o");
+    "13:Boolean 28:CharString/o 41:FileAccessMethod 42:Unsigned 43:CharString 71:DateTime "
+    "75:ObjectId 77:CharString 79:ObjectType 99:Boolean 141:Unsigned/o 168:CharString/o");
 constexpr auto kGroup = ASN_PROPERTIES(  // group (11)
-    "28:17o 53:141l 75:35 77:17 79:42 85:140l 168:17o");
+    "28:CharString/o 53:ReadAccessSpec/l 75:ObjectId 77:CharString 79:ObjectType "
+    "85:ReadAccessResult/l 168:CharString/o");
 constexpr auto kLoop = ASN_PROPERTIES(  // loop (12)
-    "0:28o 2:59 14:15o 17:3o 19:102 20:45 21:15 22:15o 25:15o 26:15o 27:45o "
-    "28:17o 34:15o 35:28o 36:46 49:15o 50:45o 60:102 61:15o 68:15o 72:48o 75:35 "
-    "77:17 79:42 81:2 82:45 85:15 88:12 93:15o 94:45o 103:49o 108:15 109:133 "
-    "111:32 113:3o 118:3o 130:137oa 168:17o");
+    "0:TransitionBits/o 2:Action 14:Real/o 17:Unsigned/o 19:ObjPropRef 20:Enum16 21:Real "
+    "22:Real/o 25:Real/o 26:Real/o 27:Enum16/o 28:CharString/o 34:Real/o 35:TransitionBits/o "
+    "36:EventState 49:Real/o 50:Enum16/o 60:ObjPropRef 61:Real/o 68:Real/o 72:NotifyType/o "
+    "75:ObjectId 77:CharString 79:ObjectType 81:Boolean 82:Enum16 85:Real 88:WritePriority "
+    "93:Real/o 94:Enum16/o 103:Reliability/o 108:Real 109:SetpointReference 111:StatusFlags "
+    "113:Unsigned/o 118:Unsigned/o 130:TimeStamp/oa 168:CharString/o");
 constexpr auto kMultiStateInput = ASN_PROPERTIES(  // multi-state-input (13)
-    "0:28o 7:4ol 17:3o 28:17o 31:17o 35:28o 36:46 39:4ol 72:48o 74:3 75:35 77:17 "
-    "79:42 81:2 85:3 103:49o 110:17oal 111:32 113:3o 130:137oa 168:17o");
+    "0:TransitionBits/o 7:StateNumber/ol 17:Unsigned/o 28:CharString/o 31:CharString/o "
+    "35:TransitionBits/o 36:EventState 39:StateNumber/ol 72:NotifyType/o 74:Unsigned "
+    "75:ObjectId 77:CharString 79:ObjectType 81:Boolean 85:Unsigned 103:Reliability/o "
+    "110:CharString/oal 111:StatusFlags 113:Unsigned/o 130:TimeStamp/oa 168:CharString/o");
 constexpr auto kMultiStateOutput = ASN_PROPERTIES(  // multi-state-output (14)
-    "0:28o 17:3o 28:17o 31:17o 35:28o 36:46 40:3o 72:48o 74:3 75:35 77:17 79:42 "
-    "81:2 85:3 87:82a 103:49o 104:3 110:17oal 111:32 113:3o 130:137oa 168:17o");
+    "0:TransitionBits/o 17:Unsigned/o 28:CharString/o 31:CharString/o 35:TransitionBits/o "
+    "36:EventState 40:Unsigned/o 72:NotifyType/o 74:Unsigned 75:ObjectId 77:CharString "
+    "79:ObjectType 81:Boolean 85:Unsigned 87:PriorityUnsigned/a 103:Reliability/o "
+    "104:Unsigned 110:CharString/oal 111:StatusFlags 113:Unsigned/o 130:TimeStamp/oa "
+    "168:CharString/o");
 constexpr auto kNotificationClass = ASN_PROPERTIES(  // notification-class (15)
-    "1:28 17:3 28:17o 75:35 77:17 79:42 86:3a 102:98l 168:17o");
+    "1:TransitionBits 17:Unsigned 28:CharString/o 75:ObjectId 77:CharString 79:ObjectType "
+    "86:Unsigned/a 102:Destination/l 168:CharString/o");
 constexpr auto kProgram = ASN_PROPERTIES(  // program (16)
-    "28:17o 29:17o 48:17o 75:35 77:17 79:42 81:2 90:61 91:17o 92:60 100:62o "
-    "103:49o 111:32 168:17o");
+    "28:CharString/o 29:CharString/o 48:CharString/o 75:ObjectId 77:CharString 79:ObjectType "
+    "81:Boolean 90:ProgramRequest 91:CharString/o 92:ProgramState 100:ProgramError/o "
+    "103:Reliability/o 111:StatusFlags 168:CharString/o");
 constexpr auto kSchedule = ASN_PROPERTIES(  // schedule (17)
-    "28:17o 32:85 38:136oal 54:101l 75:35 77:17 79:42 81:2 85:77 88:12 103:49 "
-    "111:32 123:89oa 168:17o 174:77");
+    "28:CharString/o 32:DateRange 38:SpecialEvent/oal 54:DevObjPropRef/l 75:ObjectId "
+    "77:CharString 79:ObjectType 81:Boolean 85:AnyPrimitive 88:WritePriority 103:Reliability "
+    "111:StatusFlags 123:DailySchedule/oa 168:CharString/o 174:AnyPrimitive");
 constexpr auto kAveraging = ASN_PROPERTIES(  // averaging (18)
-    "28:17o 75:35 77:17 78:101 79:42 124:3 125:15 135:15 136:15 146:3 147:3 "
-    "148:3 149:87o 150:87o 151:15o 168:17o");
+    "28:CharString/o 75:ObjectId 77:CharString 78:DevObjPropRef 79:ObjectType 124:Unsigned "
+    "125:Real 135:Real 136:Real 146:Unsigned 147:Unsigned 148:Unsigned 149:DateTime/o "
+    "150:DateTime/o 151:Real/o 168:CharString/o");
 constexpr auto kMultiStateValue = ASN_PROPERTIES(  // multi-state-value (19)
-    "0:28o 7:4ol 17:3o 28:17o 35:28o 36:46 39:4ol 72:48o 74:3 75:35 77:17 79:42 "
-    "81:2 85:3 87:82oa 103:49o 104:3o 110:17oal 111:32 113:3o 130:137oa 168:17o");
+    "0:TransitionBits/o 7:StateNumber/ol 17:Unsigned/o 28:CharString/o 35:TransitionBits/o "
+    "36:EventState 39:StateNumber/ol 72:NotifyType/o 74:Unsigned 75:ObjectId 77:CharString "
+    "79:ObjectType 81:Boolean 85:Unsigned 87:PriorityUnsigned/oa 103:Reliability/o "
+    "104:Unsigned/o 110:CharString/oal 111:StatusFlags 113:Unsigned/o 130:TimeStamp/oa "
+    "168:CharString/o");
 constexpr auto kTrendLog = ASN_PROPERTIES(  // trend-log (20)
-    "0:28o 17:3o 28:17o 35:28o 36:46 72:48o 75:35 77:17 79:42 103:49o 111:32 "
-    "126:3 127:143o 128:3o 129:87o 130:137oa 131:147l 132:101o 133:2 134:3o "
-    "137:3o 138:87o 140:3o 141:3 142:87o 143:87o 144:2 145:5 168:17o 173:5o "
-    "193:2o 195:3o 197:75 205:2o");
+    "0:TransitionBits/o 17:Unsigned/o 28:CharString/o 35:TransitionBits/o 36:EventState "
+    "72:NotifyType/o 75:ObjectId 77:CharString 79:ObjectType 103:Reliability/o "
+    "111:StatusFlags 126:Unsigned 127:ClientCov/o 128:Unsigned/o 129:DateTime/o "
+    "130:TimeStamp/oa 131:LogRecord/l 132:DevObjPropRef/o 133:Boolean 134:Unsigned/o "
+    "137:Unsigned/o 138:DateTime/o 140:Unsigned/o 141:Unsigned 142:DateTime/o 143:DateTime/o "
+    "144:Boolean 145:Unsigned32 168:CharString/o 173:Unsigned32/o 193:Boolean/o "
+    "195:Unsigned/o 197:LoggingType 205:Boolean/o");
 constexpr auto kLifeSafetyPoint = ASN_PROPERTIES(  // life-safety-point (21)
-    "0:28o 7:53ol 17:3o 28:17o 31:17o 35:28o 36:46 39:53ol 72:48o 75:35 77:17 "
-    "79:42 81:2 85:53 103:49 111:32 113:3o 117:45o 130:137oa 156:15o 158:54o "
-    "159:145ol 160:56 161:57 162:7o 163:55 164:53 166:53ol 168:17o 175:56l");
+    "0:TransitionBits/o 7:LifeSafetyState/ol 17:Unsigned/o 28:CharString/o 31:CharString/o "
+    "35:TransitionBits/o 36:EventState 39:LifeSafetyState/ol 72:NotifyType/o 75:ObjectId "
+    "77:CharString 79:ObjectType 81:Boolean 85:LifeSafetyState 103:Reliability "
+    "111:StatusFlags 113:Unsigned/o 117:Enum16/o 130:TimeStamp/oa 156:Real/o "
+    "158:Maintenance/o 159:DevObjRef/ol 160:LifeSafetyMode 161:LifeSafetyOperation "
+    "162:Unsigned8/o 163:SilencedState 164:LifeSafetyState 166:LifeSafetyState/ol "
+    "168:CharString/o 175:LifeSafetyMode/l");
 constexpr auto kLifeSafetyZone = ASN_PROPERTIES(  // life-safety-zone (22)
-    "0:28o 7:53ol 17:3o 28:17o 31:17o 35:28o 36:46 39:53ol 72:48o 75:35 77:17 "
-    "79:42 81:2 85:53 103:49 111:32 113:3o 130:137oa 158:2o 159:145ol 160:56 "
-    "161:57 163:55 164:53 165:145l 166:53ol 168:17o 175:56l");
+    "0:TransitionBits/o 7:LifeSafetyState/ol 17:Unsigned/o 28:CharString/o 31:CharString/o "
+    "35:TransitionBits/o 36:EventState 39:LifeSafetyState/ol 72:NotifyType/o 75:ObjectId "
+    "77:CharString 79:ObjectType 81:Boolean 85:LifeSafetyState 103:Reliability "
+    "111:StatusFlags 113:Unsigned/o 130:TimeStamp/oa 158:Boolean/o 159:DevObjRef/ol "
+    "160:LifeSafetyMode 161:LifeSafetyOperation 163:SilencedState 164:LifeSafetyState "
+    "165:DevObjRef/l 166:LifeSafetyState/ol 168:CharString/o 175:LifeSafetyMode/l");
 constexpr auto kAccumulator = ASN_PROPERTIES(  // accumulator (23)
-    "0:28o 17:3o 28:17o 31:17o 35:28o 36:46 45:3o 52:30o 59:3o 65:3 72:48o 75:35 "
-    "77:17 79:42 81:2 85:3 103:49o 111:32 113:3o 117:45 130:137oa 168:17o 182:3o "
-    "183:35o 184:90o 185:91o 186:3o 187:92 190:3o 191:3o 192:87o");
+    "0:TransitionBits/o 17:Unsigned/o 28:CharString/o 31:CharString/o 35:TransitionBits/o "
+    "36:EventState 45:Unsigned/o 52:LimitEnable/o 59:Unsigned/o 65:Unsigned 72:NotifyType/o "
+    "75:ObjectId 77:CharString 79:ObjectType 81:Boolean 85:Unsigned 103:Reliability/o "
+    "111:StatusFlags 113:Unsigned/o 117:Enum16 130:TimeStamp/oa 168:CharString/o "
+    "182:Unsigned/o 183:ObjectId/o 184:AccumulatorRecord/o 185:Prescale/o 186:Unsigned/o "
+    "187:Scale 190:Unsigned/o 191:Unsigned/o 192:DateTime/o");
 constexpr auto kPulseConverter = ASN_PROPERTIES(  // pulse-converter (24)
-    "0:28o 17:3o 22:15o 25:15o 28:17o 35:28o 36:46 45:15o 52:30o 59:15o 72:48o "
-    "75:35 77:17 79:42 81:2 85:15 103:49o 111:32 113:3o 117:45 130:137oa 168:17o "
-    "176:15 177:3 178:3 179:87 180:3o 181:102o 188:15 189:87");
+    "0:TransitionBits/o 17:Unsigned/o 22:Real/o 25:Real/o 28:CharString/o 35:TransitionBits/o "
+    "36:EventState 45:Real/o 52:LimitEnable/o 59:Real/o 72:NotifyType/o 75:ObjectId "
+    "77:CharString 79:ObjectType 81:Boolean 85:Real 103:Reliability/o 111:StatusFlags "
+    "113:Unsigned/o 117:Enum16 130:TimeStamp/oa 168:CharString/o 176:Real 177:Unsigned "
+    "178:Unsigned 179:DateTime 180:Unsigned/o 181:ObjPropRef/o 188:Real 189:DateTime");
 constexpr auto kEventLog = ASN_PROPERTIES(  // event-log (25)
-    "0:28o 17:3o 28:17o 35:28o 36:46 72:48o 75:35 77:17 79:42 103:49o 111:32 "
-    "126:5 130:137oa 131:152l 133:2 137:5o 140:5o 141:5 142:87o 143:87o 144:2 "
-    "145:5 168:17o 173:5o");
+    "0:TransitionBits/o 17:Unsigned/o 28:CharString/o 35:TransitionBits/o 36:EventState "
+    "72:NotifyType/o 75:ObjectId 77:CharString 79:ObjectType 103:Reliability/o "
+    "111:StatusFlags 126:Unsigned32 130:TimeStamp/oa 131:EventLogRecord/l 133:Boolean "
+    "137:Unsigned32/o 140:Unsigned32/o 141:Unsigned32 142:DateTime/o 143:DateTime/o "
+    "144:Boolean 145:Unsigned32 168:CharString/o 173:Unsigned32/o");
 constexpr auto kTrendLogMultiple = ASN_PROPERTIES(  // trend-log-multiple (27)
-    "0:28o 17:3o 28:17o 35:28o 36:46 72:48o 75:35 77:17 79:42 103:49o 111:32 "
-    "126:5 130:137oa 131:155l 132:101al 133:2 134:3 137:5o 140:5o 141:5 142:87o "
-    "143:87o 144:2 145:5 168:17o 173:5o 193:2o 195:3o 197:75 205:2o");
+    "0:TransitionBits/o 17:Unsigned/o 28:CharString/o 35:TransitionBits/o 36:EventState "
+    "72:NotifyType/o 75:ObjectId 77:CharString 79:ObjectType 103:Reliability/o "
+    "111:StatusFlags 126:Unsigned32 130:TimeStamp/oa 131:LogMultipleRecord/l "
+    "132:DevObjPropRef/al 133:Boolean 134:Unsigned 137:Unsigned32/o 140:Unsigned32/o "
+    "141:Unsigned32 142:DateTime/o 143:DateTime/o 144:Boolean 145:Unsigned32 168:CharString/o "
+    "173:Unsigned32/o 193:Boolean/o 195:Unsigned/o 197:LoggingType 205:Boolean/o");
 constexpr auto kLoadControl = ASN_PROPERTIES(  // load-control (28)
-    "0:28o 17:3o 28:17o 35:28o 36:46 72:48o 75:35 77:17 79:42 85:64 103:49o "
-    "111:32 113:3o 130:137oa 133:2 142:87 168:17o 212:134 213:3 214:134 215:15o "
-    "218:134 219:3 220:17al 221:3al 222:17o");
+    "0:TransitionBits/o 17:Unsigned/o 28:CharString/o 35:TransitionBits/o 36:EventState "
+    "72:NotifyType/o 75:ObjectId 77:CharString 79:ObjectType 85:ShedState 103:Reliability/o "
+    "111:StatusFlags 113:Unsigned/o 130:TimeStamp/oa 133:Boolean 142:DateTime "
+    "168:CharString/o 212:ShedLevel 213:Unsigned 214:ShedLevel 215:Real/o 218:ShedLevel "
+    "219:Unsigned 220:CharString/al 221:Unsigned/al 222:CharString/o");
 constexpr auto kStructuredView = ASN_PROPERTIES(  // structured-view (29)
-    "28:17o 75:35 77:17 79:42 168:17o 207:17o 208:63 210:17oal 211:145al");
+    "28:CharString/o 75:ObjectId 77:CharString 79:ObjectType 168:CharString/o "
+    "207:CharString/o 208:NodeType 210:CharString/oal 211:DevObjRef/al");
 constexpr auto kAccessDoor = ASN_PROPERTIES(  // access-door (30)
-    "0:28o 7:70ol 17:3o 28:17o 31:17o 35:28o 36:46 39:70ol 72:48o 75:35 77:17 "
-    "79:42 81:2 85:65 87:83a 103:49 104:66 111:32 113:3o 130:137oa 158:54o "
-    "168:17o 226:70o 227:3 228:145oal 229:3 230:3 231:69o 232:3o 233:67o "
-    "234:70ol 235:68o");
+    "0:TransitionBits/o 7:DoorAlarmState/ol 17:Unsigned/o 28:CharString/o 31:CharString/o "
+    "35:TransitionBits/o 36:EventState 39:DoorAlarmState/ol 72:NotifyType/o 75:ObjectId "
+    "77:CharString 79:ObjectType 81:Boolean 85:DoorValue 87:PriorityDoor/a 103:Reliability "
+    "104:DoorRelinquishDefault 111:StatusFlags 113:Unsigned/o 130:TimeStamp/oa "
+    "158:Maintenance/o 168:CharString/o 226:DoorAlarmState/o 227:Unsigned 228:DevObjRef/oal "
+    "229:Unsigned 230:Unsigned 231:DoorStatus/o 232:Unsigned/o 233:AccumulatorStatus/o "
+    "234:DoorAlarmState/ol 235:DoorSecuredStatus/o");
 
 constexpr AsnObjectTypeRow kObjectTypeRows[] = {
     {0, kAnalogInput.entries, kAnalogInput.count},

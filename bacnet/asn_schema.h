@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 
+#include "bacnet/asn_schema_rows.h"
+
 // One element of a constructed row.
 struct AsnSchemaElement {
   uint16_t row;       // index into AsnSchemaTable
@@ -45,12 +47,8 @@ inline constexpr uint8_t AsnConstructedUnsupported = 0x38;
 inline constexpr uint32_t AsnSchemaRowCount = 240;
 extern const std::array<AsnSchemaType, AsnSchemaRowCount> AsnSchemaTable;
 
-// Row numbers that code outside the schema refers to by name.
-inline constexpr uint16_t AsnRowUnsigned = 3;  // array index 0 element
-inline constexpr uint16_t AsnRowCharacterString = 17;
-inline constexpr uint16_t AsnRowAnyPrimitive = 77;
-inline constexpr uint16_t AsnRowAnyValue = 78;
-inline constexpr uint16_t AsnRowError = 79;
+// Row numbers by name: bacnet/asn_schema_rows.h. AsnRowUnsigned is the
+// type of an array index 0 element.
 
 // The element row of a list wrapper (a sequence row whose one element is a
 // sequence-of); null otherwise.

@@ -10,20 +10,9 @@
 
 #include <cstdint>
 
+#include "bacnet/asn_datatype_code.h"
+#include "bacnet/asn_status.h"
 #include "bacnet/records.h"
-
-// Internal status codes of the codec (0 success).
-inline constexpr int32_t ASN_OK = 0;
-inline constexpr int32_t ASN_INVALID_VALUE = 2;    // bad object id, partial character unit
-inline constexpr int32_t ASN_NO_MEMORY = 4;        // allocator gave no block
-inline constexpr int32_t ASN_NO_CODEC = 13;        // no codec for the datatype code
-inline constexpr int32_t ASN_OUT_OF_RANGE = 16;    // date, time, week-n-day, bit count
-inline constexpr int32_t ASN_NO_ROOM = 18;         // cursor end reached
-inline constexpr int32_t ASN_BAD_ERROR_PAIR = 26;  // class or code above 0xFFFF
-inline constexpr int32_t ASN_BAD_OPTIONAL = 27;    // optional unsigned negative, not -1
-inline constexpr int32_t ASN_BAD_BUFFER = 44;      // source buffer inconsistent
-inline constexpr int32_t ASN_NO_SPACE = 52;        // caller's buffer too small
-inline constexpr int32_t ASN_UNKNOWN_CHOICE = 53;  // e.g. character set above 5
 
 // Application tag numbers.
 inline constexpr uint8_t ASN_TAG_NULL = 0;

@@ -370,8 +370,8 @@ int32_t AsnCharStringDatatype(const AsnCursor* cursor) {
     if (e.charset != first || HoldsZero(e)) mixed = true;
     p += size;
   }
-  if (first < 0) return 13;
-  return mixed ? 7 : 13 + first;
+  if (first < 0) return ASN_TYPE_TEXT_ANSI;
+  return mixed ? ASN_TYPE_CHAR_STRING : ASN_TYPE_TEXT_ANSI + first;
 }
 
 uint32_t AsnCharStringTextLength(const uint8_t* element) {

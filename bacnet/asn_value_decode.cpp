@@ -126,7 +126,7 @@ int AsnCheckPropertyElements(AsnPropertyCheck* check, int32_t* datatype) {
   uint32_t length = check->length;
   if ((check->typeCode & kAsnPropArray) && (check->arrayIndex == 0 || check->arrayIndex == -1)) {
     check->consumed = 0;
-    return 27;  // an element walk needs one element of the array
+    return ASN_BAD_ARRAY_INDEX;  // an element walk needs one element of the array
   }
   uint32_t consumed = 0;
   int status = 0;
@@ -239,7 +239,7 @@ int32_t AsnClassifyValue(const uint8_t* data, uint32_t length, uint32_t* count) 
         return ASN_TYPE_RAW_STANDARD;
     }
     *count = pairs;
-    return 21;
+    return ASN_TYPE_DATE_TIME;
   }
 
   uint8_t tag = data[0] >> 4;
@@ -280,7 +280,7 @@ int32_t AsnClassifyPropertyValue(const uint8_t* data, uint32_t length, AsnProper
   *datatype = ASN_TYPE_RAW_PROPRIETARY;
   if (check(&request, datatype) == 0) {
     if (request.consumed == length) {
-      if (*datatype == 7) {
+      if (*datatype == ASN_TYPE_CHAR_STRING) {
         AsnCursor all = AsnCursorOverConst(data, length);
         int32_t text = AsnCharStringDatatype(&all);
         if (text >= 0) *datatype = text;

@@ -15,18 +15,18 @@ alignas(8) uint8_t scratch[64];
 
 TEST(AnyValueInit, BufferAndCapacityGoTogetherExceptForNull) {
   VelmoraAnyValue v{};
-  EXPECT_TRUE(VelmoraAnyValueInit(&v, 0, scratch, 0));
+  EXPECT_TRUE(VelmoraAnyValueInit(&v, ASN_TYPE_NULL, scratch, 0));
   EXPECT_EQ(v.count, 1u);
-  EXPECT_FALSE(VelmoraAnyValueInit(&v, 2, scratch, 0));
-  EXPECT_FALSE(VelmoraAnyValueInit(&v, 2, nullptr, 4));
-  EXPECT_TRUE(VelmoraAnyValueInit(&v, 2, nullptr, 0));
-  EXPECT_TRUE(VelmoraAnyValueInitCount(&v, 2, scratch, 0, 0));  // empty list
-  EXPECT_FALSE(VelmoraAnyValueInitCount(&v, 2, scratch, 0, 3));
+  EXPECT_FALSE(VelmoraAnyValueInit(&v, ASN_TYPE_UNSIGNED, scratch, 0));
+  EXPECT_FALSE(VelmoraAnyValueInit(&v, ASN_TYPE_UNSIGNED, nullptr, 4));
+  EXPECT_TRUE(VelmoraAnyValueInit(&v, ASN_TYPE_UNSIGNED, nullptr, 0));
+  EXPECT_TRUE(VelmoraAnyValueInitCount(&v, ASN_TYPE_UNSIGNED, scratch, 0, 0));  // empty list
+  EXPECT_FALSE(VelmoraAnyValueInitCount(&v, ASN_TYPE_UNSIGNED, scratch, 0, 3));
   EXPECT_FALSE(VelmoraAnyValueInitEmpty(&v, scratch, 0));
   EXPECT_TRUE(VelmoraAnyValueInitEmpty(&v, scratch, sizeof scratch));
-  EXPECT_EQ(v.type, -1);
+  EXPECT_EQ(v.type, ASN_TYPE_NONE);
   EXPECT_EQ(v.count, 0u);
-  EXPECT_FALSE(VelmoraAnyValueInit(nullptr, 0, nullptr, 0));
+  EXPECT_FALSE(VelmoraAnyValueInit(nullptr, ASN_TYPE_NULL, nullptr, 0));
   EXPECT_FALSE(VelmoraAnyValueSetBuffer(&v, nullptr, 8));
 }
 
@@ -47,10 +47,10 @@ TEST(AnyValueFree, GivesBufferBackOnceAndResets) {
   EXPECT_EQ(a.frees, 0);
 
   void* block = a.base.ops->alloc(a.get(), 8);
-  ASSERT_TRUE(VelmoraAnyValueInit(&v, 2, block, 8));
+  ASSERT_TRUE(VelmoraAnyValueInit(&v, ASN_TYPE_UNSIGNED, block, 8));
   EXPECT_TRUE(VelmoraAnyValueFree(a.get(), &v));
   EXPECT_EQ(a.frees, 1);
-  EXPECT_EQ(v.type, -1);
+  EXPECT_EQ(v.type, ASN_TYPE_NONE);
   EXPECT_EQ(v.buffer, nullptr);
   EXPECT_EQ(v.capacity, 0u);
   EXPECT_EQ(v.count, 0u);
@@ -86,7 +86,7 @@ TEST(AnyValueSetters, NeedTheirCapacity) {
     VelmoraAnyValue v{};
     ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, c.needs > 1 ? buf.data() : nullptr, c.needs - 1));
     EXPECT_FALSE(c.set(&v));
-    EXPECT_EQ(v.type, -1);
+    EXPECT_EQ(v.type, ASN_TYPE_NONE);
     EXPECT_EQ(v.count, 0u);
     EXPECT_EQ(buf[0], 0xEE);
     ASSERT_TRUE(VelmoraAnyValueSetBuffer(&v, buf.data(), c.needs));
@@ -120,10 +120,10 @@ TEST(AnyValueSetters, StoredValuesReadBack) {
   for (uint32_t n = 0; n < 80; ++n)
     EXPECT_FALSE(VelmoraBitStringGetBit(bits, n));
   EXPECT_FALSE(VelmoraAnyValueInitBitString(&v, 81));
-  EXPECT_EQ(v.type, 8);  // unchanged from the 80-bit string
+  EXPECT_EQ(v.type, ASN_TYPE_BIT_STRING);  // unchanged from the 80-bit string
 
   VelmoraPriorityValue pv{};
-  pv.type = 4;
+  pv.type = ASN_TYPE_REAL;
   pv.value.real = 21.5f;
   ASSERT_TRUE(VelmoraAnyValueSetPriorityValue(&v, &pv));
   ASSERT_NE(VelmoraAnyValueGetPriorityValue(&v), nullptr);
@@ -136,7 +136,7 @@ TEST(AnyValueSetters, NullNeedsNoBuffer) {
   VelmoraAnyValue v{};
   ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
   EXPECT_TRUE(VelmoraAnyValueSetNull(&v));
-  EXPECT_EQ(v.type, 0);
+  EXPECT_EQ(v.type, ASN_TYPE_NULL);
   EXPECT_TRUE(VelmoraAnyValueIsNull(&v));
   EXPECT_TRUE(VelmoraAnyValueIsEmpty(&v));
 }
@@ -170,10 +170,10 @@ TEST(AnyValueObjectIdList, RefusesWhatDoesNotFit) {
   VelmoraAnyValue v{};
   ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, buf, sizeof buf - 1));
   EXPECT_FALSE(VelmoraAnyValueSetObjectIdList(&v, ids, 3));
-  EXPECT_EQ(v.type, -1);
+  EXPECT_EQ(v.type, ASN_TYPE_NONE);
   ASSERT_TRUE(VelmoraAnyValueSetBuffer(&v, buf, sizeof buf));
   ASSERT_TRUE(VelmoraAnyValueSetObjectIdList(&v, ids, 3));
-  EXPECT_EQ(v.type, 12);
+  EXPECT_EQ(v.type, ASN_TYPE_OBJECT_ID);
   EXPECT_EQ(v.count, 3u);
   EXPECT_EQ(VelmoraAnyValueGetSize(&v), sizeof buf);
   EXPECT_EQ(std::memcmp(buf, ids, sizeof buf), 0);
@@ -198,10 +198,10 @@ TEST(AnyValueCopyData, CopiesFixedElementsAndRefusesWhenShort) {
   ASSERT_TRUE(VelmoraAnyValueSetObjectIdList(&src, ids, 2));
   ASSERT_TRUE(VelmoraAnyValueInitEmpty(&dst, to, 15));
   EXPECT_FALSE(VelmoraAnyValueCopyData(&dst, &src));
-  EXPECT_EQ(dst.type, -1);
+  EXPECT_EQ(dst.type, ASN_TYPE_NONE);
   ASSERT_TRUE(VelmoraAnyValueSetBuffer(&dst, to, 16));
   ASSERT_TRUE(VelmoraAnyValueCopyData(&dst, &src));
-  EXPECT_EQ(dst.type, 12);
+  EXPECT_EQ(dst.type, ASN_TYPE_OBJECT_ID);
   EXPECT_EQ(dst.count, 2u);
   EXPECT_EQ(dst.buffer, to);
   EXPECT_EQ(std::memcmp(to, ids, sizeof ids), 0);
@@ -244,7 +244,7 @@ TEST(AnyValueCopyData, RelocatesVariablePartsIntoTheDestination) {
 
     std::vector<uint8_t> out(c.encoded.size() + 8);
     AsnCursor cur = AsnCursorOver(out.data(), uint32_t(out.size()));
-    ASSERT_EQ(AsnEncodeTypedArray(&dst, &cur), 0);
+    ASSERT_EQ(AsnEncodeTypedArray(&dst, &cur), ASN_OK);
     out.resize(size_t(cur.current - out.data()));
     EXPECT_EQ(out, c.encoded);
   }
@@ -257,7 +257,8 @@ TEST(AnyValueCopyData, RelocatesRawOctets) {
   std::memcpy(from, &raw, sizeof raw);
   std::memcpy(from + sizeof raw, octets, sizeof octets);
   VelmoraAnyValue src{}, dst{};
-  ASSERT_TRUE(VelmoraAnyValueInit(&src, -4, from, sizeof raw + sizeof octets));
+  ASSERT_TRUE(
+      VelmoraAnyValueInit(&src, ASN_TYPE_RAW_PROPRIETARY, from, sizeof raw + sizeof octets));
   ASSERT_TRUE(VelmoraAnyValueInitEmpty(&dst, to, sizeof to));
   ASSERT_TRUE(VelmoraAnyValueCopyData(&dst, &src));
   std::memset(from, 0, sizeof from);
@@ -272,10 +273,11 @@ TEST(AnyValueCopyData, RelocatesRawOctets) {
 TEST(AnyValueCopyData, RefusesConstructedValuesWithVariableParts) {
   alignas(8) uint8_t from[64] = {}, to[64];
   VelmoraAnyValue src{}, dst{};
-  ASSERT_TRUE(VelmoraAnyValueInit(&src, 27, from, sizeof from));  // time-value holds an any-value
+  ASSERT_TRUE(VelmoraAnyValueInit(&src, ASN_TYPE_TIME_VALUE, from,
+                                  sizeof from));  // time-value holds an any-value
   ASSERT_TRUE(VelmoraAnyValueInitEmpty(&dst, to, sizeof to));
   EXPECT_FALSE(VelmoraAnyValueCopyData(&dst, &src));
-  EXPECT_EQ(dst.type, -1);
+  EXPECT_EQ(dst.type, ASN_TYPE_NONE);
 }
 
 }  // namespace

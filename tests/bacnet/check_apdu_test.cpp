@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bacnet/asn_check.h"
+#include "bacnet/asn_status.h"
 #include "tests/bacnet/support/hex.h"
 
 namespace {
@@ -164,16 +165,17 @@ const Case kCases[] = {
     // Complex ACKs
     {"ReadPropertyAck", Pdu::ComplexAck, 12, "0C 02 00 00 7B 19 4D 3E 74 00 41 42 43 3F", 0},
     {"ReadPropertyAckNesting32", Pdu::ComplexAck, 12, ReadAckNested(32), 0},
-    {"ReadPropertyAckNesting33", Pdu::ComplexAck, 12, ReadAckNested(33), 17},
-    {"ReadPropertyAckUnclosed", Pdu::ComplexAck, 12, "0C 02 00 00 7B 19 4D 3E 21 01", 65},
-    {"ReadPropertyAckExtraOctet", Pdu::ComplexAck, 12, "0C 02 00 00 7B 19 4D 3E 21 01 3F 00", 65},
+    {"ReadPropertyAckNesting33", Pdu::ComplexAck, 12, ReadAckNested(33), ASN_TOO_DEEP},
+    {"ReadPropertyAckUnclosed", Pdu::ComplexAck, 12, "0C 02 00 00 7B 19 4D 3E 21 01", ASN_BAD_PDU},
+    {"ReadPropertyAckExtraOctet", Pdu::ComplexAck, 12, "0C 02 00 00 7B 19 4D 3E 21 01 3F 00",
+     ASN_BAD_PDU},
     {"SubscribeCovAckEmpty", Pdu::ComplexAck, 5, "", 0},
-    {"SubscribeCovAckWithOctet", Pdu::ComplexAck, 5, "00", 65},
+    {"SubscribeCovAckWithOctet", Pdu::ComplexAck, 5, "00", ASN_BAD_PDU},
     {"ReadMultipleAck", Pdu::ComplexAck, 14,
      "0C 00 00 00 01 1E 29 55 4E 44 42 28 00 00 4F 29 4D 5E 91 02 91 20 5F 1F", 0},
-    {"ReadMultipleAckEmpty", Pdu::ComplexAck, 14, "", 65},
+    {"ReadMultipleAckEmpty", Pdu::ComplexAck, 14, "", ASN_BAD_PDU},
     {"ReadFileAckRecords", Pdu::ComplexAck, 6, "11 1E 31 00 21 01 62 41 42 1F", 0},
-    {"ReadFileAckBooleanTwo", Pdu::ComplexAck, 6, "12 1E 31 00 21 01 62 41 42 1F", 65},
+    {"ReadFileAckBooleanTwo", Pdu::ComplexAck, 6, "12 1E 31 00 21 01 62 41 42 1F", ASN_BAD_PDU},
     {"CreateObjectAck", Pdu::ComplexAck, 10, "C4 00 00 00 07", 0},
     {"GetAlarmSummaryAck", Pdu::ComplexAck, 3,
      "C4 00 00 00 01 91 01 82 05 E0 C4 00 00 00 02 91 00 82 05 E0", 0},

@@ -219,18 +219,18 @@ TEST(CheckValue, ArrayIndexSelectsTheCheck) {
   const std::vector<uint8_t> list = Hex("C4 00 00 00 01 C4 00 00 00 02 C4 00 80 00 01");
   AsnCheckReader reader;
   AsnCheckReaderInit(&reader, list.data(), static_cast<uint32_t>(list.size()));
-  EXPECT_EQ(AsnCheckType(&reader, 35, -1), AsnCheckOk);
+  EXPECT_EQ(AsnCheckType(&reader, AsnRowObjectId, -1), AsnCheckOk);
   EXPECT_EQ(reader.remaining, 0u);
 
   AsnCheckReaderInit(&reader, list.data(), static_cast<uint32_t>(list.size()));
-  EXPECT_EQ(AsnCheckType(&reader, 35, 0), AsnCheckWrongTag);
+  EXPECT_EQ(AsnCheckType(&reader, AsnRowObjectId, 0), AsnCheckWrongTag);
 
   const std::vector<uint8_t> length = Hex("21 03");
   AsnCheckReaderInit(&reader, length.data(), static_cast<uint32_t>(length.size()));
-  EXPECT_EQ(AsnCheckType(&reader, 35, 0), AsnCheckOk);
+  EXPECT_EQ(AsnCheckType(&reader, AsnRowObjectId, 0), AsnCheckOk);
 
   AsnCheckReaderInit(&reader, list.data(), static_cast<uint32_t>(list.size()));
-  EXPECT_EQ(AsnCheckType(&reader, 35, 2), AsnCheckOk);
+  EXPECT_EQ(AsnCheckType(&reader, AsnRowObjectId, 2), AsnCheckOk);
   EXPECT_EQ(reader.remaining, 10u);
 }
 
@@ -239,18 +239,18 @@ TEST(CheckValue, ListStopsAtClosingTagAndCountsMustAgree) {
   AsnCheckReader reader;
   AsnCheckReaderInit(&reader, list.data(), static_cast<uint32_t>(list.size()));
   reader.expectedCount = 3;
-  EXPECT_EQ(AsnCheckSequenceOf(&reader, 3), AsnCheckOk);
+  EXPECT_EQ(AsnCheckSequenceOf(&reader, AsnRowUnsigned), AsnCheckOk);
   EXPECT_EQ(reader.remaining, 1u);
   EXPECT_EQ(reader.expectedCount, -1);
 
   AsnCheckReaderInit(&reader, list.data(), static_cast<uint32_t>(list.size()));
   reader.expectedCount = 2;
-  EXPECT_EQ(AsnCheckSequenceOf(&reader, 3), AsnCheckInconsistent);
+  EXPECT_EQ(AsnCheckSequenceOf(&reader, AsnRowUnsigned), AsnCheckInconsistent);
 
   // A list of elements that may take no octet cannot spin on a stray octet.
   const std::vector<uint8_t> stray = Hex("44 00 00 00 00");
   AsnCheckReaderInit(&reader, stray.data(), static_cast<uint32_t>(stray.size()));
-  EXPECT_EQ(AsnCheckSequenceOf(&reader, 133), AsnCheckWrongTag);
+  EXPECT_EQ(AsnCheckSequenceOf(&reader, AsnRowSetpointReference), AsnCheckWrongTag);
 }
 
 }  // namespace

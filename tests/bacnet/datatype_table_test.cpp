@@ -26,8 +26,8 @@ TEST(DatatypeTable, EveryCodeHasOneRowAndNothingElseDoes) {
     EXPECT_EQ(AsnDatatypeFind(code) != nullptr, code >= 0 || code <= -3) << code;
   for (int32_t code : {56, -6, -1, -2, 1000, INT32_MIN})
     EXPECT_EQ(AsnDatatypeFind(code), nullptr);
-  ASSERT_NE(AsnDatatypeFind(-4), nullptr);
-  EXPECT_EQ(AsnDatatypeFind(-4)->size, int32_t(sizeof(VelmoraRawData)));
+  ASSERT_NE(AsnDatatypeFind(ASN_TYPE_RAW_PROPRIETARY), nullptr);
+  EXPECT_EQ(AsnDatatypeFind(ASN_TYPE_RAW_PROPRIETARY)->size, int32_t(sizeof(VelmoraRawData)));
 }
 
 // Element sizes are those of the records the decoders write.
@@ -37,30 +37,31 @@ TEST(DatatypeTable, ElementSizesAreThoseOfTheRecords) {
     size_t size;
   };
   const Case cases[] = {
-      {0, 0},
-      {1, sizeof(uint8_t)},
-      {2, sizeof(uint32_t)},
-      {3, sizeof(int32_t)},
-      {4, sizeof(float)},
-      {5, sizeof(double)},
-      {6, sizeof(VelmoraOctetString)},
-      {7, sizeof(VelmoraCharString)},
-      {8, sizeof(VelmoraBitString)},
-      {9, sizeof(uint32_t)},
-      {10, sizeof(VelmoraDate)},
-      {11, sizeof(VelmoraTime)},
-      {12, sizeof(VelmoraObjectId)},
-      {14, sizeof(VelmoraDbcsString)},
-      {19, sizeof(VelmoraPriorityValue)},
-      {20, sizeof(VelmoraAddress)},
-      {21, sizeof(VelmoraDateTime)},
-      {25, sizeof(VelmoraWeekNDay)},
-      {-5, sizeof(VelmoraRawData)},
-      {-3, sizeof(VelmoraRawData)},
+      {ASN_TYPE_NULL, 0},
+      {ASN_TYPE_BOOLEAN, sizeof(uint8_t)},
+      {ASN_TYPE_UNSIGNED, sizeof(uint32_t)},
+      {ASN_TYPE_SIGNED, sizeof(int32_t)},
+      {ASN_TYPE_REAL, sizeof(float)},
+      {ASN_TYPE_DOUBLE, sizeof(double)},
+      {ASN_TYPE_OCTET_STRING, sizeof(VelmoraOctetString)},
+      {ASN_TYPE_CHAR_STRING, sizeof(VelmoraCharString)},
+      {ASN_TYPE_BIT_STRING, sizeof(VelmoraBitString)},
+      {ASN_TYPE_ENUMERATED, sizeof(uint32_t)},
+      {ASN_TYPE_DATE, sizeof(VelmoraDate)},
+      {ASN_TYPE_TIME, sizeof(VelmoraTime)},
+      {ASN_TYPE_OBJECT_ID, sizeof(VelmoraObjectId)},
+      {ASN_TYPE_TEXT_DBCS, sizeof(VelmoraDbcsString)},
+      {ASN_TYPE_PRIORITY_VALUE, sizeof(VelmoraPriorityValue)},
+      {ASN_TYPE_ADDRESS, sizeof(VelmoraAddress)},
+      {ASN_TYPE_DATE_TIME, sizeof(VelmoraDateTime)},
+      {ASN_TYPE_WEEK_N_DAY, sizeof(VelmoraWeekNDay)},
+      {ASN_TYPE_RAW_RESERVED, sizeof(VelmoraRawData)},
+      {ASN_TYPE_RAW_STANDARD, sizeof(VelmoraRawData)},
   };
   for (const auto& c : cases)
     EXPECT_EQ(AsnDatatypeFind(c.code)->size, int32_t(c.size)) << c.code;
-  for (int32_t code : {13, 15, 16, 17, 18})
+  for (int32_t code : {ASN_TYPE_TEXT_ANSI, ASN_TYPE_TEXT_JIS, ASN_TYPE_TEXT_UCS4,
+                       ASN_TYPE_TEXT_UCS2, ASN_TYPE_TEXT_ISO8859})
     EXPECT_EQ(AsnDatatypeFind(code)->size, -1) << code;
 }
 
@@ -68,12 +69,14 @@ TEST(DatatypeTable, ElementSizesAreThoseOfTheRecords) {
 // rows have none yet, the raw rows only an encoder.
 TEST(DatatypeTable, CodecsPresentWhereTheyExist) {
   for (const AsnDatatype& row : AsnDatatypeRows()) {
-    bool primitive = (row.code >= 0 && row.code <= 18) || row.code == 25;
+    bool primitive = (row.code >= ASN_TYPE_NULL && row.code <= ASN_TYPE_TEXT_ISO8859) ||
+                     row.code == ASN_TYPE_WEEK_N_DAY;
     bool raw = row.code < 0;
     SCOPED_TRACE(row.code);
     EXPECT_EQ(row.decode != nullptr, primitive);
     EXPECT_EQ(row.encode != nullptr, primitive || raw);
-    bool variableParts = row.code == 6 || row.code == 7 || (row.code >= 13 && row.code <= 18);
+    bool variableParts = row.code == ASN_TYPE_OCTET_STRING || row.code == ASN_TYPE_CHAR_STRING ||
+                         (row.code >= ASN_TYPE_TEXT_ANSI && row.code <= ASN_TYPE_TEXT_ISO8859);
     EXPECT_EQ(row.decodedSize != nullptr, variableParts);
   }
 }
@@ -84,17 +87,17 @@ TEST(DatatypeTable, NextDatatypeFollowsTheApplicationTag) {
     int32_t datatype;
   };
   const Case cases[] = {
-      {{0x00}, 0},
-      {{0x21, 0x05}, 2},
-      {{0x44, 0, 0, 0, 0}, 4},
-      {{0x91, 0x01}, 9},
-      {{0xC4, 0x02, 0x00, 0x00, 0x01}, 12},
-      {{0x73, 0x00, 'a', 'b'}, 13},
-      {{0x73, 0x05, 'a', 'b'}, 18},
-      {{0x74, 0x00, 'a', 0x00, 'b'}, 7},
-      {{0x09, 0x01}, -1},  // context tag
-      {{0xD1, 0x00}, -1},  // tag 13 is no datatype
-      {{}, -1},
+      {{0x00}, ASN_TYPE_NULL},
+      {{0x21, 0x05}, ASN_TYPE_UNSIGNED},
+      {{0x44, 0, 0, 0, 0}, ASN_TYPE_REAL},
+      {{0x91, 0x01}, ASN_TYPE_ENUMERATED},
+      {{0xC4, 0x02, 0x00, 0x00, 0x01}, ASN_TYPE_OBJECT_ID},
+      {{0x73, 0x00, 'a', 'b'}, ASN_TYPE_TEXT_ANSI},
+      {{0x73, 0x05, 'a', 'b'}, ASN_TYPE_TEXT_ISO8859},
+      {{0x74, 0x00, 'a', 0x00, 'b'}, ASN_TYPE_CHAR_STRING},
+      {{0x09, 0x01}, ASN_TYPE_NONE},  // context tag
+      {{0xD1, 0x00}, ASN_TYPE_NONE},  // tag 13 is no datatype
+      {{}, ASN_TYPE_NONE},
   };
   for (const auto& c : cases) {
     AsnCursor cur = AsnCursorOverConst(c.octets.data(), uint32_t(c.octets.size()));
@@ -105,13 +108,13 @@ TEST(DatatypeTable, NextDatatypeFollowsTheApplicationTag) {
 const Bytes kThreeUnsigned = {0x21, 0x01, 0x21, 0x02, 0x21, 0x03};
 
 TEST(DatatypeList, DecodesThreeUnsignedIntoTheCallersBuffer) {
-  const AsnDatatype* row = AsnDatatypeFind(2);
+  const AsnDatatype* row = AsnDatatypeFind(ASN_TYPE_UNSIGNED);
   alignas(8) uint8_t buf[16];
   VelmoraAnyValue v{};
   ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, buf, sizeof buf));
   EXPECT_EQ(AsnDecodedSizeList(row, kThreeUnsigned.data(), 6), 12u);
-  ASSERT_EQ(AsnDecodeValueList(row, kThreeUnsigned.data(), 6, &v, nullptr), 0);
-  EXPECT_EQ(v.type, 2);
+  ASSERT_EQ(AsnDecodeValueList(row, kThreeUnsigned.data(), 6, &v, nullptr), ASN_OK);
+  EXPECT_EQ(v.type, ASN_TYPE_UNSIGNED);
   EXPECT_EQ(v.count, 3u);
   EXPECT_EQ(AsnValueBufferSize(&v), 12u);
   uint32_t got[3];
@@ -123,13 +126,13 @@ TEST(DatatypeList, DecodesThreeUnsignedIntoTheCallersBuffer) {
   ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, buf, 8));
   EXPECT_EQ(AsnDecodeValueList(row, kThreeUnsigned.data(), 6, &v, nullptr), ASN_NO_SPACE);
   EXPECT_EQ(v.count, 3u);
-  EXPECT_EQ(v.type, 2);
+  EXPECT_EQ(v.type, ASN_TYPE_UNSIGNED);
 }
 
 TEST(DatatypeList, StopsAtAClosingTag) {
   const Bytes octets = {0x21, 0x01, 0x21, 0x02, 0x3F, 0x21, 0x03};
   AsnCursor cur = AsnCursorOverConst(octets.data(), uint32_t(octets.size()));
-  EXPECT_EQ(AsnListCount(AsnDatatypeFind(2), &cur), 2u);
+  EXPECT_EQ(AsnListCount(AsnDatatypeFind(ASN_TYPE_UNSIGNED), &cur), 2u);
 }
 
 TEST(DatatypeList, OctetStringTakesOneBlockOfRecordAndOctets) {
@@ -137,7 +140,8 @@ TEST(DatatypeList, OctetStringTakesOneBlockOfRecordAndOctets) {
   CountingAllocator a;
   VelmoraAnyValue v{};
   ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
-  ASSERT_EQ(AsnDecodeValue(AsnDatatypeFind(6), octets.data(), 7, &v, a.get()), 0);
+  ASSERT_EQ(AsnDecodeValue(AsnDatatypeFind(ASN_TYPE_OCTET_STRING), octets.data(), 7, &v, a.get()),
+            ASN_OK);
   ASSERT_EQ(a.sizes.size(), 1u);
   EXPECT_EQ(a.sizes[0], sizeof(VelmoraOctetString) + 5);
   EXPECT_EQ(v.capacity, sizeof(VelmoraOctetString) + 5);
@@ -154,9 +158,10 @@ TEST(DatatypeList, AllocatorFailureKeepsTypeAndCount) {
   a.refuse = true;
   VelmoraAnyValue v{};
   ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
-  EXPECT_EQ(AsnDecodeValueList(AsnDatatypeFind(2), kThreeUnsigned.data(), 6, &v, a.get()),
-            ASN_NO_MEMORY);
-  EXPECT_EQ(v.type, 2);
+  EXPECT_EQ(
+      AsnDecodeValueList(AsnDatatypeFind(ASN_TYPE_UNSIGNED), kThreeUnsigned.data(), 6, &v, a.get()),
+      ASN_NO_MEMORY);
+  EXPECT_EQ(v.type, ASN_TYPE_UNSIGNED);
   EXPECT_EQ(v.count, 3u);
   EXPECT_EQ(v.buffer, nullptr);
 }
@@ -164,8 +169,10 @@ TEST(DatatypeList, AllocatorFailureKeepsTypeAndCount) {
 TEST(DatatypeList, WithNeitherBufferNorAllocatorOnlyTypeAndCount) {
   VelmoraAnyValue v{};
   ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
-  ASSERT_EQ(AsnDecodeValueList(AsnDatatypeFind(2), kThreeUnsigned.data(), 6, &v, nullptr), 0);
-  EXPECT_EQ(v.type, 2);
+  ASSERT_EQ(
+      AsnDecodeValueList(AsnDatatypeFind(ASN_TYPE_UNSIGNED), kThreeUnsigned.data(), 6, &v, nullptr),
+      ASN_OK);
+  EXPECT_EQ(v.type, ASN_TYPE_UNSIGNED);
   EXPECT_EQ(v.count, 3u);
   EXPECT_EQ(v.buffer, nullptr);
   EXPECT_EQ(v.capacity, 0u);
@@ -175,7 +182,8 @@ TEST(DatatypeList, TruncatedElementIsNotWalkedInto) {
   const Bytes octets = {0x21, 0x01, 0x24, 0x01};  // second element cut short
   VelmoraAnyValue v{};
   ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
-  ASSERT_EQ(AsnDecodeValueList(AsnDatatypeFind(2), octets.data(), 4, &v, nullptr), 0);
+  ASSERT_EQ(AsnDecodeValueList(AsnDatatypeFind(ASN_TYPE_UNSIGNED), octets.data(), 4, &v, nullptr),
+            ASN_OK);
   EXPECT_EQ(v.count, 1u);
 }
 
@@ -184,7 +192,7 @@ TEST(DatatypeEncode, ThreeRealsFromRoomForTwoWriteTwoThenFail) {
   alignas(8) uint8_t buf[sizeof reals];
   std::memcpy(buf, reals, sizeof reals);
   VelmoraAnyValue v{};
-  ASSERT_TRUE(VelmoraAnyValueInitCount(&v, 4, buf, 8, 3));
+  ASSERT_TRUE(VelmoraAnyValueInitCount(&v, ASN_TYPE_REAL, buf, 8, 3));
   uint8_t out[32];
   AsnCursor cur = AsnCursorOver(out, sizeof out);
   EXPECT_EQ(AsnEncodeTypedArray(&v, &cur), ASN_BAD_BUFFER);
@@ -197,12 +205,12 @@ TEST(DatatypeEncode, Refusals) {
   AsnCursor cur = AsnCursorOver(out, sizeof out);
   VelmoraAnyValue v{};
   EXPECT_EQ(AsnEncodeTypedArray(nullptr, &cur), ASN_MISSING_RECORD);
-  ASSERT_TRUE(VelmoraAnyValueInitCount(&v, 27, nullptr, 0, 0));
+  ASSERT_TRUE(VelmoraAnyValueInitCount(&v, ASN_TYPE_TIME_VALUE, nullptr, 0, 0));
   EXPECT_EQ(AsnEncodeTypedArray(&v, &cur), ASN_NO_CODEC);  // no codec yet
   v.type = 56;
   EXPECT_EQ(AsnEncodeTypedArray(&v, &cur), ASN_NO_CODEC);
-  ASSERT_TRUE(VelmoraAnyValueInitCount(&v, 2, nullptr, 0, 0));
-  EXPECT_EQ(AsnEncodeTypedArray(&v, &cur), 0);
+  ASSERT_TRUE(VelmoraAnyValueInitCount(&v, ASN_TYPE_UNSIGNED, nullptr, 0, 0));
+  EXPECT_EQ(AsnEncodeTypedArray(&v, &cur), ASN_OK);
   EXPECT_EQ(cur.current, out);
   v = {2, nullptr, 4, 1};
   EXPECT_EQ(AsnEncodeTypedArray(&v, &cur), ASN_BAD_BUFFER);
@@ -212,23 +220,23 @@ TEST(DatatypeEncode, RawOctetsGoOutAsTheyCame) {
   const uint8_t octets[] = {0x0E, 0x21, 0x05, 0x0F};
   VelmoraRawData raw = {sizeof octets, octets};
   VelmoraAnyValue v{};
-  ASSERT_TRUE(VelmoraAnyValueInit(&v, -4, &raw, sizeof raw));
+  ASSERT_TRUE(VelmoraAnyValueInit(&v, ASN_TYPE_RAW_PROPRIETARY, &raw, sizeof raw));
   uint8_t out[8];
   AsnCursor cur = AsnCursorOver(out, 3);
   EXPECT_EQ(AsnEncodeTypedArray(&v, &cur), ASN_NO_ROOM);
   cur = AsnCursorOver(out, sizeof out);
-  ASSERT_EQ(AsnEncodeTypedArray(&v, &cur), 0);
+  ASSERT_EQ(AsnEncodeTypedArray(&v, &cur), ASN_OK);
   EXPECT_EQ(Bytes(out, cur.current), Bytes(octets, octets + 4));
 }
 
 TEST(DatatypeBufferSize, MeasuresPackedTexts) {
   char texts[] = "ab\0c";  // two ANSI texts with their terminators: 5 bytes
   VelmoraAnyValue v{};
-  ASSERT_TRUE(VelmoraAnyValueInitCount(&v, 13, texts, sizeof texts, 2));
+  ASSERT_TRUE(VelmoraAnyValueInitCount(&v, ASN_TYPE_TEXT_ANSI, texts, sizeof texts, 2));
   EXPECT_EQ(AsnValueBufferSize(&v), 5u);
   v.count = 3;  // a third text is not there
   EXPECT_EQ(AsnValueBufferSize(&v), 0u);
-  ASSERT_TRUE(VelmoraAnyValueInitCount(&v, 2, texts, 4, 2));  // 8 bytes in 4
+  ASSERT_TRUE(VelmoraAnyValueInitCount(&v, ASN_TYPE_UNSIGNED, texts, 4, 2));  // 8 bytes in 4
   EXPECT_EQ(AsnValueBufferSize(&v), 0u);
   v = {-1, texts, 5, 1};
   EXPECT_EQ(AsnValueBufferSize(&v), 0u);
@@ -282,7 +290,7 @@ TEST(DatatypeByProperty, ChoosesTheRowFromThePropertyAndItsOctets) {
       EXPECT_EQ(v.count, c.count);
       Bytes out(c.octets.size() + 4);
       AsnCursor cur = AsnCursorOver(out.data(), uint32_t(out.size()));
-      ASSERT_EQ(AsnEncodeTypedArray(&v, &cur), 0);
+      ASSERT_EQ(AsnEncodeTypedArray(&v, &cur), ASN_OK);
       out.resize(size_t(cur.current - out.data()));
       EXPECT_EQ(out, c.octets);
     }

@@ -141,7 +141,7 @@ class Generator {
 Bytes Reencode(const VelmoraAnyValue& v, size_t room) {
   Bytes out(room + 16);
   AsnCursor cur = AsnCursorOver(out.data(), uint32_t(out.size()));
-  EXPECT_EQ(AsnEncodeTypedArray(&v, &cur), 0);
+  EXPECT_EQ(AsnEncodeTypedArray(&v, &cur), ASN_OK);
   out.resize(size_t(cur.current - out.data()));
   return out;
 }
@@ -197,7 +197,7 @@ void CheckValueLayer(const Sample& s, uint32_t type, uint32_t property) {
   CountingAllocator a;
   VelmoraAnyValue v{};
   ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
-  ASSERT_EQ(AsnDecodePropertyAlloc(type, property, -1, data, length, &v, a.get()), 0);
+  ASSERT_EQ(AsnDecodePropertyAlloc(type, property, -1, data, length, &v, a.get()), ASN_OK);
   EXPECT_EQ(v.type, s.datatype);
   EXPECT_EQ(v.count, s.count);
   ASSERT_EQ(a.sizes.size(), size ? 1u : 0u);
@@ -222,7 +222,7 @@ void CheckValueLayer(const Sample& s, uint32_t type, uint32_t property) {
     ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, own.data(), size - 1));
     EXPECT_EQ(AsnDecodePropertyAlloc(type, property, -1, data, length, &v, nullptr), ASN_NO_SPACE);
     ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, own.data(), size));
-    ASSERT_EQ(AsnDecodePropertyAlloc(type, property, -1, data, length, &v, nullptr), 0);
+    ASSERT_EQ(AsnDecodePropertyAlloc(type, property, -1, data, length, &v, nullptr), ASN_OK);
     EXPECT_EQ(Reencode(v, length), s.encoded);
   }
   EXPECT_TRUE(own.guardsIntact());
@@ -328,7 +328,7 @@ TEST_F(GeneratedValues, ListCodecStorageModes) {
     CountingAllocator a;
     VelmoraAnyValue v{};
     ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
-    ASSERT_EQ(AsnDecodeValueList(row, data, length, &v, a.get()), 0);
+    ASSERT_EQ(AsnDecodeValueList(row, data, length, &v, a.get()), ASN_OK);
     EXPECT_EQ(v.count, s.count);
     ASSERT_EQ(a.sizes.size(), size ? 1u : 0u);
     if (size) {
@@ -344,7 +344,7 @@ TEST_F(GeneratedValues, ListCodecStorageModes) {
     AsnBudgetAllocator b;
     AsnBudgetAllocatorInit(&b, &end);
     ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
-    ASSERT_EQ(AsnDecodeValueList(row, data, length, &v, &b.base), 0);
+    ASSERT_EQ(AsnDecodeValueList(row, data, length, &v, &b.base), ASN_OK);
     EXPECT_EQ(end, budget.data());
     EXPECT_EQ(Reencode(v, length), s.encoded);
     EXPECT_TRUE(budget.guardsIntact());
@@ -356,7 +356,7 @@ TEST_F(GeneratedValues, ListCodecStorageModes) {
         EXPECT_EQ(AsnDecodeValueList(row, data, length, &v, nullptr), ASN_NO_SPACE);
       }
       ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, own.data(), size));
-      ASSERT_EQ(AsnDecodeValueList(row, data, length, &v, nullptr), 0);
+      ASSERT_EQ(AsnDecodeValueList(row, data, length, &v, nullptr), ASN_OK);
       EXPECT_EQ(Reencode(v, length), s.encoded);
     }
     EXPECT_TRUE(own.guardsIntact());

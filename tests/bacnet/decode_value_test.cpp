@@ -209,8 +209,8 @@ TEST(DecodeTyped, RawValueHoldsItsOctetsInTheSameBlock) {
   CountingAllocator a;
   VelmoraAnyValue v{};
   ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
-  ASSERT_EQ(AsnDecodePropertyAlloc(8, 600, -1, kContextValue.data(), 4, &v, a.get()), 0);
-  EXPECT_EQ(v.type, -4);
+  ASSERT_EQ(AsnDecodePropertyAlloc(8, 600, -1, kContextValue.data(), 4, &v, a.get()), ASN_OK);
+  EXPECT_EQ(v.type, ASN_TYPE_RAW_PROPRIETARY);
   EXPECT_EQ(v.count, 1u);
   EXPECT_EQ(v.capacity, AsnBlockSize(sizeof(VelmoraRawData) + 4));
   const auto* raw = static_cast<const VelmoraRawData*>(v.buffer);
@@ -256,7 +256,7 @@ TEST(DecodeTyped, DatatypeWithoutCodecIsRefusedNotGuessed) {
     ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, buf, sizeof buf));
     EXPECT_EQ(AsnDecodePropertyAlloc(1, 87, c.arrayIndex, c.value.data(), n, &v, nullptr),
               ASN_NO_DECODER);
-    EXPECT_EQ(v.type, 19);
+    EXPECT_EQ(v.type, ASN_TYPE_PRIORITY_VALUE);
     EXPECT_EQ(v.count, c.count);
 
     CountingAllocator a;
@@ -305,7 +305,7 @@ TEST(DecodeAnyValue, CarvesFromTheArenaAsMeasured) {
     if (v.type >= 0 && v.type != 21) {
       Bytes out(octets.size() + 4);
       AsnCursor cur = AsnCursorOver(out.data(), uint32_t(out.size()));
-      ASSERT_EQ(AsnEncodeTypedArray(&v, &cur), 0);
+      ASSERT_EQ(AsnEncodeTypedArray(&v, &cur), ASN_OK);
       out.resize(size_t(cur.current - out.data()));
       EXPECT_EQ(out, octets);
     }
@@ -320,7 +320,7 @@ TEST(DecodeAnyValue, DateTimePairsDecodeIntoRecords) {
   uint8_t* end = arena.data() + size;
   VelmoraAnyValue v{};
   AsnDecodeAnyValue(octets.data(), uint32_t(octets.size()), &v, &end);
-  ASSERT_EQ(v.type, 21);
+  ASSERT_EQ(v.type, ASN_TYPE_DATE_TIME);
   ASSERT_EQ(v.count, 2u);
   const auto* dt = static_cast<const VelmoraDateTime*>(v.buffer);
   EXPECT_EQ(dt[0].date.year, 2022);
@@ -336,7 +336,7 @@ TEST(DecodeElements, WalkChecksElementByElement) {
   const Bytes value = {0x21, 0x01, 0x21, 0x02, 0x21, 0x03};
   AsnPropertyCheck check = {AsnPropertyTypeCode(13, 7), -1, value.data(), 6, 0};
   int32_t datatype = 0;
-  EXPECT_EQ(AsnCheckPropertyElements(&check, &datatype), 0);
+  EXPECT_EQ(AsnCheckPropertyElements(&check, &datatype), ASN_OK);
   EXPECT_EQ(check.consumed, 6u);
   EXPECT_EQ(check.data, value.data());
   EXPECT_EQ(check.length, 6u);
@@ -345,8 +345,8 @@ TEST(DecodeElements, WalkChecksElementByElement) {
   alignas(8) uint8_t buf[32];
   VelmoraAnyValue v{};
   ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, buf, sizeof buf));
-  ASSERT_EQ(AsnDecodePropertyElementsAlloc(13, 7, -1, value.data(), 6, &v, nullptr), 0);
-  EXPECT_EQ(v.type, 2);
+  ASSERT_EQ(AsnDecodePropertyElementsAlloc(13, 7, -1, value.data(), 6, &v, nullptr), ASN_OK);
+  EXPECT_EQ(v.type, ASN_TYPE_UNSIGNED);
   EXPECT_EQ(v.count, 3u);
   EXPECT_EQ(AsnDecodedSizePropertyElements(13, 7, -1, value.data(), 6), AsnBlockSize(12));
 }

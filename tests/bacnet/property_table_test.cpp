@@ -20,11 +20,11 @@ TEST(PropertyTables, CoverTheStandardObjectTypesWithTheCommonProperties) {
     EXPECT_TRUE(types.insert(t.objectType).second);
     for (uint32_t i = 1; i < t.count; ++i)
       EXPECT_LT(t.entries[i - 1].property, t.entries[i].property);
-    EXPECT_EQ(AsnPropertyTypeCode(t.objectType, 75), 35 << 8);
-    EXPECT_EQ(AsnPropertyTypeCode(t.objectType, 77), 17 << 8);
-    EXPECT_EQ(AsnPropertyTypeCode(t.objectType, 79), 42 << 8);
-    EXPECT_EQ(AsnPropertyTypeCode(t.objectType, 168), 17 << 8 | kAsnPropOptional);
-    EXPECT_EQ(AsnPropertyTypeCode(t.objectType, 28), 17 << 8 | kAsnPropOptional);
+    EXPECT_EQ(AsnPropertyTypeCode(t.objectType, 75), AsnRowObjectId << 8);
+    EXPECT_EQ(AsnPropertyTypeCode(t.objectType, 77), AsnRowCharString << 8);
+    EXPECT_EQ(AsnPropertyTypeCode(t.objectType, 79), AsnRowObjectType << 8);
+    EXPECT_EQ(AsnPropertyTypeCode(t.objectType, 168), AsnRowCharString << 8 | kAsnPropOptional);
+    EXPECT_EQ(AsnPropertyTypeCode(t.objectType, 28), AsnRowCharString << 8 | kAsnPropOptional);
   }
   for (uint32_t type = 0; type <= 30; ++type)
     EXPECT_EQ(types.count(type), type == 26 ? 0u : 1u);
@@ -54,21 +54,77 @@ TEST(PropertyTables, RowsCarryTheirDatatypes) {
     int16_t datatype;
   };
   const Case cases[] = {
-      {2, 1},    {3, 2},    {4, 2},    {5, 2},    {6, 2},    {7, 2},    {11, 2},   {12, 2},
-      {13, 2},   {14, 3},   {15, 4},   {17, 7},   {28, 8},   {29, 8},   {30, 8},   {31, 8},
-      {32, 8},   {35, 12},  {37, 10},  {38, 11},  {42, 9},   {44, 9},   {45, 9},   {48, 9},
-      {51, 9},   {60, 9},   {63, 9},   {67, 9},   {70, 9},   {73, 9},   {75, 9},   {76, 9},
-      {77, -2},  {80, 19},  {81, 19},  {82, 19},  {83, 19},  {85, 24},  {86, 26},  {87, 21},
-      {89, 33},  {90, 47},  {91, 48},  {92, 49},  {94, 40},  {96, 36},  {97, 30},  {98, 32},
-      {101, 37}, {102, 22}, {116, 43}, {133, 31}, {134, 51}, {136, 28}, {137, 34}, {140, 42},
-      {141, 41}, {143, 38}, {144, 44}, {145, 45}, {147, 39}, {148, 52}, {149, 53}, {152, 54},
-      {155, 55},
+      {AsnRowBoolean, ASN_TYPE_BOOLEAN},
+      {AsnRowUnsigned, ASN_TYPE_UNSIGNED},
+      {AsnRowStateNumber, ASN_TYPE_UNSIGNED},
+      {AsnRowUnsigned32, ASN_TYPE_UNSIGNED},
+      {AsnRowUnsigned16, ASN_TYPE_UNSIGNED},
+      {AsnRowUnsigned8, ASN_TYPE_UNSIGNED},
+      {AsnRowConformanceClass, ASN_TYPE_UNSIGNED},
+      {AsnRowWritePriority, ASN_TYPE_UNSIGNED},
+      {AsnRowMaxMaster, ASN_TYPE_UNSIGNED},
+      {AsnRowSigned, ASN_TYPE_SIGNED},
+      {AsnRowReal, ASN_TYPE_REAL},
+      {AsnRowCharString, ASN_TYPE_CHAR_STRING},
+      {AsnRowTransitionBits, ASN_TYPE_BIT_STRING},
+      {AsnRowBitString, ASN_TYPE_BIT_STRING},
+      {AsnRowLimitEnable, ASN_TYPE_BIT_STRING},
+      {AsnRowServicesSupported, ASN_TYPE_BIT_STRING},
+      {AsnRowStatusFlags, ASN_TYPE_BIT_STRING},
+      {AsnRowObjectId, ASN_TYPE_OBJECT_ID},
+      {AsnRowDate, ASN_TYPE_DATE},
+      {AsnRowTime, ASN_TYPE_TIME},
+      {AsnRowObjectType, ASN_TYPE_ENUMERATED},
+      {AsnRowBinary, ASN_TYPE_ENUMERATED},
+      {AsnRowEnum16, ASN_TYPE_ENUMERATED},
+      {AsnRowNotifyType, ASN_TYPE_ENUMERATED},
+      {AsnRowSegmentation, ASN_TYPE_ENUMERATED},
+      {AsnRowProgramState, ASN_TYPE_ENUMERATED},
+      {AsnRowNodeType, ASN_TYPE_ENUMERATED},
+      {AsnRowAccumulatorStatus, ASN_TYPE_ENUMERATED},
+      {AsnRowDoorAlarmState, ASN_TYPE_ENUMERATED},
+      {AsnRowVtClass, ASN_TYPE_ENUMERATED},
+      {AsnRowLoggingType, ASN_TYPE_ENUMERATED},
+      {AsnRowRestartReason, ASN_TYPE_ENUMERATED},
+      {AsnRowAnyPrimitive, ASN_TYPE_ANY},
+      {AsnRowPriorityReal, ASN_TYPE_PRIORITY_VALUE},
+      {AsnRowPriorityBinary, ASN_TYPE_PRIORITY_VALUE},
+      {AsnRowPriorityUnsigned, ASN_TYPE_PRIORITY_VALUE},
+      {AsnRowPriorityDoor, ASN_TYPE_PRIORITY_VALUE},
+      {AsnRowDateRange, ASN_TYPE_DATE_RANGE},
+      {AsnRowCalendarEntry, ASN_TYPE_CALENDAR_ENTRY},
+      {AsnRowDateTime, ASN_TYPE_DATE_TIME},
+      {AsnRowDailySchedule, ASN_TYPE_DAILY_SCHEDULE},
+      {AsnRowAccumulatorRecord, ASN_TYPE_ACCUMULATOR_RECORD},
+      {AsnRowPrescale, ASN_TYPE_PRESCALE},
+      {AsnRowScale, ASN_TYPE_SCALE},
+      {AsnRowActionList, ASN_TYPE_ACTION_LIST},
+      {AsnRowAddressBinding, ASN_TYPE_ADDRESS_BINDING},
+      {AsnRowRecipient, ASN_TYPE_RECIPIENT},
+      {AsnRowDestination, ASN_TYPE_DESTINATION},
+      {AsnRowDevObjPropRef, ASN_TYPE_DEV_OBJ_PROP_REF},
+      {AsnRowObjPropRef, ASN_TYPE_OBJ_PROP_REF},
+      {AsnRowEventParameter, ASN_TYPE_EVENT_PARAMETER},
+      {AsnRowSetpointReference, ASN_TYPE_SETPOINT_REF},
+      {AsnRowShedLevel, ASN_TYPE_SHED_LEVEL},
+      {AsnRowSpecialEvent, ASN_TYPE_SPECIAL_EVENT},
+      {AsnRowTimeStamp, ASN_TYPE_TIME_STAMP},
+      {AsnRowReadAccessResult, ASN_TYPE_READ_ACCESS_RESULT},
+      {AsnRowReadAccessSpec, ASN_TYPE_READ_ACCESS_SPEC},
+      {AsnRowClientCov, ASN_TYPE_CLIENT_COV},
+      {AsnRowCovSubscription, ASN_TYPE_COV_SUBSCRIPTION},
+      {AsnRowDevObjRef, ASN_TYPE_DEV_OBJ_REF},
+      {AsnRowLogRecord, ASN_TYPE_LOG_RECORD},
+      {AsnRowVtSession, ASN_TYPE_VT_SESSION},
+      {AsnRowSessionKey, ASN_TYPE_SESSION_KEY},
+      {AsnRowEventLogRecord, ASN_TYPE_EVENT_LOG_RECORD},
+      {AsnRowLogMultipleRecord, ASN_TYPE_LOG_MULTIPLE_RECORD},
   };
   for (const auto& c : cases)
     EXPECT_EQ(AsnSchemaDatatype(c.row << 8), c.datatype) << c.row;
-  EXPECT_TRUE(AsnSchemaIsPrimitive(15));
-  EXPECT_FALSE(AsnSchemaIsPrimitive(89));
-  EXPECT_FALSE(AsnSchemaIsPrimitive(77));  // any primitive is its own kind
+  EXPECT_TRUE(AsnSchemaIsPrimitive(AsnRowReal));
+  EXPECT_FALSE(AsnSchemaIsPrimitive(AsnRowDailySchedule));
+  EXPECT_FALSE(AsnSchemaIsPrimitive(AsnRowAnyPrimitive));  // any primitive is its own kind
 }
 
 TEST(PropertyLookup, TypeCodes) {
@@ -77,22 +133,22 @@ TEST(PropertyLookup, TypeCodes) {
     uint16_t code;
   };
   const Case cases[] = {
-      {0, 85, 0x0F00},   // analog-input present-value: Real
-      {1, 87, 0x5002},   // analog-output priority-array
-      {26, 77, 0x1100},  // no table: the three common properties
+      {0, 85, AsnRowReal << 8},                          // analog-input present-value
+      {1, 87, AsnRowPriorityReal << 8 | kAsnPropArray},  // analog-output priority-array
+      {26, 77, AsnRowCharString << 8},                   // no table: the three common properties
       {26, 85, 0},
       {200, 85, 0},
-      {200, 79, 0x2A00},
-      {8, 76, 35 << 8 | 0x03},
-      {9, 101, 97 << 8 | 0x14},  // optional, may be NULL
-      {0, 2, 0},                 // not an analog-input property
+      {200, 79, AsnRowObjectType << 8},
+      {8, 76, AsnRowObjectId << 8 | kAsnPropArray | kAsnPropList},
+      {9, 101, AsnRowRecipient << 8 | kAsnPropOptional | kAsnPropMayBeNull},
+      {0, 2, 0},  // not an analog-input property
   };
   for (const auto& c : cases)
     EXPECT_EQ(AsnPropertyTypeCode(c.objectType, c.property), c.code)
         << c.objectType << "," << c.property;
   uint8_t flags = 0xFF;
-  EXPECT_EQ(AsnPropertySchemaRow(87, 1, &flags), 80);
-  EXPECT_EQ(flags, 0x02);
+  EXPECT_EQ(AsnPropertySchemaRow(87, 1, &flags), AsnRowPriorityReal);
+  EXPECT_EQ(flags, kAsnPropArray);
   EXPECT_EQ(AsnPropertySchemaRow(2, 0, &flags), -1);
 }
 
@@ -102,19 +158,21 @@ TEST(PropertyLookup, DatatypeAndKindFollowTheRowsStructure) {
     int32_t datatype, kind;
   };
   const Case cases[] = {
-      {8, 76, 12, 1},                     // object-list: an array, though also marked as a list
-      {17, 123, 33, 7},                   // weekly-schedule: optional array of lists
-      {15, 102, 32, 2},                   // recipient-list
-      {0, 85, 4, 0},    {0, 130, 34, 5},  // optional array of time stamps
-      {17, 38, 28, 5},                    // exception-schedule: optional array (marked a list too)
-      {200, 1, -1, -1},
+      {8, 76, ASN_TYPE_OBJECT_ID, 1},         // object-list: an array, though also marked as a list
+      {17, 123, ASN_TYPE_DAILY_SCHEDULE, 7},  // weekly-schedule: optional array of lists
+      {15, 102, ASN_TYPE_DESTINATION, 2},     // recipient-list
+      {0, 85, ASN_TYPE_REAL, 0},
+      {0, 130, ASN_TYPE_TIME_STAMP, 5},  // optional array of time stamps
+      {17, 38, ASN_TYPE_SPECIAL_EVENT,
+       5},  // exception-schedule: optional array (marked a list too)
+      {200, 1, ASN_TYPE_NONE, -1},
   };
   for (const auto& c : cases) {
     int32_t kind = -1;
     EXPECT_EQ(AsnPropertyDatatype(c.objectType, c.property, &kind), c.datatype) << c.property;
     EXPECT_EQ(kind, c.kind) << c.objectType << "," << c.property;
   }
-  EXPECT_EQ(AsnPropertyDatatype(0, 85, nullptr), 4);
+  EXPECT_EQ(AsnPropertyDatatype(0, 85, nullptr), ASN_TYPE_REAL);
 }
 
 struct CheckCase {
@@ -128,26 +186,33 @@ struct CheckCase {
 };
 
 const CheckCase kValueChecks[] = {
-    {"real present value", 0, 85, -1, {0x44, 0x42, 0x28, 0, 0}, 0, 4, 5},
-    {"index on a non-array", 0, 85, 3, {0x44, 0x42, 0x28, 0, 0}, 28, 0, 0},
-    {"null recipient", 9, 101, -1, {0x00}, 0, 0, 1},
-    {"binary value out of range", 3, 85, -1, {0x91, 0x02}, 16, 0, 0},
-    {"binary value", 3, 85, -1, {0x91, 0x01}, 0, 9, 2},
-    {"wrong tag", 0, 85, -1, {0x21, 0x01}, 13, 0, 0},
-    {"object list length", 8, 76, 0, {0x21, 0x02}, 0, 2, 2},
+    {"real present value", 0, 85, -1, {0x44, 0x42, 0x28, 0, 0}, ASN_OK, ASN_TYPE_REAL, 5},
+    {"index on a non-array", 0, 85, 3, {0x44, 0x42, 0x28, 0, 0}, ASN_NOT_AN_ARRAY, 0, 0},
+    {"null recipient", 9, 101, -1, {0x00}, ASN_OK, ASN_TYPE_NULL, 1},
+    {"binary value out of range", 3, 85, -1, {0x91, 0x02}, ASN_OUT_OF_RANGE, 0, 0},
+    {"binary value", 3, 85, -1, {0x91, 0x01}, ASN_OK, ASN_TYPE_ENUMERATED, 2},
+    {"wrong tag", 0, 85, -1, {0x21, 0x01}, ASN_BAD_DATATYPE, 0, 0},
+    {"object list length", 8, 76, 0, {0x21, 0x02}, ASN_OK, ASN_TYPE_UNSIGNED, 2},
     {"object list",
      8,
      76,
      -1,
      {0xC4, 0x02, 0x00, 0x00, 0x01, 0xC4, 0x00, 0x00, 0x00, 0x05},
-     0,
-     12,
+     ASN_OK,
+     ASN_TYPE_OBJECT_ID,
      10},
-    {"object list element", 8, 76, 2, {0xC4, 0x00, 0x00, 0x00, 0x05}, 0, 12, 5},
-    {"any primitive", 17, 85, -1, {0x91, 0x03}, 0, 9, 2},
-    {"unsigned list", 13, 7, -1, {0x21, 0x01, 0x21, 0x02}, 0, 2, 4},
-    {"status flags", 0, 111, -1, {0x82, 0x04, 0x00}, 0, 8, 3},
-    {"status flags of 3 bits", 0, 111, -1, {0x82, 0x05, 0x00}, 13, 0, 0},
+    {"object list element",
+     8,
+     76,
+     2,
+     {0xC4, 0x00, 0x00, 0x00, 0x05},
+     ASN_OK,
+     ASN_TYPE_OBJECT_ID,
+     5},
+    {"any primitive", 17, 85, -1, {0x91, 0x03}, ASN_OK, ASN_TYPE_ENUMERATED, 2},
+    {"unsigned list", 13, 7, -1, {0x21, 0x01, 0x21, 0x02}, ASN_OK, ASN_TYPE_UNSIGNED, 4},
+    {"status flags", 0, 111, -1, {0x82, 0x04, 0x00}, ASN_OK, ASN_TYPE_BIT_STRING, 3},
+    {"status flags of 3 bits", 0, 111, -1, {0x82, 0x05, 0x00}, ASN_BAD_DATATYPE, 0, 0},
 };
 
 TEST(PropertyCheck, WholeValues) {
@@ -163,7 +228,7 @@ TEST(PropertyCheck, WholeValues) {
       EXPECT_EQ(datatype, c.datatype);
       EXPECT_EQ(check.consumed, c.consumed);
     } else {
-      EXPECT_EQ(datatype, -4);
+      EXPECT_EQ(datatype, ASN_TYPE_RAW_PROPRIETARY);
     }
   }
 }
@@ -172,7 +237,7 @@ TEST(PropertyCheck, AnyTypedValueKeepsTheRowsDatatypeInThePlainCheck) {
   const Bytes v = {0x91, 0x03};
   AsnPropertyCheck check = {AsnPropertyTypeCode(17, 85), -1, v.data(), 2, 0};
   int32_t datatype = 0;
-  ASSERT_EQ(AsnCheckPropertyValue(&check, &datatype), 0);
+  ASSERT_EQ(AsnCheckPropertyValue(&check, &datatype), ASN_OK);
   EXPECT_EQ(datatype, ASN_TYPE_ANY);
 }
 
@@ -187,13 +252,27 @@ TEST(PropertyCheck, ListElements) {
     uint32_t consumed;
   };
   const Case cases[] = {
-      {"unsigned list element", 13, 7, -1, {0x21, 0x05, 0x21, 0x06}, 0, 2, 2},
-      {"no data", 13, 7, -1, {}, 0, 2, 0},
-      {"not a list", 0, 85, -1, {0x44, 0, 0, 0, 0}, 29, -4, 0},
-      {"array of plain elements", 8, 76, 1, {0xC4, 0, 0, 0, 1}, 29, -4, 0},
-      {"whole array", 17, 123, -1, {0x0E, 0x0F}, 27, -4, 0},
-      {"array length", 17, 123, 0, {0x21, 0x07}, 27, -4, 0},
-      {"wrong element", 13, 7, -1, {0x44, 0, 0, 0, 0}, 13, -4, 0},
+      {"unsigned list element", 13, 7, -1, {0x21, 0x05, 0x21, 0x06}, ASN_OK, ASN_TYPE_UNSIGNED, 2},
+      {"no data", 13, 7, -1, {}, ASN_OK, ASN_TYPE_UNSIGNED, 0},
+      {"not a list", 0, 85, -1, {0x44, 0, 0, 0, 0}, ASN_NOT_A_LIST, ASN_TYPE_RAW_PROPRIETARY, 0},
+      {"array of plain elements",
+       8,
+       76,
+       1,
+       {0xC4, 0, 0, 0, 1},
+       ASN_NOT_A_LIST,
+       ASN_TYPE_RAW_PROPRIETARY,
+       0},
+      {"whole array", 17, 123, -1, {0x0E, 0x0F}, ASN_BAD_ARRAY_INDEX, ASN_TYPE_RAW_PROPRIETARY, 0},
+      {"array length", 17, 123, 0, {0x21, 0x07}, ASN_BAD_ARRAY_INDEX, ASN_TYPE_RAW_PROPRIETARY, 0},
+      {"wrong element",
+       13,
+       7,
+       -1,
+       {0x44, 0, 0, 0, 0},
+       ASN_BAD_DATATYPE,
+       ASN_TYPE_RAW_PROPRIETARY,
+       0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
