@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int32_t kPropertyValueDatatype = 29;
 constexpr uint32_t kNoHigh = 0xFFFFFFFF;
 
 // Encodes through a copy of the cursor, so that a refused encoding leaves
@@ -195,7 +194,7 @@ int32_t AsnEncodeCreateObject(const void* request, AsnCursor* cursor) {
   if (r->choice != VELMORA_CREATE_BY_TYPE && r->choice != VELMORA_CREATE_BY_ID)
     return ASN_UNKNOWN_CHOICE;
   if (r->values_present && r->count != 0 && !r->values) return ASN_BAD_BUFFER;
-  const AsnDatatype* row = AsnDatatypeFind(kPropertyValueDatatype);
+  const AsnDatatype* row = AsnDatatypeFind(ASN_TYPE_PROPERTY_VALUE);
   return Commit(cursor, [&](AsnCursor* c) {
     int32_t status = EncodeTag(c, AsnOpeningTag(0));
     if (status == ASN_OK)

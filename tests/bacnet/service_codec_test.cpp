@@ -186,7 +186,7 @@ TEST(ServiceCodec, ReadPropertyAck) {
     EXPECT_EQ(echo.object_id.instance, 1u);
     EXPECT_EQ(echo.property, 85u);  // present-value
     EXPECT_EQ(echo.array_index, VELMORA_NO_INDEX);
-    EXPECT_EQ(value.type, 4);
+    EXPECT_EQ(value.type, ASN_TYPE_REAL);
     EXPECT_EQ(value.count, 1u);
     if (mode != Neither) {
       EXPECT_EQ(VelmoraAnyValueGetReal(&value), 100.0f);
@@ -211,7 +211,7 @@ TEST(ServiceCodec, ReadPropertyAck) {
   ASSERT_EQ(AsnDecodeReadPropertyAck(&c, &echo, &value, nullptr), ASN_OK);
   EXPECT_EQ(echo.object_id.instance, 123u);
   EXPECT_EQ(echo.array_index, 2u);
-  EXPECT_EQ(value.type, 12);
+  EXPECT_EQ(value.type, ASN_TYPE_OBJECT_ID);
   EXPECT_EQ(value.count, 1u);
   EXPECT_EQ(static_cast<VelmoraObjectId*>(value.buffer)->instance, 1u);
 }
