@@ -23,7 +23,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   VmdConfig config = VmdCliConfig(cli);
-  if (!cli.site_path.empty() && !VmdSiteLoad(&config.site, cli.site_path, &error)) {
+  bool loaded = cli.site_path.empty() ? VmdSiteLoadDemo(&config.site, &error)
+                                      : VmdSiteLoad(&config.site, cli.site_path, &error);
+  if (!loaded) {
     fprintf(stderr, "velmorad: %s\n", error.c_str());
     return 1;
   }
@@ -39,6 +41,9 @@ int main(int argc, char** argv) {
     fprintf(stderr, "velmorad: %s\n", error.c_str());
     return 1;
   }
+  VmdLog(server, "site %s: %zu simulated devices",
+         cli.site_path.empty() ? "demo.site (built in)" : cli.site_path.c_str(),
+         config.site.devices.size());
   int sig = 0;
   sigwait(&stop, &sig);
   VmdLog(server, "stopping on %s", sig == SIGINT ? "SIGINT" : "SIGTERM");

@@ -29,7 +29,7 @@ const char* VmdUsage() {
          "  --tcp [HOST:]PORT    also listen on TCP, on 127.0.0.1 unless HOST (an IPv4\n"
          "                       address) is given; PORT 0 takes any free port (logged).\n"
          "  --site FILE          the site file: the daemon's address and simulated devices\n"
-         "                       (default: built-in, MAC 7f:00:00:01:ba:c0, APDU 1476).\n"
+         "                       (default: the demo site daemon/sites/demo.site, built in).\n"
          "  --log FILE           append log lines to FILE instead of standard error.\n"
          "  --version            print the version and exit.\n"
          "  --help               print this help and exit.\n"

@@ -12,7 +12,7 @@ struct VmdCli {
   bool tcp = false;
   std::string tcp_host = "127.0.0.1";
   uint16_t tcp_port = kVmdDefaultTcpPort;
-  std::string site_path;  // empty: the built-in site
+  std::string site_path;  // empty: the built-in demo site
   std::string log_path;
 };
 

@@ -186,9 +186,9 @@ void VmdScriptAdd(VmdServer* server, const VmdScriptRule& rule);
 void VmdScriptClear(VmdServer* server);
 
 // The request as the daemon received it, for the handler that answers what
-// no script matched (the simulated devices of the site). The handler returns
-// true with the outcome and answer filled (and may set a delay), or false to
-// leave the request to the default answer: kVmdOutcomeTimeout, no data.
+// no script matched. The handler returns true with the outcome and answer
+// filled (and may set a delay), or false to leave the request to the site's
+// simulated devices (below).
 struct VmdConfirmed {
   uint32_t conn;
   uint32_t index, identifier;
@@ -206,7 +206,8 @@ using VmdConfirmedHandler = std::function<bool(const VmdConfirmed&, VmdAnswer*)>
 void VmdSetConfirmedHandler(VmdServer* server, VmdConfirmedHandler handler);
 
 // Called after an unconfirmed request (0x0D01) has been acknowledged, for
-// example to answer a Who-Is with VmdSendUnconfirmed.
+// example to answer a Who-Is with VmdSendUnconfirmed. While a handler is
+// set, the site's devices do not answer unconfirmed requests.
 struct VmdUnconfirmed {
   uint32_t conn;
   IpcTxnParams params;
@@ -248,3 +249,16 @@ void VmdSetIoctlHandler(VmdServer* server, VmdIoctlHandler handler);
 inline constexpr uint32_t kVmdIoctlNotSupported = 7;
 bool VmdIoctlStatusAnswer(std::span<const uint8_t> request, uint32_t status,
                           std::vector<uint8_t>* answer);
+
+// ---- the site's simulated devices -------------------------------------------
+// What no script or handler answers goes to the devices of the site
+// (config.site). A confirmed request to an address where no device is, or
+// to a silent device, is confirmed with kVmdOutcomeTimeout after the site's
+// apdu_timeout; a device answers ReadProperty from its objects (an Error
+// where the object, the property or the array element is missing) and
+// rejects other services as unrecognised; a Who-Is gets an I-Am (0x0701)
+// from each device it reaches. The switches start as the site file sets
+// them; these calls change them while the daemon runs. False when the site
+// has no device of that instance.
+bool VmdSetDeviceSwitches(VmdServer* server, uint32_t instance, const VmdDeviceSwitches& switches);
+bool VmdGetDeviceSwitches(VmdServer* server, uint32_t instance, VmdDeviceSwitches* switches);

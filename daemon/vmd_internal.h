@@ -107,6 +107,7 @@ struct VmdServer {
   VmdConfirmedHandler confirmed_handler;
   VmdUnconfirmedHandler unconfirmed_handler;
   VmdIoctlHandler ioctl_handler;
+  std::map<uint32_t, VmdDeviceSwitches> device_switches;  // tests' changes to the site's
 
   std::atomic<uint64_t> accepted{0}, closed{0}, lost{0};
 
@@ -143,3 +144,13 @@ std::shared_ptr<VmdConn> VmdFindConn(VmdServer* server, uint32_t id);
 bool VmdHandleMessage(VmdConn* conn, std::span<const uint8_t> message, std::string* why);
 // Largest message the daemon reads.
 uint32_t VmdFrameCap();
+
+// A 0x0701 message carrying the request (vmd_requests.cpp).
+std::vector<uint8_t> VmdUnconfirmedMessage(const VmdIncoming& request);
+
+// The site's simulated devices (vmd_sim.cpp). A confirmed request always
+// gets an answer: the device's, or a time-out when no device takes it.
+void VmdDevicesConfirmed(VmdServer* server, const VmdConfirmed& request, VmdAnswer* answer);
+// Answers a Who-Is with the I-Am of each device it reaches, none of them
+// ahead of the request's own acknowledgement (sent under `rule`).
+void VmdDevicesUnconfirmed(VmdConn* conn, const VmdUnconfirmed& request, const VmdKindRule& rule);

@@ -66,12 +66,6 @@ void Ack(const Msg& x, uint16_t own) {
   Send(x, Reply(x, StatusOf(x, own), IpcReplyLength(x.kind, 0)));
 }
 
-bool SameAddress(const LinkAddress& a, const LinkAddress& b) {
-  if (a.netPresent != b.netPresent || a.macLen != b.macLen) return false;
-  if (a.netPresent && a.net != b.net) return false;
-  return memcmp(a.mac, b.mac, std::min<size_t>(a.macLen, LINK_MAC_MAX)) == 0;
-}
-
 bool Registration(const Msg& x) {
   VmdConn* c = x.c;
   VmdServer* s = x.s;
@@ -169,7 +163,7 @@ bool AddressesFit(const Msg& x, std::string* why) {
 }
 
 // The answer to a confirmed request: the first live script rule, else the
-// handler, else "no device answered".
+// handler, else the site's devices (a time-out where none answers).
 VmdAnswer Answer(VmdServer* s, const VmdConfirmed& rq) {
   VmdAnswer a;
   VmdConfirmedHandler handler;
@@ -181,7 +175,7 @@ VmdAnswer Answer(VmdServer* s, const VmdConfirmed& rq) {
       if (r.match_destination) {
         LinkAddress want = r.destination;
         LinkAddressNormalise(&want);
-        if (!SameAddress(want, rq.params.remote)) continue;
+        if (!VmdSameAddress(want, rq.params.remote)) continue;
       }
       if (r.match_request &&
           !std::equal(r.request.begin(), r.request.end(), rq.request.begin(), rq.request.end()))
@@ -196,8 +190,7 @@ VmdAnswer Answer(VmdServer* s, const VmdConfirmed& rq) {
     handler = s->confirmed_handler;
   }
   if (handler && handler(rq, &a)) return a;
-  a = VmdAnswer{};
-  a.outcome = kVmdOutcomeTimeout;
+  VmdDevicesConfirmed(s, rq, &a);
   return a;
 }
 
@@ -260,12 +253,15 @@ void Unconfirmed(const Msg& x) {
     std::lock_guard<std::mutex> lock(x.s->mu);
     handler = x.s->unconfirmed_handler;
   }
-  if (!handler || StatusOf(x, 0) != 0) return;
+  if (StatusOf(x, 0) != 0) return;
   VmdUnconfirmed rq{};
   rq.conn = x.c->id;
   IpcTxnParamsRead(x.m, &rq.params);
   rq.request = IpcPayload(x.m);
-  handler(rq);
+  if (handler)
+    handler(rq);
+  else
+    VmdDevicesUnconfirmed(x.c, rq, x.rule);
 }
 
 // A cancel takes back a confirmation that has not left yet.
@@ -386,7 +382,7 @@ bool Values(const Msg& x, std::string* why) {
   {
     std::lock_guard<std::mutex> lock(x.c->mu);
     auto it = std::find_if(cl.values.begin(), cl.values.end(),
-                           [&](const auto& e) { return SameAddress(e.first, a); });
+                           [&](const auto& e) { return VmdSameAddress(e.first, a); });
     if (!set) {
       value = one && it != cl.values.end() ? it->second : cl.value_all;
     } else if (one && it == cl.values.end() && cl.values.size() >= kMaxAddressValues) {

@@ -126,12 +126,16 @@ bool VmdSendConfirmed(VmdServer* s, uint32_t conn, const VmdIncoming& rq, uint32
   return true;
 }
 
+std::vector<uint8_t> VmdUnconfirmedMessage(const VmdIncoming& rq) {
+  std::vector<uint8_t> m = Indication(IPC_KIND_UNCONF_INDICATION, rq);
+  IpcZero(m, IPC_OFF_APDU_TIMEOUT, IPC_OFF_PAYLOAD_LEN);
+  return m;
+}
+
 bool VmdSendUnconfirmed(VmdServer* s, uint32_t conn, const VmdIncoming& rq) {
   std::shared_ptr<VmdConn> c = VmdFindConn(s, conn);
   if (!c) return false;
-  std::vector<uint8_t> m = Indication(IPC_KIND_UNCONF_INDICATION, rq);
-  IpcZero(m, IPC_OFF_APDU_TIMEOUT, IPC_OFF_PAYLOAD_LEN);
-  return VmdQueue(c.get(), VmdFrameOut(m), 0, false);
+  return VmdQueue(c.get(), VmdFrameOut(VmdUnconfirmedMessage(rq)), 0, false);
 }
 
 bool VmdSendAbort(VmdServer* s, uint32_t conn, uint32_t index, uint32_t identifier) {

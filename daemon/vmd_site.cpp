@@ -6,7 +6,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "daemon/vmd_names.h"
+
 namespace {
+
+constexpr uint64_t kMaxMs = 600000;
 
 std::string Trim(const std::string& s) {
   size_t b = s.find_first_not_of(" \t\r");
@@ -15,16 +19,24 @@ std::string Trim(const std::string& s) {
   return s.substr(b, e - b + 1);
 }
 
-// Whole-text unsigned number (decimal, or hex after 0x) within [lo, hi].
+// The line without its comment: '#' starts one outside double quotes.
+std::string StripComment(const std::string& line) {
+  bool quoted = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    char c = line[i];
+    if (quoted && c == '\\') {
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (c == '#' && !quoted) {
+      return line.substr(0, i);
+    }
+  }
+  return line;
+}
+
 bool ParseNumber(const std::string& text, uint64_t lo, uint64_t hi, uint64_t* out) {
-  if (text.empty() || text[0] == '-' || text[0] == '+') return false;
-  errno = 0;
-  char* end = nullptr;
-  unsigned long long v = strtoull(text.c_str(), &end, 0);
-  if (errno != 0 || end == text.c_str() || *end != '\0') return false;
-  if (v < lo || v > hi) return false;
-  *out = v;
-  return true;
+  return VmdParseUnsigned(text, hi, out) && *out >= lo;
 }
 
 bool ParseVersion(const std::string& text, uint8_t version[3]) {
@@ -38,48 +50,88 @@ bool ParseVersion(const std::string& text, uint8_t version[3]) {
   return true;
 }
 
+bool ParseSwitch(const std::string& text, bool* out) {
+  if (text == "yes" || text == "true") {
+    *out = true;
+    return true;
+  }
+  if (text == "no" || text == "false") {
+    *out = false;
+    return true;
+  }
+  return false;
+}
+
+std::string ObjectText(uint32_t type, uint32_t instance) {
+  return VmdObjectTypeText(type) + " " + std::to_string(instance);
+}
+
+// How a key of a device or object section went.
+enum class Key {
+  Done,
+  Failed,
+  Unknown
+};
+
 struct Parser {
   VmdSite* site;
   const std::string& name;
   std::string* error;
   int line = 0;
+  std::istringstream in;
 
-  bool Fail(const std::string& msg) {
-    if (error) *error = name + ":" + std::to_string(line) + ": " + msg;
+  bool Fail(const std::string& msg) { return FailAt(line, msg); }
+  bool FailAt(int at, const std::string& msg) {
+    if (error) *error = name + ":" + std::to_string(at) + ": " + msg;
     return false;
   }
 
-  // Network number: 0 means the local network, 1..65535 a remote one.
+  // The next line without comment and surrounding blanks; false at the end.
+  bool NextLine(std::string* s) {
+    std::string raw;
+    if (!std::getline(in, raw)) return false;
+    ++line;
+    *s = Trim(StripComment(raw));
+    return true;
+  }
+
+  // Network number: 0 means the local network, 1..65534 a remote one.
   bool Network(const std::string& value, LinkAddress* a) {
     uint64_t n = 0;
-    if (!ParseNumber(value, 0, 65535, &n))
-      return Fail("bad network '" + value + "' (expected 0 to 65535)");
+    if (!ParseNumber(value, 0, 65534, &n))
+      return Fail("bad network '" + value + "' (expected 0 to 65534)");
     a->net = uint16_t(n);
     a->netPresent = n != 0;
     return true;
   }
 
-  bool Mac(const std::string& value, LinkAddress* a, bool allow_empty) {
-    if (value.empty() && allow_empty) {
-      a->macLen = 0;
-      memset(a->mac, 0, sizeof a->mac);
-      return true;
-    }
+  bool Mac(const std::string& value, LinkAddress* a) {
     if (!VmdParseMac(value, a))
       return Fail("bad mac '" + value + "' (expected 1 to 7 hex octets separated by ':')");
     return true;
   }
 
+  bool Number(const std::string& key, const std::string& value, uint64_t lo, uint64_t hi,
+              uint32_t* out) {
+    uint64_t n = 0;
+    if (!ParseNumber(value, lo, hi, &n))
+      return Fail("bad " + key + " '" + value + "' (expected " + std::to_string(lo) + " to " +
+                  std::to_string(hi) + ")");
+    *out = uint32_t(n);
+    return true;
+  }
+
+  bool Switch(const std::string& key, const std::string& value, bool* out) {
+    if (!ParseSwitch(value, out))
+      return Fail("bad " + key + " '" + value + "' (expected yes or no)");
+    return true;
+  }
+
   bool DaemonKey(const std::string& key, const std::string& value) {
-    if (key == "mac") return Mac(value, &site->local, false);
+    if (key == "mac") return Mac(value, &site->local);
     if (key == "network") return Network(value, &site->local);
-    if (key == "max_apdu") {
-      uint64_t n = 0;
-      if (!ParseNumber(value, 50, 1476, &n))
-        return Fail("bad max_apdu '" + value + "' (expected 50 to 1476)");
-      site->max_apdu = uint32_t(n);
-      return true;
-    }
+    if (key == "max_apdu") return Number(key, value, 50, 1476, &site->max_apdu);
+    if (key == "apdu_timeout") return Number(key, value, 0, kMaxMs, &site->apdu_timeout_ms);
     if (key == "version") {
       if (!ParseVersion(value, site->version))
         return Fail("bad version '" + value + "' (expected MAJOR.MINOR.PATCH)");
@@ -88,68 +140,164 @@ struct Parser {
     return Fail("unknown key '" + key + "' in [daemon]");
   }
 
-  bool DeviceKey(VmdSiteDevice* d, const std::string& key, const std::string& value) {
-    if (key == "mac") return Mac(value, &d->address, false);
-    if (key == "network") return Network(value, &d->address);
-    d->settings.emplace_back(key, value);
+  static Key Done(bool ok) { return ok ? Key::Done : Key::Failed; }
+
+  Key DeviceSetting(VmdDevice* d, const std::string& key, const std::string& value) {
+    if (key == "mac") return Done(Mac(value, &d->address));
+    if (key == "network") return Done(Network(value, &d->address));
+    if (key == "vendor") return Done(Number(key, value, 0, 65535, &d->vendor));
+    if (key == "max_apdu") return Done(Number(key, value, 50, 1476, &d->max_apdu));
+    if (key == "slow") return Done(Number(key, value, 0, kMaxMs, &d->switches.slow_ms));
+    if (key == "silent") return Done(Switch(key, value, &d->switches.silent));
+    if (key == "refuse_whole_object_list")
+      return Done(Switch(key, value, &d->switches.refuse_whole_object_list));
+    if (key != "segmentation") return Key::Unknown;
+    int32_t s = VmdSegmentationFromName(value);
+    if (s < 0)
+      return Done(Fail("bad segmentation '" + value +
+                       "' (expected segmented-both, segmented-transmit, segmented-receive or "
+                       "no-segmentation)"));
+    d->segmentation = uint8_t(s);
+    return Key::Done;
+  }
+
+  // KEY = VALUE of a property: the value may go on over further lines,
+  // each line but the last ending in ','.
+  Key Property(VmdObject* o, const std::string& key, std::string value) {
+    int32_t id = VmdPropertyFromName(key);
+    if (id < 0) return Key::Unknown;
+    const int first = line;
+    std::vector<std::pair<size_t, int>> starts{{0, line}};  // where each line's text begins
+    while (!value.empty() && value.back() == ',') {
+      std::string more;
+      if (!NextLine(&more))
+        return Done(
+            Fail("the value of " + key + " ends in ',' but the file ends (expected more of it)"));
+      if (more.empty()) continue;
+      if (more.front() == '[')
+        return Done(Fail("the value of " + key +
+                         " ends in ',' on an earlier line (expected more of "
+                         "it here)"));
+      value += ' ';
+      starts.emplace_back(value.size(), line);
+      value += more;
+    }
+    if (VmdObjectFindProperty(*o, uint32_t(id)))
+      return Done(FailAt(first, VmdPropertyText(uint32_t(id)) + " defined twice in " +
+                                    ObjectText(o->type, o->instance)));
+    VmdProperty p{uint32_t(id), {}, first};
+    std::string why;
+    size_t at = 0;
+    if (!VmdValueParse(value, &p.value, &why, &at)) {
+      int where = first;
+      for (const auto& [offset, l] : starts)
+        if (offset <= at) where = l;
+      return Done(FailAt(where, key + ": " + why));
+    }
+    o->properties.push_back(std::move(p));
+    return Key::Done;
+  }
+
+  bool DeviceHeader(const std::string& head) {
+    uint64_t inst = 0;
+    std::string num = Trim(head.substr(6));
+    if (!ParseNumber(num, 0, 0x3FFFFE, &inst))
+      return Fail("bad device instance '" + num + "' (expected 0 to 4194302)");
+    if (VmdSiteFindDevice(*site, uint32_t(inst))) return Fail("device " + num + " defined twice");
+    VmdDevice d{};
+    d.instance = uint32_t(inst);
+    d.address.kind = 130;
+    d.line = line;
+    d.objects.push_back(VmdObject{kVmdObjectDevice, d.instance, {}, line});
+    site->devices.push_back(std::move(d));
+    return true;
+  }
+
+  bool ObjectHeader(const std::string& head) {
+    if (site->devices.empty()) return Fail("[" + head + "] before any [device INSTANCE]");
+    std::istringstream words(head.substr(6));
+    std::string type, instance, extra;
+    words >> type >> instance >> extra;
+    int32_t t = VmdObjectTypeFromName(type);
+    uint64_t inst = 0;
+    if (t < 0 || !ParseNumber(instance, 0, 0x3FFFFE, &inst) || !extra.empty())
+      return Fail("bad object section '[" + head +
+                  "]' (expected [object TYPE INSTANCE]: a type name such as analog-input or 0 to "
+                  "1023, and an instance from 0 to 4194302)");
+    VmdDevice& d = site->devices.back();
+    if (uint32_t(t) == kVmdObjectDevice)
+      return Fail("the device object of device " + std::to_string(d.instance) +
+                  " is its [device] section");
+    if (VmdDeviceFindObject(d, uint32_t(t), uint32_t(inst)))
+      return Fail(ObjectText(uint32_t(t), uint32_t(inst)) + " defined twice in device " +
+                  std::to_string(d.instance));
+    d.objects.push_back(VmdObject{uint32_t(t), uint32_t(inst), {}, line});
+    return true;
+  }
+
+  bool Finish() {
+    for (size_t i = 0; i < site->devices.size(); ++i) {
+      VmdDevice& d = site->devices[i];
+      if (d.address.macLen == 0)
+        return FailAt(d.line, "device " + std::to_string(d.instance) + " has no mac");
+      for (size_t j = 0; j < i; ++j)
+        if (VmdSameAddress(site->devices[j].address, d.address))
+          return FailAt(d.line, "device " + std::to_string(d.instance) +
+                                    " has the address of device " +
+                                    std::to_string(site->devices[j].instance));
+      VmdDeviceComplete(&d);
+    }
     return true;
   }
 
   bool Run(const std::string& text) {
-    std::istringstream in(text);
-    std::string raw;
+    in.str(text);
+    std::string s;
     enum {
       kNone,
       kDaemon,
-      kDevice
+      kDevice,
+      kObject
     } section = kNone;
-    while (std::getline(in, raw)) {
-      ++line;
-      size_t hash = raw.find('#');
-      std::string s = Trim(hash == std::string::npos ? raw : raw.substr(0, hash));
+    while (NextLine(&s)) {
       if (s.empty()) continue;
       if (s.front() == '[') {
         if (s.back() != ']') return Fail("unterminated section header");
         std::string head = Trim(s.substr(1, s.size() - 2));
+        bool tail = head.size() > 6 && (head[6] == ' ' || head[6] == '\t');
         if (head == "daemon") {
           section = kDaemon;
-          continue;
-        }
-        if (head.rfind("device", 0) == 0 && head.size() > 6 &&
-            (head[6] == ' ' || head[6] == '\t')) {
-          uint64_t inst = 0;
-          std::string num = Trim(head.substr(6));
-          if (!ParseNumber(num, 0, 0x3FFFFE, &inst))
-            return Fail("bad device instance '" + num + "' (expected 0 to 4194302)");
-          for (const VmdSiteDevice& d : site->devices)
-            if (d.instance == inst) return Fail("device " + num + " defined twice");
-          VmdSiteDevice d{};
-          d.instance = uint32_t(inst);
-          d.address.kind = 130;
-          d.line = line;
-          site->devices.push_back(d);
+        } else if (head.rfind("device", 0) == 0 && tail) {
+          if (!DeviceHeader(head)) return false;
           section = kDevice;
-          continue;
+        } else if (head.rfind("object", 0) == 0 && tail) {
+          if (!ObjectHeader(head)) return false;
+          section = kObject;
+        } else {
+          return Fail("unknown section '" + head + "'");
         }
-        return Fail("unknown section '" + head + "'");
+        continue;
       }
       size_t eq = s.find('=');
       if (eq == std::string::npos) return Fail("expected KEY = VALUE");
       std::string key = Trim(s.substr(0, eq));
       std::string value = Trim(s.substr(eq + 1));
       if (key.empty()) return Fail("missing key before '='");
-      bool ok = section == kDaemon   ? DaemonKey(key, value)
-                : section == kDevice ? DeviceKey(&site->devices.back(), key, value)
-                                     : Fail("'" + key + "' outside a section");
-      if (!ok) return false;
-    }
-    for (const VmdSiteDevice& d : site->devices) {
-      if (d.address.macLen == 0) {
-        line = d.line;
-        return Fail("device " + std::to_string(d.instance) + " has no mac");
+      if (section == kNone) return Fail("'" + key + "' outside a section");
+      if (section == kDaemon) {
+        if (!DaemonKey(key, value)) return false;
+        continue;
       }
+      VmdDevice& d = site->devices.back();
+      Key k = section == kDevice ? DeviceSetting(&d, key, value) : Key::Unknown;
+      if (k == Key::Unknown) k = Property(&d.objects.back(), key, value);
+      if (k == Key::Failed) return false;
+      if (k == Key::Unknown)
+        return Fail("unknown key '" + key + "' (expected " +
+                    std::string(section == kDevice ? "a device setting or " : "") +
+                    "a property name or number)");
     }
-    return true;
+    return Finish();
   }
 };
 
@@ -165,6 +313,7 @@ void VmdSiteDefaults(VmdSite* site) {
   site->version[0] = 6;
   site->version[1] = 2;
   site->version[2] = 4;
+  site->apdu_timeout_ms = 0;
 }
 
 bool VmdParseMac(const std::string& text, LinkAddress* address) {
@@ -191,8 +340,12 @@ bool VmdSiteParse(VmdSite* site, const std::string& text, const std::string& nam
                   std::string* error) {
   VmdSite parsed;
   VmdSiteDefaults(&parsed);
-  Parser p{&parsed, name, error};
-  if (!p.Run(text)) return false;
+  std::string why;
+  Parser p{&parsed, name, &why, 0, {}};
+  if (!p.Run(text)) {
+    if (error) *error = why;
+    return false;
+  }
   *site = std::move(parsed);
   return true;
 }
@@ -206,4 +359,14 @@ bool VmdSiteLoad(VmdSite* site, const std::string& path, std::string* error) {
   std::ostringstream text;
   text << f.rdbuf();
   return VmdSiteParse(site, text.str(), path, error);
+}
+
+bool VmdSiteLoadDemo(VmdSite* site, std::string* error) {
+  return VmdSiteParse(site, VmdDemoSiteText(), "demo.site (built in)", error);
+}
+
+const VmdDevice* VmdSiteFindDevice(const VmdSite& site, uint32_t instance) {
+  for (const VmdDevice& d : site.devices)
+    if (d.instance == instance) return &d;
+  return nullptr;
 }

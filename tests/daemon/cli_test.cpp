@@ -182,6 +182,60 @@ TEST_F(Cli, BadOptionAndBadSiteAreClearErrors) {
       << Slurp(s.err_path);
 }
 
+TEST_F(Cli, ABadPropertyValueStopsTheStartWithItsLine) {
+  std::ofstream(dir_ + "/bad.site") << "[device 5]\nmac = 05\n\n"
+                                       "[object analog-input 1]\npresent-value = real 1,5\n";
+  Child s = Spawn(dir_, {"--site", dir_ + "/bad.site", "--pipe", "x"});
+  EXPECT_EQ(Wait(&s), 1);
+  EXPECT_NE(Slurp(s.err_path).find("bad.site:5: present-value: expected the end of the value"),
+            std::string::npos)
+      << Slurp(s.err_path);
+  EXPECT_NE(access((dir_ + "/x").c_str(), F_OK), 0) << "nothing served";
+}
+
+// Without --site the program serves the demo site: a global Who-Is finds its
+// six devices, and each answers a read of its name.
+TEST_F(Cli, WithoutASiteItServesTheDemoSite) {
+  std::string log_path = dir_ + "/daemon.log";
+  Child d = Spawn(dir_, {"--log", log_path});
+  ASSERT_TRUE(WaitForFile(dir_ + "/velmora"));
+  RawClient c;
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+  while (!RawConnectUnix(&c, dir_ + "/velmora") && std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_EQ(Register(&c).size(), 28u);
+  ASSERT_TRUE(RawSendFrame(&c, Unconfirmed(8, Mac({}, 0xFFFF), {})));
+  ASSERT_TRUE(RawSendFrame(&c, Message(0x0806, 4)));
+  std::vector<LinkAddress> found;
+  std::vector<uint32_t> instances;
+  std::vector<uint8_t> r;
+  while (RawReadFrame(&c, &r) == 1 && IpcGet16(r, 0) != 0x0806) {
+    if (IpcGet16(r, 0) != 0x0701) continue;
+    LinkAddress a{};
+    LinkAddressRead(r, 28, &a);
+    found.push_back(a);
+    instances.push_back((uint32_t(r[70]) << 16 | uint32_t(r[71]) << 8 | r[72]) & 0x3FFFFF);
+  }
+  EXPECT_EQ(found.size(), 6u);
+  for (size_t i = 0; i < found.size(); ++i) {
+    SCOPED_TRACE(instances[i]);
+    uint32_t id = 0x02000000 | instances[i];
+    std::vector<uint8_t> name = {
+        0x0C, uint8_t(id >> 24), uint8_t(id >> 16), uint8_t(id >> 8), uint8_t(id), 0x19, 0x4D};
+    ASSERT_TRUE(RawSendFrame(&c, Confirmed(12, found[i], name, 1, uint32_t(i))));
+    ASSERT_EQ(RawReadFrame(&c, &r), 1);  // the acknowledgement
+    ASSERT_EQ(RawReadFrame(&c, &r), 1);
+    EXPECT_EQ(IpcGet16(r, 0), 0x0400);
+    EXPECT_EQ(IpcGet16(r, 12), 0) << "outcome";
+    ASSERT_GT(r.size(), 68u + name.size());
+    EXPECT_EQ(std::vector<uint8_t>(r.begin() + 68, r.begin() + 68 + 7), name) << "the echo";
+  }
+  kill(d.pid, SIGTERM);
+  EXPECT_EQ(Wait(&d), 0);
+  EXPECT_NE(Slurp(log_path).find("site demo.site (built in): 6 simulated devices"),
+            std::string::npos);
+}
+
 TEST_F(Cli, ServesUntilSigintOrSigtermThenCleansUp) {
   for (int sig : {SIGTERM, SIGINT}) {
     const char* name = sig == SIGTERM ? "SIGTERM" : "SIGINT";

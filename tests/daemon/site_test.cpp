@@ -2,6 +2,10 @@
 // bad value.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <map>
+#include <sstream>
+
 #include "daemon/vmd_site.h"
 
 TEST(Site, DemoSiteLoadsWithANonZeroLocalMac) {
@@ -16,12 +20,61 @@ TEST(Site, DemoSiteLoadsWithANonZeroLocalMac) {
   EXPECT_EQ(site.max_apdu, 1476u);
   EXPECT_EQ(site.version[0], 6);
   EXPECT_EQ(site.version[1], 2);
-  ASSERT_EQ(site.devices.size(), 2u);
-  EXPECT_EQ(site.devices[1].instance, 2002u);
-  EXPECT_EQ(site.devices[1].address.netPresent, 1);
-  EXPECT_EQ(site.devices[1].address.net, 5);
-  EXPECT_EQ(site.devices[1].address.macLen, 1);
-  EXPECT_EQ(site.devices[1].address.mac[0], 0x14);
+  EXPECT_GT(site.apdu_timeout_ms, 0u);
+  ASSERT_EQ(site.devices.size(), 6u);
+  const VmdDevice* d = VmdSiteFindDevice(site, 2002);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->address.netPresent, 1);
+  EXPECT_EQ(d->address.net, 5);
+  EXPECT_EQ(d->address.macLen, 1);
+  EXPECT_EQ(d->address.mac[0], 0x14);
+}
+
+// Several devices on the local network and on two remote ones; each with a
+// whole Object_List and the objects a point reader looks for.
+TEST(Site, DemoSiteHasDevicesOnThreeNetworksWithTheirObjects) {
+  VmdSite site;
+  std::string error;
+  ASSERT_TRUE(VmdSiteLoad(&site, VELMORA_SOURCE_DIR "/daemon/sites/demo.site", &error)) << error;
+  std::map<uint16_t, int> per_network;
+  for (const VmdDevice& d : site.devices) {
+    SCOPED_TRACE(d.instance);
+    ++per_network[d.address.netPresent ? d.address.net : 0];
+    std::vector<uint8_t> octets;
+    VelmoraError e{};
+    ASSERT_TRUE(VmdDeviceRead(d, 8, d.instance, 76, -1, &octets, &e));
+    std::vector<uint8_t> expected;
+    for (const VmdObject& o : d.objects) {
+      uint32_t id = o.type << 22 | o.instance;
+      expected.insert(expected.end(),
+                      {0xC4, uint8_t(id >> 24), uint8_t(id >> 16), uint8_t(id >> 8), uint8_t(id)});
+    }
+    EXPECT_EQ(octets, expected) << "Object_List names every object";
+    for (uint32_t type : {0u, 1u, 2u, 3u, 4u, 5u, 13u, 14u}) {
+      const VmdObject* o = nullptr;
+      for (const VmdObject& x : d.objects)
+        if (x.type == type && !o) o = &x;
+      ASSERT_NE(o, nullptr) << "type " << type;
+      for (uint32_t property : {77u, 85u, 111u})  // name, present value, status flags
+        EXPECT_NE(VmdObjectFindProperty(*o, property), nullptr)
+            << "type " << type << " property " << property;
+    }
+  }
+  EXPECT_GE(per_network[0], 2);
+  EXPECT_EQ(per_network.size(), 3u);
+  for (const auto& [net, n] : per_network)
+    EXPECT_GE(n, 2) << "network " << net;
+}
+
+TEST(Site, TheBuiltInDemoSiteIsTheFile) {
+  std::ifstream f(VELMORA_SOURCE_DIR "/daemon/sites/demo.site", std::ios::binary);
+  std::stringstream text;
+  text << f.rdbuf();
+  EXPECT_EQ(text.str(), VmdDemoSiteText());
+  VmdSite site;
+  std::string error;
+  ASSERT_TRUE(VmdSiteLoadDemo(&site, &error)) << error;
+  EXPECT_EQ(site.devices.size(), 6u);
 }
 
 TEST(Site, ValuesAndDefaults) {
@@ -63,6 +116,39 @@ TEST(Site, BadValuesNameTheirLine) {
       {"[device 4194303]\n", "t:1: bad device instance"},
       {"[device 1]\nmac = 01\n[device 1]\n", "t:3: device 1 defined twice"},
       {"[device 7]\nnetwork = 3\n", "t:1: device 7 has no mac"},
+      {"[daemon]\nnetwork = 65535\n", "t:2: bad network '65535' (expected 0 to 65534)"},
+      {"[daemon]\napdu_timeout = 600001\n",
+       "t:2: bad apdu_timeout '600001' (expected 0 to 600000)"},
+      {"[device 1]\nmac = 01\nvendor = 65536\n", "t:3: bad vendor '65536' (expected 0 to 65535)"},
+      {"[device 1]\nmac = 01\nmax_apdu = 49\n", "t:3: bad max_apdu '49'"},
+      {"[device 1]\nmac = 01\nslow = -1\n", "t:3: bad slow '-1'"},
+      {"[device 1]\nmac = 01\nsegmentation = some\n", "t:3: bad segmentation 'some'"},
+      {"[device 1]\nmac = 01\nsilent = maybe\n", "t:3: bad silent 'maybe' (expected yes or no)"},
+      {"[device 1]\nmac = 01\ncolour = red\n",
+       "t:3: unknown key 'colour' (expected a device setting or a property name or number)"},
+      {"[device 1]\nmac = 01\n[object analog-input 1]\nmac = 02\n",
+       "t:4: unknown key 'mac' (expected a property name or number)"},
+      {"[object analog-input 1]\n", "t:1: [object analog-input 1] before any [device INSTANCE]"},
+      {"[device 1]\nmac = 01\n[object device 1]\n",
+       "t:3: the device object of device 1 is its [device] section"},
+      {"[device 1]\nmac = 01\n[object analog-input 1]\n[object 0 1]\n",
+       "t:4: analog-input 1 defined twice in device 1"},
+      {"[device 1]\nmac = 01\n[object frob 1]\n", "t:3: bad object section '[object frob 1]'"},
+      {"[device 1]\nmac = 01\n[object analog-input 4194303]\n", "t:3: bad object section"},
+      {"[device 1]\nmac = 01\n[object analog-input 1 2]\n", "t:3: bad object section"},
+      {"[device 1]\nmac = 01\nobject-name = \"a\"\nObject_Name = \"b\"\n",
+       "t:4: object-name defined twice in device 1"},
+      {"[device 1]\nmac = 01\npresent-value = real x # a comment\n",
+       "t:3: present-value: expected a number (or nan, inf, -inf) after 'real'"},
+      {"[device 1]\nmac = 01\nstate-text = array \"a\",\n\n  \"b\", frob\n",
+       "t:5: state-text: expected a value"},
+      {"[device 1]\nmac = 01\nstate-text = array \"a\",\n",
+       "t:3: the value of state-text ends in ',' but the file ends"},
+      {"[device 1]\nmac = 01\nstate-text = array \"a\",\n[device 2]\n",
+       "t:4: the value of state-text ends in ',' on an earlier line"},
+      {"[device 1]\nmac = 01\n[device 2]\nmac = 01\n", "t:3: device 2 has the address of device 1"},
+      {"[device 1]\nmac = 01\nnetwork = 5\n[device 2]\nnetwork = 5\nmac = 01\n",
+       "t:4: device 2 has the address of device 1"},
   };
   for (const Case& c : cases) {
     VmdSite site;
@@ -73,6 +159,120 @@ TEST(Site, BadValuesNameTheirLine) {
     EXPECT_EQ(error.rfind(c.error, 0), 0u) << c.text << " gave: " << error;
     EXPECT_EQ(site.max_apdu, 999u) << "a failed parse leaves the site as it was";
   }
+}
+
+// A device's settings, the properties the daemon adds, and reads of whole
+// values, array lengths and elements against the encoding rules.
+TEST(Site, DevicesGetTheirSettingsObjectsAndImpliedProperties) {
+  const char* text = R"(
+[daemon]
+apdu_timeout = 250
+[device 77]             # settings, then device object properties
+mac = 0a:0b
+network = 9
+vendor = 999
+max_apdu = 480
+segmentation = no-segmentation
+slow = 20
+silent = yes
+refuse_whole_object_list = yes
+object-name = "x # not a comment"
+[object analog-input 3]
+object-name = "AI 3"
+state-text = array "a",   # comment after the comma
+   "b",
+
+   "c"
+[object 130 1]
+512 = hex 01 02
+[device 78]
+mac = 0a:0b             # the same MAC on another network
+object-list = array object device 78
+vendor-identifier = unsigned 5
+)";
+  VmdSite site;
+  std::string error;
+  ASSERT_TRUE(VmdSiteParse(&site, text, "t", &error)) << error;
+  EXPECT_EQ(site.apdu_timeout_ms, 250u);
+  ASSERT_EQ(site.devices.size(), 2u);
+  const VmdDevice& d = site.devices[0];
+  EXPECT_EQ(d.instance, 77u);
+  EXPECT_EQ(d.address.netPresent, 1);
+  EXPECT_EQ(d.address.net, 9);
+  EXPECT_EQ(d.address.macLen, 2);
+  EXPECT_EQ(d.vendor, 999u);
+  EXPECT_EQ(d.max_apdu, 480u);
+  EXPECT_EQ(d.segmentation, 3);
+  EXPECT_TRUE(d.switches.silent);
+  EXPECT_EQ(d.switches.slow_ms, 20u);
+  EXPECT_TRUE(d.switches.refuse_whole_object_list);
+  EXPECT_FALSE(site.devices[1].switches.silent);
+
+  using Bytes = std::vector<uint8_t>;
+  struct Case {
+    uint32_t type, instance, property;
+    int64_t index;
+    bool ok;
+    Bytes octets;
+    VelmoraError error;
+  } cases[] = {
+      {8, 77, 75, -1, true, {0xC4, 0x02, 0x00, 0x00, 0x4D}, {}},
+      {8, 4194303, 75, -1, true, {0xC4, 0x02, 0x00, 0x00, 0x4D}, {}},  // the wildcard instance
+      {8, 77, 79, -1, true, {0x91, 0x08}, {}},
+      {8,
+       77,
+       77,
+       -1,
+       true,
+       {0x75, 0x12, 0x00, 'x', ' ', '#', ' ', 'n', 'o', 't',
+        ' ',  'a',  ' ',  'c', 'o', 'm', 'm', 'e', 'n', 't'},
+       {}},
+      {8,
+       77,
+       76,
+       -1,
+       true,
+       {0xC4, 0x02, 0x00, 0x00, 0x4D, 0xC4, 0x00, 0x00, 0x00, 0x03, 0xC4, 0x20, 0x80, 0x00, 0x01},
+       {}},
+      {8, 77, 76, 0, true, {0x21, 0x03}, {}},
+      {8, 77, 76, 3, true, {0xC4, 0x20, 0x80, 0x00, 0x01}, {}},
+      {8, 77, 76, 4, false, {}, {2, 42}},
+      {8, 77, 120, -1, true, {0x22, 0x03, 0xE7}, {}},
+      {8, 77, 62, -1, true, {0x22, 0x01, 0xE0}, {}},
+      {8, 77, 107, -1, true, {0x91, 0x03}, {}},
+      {8, 77, 77, 1, false, {}, {2, 50}},  // not an array
+      {8, 77, 85, -1, false, {}, {2, 32}},
+      {0, 3, 79, -1, true, {0x91, 0x00}, {}},
+      {0, 3, 110, -1, true, {0x72, 0x00, 'a', 0x72, 0x00, 'b', 0x72, 0x00, 'c'}, {}},
+      {0, 3, 110, 2, true, {0x72, 0x00, 'b'}, {}},
+      {0, 4, 77, -1, false, {}, {1, 31}},
+      {130, 1, 512, -1, true, {0x01, 0x02}, {}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << k.type << "," << k.instance << " " << k.property << "[" << k.index << "]");
+    Bytes octets;
+    VelmoraError e{};
+    ASSERT_EQ(VmdDeviceRead(d, k.type, k.instance, k.property, k.index, &octets, &e), k.ok);
+    if (k.ok) {
+      EXPECT_EQ(octets, k.octets);
+    } else {
+      EXPECT_EQ(e.error_class, k.error.error_class);
+      EXPECT_EQ(e.error_code, k.error.error_code);
+    }
+  }
+  // The identifying properties come first; the site's own values stand.
+  EXPECT_EQ(d.objects[1].properties[0].id, 75u);
+  EXPECT_EQ(d.objects[1].properties[1].id, 79u);
+  Bytes octets;
+  VelmoraError e{};
+  ASSERT_TRUE(VmdDeviceRead(site.devices[1], 8, 78, 76, 0, &octets, &e));
+  EXPECT_EQ(octets, (Bytes{0x21, 0x01}));
+  ASSERT_TRUE(VmdDeviceRead(site.devices[1], 8, 78, 120, -1, &octets, &e));
+  EXPECT_EQ(octets, (Bytes{0x21, 0x05}));
+  EXPECT_EQ(VmdDeviceIAm(site.devices[1]),
+            (Bytes{0xC4, 0x02, 0x00, 0x00, 0x4E, 0x22, 0x05, 0xC4, 0x91, 0x00, 0x21, 0x00}))
+      << "the I-Am: identifier, max APDU 1476, segmented-both, vendor 0";
 }
 
 TEST(Site, MissingFileIsAClearError) {

@@ -11,38 +11,6 @@ using Bytes = std::vector<uint8_t>;
 
 constexpr uint32_t kIndex = 3, kId = 0xFFFFFFFFu;
 
-LinkAddress Mac(std::initializer_list<uint8_t> mac, uint16_t net = 0) {
-  LinkAddress a{};
-  a.kind = 130;
-  a.netPresent = net != 0;
-  a.net = net;
-  a.macLen = uint8_t(mac.size());
-  std::copy(mac.begin(), mac.end(), a.mac);
-  return a;
-}
-
-// A confirmed request as the library sends it.
-Bytes Confirmed(uint8_t service, const LinkAddress& to, const Bytes& request,
-                uint32_t index = kIndex, uint32_t id = kId, uint8_t priority = 2) {
-  Bytes m = Message(0x0D00, 0, request);
-  IpcPut32(m, IPC_OFF_TSM_INDEX, index);
-  IpcPut32(m, IPC_OFF_TSM_ID, id);
-  IpcTxnParams p{};
-  p.priority = priority;
-  p.service = service;
-  p.local = Mac({0x7f, 0, 0, 1, 0xba, 0xc0});
-  p.remote = to;
-  p.apduTimeout = 6000;
-  p.retries = 3;
-  p.maxApdu = 1476;
-  p.segAccepted = 1;
-  p.window = 16;
-  p.maxSegs = 32;
-  p.segTimeout = 5000;
-  IpcTxnParamsWrite(m, p);
-  return m;
-}
-
 Bytes Cancel(uint32_t index = kIndex, uint32_t id = kId) {
   Bytes m = Message(0x0C00, 0);
   IpcPut32(m, IPC_OFF_TSM_INDEX, index);

@@ -211,6 +211,54 @@ std::vector<uint8_t> Message(uint16_t kind, size_t fixed, std::span<const uint8_
   return m;
 }
 
+LinkAddress Mac(std::initializer_list<uint8_t> mac, uint16_t net) {
+  LinkAddress a{};
+  a.kind = 130;
+  a.netPresent = net != 0;
+  a.net = net;
+  a.macLen = uint8_t(mac.size());
+  std::copy(mac.begin(), mac.end(), a.mac);
+  return a;
+}
+
+namespace {
+
+IpcTxnParams RequestParams(uint8_t service, const LinkAddress& to, uint8_t priority) {
+  IpcTxnParams p{};
+  p.priority = priority;
+  p.service = service;
+  p.local = Mac({0x7f, 0, 0, 1, 0xba, 0xc0});
+  p.remote = to;
+  return p;
+}
+
+}  // namespace
+
+std::vector<uint8_t> Confirmed(uint8_t service, const LinkAddress& to,
+                               const std::vector<uint8_t>& request, uint32_t index, uint32_t id,
+                               uint8_t priority) {
+  std::vector<uint8_t> m = Message(0x0D00, 0, request);
+  IpcPut32(m, IPC_OFF_TSM_INDEX, index);
+  IpcPut32(m, IPC_OFF_TSM_ID, id);
+  IpcTxnParams p = RequestParams(service, to, priority);
+  p.apduTimeout = 6000;
+  p.retries = 3;
+  p.maxApdu = 1476;
+  p.segAccepted = 1;
+  p.window = 16;
+  p.maxSegs = 32;
+  p.segTimeout = 5000;
+  IpcTxnParamsWrite(m, p);
+  return m;
+}
+
+std::vector<uint8_t> Unconfirmed(uint8_t service, const LinkAddress& to,
+                                 const std::vector<uint8_t>& request) {
+  std::vector<uint8_t> m = Message(0x0D01, 0, request);
+  IpcTxnParamsWrite(m, RequestParams(service, to, 0));
+  return m;
+}
+
 void DaemonTest::SetUp() {
   char tmpl[] = "/tmp/vmdtest.XXXXXX";
   ASSERT_NE(mkdtemp(tmpl), nullptr);

@@ -56,6 +56,16 @@ std::vector<uint8_t> Register(RawClient* c, uint32_t srv_pool = 4, uint32_t max_
 // A message of `kind` with 68 + payload bytes, or `fixed` bytes when not 0.
 std::vector<uint8_t> Message(uint16_t kind, size_t fixed, std::span<const uint8_t> payload = {});
 
+// A link address with that MAC, on network `net` (0: the local network).
+LinkAddress Mac(std::initializer_list<uint8_t> mac, uint16_t net = 0);
+// A confirmed request (0x0D00) as the library sends it.
+std::vector<uint8_t> Confirmed(uint8_t service, const LinkAddress& to,
+                               const std::vector<uint8_t>& request, uint32_t index = 3,
+                               uint32_t id = 0xFFFFFFFFu, uint8_t priority = 2);
+// An unconfirmed request (0x0D01) as the library sends it.
+std::vector<uint8_t> Unconfirmed(uint8_t service, const LinkAddress& to,
+                                 const std::vector<uint8_t>& request);
+
 class DaemonTest : public ::testing::Test {
  protected:
   void SetUp() override;

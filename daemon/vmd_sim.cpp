@@ -1,0 +1,188 @@
+// The site's simulated devices answering what no test script or handler
+// took: Who-Is with an I-Am from each device it reaches, ReadProperty from
+// the device model, and a time-out for a request that no device answers.
+#include <algorithm>
+#include <cstring>
+
+#include "bacnet/asn_check.h"
+#include "bacnet/asn_primitive.h"
+#include "bacnet/asn_references.h"
+#include "bacnet/asn_service.h"
+#include "daemon/vmd_internal.h"
+
+namespace {
+
+constexpr uint8_t kServiceIAm = 0;
+constexpr uint32_t kNoIndex = 0xFFFFFFFF;
+constexpr uint32_t kPropObjectList = 76;
+constexpr uint8_t kRejectOther = 0;
+constexpr uint8_t kRejectUnrecognizedService = 9;
+constexpr uint8_t kAbortSegmentationNotSupported = 4;
+// Octets ahead of the service data in an unsegmented ComplexACK.
+constexpr size_t kComplexAckHeader = 3;
+
+std::string AddressText(const LinkAddress& a) {
+  std::string t = a.netPresent ? "network " + std::to_string(a.net) + " " : "";
+  t += "mac ";
+  char octet[4];
+  for (size_t i = 0; i < std::min<size_t>(a.macLen, LINK_MAC_MAX); ++i) {
+    snprintf(octet, sizeof octet, i ? ":%02x" : "%02x", a.mac[i]);
+    t += octet;
+  }
+  return a.macLen ? t : t + "(broadcast)";
+}
+
+VmdDeviceSwitches SwitchesOf(VmdServer* s, const VmdDevice& d) {
+  std::lock_guard<std::mutex> lock(s->mu);
+  auto it = s->device_switches.find(d.instance);
+  return it != s->device_switches.end() ? it->second : d.switches;
+}
+
+const VmdDevice* DeviceAt(const VmdSite& site, const LinkAddress& to) {
+  for (const VmdDevice& d : site.devices)
+    if (VmdSameAddress(d.address, to)) return &d;
+  return nullptr;
+}
+
+void Reason(VmdAnswer* a, uint16_t outcome, uint8_t reason) {
+  a->outcome = outcome;
+  a->answer.assign(1, reason);
+}
+
+void Error(VmdAnswer* a, const VelmoraError& e) {
+  a->outcome = kVmdOutcomeError;
+  a->answer.assign(8, 0);
+  AsnCursor c = AsnCursorOver(a->answer.data(), uint32_t(a->answer.size()));
+  AsnEncodeErrorPair(&e, &c);
+  a->answer.resize(size_t(c.current - a->answer.data()));
+}
+
+// What the syntax check of a request answers: an Error, a Reject or an Abort.
+void Refuse(VmdAnswer* a, uint32_t result) {
+  if (result & 0x80000000u) return Error(a, {(result >> 16) & 0x7FFF, result & 0xFFFF});
+  if ((result >> 29) == 3) return Reason(a, kVmdOutcomeReject, uint8_t(result));
+  if ((result >> 29) == 2) return Reason(a, kVmdOutcomeAbort, uint8_t(result));
+  Reason(a, kVmdOutcomeReject, kRejectOther);
+}
+
+// True when an answer of `length` service octets can reach the requester:
+// in one APDU both sides take, or segmented when the device can send
+// segments and the requester takes them.
+bool Fits(const VmdDevice& d, const IpcTxnParams& p, size_t length) {
+  size_t limit = d.max_apdu;
+  if (p.maxApdu >= 50) limit = std::min<size_t>(limit, p.maxApdu);
+  if (kComplexAckHeader + length <= limit) return true;
+  bool sends = d.segmentation == 0 || d.segmentation == 1;
+  return sends && p.segAccepted;
+}
+
+void ReadProperty(const VmdDevice& d, const VmdDeviceSwitches& sw, const VmdConfirmed& rq,
+                  VmdAnswer* a) {
+  std::span<const uint8_t> data = rq.request;
+  uint32_t check =
+      AsnCheckConfirmedRequest(ASN_SERVICE_READ_PROPERTY, data.data(), uint32_t(data.size()));
+  if (check != 0) return Refuse(a, check);
+  AsnCursor c = AsnCursorOverConst(data.data(), uint32_t(data.size()));
+  VelmoraObjPropRef ref{};
+  AsnDecodeObjPropRef(&c, &ref);
+  const bool whole = ref.array_index == kNoIndex;
+
+  const VmdObject* o = VmdDeviceFindObject(d, ref.object_id.type, ref.object_id.instance);
+  if (o && o->type == kVmdObjectDevice && ref.property == kPropObjectList && whole &&
+      sw.refuse_whole_object_list)
+    return Reason(a, kVmdOutcomeAbort, kAbortSegmentationNotSupported);
+  std::vector<uint8_t> value;
+  VelmoraError error{};
+  if (!VmdDeviceRead(d, ref.object_id.type, ref.object_id.instance, ref.property,
+                     whole ? -1 : int64_t(ref.array_index), &value, &error))
+    return Error(a, error);
+
+  // The answer names the object as it is: the wildcard instance becomes the
+  // device's own.
+  ref.object_id = {o->type, o->instance};
+  a->answer.assign(value.size() + 24, 0);
+  c = AsnCursorOver(a->answer.data(), uint32_t(a->answer.size()));
+  AsnEncodeObjPropRef(&ref, &c);
+  AsnEncodeTagByte(&c, AsnOpeningTag(3));
+  if (!value.empty()) memcpy(c.current, value.data(), value.size());
+  c.current += value.size();
+  AsnEncodeTagByte(&c, AsnClosingTag(3));
+  a->answer.resize(size_t(c.current - a->answer.data()));
+  a->outcome = kVmdOutcomeOk;
+  if (!Fits(d, rq.params, a->answer.size()))
+    Reason(a, kVmdOutcomeAbort, kAbortSegmentationNotSupported);
+}
+
+void TimeOut(VmdServer* s, const VmdConfirmed& rq, const char* why, VmdAnswer* a) {
+  *a = VmdAnswer{};
+  a->outcome = kVmdOutcomeTimeout;
+  a->delay_ms = int(s->config.site.apdu_timeout_ms);
+  VmdLog(s, "connection %u: %s at %s: time-out in %u ms", rq.conn, why,
+         AddressText(rq.params.remote).c_str(), s->config.site.apdu_timeout_ms);
+}
+
+}  // namespace
+
+void VmdDevicesConfirmed(VmdServer* s, const VmdConfirmed& rq, VmdAnswer* a) {
+  const VmdSite& site = s->config.site;
+  const VmdDevice* d = DeviceAt(site, rq.params.remote);
+  if (!d) return TimeOut(s, rq, "no device", a);
+  VmdDeviceSwitches sw = SwitchesOf(s, *d);
+  if (sw.silent) return TimeOut(s, rq, "silent device", a);
+  // The daemon gives up on a device that answers later than the time-out.
+  if (site.apdu_timeout_ms > 0 && sw.slow_ms >= site.apdu_timeout_ms)
+    return TimeOut(s, rq, "slow device", a);
+  *a = VmdAnswer{};
+  a->delay_ms = int(sw.slow_ms);
+  if (rq.params.service == ASN_SERVICE_READ_PROPERTY)
+    ReadProperty(*d, sw, rq, a);
+  else
+    Reason(a, kVmdOutcomeReject, kRejectUnrecognizedService);
+}
+
+void VmdDevicesUnconfirmed(VmdConn* c, const VmdUnconfirmed& rq, const VmdKindRule& rule) {
+  VmdServer* s = c->server;
+  if (rq.params.service != ASN_UNCONFIRMED_WHO_IS) return;
+  std::span<const uint8_t> data = rq.request;
+  uint32_t low = 0, high = kVmdWildcardInstance;
+  bool ok = AsnCheckUnconfirmedRequest(ASN_UNCONFIRMED_WHO_IS, data.data(), uint32_t(data.size()));
+  if (ok && !data.empty()) {
+    // Both limits or neither.
+    AsnCursor cur = AsnCursorOverConst(data.data(), uint32_t(data.size()));
+    AsnDecodeUnsigned(&cur, &low);
+    ok = cur.current < cur.end;
+    if (ok) AsnDecodeUnsigned(&cur, &high);
+  }
+  if (!ok) {
+    VmdLog(s, "connection %u: Who-Is with bad parameters: no device answers", c->id);
+    return;
+  }
+  size_t answered = 0;
+  for (const VmdDevice& d : s->config.site.devices) {
+    if (!VmdAddressReaches(rq.params.remote, d) || d.instance < low || d.instance > high) continue;
+    VmdDeviceSwitches sw = SwitchesOf(s, d);
+    if (sw.silent) continue;
+    VmdIncoming iam = VmdIncomingDefaults(s);
+    iam.params.service = kServiceIAm;
+    iam.params.remote = d.address;
+    iam.payload = VmdDeviceIAm(d);
+    int delay = std::max(rule.delay_ms, int(sw.slow_ms));
+    if (VmdQueue(c, VmdFrameOut(VmdUnconfirmedMessage(iam)), delay, rule.withhold)) ++answered;
+  }
+  VmdLog(s, "connection %u: Who-Is to %s answered by %zu device%s", c->id,
+         AddressText(rq.params.remote).c_str(), answered, answered == 1 ? "" : "s");
+}
+
+bool VmdSetDeviceSwitches(VmdServer* s, uint32_t instance, const VmdDeviceSwitches& switches) {
+  if (!VmdSiteFindDevice(s->config.site, instance)) return false;
+  std::lock_guard<std::mutex> lock(s->mu);
+  s->device_switches[instance] = switches;
+  return true;
+}
+
+bool VmdGetDeviceSwitches(VmdServer* s, uint32_t instance, VmdDeviceSwitches* out) {
+  const VmdDevice* d = VmdSiteFindDevice(s->config.site, instance);
+  if (!d) return false;
+  *out = SwitchesOf(s, *d);
+  return true;
+}
