@@ -228,9 +228,15 @@ constexpr E kNotifyOutOfRange[] = {
 //   operation-expected [3] }
 constexpr E kNotifyLifeSafety[] = {
     {AsnRowEnum16, 0, 0}, {AsnRowEnum16, 1, 0}, {AsnRowStatusFlags, 2, 0}, {AsnRowEnum16, 3, 0}};
-// extended [9] SEQUENCE { vendor-id [0], extended-event-type [1], parameters [2] }
+// extended parameters: CHOICE { null, real, integer, boolean, double, octet, bitstring, enum,
+//   propertyValue [0] BACnetDeviceObjectPropertyValue }
+constexpr E kNotifyExtendedParameter[] = {
+    {AsnRowNull, -1, 0},      {AsnRowReal, -1, 0},    {AsnRowUnsigned, -1, 0},
+    {AsnRowBoolean, -1, 0},   {AsnRowDouble, -1, 0},  {AsnRowOctets, -1, 0},
+    {AsnRowBitString, -1, 0}, {AsnRowEnumAny, -1, 0}, {AsnRowDevObjPropValue, 0, 0}};
+// extended [9] SEQUENCE { vendor-id [0], extended-event-type [1], parameters [2] SEQUENCE OF }
 constexpr E kNotifyExtended[] = {
-    {AsnRowUnsigned16, 0, 0}, {AsnRowUnsigned, 1, 0}, {AsnRowExtendedParameter, 2, Of}};
+    {AsnRowUnsigned16, 0, 0}, {AsnRowUnsigned, 1, 0}, {AsnRowNotifyExtendedParameter, 2, Of}};
 // buffer-ready [10] SEQUENCE { buffer-property [0], previous-notification [1], current-notification
 // [2] }
 constexpr E kNotifyBufferReady[] = {
@@ -677,7 +683,7 @@ constexpr RowAt kRows[] = {
     {127, Seq(kNotifyBufferReady)},
     {128, Seq(kNotifyUnsignedRange)},
     {129, Choice(kNotificationParameters)},
-    {130, Unsupported()},  // spare
+    {130, Choice(kNotifyExtendedParameter)},
     {131, Choice(kObjectSpecifier)},
     {132, Seq(kWriteAccessSpec)},
     {133, Seq(kSetpointReference, ASN_TYPE_SETPOINT_REF)},

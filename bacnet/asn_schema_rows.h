@@ -97,6 +97,7 @@
   X(PropertyValue, 100)             \
   X(DevObjPropRef, 101)             \
   X(ObjPropRef, 102)                \
+  X(DevObjPropValue, 103)           \
   X(PropertyStates, 104)            \
   X(EventParamBitstring, 105)       \
   X(EventParamState, 106)           \
@@ -123,6 +124,7 @@
   X(NotifyParamBufferReady, 127)    \
   X(NotifyParamUnsignedRange, 128)  \
   X(NotificationParameters, 129)    \
+  X(NotifyExtendedParameter, 130)   \
   X(ObjectSpecifier, 131)           \
   X(WriteAccessSpec, 132)           \
   X(SetpointReference, 133)         \

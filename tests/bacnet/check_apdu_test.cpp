@@ -53,9 +53,24 @@ std::string WriteNested(int depth) {
 std::string ReadAckNested(int depth) {
   return "0C 00 00 00 01 19 55 3E " + Repeat("2E ", depth) + "21 01 " + Repeat("2F ", depth) + "3F";
 }
-// ConfirmedEventNotification up to and including eventType (change-of-bitstring).
-const std::string kEventHead = "09 01 1C 02 00 00 01 2C 00 00 00 01 3E 19 05 3F 49 01 59 64 69 00 ";
+// ConfirmedEventNotification up to and including eventType.
+std::string EventHead(const std::string& eventType) {
+  return "09 01 1C 02 00 00 01 2C 00 00 00 01 3E 19 05 3F 49 01 59 64 69 " + eventType + " ";
+}
+const std::string kEventHead = EventHead("00");  // change-of-bitstring
 std::string EventValues(const std::string& bits) { return "CE 0E " + bits + " 1A 04 00 0F CF"; }
+// An extended notification (event type 9) of vendor 5, type 1: a REAL, then
+// the given parameter, alarm with all its optional elements.
+std::string ExtendedNotification(const std::string& parameter) {
+  return EventHead("09") + "89 00 99 00 A9 00 B9 03 CE 9E 09 05 19 01 2E 44 3F 80 00 00 " +
+         parameter + " 2F 9F CF";
+}
+// [0] BACnetDeviceObjectPropertyValue: device 1, analog-input 1,
+// present-value, the value 42.0.
+const std::string kPropertyValueParameter =
+    "0E 0C 02 00 00 01 1C 00 00 00 01 29 55 4E 44 42 28 00 00 4F 0F";
+// [0] BACnetDeviceObjectPropertyReference: analog-input 1, present-value.
+const std::string kReferenceParameter = "0E 0C 00 00 00 01 19 55 0F";
 const std::string kOneBit = "0A 07 80";
 const std::string kFile = "C4 02 80 00 01 ";
 
@@ -124,6 +139,16 @@ const Case kCases[] = {
     {"NotifyTypeAtBound", Pdu::Confirmed, 2, kEventHead + "89 03 B9 03", 0x60000008},
     {"ContextBooleanTwo", Pdu::Confirmed, 2,
      kEventHead + "89 00 99 02 A9 00 B9 03 " + EventValues(kOneBit), 0x60000006},
+    // Extended notifications carry property values, not references
+    {"ExtendedNotificationPropertyValue", Pdu::Confirmed, 2,
+     ExtendedNotification(kPropertyValueParameter), 0},
+    {"ExtendedNotificationPropertyValueWithIndex", Pdu::Confirmed, 2,
+     ExtendedNotification("0E 0C 02 00 00 01 1C 00 00 00 01 29 57 39 02 4E 00 4F 0F"), 0},
+    {"ExtendedNotificationReference", Pdu::Confirmed, 2, ExtendedNotification(kReferenceParameter),
+     0x60000004},
+    {"ExtendedNotificationValueOfNoDevice", Pdu::Confirmed, 2,
+     ExtendedNotification("0E 0C 00 00 00 01 1C 00 00 00 01 29 55 4E 44 42 28 00 00 4F 0F"),
+     0x60000004},
     {"NotInitiatedByDevice", Pdu::Confirmed, 2,
      "09 01 1C 00 00 00 01 2C 00 00 00 01 3E 19 05 3F 49 01 59 64 69 00 89 02 B9 03", 0x80050007},
     // Lists that must not be empty, and counts that must agree
@@ -159,6 +184,10 @@ const Case kCases[] = {
     {"TimeSynchronization", Pdu::Unconfirmed, 6, "A4 7A 0C 0A 04 B4 0C 00 00 00", 1},
     {"UtcTimeSynchronization", Pdu::Unconfirmed, 9, "A4 7A 0C 0A 04 B4 0C 00 00 00", 1},
     {"UnconfirmedService10", Pdu::Unconfirmed, 10, "", 0},
+    {"UnconfirmedExtendedNotification", Pdu::Unconfirmed, 3,
+     ExtendedNotification(kPropertyValueParameter), 1},
+    {"UnconfirmedExtendedNotificationReference", Pdu::Unconfirmed, 3,
+     ExtendedNotification(kReferenceParameter), 0},
     {"UnconfirmedCovSharesRoot", Pdu::Unconfirmed, 2,
      "09 00 1C 02 00 00 01 2C 00 00 00 01 39 00 4E 09 55 2E 44 00 00 00 00 2F 4F", 1},
 
