@@ -12,11 +12,13 @@ constexpr uint8_t kTimeTag = 0xB4;
 constexpr uint32_t kPairLength = 10;
 
 // Date-time pairs classified by their tags decode here until the
-// constructed-type row gets its own codec.
+// constructed-type row gets its own codec. The output may lie anywhere in
+// the caller's arena, so the record is stored whole.
 void DecodeDateTimePair(AsnCursor* cursor, void* out, uint8_t**, uint32_t*) {
-  auto* dt = static_cast<VelmoraDateTime*>(out);
-  AsnDecodeDate(cursor, dt ? &dt->date : nullptr);
-  AsnDecodeTime(cursor, dt ? &dt->time : nullptr);
+  VelmoraDateTime dt{};
+  AsnDecodeDate(cursor, &dt.date);
+  AsnDecodeTime(cursor, &dt.time);
+  if (out) std::memcpy(out, &dt, sizeof dt);
 }
 constexpr AsnDatatype kDateTimePairs = {21, sizeof(VelmoraDateTime), DecodeDateTimePair, nullptr,
                                         nullptr};
@@ -30,7 +32,7 @@ const AsnDatatype* ElementRow(int32_t datatype) {
 
 bool InRange(uint8_t v, uint8_t lo, uint8_t hi) { return v == 255 || (v >= lo && v <= hi); }
 
-uint32_t RawSize(uint32_t length) { return AsnBlockSize(sizeof(VelmoraRawData) + length); }
+uint32_t RawSize(uint32_t length) { return uint32_t(sizeof(VelmoraRawData)) + length; }
 
 // The raw form: the record, then the octets right behind it.
 void WriteRaw(uint8_t* block, const uint8_t* data, uint32_t length) {
@@ -39,28 +41,14 @@ void WriteRaw(uint8_t* block, const uint8_t* data, uint32_t length) {
   if (length != 0) std::memcpy(block + sizeof raw, data, length);
 }
 
+// Exactly size bytes below the arena end: rounding the address down would
+// reach below the budget measured for the block whenever the end is not
+// aligned.
 uint8_t* Carve(uint8_t** arenaEnd, uint32_t size) {
-  auto top = reinterpret_cast<uintptr_t>(*arenaEnd) - size;
-  *arenaEnd = reinterpret_cast<uint8_t*>(top & ~uintptr_t(ASN_BLOCK_ALIGN - 1));
+  *arenaEnd -= size;
   return *arenaEnd;
 }
 
-// Blocks from the caller's allocator are whole alignment units, as the
-// size functions count them.
-struct RoundingAllocator {
-  VelmoraAllocator base;
-  VelmoraAllocator* inner;
-};
-
-void* RoundingAlloc(VelmoraAllocator* self, uint32_t size) {
-  auto* r = reinterpret_cast<RoundingAllocator*>(self);
-  return r->inner->ops->alloc(r->inner, AsnBlockSize(size));
-}
-void RoundingFree(VelmoraAllocator* self, void* block) {
-  auto* r = reinterpret_cast<RoundingAllocator*>(self);
-  r->inner->ops->free(r->inner, block);
-}
-constexpr VelmoraAllocatorOps kRoundingOps = {RoundingAlloc, RoundingFree};
 constexpr VelmoraAllocatorOps kBudgetOps = {AsnBudgetAlloc, AsnBudgetFree};
 
 struct Classified {
@@ -93,6 +81,27 @@ uint32_t ExactSize(const Classified& c, const uint8_t* data, uint32_t length) {
     default:
       return sizeof(VelmoraRawData) + length;
   }
+}
+
+// A value without a property context and the block it takes in its arena.
+struct AnyValue {
+  int32_t datatype;
+  uint32_t count;
+  const AsnDatatype* row;  // null: kept raw
+  uint32_t block;
+};
+
+AnyValue ClassifyAnyValue(const uint8_t* data, uint32_t length) {
+  AnyValue a{};
+  a.datatype = AsnClassifyValue(data, length, &a.count);
+  a.row = ElementRow(a.datatype);
+  if (!a.row) {
+    a.datatype = ASN_TYPE_RAW_STANDARD;
+    a.count = 1;
+  }
+  uint32_t exact = a.row ? AsnDecodedSizeElements(data, length, a.row, a.count) : RawSize(length);
+  a.block = AsnBlockSize(exact);
+  return a;
 }
 
 // Obtains a block of size bytes as the record's buffer, or checks the
@@ -321,34 +330,24 @@ uint32_t AsnDecodeElements(const uint8_t* data, uint32_t length, VelmoraAnyValue
 }
 
 uint32_t AsnDecodedSizeAnyValue(const uint8_t* data, uint32_t length) {
-  uint32_t count = 0;
-  int32_t datatype = AsnClassifyValue(data, length, &count);
-  const AsnDatatype* row = ElementRow(datatype);
-  if (!row) return RawSize(length);
-  return AsnBlockSize(AsnDecodedSizeElements(data, length, row, count));
+  return ClassifyAnyValue(data, length).block;
 }
 
 void AsnDecodeAnyValue(const uint8_t* data, uint32_t length, VelmoraAnyValue* value,
                        uint8_t** arenaEnd) {
-  uint32_t count = 0;
-  int32_t datatype = AsnClassifyValue(data, length, &count);
-  const AsnDatatype* row = ElementRow(datatype);
-  if (!row) {
-    uint32_t size = RawSize(length);
-    uint8_t* block = Carve(arenaEnd, size);
-    WriteRaw(block, data, length);
-    *value = {ASN_TYPE_RAW_STANDARD, block, size, 1};
-    return;
+  AnyValue a = ClassifyAnyValue(data, length);
+  *value = {a.datatype, a.block ? Carve(arenaEnd, a.block) : nullptr, a.block, a.count};
+  if (!a.row) {
+    WriteRaw(static_cast<uint8_t*>(value->buffer), data, length);
+  } else if (a.block) {
+    AsnDecodeElements(data, length, value, true, a.row);
   }
-  uint32_t size = AsnBlockSize(AsnDecodedSizeElements(data, length, row, count));
-  *value = {datatype, size ? Carve(arenaEnd, size) : nullptr, size, count};
-  if (size) AsnDecodeElements(data, length, value, true, row);
 }
 
 uint32_t AsnDecodedSizeTypedValue(const uint8_t* data, uint32_t length, AsnPropertyChecker check,
                                   uint32_t objectType, uint32_t property, int32_t arrayIndex) {
   Classified c = Classify(data, length, check, objectType, property, arrayIndex);
-  return AsnBlockSize(ExactSize(c, data, length));
+  return ExactSize(c, data, length);
 }
 
 int32_t AsnDecodeTypedValue(VelmoraAnyValue* value, VelmoraAllocator* allocator,
@@ -368,23 +367,16 @@ int32_t AsnDecodeTypedValue(VelmoraAnyValue* value, VelmoraAllocator* allocator,
   if (!allocator && !value->buffer) return ASN_OK;
   const AsnDatatype* row = ElementRow(c.datatype);
 
-  uint32_t exact = ExactSize(c, data, length);
-  uint32_t size = AsnBlockSize(exact);
+  uint32_t size = ExactSize(c, data, length);
   switch (c.outcome) {
-    case ASN_TYPED_BY_SCHEMA: {
+    case ASN_TYPED_BY_SCHEMA:
       if (!row) return ASN_NO_DECODER;
-      if (!allocator && value->capacity < size) return ASN_NO_SPACE;
-      RoundingAllocator rounding = {{&kRoundingOps}, allocator};
-      VelmoraAllocator* a = allocator ? &rounding.base : nullptr;
-      int32_t status = c.count == 0 ? AsnDecodeValueList(row, data, length, value, a)
-                                    : AsnDecodeValue(row, data, length, value, a);
-      if (status == ASN_OK && allocator && value->buffer) value->capacity = size;
-      return status;
-    }
+      return c.count == 0 ? AsnDecodeValueList(row, data, length, value, allocator)
+                          : AsnDecodeValue(row, data, length, value, allocator);
     case ASN_TYPED_BY_TAGS: {
       if (!row) return ASN_NO_DECODER;
       if (int32_t status = Obtain(value, allocator, size)) return status;
-      bool carve = row->size >= 0 && exact != c.count * uint32_t(row->size);
+      bool carve = row->size >= 0 && size != c.count * uint32_t(row->size);
       if (value->buffer) AsnDecodeElements(data, length, value, carve, row);
       return ASN_OK;
     }
@@ -447,7 +439,7 @@ void AsnBudgetAllocatorInit(AsnBudgetAllocator* budget, uint8_t** arenaEnd) {
 void* AsnBudgetAlloc(VelmoraAllocator* allocator, uint32_t size) {
   if (size == 0) return nullptr;
   auto* budget = reinterpret_cast<AsnBudgetAllocator*>(allocator);
-  return Carve(budget->arenaEnd, AsnBlockSize(size));
+  return Carve(budget->arenaEnd, size);
 }
 
 void AsnBudgetFree(VelmoraAllocator*, void*) {}

@@ -1,10 +1,14 @@
 // Turns the encoded octets of one property value into a VelmoraAnyValue:
 // typed by the property's schema, by its application tags, or kept raw.
 //
-// Every size this layer answers is counted in whole blocks of
-// ASN_BLOCK_ALIGN bytes, and every block it carves or takes from a budget
-// is that many bytes long, so that consecutive values in one arena stay
-// aligned for their records. The sizes and the decoders agree exactly.
+// A value decoded into its own buffer, an allocator's block or a budget
+// takes exactly its decoded size, the records and their variable parts.
+// Values without a property context live side by side in the arena of the
+// record that holds them, so each of their blocks is a whole number of
+// ASN_BLOCK_ALIGN bytes: from an aligned arena end, the next block carved
+// below stays aligned for its records. The sizes and the decoders agree
+// exactly, and no carve reaches below the size measured for it, wherever
+// the arena ends.
 #pragma once
 
 #include <cstdint>
@@ -49,7 +53,8 @@ uint32_t AsnDecodedSizeElements(const uint8_t* data, uint32_t length, const AsnD
 uint32_t AsnDecodeElements(const uint8_t* data, uint32_t length, VelmoraAnyValue* value, bool carve,
                            const AsnDatatype* row);
 
-// Without a property context; storage is carved from *arenaEnd.
+// Without a property context; storage is carved from *arenaEnd, in whole
+// alignment blocks.
 uint32_t AsnDecodedSizeAnyValue(const uint8_t* data, uint32_t length);
 void AsnDecodeAnyValue(const uint8_t* data, uint32_t length, VelmoraAnyValue* value,
                        uint8_t** arenaEnd);
@@ -80,8 +85,8 @@ int32_t AsnDecodePropertyElementsBudget(uint32_t objectType, uint32_t property, 
                                         VelmoraAnyValue* value, uint8_t** arenaEnd);
 
 // An allocator over the top of a caller buffer sized with the functions
-// above: each block lowers the arena end by its block size. It never fails
-// for a non-zero size: the caller sized the budget.
+// above: each block lowers the arena end by exactly its size. It never
+// fails for a non-zero size: the caller sized the budget.
 struct AsnBudgetAllocator {
   VelmoraAllocator base;
   uint8_t** arenaEnd;

@@ -90,18 +90,22 @@ struct PropertyCase {
   Bytes octets;
   int32_t outcome, datatype;
   uint32_t count;
+  uint32_t size;  // decoded: the records and their variable parts, nothing more
 };
 
 const Bytes kContextValue = {0x0E, 0x09, 0x01, 0x0F};
+constexpr uint32_t kRawSize = sizeof(VelmoraRawData) + 4;  // kContextValue kept raw
 
 const PropertyCase kProperties[] = {
-    {"real present value", 0, 85, -1, {0x44, 0x41, 0x20, 0, 0}, 0, 4, 1},
-    {"not as its schema, typed by tags", 0, 85, -1, {0x21, 0x05}, 1, 2, 1},
-    {"not as its schema, raw", 0, 85, -1, kContextValue, 2, -4, 1},
-    {"proprietary property", 8, 600, -1, kContextValue, 2, -4, 1},
-    {"reserved object type", 40, 100, -1, kContextValue, 2, -5, 1},
-    {"standard property not in the table", 0, 2, -1, kContextValue, 2, -3, 1},
-    {"unknown property typed by tags", 200, 600, -1, {0x21, 0x05, 0x21, 0x06}, 1, 2, 2},
+    {"real present value", 0, 85, -1, {0x44, 0x41, 0x20, 0, 0}, 0, 4, 1, 4},
+    {"boolean out-of-service", 0, 81, -1, {0x11}, 0, 1, 1, 1},
+    {"unsigned apdu timeout", 8, 11, -1, {0x22, 0x0B, 0xB8}, 0, 2, 1, 4},
+    {"not as its schema, typed by tags", 0, 85, -1, {0x21, 0x05}, 1, 2, 1, 4},
+    {"not as its schema, raw", 0, 85, -1, kContextValue, 2, -4, 1, kRawSize},
+    {"proprietary property", 8, 600, -1, kContextValue, 2, -4, 1, kRawSize},
+    {"reserved object type", 40, 100, -1, kContextValue, 2, -5, 1, kRawSize},
+    {"standard property not in the table", 0, 2, -1, kContextValue, 2, -3, 1, kRawSize},
+    {"unknown property typed by tags", 200, 600, -1, {0x21, 0x05, 0x21, 0x06}, 1, 2, 2, 8},
     {"object list",
      8,
      76,
@@ -109,12 +113,21 @@ const PropertyCase kProperties[] = {
      {0xC4, 0x02, 0x00, 0x00, 0x01, 0xC4, 0x00, 0x00, 0x00, 0x05},
      0,
      12,
-     0},
-    {"object list length", 8, 76, 0, {0x21, 0x02}, 0, 2, 0},
-    {"name in one character set", 8, 77, -1, {0x73, 0x00, 'a', 'b'}, 0, 13, 1},
-    {"name with a zero", 8, 77, -1, {0x73, 0x00, 'a', 0x00}, 0, 7, 1},
-    {"null recipient", 9, 101, -1, {0x00}, 0, 0, 1},
-    {"schema longer than one element", 0, 85, -1, {0x44, 0, 0, 0, 0, 0x44, 0, 0, 0, 0}, 1, 4, 2},
+     0,
+     2 * sizeof(VelmoraObjectId)},
+    {"object list length", 8, 76, 0, {0x21, 0x02}, 0, 2, 0, 4},
+    {"name in one character set", 8, 77, -1, {0x73, 0x00, 'a', 'b'}, 0, 13, 1, 3},
+    {"name with a zero",
+     8,
+     77,
+     -1,
+     {0x73, 0x00, 'a', 0x00},
+     0,
+     7,
+     1,
+     sizeof(VelmoraCharString) + 3},
+    {"null recipient", 9, 101, -1, {0x00}, 0, 0, 1, 0},
+    {"schema longer than one element", 0, 85, -1, {0x44, 0, 0, 0, 0, 0x44, 0, 0, 0, 0}, 1, 4, 2, 8},
 };
 
 TEST(DecodeClassify, PropertyValues) {
@@ -151,14 +164,16 @@ TEST(DecodeTyped, QueryFillsDatatypeAndCountOnly) {
   }
 }
 
-// In all three storage modes a value takes exactly its decoded size.
+// In all three storage modes a value takes exactly its decoded size, which
+// is the size of its records: a budget of that size suffices wherever it
+// ends, and a buffer of that size is accepted.
 TEST(DecodeTyped, StorageModesTakeTheDecodedSize) {
   for (const auto& c : kProperties) {
     SCOPED_TRACE(c.name);
     const uint8_t* data = c.octets.data();
     uint32_t length = uint32_t(c.octets.size());
     uint32_t size = AsnDecodedSizeProperty(c.objectType, c.property, c.arrayIndex, data, length);
-    EXPECT_EQ(size % ASN_BLOCK_ALIGN, 0u);
+    EXPECT_EQ(size, c.size);
 
     CountingAllocator a;
     VelmoraAnyValue byAlloc{};
@@ -172,19 +187,21 @@ TEST(DecodeTyped, StorageModesTakeTheDecodedSize) {
     EXPECT_EQ(taken, size);
     EXPECT_LE(a.sizes.size(), 1u);
 
-    GuardedBuffer budget(size);
-    uint8_t* end = budget.data() + size;
     VelmoraAnyValue byBudget{};
-    ASSERT_TRUE(VelmoraAnyValueInitEmpty(&byBudget, nullptr, 0));
-    ASSERT_EQ(AsnDecodePropertyBudget(c.objectType, c.property, c.arrayIndex, data, length,
-                                      &byBudget, &end),
-              0);
-    EXPECT_EQ(end, budget.data());
-    EXPECT_TRUE(budget.guardsIntact());
+    for (uint32_t endOffset = 0; endOffset < ASN_BLOCK_ALIGN; ++endOffset) {
+      GuardedBuffer budget(size, endOffset);
+      uint8_t* end = budget.data() + size;
+      ASSERT_TRUE(VelmoraAnyValueInitEmpty(&byBudget, nullptr, 0));
+      ASSERT_EQ(AsnDecodePropertyBudget(c.objectType, c.property, c.arrayIndex, data, length,
+                                        &byBudget, &end),
+                ASN_OK);
+      EXPECT_EQ(end, budget.data()) << "end offset " << endOffset;
+      EXPECT_TRUE(budget.guardsIntact()) << "end offset " << endOffset;
+    }
 
     GuardedBuffer own(size);
     VelmoraAnyValue byBuffer{};
-    if (size != 0) {
+    if (size > 1) {  // a record with no room at all only asks
       ASSERT_TRUE(VelmoraAnyValueInitEmpty(&byBuffer, own.data(), size - 1));
       EXPECT_EQ(AsnDecodePropertyAlloc(c.objectType, c.property, c.arrayIndex, data, length,
                                        &byBuffer, nullptr),
@@ -212,7 +229,7 @@ TEST(DecodeTyped, RawValueHoldsItsOctetsInTheSameBlock) {
   ASSERT_EQ(AsnDecodePropertyAlloc(8, 600, -1, kContextValue.data(), 4, &v, a.get()), ASN_OK);
   EXPECT_EQ(v.type, ASN_TYPE_RAW_PROPRIETARY);
   EXPECT_EQ(v.count, 1u);
-  EXPECT_EQ(v.capacity, AsnBlockSize(sizeof(VelmoraRawData) + 4));
+  EXPECT_EQ(v.capacity, sizeof(VelmoraRawData) + 4);
   const auto* raw = static_cast<const VelmoraRawData*>(v.buffer);
   EXPECT_EQ(raw->length, 4u);
   EXPECT_EQ(raw->data, static_cast<const uint8_t*>(v.buffer) + sizeof(VelmoraRawData));
@@ -272,15 +289,23 @@ TEST(DecodeTyped, DatatypeWithoutCodecIsRefusedNotGuessed) {
   }
 }
 
-TEST(DecodeBudget, ZeroSizeTakesNothing) {
-  alignas(8) uint8_t buf[16];
-  uint8_t* end = buf + sizeof buf;
-  AsnBudgetAllocator budget;
-  AsnBudgetAllocatorInit(&budget, &end);
-  EXPECT_EQ(AsnBudgetAlloc(&budget.base, 0), nullptr);
-  EXPECT_EQ(end, buf + sizeof buf);
-  EXPECT_EQ(AsnBudgetAlloc(&budget.base, 3), buf + 8);
-  EXPECT_EQ(end, buf + 8);
+// A block takes exactly its size from the arena end, wherever that lies;
+// size 0 takes nothing.
+TEST(DecodeBudget, CarvesExactlyTheSizeFromAnyEnd) {
+  for (uint32_t endOffset = 0; endOffset < ASN_BLOCK_ALIGN; ++endOffset) {
+    for (uint32_t size : {0u, 1u, 3u, 4u, 8u, 13u}) {
+      SCOPED_TRACE(testing::Message() << "end offset " << endOffset << ", size " << size);
+      GuardedBuffer buf(size, endOffset);
+      uint8_t* end = buf.data() + size;
+      AsnBudgetAllocator budget;
+      AsnBudgetAllocatorInit(&budget, &end);
+      void* block = AsnBudgetAlloc(&budget.base, size);
+      EXPECT_EQ(block, size ? buf.data() : nullptr);
+      EXPECT_EQ(end, buf.data());
+      if (block) std::memset(block, 0, size);
+      EXPECT_TRUE(buf.guardsIntact());
+    }
+  }
 }
 
 TEST(DecodeAnyValue, CarvesFromTheArenaAsMeasured) {
@@ -296,18 +321,22 @@ TEST(DecodeAnyValue, CarvesFromTheArenaAsMeasured) {
   for (const Bytes& octets : cases) {
     SCOPED_TRACE(testing::PrintToString(octets));
     uint32_t size = AsnDecodedSizeAnyValue(octets.data(), uint32_t(octets.size()));
-    GuardedBuffer arena(size);
-    uint8_t* end = arena.data() + size;
-    VelmoraAnyValue v{};
-    AsnDecodeAnyValue(octets.data(), uint32_t(octets.size()), &v, &end);
-    EXPECT_EQ(end, arena.data());
-    EXPECT_TRUE(arena.guardsIntact());
-    if (v.type >= 0 && v.type != 21) {
-      Bytes out(octets.size() + 4);
-      AsnCursor cur = AsnCursorOver(out.data(), uint32_t(out.size()));
-      ASSERT_EQ(AsnEncodeTypedArray(&v, &cur), ASN_OK);
-      out.resize(size_t(cur.current - out.data()));
-      EXPECT_EQ(out, octets);
+    for (uint32_t endOffset = 0; endOffset < ASN_BLOCK_ALIGN; ++endOffset) {
+      SCOPED_TRACE(testing::Message() << "end offset " << endOffset);
+      GuardedBuffer arena(size, endOffset);
+      uint8_t* end = arena.data() + size;
+      VelmoraAnyValue v{};
+      AsnDecodeAnyValue(octets.data(), uint32_t(octets.size()), &v, &end);
+      EXPECT_EQ(end, arena.data());
+      EXPECT_TRUE(arena.guardsIntact());
+      // The encoders read the records, which an aligned arena keeps aligned.
+      if (endOffset == 0 && v.type >= 0 && v.type != 21) {
+        Bytes out(octets.size() + 4);
+        AsnCursor cur = AsnCursorOver(out.data(), uint32_t(out.size()));
+        ASSERT_EQ(AsnEncodeTypedArray(&v, &cur), ASN_OK);
+        out.resize(size_t(cur.current - out.data()));
+        EXPECT_EQ(out, octets);
+      }
     }
   }
 }
@@ -348,7 +377,7 @@ TEST(DecodeElements, WalkChecksElementByElement) {
   ASSERT_EQ(AsnDecodePropertyElementsAlloc(13, 7, -1, value.data(), 6, &v, nullptr), ASN_OK);
   EXPECT_EQ(v.type, ASN_TYPE_UNSIGNED);
   EXPECT_EQ(v.count, 3u);
-  EXPECT_EQ(AsnDecodedSizePropertyElements(13, 7, -1, value.data(), 6), AsnBlockSize(12));
+  EXPECT_EQ(AsnDecodedSizePropertyElements(13, 7, -1, value.data(), 6), 12u);
 }
 
 }  // namespace

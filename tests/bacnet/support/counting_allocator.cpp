@@ -50,6 +50,11 @@ GuardedBuffer::GuardedBuffer(uint32_t size) : n(size), storage(size + 2 * kGuard
   static_assert(kGuard % 8 == 0);
 }
 
+GuardedBuffer::GuardedBuffer(uint32_t size, uint32_t endOffset) : GuardedBuffer(size) {
+  shift = (endOffset + 8 - size % 8) % 8;
+}
+
 bool GuardedBuffer::guardsIntact() const {
-  return Intact(storage.data(), kGuard) && Intact(storage.data() + kGuard + n, kGuard + 8);
+  const uint32_t head = kGuard + shift;
+  return Intact(storage.data(), head) && Intact(storage.data() + head + n, kGuard + 8 - shift);
 }

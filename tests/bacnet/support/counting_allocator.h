@@ -24,12 +24,15 @@ struct CountingAllocator {
 inline constexpr uint32_t kGuard = 16;
 inline constexpr uint8_t kGuardByte = 0xA5;
 
-// A buffer of n usable bytes, 8-aligned, with guards on both sides.
+// A buffer of n usable bytes with guards on both sides: 8-aligned, or placed
+// so that its end lies endOffset bytes past an 8-aligned address.
 struct GuardedBuffer {
   explicit GuardedBuffer(uint32_t n);
-  uint8_t* data() { return storage.data() + kGuard; }
+  GuardedBuffer(uint32_t n, uint32_t endOffset);
+  uint8_t* data() { return storage.data() + kGuard + shift; }
   uint32_t size() const { return n; }
   bool guardsIntact() const;
   uint32_t n;
+  uint32_t shift = 0;
   std::vector<uint8_t> storage;
 };
