@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "bacnet/asn_check.h"
 #include "bacnet/asn_primitive.h"
 #include "bacnet/asn_property.h"
 
@@ -119,6 +120,20 @@ uint32_t NextElement(const uint8_t* p, const uint8_t* end) {
   return n > 0 ? uint32_t(n) : 0;
 }
 
+// Length of the value of the row's datatype at p, 0 when none lies wholly
+// before end or a closing tag comes first. A constructed value spans all
+// the elements its production holds; the schema gives its extent, so the
+// count does not wait for the datatype's codec.
+uint32_t NextValue(const AsnDatatype* row, const uint8_t* p, const uint8_t* end) {
+  const uint16_t schema = AsnSchemaRowOfDatatype(row->code);
+  if (schema == 0) return NextElement(p, end);
+  if (p >= end || AsnIsClosingTag(*p)) return 0;
+  AsnCheckReader reader;
+  AsnCheckReaderInit(&reader, p, uint32_t(end - p));
+  if (AsnCheckElement(&reader, schema) != AsnCheckOk) return 0;
+  return uint32_t(end - p) - reader.remaining;
+}
+
 uint32_t ElementSize(const AsnDatatype* row, const uint8_t* p, const uint8_t* end) {
   return row->decodedSize ? row->decodedSize(p, uint32_t(end - p)) : uint32_t(row->size);
 }
@@ -129,7 +144,7 @@ int32_t Decode(const AsnDatatype* row, const uint8_t* data, uint32_t length, Vel
   const uint8_t* end = data + length;
   AsnCursor all = AsnCursorOverConst(data, length);
   value->type = row->code;
-  value->count = list ? AsnListCount(row, &all) : (NextElement(data, end) ? 1 : 0);
+  value->count = list ? AsnListCount(row, &all) : (NextValue(row, data, end) ? 1 : 0);
   if (!allocator && !value->buffer) return ASN_OK;
   if (!row->decode) return ASN_NO_DECODER;
 
@@ -154,7 +169,7 @@ int32_t Decode(const AsnDatatype* row, const uint8_t* data, uint32_t length, Vel
   uint8_t** arena = needed > fixed ? &top : nullptr;
   AsnCursor cursor = all;
   uint32_t offset = 0;
-  for (uint32_t i = 0; i < value->count; ++i) {
+  for (uint32_t i = 0; i < value->count && cursor.current < cursor.end; ++i) {
     uint32_t used = 0;
     row->decode(&cursor, base ? base + offset : nullptr, arena, &used);
     offset += row->size == kVariable ? used : uint32_t(row->size);
@@ -188,9 +203,8 @@ int32_t AsnNextDatatype(const AsnCursor* cursor) {
 }
 
 uint32_t AsnListCount(const AsnDatatype* row, const AsnCursor* cursor) {
-  (void)row;
   uint32_t count = 0;
-  for (const uint8_t* p = cursor->current; uint32_t n = NextElement(p, cursor->end); p += n)
+  for (const uint8_t* p = cursor->current; uint32_t n = NextValue(row, p, cursor->end); p += n)
     ++count;
   return count;
 }
@@ -198,14 +212,14 @@ uint32_t AsnListCount(const AsnDatatype* row, const AsnCursor* cursor) {
 uint32_t AsnDecodedSizeList(const AsnDatatype* row, const uint8_t* data, uint32_t length) {
   const uint8_t* end = data + length;
   uint32_t total = 0;
-  for (const uint8_t* p = data; uint32_t n = NextElement(p, end); p += n)
+  for (const uint8_t* p = data; uint32_t n = NextValue(row, p, end); p += n)
     total += ElementSize(row, p, end);
   return total;
 }
 
 uint32_t AsnDecodedSizeValue(const AsnDatatype* row, const uint8_t* data, uint32_t length) {
   const uint8_t* end = data + length;
-  return NextElement(data, end) ? ElementSize(row, data, end) : 0;
+  return NextValue(row, data, end) ? ElementSize(row, data, end) : 0;
 }
 
 int32_t AsnDecodeValue(const AsnDatatype* row, const uint8_t* data, uint32_t length,

@@ -35,7 +35,9 @@ const AsnDatatype* AsnDatatypeFind(int32_t code);
 // Tag number of the next application element; a CharacterString gives the
 // text datatype AsnCharStringDatatype picks.
 int32_t AsnNextDatatype(const AsnCursor* cursor);
-// Elements from the cursor up to its end or the first closing tag.
+// Values of the row's datatype from the cursor up to its end or the first
+// closing tag; a constructed value counts once, whatever number of encoded
+// elements it spans. The sizes below walk the same values.
 uint32_t AsnListCount(const AsnDatatype* row, const AsnCursor* cursor);
 uint32_t AsnDecodedSizeList(const AsnDatatype* row, const uint8_t* data, uint32_t length);
 // Bytes the first element takes decoded (0 when there is none).

@@ -845,3 +845,18 @@ bool AsnSchemaIsPlain(uint32_t row) {
     if (!AsnSchemaIsPlain(e[i].row)) return false;
   return true;
 }
+
+uint16_t AsnSchemaRowOfDatatype(int32_t datatype) {
+  constexpr int32_t kCodes = 56;
+  static const auto byDatatype = [] {
+    std::array<uint16_t, kCodes> rows{};
+    for (uint32_t i = 0; i < AsnSchemaRowCount; ++i) {
+      const int16_t d = AsnSchemaTable[i].datatype;
+      if (d >= 0 && d < kCodes && rows[static_cast<std::size_t>(d)] == 0 && !AsnSchemaIsPlain(i))
+        rows[static_cast<std::size_t>(d)] = static_cast<uint16_t>(i);
+    }
+    return rows;
+  }();
+  return datatype >= 0 && datatype < kCodes ? byDatatype[static_cast<std::size_t>(datatype)]
+                                            : uint16_t{0};
+}

@@ -57,3 +57,7 @@ const AsnSchemaType* AsnSchemaSeqOfElement(const AsnSchemaType* row);
 uint16_t AsnSchemaSeqOfRow(uint32_t row);
 // True for a primitive or any-primitive row, or a choice of plain rows.
 bool AsnSchemaIsPlain(uint32_t row);
+// The row of the constructed values of a datatype, whose one value may span
+// several encoded elements; 0 for a datatype whose every value is one
+// encoded element (primitives, choices of plain rows) or that no row has.
+uint16_t AsnSchemaRowOfDatatype(int32_t datatype);

@@ -66,6 +66,22 @@ TEST(CheckSchema, ListWrappersAndPlainRows) {
     EXPECT_EQ(AsnSchemaIsPlain(row), plain) << row;
 }
 
+// A value of a constructed datatype is walked by its one row; datatypes
+// whose every value is one encoded element have none.
+TEST(CheckSchema, ConstructedDatatypesHaveOneRow) {
+  for (uint32_t i = 0; i < AsnSchemaRowCount; ++i) {
+    const int16_t datatype = AsnSchemaTable[i].datatype;
+    if (datatype >= 0 && !AsnSchemaIsPlain(i)) {
+      EXPECT_EQ(AsnSchemaRowOfDatatype(datatype), i) << "row " << i;
+    }
+  }
+  const std::pair<int32_t, uint16_t> kNamed[] = {{32, 98},  {36, 96}, {37, 101}, {22, 102},
+                                                 {46, 103}, {21, 87}, {2, 0},    {19, 0},
+                                                 {23, 0},   {-3, 0},  {56, 0}};
+  for (const auto& [datatype, row] : kNamed)
+    EXPECT_EQ(AsnSchemaRowOfDatatype(datatype), row) << datatype;
+}
+
 struct ValueCase {
   uint32_t row;
   std::string octets;

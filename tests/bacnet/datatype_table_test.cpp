@@ -10,6 +10,8 @@
 #include "bacnet/asn_primitive.h"
 #include "bacnet/week_n_day.h"
 #include "tests/bacnet/support/counting_allocator.h"
+#include "tests/bacnet/support/hex.h"
+#include "tests/bacnet/support/samples.h"
 
 namespace {
 
@@ -129,10 +131,86 @@ TEST(DatatypeList, DecodesThreeUnsignedIntoTheCallersBuffer) {
   EXPECT_EQ(v.type, ASN_TYPE_UNSIGNED);
 }
 
-TEST(DatatypeList, StopsAtAClosingTag) {
-  const Bytes octets = {0x21, 0x01, 0x21, 0x02, 0x3F, 0x21, 0x03};
-  AsnCursor cur = AsnCursorOverConst(octets.data(), uint32_t(octets.size()));
-  EXPECT_EQ(AsnListCount(AsnDatatypeFind(ASN_TYPE_UNSIGNED), &cur), 2u);
+const Bytes kBinding = Hex(kAddressBindingHex);
+const Bytes kDestination = Hex(kDestinationHex);
+const Bytes kReference = Hex(kReferenceHex);
+
+// A list counts values of its datatype, each as many encoded elements as
+// the datatype's production spans, up to the end or a closing tag.
+TEST(DatatypeList, CountsValuesOfTheRow) {
+  struct Case {
+    const char* name;
+    int32_t code;
+    Bytes octets;
+    uint32_t count;
+  };
+  const Case cases[] = {
+      {"three unsigned", ASN_TYPE_UNSIGNED, kThreeUnsigned, 3},
+      {"closing tag ends the list",
+       ASN_TYPE_UNSIGNED,
+       {0x21, 0x01, 0x21, 0x02, 0x3F, 0x21, 0x03},
+       2},
+      {"one destination", ASN_TYPE_DESTINATION, kDestination, 1},
+      {"two destinations", ASN_TYPE_DESTINATION, Cat({kDestination, kDestination}), 2},
+      {"one address binding", ASN_TYPE_ADDRESS_BINDING, kBinding, 1},
+      {"binding then a closing tag", ASN_TYPE_ADDRESS_BINDING, Cat({kBinding, {0x3F}, kBinding}),
+       1},
+      {"binding cut short", ASN_TYPE_ADDRESS_BINDING,
+       Cat({kBinding, {0xC4, 0x02, 0x00, 0x00, 0x02, 0x21, 0x00}}), 1},
+      {"two references", ASN_TYPE_DEV_OBJ_PROP_REF, Cat({kReference, kReference}), 2},
+      {"reference with index and device", ASN_TYPE_DEV_OBJ_PROP_REF,
+       Cat({kReference, {0x29, 0x02, 0x3C, 0x02, 0x00, 0x00, 0x07}, kReference}), 2},
+      {"date-times",
+       ASN_TYPE_DATE_TIME,
+       {0xA4, 0x7A, 0x0C, 0x18, 0x04, 0xB4, 0x0C, 0x1E, 0x00, 0x00},
+       1},
+      {"priority values of two types",
+       ASN_TYPE_PRIORITY_VALUE,
+       {0x00, 0x44, 0, 0, 0, 0, 0x91, 0x01},
+       3},
+      {"empty", ASN_TYPE_ADDRESS_BINDING, {}, 0},
+  };
+  for (const auto& c : cases) {
+    AsnCursor cur = AsnCursorOverConst(c.octets.data(), uint32_t(c.octets.size()));
+    EXPECT_EQ(AsnListCount(AsnDatatypeFind(c.code), &cur), c.count) << c.name;
+  }
+}
+
+// A codec for a constructed datatype decodes one whole value per call; the
+// list decode calls it once per value and never past the end of the data.
+int gStubCalls = 0;
+int gStubCallsAtEnd = 0;
+void DecodeBindingStub(AsnCursor* cursor, void*, uint8_t**, uint32_t*) {
+  ++gStubCalls;
+  if (cursor->current >= cursor->end) {
+    ++gStubCallsAtEnd;
+    return;
+  }
+  for (int element = 0; element < 3; ++element) {
+    const int32_t n = AsnTagSkipElement(cursor->current, cursor->end);
+    if (n <= 0) return;
+    cursor->current += n;
+  }
+}
+
+TEST(DatatypeList, DecodeCallsTheCodecOncePerValue) {
+  const AsnDatatype stub = {ASN_TYPE_ADDRESS_BINDING, 20, DecodeBindingStub, nullptr, nullptr};
+  const Bytes lists[] = {kBinding, Cat({kBinding, kBinding}),
+                         Cat({kBinding, {0xC4, 0x02, 0x00, 0x00, 0x02, 0x21, 0x00}})};
+  const uint32_t counts[] = {1, 2, 1};
+  for (size_t i = 0; i < std::size(lists); ++i) {
+    SCOPED_TRACE(i);
+    const auto n = uint32_t(lists[i].size());
+    EXPECT_EQ(AsnDecodedSizeList(&stub, lists[i].data(), n), 20 * counts[i]);
+    alignas(8) uint8_t buf[64];
+    VelmoraAnyValue v{};
+    ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, buf, sizeof buf));
+    gStubCalls = gStubCallsAtEnd = 0;
+    ASSERT_EQ(AsnDecodeValueList(&stub, lists[i].data(), n, &v, nullptr), ASN_OK);
+    EXPECT_EQ(v.count, counts[i]);
+    EXPECT_EQ(gStubCalls, int(counts[i]));
+    EXPECT_EQ(gStubCallsAtEnd, 0);
+  }
 }
 
 TEST(DatatypeList, OctetStringTakesOneBlockOfRecordAndOctets) {

@@ -7,6 +7,8 @@
 
 #include "bacnet/asn_value_decode.h"
 #include "tests/bacnet/support/counting_allocator.h"
+#include "tests/bacnet/support/hex.h"
+#include "tests/bacnet/support/samples.h"
 
 namespace {
 
@@ -14,13 +16,6 @@ using Bytes = std::vector<uint8_t>;
 
 const Bytes kDate = {0xA4, 0x7A, 0x0C, 0x18, 0x04};
 const Bytes kTime = {0xB4, 0x0C, 0x1E, 0x00, 0x00};
-
-Bytes Cat(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const Bytes& p : parts)
-    out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
 
 TEST(DecodeClassify, ByApplicationTags) {
   struct Case {
@@ -255,36 +250,55 @@ TEST(DecodeTyped, AllocatorFailureIsStatus4WithTypeAndCount) {
 }
 
 TEST(DecodeTyped, DatatypeWithoutCodecIsRefusedNotGuessed) {
-  // analog-output priority-array: priority values, not yet coded; the
-  // elements are still counted, in every storage mode
+  // Datatypes not yet coded: the values of the property's row are still
+  // counted, in every storage mode
   const struct {
+    const char* name;
+    uint32_t objectType, property;
     int32_t arrayIndex;
     Bytes value;
+    int32_t datatype;
     uint32_t count;
   } cases[] = {
-      {3, {0x44, 0x41, 0x20, 0, 0}, 1},
-      {-1, {0x44, 0x41, 0x20, 0, 0, 0x00, 0x00}, 3},
+      {"one priority value", 1, 87, 3, {0x44, 0x41, 0x20, 0, 0}, ASN_TYPE_PRIORITY_VALUE, 1},
+      {"priority array",
+       1,
+       87,
+       -1,
+       {0x44, 0x41, 0x20, 0, 0, 0x00, 0x00},
+       ASN_TYPE_PRIORITY_VALUE,
+       3},
+      {"one destination", 15, 102, -1, Hex(kDestinationHex), ASN_TYPE_DESTINATION, 1},
+      {"two destinations", 15, 102, -1, Hex(Repeat(kDestinationHex, 2)), ASN_TYPE_DESTINATION, 2},
+      {"one address binding", 8, 30, -1, Hex(kAddressBindingHex), ASN_TYPE_ADDRESS_BINDING, 1},
+      {"no address binding", 8, 30, -1, {}, ASN_TYPE_ADDRESS_BINDING, 0},
+      {"two object property references", 27, 132, -1, Hex(Repeat(kReferenceHex, 2)),
+       ASN_TYPE_DEV_OBJ_PROP_REF, 2},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.arrayIndex);
+    SCOPED_TRACE(c.name);
     const auto n = uint32_t(c.value.size());
     alignas(8) uint8_t buf[64];
     VelmoraAnyValue v{};
     ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, buf, sizeof buf));
-    EXPECT_EQ(AsnDecodePropertyAlloc(1, 87, c.arrayIndex, c.value.data(), n, &v, nullptr),
+    EXPECT_EQ(AsnDecodePropertyAlloc(c.objectType, c.property, c.arrayIndex, c.value.data(), n, &v,
+                                     nullptr),
               ASN_NO_DECODER);
-    EXPECT_EQ(v.type, ASN_TYPE_PRIORITY_VALUE);
+    EXPECT_EQ(v.type, c.datatype);
     EXPECT_EQ(v.count, c.count);
 
     CountingAllocator a;
     ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
-    EXPECT_EQ(AsnDecodePropertyAlloc(1, 87, c.arrayIndex, c.value.data(), n, &v, a.get()),
+    EXPECT_EQ(AsnDecodePropertyAlloc(c.objectType, c.property, c.arrayIndex, c.value.data(), n, &v,
+                                     a.get()),
               ASN_NO_DECODER);
     EXPECT_EQ(v.count, c.count);
     EXPECT_TRUE(a.sizes.empty());
 
     ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
-    EXPECT_EQ(AsnDecodePropertyAlloc(1, 87, c.arrayIndex, c.value.data(), n, &v, nullptr), ASN_OK);
+    EXPECT_EQ(AsnDecodePropertyAlloc(c.objectType, c.property, c.arrayIndex, c.value.data(), n, &v,
+                                     nullptr),
+              ASN_OK);
     EXPECT_EQ(v.count, c.count);
   }
 }

@@ -19,3 +19,10 @@ std::string Repeat(const std::string& unit, int n) {
     s += unit;
   return s;
 }
+
+std::vector<uint8_t> Cat(std::initializer_list<std::vector<uint8_t>> parts) {
+  std::vector<uint8_t> out;
+  for (const auto& p : parts)
+    out.insert(out.end(), p.begin(), p.end());
+  return out;
+}

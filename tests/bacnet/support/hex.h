@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -9,3 +10,5 @@
 std::vector<uint8_t> Hex(const std::string& text);
 // unit repeated n times.
 std::string Repeat(const std::string& unit, int n);
+// The parts one after another.
+std::vector<uint8_t> Cat(std::initializer_list<std::vector<uint8_t>> parts);
