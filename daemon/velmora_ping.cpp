@@ -132,5 +132,5 @@ int main(int argc, char** argv) {
     return 1;
   }
   printf("disconnect answered\n");
-  return rp.status == 0 ? 0 : 1;
+  return rp.status == IPC_DAEMON_OK ? 0 : 1;
 }

@@ -94,9 +94,12 @@ struct VmdKindRule {
 };
 
 // The client kinds the daemon accepts; VmdKindSlot gives a kind's position.
-inline constexpr uint16_t kVmdClientKinds[] = {0x0800, 0x0801, 0x0802, 0x0803, 0x0804, 0x0805,
-                                               0x0806, 0x0807, 0x0808, 0x0809, 0x0C00, 0x0D00,
-                                               0x0D01, 0x0E00, 0x0E02, 0x0E03, 0x0E04, 0x0E05};
+inline constexpr uint16_t kVmdClientKinds[] = {
+    IPC_KIND_REGISTER,       IPC_KIND_SET_PARAMS,    IPC_KIND_ADD_PID,       IPC_KIND_REMOVE_PID,
+    IPC_KIND_NEW_PID,        IPC_KIND_SET_VALUE_ALL, IPC_KIND_GET_VALUE_ALL, IPC_KIND_IOCTL,
+    IPC_KIND_SET_VALUE,      IPC_KIND_GET_VALUE,     IPC_KIND_CANCEL,        IPC_KIND_CONF_REQUEST,
+    IPC_KIND_UNCONF_REQUEST, IPC_KIND_SERVER_DROP,   IPC_KIND_SERVER_ACK,    IPC_KIND_SERVER_ERROR,
+    IPC_KIND_SERVER_REJECT,  IPC_KIND_SERVER_ABORT};
 inline constexpr size_t kVmdClientKindCount = std::size(kVmdClientKinds);
 int VmdKindSlot(uint16_t kind);  // -1 for a kind the daemon does not accept
 
@@ -160,12 +163,7 @@ struct VmdClientInfo {
 bool VmdGetClient(VmdServer* server, uint32_t conn, VmdClientInfo* out);
 
 // ---- confirmed requests from the client (0x0D00) ----------------------------
-// Confirmation outcome codes the daemon uses by default.
-inline constexpr uint16_t kVmdOutcomeOk = 0;
-inline constexpr uint16_t kVmdOutcomeError = 1;
-inline constexpr uint16_t kVmdOutcomeReject = 2;
-inline constexpr uint16_t kVmdOutcomeAbort = 3;
-inline constexpr uint16_t kVmdOutcomeTimeout = 11;  // no device answered
+// Confirmation outcome codes: IPC_OUTCOME_* (runtime/ipc/ipc_frame.h).
 
 // A scripted answer. The first rule (in the order added) whose conditions
 // all hold answers the request; a rule with `uses` > 0 is spent after that
@@ -176,7 +174,7 @@ struct VmdScriptRule {
   LinkAddress destination{};  // compared after normalisation
   bool match_request = false;
   std::vector<uint8_t> request;  // the request's payload, exactly
-  uint16_t outcome = kVmdOutcomeOk;
+  uint16_t outcome = IPC_OUTCOME_OK;
   std::vector<uint8_t> answer;  // the confirmation's APDU data
   int delay_ms = 0;             // the confirmation leaves this much later
   bool no_answer = false;       // acknowledge, never confirm
@@ -196,7 +194,7 @@ struct VmdConfirmed {
   std::span<const uint8_t> request;
 };
 struct VmdAnswer {
-  uint16_t outcome = kVmdOutcomeOk;
+  uint16_t outcome = IPC_OUTCOME_OK;
   std::vector<uint8_t> answer;
   int delay_ms = 0;
   bool no_answer = false;
@@ -253,7 +251,7 @@ bool VmdIoctlStatusAnswer(std::span<const uint8_t> request, uint32_t status,
 // ---- the site's simulated devices -------------------------------------------
 // What no script or handler answers goes to the devices of the site
 // (config.site). A confirmed request to an address where no device is, or
-// to a silent device, is confirmed with kVmdOutcomeTimeout after the site's
+// to a silent device, is confirmed with IPC_OUTCOME_NO_ANSWER after the site's
 // apdu_timeout; a device answers ReadProperty from its objects (an Error
 // where the object, the property or the array element is missing) and
 // rejects other services as unrecognised; a Who-Is gets an I-Am (0x0701)

@@ -9,13 +9,6 @@
 
 namespace {
 
-// Daemon statuses this daemon gives of its own accord.
-constexpr uint16_t kStatusNotRegistered = 1;
-constexpr uint16_t kStatusBadParameter = 4;
-constexpr uint16_t kStatusFull = 5;
-constexpr uint16_t kStatusExists = 8;
-constexpr uint16_t kStatusBadAddress = 769;
-
 // What one client may make the daemon keep.
 constexpr size_t kMaxProcessIds = 65535;
 constexpr size_t kMaxAddressValues = 4096;
@@ -76,27 +69,27 @@ bool Registration(const Msg& x) {
     std::lock_guard<std::mutex> lock(s->mu);
     b = s->behaviour;
   }
-  uint16_t own = 0;
+  uint16_t own = IPC_DAEMON_OK;
   const char* refused = nullptr;
   {
     std::lock_guard<std::mutex> lock(c->mu);
     if (c->client.registered) {
-      own = kStatusExists;
+      own = IPC_DAEMON_EXISTS;
       refused = "already registered";
     }
   }
   if (!refused &&
       (rq.version[0] != IPC_LIBRARY_VERSION[0] || rq.version[1] != IPC_LIBRARY_VERSION[1])) {
-    own = IPC_STATUS_OLD_RUNTIME;
+    own = IPC_DAEMON_OLD_RUNTIME;
     refused = "library version mismatch";
   } else if (!refused && (memcmp(rq.fixed, IPC_REGISTER_FIXED, sizeof rq.fixed) != 0 ||
                           rq.flag39 != IPC_REGISTER_FLAG39)) {
-    own = kStatusBadParameter;
+    own = IPC_DAEMON_BAD_PARAMETER;
     refused = "unexpected fixed registration bytes";
   }
   uint16_t status = StatusOf(x, own);
   uint32_t user = 0;
-  if (status == 0 && own == 0) {
+  if (status == IPC_DAEMON_OK && own == IPC_DAEMON_OK) {
     {
       std::lock_guard<std::mutex> lock(s->mu);
       user = s->next_user++;
@@ -136,7 +129,7 @@ bool Registration(const Msg& x) {
   IpcRegisterReplyWrite(reply, rp);
   reply.resize(b.reg_length);
   Send(x, reply);
-  if (status == 0 && own == 0) {
+  if (status == IPC_DAEMON_OK && own == IPC_DAEMON_OK) {
     c->user = user;
     VmdLog(s,
            "connection %u: registered user %u (port %u, %u client and %u server TSMs, "
@@ -208,12 +201,12 @@ bool ConfirmedRequest(const Msg& x, std::string* why) {
     std::lock_guard<std::mutex> lock(c->mu);
     registered = c->client.registered;
   }
-  uint16_t own = !registered                    ? kStatusNotRegistered
-                 : rq.params.remote.macLen == 0 ? kStatusBadAddress
-                                                : 0;
+  uint16_t own = !registered                    ? IPC_DAEMON_BUSY
+                 : rq.params.remote.macLen == 0 ? IPC_DAEMON_BAD_ADDRESS
+                                                : IPC_DAEMON_OK;
   uint16_t status = StatusOf(x, own);
   Send(x, Reply(x, status, IpcReplyLength(x.kind, 0)));
-  if (status != 0) return true;
+  if (status != IPC_DAEMON_OK) return true;
 
   VmdAnswer a = Answer(x.s, rq);
   if (a.no_answer) {
@@ -253,7 +246,7 @@ void Unconfirmed(const Msg& x) {
     std::lock_guard<std::mutex> lock(x.s->mu);
     handler = x.s->unconfirmed_handler;
   }
-  if (StatusOf(x, 0) != 0) return;
+  if (StatusOf(x, IPC_DAEMON_OK) != IPC_DAEMON_OK) return;
   VmdUnconfirmed rq{};
   rq.conn = x.c->id;
   IpcTxnParamsRead(x.m, &rq.params);
@@ -280,7 +273,7 @@ void Cancel(const Msg& x) {
   }
   VmdLog(x.s, "connection %u: cancel of (%u,%u) %s", c->id, index, id,
          found ? "accepted" : "refused: already confirmed or unknown");
-  Ack(x, found ? 0 : kStatusBadParameter);
+  Ack(x, found ? IPC_DAEMON_OK : IPC_DAEMON_BAD_PARAMETER);
 }
 
 // Answers (0x0E02-0x0E05) and drops (0x0E00) of server transactions.
@@ -293,8 +286,8 @@ void ServerAnswer(const Msg& x) {
     auto it = c->client.server_open.find(index);
     known = it != c->client.server_open.end() && it->second == id;
   }
-  uint16_t status = StatusOf(x, known ? 0 : kStatusBadParameter);
-  if (known && status == 0) {
+  uint16_t status = StatusOf(x, known ? IPC_DAEMON_OK : IPC_DAEMON_BAD_PARAMETER);
+  if (known && status == IPC_DAEMON_OK) {
     std::lock_guard<std::mutex> lock(c->mu);
     c->client.server_open.erase(index);
   }
@@ -310,12 +303,12 @@ void ServerAnswer(const Msg& x) {
 void SetParams(const Msg& x) {
   IpcTransferParams p;
   IpcTransferParamsRead(x.m, &p);
-  uint16_t own = 0;
+  uint16_t own = IPC_DAEMON_OK;
   if ((p.mask & IPC_PARAM_APDU_LENGTH) &&
       (p.apduLength < 50 || p.apduLength > x.s->config.site.max_apdu))
-    own = kStatusBadParameter;
-  if ((p.mask & IPC_PARAM_SEGMENTATION) && p.segmentation > 3) own = kStatusBadParameter;
-  if (StatusOf(x, own) == 0) {
+    own = IPC_DAEMON_BAD_PARAMETER;
+  if ((p.mask & IPC_PARAM_SEGMENTATION) && p.segmentation > 3) own = IPC_DAEMON_BAD_PARAMETER;
+  if (StatusOf(x, own) == IPC_DAEMON_OK) {
     std::lock_guard<std::mutex> lock(x.c->mu);
     IpcTransferParams& q = x.c->client.params;
     q.mask |= p.mask;
@@ -333,7 +326,7 @@ void SetParams(const Msg& x) {
 void ProcessIds(const Msg& x) {
   VmdClient& cl = x.c->client;
   uint32_t pid = IpcGet32(x.m, IPC_OFF_PID);
-  uint16_t own = 0;
+  uint16_t own = IPC_DAEMON_OK;
   {
     std::lock_guard<std::mutex> lock(x.c->mu);
     auto it = std::find(cl.process_ids.begin(), cl.process_ids.end(), pid);
@@ -341,17 +334,17 @@ void ProcessIds(const Msg& x) {
     bool full = cl.process_ids.size() >= std::min<size_t>(cl.max_process_ids, kMaxProcessIds);
     switch (x.kind) {
       case IPC_KIND_ADD_PID:
-        own = known ? kStatusExists : full ? kStatusFull : 0;
-        if (StatusOf(x, own) == 0 && !known && !full) cl.process_ids.push_back(pid);
+        own = known ? IPC_DAEMON_EXISTS : full ? IPC_DAEMON_FULL : IPC_DAEMON_OK;
+        if (StatusOf(x, own) == IPC_DAEMON_OK && !known && !full) cl.process_ids.push_back(pid);
         break;
       case IPC_KIND_REMOVE_PID:
-        own = known ? 0 : kStatusBadParameter;
-        if (StatusOf(x, own) == 0 && known) cl.process_ids.erase(it);
+        own = known ? IPC_DAEMON_OK : IPC_DAEMON_BAD_PARAMETER;
+        if (StatusOf(x, own) == IPC_DAEMON_OK && known) cl.process_ids.erase(it);
         break;
       default:  // IPC_KIND_NEW_PID
-        own = full ? kStatusFull : 0;
+        own = full ? IPC_DAEMON_FULL : IPC_DAEMON_OK;
         pid = 0;
-        if (StatusOf(x, own) == 0 && !full) {
+        if (StatusOf(x, own) == IPC_DAEMON_OK && !full) {
           do {
             pid = cl.next_pid++;
           } while (pid == 0 || std::find(cl.process_ids.begin(), cl.process_ids.end(), pid) !=
@@ -377,7 +370,7 @@ bool Values(const Msg& x, std::string* why) {
     LinkAddressNormalise(&a);
   }
   uint16_t value = 0;
-  uint16_t own = 0;
+  uint16_t own = IPC_DAEMON_OK;
   bool set = x.kind == IPC_KIND_SET_VALUE_ALL || x.kind == IPC_KIND_SET_VALUE;
   {
     std::lock_guard<std::mutex> lock(x.c->mu);
@@ -386,8 +379,8 @@ bool Values(const Msg& x, std::string* why) {
     if (!set) {
       value = one && it != cl.values.end() ? it->second : cl.value_all;
     } else if (one && it == cl.values.end() && cl.values.size() >= kMaxAddressValues) {
-      own = kStatusFull;
-    } else if (StatusOf(x, 0) == 0) {
+      own = IPC_DAEMON_FULL;
+    } else if (StatusOf(x, IPC_DAEMON_OK) == IPC_DAEMON_OK) {
       if (!one) {
         cl.value_all = IpcGet16(x.m, IPC_OFF_VALUE_ALL);
         cl.values.clear();
@@ -416,7 +409,8 @@ void Ioctl(const Msg& x) {
   if (handler) {
     own = handler(x.c->id, body, &answer);
   } else {
-    own = VmdIoctlStatusAnswer(body, kVmdIoctlNotSupported, &answer) ? 0 : kStatusBadParameter;
+    own = VmdIoctlStatusAnswer(body, kVmdIoctlNotSupported, &answer) ? IPC_DAEMON_OK
+                                                                     : IPC_DAEMON_BAD_PARAMETER;
     VmdLog(x.s, "connection %u: ioctl answered: not supported", x.c->id);
   }
   std::vector<uint8_t> reply = Reply(x, StatusOf(x, own), IPC_PAYLOAD_OFFSET + answer.size());
@@ -490,7 +484,7 @@ bool VmdHandleMessage(VmdConn* c, std::span<const uint8_t> m, std::string* why) 
   if (x.kind == IPC_KIND_CONF_REQUEST) return ConfirmedRequest(x, why);
   if (!registered) {
     if (x.kind == IPC_KIND_UNCONF_REQUEST && !AddressesFit(x, why)) return false;
-    Ack(x, kStatusNotRegistered);
+    Ack(x, IPC_DAEMON_BUSY);
     return true;
   }
   switch (x.kind) {
@@ -515,7 +509,7 @@ bool VmdHandleMessage(VmdConn* c, std::span<const uint8_t> m, std::string* why) 
       return true;
     case IPC_KIND_UNCONF_REQUEST:
       if (!AddressesFit(x, why)) return false;
-      Ack(x, 0);
+      Ack(x, IPC_DAEMON_OK);
       Unconfirmed(x);
       return true;
     default:  // 0x0E00, 0x0E02 to 0x0E05

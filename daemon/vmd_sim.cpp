@@ -50,7 +50,7 @@ void Reason(VmdAnswer* a, uint16_t outcome, uint8_t reason) {
 }
 
 void Error(VmdAnswer* a, const VelmoraError& e) {
-  a->outcome = kVmdOutcomeError;
+  a->outcome = IPC_OUTCOME_ERROR;
   a->answer.assign(8, 0);
   AsnCursor c = AsnCursorOver(a->answer.data(), uint32_t(a->answer.size()));
   AsnEncodeErrorPair(&e, &c);
@@ -60,9 +60,9 @@ void Error(VmdAnswer* a, const VelmoraError& e) {
 // What the syntax check of a request answers: an Error, a Reject or an Abort.
 void Refuse(VmdAnswer* a, uint32_t result) {
   if (result & 0x80000000u) return Error(a, {(result >> 16) & 0x7FFF, result & 0xFFFF});
-  if ((result >> 29) == 3) return Reason(a, kVmdOutcomeReject, uint8_t(result));
-  if ((result >> 29) == 2) return Reason(a, kVmdOutcomeAbort, uint8_t(result));
-  Reason(a, kVmdOutcomeReject, kRejectOther);
+  if ((result >> 29) == 3) return Reason(a, IPC_OUTCOME_REJECT, uint8_t(result));
+  if ((result >> 29) == 2) return Reason(a, IPC_OUTCOME_ABORT, uint8_t(result));
+  Reason(a, IPC_OUTCOME_REJECT, kRejectOther);
 }
 
 // True when an answer of `length` service octets can reach the requester:
@@ -90,7 +90,7 @@ void ReadProperty(const VmdDevice& d, const VmdDeviceSwitches& sw, const VmdConf
   const VmdObject* o = VmdDeviceFindObject(d, ref.object_id.type, ref.object_id.instance);
   if (o && o->type == kVmdObjectDevice && ref.property == kPropObjectList && whole &&
       sw.refuse_whole_object_list)
-    return Reason(a, kVmdOutcomeAbort, kAbortSegmentationNotSupported);
+    return Reason(a, IPC_OUTCOME_ABORT, kAbortSegmentationNotSupported);
   std::vector<uint8_t> value;
   VelmoraError error{};
   if (!VmdDeviceRead(d, ref.object_id.type, ref.object_id.instance, ref.property,
@@ -108,14 +108,14 @@ void ReadProperty(const VmdDevice& d, const VmdDeviceSwitches& sw, const VmdConf
   c.current += value.size();
   AsnEncodeTagByte(&c, AsnClosingTag(3));
   a->answer.resize(size_t(c.current - a->answer.data()));
-  a->outcome = kVmdOutcomeOk;
+  a->outcome = IPC_OUTCOME_OK;
   if (!Fits(d, rq.params, a->answer.size()))
-    Reason(a, kVmdOutcomeAbort, kAbortSegmentationNotSupported);
+    Reason(a, IPC_OUTCOME_ABORT, kAbortSegmentationNotSupported);
 }
 
 void TimeOut(VmdServer* s, const VmdConfirmed& rq, const char* why, VmdAnswer* a) {
   *a = VmdAnswer{};
-  a->outcome = kVmdOutcomeTimeout;
+  a->outcome = IPC_OUTCOME_NO_ANSWER;
   a->delay_ms = int(s->config.site.apdu_timeout_ms);
   VmdLog(s, "connection %u: %s at %s: time-out in %u ms", rq.conn, why,
          AddressText(rq.params.remote).c_str(), s->config.site.apdu_timeout_ms);
@@ -137,7 +137,7 @@ void VmdDevicesConfirmed(VmdServer* s, const VmdConfirmed& rq, VmdAnswer* a) {
   if (rq.params.service == ASN_SERVICE_READ_PROPERTY)
     ReadProperty(*d, sw, rq, a);
   else
-    Reason(a, kVmdOutcomeReject, kRejectUnrecognizedService);
+    Reason(a, IPC_OUTCOME_REJECT, kRejectUnrecognizedService);
 }
 
 void VmdDevicesUnconfirmed(VmdConn* c, const VmdUnconfirmed& rq, const VmdKindRule& rule) {

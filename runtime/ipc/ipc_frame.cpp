@@ -430,7 +430,7 @@ uint32_t IpcFrameNormalise(std::span<uint8_t> m) {
 
 uint16_t IpcVersionCheck(std::span<uint8_t> reply) {
   uint32_t version = IpcGet8(reply, 4) * 256u + IpcGet8(reply, 5);
-  if (version <= 0x0601) IpcPut16(reply, IPC_OFF_STATUS, IPC_STATUS_OLD_RUNTIME);
+  if (version <= 0x0601) IpcPut16(reply, IPC_OFF_STATUS, IPC_DAEMON_OLD_RUNTIME);
   return IpcGet16(reply, IPC_OFF_STATUS);
 }
 
@@ -475,7 +475,7 @@ IpcCheck IpcFrameVerify(std::span<uint8_t> m) {
       return IpcCheck::Ok;
     case Recv::Register:
       if (length < IPC_REGISTER_REPLY_MIN) return IpcCheck::BadLength;
-      return IpcVersionCheck(m) == IPC_STATUS_OLD_RUNTIME ? IpcCheck::OldRuntime : IpcCheck::Ok;
+      return IpcVersionCheck(m) == IPC_DAEMON_OLD_RUNTIME ? IpcCheck::OldRuntime : IpcCheck::Ok;
     case Recv::Invalid:
       break;
   }
@@ -486,6 +486,7 @@ IpcCheck IpcFrameVerify(std::span<uint8_t> m) {
 
 namespace {
 
+// The maps as the link defines them, number for number.
 struct StatusPair {
   uint16_t from;
   uint32_t to;
@@ -503,13 +504,11 @@ constexpr StatusPair kOutcome[] = {
     {76, 70}, {78, 7}, {79, 11}, {80, 80}, {81, 82}, {82, 79},
 };
 
-constexpr uint32_t kUnknownStatus = 5;
-
 template <size_t N>
 uint32_t MapStatus(const StatusPair (&table)[N], uint16_t from) {
   for (const StatusPair& p : table)
     if (p.from == from) return p.to;
-  return kUnknownStatus;
+  return IPC_STATUS_FAILED;
 }
 
 }  // namespace

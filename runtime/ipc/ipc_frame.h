@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <span>
 
+#include "runtime/ipc/ipc_status.h"
 #include "runtime/ipc/link_address.h"
 
 // ---------------------------------------------------------------- kinds
@@ -260,14 +261,13 @@ inline bool IpcCheckPasses(IpcCheck c) { return c == IpcCheck::Ok || c == IpcChe
 
 // Checks a received message of L = m.size() bytes. May change it: the
 // segmentation of a 0x0700 that refuses segmented responses gets bit 1,
-// and an old runtime's registration reply gets status 266.
+// and an old runtime's registration reply gets IPC_DAEMON_OLD_RUNTIME.
 IpcCheck IpcFrameVerify(std::span<uint8_t> m);
 
 // Version check of a registration reply: when the runtime in bytes 4 and 5
-// is older than 6.2, writes 266 into the status. Returns the status field.
+// is older than 6.2, writes IPC_DAEMON_OLD_RUNTIME into the status.
+// Returns the status field.
 uint16_t IpcVersionCheck(std::span<uint8_t> reply);
-
-constexpr uint16_t IPC_STATUS_OLD_RUNTIME = 266;
 
 // Log texts of the receive check (written at level ERROR).
 constexpr const char IPC_TEXT_BAD_LENGTH[] = "IPC: PipeRead: Invalid data length";
@@ -277,6 +277,23 @@ constexpr const char IPC_TEXT_VERSIONS[] =
     "IPC: Inconsistent versions: Library is v%u.%u, Runtime is v%u.%u";
 
 // ---------------------------------------------------------------- status maps
+
+// Daemon statuses of acknowledgements and replies that either side names
+// (velmorad's own meaning in brackets where it gives one).
+constexpr uint16_t IPC_DAEMON_OK = 0;
+constexpr uint16_t IPC_DAEMON_BUSY = 1;           // (a client that has not registered)
+constexpr uint16_t IPC_DAEMON_BAD_PARAMETER = 4;  // (nothing to cancel, answer or remove)
+constexpr uint16_t IPC_DAEMON_FULL = 5;           // (the process identifier list is full)
+constexpr uint16_t IPC_DAEMON_EXISTS = 8;         // (a process identifier held already)
+constexpr uint16_t IPC_DAEMON_OLD_RUNTIME = 266;  // written by the version check
+constexpr uint16_t IPC_DAEMON_BAD_ADDRESS = 769;
+
+// Outcome codes of a confirmation (0x0400) that either side names.
+constexpr uint16_t IPC_OUTCOME_OK = 0;  // the answer's APDU data follows
+constexpr uint16_t IPC_OUTCOME_ERROR = 1;
+constexpr uint16_t IPC_OUTCOME_REJECT = 2;
+constexpr uint16_t IPC_OUTCOME_ABORT = 3;
+constexpr uint16_t IPC_OUTCOME_NO_ANSWER = 11;  // no device answered
 
 // Daemon status of an acknowledgement or reply -> internal status code.
 uint32_t IpcDaemonStatusMap(uint16_t daemonStatus);

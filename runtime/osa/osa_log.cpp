@@ -1,6 +1,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 
 #include "runtime/osa/osa.h"
@@ -12,7 +13,9 @@
 
 namespace {
 
+// Indexed by level, OSA_LOG_EMERGENCY to OSA_LOG_INFO.
 constexpr const char* kLevelText[] = {"EMERGENCY", "ERROR", "WARNING", "INFO"};
+static_assert(std::size(kLevelText) == OSA_LOG_DEBUG);
 
 // Always usable, so that lines logged before start-up or after shut-down go
 // to the debug output instead of a dead lock.
@@ -28,7 +31,7 @@ constexpr size_t kMaxText = OSA_LOG_LINE_SIZE - 2;
 
 void OsaLogV(int level, const char* format, va_list args) {
   if (level == OSA_LOG_DEBUG) return;
-  const char* text = (level >= 0 && level < 4) ? kLevelText[level] : "";
+  const char* text = (level >= OSA_LOG_EMERGENCY && level < OSA_LOG_DEBUG) ? kLevelText[level] : "";
   std::lock_guard<std::mutex> guard(g_log_lock);
   int n;
   if (g_log_file) {

@@ -205,12 +205,12 @@ TEST_F(Cli, WithoutASiteItServesTheDemoSite) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   ASSERT_EQ(Register(&c).size(), 28u);
   ASSERT_TRUE(RawSendFrame(&c, Unconfirmed(8, Mac({}, 0xFFFF), {})));
-  ASSERT_TRUE(RawSendFrame(&c, Message(0x0806, 4)));
+  ASSERT_TRUE(RawSendFrame(&c, Message(IPC_KIND_GET_VALUE_ALL, 4)));
   std::vector<LinkAddress> found;
   std::vector<uint32_t> instances;
   std::vector<uint8_t> r;
-  while (RawReadFrame(&c, &r) == 1 && IpcGet16(r, 0) != 0x0806) {
-    if (IpcGet16(r, 0) != 0x0701) continue;
+  while (RawReadFrame(&c, &r) == 1 && IpcGet16(r, 0) != IPC_KIND_GET_VALUE_ALL) {
+    if (IpcGet16(r, 0) != IPC_KIND_UNCONF_INDICATION) continue;
     LinkAddress a{};
     LinkAddressRead(r, 28, &a);
     found.push_back(a);
@@ -225,7 +225,7 @@ TEST_F(Cli, WithoutASiteItServesTheDemoSite) {
     ASSERT_TRUE(RawSendFrame(&c, Confirmed(12, found[i], name, 1, uint32_t(i))));
     ASSERT_EQ(RawReadFrame(&c, &r), 1);  // the acknowledgement
     ASSERT_EQ(RawReadFrame(&c, &r), 1);
-    EXPECT_EQ(IpcGet16(r, 0), 0x0400);
+    EXPECT_EQ(IpcGet16(r, 0), IPC_KIND_CONFIRMATION);
     EXPECT_EQ(IpcGet16(r, 12), 0) << "outcome";
     ASSERT_GT(r.size(), 68u + name.size());
     EXPECT_EQ(std::vector<uint8_t>(r.begin() + 68, r.begin() + 68 + 7), name) << "the echo";

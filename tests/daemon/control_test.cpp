@@ -21,8 +21,8 @@ class Control : public DaemonTest {
     return r;
   }
   Bytes Pid(uint16_t kind, uint32_t pid) {
-    Bytes m = Message(kind, kind == 0x0804 ? 4 : 8);
-    if (kind != 0x0804) IpcPut32(m, 4, pid);
+    Bytes m = Message(kind, kind == IPC_KIND_NEW_PID ? 4 : 8);
+    if (kind != IPC_KIND_NEW_PID) IpcPut32(m, 4, pid);
     return m;
   }
   VmdClientInfo Info() {
@@ -39,21 +39,24 @@ TEST_F(Control, ProcessIdentifiersWithinTheRegisteredLimit) {
     uint32_t pid;
     uint16_t status;
   } steps[] = {
-      {0x0802, 5, 0}, {0x0802, 5, 8},  // duplicate
-      {0x0803, 9, 4},                  // not in the list
-      {0x0802, 6, 0}, {0x0802, 7, 5},  // full: Max_Process_IDs is 2
-      {0x0804, 0, 5},                  // full for a new one too
-      {0x0803, 5, 0}, {0x0803, 5, 4},
+      {IPC_KIND_ADD_PID, 5, IPC_DAEMON_OK},
+      {IPC_KIND_ADD_PID, 5, IPC_DAEMON_EXISTS},            // duplicate
+      {IPC_KIND_REMOVE_PID, 9, IPC_DAEMON_BAD_PARAMETER},  // not in the list
+      {IPC_KIND_ADD_PID, 6, IPC_DAEMON_OK},
+      {IPC_KIND_ADD_PID, 7, IPC_DAEMON_FULL},  // full: Max_Process_IDs is 2
+      {IPC_KIND_NEW_PID, 0, IPC_DAEMON_FULL},  // full for a new one too
+      {IPC_KIND_REMOVE_PID, 5, IPC_DAEMON_OK},
+      {IPC_KIND_REMOVE_PID, 5, IPC_DAEMON_BAD_PARAMETER},
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(::testing::Message() << std::hex << s.kind << " " << s.pid);
     Bytes r = Exchange(Pid(s.kind, s.pid));
-    EXPECT_EQ(r.size(), s.kind == 0x0804 ? 8u : 4u);
+    EXPECT_EQ(r.size(), s.kind == IPC_KIND_NEW_PID ? 8u : 4u);
     EXPECT_EQ(IpcGet16(r, 2), s.status);
   }
-  Bytes r = Exchange(Pid(0x0804, 0));
+  Bytes r = Exchange(Pid(IPC_KIND_NEW_PID, 0));
   ASSERT_EQ(r.size(), 8u);
-  EXPECT_EQ(IpcGet16(r, 2), 0);
+  EXPECT_EQ(IpcGet16(r, 2), IPC_DAEMON_OK);
   uint32_t fresh = IpcGet32(r, 4);
   EXPECT_NE(fresh, 0u);
   EXPECT_NE(fresh, 6u);
@@ -81,36 +84,36 @@ TEST_F(Control, TransferParametersAreKept) {
 TEST_F(Control, PerAddressValues) {
   auto addressed = [](uint16_t kind, std::initializer_list<uint8_t> mac, uint8_t junk,
                       uint16_t value) {
-    Bytes m = Message(kind, kind == 0x0808 ? 18 : 16);
+    Bytes m = Message(kind, kind == IPC_KIND_SET_VALUE ? 18 : 16);
     m[4] = 130;
     m[8] = uint8_t(mac.size());
     std::copy(mac.begin(), mac.end(), m.begin() + 9);
     for (size_t i = 9 + mac.size(); i < 16; ++i)
       m[i] = junk;  // past the MAC length
-    if (kind == 0x0808) IpcPut16(m, 16, value);
+    if (kind == IPC_KIND_SET_VALUE) IpcPut16(m, 16, value);
     return m;
   };
-  Bytes all = Message(0x0805, 6);
+  Bytes all = Message(IPC_KIND_SET_VALUE_ALL, 6);
   IpcPut16(all, 4, 7);
   EXPECT_EQ(IpcGet16(Exchange(all), 2), 0);
-  Bytes r = Exchange(Message(0x0806, 4));
+  Bytes r = Exchange(Message(IPC_KIND_GET_VALUE_ALL, 4));
   ASSERT_EQ(r.size(), 6u);
   EXPECT_EQ(IpcGet16(r, 4), 7);
 
-  EXPECT_EQ(IpcGet16(Exchange(addressed(0x0808, {1, 2}, 0xEE, 9)), 2), 0);
+  EXPECT_EQ(IpcGet16(Exchange(addressed(IPC_KIND_SET_VALUE, {1, 2}, 0xEE, 9)), 2), 0);
   struct Ask {
     std::initializer_list<uint8_t> mac;
     uint8_t junk;
     uint16_t value;
   } asks[] = {{{1, 2}, 0x00, 9}, {{1, 2}, 0x55, 9}, {{1, 3}, 0x00, 7}, {{1}, 0x02, 7}};
   for (const Ask& a : asks) {
-    r = Exchange(addressed(0x0809, a.mac, a.junk, 0));
+    r = Exchange(addressed(IPC_KIND_GET_VALUE, a.mac, a.junk, 0));
     ASSERT_EQ(r.size(), 6u);
     EXPECT_EQ(IpcGet16(r, 4), a.value);
   }
   IpcPut16(all, 4, 3);  // setting the value for all addresses replaces every one
   Exchange(all);
-  r = Exchange(addressed(0x0809, {1, 2}, 0, 0));
+  r = Exchange(addressed(IPC_KIND_GET_VALUE, {1, 2}, 0, 0));
   EXPECT_EQ(IpcGet16(r, 4), 3);
   EXPECT_EQ(Info().value_all, 3);
   EXPECT_TRUE(Info().values.empty());
@@ -120,9 +123,9 @@ TEST_F(Control, LocalIoctlAnswers) {
   // Vendor 42, service 0xFFFFFFFF, request code 5, one unsigned input.
   const Bytes request = {0x09, 0x2A, 0x1C, 0xFF, 0xFF, 0xFF, 0xFF,
                          0x2E, 0x91, 0x05, 0x21, 0x01, 0x2F};
-  Bytes m = Message(0x0807, 0, request);
+  Bytes m = Message(IPC_KIND_IOCTL, 0, request);
   Bytes r = Exchange(m);
-  EXPECT_EQ(IpcGet16(r, 2), 0);
+  EXPECT_EQ(IpcGet16(r, 2), IPC_DAEMON_OK);
   const Bytes not_supported = {0x09, 0x2A, 0x1C, 0xFF, 0xFF, 0xFF, 0xFF, 0x2E, 0x91, 0x07, 0x2F};
   ASSERT_EQ(r.size(), 68 + not_supported.size());
   for (size_t i = 4; i < 64; ++i)
@@ -130,8 +133,8 @@ TEST_F(Control, LocalIoctlAnswers) {
   EXPECT_EQ(IpcGet32(r, 64), not_supported.size());
   EXPECT_EQ(Bytes(r.begin() + 68, r.end()), not_supported);
 
-  r = Exchange(Message(0x0807, 0, Bytes{0x2E, 0x2F}));  // not an ioctl body
-  EXPECT_EQ(IpcGet16(r, 2), 4);
+  r = Exchange(Message(IPC_KIND_IOCTL, 0, Bytes{0x2E, 0x2F}));  // not an ioctl body
+  EXPECT_EQ(IpcGet16(r, 2), IPC_DAEMON_BAD_PARAMETER);
   EXPECT_EQ(r.size(), 68u);
 
   VmdSetIoctlHandler(server_, [](uint32_t, std::span<const uint8_t> body, Bytes* answer) {

@@ -78,11 +78,11 @@ class Devices : public DaemonTest {
     EXPECT_TRUE(RawSendFrame(&c_, Unconfirmed(8, to, range)));
     Bytes r;
     EXPECT_EQ(RawReadFrame(&c_, &r), 1);
-    EXPECT_EQ(IpcGet16(r, 0), 0x0D01);
+    EXPECT_EQ(IpcGet16(r, 0), IPC_KIND_UNCONF_REQUEST);
     // Every I-Am is queued before the answer to a request sent after the Who-Is.
-    EXPECT_TRUE(RawSendFrame(&c_, Message(0x0806, 4)));
-    while (RawReadFrame(&c_, &r) == 1 && IpcGet16(r, 0) != 0x0806) {
-      EXPECT_EQ(IpcGet16(r, 0), 0x0701);
+    EXPECT_TRUE(RawSendFrame(&c_, Message(IPC_KIND_GET_VALUE_ALL, 4)));
+    while (RawReadFrame(&c_, &r) == 1 && IpcGet16(r, 0) != IPC_KIND_GET_VALUE_ALL) {
+      EXPECT_EQ(IpcGet16(r, 0), IPC_KIND_UNCONF_INDICATION);
       EXPECT_EQ(r[13], 0) << "I-Am";
       EXPECT_EQ(r.size(), 68 + IpcGet32(r, 64));
       LinkAddress from{};
@@ -102,7 +102,7 @@ class Devices : public DaemonTest {
       EXPECT_EQ(iam, VmdDeviceIAm(*d));
       EXPECT_TRUE(found.insert(instance).second) << "one I-Am per device";
     }
-    EXPECT_EQ(IpcGet16(r, 0), 0x0806);
+    EXPECT_EQ(IpcGet16(r, 0), IPC_KIND_GET_VALUE_ALL);
     return found;
   }
 
@@ -113,14 +113,14 @@ class Devices : public DaemonTest {
     ASSERT_TRUE(RawSendFrame(&c_, m));
     Bytes r;
     ASSERT_EQ(RawReadFrame(&c_, &r), 1);
-    ASSERT_EQ(IpcGet16(r, 0), 0x0D00);
+    ASSERT_EQ(IpcGet16(r, 0), IPC_KIND_CONF_REQUEST);
     ASSERT_EQ(IpcGet16(r, 2), 0);
   }
   // The confirmation of request `id`: outcome and data.
   void ExpectConfirmation(uint32_t id, uint16_t outcome, const Bytes& answer) {
     Bytes r;
     ASSERT_EQ(RawReadFrame(&c_, &r), 1);
-    ASSERT_EQ(IpcGet16(r, 0), 0x0400);
+    ASSERT_EQ(IpcGet16(r, 0), IPC_KIND_CONFIRMATION);
     EXPECT_EQ(IpcGet32(r, 8), id);
     EXPECT_EQ(IpcGet16(r, 12), outcome);
     EXPECT_EQ(Bytes(r.begin() + 68, r.end()), answer);
@@ -261,14 +261,14 @@ TEST_F(Devices, UnansweredRequestsTimeOutAfterTheSitesTimeOut) {
     ++id_;
     Send(Confirmed(12, k.to, ReadRequest(8, 11, 75)), id_);
     EXPECT_TRUE(RawQuietFor(&c_, kTimeoutMs / 2)) << "not before the time-out";
-    ExpectConfirmation(id_, kVmdOutcomeTimeout, {});
+    ExpectConfirmation(id_, IPC_OUTCOME_NO_ANSWER, {});
   }
   EXPECT_EQ(WhoIs(Mac({})), (std::set<uint32_t>{10})) << "a silent device sends no I-Am";
   EXPECT_TRUE(VmdWaitLog(server_, "silent device at mac 0b: time-out in 400 ms", kWaitMs));
 
   // A cancel takes the time-out back like any other confirmation.
   Send(Confirmed(12, Mac({0x99}), ReadRequest(8, 11, 75)), 50);
-  Bytes cancel = Message(0x0C00, 0);
+  Bytes cancel = Message(IPC_KIND_CANCEL, 0);
   IpcPut32(cancel, IPC_OFF_TSM_INDEX, 3);
   IpcPut32(cancel, IPC_OFF_TSM_ID, 50);
   Bytes r = Ask(&c_, cancel);

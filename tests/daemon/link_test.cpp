@@ -30,7 +30,7 @@ TEST_P(LinkTransport, RegistrationReplyIsLaidOutByteForByte) {
   VmdFrame f;
   ASSERT_TRUE(VmdWaitFrame(
       server_, [](const VmdFrame& x) { return x.inbound; }, kWaitMs, &f));
-  EXPECT_EQ(f.kind, 0x0800);
+  EXPECT_EQ(f.kind, IPC_KIND_REGISTER);
   EXPECT_EQ(f.length, 52u);
   EXPECT_EQ(f.bytes, RegistrationRequest());
 }
@@ -45,7 +45,7 @@ TEST_F(Link, EveryProcessGetsAFreshUserIdentifier) {
   ConnectRegistered(&c);
   std::vector<uint32_t> users;
   for (const VmdFrame& f : VmdFrames(server_))
-    if (!f.inbound && f.kind == 0x0800) users.push_back(IpcGet32(f.bytes, 24));
+    if (!f.inbound && f.kind == IPC_KIND_REGISTER) users.push_back(IpcGet32(f.bytes, 24));
   ASSERT_EQ(users.size(), 3u);
   EXPECT_NE(users[0], users[1]);
   EXPECT_NE(users[1], users[2]);
@@ -66,42 +66,42 @@ TEST_F(Link, EveryClientMessageGetsOneAcknowledgementOfItsKind) {
     size_t reply_len;
     uint16_t status;
   } cases[] = {
-      {0x0801, 32, 4, 0},
-      {0x0802, 8, 4, 0},
-      {0x0803, 8, 4, 0},
-      {0x0804, 4, 8, 0},
-      {0x0805, 6, 4, 0},
-      {0x0806, 4, 6, 0},
-      {0x0808, 18, 4, 0},
-      {0x0809, 16, 6, 0},
-      {0x0807, 0, 68 + 11, 0},
-      {0x0C00, 0, 12, 4},  // nothing to cancel
-      {0x0D01, 0, 12, 0},
-      {0x0E00, 12, 12, 4},
-      {0x0E02, 0, 12, 4},  // no such server
-                           // transaction
-      {0x0E03, 0, 12, 4},
-      {0x0E04, 0, 12, 4},
-      {0x0E05, 0, 12, 4},
+      {IPC_KIND_SET_PARAMS, 32, 4, IPC_DAEMON_OK},
+      {IPC_KIND_ADD_PID, 8, 4, IPC_DAEMON_OK},
+      {IPC_KIND_REMOVE_PID, 8, 4, IPC_DAEMON_OK},
+      {IPC_KIND_NEW_PID, 4, 8, IPC_DAEMON_OK},
+      {IPC_KIND_SET_VALUE_ALL, 6, 4, IPC_DAEMON_OK},
+      {IPC_KIND_GET_VALUE_ALL, 4, 6, IPC_DAEMON_OK},
+      {IPC_KIND_SET_VALUE, 18, 4, IPC_DAEMON_OK},
+      {IPC_KIND_GET_VALUE, 16, 6, IPC_DAEMON_OK},
+      {IPC_KIND_IOCTL, 0, 68 + 11, IPC_DAEMON_OK},
+      {IPC_KIND_CANCEL, 0, 12, IPC_DAEMON_BAD_PARAMETER},  // nothing to cancel
+      {IPC_KIND_UNCONF_REQUEST, 0, 12, IPC_DAEMON_OK},
+      {IPC_KIND_SERVER_DROP, 12, 12, IPC_DAEMON_BAD_PARAMETER},
+      {IPC_KIND_SERVER_ACK, 0, 12, IPC_DAEMON_BAD_PARAMETER},  // no such server
+                                                               // transaction
+      {IPC_KIND_SERVER_ERROR, 0, 12, IPC_DAEMON_BAD_PARAMETER},
+      {IPC_KIND_SERVER_REJECT, 0, 12, IPC_DAEMON_BAD_PARAMETER},
+      {IPC_KIND_SERVER_ABORT, 0, 12, IPC_DAEMON_BAD_PARAMETER},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(::testing::Message() << "kind 0x" << std::hex << k.kind);
-    Bytes m =
-        Message(k.kind, k.fixed,
-                k.kind == 0x0807 ? std::span<const uint8_t>(body) : std::span<const uint8_t>());
+    Bytes m = Message(
+        k.kind, k.fixed,
+        k.kind == IPC_KIND_IOCTL ? std::span<const uint8_t>(body) : std::span<const uint8_t>());
     if (k.reply_len == 12) {
       IpcPut32(m, 4, 0x11223344);
       IpcPut32(m, 8, 0x55667788);
     }
-    if (k.kind == 0x0802 || k.kind == 0x0803) IpcPut32(m, 4, 77);
-    if (k.kind == 0x0803) IpcPut32(m, 4, 99);  // not added: refused below
-    if (k.kind == 0x0808 || k.kind == 0x0809) m[4] = 130;
+    if (k.kind == IPC_KIND_ADD_PID || k.kind == IPC_KIND_REMOVE_PID) IpcPut32(m, 4, 77);
+    if (k.kind == IPC_KIND_REMOVE_PID) IpcPut32(m, 4, 99);  // not added: refused below
+    if (k.kind == IPC_KIND_SET_VALUE || k.kind == IPC_KIND_GET_VALUE) m[4] = 130;
     ASSERT_TRUE(RawSendFrame(&c, m));
     Bytes r;
     ASSERT_EQ(RawReadFrame(&c, &r), 1);
     ASSERT_EQ(r.size(), k.reply_len);
     EXPECT_EQ(IpcGet16(r, 0), k.kind);
-    EXPECT_EQ(IpcGet16(r, 2), k.kind == 0x0803 ? 4 : k.status);
+    EXPECT_EQ(IpcGet16(r, 2), k.kind == IPC_KIND_REMOVE_PID ? IPC_DAEMON_BAD_PARAMETER : k.status);
     if (k.reply_len == 12) {
       EXPECT_EQ(IpcGet32(r, 4), 0x11223344u);
       EXPECT_EQ(IpcGet32(r, 8), 0x55667788u);
@@ -113,10 +113,10 @@ TEST_F(Link, EveryClientMessageGetsOneAcknowledgementOfItsKind) {
 TEST_F(Link, RequestsBeforeRegistrationAreRefusedWithStatusOne) {
   RawClient c;
   Connect(&c);
-  Bytes r = Ask(&c, Message(0x0804, 4));
+  Bytes r = Ask(&c, Message(IPC_KIND_NEW_PID, 4));
   ASSERT_EQ(r.size(), 8u);
-  EXPECT_EQ(IpcGet16(r, 0), 0x0804);
-  EXPECT_EQ(IpcGet16(r, 2), 1);
+  EXPECT_EQ(IpcGet16(r, 0), IPC_KIND_NEW_PID);
+  EXPECT_EQ(IpcGet16(r, 2), IPC_DAEMON_BUSY);
   // and a second registration of one process is refused
   ASSERT_EQ(IpcGet16(Register(&c), 2), 0);
   EXPECT_EQ(IpcGet16(Register(&c), 2), 8);
@@ -147,7 +147,7 @@ TEST_F(Link, RegistrationReplyOverrides) {
     uint8_t minor;
     uint8_t mac_len;
   } cases[] = {
-      {"status", [](VmdBehaviour* b) { VmdRule(b, 0x0800).status = 6; }, 28, 6, 2, 6},
+      {"status", [](VmdBehaviour* b) { VmdRule(b, IPC_KIND_REGISTER).status = 6; }, 28, 6, 2, 6},
       {"version 6.1",
        [](VmdBehaviour* b) {
          b->reg_version_override = true;
@@ -179,30 +179,30 @@ TEST_F(Link, AcknowledgementStatusDelayAndWithholding) {
   RawClient c;
   ConnectRegistered(&c);
   VmdBehaviour b = VmdGetBehaviour(server_);
-  VmdRule(&b, 0x0805).status = 264;
-  VmdRule(&b, 0x0806).delay_ms = 150;
-  VmdRule(&b, 0x0804).withhold = true;
+  VmdRule(&b, IPC_KIND_SET_VALUE_ALL).status = 264;
+  VmdRule(&b, IPC_KIND_GET_VALUE_ALL).delay_ms = 150;
+  VmdRule(&b, IPC_KIND_NEW_PID).withhold = true;
   VmdSetBehaviour(server_, b);
 
   Bytes r;
-  ASSERT_TRUE(RawSendFrame(&c, Message(0x0805, 6)));
+  ASSERT_TRUE(RawSendFrame(&c, Message(IPC_KIND_SET_VALUE_ALL, 6)));
   ASSERT_EQ(RawReadFrame(&c, &r), 1);
   EXPECT_EQ(IpcGet16(r, 2), 264);
 
   // The delayed reply lets a later one overtake it.
-  ASSERT_TRUE(RawSendFrame(&c, Message(0x0806, 4)));
-  ASSERT_TRUE(RawSendFrame(&c, Message(0x0801, 32)));
+  ASSERT_TRUE(RawSendFrame(&c, Message(IPC_KIND_GET_VALUE_ALL, 4)));
+  ASSERT_TRUE(RawSendFrame(&c, Message(IPC_KIND_SET_PARAMS, 32)));
   ASSERT_EQ(RawReadFrame(&c, &r), 1);
-  EXPECT_EQ(IpcGet16(r, 0), 0x0801);
+  EXPECT_EQ(IpcGet16(r, 0), IPC_KIND_SET_PARAMS);
   ASSERT_EQ(RawReadFrame(&c, &r), 1);
-  EXPECT_EQ(IpcGet16(r, 0), 0x0806);
+  EXPECT_EQ(IpcGet16(r, 0), IPC_KIND_GET_VALUE_ALL);
 
-  ASSERT_TRUE(RawSendFrame(&c, Message(0x0804, 4)));
+  ASSERT_TRUE(RawSendFrame(&c, Message(IPC_KIND_NEW_PID, 4)));
   EXPECT_TRUE(RawQuietFor(&c, 100));
   ASSERT_TRUE(VmdReleaseWithheld(server_, 0));
   ASSERT_EQ(RawReadFrame(&c, &r), 1);
-  EXPECT_EQ(IpcGet16(r, 0), 0x0804);
-  EXPECT_EQ(IpcGet16(r, 2), 0);
+  EXPECT_EQ(IpcGet16(r, 0), IPC_KIND_NEW_PID);
+  EXPECT_EQ(IpcGet16(r, 2), IPC_DAEMON_OK);
 }
 
 TEST_F(Link, ByteAtATimeDeliveryStillGivesWholeFrames) {

@@ -31,7 +31,7 @@ Bytes WithByte(Bytes m, size_t at, uint8_t v) {
 class Robustness : public DaemonTest {};
 
 TEST_F(Robustness, BadInputClosesOnlyThatClient) {
-  const Bytes conf = Message(0x0D00, 0, Bytes{1, 2, 3});
+  const Bytes conf = Message(IPC_KIND_CONF_REQUEST, 0, Bytes{1, 2, 3});
   const Bytes reg = RegistrationRequest();
   Bytes conf_long = conf;
   conf_long.push_back(0);
@@ -45,16 +45,18 @@ TEST_F(Robustness, BadInputClosesOnlyThatClient) {
       {"largest length word", Frame(0x7FFFFFFFu, {}), "longer than the limit"},
       {"frame shorter than kind and status", Frame(3, Bytes{0, 8, 0}), "shorter than"},
       {"unknown kind", Framed(Message(0x1234, 4)), "unknown message kind 0x1234"},
-      {"kind 0x0E01", Framed(Message(0x0E01, 12)), "unknown message kind 0x0E01"},
-      {"daemon kind 0x0400", Framed(Message(0x0400, 0)), "unknown message kind 0x0400"},
+      {"kind 0x0E01", Framed(Message(IPC_KIND_SERVER_INVALID, 12)), "unknown message kind 0x0E01"},
+      {"daemon kind 0x0400", Framed(Message(IPC_KIND_CONFIRMATION, 0)),
+       "unknown message kind 0x0400"},
       {"truncated registration", Framed(Bytes(reg.begin(), reg.end() - 1)),
        "kind 0x0800: length 51 where 52"},
-      {"status set in a request", Framed(WithByte(Message(0x0806, 4), 2, 1)), "with status 1"},
+      {"status set in a request", Framed(WithByte(Message(IPC_KIND_GET_VALUE_ALL, 4), 2, 1)),
+       "with status 1"},
       {"payload length past the frame", Framed(WithByte(conf, 64, 4)), "does not match"},
       {"frame longer than 68 + P", Framed(conf_long), "does not match"},
       {"MAC length 8", Framed(WithByte(conf, 32, 8)), "MAC length 8"},
-      {"MAC length 8 in a per-address value", Framed(WithByte(Message(0x0808, 18), 8, 8)),
-       "MAC length 8"},
+      {"MAC length 8 in a per-address value",
+       Framed(WithByte(Message(IPC_KIND_SET_VALUE, 18), 8, 8)), "MAC length 8"},
       {"link ends inside a frame", Frame(52, Bytes(10)), "link ended inside a frame"},
   };
   RawClient good;
@@ -106,22 +108,22 @@ TEST_F(Robustness, ManyFramesInOneWriteAndOneFrameInManyWrites) {
   ConnectRegistered(&c);
   Bytes burst;
   for (int i = 0; i < 50; ++i) {
-    Bytes f = Framed(Message(0x0806, 4));
+    Bytes f = Framed(Message(IPC_KIND_GET_VALUE_ALL, 4));
     burst.insert(burst.end(), f.begin(), f.end());
   }
   ASSERT_TRUE(RawSend(&c, burst));
   Bytes r;
   for (int i = 0; i < 50; ++i) {
     ASSERT_EQ(RawReadFrame(&c, &r), 1);
-    EXPECT_EQ(IpcGet16(r, 0), 0x0806);
+    EXPECT_EQ(IpcGet16(r, 0), IPC_KIND_GET_VALUE_ALL);
   }
   // A large frame, written one byte at a time.
-  Bytes big = Framed(Message(0x0D01, 0, Bytes(5000, 0x55)));
+  Bytes big = Framed(Message(IPC_KIND_UNCONF_REQUEST, 0, Bytes(5000, 0x55)));
   for (uint8_t b : big)
     ASSERT_TRUE(RawSend(&c, Bytes{b}));
   ASSERT_EQ(RawReadFrame(&c, &r), 1);
-  EXPECT_EQ(IpcGet16(r, 0), 0x0D01);
-  EXPECT_EQ(IpcGet16(r, 2), 0);
+  EXPECT_EQ(IpcGet16(r, 0), IPC_KIND_UNCONF_REQUEST);
+  EXPECT_EQ(IpcGet16(r, 2), IPC_DAEMON_OK);
 }
 
 }  // namespace
@@ -140,14 +142,14 @@ TEST_F(Robustness, AClientThatDoesNotReadIsHeldBackNotBuffered) {
   constexpr int kRequests = 64;  // 16 MB of replies
   Bytes burst;
   for (int i = 0; i < kRequests; ++i) {
-    Bytes f = Framed(Message(0x0807, 0, Bytes{uint8_t(i)}));
+    Bytes f = Framed(Message(IPC_KIND_IOCTL, 0, Bytes{uint8_t(i)}));
     burst.insert(burst.end(), f.begin(), f.end());
   }
   ASSERT_TRUE(RawSend(&c, burst));
   auto handled = [&] {
     size_t n = 0;
     for (const VmdFrame& f : VmdFrames(server_))
-      n += f.inbound && f.kind == 0x0807;
+      n += f.inbound && f.kind == IPC_KIND_IOCTL;
     return n;
   };
   EXPECT_FALSE(WaitFor([&] { return handled() == kRequests; }, 300));
@@ -177,7 +179,7 @@ TEST_F(Robustness, StopEndsALinkWhoseClientNeverReads) {
     ASSERT_EQ(Register(&c).size(), 28u);
     Bytes burst;
     for (int i = 0; i < 64; ++i) {
-      Bytes f = Framed(Message(0x0807, 0, Bytes{uint8_t(i)}));
+      Bytes f = Framed(Message(IPC_KIND_IOCTL, 0, Bytes{uint8_t(i)}));
       burst.insert(burst.end(), f.begin(), f.end());
     }
     ASSERT_TRUE(RawSend(&c, burst));
@@ -212,7 +214,7 @@ TEST_F(Robustness, HooksRaceWithLinksComingAndGoing) {
         RawClient c;
         if (!RawConnectUnix(&c, VmdSocketPath(server_))) continue;
         if (Register(&c).size() != 28) continue;
-        RawSendFrame(&c, Message(0x0D01, 0, Bytes{uint8_t(i)}));
+        RawSendFrame(&c, Message(IPC_KIND_UNCONF_REQUEST, 0, Bytes{uint8_t(i)}));
         Bytes r;
         RawReadFrame(&c, &r, 500);
         if ((i + t) % 3) {
@@ -228,7 +230,7 @@ TEST_F(Robustness, HooksRaceWithLinksComingAndGoing) {
       VmdIncoming rq = VmdIncomingDefaults(server_);
       uint32_t index, id;
       VmdSendConfirmed(server_, 0, rq, &index, &id);
-      VmdSendFrame(server_, 0, Message(0x0701, 0));
+      VmdSendFrame(server_, 0, Message(IPC_KIND_UNCONF_INDICATION, 0));
       VmdGetStats(server_);
       VmdFrames(server_);
       VmdBehaviour b{};

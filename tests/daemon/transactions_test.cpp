@@ -12,7 +12,7 @@ using Bytes = std::vector<uint8_t>;
 constexpr uint32_t kIndex = 3, kId = 0xFFFFFFFFu;
 
 Bytes Cancel(uint32_t index = kIndex, uint32_t id = kId) {
-  Bytes m = Message(0x0C00, 0);
+  Bytes m = Message(IPC_KIND_CANCEL, 0);
   IpcPut32(m, IPC_OFF_TSM_INDEX, index);
   IpcPut32(m, IPC_OFF_TSM_ID, id);
   return m;
@@ -44,8 +44,8 @@ class Transactions : public DaemonTest {
     Bytes r;
     ASSERT_EQ(RawReadFrame(&c_, &r), 1);
     ASSERT_EQ(r.size(), 68 + answer.size());
-    EXPECT_EQ(IpcGet16(r, 0), 0x0400);
-    EXPECT_EQ(IpcGet16(r, 2), 0);
+    EXPECT_EQ(IpcGet16(r, 0), IPC_KIND_CONFIRMATION);
+    EXPECT_EQ(IpcGet16(r, 2), IPC_DAEMON_OK);
     EXPECT_EQ(IpcGet32(r, 4), index);
     EXPECT_EQ(IpcGet32(r, 8), id);
     EXPECT_EQ(IpcGet16(r, 12), outcome);
@@ -62,11 +62,11 @@ TEST_F(Transactions, ScriptedOutcomesComeBackWithTheirData) {
     uint16_t outcome;
     Bytes answer;
   } cases[] = {
-      {"ComplexACK", kVmdOutcomeOk, kComplexAck},
-      {"SimpleACK", kVmdOutcomeOk, {}},
-      {"Error unknown-object", kVmdOutcomeError, {0x91, 0x01, 0x91, 0x1F}},
-      {"Reject unrecognized-service", kVmdOutcomeReject, {0x09}},
-      {"Abort segmentation-not-supported", kVmdOutcomeAbort, {0x04}},
+      {"ComplexACK", IPC_OUTCOME_OK, kComplexAck},
+      {"SimpleACK", IPC_OUTCOME_OK, {}},
+      {"Error unknown-object", IPC_OUTCOME_ERROR, {0x91, 0x01, 0x91, 0x1F}},
+      {"Reject unrecognized-service", IPC_OUTCOME_REJECT, {0x09}},
+      {"Abort segmentation-not-supported", IPC_OUTCOME_ABORT, {0x04}},
   };
   uint32_t id = 1;
   for (const Case& k : cases) {
@@ -78,7 +78,7 @@ TEST_F(Transactions, ScriptedOutcomesComeBackWithTheirData) {
     rule.answer = k.answer;
     VmdScriptAdd(server_, rule);
     ASSERT_TRUE(RawSendFrame(&c_, Confirmed(12, kDevice, kReadRequest, kIndex, id)));
-    ExpectAck(0x0D00, 0, kIndex, id);
+    ExpectAck(IPC_KIND_CONF_REQUEST, 0, kIndex, id);
     ExpectConfirmation(k.outcome, k.answer, kIndex, id);
     EXPECT_TRUE(RawQuietFor(&c_, 20)) << "exactly one confirmation";
     ++id;
@@ -121,7 +121,7 @@ TEST_F(Transactions, ScriptsMatchServiceDestinationAndRequestInOrder) {
   for (const Case& k : cases) {
     SCOPED_TRACE(id);
     ASSERT_TRUE(RawSendFrame(&c_, Confirmed(k.service, k.to, k.request, kIndex, id)));
-    ExpectAck(0x0D00, 0, kIndex, id);
+    ExpectAck(IPC_KIND_CONF_REQUEST, 0, kIndex, id);
     ExpectConfirmation(k.outcome, k.answer, kIndex, id);
     ++id;
   }
@@ -130,27 +130,27 @@ TEST_F(Transactions, ScriptsMatchServiceDestinationAndRequestInOrder) {
 TEST_F(Transactions, HandlerAnswersWhatNoScriptMatched) {
   VmdSetConfirmedHandler(server_, [](const VmdConfirmed& rq, VmdAnswer* a) {
     if (rq.params.service != 15) return false;
-    a->outcome = kVmdOutcomeOk;
+    a->outcome = IPC_OUTCOME_OK;
     a->answer.assign(rq.request.begin(), rq.request.end());
     return true;
   });
   ASSERT_TRUE(RawSendFrame(&c_, Confirmed(15, kDevice, {9, 8, 7})));
-  ExpectAck(0x0D00, 0);
+  ExpectAck(IPC_KIND_CONF_REQUEST, 0);
   ExpectConfirmation(0, {9, 8, 7});
   ASSERT_TRUE(RawSendFrame(&c_, Confirmed(12, kDevice, {9, 8, 7}, 4, 1)));
-  ExpectAck(0x0D00, 0, 4, 1);
-  ExpectConfirmation(kVmdOutcomeTimeout, {}, 4, 1);
+  ExpectAck(IPC_KIND_CONF_REQUEST, 0, 4, 1);
+  ExpectConfirmation(IPC_OUTCOME_NO_ANSWER, {}, 4, 1);
 }
 
 TEST_F(Transactions, RequestsThatAreNotAcknowledgedWithZeroAreNotConfirmed) {
   ASSERT_TRUE(RawSendFrame(&c_, Confirmed(12, Mac({}), kReadRequest)));  // MAC length 0
-  ExpectAck(0x0D00, 769);
+  ExpectAck(IPC_KIND_CONF_REQUEST, 769);
   EXPECT_TRUE(RawQuietFor(&c_, 50));
   VmdBehaviour b{};
-  VmdRule(&b, 0x0D00).status = 6;
+  VmdRule(&b, IPC_KIND_CONF_REQUEST).status = 6;
   VmdSetBehaviour(server_, b);
   ASSERT_TRUE(RawSendFrame(&c_, Confirmed(12, kDevice, kReadRequest)));
-  ExpectAck(0x0D00, 6);
+  ExpectAck(IPC_KIND_CONF_REQUEST, 6);
   EXPECT_TRUE(RawQuietFor(&c_, 50));
 }
 
@@ -160,12 +160,12 @@ TEST_F(Transactions, CancelBeforeTheConfirmationTakesItBack) {
   slow.answer = {1};
   VmdScriptAdd(server_, slow);
   ASSERT_TRUE(RawSendFrame(&c_, Confirmed(12, kDevice, kReadRequest)));
-  ExpectAck(0x0D00, 0);
+  ExpectAck(IPC_KIND_CONF_REQUEST, 0);
   ASSERT_TRUE(RawSendFrame(&c_, Cancel()));
-  ExpectAck(0x0C00, 0);
+  ExpectAck(IPC_KIND_CANCEL, 0);
   EXPECT_TRUE(RawQuietFor(&c_, 450)) << "no confirmation after an accepted cancel";
   ASSERT_TRUE(RawSendFrame(&c_, Cancel()));
-  ExpectAck(0x0C00, 4);
+  ExpectAck(IPC_KIND_CANCEL, 4);
 }
 
 TEST_F(Transactions, CancelOfAnUnansweredRequest) {
@@ -173,40 +173,40 @@ TEST_F(Transactions, CancelOfAnUnansweredRequest) {
   never.no_answer = true;
   VmdScriptAdd(server_, never);
   ASSERT_TRUE(RawSendFrame(&c_, Confirmed(12, kDevice, kReadRequest)));
-  ExpectAck(0x0D00, 0);
+  ExpectAck(IPC_KIND_CONF_REQUEST, 0);
   EXPECT_TRUE(RawQuietFor(&c_, 50));
   ASSERT_TRUE(RawSendFrame(&c_, Cancel(kIndex, kId - 1)));  // another transaction
-  ExpectAck(0x0C00, 4, kIndex, kId - 1);
+  ExpectAck(IPC_KIND_CANCEL, 4, kIndex, kId - 1);
   ASSERT_TRUE(RawSendFrame(&c_, Cancel()));
-  ExpectAck(0x0C00, 0);
+  ExpectAck(IPC_KIND_CANCEL, 0);
   // A TSM index carries one transaction: a new request on it ends the old one.
   for (uint32_t id : {1u, 2u}) {
     ASSERT_TRUE(RawSendFrame(&c_, Confirmed(12, kDevice, kReadRequest, kIndex, id)));
-    ExpectAck(0x0D00, 0, kIndex, id);
+    ExpectAck(IPC_KIND_CONF_REQUEST, 0, kIndex, id);
   }
   ASSERT_TRUE(RawSendFrame(&c_, Cancel(kIndex, 1)));
-  ExpectAck(0x0C00, 4, kIndex, 1);
+  ExpectAck(IPC_KIND_CANCEL, 4, kIndex, 1);
   ASSERT_TRUE(RawSendFrame(&c_, Cancel(kIndex, 2)));
-  ExpectAck(0x0C00, 0, kIndex, 2);
+  ExpectAck(IPC_KIND_CANCEL, 0, kIndex, 2);
 }
 
 TEST_F(Transactions, CancelAfterTheConfirmationIsRefused) {
   ASSERT_TRUE(RawSendFrame(&c_, Confirmed(12, kDevice, kReadRequest)));
-  ExpectAck(0x0D00, 0);
-  ExpectConfirmation(kVmdOutcomeTimeout, {});
+  ExpectAck(IPC_KIND_CONF_REQUEST, 0);
+  ExpectConfirmation(IPC_OUTCOME_NO_ANSWER, {});
   ASSERT_TRUE(RawSendFrame(&c_, Cancel()));
-  ExpectAck(0x0C00, 4);
+  ExpectAck(IPC_KIND_CANCEL, 4);
 }
 
 TEST_F(Transactions, AWithheldAcknowledgementHoldsItsConfirmationBack) {
   VmdBehaviour b{};
-  VmdRule(&b, 0x0D00).withhold = true;
+  VmdRule(&b, IPC_KIND_CONF_REQUEST).withhold = true;
   VmdSetBehaviour(server_, b);
   ASSERT_TRUE(RawSendFrame(&c_, Confirmed(12, kDevice, kReadRequest)));
   EXPECT_TRUE(RawQuietFor(&c_, 50));
   ASSERT_TRUE(VmdReleaseWithheld(server_, 0));
-  ExpectAck(0x0D00, 0);
-  ExpectConfirmation(kVmdOutcomeTimeout, {});
+  ExpectAck(IPC_KIND_CONF_REQUEST, 0);
+  ExpectConfirmation(IPC_OUTCOME_NO_ANSWER, {});
 }
 
 TEST_F(Transactions, ManyClientsAtOnce) {
@@ -225,8 +225,8 @@ TEST_F(Transactions, ManyClientsAtOnce) {
         if (!RawSendFrame(&c, Confirmed(12, kDevice, kReadRequest, uint32_t(i % 8), id))) return;
         Bytes ack, conf;
         if (RawReadFrame(&c, &ack) != 1 || RawReadFrame(&c, &conf) != 1) return;
-        if (IpcGet16(ack, 0) != 0x0D00 || IpcGet32(ack, 8) != id) return;
-        if (IpcGet16(conf, 0) != 0x0400 || IpcGet32(conf, 8) != id ||
+        if (IpcGet16(ack, 0) != IPC_KIND_CONF_REQUEST || IpcGet32(ack, 8) != id) return;
+        if (IpcGet16(conf, 0) != IPC_KIND_CONFIRMATION || IpcGet32(conf, 8) != id ||
             Bytes(conf.begin() + 68, conf.end()) != kComplexAck)
           return;
         if (t % 2 == 0 && i == kRequests / 2) VmdGetStats(server_);  // readers meanwhile
@@ -249,7 +249,7 @@ class ServerTransactions : public DaemonTest {
     ConnectRegistered(&c_, /*srv_pool=*/2);
   }
   Bytes Answer(uint16_t kind, uint32_t index, uint32_t id) {
-    Bytes m = kind == 0x0E00 ? Message(kind, 12) : Message(kind, 0, Bytes{0x20});
+    Bytes m = kind == IPC_KIND_SERVER_DROP ? Message(kind, 12) : Message(kind, 0, Bytes{0x20});
     IpcPut32(m, IPC_OFF_TSM_INDEX, index);
     IpcPut32(m, IPC_OFF_TSM_ID, id);
     return m;
@@ -283,7 +283,7 @@ TEST_F(ServerTransactions, IncomingConfirmedRequestIsLaidOutAsSent) {
   Bytes r;
   ASSERT_EQ(RawReadFrame(&c_, &r), 1);
   ASSERT_EQ(r.size(), 70u);
-  EXPECT_EQ(IpcGet16(r, 0), 0x0700);
+  EXPECT_EQ(IpcGet16(r, 0), IPC_KIND_CONF_INDICATION);
   EXPECT_EQ(IpcGet32(r, 4), index);
   EXPECT_EQ(IpcGet32(r, 8), id);
   EXPECT_EQ(r[12], 3);
@@ -313,22 +313,23 @@ TEST_F(ServerTransactions, AnIndexIsReusedOnlyAfterItsAnswerOrDrop) {
   ASSERT_EQ(RawReadFrame(&c_, &r), 1);
   ASSERT_EQ(RawReadFrame(&c_, &r), 1);
 
-  SendAndExpectAck(Answer(0x0E02, i0, id0 + 1), 4);  // wrong identifier: refused, still open
+  SendAndExpectAck(Answer(IPC_KIND_SERVER_ACK, i0, id0 + 1),
+                   4);  // wrong identifier: refused, still open
   EXPECT_FALSE(VmdSendConfirmed(server_, 0, rq, &ix, &idx));
   VmdBehaviour b{};
-  VmdRule(&b, 0x0E03).status = 263;
+  VmdRule(&b, IPC_KIND_SERVER_ERROR).status = 263;
   VmdSetBehaviour(server_, b);
-  SendAndExpectAck(Answer(0x0E03, i0, id0), 263);  // failed answer: stays open
+  SendAndExpectAck(Answer(IPC_KIND_SERVER_ERROR, i0, id0), 263);  // failed answer: stays open
   EXPECT_FALSE(VmdSendConfirmed(server_, 0, rq, &ix, &idx));
   VmdSetBehaviour(server_, VmdBehaviour{});
 
-  SendAndExpectAck(Answer(0x0E02, i0, id0), 0);
+  SendAndExpectAck(Answer(IPC_KIND_SERVER_ACK, i0, id0), 0);
   ASSERT_TRUE(VmdSendConfirmed(server_, 0, rq, &ix, &idx));
   ASSERT_EQ(RawReadFrame(&c_, &r), 1);
   EXPECT_EQ(IpcGet32(r, 8), idx);
   EXPECT_EQ(ix, i0);
   EXPECT_NE(idx, id0);
-  SendAndExpectAck(Answer(0x0E00, i1, id1), 0);  // dropped
+  SendAndExpectAck(Answer(IPC_KIND_SERVER_DROP, i1, id1), 0);  // dropped
   VmdClientInfo info;
   ASSERT_TRUE(VmdGetClient(server_, 0, &info));
   EXPECT_EQ(info.open_server_transactions, 1u);
@@ -340,7 +341,8 @@ TEST_F(ServerTransactions, AnIndexIsReusedOnlyAfterItsAnswerOrDrop) {
 
 TEST_F(ServerTransactions, EveryAnswerKindIsAcknowledged) {
   VmdIncoming rq = VmdIncomingDefaults(server_);
-  for (uint16_t kind : {0x0E02, 0x0E03, 0x0E04, 0x0E05, 0x0E00}) {
+  for (uint16_t kind : {IPC_KIND_SERVER_ACK, IPC_KIND_SERVER_ERROR, IPC_KIND_SERVER_REJECT,
+                        IPC_KIND_SERVER_ABORT, IPC_KIND_SERVER_DROP}) {
     SCOPED_TRACE(kind);
     uint32_t i, id;
     ASSERT_TRUE(VmdSendConfirmed(server_, 0, rq, &i, &id));
@@ -358,7 +360,7 @@ TEST_F(ServerTransactions, UnconfirmedRequestAndAbortFrames) {
   Bytes r;
   ASSERT_EQ(RawReadFrame(&c_, &r), 1);
   ASSERT_EQ(r.size(), 68u + 5u);
-  EXPECT_EQ(IpcGet16(r, 0), 0x0701);
+  EXPECT_EQ(IpcGet16(r, 0), IPC_KIND_UNCONF_INDICATION);
   EXPECT_EQ(r[13], 0);
   EXPECT_EQ(r[32], 1);
   for (size_t i = 40; i < 64; ++i)
@@ -371,7 +373,7 @@ TEST_F(ServerTransactions, UnconfirmedRequestAndAbortFrames) {
   ASSERT_TRUE(VmdSendAbort(server_, 0, i, id));
   ASSERT_EQ(RawReadFrame(&c_, &r), 1);
   ASSERT_EQ(r.size(), 69u);
-  EXPECT_EQ(IpcGet16(r, 0), 0x0600);
+  EXPECT_EQ(IpcGet16(r, 0), IPC_KIND_SERVER_ABORTED);
   EXPECT_EQ(IpcGet32(r, 4), i);
   EXPECT_EQ(IpcGet32(r, 8), id);
   EXPECT_EQ(IpcGet32(r, 64), 1u);
@@ -391,15 +393,15 @@ TEST_F(ServerTransactions, UnconfirmedRequestsReachTheirHandler) {
     iam.payload = {0xC4, 0x02, 0x00, 0x03, 0xE9};
     VmdSendUnconfirmed(s, rq.conn, iam);
   });
-  Bytes whois = Message(0x0D01, 0, Bytes{});
+  Bytes whois = Message(IPC_KIND_UNCONF_REQUEST, 0, Bytes{});
   whois[13] = 8;
   whois[28] = 130;
   ASSERT_TRUE(RawSendFrame(&c_, whois));
   Bytes r;
   ASSERT_EQ(RawReadFrame(&c_, &r), 1);
-  EXPECT_EQ(IpcGet16(r, 0), 0x0D01);
+  EXPECT_EQ(IpcGet16(r, 0), IPC_KIND_UNCONF_REQUEST);
   ASSERT_EQ(RawReadFrame(&c_, &r), 1);
-  EXPECT_EQ(IpcGet16(r, 0), 0x0701);
+  EXPECT_EQ(IpcGet16(r, 0), IPC_KIND_UNCONF_INDICATION);
   EXPECT_EQ(r.size(), 73u);
 }
 

@@ -40,7 +40,7 @@ TEST(IpcFrameHeader, ReadsShortFramesAsZeroAndRoundTrips) {
   Bytes m = {0x01, 0x08, 0x04, 0x00, 0x78, 0x56, 0x34, 0x12};
   IpcMsgHeader h;
   ASSERT_TRUE(IpcHeaderRead(m, &h));
-  EXPECT_EQ(h.kind, 0x0801);
+  EXPECT_EQ(h.kind, IPC_KIND_SET_PARAMS);
   EXPECT_EQ(h.status, 4);
   EXPECT_EQ(h.tsmIndex, 0x12345678u);
   EXPECT_EQ(h.tsmId, 0u);
@@ -148,14 +148,28 @@ struct SentCase {
 
 TEST(IpcFrameSend, LengthOfEveryKind) {
   const SentCase cases[] = {
-      {0x0800, 9, 52},         {0x0801, 9, 32}, {0x0802, 9, 8},
-      {0x0803, 9, 8},          {0x0804, 9, 4},  {0x0805, 9, 6},
-      {0x0806, 9, 4},          {0x0807, 9, 77}, {0x0808, 9, 18},
-      {0x0809, 9, 16},         {0x0C00, 0, 68}, {0x0D00, 100, 168},
-      {0x0D01, 3, 71},         {0x0E00, 9, 12}, {0x0E01, 9, 12},
-      {0x0E02, 1, 69},         {0x0E05, 2, 70}, {0x0400, 9, 4},
-      {0x0700, 9, 4},          {0x0123, 9, 4},  {0x0D00, 0x7FFFFFBB, 0x7FFFFFFF},
-      {0x0D00, 0x7FFFFFBC, 0},
+      {IPC_KIND_REGISTER, 9, 52},
+      {IPC_KIND_SET_PARAMS, 9, 32},
+      {IPC_KIND_ADD_PID, 9, 8},
+      {IPC_KIND_REMOVE_PID, 9, 8},
+      {IPC_KIND_NEW_PID, 9, 4},
+      {IPC_KIND_SET_VALUE_ALL, 9, 6},
+      {IPC_KIND_GET_VALUE_ALL, 9, 4},
+      {IPC_KIND_IOCTL, 9, 77},
+      {IPC_KIND_SET_VALUE, 9, 18},
+      {IPC_KIND_GET_VALUE, 9, 16},
+      {IPC_KIND_CANCEL, 0, 68},
+      {IPC_KIND_CONF_REQUEST, 100, 168},
+      {IPC_KIND_UNCONF_REQUEST, 3, 71},
+      {IPC_KIND_SERVER_DROP, 9, 12},
+      {IPC_KIND_SERVER_INVALID, 9, 12},
+      {IPC_KIND_SERVER_ACK, 1, 69},
+      {IPC_KIND_SERVER_ABORT, 2, 70},
+      {IPC_KIND_CONFIRMATION, 9, 4},
+      {IPC_KIND_CONF_INDICATION, 9, 4},
+      {0x0123, 9, 4},
+      {IPC_KIND_CONF_REQUEST, 0x7FFFFFBB, 0x7FFFFFFF},
+      {IPC_KIND_CONF_REQUEST, 0x7FFFFFBC, 0},
   };
   for (const SentCase& c : cases)
     EXPECT_EQ(IpcSentLength(c.kind, c.payload), c.length) << std::hex << c.kind;
@@ -241,43 +255,44 @@ struct CheckCase {
 
 TEST(IpcFrameReceive, ChecksByKindAndLength) {
   const CheckCase cases[] = {
-      {"below 4 bytes", 0x0801, 0, 3, 0, IpcCheck::BadLength},
-      {"confirmation exact", 0x0400, 0, 70, 2, IpcCheck::Ok},
-      {"confirmation longer than 68 + P", 0x0400, 0, 71, 2, IpcCheck::BadLength},
-      {"confirmation shorter than 68 + P", 0x0400, 0, 69, 2, IpcCheck::BadLength},
-      {"confirmation without payload word", 0x0400, 0, 64, 0, IpcCheck::BadLength},
-      {"confirmation with status still checked", 0x0400, 3, 12, 0, IpcCheck::BadLength},
-      {"abort 69 with P 1", 0x0600, 0, 69, 1, IpcCheck::Ok},
-      {"abort 70 with P 2", 0x0600, 0, 70, 2, IpcCheck::BadLength},
-      {"abort 68 with P 0", 0x0600, 0, 68, 0, IpcCheck::BadLength},
-      {"indication", 0x0700, 0, 72, 4, IpcCheck::Ok},
-      {"indication wrong P", 0x0701, 0, 72, 5, IpcCheck::BadLength},
-      {"new pid 7", 0x0804, 0, 7, 0, IpcCheck::BadLength},
-      {"new pid 8", 0x0804, 0, 8, 0, IpcCheck::Ok},
-      {"value all 6", 0x0806, 0, 6, 0, IpcCheck::Ok},
-      {"value 6", 0x0809, 0, 6, 0, IpcCheck::Ok},
-      {"value 5", 0x0809, 0, 5, 0, IpcCheck::BadLength},
-      {"set params ack 4", 0x0801, 0, 4, 0, IpcCheck::Ok},
-      {"set params refusal 4", 0x0801, 5, 4, 0, IpcCheck::Ok},
-      {"new pid refusal 4", 0x0804, 5, 4, 0, IpcCheck::Ok},
-      {"registration refusal 27", 0x0800, 4, 27, 0, IpcCheck::BadLength},
-      {"registration refusal 28", 0x0800, 4, 28, 0, IpcCheck::Ok},
-      {"registration 27", 0x0800, 0, 27, 0, IpcCheck::BadLength},
-      {"ioctl reply", 0x0807, 0, 68, 0, IpcCheck::Ok},
-      {"ioctl reply wrong P", 0x0807, 0, 80, 0, IpcCheck::BadLength},
-      {"request ack 12", 0x0D00, 0, 12, 0, IpcCheck::Ok},
-      {"request ack 11", 0x0D00, 2, 11, 0, IpcCheck::BadLength},
-      {"cancel ack 12", 0x0C00, 0, 12, 0, IpcCheck::Ok},
-      {"response ack 11", 0x0E05, 0, 11, 0, IpcCheck::BadLength},
-      {"drop ack 12", 0x0E00, 0, 12, 0, IpcCheck::Ok},
-      {"kind 0x0E01", 0x0E01, 0, 12, 0, IpcCheck::BadKind},
+      {"below 4 bytes", IPC_KIND_SET_PARAMS, 0, 3, 0, IpcCheck::BadLength},
+      {"confirmation exact", IPC_KIND_CONFIRMATION, 0, 70, 2, IpcCheck::Ok},
+      {"confirmation longer than 68 + P", IPC_KIND_CONFIRMATION, 0, 71, 2, IpcCheck::BadLength},
+      {"confirmation shorter than 68 + P", IPC_KIND_CONFIRMATION, 0, 69, 2, IpcCheck::BadLength},
+      {"confirmation without payload word", IPC_KIND_CONFIRMATION, 0, 64, 0, IpcCheck::BadLength},
+      {"confirmation with status still checked", IPC_KIND_CONFIRMATION, 3, 12, 0,
+       IpcCheck::BadLength},
+      {"abort 69 with P 1", IPC_KIND_SERVER_ABORTED, 0, 69, 1, IpcCheck::Ok},
+      {"abort 70 with P 2", IPC_KIND_SERVER_ABORTED, 0, 70, 2, IpcCheck::BadLength},
+      {"abort 68 with P 0", IPC_KIND_SERVER_ABORTED, 0, 68, 0, IpcCheck::BadLength},
+      {"indication", IPC_KIND_CONF_INDICATION, 0, 72, 4, IpcCheck::Ok},
+      {"indication wrong P", IPC_KIND_UNCONF_INDICATION, 0, 72, 5, IpcCheck::BadLength},
+      {"new pid 7", IPC_KIND_NEW_PID, 0, 7, 0, IpcCheck::BadLength},
+      {"new pid 8", IPC_KIND_NEW_PID, 0, 8, 0, IpcCheck::Ok},
+      {"value all 6", IPC_KIND_GET_VALUE_ALL, 0, 6, 0, IpcCheck::Ok},
+      {"value 6", IPC_KIND_GET_VALUE, 0, 6, 0, IpcCheck::Ok},
+      {"value 5", IPC_KIND_GET_VALUE, 0, 5, 0, IpcCheck::BadLength},
+      {"set params ack 4", IPC_KIND_SET_PARAMS, 0, 4, 0, IpcCheck::Ok},
+      {"set params refusal 4", IPC_KIND_SET_PARAMS, 5, 4, 0, IpcCheck::Ok},
+      {"new pid refusal 4", IPC_KIND_NEW_PID, 5, 4, 0, IpcCheck::Ok},
+      {"registration refusal 27", IPC_KIND_REGISTER, 4, 27, 0, IpcCheck::BadLength},
+      {"registration refusal 28", IPC_KIND_REGISTER, 4, 28, 0, IpcCheck::Ok},
+      {"registration 27", IPC_KIND_REGISTER, 0, 27, 0, IpcCheck::BadLength},
+      {"ioctl reply", IPC_KIND_IOCTL, 0, 68, 0, IpcCheck::Ok},
+      {"ioctl reply wrong P", IPC_KIND_IOCTL, 0, 80, 0, IpcCheck::BadLength},
+      {"request ack 12", IPC_KIND_CONF_REQUEST, 0, 12, 0, IpcCheck::Ok},
+      {"request ack 11", IPC_KIND_CONF_REQUEST, 2, 11, 0, IpcCheck::BadLength},
+      {"cancel ack 12", IPC_KIND_CANCEL, 0, 12, 0, IpcCheck::Ok},
+      {"response ack 11", IPC_KIND_SERVER_ABORT, 0, 11, 0, IpcCheck::BadLength},
+      {"drop ack 12", IPC_KIND_SERVER_DROP, 0, 12, 0, IpcCheck::Ok},
+      {"kind 0x0E01", IPC_KIND_SERVER_INVALID, 0, 12, 0, IpcCheck::BadKind},
       {"unknown kind", 0x0123, 0, 68, 0, IpcCheck::BadKind},
       {"unknown kind with a status", 0x0123, 9, 68, 0, IpcCheck::BadKind},
   };
   for (const CheckCase& c : cases) {
     Bytes m = Msg(c.kind, c.length, c.status);
     IpcPut32(m, IPC_OFF_PAYLOAD_LEN, c.payload);
-    if (c.kind == 0x0800 && c.length >= 6) m[4] = 6, m[5] = 2;
+    if (c.kind == IPC_KIND_REGISTER && c.length >= 6) m[4] = 6, m[5] = 2;
     EXPECT_EQ(IpcFrameVerify(m), c.result) << c.what;
   }
 }
@@ -290,9 +305,11 @@ TEST(IpcFrameReceive, IndicationMacLengths) {
     IpcCheck result;
   };
   const Case cases[] = {
-      {0x0700, 20, 7, IpcCheck::Ok},         {0x0700, 20, 8, IpcCheck::MacTooLong},
-      {0x0700, 32, 8, IpcCheck::MacTooLong}, {0x0701, 32, 255, IpcCheck::MacTooLong},
-      {0x0701, 20, 7, IpcCheck::Ok},
+      {IPC_KIND_CONF_INDICATION, 20, 7, IpcCheck::Ok},
+      {IPC_KIND_CONF_INDICATION, 20, 8, IpcCheck::MacTooLong},
+      {IPC_KIND_CONF_INDICATION, 32, 8, IpcCheck::MacTooLong},
+      {IPC_KIND_UNCONF_INDICATION, 32, 255, IpcCheck::MacTooLong},
+      {IPC_KIND_UNCONF_INDICATION, 20, 7, IpcCheck::Ok},
   };
   for (const Case& c : cases) {
     Bytes m = PayloadMsg(c.kind, 68, 0);
@@ -326,8 +343,11 @@ TEST(IpcFrameReceive, RuntimeVersionCheck) {
     uint16_t status;
   };
   const Case cases[] = {
-      {6, 1, IpcCheck::OldRuntime, 266}, {5, 9, IpcCheck::OldRuntime, 266}, {6, 2, IpcCheck::Ok, 0},
-      {6, 3, IpcCheck::Ok, 0},           {7, 0, IpcCheck::Ok, 0},
+      {6, 1, IpcCheck::OldRuntime, IPC_DAEMON_OLD_RUNTIME},
+      {5, 9, IpcCheck::OldRuntime, IPC_DAEMON_OLD_RUNTIME},
+      {6, 2, IpcCheck::Ok, 0},
+      {6, 3, IpcCheck::Ok, 0},
+      {7, 0, IpcCheck::Ok, 0},
   };
   for (const Case& c : cases) {
     Bytes m = Msg(IPC_KIND_REGISTER, 28);
@@ -338,17 +358,23 @@ TEST(IpcFrameReceive, RuntimeVersionCheck) {
     EXPECT_TRUE(IpcCheckPasses(c.result));
   }
   // A refusal keeps the daemon's own status, whatever version it gives.
-  Bytes refused = Msg(IPC_KIND_REGISTER, 28, 4);
+  Bytes refused = Msg(IPC_KIND_REGISTER, 28, IPC_DAEMON_BAD_PARAMETER);
   refused[4] = 6;
   refused[5] = 1;
   EXPECT_EQ(IpcFrameVerify(refused), IpcCheck::Ok);
-  EXPECT_EQ(IpcGet16(refused, IPC_OFF_STATUS), 4);
+  EXPECT_EQ(IpcGet16(refused, IPC_OFF_STATUS), IPC_DAEMON_BAD_PARAMETER);
 }
 
 TEST(IpcFrameReply, ShortestDaemonFramesPassTheCheck) {
-  const uint16_t kinds[] = {0x0400, 0x0600, 0x0700, 0x0701, 0x0800, 0x0801, 0x0802, 0x0803,
-                            0x0804, 0x0805, 0x0806, 0x0807, 0x0808, 0x0809, 0x0C00, 0x0D00,
-                            0x0D01, 0x0E00, 0x0E02, 0x0E03, 0x0E04, 0x0E05};
+  const uint16_t kinds[] = {
+      IPC_KIND_CONFIRMATION,      IPC_KIND_SERVER_ABORTED, IPC_KIND_CONF_INDICATION,
+      IPC_KIND_UNCONF_INDICATION, IPC_KIND_REGISTER,       IPC_KIND_SET_PARAMS,
+      IPC_KIND_ADD_PID,           IPC_KIND_REMOVE_PID,     IPC_KIND_NEW_PID,
+      IPC_KIND_SET_VALUE_ALL,     IPC_KIND_GET_VALUE_ALL,  IPC_KIND_IOCTL,
+      IPC_KIND_SET_VALUE,         IPC_KIND_GET_VALUE,      IPC_KIND_CANCEL,
+      IPC_KIND_CONF_REQUEST,      IPC_KIND_UNCONF_REQUEST, IPC_KIND_SERVER_DROP,
+      IPC_KIND_SERVER_ACK,        IPC_KIND_SERVER_ERROR,   IPC_KIND_SERVER_REJECT,
+      IPC_KIND_SERVER_ABORT};
   for (uint16_t kind : kinds) {
     uint32_t p = kind == IPC_KIND_SERVER_ABORTED ? 1 : 3;
     uint32_t length = IpcReplyLength(kind, p);
@@ -427,8 +453,19 @@ namespace {
 // message (the sanitizer builds see to that) and what it lets through
 // keeps the rules a receiver relies on.
 TEST(IpcFrameReceive, RandomMessagesKeepTheRules) {
-  const uint16_t kinds[] = {0x0400, 0x0600, 0x0700, 0x0701, 0x0800, 0x0804, 0x0806,
-                            0x0807, 0x0809, 0x0D00, 0x0E01, 0x0E05, 0x0123};
+  const uint16_t kinds[] = {IPC_KIND_CONFIRMATION,
+                            IPC_KIND_SERVER_ABORTED,
+                            IPC_KIND_CONF_INDICATION,
+                            IPC_KIND_UNCONF_INDICATION,
+                            IPC_KIND_REGISTER,
+                            IPC_KIND_NEW_PID,
+                            IPC_KIND_GET_VALUE_ALL,
+                            IPC_KIND_IOCTL,
+                            IPC_KIND_GET_VALUE,
+                            IPC_KIND_CONF_REQUEST,
+                            IPC_KIND_SERVER_INVALID,
+                            IPC_KIND_SERVER_ABORT,
+                            0x0123};
   uint32_t state = 12345;
   auto next = [&] { return state = state * 1103515245u + 12345u, state >> 8; };
   for (int i = 0; i < 20000; ++i) {
@@ -444,17 +481,18 @@ TEST(IpcFrameReceive, RandomMessagesKeepTheRules) {
     if (next() % 2 && size >= 40)
       m[20] = static_cast<uint8_t>(next() % 9), m[32] = static_cast<uint8_t>(next() % 9);
     if (!IpcCheckPasses(IpcFrameVerify(m))) continue;
-    ASSERT_NE(kind, 0x0E01);
+    ASSERT_NE(kind, IPC_KIND_SERVER_INVALID);
     ASSERT_NE(kind, 0x0123);
     bool checked = IpcGet16(m, IPC_OFF_STATUS) == 0 || (kind & IPC_KIND_CHECKED_BIT) != 0;
-    if (kind == 0x0400 || kind == 0x0700 || kind == 0x0701 || (kind == 0x0807 && checked)) {
+    if (kind == IPC_KIND_CONFIRMATION || kind == IPC_KIND_CONF_INDICATION ||
+        kind == IPC_KIND_UNCONF_INDICATION || (kind == IPC_KIND_IOCTL && checked)) {
       ASSERT_EQ(size, 68 + IpcPayloadLength(m)) << std::hex << kind;
     }
-    if (kind == 0x0700 || kind == 0x0701) {
+    if (kind == IPC_KIND_CONF_INDICATION || kind == IPC_KIND_UNCONF_INDICATION) {
       ASSERT_LE(m[20], 7);
       ASSERT_LE(m[32], 7);
     }
-    if (kind == 0x0800) {
+    if (kind == IPC_KIND_REGISTER) {
       ASSERT_GE(size, 28u);
     }
   }

@@ -175,8 +175,8 @@ TEST_F(IpcMsgPool, OldRuntimeIsLoggedAndPasses) {
   ASSERT_TRUE(IpcRegisterReplyWrite(IpcMsgArea(m), r));
   IpcMsgSetFrameLength(m, IPC_REGISTER_REPLY_MIN);
   EXPECT_TRUE(IpcFrameCheck(m));
-  EXPECT_EQ(IpcMsgGetStatus(m), 266);
-  EXPECT_EQ(IpcDaemonStatusMap(IpcMsgGetStatus(m)), 77u);
+  EXPECT_EQ(IpcMsgGetStatus(m), IPC_DAEMON_OLD_RUNTIME);
+  EXPECT_EQ(IpcDaemonStatusMap(IpcMsgGetStatus(m)), IPC_STATUS_VERSION_MISMATCH);
   IpcMsgFree(m);
   PlatSetDebugSink(nullptr, nullptr);
   EXPECT_EQ(lines, "VELMORA ERROR: IPC: Inconsistent versions: Library is v6.2, Runtime is v6.1\n");

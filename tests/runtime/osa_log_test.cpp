@@ -53,11 +53,11 @@ TEST_F(OsaLogTest, LevelTexts) {
     int level;
     const char* line;  // "" when nothing is written
   } const cases[] = {
-      {0, "VELMORA EMERGENCY: m\n"},
-      {1, "VELMORA ERROR: m\n"},
-      {2, "VELMORA WARNING: m\n"},
-      {3, "VELMORA INFO: m\n"},
-      {4, ""},
+      {OSA_LOG_EMERGENCY, "VELMORA EMERGENCY: m\n"},
+      {OSA_LOG_ERROR, "VELMORA ERROR: m\n"},
+      {OSA_LOG_WARNING, "VELMORA WARNING: m\n"},
+      {OSA_LOG_INFO, "VELMORA INFO: m\n"},
+      {OSA_LOG_DEBUG, ""},
       {5, "VELMORA : m\n"},
       {99, "VELMORA : m\n"},
   };

@@ -130,8 +130,8 @@ std::vector<uint8_t> Ask(RawClient* c, std::span<const uint8_t> message) {
 }
 
 bool Answers(RawClient* c) {
-  std::vector<uint8_t> r = Ask(c, Message(0x0806, 4));
-  return r.size() >= 4 && IpcGet16(r, IPC_OFF_KIND) == 0x0806;
+  std::vector<uint8_t> r = Ask(c, Message(IPC_KIND_GET_VALUE_ALL, 4));
+  return r.size() >= 4 && IpcGet16(r, IPC_OFF_KIND) == IPC_KIND_GET_VALUE_ALL;
 }
 
 bool RawWaitClosed(RawClient* c, int timeout_ms) {
@@ -237,7 +237,7 @@ IpcTxnParams RequestParams(uint8_t service, const LinkAddress& to, uint8_t prior
 std::vector<uint8_t> Confirmed(uint8_t service, const LinkAddress& to,
                                const std::vector<uint8_t>& request, uint32_t index, uint32_t id,
                                uint8_t priority) {
-  std::vector<uint8_t> m = Message(0x0D00, 0, request);
+  std::vector<uint8_t> m = Message(IPC_KIND_CONF_REQUEST, 0, request);
   IpcPut32(m, IPC_OFF_TSM_INDEX, index);
   IpcPut32(m, IPC_OFF_TSM_ID, id);
   IpcTxnParams p = RequestParams(service, to, priority);
@@ -254,7 +254,7 @@ std::vector<uint8_t> Confirmed(uint8_t service, const LinkAddress& to,
 
 std::vector<uint8_t> Unconfirmed(uint8_t service, const LinkAddress& to,
                                  const std::vector<uint8_t>& request) {
-  std::vector<uint8_t> m = Message(0x0D01, 0, request);
+  std::vector<uint8_t> m = Message(IPC_KIND_UNCONF_REQUEST, 0, request);
   IpcTxnParamsWrite(m, RequestParams(service, to, 0));
   return m;
 }
