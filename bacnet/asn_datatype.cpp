@@ -7,6 +7,13 @@
 #include "bacnet/asn_check.h"
 #include "bacnet/asn_primitive.h"
 #include "bacnet/asn_property.h"
+#include "bacnet/records_cov.h"
+#include "bacnet/records_event_notif.h"
+#include "bacnet/records_event_param.h"
+#include "bacnet/records_log.h"
+#include "bacnet/records_log_multiple.h"
+#include "bacnet/records_schedule.h"
+#include "bacnet/records_session.h"
 
 namespace {
 
@@ -22,9 +29,7 @@ int32_t EncodeRaw(const void* value, AsnCursor* cursor) {
 
 constexpr int32_t kVariable = -1;
 
-// The element sizes of the constructed types are those of their 32-bit
-// records until their codecs and records exist; rows whose record exists
-// already use its size.
+// Element sizes are those of the records the codecs read and write.
 constexpr AsnDatatype kRows[] = {
     {ASN_TYPE_NULL, 0, AsnPlainDecode<AsnDecodeNull>, AsnEncodeNull, nullptr},
     {ASN_TYPE_BOOLEAN, sizeof(uint8_t), AsnPlainDecode<AsnDecodeBoolean>, AsnEncodeBoolean,
@@ -57,41 +62,41 @@ constexpr AsnDatatype kRows[] = {
     {ASN_TYPE_PRIORITY_VALUE, sizeof(VelmoraPriorityValue), nullptr, nullptr, nullptr},
     {ASN_TYPE_ADDRESS, sizeof(VelmoraAddress), nullptr, nullptr, nullptr},
     {ASN_TYPE_DATE_TIME, sizeof(VelmoraDateTime), nullptr, nullptr, nullptr},
-    {ASN_TYPE_OBJ_PROP_REF, 16, nullptr, nullptr, nullptr},
-    {ASN_TYPE_PROPERTY_STATES, 8, nullptr, nullptr, nullptr},
-    {ASN_TYPE_DATE_RANGE, 32, nullptr, nullptr, nullptr},
+    {ASN_TYPE_OBJ_PROP_REF, sizeof(VelmoraObjPropRef), nullptr, nullptr, nullptr},
+    {ASN_TYPE_PROPERTY_STATES, sizeof(VelmoraPropertyStates), nullptr, nullptr, nullptr},
+    {ASN_TYPE_DATE_RANGE, sizeof(VelmoraDateRange), nullptr, nullptr, nullptr},
     {ASN_TYPE_WEEK_N_DAY, sizeof(VelmoraWeekNDay), AsnPlainDecode<AsnDecodeWeekNDay>,
      AsnEncodeWeekNDay, nullptr},
-    {ASN_TYPE_CALENDAR_ENTRY, 36, nullptr, nullptr, nullptr},
-    {ASN_TYPE_TIME_VALUE, 20, nullptr, nullptr, nullptr},
-    {ASN_TYPE_SPECIAL_EVENT, 52, nullptr, nullptr, nullptr},
-    {ASN_TYPE_PROPERTY_VALUE, 28, nullptr, nullptr, nullptr},
-    {ASN_TYPE_RECIPIENT, 16, nullptr, nullptr, nullptr},
-    {ASN_TYPE_SETPOINT_REF, 20, nullptr, nullptr, nullptr},
-    {ASN_TYPE_DESTINATION, 64, nullptr, nullptr, nullptr},
-    {ASN_TYPE_DAILY_SCHEDULE, 8, nullptr, nullptr, nullptr},
-    {ASN_TYPE_TIME_STAMP, 24, nullptr, nullptr, nullptr},
-    {ASN_TYPE_PROPERTY_REF, 8, nullptr, nullptr, nullptr},
-    {ASN_TYPE_ADDRESS_BINDING, 20, nullptr, nullptr, nullptr},
-    {ASN_TYPE_DEV_OBJ_PROP_REF, 28, nullptr, nullptr, nullptr},
-    {ASN_TYPE_CLIENT_COV, 8, nullptr, nullptr, nullptr},
-    {ASN_TYPE_LOG_RECORD, 60, nullptr, nullptr, nullptr},
-    {ASN_TYPE_ACTION_LIST, 8, nullptr, nullptr, nullptr},
-    {ASN_TYPE_READ_ACCESS_SPEC, 16, nullptr, nullptr, nullptr},
-    {ASN_TYPE_READ_ACCESS_RESULT, 16, nullptr, nullptr, nullptr},
-    {ASN_TYPE_EVENT_PARAMETER, 52, nullptr, nullptr, nullptr},
-    {ASN_TYPE_COV_SUBSCRIPTION, 52, nullptr, nullptr, nullptr},
-    {ASN_TYPE_DEV_OBJ_REF, 20, nullptr, nullptr, nullptr},
-    {ASN_TYPE_DEV_OBJ_PROP_VALUE, 40, nullptr, nullptr, nullptr},
-    {ASN_TYPE_ACCUMULATOR_RECORD, 32, nullptr, nullptr, nullptr},
-    {ASN_TYPE_PRESCALE, 8, nullptr, nullptr, nullptr},
-    {ASN_TYPE_SCALE, 8, nullptr, nullptr, nullptr},
-    {ASN_TYPE_ACTION_COMMAND, 56, nullptr, nullptr, nullptr},
-    {ASN_TYPE_SHED_LEVEL, 8, nullptr, nullptr, nullptr},
-    {ASN_TYPE_VT_SESSION, 14, nullptr, nullptr, nullptr},
-    {ASN_TYPE_SESSION_KEY, 20, nullptr, nullptr, nullptr},
-    {ASN_TYPE_EVENT_LOG_RECORD, 168, nullptr, nullptr, nullptr},
-    {ASN_TYPE_LOG_MULTIPLE_RECORD, 40, nullptr, nullptr, nullptr},
+    {ASN_TYPE_CALENDAR_ENTRY, sizeof(VelmoraCalendarEntry), nullptr, nullptr, nullptr},
+    {ASN_TYPE_TIME_VALUE, sizeof(VelmoraTimeValue), nullptr, nullptr, nullptr},
+    {ASN_TYPE_SPECIAL_EVENT, sizeof(VelmoraSpecialEvent), nullptr, nullptr, nullptr},
+    {ASN_TYPE_PROPERTY_VALUE, sizeof(VelmoraPropertyValue), nullptr, nullptr, nullptr},
+    {ASN_TYPE_RECIPIENT, sizeof(VelmoraRecipient), nullptr, nullptr, nullptr},
+    {ASN_TYPE_SETPOINT_REF, sizeof(VelmoraSetpointRef), nullptr, nullptr, nullptr},
+    {ASN_TYPE_DESTINATION, sizeof(VelmoraDestination), nullptr, nullptr, nullptr},
+    {ASN_TYPE_DAILY_SCHEDULE, sizeof(VelmoraDailySchedule), nullptr, nullptr, nullptr},
+    {ASN_TYPE_TIME_STAMP, sizeof(VelmoraTimeStamp), nullptr, nullptr, nullptr},
+    {ASN_TYPE_PROPERTY_REF, sizeof(VelmoraPropRef), nullptr, nullptr, nullptr},
+    {ASN_TYPE_ADDRESS_BINDING, sizeof(VelmoraAddressBinding), nullptr, nullptr, nullptr},
+    {ASN_TYPE_DEV_OBJ_PROP_REF, sizeof(VelmoraDevObjPropRef), nullptr, nullptr, nullptr},
+    {ASN_TYPE_CLIENT_COV, sizeof(VelmoraClientCov), nullptr, nullptr, nullptr},
+    {ASN_TYPE_LOG_RECORD, sizeof(VelmoraLogRecord), nullptr, nullptr, nullptr},
+    {ASN_TYPE_ACTION_LIST, sizeof(VelmoraActionList), nullptr, nullptr, nullptr},
+    {ASN_TYPE_READ_ACCESS_SPEC, sizeof(VelmoraReadAccessSpec), nullptr, nullptr, nullptr},
+    {ASN_TYPE_READ_ACCESS_RESULT, sizeof(VelmoraReadAccessResult), nullptr, nullptr, nullptr},
+    {ASN_TYPE_EVENT_PARAMETER, sizeof(VelmoraEventParam), nullptr, nullptr, nullptr},
+    {ASN_TYPE_COV_SUBSCRIPTION, sizeof(VelmoraCovSubscription), nullptr, nullptr, nullptr},
+    {ASN_TYPE_DEV_OBJ_REF, sizeof(VelmoraDevObjRef), nullptr, nullptr, nullptr},
+    {ASN_TYPE_DEV_OBJ_PROP_VALUE, sizeof(VelmoraDevObjPropValue), nullptr, nullptr, nullptr},
+    {ASN_TYPE_ACCUMULATOR_RECORD, sizeof(VelmoraAccumulatorRecord), nullptr, nullptr, nullptr},
+    {ASN_TYPE_PRESCALE, sizeof(VelmoraPrescale), nullptr, nullptr, nullptr},
+    {ASN_TYPE_SCALE, sizeof(VelmoraScale), nullptr, nullptr, nullptr},
+    {ASN_TYPE_ACTION_COMMAND, sizeof(VelmoraActionCommand), nullptr, nullptr, nullptr},
+    {ASN_TYPE_SHED_LEVEL, sizeof(VelmoraShedLevel), nullptr, nullptr, nullptr},
+    {ASN_TYPE_VT_SESSION, sizeof(VelmoraVtSession), nullptr, nullptr, nullptr},
+    {ASN_TYPE_SESSION_KEY, sizeof(VelmoraSessionKey), nullptr, nullptr, nullptr},
+    {ASN_TYPE_EVENT_LOG_RECORD, sizeof(VelmoraEventLogRecord), nullptr, nullptr, nullptr},
+    {ASN_TYPE_LOG_MULTIPLE_RECORD, sizeof(VelmoraLogMultipleRecord), nullptr, nullptr, nullptr},
     {ASN_TYPE_RAW_RESERVED, sizeof(VelmoraRawData), nullptr, EncodeRaw, nullptr},
     {ASN_TYPE_RAW_PROPRIETARY, sizeof(VelmoraRawData), nullptr, EncodeRaw, nullptr},
     {ASN_TYPE_RAW_STANDARD, sizeof(VelmoraRawData), nullptr, EncodeRaw, nullptr},
