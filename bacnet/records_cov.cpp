@@ -22,7 +22,8 @@ RECORD_GET(uint8_t, VelmoraCovSubscriptionGetIssueConfirmed, CS, 0, r->issue_con
 RECORD_SET(VelmoraCovSubscriptionSetIssueConfirmed, CS, uint8_t, r->issue_confirmed = v)
 RECORD_GET(uint32_t, VelmoraCovSubscriptionGetTimeRemaining, CS, -1, r->time_remaining)
 RECORD_SET(VelmoraCovSubscriptionSetTimeRemaining, CS, uint32_t, r->time_remaining = v)
-RECORD_GET(bool, VelmoraCovSubscriptionHasIncrement, CS, false, r->flags& VELMORA_COV_HAS_INCREMENT)
+RECORD_GET(bool, VelmoraCovSubscriptionHasIncrement, CS, false,
+           (r->flags & VELMORA_COV_HAS_INCREMENT) != 0)
 RECORD_GET(float, VelmoraCovSubscriptionGetIncrement, CS, 0, r->increment)
 RECORD_SET(VelmoraCovSubscriptionSetIncrement, CS, float, r->flags |= VELMORA_COV_HAS_INCREMENT,
            r->increment = v)
@@ -55,20 +56,20 @@ bool VelmoraSubscribeCovPropInitCancel(SC* s, uint32_t process_id, const Velmora
   return true;
 }
 RECORD_GET(bool, VelmoraSubscribeCovPropIsSubscription, SC, false,
-           r->flags&(VELMORA_SUBSCRIBE_HAS_CONFIRMED | VELMORA_SUBSCRIBE_HAS_LIFETIME))
+           (r->flags & (VELMORA_SUBSCRIBE_HAS_CONFIRMED | VELMORA_SUBSCRIBE_HAS_LIFETIME)) != 0)
 RECORD_GET(uint32_t, VelmoraSubscribeCovPropGetProcessId, SC, -1, r->process_id)
 RECORD_SET(VelmoraSubscribeCovPropSetProcessId, SC, uint32_t, r->process_id = v)
 RECORD_ADDRESS(VelmoraObjectId, VelmoraSubscribeCovPropGetObjectId, SC, r->object_id)
 RECORD_PUT(VelmoraSubscribeCovPropSetObjectId, SC, VelmoraObjectId, r->object_id = *v)
 RECORD_GET(bool, VelmoraSubscribeCovPropHasIssueConfirmed, SC, false,
-           r->flags& VELMORA_SUBSCRIBE_HAS_CONFIRMED)
+           (r->flags & VELMORA_SUBSCRIBE_HAS_CONFIRMED) != 0)
 RECORD_GET(uint8_t, VelmoraSubscribeCovPropGetIssueConfirmed, SC, 0, r->issue_confirmed)
 RECORD_SET(VelmoraSubscribeCovPropSetIssueConfirmed, SC, uint8_t,
            r->flags |= VELMORA_SUBSCRIBE_HAS_CONFIRMED, r->issue_confirmed = v)
 RECORD_GET(bool, VelmoraSubscribeCovPropHasLifetime, SC, false,
-           r->flags& VELMORA_SUBSCRIBE_HAS_LIFETIME)
+           (r->flags & VELMORA_SUBSCRIBE_HAS_LIFETIME) != 0)
 RECORD_GET(uint32_t, VelmoraSubscribeCovPropGetLifetime, SC, -1,
-           r->flags& VELMORA_SUBSCRIBE_HAS_LIFETIME ? r->lifetime : 0)
+           (r->flags & VELMORA_SUBSCRIBE_HAS_LIFETIME) ? r->lifetime : 0)
 bool VelmoraSubscribeCovPropSetLifetime(SC* s, uint32_t seconds) {
   if (!s) return false;
   if (seconds == 0) {
@@ -82,7 +83,7 @@ bool VelmoraSubscribeCovPropSetLifetime(SC* s, uint32_t seconds) {
 RECORD_ADDRESS(VelmoraPropRef, VelmoraSubscribeCovPropGetPropertyRef, SC, r->property_ref)
 RECORD_PUT(VelmoraSubscribeCovPropSetPropertyRef, SC, VelmoraPropRef, r->property_ref = *v)
 RECORD_GET(bool, VelmoraSubscribeCovPropHasIncrement, SC, false,
-           r->flags& VELMORA_SUBSCRIBE_HAS_INCREMENT)
+           (r->flags & VELMORA_SUBSCRIBE_HAS_INCREMENT) != 0)
 RECORD_GET(float, VelmoraSubscribeCovPropGetIncrement, SC, 0, r->increment)
 RECORD_SET(VelmoraSubscribeCovPropSetIncrement, SC, float,
            r->flags |= VELMORA_SUBSCRIBE_HAS_INCREMENT, r->increment = v)

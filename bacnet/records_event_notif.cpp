@@ -36,6 +36,16 @@ bool AlarmOrEvent(const EN* n) {
   return n->notify_type == VELMORA_NOTIFY_ALARM || n->notify_type == VELMORA_NOTIFY_EVENT;
 }
 
+template <typename N>
+auto TextOf(N* n) -> decltype(&n->message_text) {
+  return n && n->message_text.charset != VELMORA_CHARSET_ABSENT ? &n->message_text : nullptr;
+}
+
+template <typename N>
+auto EventValuesOf(N* n) -> decltype(&n->event_values) {
+  return n && AlarmOrEvent(n) ? &n->event_values : nullptr;
+}
+
 bool InitAlarmOrEvent(EN* n, uint32_t notify_type, uint32_t event_type, uint32_t from_state,
                       uint32_t to_state, const NP* event_values) {
   if (!n || !event_values) return false;
@@ -102,12 +112,8 @@ RECORD_SET(VelmoraEventNotifSetEventType, EN, uint32_t, r->event_type = v)
 RECORD_GET(uint32_t, VelmoraEventNotifGetEventType, EN, -1, r->event_type)
 RECORD_SET(VelmoraEventNotifSetMessageText, EN, const VelmoraCharString*,
            r->message_text = v ? *v : kAbsentText)
-VelmoraCharString* VelmoraEventNotifGetMessageText(EN* n) {
-  return n && n->message_text.charset != VELMORA_CHARSET_ABSENT ? &n->message_text : nullptr;
-}
-const VelmoraCharString* VelmoraEventNotifGetMessageText(const EN* n) {
-  return n && n->message_text.charset != VELMORA_CHARSET_ABSENT ? &n->message_text : nullptr;
-}
+VelmoraCharString* VelmoraEventNotifGetMessageText(EN* n) { return TextOf(n); }
+const VelmoraCharString* VelmoraEventNotifGetMessageText(const EN* n) { return TextOf(n); }
 RECORD_SET(VelmoraEventNotifSetNotifyType, EN, uint32_t, r->notify_type = v)
 RECORD_GET(uint32_t, VelmoraEventNotifGetNotifyType, EN, -1, r->notify_type)
 
@@ -136,12 +142,8 @@ bool VelmoraEventNotifSetEventValues(EN* n, const NP* event_values) {
   n->event_values = *event_values;
   return true;
 }
-NP* VelmoraEventNotifGetEventValues(EN* n) {
-  return n && AlarmOrEvent(n) ? &n->event_values : nullptr;
-}
-const NP* VelmoraEventNotifGetEventValues(const EN* n) {
-  return n && AlarmOrEvent(n) ? &n->event_values : nullptr;
-}
+NP* VelmoraEventNotifGetEventValues(EN* n) { return EventValuesOf(n); }
+const NP* VelmoraEventNotifGetEventValues(const EN* n) { return EventValuesOf(n); }
 RECORD_COPY(VelmoraEventNotifCopy, EN)
 
 // Event log record.

@@ -86,7 +86,7 @@ bool VelmoraEventNotifSetPriority(VelmoraEventNotif* n, uint8_t priority);
 uint8_t VelmoraEventNotifGetPriority(const VelmoraEventNotif* n);  // 0 missing
 bool VelmoraEventNotifSetEventType(VelmoraEventNotif* n, uint32_t event_type);
 uint32_t VelmoraEventNotifGetEventType(const VelmoraEventNotif* n);
-// A null text makes the message text absent.
+// Shares the text; a null text makes the message text absent.
 bool VelmoraEventNotifSetMessageText(VelmoraEventNotif* n, const VelmoraCharString* text);
 VelmoraCharString* VelmoraEventNotifGetMessageText(VelmoraEventNotif* n);
 const VelmoraCharString* VelmoraEventNotifGetMessageText(const VelmoraEventNotif* n);

@@ -14,8 +14,8 @@
 
 // One parameter of the extended algorithm, by datatype code: 0 NULL,
 // 1 BOOLEAN, 2 Unsigned, 4 REAL, 5 Double, 6 OCTET STRING, 8 BIT STRING,
-// 9 ENUMERATED, 37 device-object-property reference. A copy shares the
-// octet string's data.
+// 9 ENUMERATED, 37 device-object-property reference. Setting an octet
+// string and copying the element share its octets.
 struct VelmoraExtParam {
   uint32_t type;
   union {
@@ -29,7 +29,8 @@ struct VelmoraExtParam {
   } value;
 };
 
-// Lists point into caller arrays; a copy shares them.
+// Lists are the caller's arrays; setting them and copying the record share
+// them.
 struct VelmoraEventParam {
   uint32_t event_type;
   union {

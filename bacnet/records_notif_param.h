@@ -14,8 +14,9 @@
 
 // One parameter of an extended notification, by datatype code: 0 NULL,
 // 1 BOOLEAN, 2 Unsigned, 4 REAL, 5 Double, 6 OCTET STRING, 8 BIT STRING,
-// 9 ENUMERATED, 46 device-object-property value. A copy shares the octet
-// string's data and the property value's buffer.
+// 9 ENUMERATED, 46 device-object-property value. Setting an octet string or
+// a property value, and copying the element, share the octets and the
+// value's buffer.
 struct VelmoraNotifExtParam {
   uint32_t type;
   union {
@@ -30,8 +31,9 @@ struct VelmoraNotifExtParam {
 };
 
 // Status flags are a bit string of in-alarm, fault, overridden and
-// out-of-service. A copy shares the caller's lists (types 6 and 9) and the
-// buffers of the command and feedback values (type 3).
+// out-of-service. The lists (types 6 and 9) stay the caller's arrays and
+// the command and feedback values (type 3) keep their buffers: setting them
+// and copying the record share that storage.
 struct VelmoraNotifParam {
   uint32_t event_type;
   union {

@@ -81,7 +81,8 @@ bool VelmoraActionCommandInit(AC* a, const VelmoraObjectId* object_id, uint32_t 
   a->write_successful = 0;
   return true;
 }
-RECORD_GET(bool, VelmoraActionCommandHasDevice, AC, false, r->flags& VELMORA_ACTION_HAS_DEVICE)
+RECORD_GET(bool, VelmoraActionCommandHasDevice, AC, false,
+           (r->flags & VELMORA_ACTION_HAS_DEVICE) != 0)
 VelmoraObjectId* VelmoraActionCommandGetDevice(AC* a) {
   return VelmoraActionCommandHasDevice(a) ? &a->device_id : nullptr;
 }
@@ -102,11 +103,11 @@ RECORD_ADDRESS(VelmoraAnyValue, VelmoraActionCommandGetValue, AC, r->value)
 RECORD_SET(VelmoraActionCommandSetPriority, AC, uint32_t, r->priority = v)
 RECORD_GET(uint32_t, VelmoraActionCommandGetPriority, AC, -1, r->priority)
 RECORD_GET(bool, VelmoraActionCommandHasPostDelay, AC, false,
-           r->flags& VELMORA_ACTION_HAS_POST_DELAY)
+           (r->flags & VELMORA_ACTION_HAS_POST_DELAY) != 0)
 RECORD_SET(VelmoraActionCommandSetPostDelay, AC, uint32_t,
            r->flags |= VELMORA_ACTION_HAS_POST_DELAY, r->post_delay = v)
 RECORD_GET(uint32_t, VelmoraActionCommandGetPostDelay, AC, 0,
-           r->flags& VELMORA_ACTION_HAS_POST_DELAY ? r->post_delay : 0)
+           (r->flags & VELMORA_ACTION_HAS_POST_DELAY) ? r->post_delay : 0)
 RECORD_DO(VelmoraActionCommandClearPostDelay, AC, r->flags &= ~VELMORA_ACTION_HAS_POST_DELAY)
 RECORD_GET(uint8_t, VelmoraActionCommandGetQuitOnFailure, AC, 0, r->quit_on_failure)
 RECORD_SET(VelmoraActionCommandSetQuitOnFailure, AC, uint8_t, r->quit_on_failure = v)

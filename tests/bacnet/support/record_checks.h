@@ -49,13 +49,10 @@ struct RecordRefusal {
 };
 
 // One row: a call that must answer false, given the filled record as r.
-#define REFUSE(R, call)     \
-  RecordRefusal<R> {        \
-#call, [](R* r) -> bool { \
-      (void)r;              \
-      return call;          \
-    } \
-  }
+// clang-format off
+#define REFUSE(R, call) \
+  RecordRefusal<R> { #call, [](R* r) -> bool { (void)r; return call; } }
+// clang-format on
 
 // Runs every row on a byte copy of the filled record and checks that the
 // call answered false and wrote nothing.
