@@ -38,7 +38,7 @@ T* RecordElement(T* array, uint32_t i) {
 }
 
 template <typename T>
-bool RecordCopy(T* dst, const T* src) {
+bool CopyRecord(T* dst, const T* src) {
   if (!dst || !src) return false;
   *dst = *src;
   return true;
@@ -78,7 +78,7 @@ bool RecordCopy(T* dst, const T* src) {
   }
 
 #define RECORD_COPY(Name, Record) \
-  bool Name(Record* dst, const Record* src) { return RecordCopy(dst, src); }
+  bool Name(Record* dst, const Record* src) { return CopyRecord(dst, src); }
 
 // Element i of the list whose array the expression names.
 #define RECORD_ELEMENT(Type, Name, Record, ...) \

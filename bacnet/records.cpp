@@ -3,16 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
-
-template <typename T>
-bool CopyRecord(T* dst, const T* src) {
-  if (!dst || !src) return false;
-  *dst = *src;
-  return true;
-}
-
-}  // namespace
+#include "bacnet/record_accessors.h"
 
 // Bit string. The bit number is checked against the ten bytes as well as
 // the count, since the count field can be set past 80 by hand.

@@ -2,14 +2,9 @@
 
 #include <type_traits>
 
-namespace {
+#include "bacnet/record_accessors.h"
 
-template <typename R>
-bool CopyRecord(R* dst, const R* src) {
-  if (!dst || !src) return false;
-  *dst = *src;
-  return true;
-}
+namespace {
 
 template <typename R, typename T>
 bool SetField(R* r, T R::*field, std::type_identity_t<T> value) {
@@ -38,12 +33,6 @@ T* FieldOf(R* r, T R::*field) {
 template <typename R, typename T>
 const T* FieldOf(const R* r, T R::*field) {
   return r ? &(r->*field) : nullptr;
-}
-
-// Element i of a record's list; null for a missing record or list.
-template <typename T>
-T* Element(T* array, uint32_t i) {
-  return array ? array + i : nullptr;
 }
 
 template <typename R>
@@ -145,7 +134,7 @@ bool VelmoraReadAccessResultSetResults(VelmoraReadAccessResult* r, VelmoraReadRe
   return true;
 }
 VelmoraReadResult* VelmoraReadAccessResultGetResult(const VelmoraReadAccessResult* r, uint32_t i) {
-  return r ? Element(r->results, i) : nullptr;
+  return r ? RecordElement(r->results, i) : nullptr;
 }
 uint32_t VelmoraReadAccessResultGetCount(const VelmoraReadAccessResult* r) {
   return GetField(r, &VelmoraReadAccessResult::count, UINT32_MAX);
@@ -460,7 +449,7 @@ bool VelmoraReadAccessSpecSetProperties(VelmoraReadAccessSpec* r, VelmoraPropRef
   return true;
 }
 VelmoraPropRef* VelmoraReadAccessSpecGetProperty(const VelmoraReadAccessSpec* r, uint32_t i) {
-  return r ? Element(r->refs, i) : nullptr;
+  return r ? RecordElement(r->refs, i) : nullptr;
 }
 uint32_t VelmoraReadAccessSpecGetPropertyId(const VelmoraReadAccessSpec* r, uint32_t i) {
   const VelmoraPropRef* ref = VelmoraReadAccessSpecGetProperty(r, i);

@@ -1,6 +1,7 @@
 #include "bacnet/records_schedule.h"
 
 #include "bacnet/record_accessors.h"
+#include "bacnet/records_refs.h"
 
 // Time value.
 
@@ -74,9 +75,9 @@ bool VelmoraActionCommandInit(AC* a, const VelmoraObjectId* object_id, uint32_t 
   a->flags = 0;
   a->object_id = *object_id;
   a->property = property;
-  a->array_index = UINT32_MAX;
+  a->array_index = VELMORA_NO_INDEX;
   a->value = *value;
-  a->priority = UINT32_MAX;
+  a->priority = VELMORA_NO_PRIORITY;
   a->quit_on_failure = 0;
   a->write_successful = 0;
   return true;

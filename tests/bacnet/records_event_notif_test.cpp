@@ -312,7 +312,7 @@ TEST(RecordsEventNotif, DestinationInitSetsEveryDayAndNoTransition) {
   EXPECT_EQ(VelmoraDestinationGetProcessId(&d), 9u);
   EXPECT_EQ(VelmoraDestinationGetConfirmed(&d), 1);
   EXPECT_EQ(VelmoraTimeGetHour(VelmoraDestinationGetToTime(&d)), 23);
-  EXPECT_EQ(VelmoraDestinationGetRecipient(&d)->value.device.instance, 1u);
+  EXPECT_EQ(VelmoraDestinationGetRecipient(&d)->device.instance, 1u);
   // The bit counts are the caller's.
   const VelmoraBitString wide = {12, {0xFF, 0xF0}};
   ASSERT_TRUE(VelmoraDestinationSetValidDays(&d, &wide));
