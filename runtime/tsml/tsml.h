@@ -27,7 +27,12 @@ int TsmlOpen(uint32_t portId);
 int TsmlLibOpen(const TsmlOpenRecord* record);
 int TsmlConnect(const IpcRegisterRequest* registration, TsmlRegistrationReply* reply);
 bool TsmlLinkInit();
+// Closes the layer and waits up to the drain wait for the application's
+// server transactions to end; whether they did.
 bool TsmlDrain();
+constexpr uint32_t TSML_DRAIN_WAIT_MS = 10000;
+// Sets the drain wait (tests shorten it); returns the previous value.
+uint32_t TsmlSetDrainWait(uint32_t ms);
 void TsmlMarkClosed();
 void TsmlClose();
 void TsmlShutdown();

@@ -2,6 +2,7 @@
 // registration with the daemon and the optional APDU-length request.
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <new>
@@ -20,6 +21,7 @@ namespace {
 constexpr uint8_t kFixedRegistrationBytes[5] = {0x60, 0x00, 0x00, 0x3E, 0x00};
 
 const TsmlHookBinding* g_binding = nullptr;
+std::atomic<uint32_t> g_drainWait{TSML_DRAIN_WAIT_MS};
 
 // A daemon announces itself with a marker file of this name in the socket
 // directory; finding it when the connection failed means a daemon is there
@@ -301,14 +303,17 @@ void TsmlMarkClosed() {
   g_tsml.asyncSem.Post();
 }
 
+uint32_t TsmlSetDrainWait(uint32_t ms) { return g_drainWait.exchange(ms); }
+
 bool TsmlDrain() {
   if (!g_tsml.open.load()) return true;
   TsmlMarkClosed();
-  for (int i = 0; i < 500; ++i) {
-    if (g_tsml.activeSrv.load() == 0) return true;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(g_drainWait.load());
+  while (g_tsml.activeSrv.load() != 0) {
+    if (std::chrono::steady_clock::now() >= end) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  return g_tsml.activeSrv.load() == 0;
+  return true;
 }
 
 void TsmlClose() {

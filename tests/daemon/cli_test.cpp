@@ -58,27 +58,18 @@ Child Spawn(const std::string& dir, std::vector<std::string> args) {
 
 // The exit status, or -1 when the program is still running at the deadline
 // (it is killed then).
-int Wait(Child* r, int timeout_ms = kWaitMs) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+int Wait(Child* r) {
   int status = 0;
-  while (waitpid(r->pid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > end) {
-      kill(r->pid, SIGKILL);
-      waitpid(r->pid, &status, 0);
-      return -1;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  if (!WaitUntil([&] { return waitpid(r->pid, &status, WNOHANG) != 0; })) {
+    kill(r->pid, SIGKILL);
+    waitpid(r->pid, &status, 0);
+    return -1;
   }
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-bool WaitForFile(const std::string& path, int timeout_ms = kWaitMs) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  while (access(path.c_str(), F_OK) != 0) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
+bool WaitForFile(const std::string& path) {
+  return WaitUntil([&] { return access(path.c_str(), F_OK) == 0; });
 }
 
 // A quiet in-process daemon on the socket `path`, with no marker.
@@ -92,16 +83,9 @@ VmdConfig InProcess(const std::string& path) {
 
 class Cli : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/vmdcli.XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
-  std::string dir_;
+  void SetUp() override { ASSERT_FALSE(dir_.empty()); }
+  TempDir temp_;
+  std::string dir_ = temp_.path();
 };
 
 TEST_F(Cli, OptionTable) {
@@ -246,10 +230,7 @@ TEST_F(Cli, ServesUntilSigintOrSigtermThenCleansUp) {
         Spawn(dir_, {"--site", VELMORA_SOURCE_DIR "/daemon/sites/demo.site", "--log", log_path});
     ASSERT_TRUE(WaitForFile(marker));
     RawClient c;
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
-    while (!RawConnectUnix(&c, sock) && std::chrono::steady_clock::now() < end)
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    ASSERT_GE(c.fd, 0);
+    ASSERT_TRUE(WaitUntil([&] { return RawConnectUnix(&c, sock); }));
     std::vector<uint8_t> reply = Register(&c);
     ASSERT_EQ(reply.size(), 28u);
     EXPECT_EQ(reply[16], 6);  // the demo site's MAC length
@@ -315,7 +296,7 @@ TEST_F(Cli, PresenceMarkerStandsWhileADaemonOfTheDirectoryLives) {
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
     Child d[2] = {Spawn(dir_, {"--pipe", "a"}), {}};
-    ASSERT_TRUE(WaitFor([&] { return VmdMarkerHeld(dir_); }));
+    ASSERT_TRUE(WaitUntil([&] { return VmdMarkerHeld(dir_); }));
     ASSERT_TRUE(WaitForFile(dir_ + "/a"));
     d[1] = Spawn(dir_, {"--pipe", "b"});
     ASSERT_TRUE(WaitForFile(dir_ + "/b"));

@@ -214,7 +214,7 @@ TEST_F(Link, ByteAtATimeDeliveryStillGivesWholeFrames) {
   Bytes r = Register(&c);
   ASSERT_EQ(r.size(), 28u);
   VmdStats st;
-  EXPECT_TRUE(WaitFor([&] {
+  EXPECT_TRUE(WaitUntil([&] {
     st = VmdGetStats(server_);
     return st.apps.size() == 1 && st.apps[0].buffers_written == 1;
   }));
@@ -267,7 +267,7 @@ TEST_F(Link, CountersFollowTheTraffic) {
   ConnectRegistered(&c);
   ASSERT_TRUE(Answers(&c));
   VmdStats st;
-  EXPECT_TRUE(WaitFor([&] {
+  EXPECT_TRUE(WaitUntil([&] {
     st = VmdGetStats(server_);
     return st.apps.size() == 1 && st.apps[0].buffers_written == 2;
   }));

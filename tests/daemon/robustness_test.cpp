@@ -152,7 +152,7 @@ TEST_F(Robustness, AClientThatDoesNotReadIsHeldBackNotBuffered) {
       n += f.inbound && f.kind == IPC_KIND_IOCTL;
     return n;
   };
-  EXPECT_FALSE(WaitFor([&] { return handled() == kRequests; }, 300));
+  EXPECT_FALSE(WaitUntil([&] { return handled() == kRequests; }, std::chrono::milliseconds(300)));
   EXPECT_LT(handled(), size_t(kRequests));
   Bytes r;
   for (int i = 0; i < kRequests; ++i) {
@@ -185,7 +185,7 @@ TEST_F(Robustness, StopEndsALinkWhoseClientNeverReads) {
     ASSERT_TRUE(RawSend(&c, burst));
     // Replies are stuck once nothing more leaves for a while.
     uint64_t written = 0;
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(WaitUntil([&] {
       VmdStats st = VmdGetStats(server_);
       if (st.apps.size() != 1 || st.apps[0].bytes_written == 0) return false;
       bool still = st.apps[0].bytes_written == written;
@@ -193,7 +193,7 @@ TEST_F(Robustness, StopEndsALinkWhoseClientNeverReads) {
       usleep(20000);
       return still;
     }));
-    RunWithDeadline([&] { VmdStop(server_); });
+    RunWithDeadline(kTestWait, [&] { VmdStop(server_); });
     server_ = nullptr;
     EXPECT_TRUE(RawWaitClosed(&c));
   }

@@ -14,8 +14,9 @@
 #include <utility>
 #include <vector>
 
-#include "runtime/platform/plat_debug.h"
 #include "tests/runtime/support/ipc_support.h"
+#include "tests/support/debug_capture.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -44,21 +45,6 @@ struct Recorder {
 
 Recorder* g_recorder = nullptr;
 
-// Lines of the layer's debug output (no log file is configured in tests).
-struct LogCapture {
-  std::mutex m;
-  std::string text;
-  static void Sink(void* self, const char* line) {
-    auto* c = static_cast<LogCapture*>(self);
-    std::lock_guard lock(c->m);
-    c->text += line;
-  }
-  std::string Take() {
-    std::lock_guard lock(m);
-    return std::exchange(text, {});
-  }
-};
-
 // Messages the handler keeps instead of freeing (when set).
 std::vector<IpcMsg*>* g_kept = nullptr;
 
@@ -80,7 +66,6 @@ void RecordingHandler(IpcConnection*, IpcMsg* msg) {
 class IpcLink : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override {
-    PlatSetDebugSink(LogCapture::Sink, &log_);
     ASSERT_NE(OsaInit(), nullptr);
     baseRefs_ = OsaRefCount();
     baseThreads_ = OsaStatGet(OSA_STAT_THREADS);
@@ -98,11 +83,10 @@ class IpcLink : public ::testing::TestWithParam<bool> {
     EXPECT_EQ(OsaStatGet(OSA_STAT_THREADS), baseThreads_);
     g_recorder = nullptr;
     OsaTerm();
-    PlatSetDebugSink(nullptr, nullptr);
   }
 
   void Connect() {
-    IpcRunWithDeadline(
+    RunWithDeadline(
         10s, [&] { conn_ = VelmoraIpcConnect(listener_->ConnName().c_str(), RecordingHandler); });
     ASSERT_NE(conn_, nullptr);
     peer_ = listener_->Accept(10s);
@@ -115,7 +99,7 @@ class IpcLink : public ::testing::TestWithParam<bool> {
       disconnect_ = IpcTestReadExactly(peer_, 4, 20s);
       if (answer) IpcTestWriteAll(peer_, IpcBytes{0, 0, 0, 0});
     });
-    IpcRunWithDeadline(30s, [&] { VelmoraIpcClose(conn_); });
+    RunWithDeadline(30s, [&] { VelmoraIpcClose(conn_); });
     conn_ = nullptr;
     daemon.join();
   }
@@ -129,7 +113,7 @@ class IpcLink : public ::testing::TestWithParam<bool> {
   IpcBytes disconnect_;
   uint32_t baseRefs_ = 0;
   uint32_t baseThreads_ = 0;
-  LogCapture log_;
+  DebugCapture log_;  // the layer logs to the debug output: no log file in tests
 };
 
 INSTANTIATE_TEST_SUITE_P(Transports, IpcLink, ::testing::Values(false, true),
@@ -306,7 +290,7 @@ TEST_P(IpcLink, ConcurrentWritersKeepFramesWholeAndInOrder) {
   constexpr uint32_t kEach = 250;
   std::vector<IpcBytes> frames;
   std::thread daemon([&] { frames = ReadFrames(peer_, kThreads * kEach); });
-  IpcRunWithDeadline(60s, [&] {
+  RunWithDeadline(60s, [&] {
     std::vector<std::thread> writers;
     for (int w = 0; w < kThreads; ++w)
       writers.emplace_back([&, w] {
@@ -354,7 +338,7 @@ TEST_P(IpcLink, FramesAheadOfTheDisconnectAnswerAreAllDelivered) {
     disconnect_ = IpcTestReadExactly(peer_, 4, 20s);
     IpcTestWriteAll(peer_, IpcBytes{0, 0, 0, 0});
   });
-  IpcRunWithDeadline(30s, [&] { VelmoraIpcClose(conn_); });
+  RunWithDeadline(30s, [&] { VelmoraIpcClose(conn_); });
   conn_ = nullptr;
   daemon.join();
   EXPECT_EQ(disconnect_, (IpcBytes{0, 0, 0, 0}));
@@ -379,7 +363,7 @@ TEST_P(IpcLink, CloseAfterThePeerVanished) {
   close(peer_);
   peer_ = -1;
   ASSERT_TRUE(recorder_.WaitFor(1, 10s));
-  IpcRunWithDeadline(30s, [&] { VelmoraIpcClose(conn_); });
+  RunWithDeadline(30s, [&] { VelmoraIpcClose(conn_); });
   conn_ = nullptr;
   std::vector<Event> e = recorder_.Take();
   ASSERT_EQ(e.size(), 1u);
@@ -421,7 +405,7 @@ TEST_P(IpcLink, SecondDisconnectFails) {
   EXPECT_EQ(disconnect_, (IpcBytes{0, 0, 0, 0}));
   EXPECT_FALSE(IpcSendDisconnect(conn_));
   log_.Take();
-  IpcRunWithDeadline(30s, [&] { VelmoraIpcClose(conn_); });
+  RunWithDeadline(30s, [&] { VelmoraIpcClose(conn_); });
   conn_ = nullptr;
   EXPECT_EQ(log_.Take(), "VELMORA ERROR: IPC: IpcDisconnect failed\n");
   EXPECT_TRUE(recorder_.Take().empty());
@@ -450,9 +434,9 @@ TEST_P(IpcLink, UserValue) {
 TEST(IpcLinkOpen, FailuresLeaveNothingBehind) {
   ASSERT_NE(OsaInit(), nullptr);
   uint32_t refs = OsaRefCount();
-  char dir[] = "/tmp/velmora-ipc-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  setenv("VELMORA_PIPE_DIR", dir, 1);
+  TempDir dir;
+  ASSERT_FALSE(dir.path().empty());
+  setenv("VELMORA_PIPE_DIR", dir.path().c_str(), 1);
   const char* names[] = {"\\\\.\\pipe\\nobody",
                          "/nonexistent/dir/sock",
                          "tcp:h:",
@@ -463,7 +447,7 @@ TEST(IpcLinkOpen, FailuresLeaveNothingBehind) {
                          ""};
   for (const char* name : names) {
     IpcConnection* c = nullptr;
-    IpcRunWithDeadline(20s, [&] { c = VelmoraIpcConnect(name, RecordingHandler); });
+    RunWithDeadline(20s, [&] { c = VelmoraIpcConnect(name, RecordingHandler); });
     EXPECT_EQ(c, nullptr) << name;
     EXPECT_EQ(IpcMsgPoolGetStats().users, 0u);
     EXPECT_EQ(OsaRefCount(), refs);
@@ -471,7 +455,6 @@ TEST(IpcLinkOpen, FailuresLeaveNothingBehind) {
   IpcConnection* noHandler = VelmoraIpcConnect("\\\\.\\pipe\\nobody", nullptr);
   EXPECT_EQ(noHandler, nullptr);
   unsetenv("VELMORA_PIPE_DIR");
-  rmdir(dir);
   OsaTerm();
 }
 

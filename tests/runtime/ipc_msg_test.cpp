@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "runtime/osa/osa.h"
-#include "runtime/platform/plat_debug.h"
+#include "tests/support/debug_capture.h"
 
 namespace {
 
@@ -164,9 +164,7 @@ TEST_F(IpcMsgPool, ReceivedCheckOnMessages) {
 }
 
 TEST_F(IpcMsgPool, OldRuntimeIsLoggedAndPasses) {
-  std::string lines;
-  PlatSetDebugSink([](void* self, const char* text) { *static_cast<std::string*>(self) += text; },
-                   &lines);
+  DebugCapture debug;
   IpcMsg* m = IpcMsgPoolGet();
   IpcRegisterReply r{};
   r.major = 6;
@@ -178,8 +176,8 @@ TEST_F(IpcMsgPool, OldRuntimeIsLoggedAndPasses) {
   EXPECT_EQ(IpcMsgGetStatus(m), IPC_DAEMON_OLD_RUNTIME);
   EXPECT_EQ(IpcDaemonStatusMap(IpcMsgGetStatus(m)), IPC_STATUS_VERSION_MISMATCH);
   IpcMsgFree(m);
-  PlatSetDebugSink(nullptr, nullptr);
-  EXPECT_EQ(lines, "VELMORA ERROR: IPC: Inconsistent versions: Library is v6.2, Runtime is v6.1\n");
+  EXPECT_EQ(debug.Take(),
+            "VELMORA ERROR: IPC: Inconsistent versions: Library is v6.2, Runtime is v6.1\n");
 }
 
 TEST_F(IpcMsgPool, DescriptorsGrowInPlaceOrMoveTheirData) {

@@ -104,7 +104,7 @@ TEST_F(IpcTransportRead, SplitFrameIsJoinedInAPoolMessage) {
     std::this_thread::sleep_for(5ms);
     IpcTestWriteAll(peer_, std::span(wire).subspan(52));
   });
-  IpcRunWithDeadline(10s, [&] { ExpectFrame(m, true); });
+  RunWithDeadline(10s, [&] { ExpectFrame(m, true); });
   writer.join();
 }
 
@@ -114,7 +114,7 @@ TEST_F(IpcTransportRead, ByteByByteDeliveryArrivesWhole) {
   IpcBytes wire = Concat({IpcWireFrame(small), IpcWireFrame(big), IpcWireFrame(small)});
   bool written = false;
   std::thread writer([&] { written = IpcTestWriteBytewise(peer_, wire, 20s); });
-  IpcRunWithDeadline(30s, [&] {
+  RunWithDeadline(30s, [&] {
     ExpectFrame(small, true);
     ExpectFrame(big, false);
     ExpectFrame(small, true);
@@ -151,7 +151,7 @@ TEST_F(IpcTransportRead, RandomFramesInRandomChunks) {
       std::this_thread::yield();
     }
   });
-  IpcRunWithDeadline(30s, [&] {
+  RunWithDeadline(30s, [&] {
     for (const IpcBytes& m : frames) {
       IpcMsg* got = Read();
       ASSERT_NE(got, nullptr);
@@ -183,7 +183,7 @@ TEST_F(IpcTransportRead, LargestFrameIsAccepted) {
   IpcBytes m = IpcTestMessage(IPC_KIND_CONFIRMATION, IPC_MAX_FRAME, IPC_MAX_PAYLOAD);
   IpcBytes wire = IpcWireFrame(m);
   std::thread writer([&] { IpcTestWriteAll(peer_, wire); });
-  IpcRunWithDeadline(30s, [&] { ExpectFrame(m, false); });
+  RunWithDeadline(30s, [&] { ExpectFrame(m, false); });
   writer.join();
 }
 

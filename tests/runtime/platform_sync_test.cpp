@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -226,6 +227,16 @@ TEST(PlatformNamedMutex, ExclusiveBetweenProcesses) {
   EXPECT_EQ(ReadTextFile(counter), std::to_string(2 * kRounds));
 }
 
+// Whether a thread of the process is blocked in flock.
+bool ProcessWaitsForAFlock(pid_t pid) {
+  std::ifstream locks("/proc/locks");
+  const std::string self = " " + std::to_string(pid) + " ";
+  for (std::string line; std::getline(locks, line);)
+    if (line.find("-> FLOCK") != std::string::npos && line.find(self) != std::string::npos)
+      return true;
+  return false;
+}
+
 // A thread waiting for another process to let the mutex go keeps no lock of
 // its own process meanwhile: the other threads' calls still answer.
 TEST(PlatformNamedMutex, WaitForAnotherProcessBlocksNoOtherCall) {
@@ -265,7 +276,8 @@ TEST(PlatformNamedMutex, WaitForAnotherProcessBlocksNoOtherCall) {
     }
     PlatNamedMutexClose(m);
   });
-  PlatSleep(50);  // the waiter is now waiting on the child
+  // The kernel lists a blocked flock request with "->" in /proc/locks.
+  ASSERT_TRUE(WaitUntil([] { return ProcessWaitsForAFlock(getpid()); }));
   std::atomic<bool> answered{false};
   std::thread other([&] {
     PlatNamedMutex* m = PlatNamedMutexOpen(name.c_str());

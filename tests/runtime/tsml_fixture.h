@@ -1,6 +1,6 @@
 // Shared by the transaction-layer tests: a stand-in daemon of their own on a
-// socket in a fresh directory, the operating-system layer, and a deadline
-// that ends the process when a test hangs.
+// socket in a fresh directory and the operating-system layer. Each test
+// also holds a TestDeadline: a hang ends the process instead of stalling.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,20 +8,18 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <condition_variable>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <functional>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "daemon/vmd_core.h"
 #include "runtime/osa/cfg.h"
 #include "runtime/osa/osa.h"
 #include "runtime/tsml/tsml.h"
+#include "tests/support/deadline.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/wait.h"
 
 // A request that is its own encoding: the encoder copies the bytes.
 inline uint32_t EncodedSize(const void* r) {
@@ -42,40 +40,10 @@ inline CommParams CommMask(uint32_t mask) {
   return p;
 }
 
-// A hang fails the test (the whole process ends) instead of stalling the run.
-class TsmlDeadline {
- public:
-  explicit TsmlDeadline(int seconds)
-      : watch_([this, seconds] {
-          std::unique_lock<std::mutex> g(m_);
-          if (!cv_.wait_for(g, std::chrono::seconds(seconds), [this] { return done_; })) {
-            std::fprintf(stderr, "test deadline of %d s passed: a wait hangs\n", seconds);
-            std::fflush(stderr);
-            _exit(3);
-          }
-        }) {}
-  ~TsmlDeadline() {
-    {
-      std::lock_guard<std::mutex> g(m_);
-      done_ = true;
-    }
-    cv_.notify_all();
-    watch_.join();
-  }
-
- private:
-  std::mutex m_;
-  std::condition_variable cv_;
-  bool done_ = false;
-  std::thread watch_;
-};
-
 class TsmlDaemonTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/tsml_test_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
+    ASSERT_FALSE(dir_.empty());
     setenv("VELMORA_PIPE_DIR", dir_.c_str(), 1);
     setenv("VELMORA_REGISTRY", (dir_ + "/registry").c_str(), 1);
     ASSERT_NE(OsaInit(), nullptr);
@@ -87,8 +55,6 @@ class TsmlDaemonTest : public ::testing::Test {
     if (server_) VmdStop(server_);
     server_ = nullptr;
     OsaTerm();
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
   }
 
   // The daemon listens on the default connection name inside our directory;
@@ -123,6 +89,7 @@ class TsmlDaemonTest : public ::testing::Test {
     return out;
   }
 
-  std::string dir_;
+  TempDir temp_;
+  std::string dir_ = temp_.path();
   VmdServer* server_ = nullptr;
 };

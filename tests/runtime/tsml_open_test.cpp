@@ -12,7 +12,7 @@ namespace {
 using TsmlOpenTest = TsmlDaemonTest;
 
 TEST_F(TsmlOpenTest, OpenLearnsWhatTheDaemonAssigns) {
-  TsmlDeadline deadline(30);
+  TestDeadline deadline(std::chrono::seconds(30));
   StartDaemon();
   ASSERT_EQ(TsmlOpen(7), 0);
   EXPECT_TRUE(TsmlIsOpen());
@@ -55,7 +55,7 @@ class TsmlRegistrationTest : public TsmlDaemonTest, public ::testing::WithParamI
 // What reaches the daemon, byte for byte, with the configuration's defaults
 // and a port identifier whose bytes show their order.
 TEST_P(TsmlRegistrationTest, RequestReachesTheDaemonByteForByte) {
-  TsmlDeadline deadline(30);
+  TestDeadline deadline(std::chrono::seconds(30));
   StartDaemon(nullptr, GetParam());
   ASSERT_EQ(TsmlOpen(0x04030201), 0);
   auto sent = Inbound(0x0800);
@@ -94,7 +94,7 @@ class TsmlApduLengthTest : public TsmlDaemonTest, public ::testing::WithParamInt
 // Only a length below the daemon's maximum is asked for; the request carries
 // mask 0x01 and the length, every other field 0.
 TEST_P(TsmlApduLengthTest, AsksTheDaemonOnlyForAShorterApdu) {
-  TsmlDeadline deadline(30);
+  TestDeadline deadline(std::chrono::seconds(30));
   StartDaemon();
   ASSERT_TRUE(SetCfgDword("Cli\\Apdu_Length", GetParam().configured));
   ASSERT_TRUE(TsmlConfigRead("Cli\\", TsmlConfigActive()));
@@ -140,7 +140,7 @@ class TsmlStartFailTest : public TsmlDaemonTest, public ::testing::WithParamInte
 // A failed start-up leaves nothing behind: the layer is closed, the link
 // ended and every thread it started gone, and it can start again.
 TEST_P(TsmlStartFailTest, FailsAndUnwinds) {
-  TsmlDeadline deadline(60);
+  TestDeadline deadline(std::chrono::seconds(60));
   StartDaemon(GetParam().tune);
   TsmlConfigActive()->Apdu_Length = GetParam().apduLength;
   uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
@@ -182,7 +182,7 @@ class TsmlRegistrationLostTest : public TsmlDaemonTest,
                                  public ::testing::WithParamInterface<bool> {};
 
 TEST_P(TsmlRegistrationLostTest, FailsWithLinkDown) {
-  TsmlDeadline deadline(30);
+  TestDeadline deadline(std::chrono::seconds(30));
   StartDaemon([](VmdBehaviour* b) { VmdRule(b, 0x0800).withhold = true; });
   uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
   auto open = std::async(std::launch::async, [] { return TsmlOpen(0); });
@@ -208,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(Ways, TsmlRegistrationLostTest, ::testing::Values(true,
                          });
 
 TEST_F(TsmlOpenTest, NoDaemonIsLinkDownButAMarkerWithoutAnAnswerIsAVersionMismatch) {
-  TsmlDeadline deadline(30);
+  TestDeadline deadline(std::chrono::seconds(30));
   EXPECT_EQ(TsmlOpen(0), 9);
   EXPECT_FALSE(TsmlIsOpen());
   // A marker file left behind by a dead daemon is no daemon.
@@ -230,7 +230,7 @@ TEST_F(TsmlOpenTest, NoDaemonIsLinkDownButAMarkerWithoutAnAnswerIsAVersionMismat
 }
 
 TEST_F(TsmlOpenTest, ShutdownSendsTheDisconnectAndEndsTheReader) {
-  TsmlDeadline deadline(30);
+  TestDeadline deadline(std::chrono::seconds(30));
   StartDaemon();
   uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
   ASSERT_EQ(TsmlOpen(0), 0);
@@ -245,7 +245,7 @@ TEST_F(TsmlOpenTest, ShutdownSendsTheDisconnectAndEndsTheReader) {
 }
 
 TEST_F(TsmlOpenTest, ZeroPoolOrWideWindowIsRefusedBeforeAnyConnection) {
-  TsmlDeadline deadline(30);
+  TestDeadline deadline(std::chrono::seconds(30));
   StartDaemon();
   TsmlConfigActive()->Cli_Tsm_Pool_Size = 0;
   EXPECT_EQ(TsmlOpen(0), 12);
@@ -260,7 +260,7 @@ TEST_F(TsmlOpenTest, ZeroPoolOrWideWindowIsRefusedBeforeAnyConnection) {
 namespace {
 
 TEST_F(TsmlOpenTest, UnansweredDisconnectReturnsAfterTheCloseWait) {
-  TsmlDeadline deadline(30);
+  TestDeadline deadline(std::chrono::seconds(30));
   StartDaemon([](VmdBehaviour* b) { b->ignore_disconnect = true; });
   ASSERT_EQ(TsmlOpen(0), 0);
   uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
@@ -275,7 +275,7 @@ TEST_F(TsmlOpenTest, UnansweredDisconnectReturnsAfterTheCloseWait) {
 // messages, requests awaiting their confirmation, a request taken by the
 // application. Everything is freed once (the sanitizer builds check it).
 TEST_F(TsmlOpenTest, ShutdownWithWorkInFlightFreesEverything) {
-  TsmlDeadline deadline(30);
+  TestDeadline deadline(std::chrono::seconds(30));
   StartDaemon();
   ASSERT_EQ(TsmlOpen(0), 0);
   VmdScriptRule r;

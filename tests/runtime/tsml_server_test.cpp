@@ -36,12 +36,10 @@ class TsmlServerTest : public TsmlDaemonTest {
   }
 
   bool AwaitNoOpenServerTransactions() {
-    for (int i = 0; i < 2000; ++i) {
+    return WaitUntil([&] {
       VmdClientInfo info{};
-      if (VmdGetClient(server_, 0, &info) && info.open_server_transactions == 0) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return false;
+      return VmdGetClient(server_, 0, &info) && info.open_server_transactions == 0;
+    });
   }
 
   bool LinkIsDown() {
@@ -57,7 +55,7 @@ class TsmlServerTest : public TsmlDaemonTest {
 };
 
 TEST_F(TsmlServerTest, IncomingRequestIsTakenAndAnsweredFromItsOwnBuffer) {
-  TsmlDeadline deadline(30);
+  TestDeadline deadline(std::chrono::seconds(30));
   Open();
   VmdIncoming in = VmdIncomingDefaults(server_);
   in.params.service = 15;  // WriteProperty
@@ -89,7 +87,7 @@ TEST_F(TsmlServerTest, IncomingRequestIsTakenAndAnsweredFromItsOwnBuffer) {
 }
 
 TEST_F(TsmlServerTest, MultiServicesGoToTheirOwnQueue) {
-  TsmlDeadline deadline(30);
+  TestDeadline deadline(std::chrono::seconds(30));
   Open();
   VmdIncoming in = VmdIncomingDefaults(server_);
   in.params.service = 14;  // ReadPropertyMultiple
@@ -112,7 +110,7 @@ class TsmlBadRequestTest : public TsmlServerTest,
                            public ::testing::WithParamInterface<BadRequest> {};
 
 TEST_P(TsmlBadRequestTest, EndsTheLink) {
-  TsmlDeadline deadline(30);
+  TestDeadline deadline(std::chrono::seconds(30));
   Open();
   VmdIncoming in = VmdIncomingDefaults(server_);
   in.params.service = GetParam().service;
@@ -139,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(Limits, TsmlBadRequestTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TsmlServerTest, HigherPriorityFirstAndFifoWithinALevel) {
-  TsmlDeadline deadline(30);
+  TestDeadline deadline(std::chrono::seconds(30));
   Open();
   const uint8_t priorities[] = {0, 3, 0, 3, 1};
   for (uint8_t i = 0; i < 5; ++i) {
@@ -165,7 +163,7 @@ TEST_F(TsmlServerTest, HigherPriorityFirstAndFifoWithinALevel) {
 }
 
 TEST_F(TsmlServerTest, RequestAbortedWhileQueuedIsDroppedWhenTaken) {
-  TsmlDeadline deadline(30);
+  TestDeadline deadline(std::chrono::seconds(30));
   Open();
   VmdIncoming in = VmdIncomingDefaults(server_);
   uint32_t index = 0, id = 0;
@@ -189,7 +187,7 @@ TEST_F(TsmlServerTest, RequestAbortedWhileQueuedIsDroppedWhenTaken) {
 }
 
 TEST_F(TsmlServerTest, ProcessIdentifierListRefusesWhenFull) {
-  TsmlDeadline deadline(30);
+  TestDeadline deadline(std::chrono::seconds(30));
   StartDaemon();
   TsmlConfigActive()->Max_Process_IDs = 2;
   ASSERT_EQ(TsmlOpen(0), 0);
@@ -220,7 +218,7 @@ TEST_F(TsmlServerTest, ProcessIdentifierListRefusesWhenFull) {
 }
 
 TEST_F(TsmlServerTest, PerAddressValuesUseThePerAddressKinds) {
-  TsmlDeadline deadline(30);
+  TestDeadline deadline(std::chrono::seconds(30));
   Open();
   LinkAddress a{};
   a.kind = 130;
@@ -240,7 +238,7 @@ TEST_F(TsmlServerTest, PerAddressValuesUseThePerAddressKinds) {
 }
 
 TEST_F(TsmlServerTest, TransferDefaults) {
-  TsmlDeadline deadline(30);
+  TestDeadline deadline(std::chrono::seconds(30));
   Open();
   CommParams p = CommMask(COMM_MAX_SEGS_TO_SEND);
   p.maxSegsToSend = 7;
@@ -266,12 +264,11 @@ TEST_F(TsmlServerTest, TransferDefaults) {
 }
 
 TEST_F(TsmlServerTest, LostLinkReleasesAControlRequestAwaitingItsReply) {
-  TsmlDeadline deadline(30);
+  TestDeadline deadline(std::chrono::seconds(30));
   StartDaemon([](VmdBehaviour* b) { VmdRule(b, 0x0802).withhold = true; });
   ASSERT_EQ(TsmlOpen(0), 0);
   auto add = std::async(std::launch::async, [] { return TsmlProcessIdAdd(5); });
-  for (int i = 0; i < 2000 && Inbound(0x0802).empty(); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_TRUE(WaitUntil([&] { return !Inbound(0x0802).empty(); }));
   ASSERT_TRUE(VmdDrop(server_, 0));
   ASSERT_EQ(add.wait_for(std::chrono::seconds(5)), std::future_status::ready);
   EXPECT_EQ(add.get(), 9);
@@ -282,14 +279,18 @@ TEST_F(TsmlServerTest, LostLinkReleasesAControlRequestAwaitingItsReply) {
 // Draining closes the layer and waits for the application's server
 // transactions; one that is never answered makes it give up.
 TEST_F(TsmlServerTest, DrainWaitsForServerTransactionsWithTheApplication) {
-  TsmlDeadline deadline(60);
+  TestDeadline deadline(std::chrono::seconds(60));
   Open();
   VmdIncoming in = VmdIncomingDefaults(server_);
   uint32_t index = 0, id = 0;
   ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
   SrvTsm* t = nullptr;
   ASSERT_EQ(TsmlSrvWait(&t, 5000), 0);
+  // The transaction is never answered, so the drain gives up after its
+  // wait, whatever its length.
+  const uint32_t drainWait = TsmlSetDrainWait(100);
   EXPECT_FALSE(TsmlDrain());
+  TsmlSetDrainWait(drainWait);
   // Closed: waits end with 68 and a dropped request is only freed.
   EXPECT_EQ(TsmlSrvWait(&t, 10), 68);
   EXPECT_EQ(TsmlSrvDiscard(t), 9);
@@ -299,7 +300,7 @@ TEST_F(TsmlServerTest, DrainWaitsForServerTransactionsWithTheApplication) {
 // Process-identifier calls beside TSM allocation and acknowledged requests:
 // no lock cycle between the control exchange, the pools and the defaults.
 TEST_F(TsmlServerTest, ControlRequestsBesideTransactionsDoNotDeadlock) {
-  TsmlDeadline deadline(90);
+  TestDeadline deadline(std::chrono::seconds(90));
   Open();
   VmdScriptRule r;
   r.service = 12;

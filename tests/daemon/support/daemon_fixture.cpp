@@ -9,13 +9,9 @@
 
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <mutex>
-#include <thread>
 
 #include "runtime/ipc/ipc_frame.h"
 
@@ -150,36 +146,6 @@ bool RawQuietFor(RawClient* c, int ms) {
   return poll(&p, 1, ms) == 0 && c->carry.empty();
 }
 
-bool WaitFor(const std::function<bool()>& done, int timeout_ms) {
-  int64_t end = NowMs() + timeout_ms;
-  while (!done()) {
-    if (NowMs() > end) return false;
-    usleep(1000);
-  }
-  return true;
-}
-
-void RunWithDeadline(const std::function<void()>& f, int timeout_ms) {
-  std::mutex mu;
-  std::condition_variable cv;
-  bool done = false;
-  std::thread watch([&] {
-    std::unique_lock<std::mutex> lock(mu);
-    if (!cv.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] { return done; })) {
-      fprintf(stderr, "deadline of %d ms passed: a call hangs\n", timeout_ms);
-      fflush(stderr);
-      _exit(3);
-    }
-  });
-  f();
-  {
-    std::lock_guard<std::mutex> lock(mu);
-    done = true;
-  }
-  cv.notify_all();
-  watch.join();
-}
-
 std::vector<uint8_t> RegistrationRequest(uint32_t port_id, uint32_t srv_pool, uint32_t max_pids) {
   IpcRegisterRequest r;
   IpcRegisterRequestInit(&r);
@@ -260,17 +226,13 @@ std::vector<uint8_t> Unconfirmed(uint8_t service, const LinkAddress& to,
 }
 
 void DaemonTest::SetUp() {
-  char tmpl[] = "/tmp/vmdtest.XXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  dir_ = tmpl;
+  ASSERT_FALSE(dir_.empty());
   Start(BaseConfig());
 }
 
 void DaemonTest::TearDown() {
   VmdStop(server_);
   server_ = nullptr;
-  std::error_code ec;
-  std::filesystem::remove_all(dir_, ec);
 }
 
 VmdConfig DaemonTest::BaseConfig() const {

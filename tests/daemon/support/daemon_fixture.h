@@ -10,6 +10,9 @@
 #include <vector>
 
 #include "daemon/vmd_core.h"
+#include "tests/support/deadline.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/wait.h"
 
 // Every wait in these tests ends by this deadline: a hang fails, never stalls.
 constexpr int kWaitMs = 5000;
@@ -38,14 +41,6 @@ bool Answers(RawClient* c);
 bool RawWaitClosed(RawClient* c, int timeout_ms = kWaitMs);
 // True when nothing arrives and the link stays open for `ms`.
 bool RawQuietFor(RawClient* c, int ms);
-
-// Polls `done` until it holds or the time is up (counters move just after
-// the bytes they count).
-bool WaitFor(const std::function<bool()>& done, int timeout_ms = kWaitMs);
-
-// Runs `f` and returns once it is done; a run past `timeout_ms` ends the test
-// program with a message (a hang fails, never stalls).
-void RunWithDeadline(const std::function<void()>& f, int timeout_ms = kWaitMs);
 
 // A registration request as the library sends it.
 std::vector<uint8_t> RegistrationRequest(uint32_t port_id = 0, uint32_t srv_pool = 4,
@@ -76,6 +71,7 @@ class DaemonTest : public ::testing::Test {
   void Connect(RawClient* c);
   void ConnectRegistered(RawClient* c, uint32_t srv_pool = 4, uint32_t max_pids = 2);
 
-  std::string dir_;
+  TempDir temp_;
+  std::string dir_ = temp_.path();
   VmdServer* server_ = nullptr;
 };

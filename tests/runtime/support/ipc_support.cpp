@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <future>
 #include <thread>
 
 #include <arpa/inet.h>
@@ -36,19 +35,6 @@ bool WaitFd(int fd, short events, Clock::time_point end) {
 }
 
 }  // namespace
-
-void IpcRunWithDeadline(std::chrono::milliseconds deadline, const std::function<void()>& fn) {
-  std::packaged_task<void()> task(fn);
-  std::future<void> done = task.get_future();
-  std::thread runner(std::move(task));
-  if (done.wait_for(deadline) != std::future_status::ready) {
-    std::fprintf(stderr, "deadline of %lld ms passed: the call hangs\n",
-                 static_cast<long long>(deadline.count()));
-    std::abort();
-  }
-  runner.join();
-  done.get();
-}
 
 IpcBytes IpcWireFrame(std::span<const uint8_t> message) {
   IpcBytes out(IPC_LENGTH_WORD + message.size());
@@ -136,11 +122,9 @@ IpcTestListener::IpcTestListener(bool tcp) {
     connName_ = "tcp:127.0.0.1:" + std::to_string(ntohs(addr.sin_port));
     return;
   }
-  char tmpl[] = "/tmp/velmora-ipc-XXXXXX";
-  if (mkdtemp(tmpl) == nullptr) return;
-  dir_ = tmpl;
-  path_ = dir_ + "/link";
-  setenv("VELMORA_PIPE_DIR", dir_.c_str(), 1);
+  if (dir_.path().empty()) return;
+  path_ = dir_.File("link");
+  setenv("VELMORA_PIPE_DIR", dir_.path().c_str(), 1);
   connName_ = "\\\\.\\pipe\\link";
   fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_un addr{};
@@ -155,11 +139,7 @@ IpcTestListener::IpcTestListener(bool tcp) {
 
 IpcTestListener::~IpcTestListener() {
   if (fd_ >= 0) close(fd_);
-  if (!path_.empty()) unlink(path_.c_str());
-  if (!dir_.empty()) {
-    rmdir(dir_.c_str());
-    unsetenv("VELMORA_PIPE_DIR");
-  }
+  if (!path_.empty()) unsetenv("VELMORA_PIPE_DIR");
 }
 
 int IpcTestListener::Accept(std::chrono::milliseconds deadline) {

@@ -1,4 +1,4 @@
-// Helpers of the link tests: deadlines, raw frames and a scripted peer end.
+// Helpers of the link tests: raw frames and a scripted peer end.
 #pragma once
 
 #include <chrono>
@@ -8,11 +8,10 @@
 #include <string>
 #include <vector>
 
-using IpcBytes = std::vector<uint8_t>;
+#include "tests/support/deadline.h"
+#include "tests/support/temp_dir.h"
 
-// Runs fn on its own thread; a run past the deadline fails the whole
-// program at once instead of letting it hang.
-void IpcRunWithDeadline(std::chrono::milliseconds deadline, const std::function<void()>& fn);
+using IpcBytes = std::vector<uint8_t>;
 
 // A frame on the wire: the length word, then the message.
 IpcBytes IpcWireFrame(std::span<const uint8_t> message);
@@ -51,7 +50,7 @@ class IpcTestListener {
 
  private:
   int fd_ = -1;
-  std::string dir_;
+  TempDir dir_;  // of the local socket
   std::string path_;
   std::string connName_;
 };

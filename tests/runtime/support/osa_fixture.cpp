@@ -6,64 +6,10 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <thread>
 
 #include "runtime/osa/osa.h"
 #include "runtime/platform/plat_debug.h"
 #include "runtime/platform/plat_time.h"
-
-TempDir::TempDir() {
-  const char* base = getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/velmora-test-XXXXXX";
-  if (mkdtemp(pattern.data())) path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-}
-
-void WriteTextFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-}
-
-std::string ReadTextFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-DebugCapture::DebugCapture() { PlatSetDebugSink(&DebugCapture::Sink, this); }
-DebugCapture::~DebugCapture() { PlatSetDebugSink(nullptr, nullptr); }
-
-void DebugCapture::Sink(void* context, const char* text) {
-  auto* self = static_cast<DebugCapture*>(context);
-  std::lock_guard<std::mutex> guard(self->lock_);
-  self->lines_.emplace_back(text);
-}
-
-std::vector<std::string> DebugCapture::Lines() const {
-  std::lock_guard<std::mutex> guard(lock_);
-  return lines_;
-}
-
-size_t DebugCapture::Count(const std::string& text) const {
-  std::lock_guard<std::mutex> guard(lock_);
-  size_t n = 0;
-  for (const std::string& line : lines_)
-    n += line.find(text) != std::string::npos;
-  return n;
-}
-
-void DebugCapture::Clear() {
-  std::lock_guard<std::mutex> guard(lock_);
-  lines_.clear();
-}
 
 void OsaTest::SetUp() {
   ASSERT_FALSE(dir_.path().empty());

@@ -1,52 +1,18 @@
 #pragma once
-// Test support for the runtime: a private registry file, a captured debug
-// output, and a fixture that leaves the operating-system layer stopped.
+// Test support for the runtime: a fixture with a private registry file and a
+// captured debug output that leaves the operating-system layer stopped, and
+// forked children run within a deadline.
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <string>
-#include <thread>
-#include <vector>
 
-// A fresh directory, removed with its contents at the end.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-void WriteTextFile(const std::string& path, const std::string& text);
-// "" for a missing file.
-std::string ReadTextFile(const std::string& path);
-
-// Collects what goes to the debug output while it lives.
-class DebugCapture {
- public:
-  DebugCapture();
-  ~DebugCapture();
-  DebugCapture(const DebugCapture&) = delete;
-  DebugCapture& operator=(const DebugCapture&) = delete;
-  std::vector<std::string> Lines() const;
-  // Lines that contain text.
-  size_t Count(const std::string& text) const;
-  void Clear();
-
- private:
-  static void Sink(void* context, const char* text);
-  mutable std::mutex lock_;
-  std::vector<std::string> lines_;
-};
+#include "tests/support/debug_capture.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/wait.h"
 
 // Each test gets its own registry file (VELMORA_REGISTRY) and a captured
 // debug output; the layer is stopped and every replaced platform source is
@@ -67,17 +33,6 @@ class OsaTest : public ::testing::Test {
 
 // The registry text with the parameters key's subkey OSA holding LogFile.
 std::string RegistryWithLogFile(const std::string& log_path);
-
-// Waits until done() holds or the deadline passes; whether it held.
-template <class Done>
-bool WaitUntil(Done done, std::chrono::milliseconds deadline = std::chrono::seconds(10)) {
-  const auto end = std::chrono::steady_clock::now() + deadline;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
 
 // Runs body(i) in each of count forked children, whose exit code is body's
 // result, and waits for them within the deadline (each child also has it as
