@@ -298,13 +298,15 @@ PlatRegStatus PlatRegCreateKey(PlatRegKey* parent, const char* subkey, uint32_t 
       (sub[0][0] == '-' || RegIsRootName(sub[0]))) {
     return PLAT_ERROR_INVALID_PARAMETER;
   }
+  // Even for a key that exists: a handle opened for reading must not
+  // become a way to write below it.
+  if (parent && !(parent->access & PLAT_KEY_CREATE_SUB_KEY)) return PLAT_ERROR_ACCESS_DENIED;
   bool made = false;
   const PlatRegStatus status = Modify(parent, [&](RegTree*, RegTree* node, bool* changed) {
     for (const std::string& name : sub) {
       RegTree* next = RegFindSubkey(*node, name);
       made = !next;
       if (!next) {
-        if (!(parent->access & PLAT_KEY_CREATE_SUB_KEY)) return PLAT_ERROR_ACCESS_DENIED;
         node->subkeys.push_back(std::make_unique<RegTree>());
         next = node->subkeys.back().get();
         next->name = name;

@@ -60,8 +60,8 @@ inline constexpr uint32_t PLAT_REG_VALUE_NAME_MAX = 16383;
 // "" opens parent itself again.
 PlatRegStatus PlatRegOpenKey(PlatRegKey* parent, const char* subkey, uint32_t access,
                              PlatRegKey** result);
-// Opens a key, creating every missing level. Creating needs
-// PLAT_KEY_CREATE_SUB_KEY on parent; opening an existing key does not.
+// Opens a key, creating every missing level. Needs PLAT_KEY_CREATE_SUB_KEY
+// on parent, also when the key exists.
 // created (may be NULL) tells whether the last level was new.
 PlatRegStatus PlatRegCreateKey(PlatRegKey* parent, const char* subkey, uint32_t access,
                                PlatRegKey** result, bool* created);

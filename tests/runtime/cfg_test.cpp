@@ -210,14 +210,18 @@ TEST_F(CfgTest, OverwriteKeepsOneValue) {
       "[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\Tsml]\n\"V\"=\"now a string\"\n");
 }
 
-// A key that start-up opened for reading is not reopened by a writer.
+// A key that start-up opened for reading is not reopened by a writer: every
+// write through it fails, whatever exists, and the file stays as it was.
 TEST_F(CfgTest, WriterKeepsTheReadOnlyKey) {
-  Start(kTsml + "\"A\"=dword:1\n");
+  const std::string text = kTsml + "\"A\"=dword:1\n";
+  Start(text);
   EXPECT_FALSE(SetCfgDword("Top", 5));
-  // Below it, subkeys open with write access.
-  EXPECT_TRUE(SetCfgDword("Tsml\\B", 2));
-  // A subkey that does not exist yet cannot be created from the read key.
-  EXPECT_FALSE(SetCfgDword("New\\C", 3));
+  EXPECT_FALSE(SetCfgDword("Tsml\\A", 2));  // a value that exists
+  EXPECT_FALSE(SetCfgDword("Tsml\\B", 2));  // a new value of a subkey that exists
+  EXPECT_FALSE(SetCfgString("Tsml\\C", "c"));
+  EXPECT_FALSE(SetCfgMultiString("Tsml\\D", "d\0"));
+  EXPECT_FALSE(SetCfgDword("New\\C", 3));  // a subkey that does not exist yet
+  EXPECT_EQ(ReadRegistry(), text);
   EXPECT_TRUE(CreateCfg());
   EXPECT_TRUE(SetCfgDword("Top", 5));
   EXPECT_TRUE(SetCfgDword("New\\C", 3));
