@@ -34,9 +34,6 @@ const char* VmdUsage() {
          "  --version            print the version and exit.\n"
          "  --help               print this help and exit.\n"
          "\n"
-         "While it runs, it holds a lock on the file \"Velmora Semaphore 1004\" in the\n"
-         "socket's directory (for TCP alone, $VELMORA_PIPE_DIR): clients test that lock\n"
-         "to tell \"no daemon\" from \"a daemon that does not answer\".\n"
          "Exit status: 0 after a clean stop, 1 when it cannot start, 2 on a bad option.\n";
 }
 
@@ -112,14 +109,6 @@ VmdConfig VmdCliConfig(const VmdCli& cli) {
   c.tcp_host = cli.tcp_host;
   c.tcp_port = cli.tcp_port;
   c.log_path = cli.log_path;
-  if (!c.pipe_path.empty()) {
-    size_t slash = c.pipe_path.rfind('/');
-    c.marker_dir = slash == 0                   ? "/"
-                   : slash == std::string::npos ? "."
-                                                : c.pipe_path.substr(0, slash);
-  } else {
-    c.marker_dir = VmdPipeDir();
-  }
   VmdSiteDefaults(&c.site);
   return c;
 }

@@ -1,5 +1,6 @@
 // One client link: a reader thread that takes frames apart and hands them to
 // the message handling, and a writer thread that sends queued bytes when due.
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -97,15 +98,30 @@ enum class End {
   kEof,
   kError,
   kBad,
+  kIdle,  // not registered in time
   kStopped
 };
+
+// Before registration a read waits only until the registration time is up.
+// True when bytes (or the end of the stream) may be read.
+bool ReadableBefore(int fd, VmdClock::time_point deadline) {
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - VmdClock::now());
+  if (left.count() <= 0) return false;
+  pollfd p{fd, POLLIN, 0};
+  int r;
+  do
+    r = poll(&p, 1, int(std::min<int64_t>(left.count(), 0x7FFFFFFF)));
+  while (r < 0 && errno == EINTR);
+  return r != 0;
+}
 
 // Reads frames until the link ends; returns why.
 End ReadFrames(VmdConn* c, std::string* why) {
   VmdServer* s = c->server;
   std::vector<uint8_t> buf(kReadChunk);
   size_t have = 0;
-  const uint32_t cap = VmdFrameCap();
+  const VmdClock::time_point registerBy =
+      VmdClock::now() + std::chrono::milliseconds(s->config.register_wait_ms);
   while (true) {
     {
       std::unique_lock<std::mutex> lock(c->mu);
@@ -141,6 +157,7 @@ End ReadFrames(VmdConn* c, std::string* why) {
             "frame of " + std::to_string(len) + " bytes is shorter than a message kind and status";
         return End::kBad;
       }
+      const uint32_t cap = c->frame_cap.load();
       if (len > cap) {
         *why = "frame of " + std::to_string(len) + " bytes is longer than the limit of " +
                std::to_string(cap);
@@ -153,7 +170,11 @@ End ReadFrames(VmdConn* c, std::string* why) {
         if (!VmdHandleMessage(c, msg, why)) return End::kBad;
         memmove(buf.data(), buf.data() + 4 + len, have - 4 - len);
         have -= 4 + len;
-        if (buf.size() > kReadChunk && have <= kReadChunk) buf.resize(kReadChunk);
+        // A large frame's room goes back once it is handled.
+        if (buf.size() > kReadChunk && have <= kReadChunk) {
+          buf.resize(kReadChunk);
+          buf.shrink_to_fit();
+        }
         continue;
       }
     }
@@ -161,6 +182,10 @@ End ReadFrames(VmdConn* c, std::string* why) {
     if (have == buf.size()) {
       size_t want = have >= 4 ? size_t(IpcGet32(buf, 0)) + 4 : kReadChunk;
       buf.resize(std::max(buf.size(), std::min(want, 2 * buf.size())));
+    }
+    if (c->user.load() == 0 && !ReadableBefore(c->fd, registerBy)) {
+      *why = "not registered within " + std::to_string(s->config.register_wait_ms) + " ms";
+      return End::kIdle;
     }
     ssize_t k = read(c->fd, buf.data() + have, buf.size() - have);
     c->calls_read++;
@@ -213,6 +238,9 @@ void ReaderLoop(VmdConn* c) {
       break;
     case End::kBad:
       VmdLog(s, "connection %u closed: bad input: %s", c->id, why.c_str());
+      break;
+    case End::kIdle:
+      VmdLog(s, "connection %u closed: %s", c->id, why.c_str());
       break;
     case End::kStopped:
       clean = !c->dropped.load() && !c->write_failed.load();

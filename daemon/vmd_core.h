@@ -18,21 +18,23 @@
 
 struct VmdServer;
 
-// The presence marker: a file of this name in the socket's directory (for TCP
-// alone, $VELMORA_PIPE_DIR, default /tmp) that every daemon serving there
-// holds a shared open-file lock on while it runs. It stands only while it is
-// held: a file left by a killed daemon is stale (see VmdMarkerHeld).
-inline constexpr const char* kVmdMarkerName = "Velmora Semaphore 1004";
 inline constexpr uint16_t kVmdDefaultTcpPort = 46396;
+// A link that has not registered this long after it was accepted is closed,
+// so that connections nobody registers cannot hold the link cap.
+inline constexpr int kVmdRegisterWaitMs = 5000;
+// Each link has two threads; past this many live links new ones are refused.
+inline constexpr size_t kVmdMaxLinks = 256;
 
 struct VmdConfig {
   std::string pipe_path;  // Unix socket path; empty: no socket
   bool tcp = false;
   std::string tcp_host = "127.0.0.1";  // dotted IPv4 address
   uint16_t tcp_port = 0;               // 0: any free port (see VmdTcpPort)
-  std::string marker_dir;              // where the presence marker goes; empty: none
   std::string log_path;                // empty: log lines go to stderr
   bool log_quiet = false;              // keep log lines in memory only
+  bool frame_log = false;              // keep the frame log (VmdFrames); for tests
+  int register_wait_ms = kVmdRegisterWaitMs;
+  size_t max_links = kVmdMaxLinks;
   VmdSite site;
 };
 
@@ -44,12 +46,8 @@ std::string VmdPipeDir();
 // Starts the accept loop. None, with `error` set, when a socket cannot be
 // served (in use by a live daemon, not a socket, bind failure...).
 VmdServer* VmdStart(const VmdConfig& config, std::string* error);
-// Closes every client link, joins every thread, removes its socket and lets
-// go of the marker (removing it when no other daemon holds it).
+// Closes every client link, joins every thread and removes its socket.
 void VmdStop(VmdServer* server);
-// True while some daemon holds the presence marker in `dir`: what a client
-// probes when it cannot connect. The lock is only tested, never taken.
-bool VmdMarkerHeld(const std::string& dir);
 uint16_t VmdTcpPort(const VmdServer* server);
 const std::string& VmdSocketPath(const VmdServer* server);
 
@@ -79,7 +77,8 @@ struct VmdFrame {
   uint32_t index, identifier;  // words at 4 and 8 (0 when the frame is shorter)
   std::vector<uint8_t> bytes;  // the message bytes (the length word not included)
 };
-// The last frames (the last 4000, and no more than 32 MB of them).
+// The last frames (the last 4000, and no more than 32 MB of them), kept only
+// when the configuration asks for the frame log.
 std::vector<VmdFrame> VmdFrames(VmdServer* server);
 // Waits for a frame with seq > `after` that `match` accepts.
 bool VmdWaitFrame(VmdServer* server, const std::function<bool(const VmdFrame&)>& match,
@@ -110,8 +109,9 @@ struct VmdBehaviour {
   // Registration reply.
   bool reg_version_override = false;
   uint8_t reg_version[3] = {6, 2, 4};
-  uint32_t reg_length = 28;  // bytes of the reply message (27: one short)
-  int reg_mac_len = -1;      // >= 0: report the local MAC with this length
+  uint32_t reg_length = 28;   // bytes of the reply message (27: one short)
+  int reg_mac_len = -1;       // >= 0: report the local MAC with this length
+  int64_t reg_max_apdu = -1;  // >= 0: report this maximum APDU length
 };
 VmdKindRule& VmdRule(VmdBehaviour* b, uint16_t kind);  // kind must be accepted
 VmdBehaviour VmdGetBehaviour(VmdServer* server);

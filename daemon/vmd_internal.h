@@ -73,6 +73,9 @@ struct VmdConn {
   bool writing = false;     // a piece is being written; the next one waits
   VmdClient client;
 
+  // The largest frame read from the client: every message its registered
+  // segments of the site's APDU admit, and every ioctl body.
+  std::atomic<uint32_t> frame_cap{IPC_MAX_FRAME};
   std::atomic<bool> ended{false};
   std::atomic<bool> dropped{false};
   std::atomic<bool> write_failed{false};
@@ -90,8 +93,6 @@ struct VmdServer {
   int wake[2] = {-1, -1};  // self-pipe that ends the accept loop
   std::thread acceptor;
   time_t start_time = 0;
-  std::string marker_path;    // empty when this server holds none
-  int marker_fd = -1;         // holds the marker's shared lock
   bool socket_owned = false;  // the socket file this server made:
   dev_t socket_dev = 0;
   ino_t socket_ino = 0;
@@ -101,6 +102,8 @@ struct VmdServer {
   std::vector<std::shared_ptr<VmdConn>> conns;  // live and ended, not yet reaped
   uint32_t next_conn = 1;
   uint32_t next_user = 1;
+  // Refusals at the link cap since the last accepted link (acceptor only).
+  uint64_t refused_at_cap = 0;
   bool stopping = false;
   VmdBehaviour behaviour;
   std::vector<VmdScriptRule> scripts;
@@ -142,9 +145,6 @@ std::shared_ptr<VmdConn> VmdFindConn(VmdServer* server, uint32_t id);
 // Message handling (vmd_proto.cpp). `message` is one whole frame's message
 // bytes. Returns false when the client broke the protocol and must go.
 bool VmdHandleMessage(VmdConn* conn, std::span<const uint8_t> message, std::string* why);
-// Largest message the daemon reads.
-uint32_t VmdFrameCap();
-
 // A 0x0701 message carrying the request (vmd_requests.cpp).
 std::vector<uint8_t> VmdUnconfirmedMessage(const VmdIncoming& request);
 

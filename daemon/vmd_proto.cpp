@@ -118,7 +118,7 @@ bool Registration(const Msg& x) {
   rp.major = v[0];
   rp.minor = v[1];
   rp.third = v[2];
-  rp.maxApdu = s->config.site.max_apdu;
+  rp.maxApdu = b.reg_max_apdu >= 0 ? uint32_t(b.reg_max_apdu) : s->config.site.max_apdu;
   rp.local = s->config.site.local;
   if (b.reg_mac_len >= 0) {
     rp.local.macLen = uint8_t(b.reg_mac_len);
@@ -130,6 +130,7 @@ bool Registration(const Msg& x) {
   reply.resize(b.reg_length);
   Send(x, reply);
   if (status == IPC_DAEMON_OK && own == IPC_DAEMON_OK) {
+    c->frame_cap = IpcFrameCap(s->config.site.max_apdu, rq.maxSegAccepted);
     c->user = user;
     VmdLog(s,
            "connection %u: registered user %u (port %u, %u client and %u server TSMs, "
@@ -431,8 +432,6 @@ size_t TagAt(std::span<const uint8_t> b, size_t at, uint8_t number, bool context
 }
 
 }  // namespace
-
-uint32_t VmdFrameCap() { return IPC_MAX_FRAME; }
 
 bool VmdIoctlStatusAnswer(std::span<const uint8_t> request, uint32_t status,
                           std::vector<uint8_t>* answer) {

@@ -1,5 +1,5 @@
-// Listening sockets, the accept loop, the presence marker, the log and the
-// frame log of the daemon core.
+// Listening sockets, the accept loop, the log and the frame log of the
+// daemon core.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -19,60 +19,25 @@
 
 #include "daemon/vmd_internal.h"
 #include "runtime/ipc/ipc_frame.h"
-#include "runtime/platform/plat_sync.h"
 
 namespace {
 
 constexpr size_t kLogKeep = 4000;
 constexpr size_t kFramesKeep = 4000;
 constexpr size_t kFrameBytesKeep = 32u << 20;
-// Each link has two threads; past this many live links new ones are refused.
-constexpr size_t kMaxLinks = 256;
 
 std::string Errno(const char* what) { return std::string(what) + ": " + strerror(errno); }
 
-bool SameFile(int fd, const std::string& path) {
-  struct stat a, b;
-  return fstat(fd, &a) == 0 && stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
-         a.st_ino == b.st_ino;
-}
-
-// A whole-file lock that belongs to the open file, so it goes with the last
-// descriptor of it: at a stop, and when the kernel reaps a killed daemon.
-bool FileLock(int fd, short type, bool wait) {
-  struct flock fl {};
-  fl.l_type = type;
-  fl.l_whence = SEEK_SET;
-  while (fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) != 0)
-    if (errno != EINTR) return false;
-  return true;
-}
-
-// The presence marker stands while some daemon holds it: each one keeps a
-// shared lock on it, so several can serve one directory and a killed one
-// lets go at once. A marker nobody holds is stale and is taken over.
-int MarkerTake(const std::string& path, std::string* error) {
-  for (int tries = 0; tries < 100; ++tries) {
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) break;
-    if (!FileLock(fd, F_RDLCK, true)) {
-      close(fd);
-      break;
-    }
-    if (SameFile(fd, path)) return fd;
-    close(fd);  // removed by a daemon that stopped meanwhile: take the new one
+// The kernel caps a listen backlog at this: asking for it gets the longest
+// queue the system gives, so a burst of clients waits instead of being
+// dropped and retried.
+int ListenBacklog() {
+  int n = 0;
+  if (FILE* f = fopen("/proc/sys/net/core/somaxconn", "r")) {
+    if (fscanf(f, "%d", &n) != 1) n = 0;
+    fclose(f);
   }
-  *error = Errno(("cannot hold presence marker " + path).c_str());
-  return -1;
-}
-
-// The last daemon to let go removes the marker; another one's lock keeps it.
-void MarkerDrop(int fd, const std::string& path) {
-  close(fd);
-  int probe = open(path.c_str(), O_RDWR | O_CLOEXEC);
-  if (probe < 0) return;
-  if (FileLock(probe, F_WRLCK, false) && SameFile(probe, path)) unlink(path.c_str());
-  close(probe);
+  return n > 0 ? n : SOMAXCONN;
 }
 
 // Serialises the daemons of one directory over the live/stale check, the bind
@@ -140,12 +105,13 @@ int ListenUnix(VmdServer* s, const std::string& path, std::string* error) {
     }
     unlink(path.c_str());  // stale: nobody listens any more
   }
-  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (fd < 0) {
     *error = Errno("socket");
     return -1;
   }
-  if (bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || listen(fd, 64) != 0) {
+  if (bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
+      listen(fd, ListenBacklog()) != 0) {
     *error = Errno(("cannot listen on " + path).c_str());
     close(fd);
     return -1;
@@ -178,14 +144,15 @@ int ListenTcp(const std::string& host, uint16_t port, uint16_t* bound, std::stri
     *error = "bad TCP host '" + host + "' (expected a dotted IPv4 address)";
     return -1;
   }
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (fd < 0) {
     *error = Errno("socket");
     return -1;
   }
   int one = 1;
   setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  if (bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || listen(fd, 64) != 0) {
+  if (bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
+      listen(fd, ListenBacklog()) != 0) {
     *error = Errno(("cannot listen on TCP " + host + ":" + std::to_string(port)).c_str());
     close(fd);
     return -1;
@@ -208,16 +175,18 @@ void Reap(VmdServer* s, std::vector<std::shared_ptr<VmdConn>>* done) {
   }
 }
 
-void AcceptOne(VmdServer* s, int lfd, bool tcp) {
+// Takes one connection off the listener's queue; false once the queue is
+// empty (or accepting must pause).
+bool AcceptOne(VmdServer* s, int lfd, bool tcp) {
   int fd = accept4(lfd, nullptr, nullptr, SOCK_CLOEXEC);
   if (fd < 0) {
-    if (errno != EINTR && errno != EAGAIN && errno != ECONNABORTED)
-      VmdLog(s, "accept failed: %s", strerror(errno));
+    if (errno == EINTR || errno == ECONNABORTED) return true;
+    if (errno != EAGAIN && errno != EWOULDBLOCK) VmdLog(s, "accept failed: %s", strerror(errno));
     // Out of descriptors the pending connection stays readable: pause
     // instead of spinning on it until links close.
     if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
       usleep(100 * 1000);
-    return;
+    return false;
   }
   if (tcp) {
     int one = 1;
@@ -227,12 +196,13 @@ void AcceptOne(VmdServer* s, int lfd, bool tcp) {
   conn->fd = fd;
   conn->tcp = tcp;
   conn->server = s;
+  conn->frame_cap = IpcFrameCap(s->config.site.max_apdu, 1);
   std::vector<std::shared_ptr<VmdConn>> done;
   bool full;
   {
     std::lock_guard<std::mutex> lock(s->mu);
     Reap(s, &done);
-    full = s->conns.size() >= kMaxLinks;
+    full = s->conns.size() >= s->config.max_links;
     if (!full) {
       conn->id = s->next_conn++;
       s->conns.push_back(conn);
@@ -241,9 +211,17 @@ void AcceptOne(VmdServer* s, int lfd, bool tcp) {
   for (auto& d : done)
     if (d->reader.joinable()) d->reader.join();
   if (full) {
-    VmdLog(s, "connection refused: %zu links are open", kMaxLinks);
+    // Once per burst: a flood of refusals would drown the log.
+    if (s->refused_at_cap++ == 0)
+      VmdLog(s, "connection refused: %zu links are open (refusing until one ends)",
+             s->config.max_links);
     close(fd);
-    return;
+    return true;
+  }
+  if (s->refused_at_cap > 0) {
+    VmdLog(s, "accepting again: %llu connections were refused at the link cap",
+           static_cast<unsigned long long>(s->refused_at_cap));
+    s->refused_at_cap = 0;
   }
   s->accepted++;
   VmdLog(s, "connection %u accepted (%s)", conn->id, tcp ? "tcp" : "unix");
@@ -255,6 +233,7 @@ void AcceptOne(VmdServer* s, int lfd, bool tcp) {
     conn->ended = true;
   }
   s->cv.notify_all();
+  return true;
 }
 
 void AcceptLoop(VmdServer* s) {
@@ -270,8 +249,12 @@ void AcceptLoop(VmdServer* s) {
       return;
     }
     if (p[0].revents) return;
+    // The whole queue at each wake-up: a burst of clients is not served one
+    // poll round at a time.
     for (nfds_t i = 1; i < n; ++i)
-      if (p[i].revents & POLLIN) AcceptOne(s, p[i].fd, p[i].fd == s->tcp_fd);
+      if (p[i].revents & POLLIN)
+        while (AcceptOne(s, p[i].fd, p[i].fd == s->tcp_fd)) {
+        }
   }
 }
 
@@ -318,11 +301,6 @@ VmdServer* VmdStart(const VmdConfig& config, std::string* error) {
     s->unix_fd = ListenUnix(s.get(), config.pipe_path, &err);
   if (err.empty() && config.tcp)
     s->tcp_fd = ListenTcp(config.tcp_host, config.tcp_port, &s->tcp_port, &err);
-  if (err.empty() && !config.marker_dir.empty()) {
-    std::string path = config.marker_dir + "/" + kVmdMarkerName;
-    s->marker_fd = MarkerTake(path, &err);
-    if (s->marker_fd >= 0) s->marker_path = path;
-  }
   if (!err.empty()) {
     CloseListeners(s.get());
     if (error) *error = err;
@@ -360,14 +338,9 @@ void VmdStop(VmdServer* s) {
     VmdConnShutdown(c.get());
   for (auto& c : conns)
     if (c->reader.joinable()) c->reader.join();
-  if (s->marker_fd >= 0) MarkerDrop(s->marker_fd, s->marker_path);
   VmdLog(s, "stopped");
   CloseListeners(s);
   delete s;
-}
-
-bool VmdMarkerHeld(const std::string& dir) {
-  return PlatNamedObjectHeld((dir + "/" + kVmdMarkerName).c_str());
 }
 
 uint16_t VmdTcpPort(const VmdServer* s) { return s->tcp_port; }
@@ -414,6 +387,7 @@ bool VmdWaitLog(VmdServer* s, const std::string& fragment, int timeout_ms) {
 }
 
 void VmdRecordFrame(VmdServer* s, VmdConn* conn, bool inbound, std::span<const uint8_t> m) {
+  if (!s->config.frame_log) return;
   VmdFrame f{};
   f.conn = conn->id;
   f.user = conn->user.load();

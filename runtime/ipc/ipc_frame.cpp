@@ -368,6 +368,11 @@ uint32_t WithPayload(uint32_t payloadLen) {
 
 }  // namespace
 
+uint32_t IpcFrameCap(uint32_t maxApdu, uint32_t maxSegments) {
+  uint64_t payload = std::max<uint64_t>(uint64_t{maxApdu} * maxSegments, IPC_IOCTL_MAX_PAYLOAD);
+  return uint32_t(std::min<uint64_t>(IPC_PAYLOAD_OFFSET + payload, IPC_LENGTH_TOP_BIT - 1));
+}
+
 uint32_t IpcSentLength(uint16_t kind, uint32_t payloadLen) {
   const KindRule* r = FindKind(kind);
   if (r == nullptr) return 4;

@@ -55,12 +55,22 @@ constexpr uint32_t IPC_REGISTER_LENGTH = 52;
 constexpr uint32_t IPC_REGISTER_REPLY_MIN = 28;
 constexpr uint32_t IPC_SET_PARAMS_LENGTH = 32;
 
-// The largest payload the library takes from the wire, and so the largest
-// frame it reads. It is far above any APDU the daemon reassembles (64
-// segments of the largest APDU) and above every ioctl answer; a length word
-// beyond it is a broken or hostile peer, not a message.
-constexpr uint32_t IPC_MAX_PAYLOAD = 1u << 20;
+// The largest ioctl body either side takes, request or answer.
+constexpr uint32_t IPC_IOCTL_MAX_PAYLOAD = 1u << 20;
+// The maximum APDU lengths a registration reply may announce.
+constexpr uint32_t IPC_APDU_MIN = 50;
+constexpr uint32_t IPC_APDU_MAX = 1476;
+
+// The frame cap of a link before its owner derives one from its limits:
+// room for every ioctl body and every unsegmented APDU. A length word
+// beyond a link's cap is a broken or hostile peer, not a message.
+constexpr uint32_t IPC_MAX_PAYLOAD = IPC_IOCTL_MAX_PAYLOAD;
 constexpr uint32_t IPC_MAX_FRAME = IPC_PAYLOAD_OFFSET + IPC_MAX_PAYLOAD;
+
+// The largest frame of a link whose transactions carry at most maxSegments
+// segments of maxApdu bytes: room for the whole message those admit and
+// for every ioctl body, and never more than a length word can say.
+uint32_t IpcFrameCap(uint32_t maxApdu, uint32_t maxSegments);
 
 // ---------------------------------------------------------------- offsets
 

@@ -30,6 +30,23 @@ void ReportLost(IpcConnection* c) {
 
 uint32_t IpcSetCloseWait(uint32_t ms) { return g_closeWait.exchange(ms); }
 
+void IpcConnectionSetFrameCaps(IpcConnection* c, uint32_t readCap, uint32_t writeCap) {
+  if (c == nullptr) return;
+  c->readCap.store(readCap);
+  c->writeCap.store(writeCap);
+}
+
+void IpcConnectionRaiseReadCap(IpcConnection* c, uint32_t readCap) {
+  if (c == nullptr) return;
+  uint32_t was = c->readCap.load();
+  while (was < readCap && !c->readCap.compare_exchange_weak(was, readCap)) {
+  }
+}
+
+uint32_t IpcConnectionGetWriteCap(const IpcConnection* c) {
+  return c == nullptr ? 0 : c->writeCap.load();
+}
+
 uint32_t IpcConnectionGetUser(const IpcConnection* c) { return c == nullptr ? 0 : c->user.load(); }
 
 void IpcConnectionSetUser(IpcConnection* c, uint32_t user) {
@@ -42,7 +59,7 @@ void IpcReaderThread(void* arg) {
     IpcTransport* t = c->transport.load();
     if (t == nullptr) return;
     IpcReadError error;
-    IpcMsg* msg = IpcReadFrameLocked(t, &error);
+    IpcMsg* msg = IpcReadFrameLocked(t, &error, &c->readCap);
     if (msg == nullptr) {
       if (error == IpcReadError::InvalidData) OsaLog(OSA_LOG_ERROR, "%s", IPC_TEXT_BAD_LENGTH);
       ReportLost(c);
@@ -80,7 +97,10 @@ IpcConnection* VelmoraIpcConnect(const char* name, IpcHandler handler) {
   IpcConnection* c = nullptr;
   IpcMsg* spare = nullptr;
   IpcTransport* t = nullptr;
-  if (void* raw = OsaMemAlloc(sizeof(IpcConnection)); raw != nullptr) c = new (raw) IpcConnection{};
+  if (void* raw = OsaMemAlloc(sizeof(IpcConnection)); raw != nullptr) {
+    c = new (raw) IpcConnection{};
+    IpcConnectionSetFrameCaps(c, IPC_MAX_FRAME, IPC_MAX_FRAME);
+  }
   if (c != nullptr && handler != nullptr) spare = IpcMsgPoolGet();
   if (spare != nullptr) t = IpcTransportOpen(name);
   if (t != nullptr) {
@@ -115,18 +135,28 @@ bool IpcSendDisconnect(IpcConnection* c) {
   return IpcWriteFrame(t, msg);
 }
 
-bool PipeWrite(IpcConnection* c, IpcMsg* msg) {
-  if (msg == nullptr) return false;
+bool PipeWrite(IpcConnection* c, IpcMsg* msg, IpcWriteError* why) {
+  IpcWriteError error = IpcWriteError::None;
   IpcTransport* t = c != nullptr ? c->transport.load() : nullptr;
   uint32_t length = IpcFrameLength(msg);
-  if (t == nullptr || length == 0 || length > IPC_MAX_FRAME) {
-    if (t != nullptr)
-      OsaLog(OSA_LOG_ERROR, "IPC: PipeWrite: cannot frame kind 0x%04X of %u payload bytes",
-             IpcMsgGetKind(msg), IpcMsgGetPayloadLength(msg));
-    IpcMsgFree(msg);
-    return false;
+  if (msg == nullptr || t == nullptr) {
+    error = IpcWriteError::NoLink;
+  } else if (length == 0) {
+    error = IpcWriteError::Unframed;
+    OsaLog(OSA_LOG_ERROR, "IPC: PipeWrite: cannot frame kind 0x%04X of %u payload bytes",
+           IpcMsgGetKind(msg), IpcMsgGetPayloadLength(msg));
+  } else if (length > c->writeCap.load()) {
+    error = IpcWriteError::TooLong;
+    OsaLog(OSA_LOG_ERROR, "IPC: PipeWrite: kind 0x%04X: a frame of %u bytes is above the cap of %u",
+           IpcMsgGetKind(msg), length, c->writeCap.load());
   }
-  return IpcWriteFrame(t, msg);
+  if (error == IpcWriteError::None) {
+    if (!IpcWriteFrame(t, msg)) error = IpcWriteError::Failed;
+  } else {
+    IpcMsgFree(msg);
+  }
+  if (why != nullptr) *why = error;
+  return error == IpcWriteError::None;
 }
 
 void VelmoraIpcClose(IpcConnection* c) {

@@ -30,6 +30,19 @@ struct IpcConnection {
   // Set before the disconnect frame is written: only then is a
   // zero-length frame the daemon's answer.
   std::atomic<bool> disconnectSent;
+  // The largest frames read and written (IPC_MAX_FRAME until the owner
+  // derives them from its limits).
+  std::atomic<uint32_t> readCap;
+  std::atomic<uint32_t> writeCap;
+};
+
+// Why PipeWrite wrote nothing, or not all.
+enum class IpcWriteError : uint8_t {
+  None,
+  NoLink,    // the link has no transport: nothing written
+  Unframed,  // the message cannot hold the frame its kind needs: nothing written
+  TooLong,   // the frame is above the write cap: nothing written
+  Failed,    // the transport failed during the write
 };
 
 // How long close waits for the daemon's answer to the disconnect frame.
@@ -47,11 +60,19 @@ void VelmoraIpcClose(IpcConnection* connection);
 
 // Prepares the message (IpcFrameLength) and writes it. The message is
 // consumed in every case. False when the link has no transport, the frame
-// is longer than the peer accepts, or the write failed.
-bool PipeWrite(IpcConnection* connection, IpcMsg* msg);
+// does not fit its message or is above the write cap, or the write failed;
+// *why (may be null) says which.
+bool PipeWrite(IpcConnection* connection, IpcMsg* msg, IpcWriteError* why = nullptr);
 // Writes the spare disconnect message once; false when there is none or the
 // write fails.
 bool IpcSendDisconnect(IpcConnection* connection);
+
+// Sets the largest frames the link reads and writes. A frame read above the
+// read cap ends the link; one above the write cap is refused unwritten.
+void IpcConnectionSetFrameCaps(IpcConnection* connection, uint32_t readCap, uint32_t writeCap);
+// Raises the read cap to at least readCap.
+void IpcConnectionRaiseReadCap(IpcConnection* connection, uint32_t readCap);
+uint32_t IpcConnectionGetWriteCap(const IpcConnection* connection);
 
 uint32_t IpcConnectionGetUser(const IpcConnection* connection);
 void IpcConnectionSetUser(IpcConnection* connection, uint32_t user);

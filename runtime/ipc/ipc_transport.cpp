@@ -53,6 +53,7 @@ int ConnectTcp(const IpcConnTarget& t) {
   addrinfo* found = nullptr;
   if (getaddrinfo(t.host, nullptr, &hints, &found) != 0 || found == nullptr) {
     OsaLog(OSA_LOG_ERROR, "gethostbyname() failed.");
+    OsaLog(OSA_LOG_ERROR, "IPC: cannot resolve the host of tcp:%s:%u", t.host, t.port);
     return -1;
   }
   sockaddr_in addr{};
@@ -63,8 +64,12 @@ int ConnectTcp(const IpcConnTarget& t) {
   ConnectStep failed;
   int fd = ConnectStream(AF_INET, reinterpret_cast<sockaddr*>(&addr), sizeof addr, &failed);
   if (fd < 0) {
+    int error = errno;
     OsaLog(OSA_LOG_ERROR, failed == ConnectStep::Socket ? "Cannot create IPC socket"
                                                         : "Cannot connect IPC socket");
+    if (failed == ConnectStep::Connect)
+      OsaLog(OSA_LOG_ERROR, "IPC: cannot connect to tcp:%s:%u: %s", t.host, t.port,
+             std::strerror(error));
     return -1;
   }
   int one = 1;
@@ -189,7 +194,8 @@ bool IpcWriteFrame(IpcTransport* t, IpcMsg* msg) {
   return ok;
 }
 
-IpcMsg* IpcReadFrame(int fd, IpcReadCarry* carry, IpcReadError* error) {
+IpcMsg* IpcReadFrame(int fd, IpcReadCarry* carry, IpcReadError* error,
+                     const std::atomic<uint32_t>* maxFrame) {
   SetError(error, IpcReadError::None);
   if (carry->msg == nullptr) {
     carry->msg = IpcMsgPoolGet();
@@ -206,7 +212,8 @@ IpcMsg* IpcReadFrame(int fd, IpcReadCarry* carry, IpcReadError* error) {
     uint32_t& n = carry->count;
     if (n >= IPC_LENGTH_WORD) {
       uint32_t length = IpcGet32({held, IPC_LENGTH_WORD}, 0);
-      if ((length & IPC_LENGTH_TOP_BIT) != 0 || length > IPC_MAX_FRAME) {
+      const uint32_t cap = maxFrame != nullptr ? maxFrame->load() : IPC_MAX_FRAME;
+      if ((length & IPC_LENGTH_TOP_BIT) != 0 || length > cap) {
         SetError(error, IpcReadError::InvalidData);
         return nullptr;
       }
@@ -252,11 +259,12 @@ IpcMsg* IpcReadFrame(int fd, IpcReadCarry* carry, IpcReadError* error) {
   }
 }
 
-IpcMsg* IpcReadFrameLocked(IpcTransport* t, IpcReadError* error) {
+IpcMsg* IpcReadFrameLocked(IpcTransport* t, IpcReadError* error,
+                           const std::atomic<uint32_t>* maxFrame) {
   if (t == nullptr) {
     SetError(error, IpcReadError::Failed);
     return nullptr;
   }
   PlatLockGuard guard(&t->readLock);
-  return IpcReadFrame(t->fd, &t->carry, error);
+  return IpcReadFrame(t->fd, &t->carry, error, maxFrame);
 }

@@ -4,6 +4,7 @@
 // read may bring several small frames and a frame may come in pieces.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "runtime/ipc/ipc_msg.h"
@@ -29,7 +30,7 @@ enum class IpcReadError : uint8_t {
   None,
   Closed,       // the peer ended the stream
   Failed,       // the read failed
-  InvalidData,  // a length word with its top bit set or above IPC_MAX_FRAME
+  InvalidData,  // a length word with its top bit set or above the cap
   NoMemory,     // no message for the frame
 };
 
@@ -49,7 +50,11 @@ bool IpcTransportWaitReadable(IpcTransport* transport, uint32_t ms);
 // lock, then frees the message whatever the outcome.
 bool IpcWriteFrame(IpcTransport* transport, IpcMsg* msg);
 
-// Reads the next frame; none with the reason in *error (may be null).
-IpcMsg* IpcReadFrame(int fd, IpcReadCarry* carry, IpcReadError* error);
+// Reads the next frame; none with the reason in *error (may be null). A
+// frame may be at most *maxFrame bytes (IPC_MAX_FRAME without a cap), read
+// when its length word has come, so that a cap raised meanwhile counts.
+IpcMsg* IpcReadFrame(int fd, IpcReadCarry* carry, IpcReadError* error,
+                     const std::atomic<uint32_t>* maxFrame = nullptr);
 // The same under the transport's read lock.
-IpcMsg* IpcReadFrameLocked(IpcTransport* transport, IpcReadError* error);
+IpcMsg* IpcReadFrameLocked(IpcTransport* transport, IpcReadError* error,
+                           const std::atomic<uint32_t>* maxFrame = nullptr);

@@ -1,5 +1,7 @@
 // Client TSMs: allocation, sending, waiting, cancelling and release, and the
 // acknowledgements and confirmations the reader thread applies to them.
+#include <algorithm>
+
 #include "bacnet/asn_check.h"
 #include "runtime/osa/osa.h"
 #include "runtime/tsml/tsml_internal.h"
@@ -55,14 +57,19 @@ void DeliverLocked(CliTsm* t, std::unique_lock<std::mutex>* lock = nullptr) {
   t->wake.notify_all();
 }
 
+// Never more than the link sends, and never wrapped: a request's own
+// parameters may ask for any number of segments.
 uint32_t MaxPayload(uint32_t apdu, uint32_t segmentation, uint32_t maxSegsToSend,
                     uint8_t* segmented) {
+  uint64_t room;
   if (segmentation == 0 || segmentation == 1) {
     *segmented = 1;
-    return (apdu - 6) * maxSegsToSend;
+    room = uint64_t{apdu > 6 ? apdu - 6 : 0} * maxSegsToSend;
+  } else {
+    *segmented = 0;
+    room = apdu > 4 ? apdu - 4 : 0;
   }
-  *segmented = 0;
-  return apdu - 4;
+  return uint32_t(std::min<uint64_t>(room, g_tsml.sendPayloadCap.load()));
 }
 
 void FillInfoLocked(const CliTsm* t, TsmCliInfo* info) {
@@ -181,6 +188,7 @@ int TsmCliAllocConfirmed(const LinkAddress* source, const LinkAddress* destinati
         pick(COMM_MAX_SEGS_TO_SEND, &CommParams::maxSegsToSend, g_tsml.maxSegsToSend);
     if (t->maxSegsToSend == 0) t->maxSegsToSend = t->maxSegsAccepted;
   }
+  TsmlLinkAdmit(t->maxSegsAccepted);
   t->context = context;
   ApplyLocked(t, CLI_EV_ALLOC_CONFIRMED);
   if (info) FillInfoLocked(t, info);
@@ -273,7 +281,8 @@ int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind) {
   lock.unlock();
 
   IpcConnection* c = g_tsml.connection.load();
-  bool written = c && PipeWrite(c, m);
+  IpcWriteError why = IpcWriteError::NoLink;
+  bool written = c && PipeWrite(c, m, &why);
   if (!c) IpcMsgFree(m);
 
   lock.lock();
@@ -283,7 +292,8 @@ int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind) {
     if (t->state == CLI_FREE) PushFreeLocked(t);
     return int(t->sendResult);
   }
-  if (!g_tsml.linkLost && !g_tsml.closing)
+  const int status = TsmlWriteStatus(why);
+  if (status == 9 && !g_tsml.linkLost && !g_tsml.closing)
     OsaLog(1, "TSML(High): PipeWrite failed, userID=%u", g_tsml.userId.load());
   t->sending = 0;
   t->ackPending = 0;
@@ -295,7 +305,7 @@ int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind) {
     CliFreeLocked(t);
   else if (s.action == TsmAction::Go)
     t->state = s.next;
-  return 9;
+  return status;
 }
 
 int TsmlSend(void* tsm, uint16_t kind, PduDesc* d) {

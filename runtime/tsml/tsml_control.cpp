@@ -63,9 +63,16 @@ int TsmlControlRoundTrip(IpcMsg* m, uint16_t kind, uint32_t index, uint32_t id,
     g_tsml.expectedId = id;
     g_tsml.pendingReply = nullptr;
   }
-  if (!PipeWrite(c, m)) {
-    OsaLog(1, "TSML(High): PipeWrite failed, userID=%u", g_tsml.userId.load());
-    return 9;
+  IpcWriteError why = IpcWriteError::None;
+  if (!PipeWrite(c, m, &why)) {
+    // Nothing went out, so no reply will come: the channel is free again.
+    if (why != IpcWriteError::Failed) {
+      std::lock_guard<std::mutex> g(g_tsml.controlLock);
+      g_tsml.pendingKind = 0;
+    }
+    if (why != IpcWriteError::TooLong && why != IpcWriteError::Unframed)
+      OsaLog(1, "TSML(High): PipeWrite failed, userID=%u", g_tsml.userId.load());
+    return TsmlWriteStatus(why);
   }
   std::unique_lock<std::mutex> g(g_tsml.controlLock);
   g_tsml.controlReplied.wait(
@@ -166,6 +173,7 @@ bool TsmlNetParamsSet(const CommParams* p) {
       return false;
   }
   if ((p->mask & COMM_MAX_SEGS_ACCEPTED) && p->maxSegsAccepted == 0) return false;
+  if (p->mask & COMM_MAX_SEGS_ACCEPTED) TsmlLinkAdmit(p->maxSegsAccepted);
   uint32_t wire = p->mask & 0x7F;
   // The exchange runs without the defaults lock: the daemon-request lock
   // already serialises the callers, and TSM allocation must not wait on it.

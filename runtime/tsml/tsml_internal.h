@@ -147,6 +147,8 @@ struct TsmlState {
   // Link.
   std::atomic<IpcConnection*> connection{nullptr};
   TsmlParams params{};
+  // The largest payload the link sends (its write cap less the header).
+  std::atomic<uint32_t> sendPayloadCap{IPC_MAX_PAYLOAD};
 
   // Registration.
   std::atomic<uint32_t> userId{0};
@@ -259,6 +261,15 @@ void TsmlLinkLost();                // once only
 void TsmlFailAll();                 // the link-lost processing
 void TsmlCliPoolRelease();
 void TsmlSrvPoolRelease();
+// What a send that PipeWrite did not write returns: a frame above the
+// link's cap is too long (7), one its message cannot hold a bad argument
+// (2); anything else is the link's (9).
+inline int TsmlWriteStatus(IpcWriteError why) {
+  return why == IpcWriteError::TooLong ? 7 : why == IpcWriteError::Unframed ? 2 : 9;
+}
+// Lets the link read what transactions accepting this many segments may
+// bring back (the read cap only grows).
+void TsmlLinkAdmit(uint32_t maxSegsAccepted);
 // Writes a control message and waits for its reply. `reply` gets the message.
 int TsmlControlRoundTrip(IpcMsg* m, uint16_t kind, uint32_t index, uint32_t id,
                          bool evenWhenClosing, IpcMsg** reply);

@@ -23,14 +23,13 @@ constexpr uint8_t kFixedRegistrationBytes[5] = {0x60, 0x00, 0x00, 0x3E, 0x00};
 const TsmlHookBinding* g_binding = nullptr;
 std::atomic<uint32_t> g_drainWait{TSML_DRAIN_WAIT_MS};
 
-// A daemon announces itself with a marker file of this name in the socket
-// directory; finding it when the connection failed means a daemon is there
-// that does not speak with us.
-constexpr char kDaemonMarker[] = "Velmora Semaphore 1004";
+// An older stack service (3.x, which speaks another protocol) holds a
+// named object of this name in the socket directory; no daemon of ours
+// does. It is asked for only when no connection could be made.
+constexpr char kOlderServiceObject[] = "Velmora Semaphore 1004";
 
-bool DaemonMarkerPresent() {
-  char path[512];
-  int n = std::snprintf(path, sizeof path, "%s/%s", IpcPipeDir(), kDaemonMarker);
+bool OlderServicePresent(char (&path)[512]) {
+  int n = std::snprintf(path, sizeof path, "%s/%s", IpcPipeDir(), kOlderServiceObject);
   if (n < 0 || static_cast<size_t>(n) >= sizeof path) return false;
   return PlatNamedObjectHeld(path);
 }
@@ -58,6 +57,10 @@ void ConfParamPoolDestroy() {
 }  // namespace
 
 void TsmlSetHookBinding(const TsmlHookBinding* binding) { g_binding = binding; }
+
+void TsmlLinkAdmit(uint32_t maxSegsAccepted) {
+  IpcConnectionRaiseReadCap(g_tsml.connection.load(), IpcFrameCap(IPC_APDU_MAX, maxSegsAccepted));
+}
 
 bool TsmlIsOpen() { return g_tsml.open.load(); }
 bool TsmlIsStarted() { return g_tsml.started.load(); }
@@ -97,6 +100,7 @@ bool TsmlLinkInit() {
     g_tsml.pendingKind = 0;
     g_tsml.pendingReply = nullptr;
   }
+  g_tsml.sendPayloadCap = IPC_MAX_PAYLOAD;
   g_tsml.linkLost = false;
   g_tsml.cliClosed = false;
   g_tsml.srvClosed = false;
@@ -109,13 +113,18 @@ int TsmlConnect(const IpcRegisterRequest* reg, TsmlRegistrationReply* reply) {
   IpcConnection* c = VelmoraIpcConnect(g_tsml.params.ConnIPC, PipeRead);
   if (!c) {
     OsaLog(2, "TSML(High): VelmoraIpcConnect(\"%s\") failed", g_tsml.params.ConnIPC);
-    if (DaemonMarkerPresent()) {
+    char older[512];
+    if (OlderServicePresent(older)) {
       OsaLog(1, "TSML: Inconsistent versions: Velmora Service 3.x was detected");
+      OsaLog(1, "TSML: the older service holds %s", older);
       return 77;
     }
     return 9;
   }
   g_tsml.connection = c;
+  // A confirmation may carry as many segments as we accept, of any APDU.
+  const uint32_t readCap = IpcFrameCap(IPC_APDU_MAX, reg->maxSegAccepted);
+  IpcConnectionSetFrameCaps(c, readCap, IPC_MAX_FRAME);
   auto fail = [&](int status) {
     g_tsml.connection = nullptr;
     VelmoraIpcClose(c);
@@ -129,13 +138,24 @@ int TsmlConnect(const IpcRegisterRequest* reg, TsmlRegistrationReply* reply) {
   if (status != 0) return fail(status);
   IpcRegisterReply rr{};
   IpcRegisterReplyRead({MsgBytes(r), IPC_REGISTER_REPLY_MIN}, &rr);
+  IpcMsgFree(r);
+  // Every payload size of the layer is reckoned from it.
+  if (rr.maxApdu < IPC_APDU_MIN || rr.maxApdu > IPC_APDU_MAX) {
+    OsaLog(1, "TSML: registration reply: maximum APDU length %lu is outside %u to %u",
+           static_cast<unsigned long>(rr.maxApdu), IPC_APDU_MIN, IPC_APDU_MAX);
+    return fail(5);
+  }
+  // What we send may carry as many segments as we registered, of the
+  // runtime's APDU: the daemon reads as much.
+  const uint32_t writeCap = IpcFrameCap(rr.maxApdu, reg->maxSegAccepted);
+  IpcConnectionSetFrameCaps(c, readCap, writeCap);
+  g_tsml.sendPayloadCap = writeCap - IPC_PAYLOAD_OFFSET;
   reply->version[0] = rr.major;
   reply->version[1] = rr.minor;
   reply->version[2] = rr.third;
   reply->maxApdu = rr.maxApdu;
   reply->local = rr.local;
   reply->userId = rr.userId;
-  IpcMsgFree(r);
   g_tsml.closing = false;
   return 0;
 }

@@ -1,5 +1,7 @@
 // Everything the daemon sends arrives here on the reader thread: routing by
 // kind, server TSMs and the priority queues, link loss and the final close.
+#include <algorithm>
+
 #include "runtime/osa/osa.h"
 #include "runtime/tsml/tsml_internal.h"
 
@@ -330,15 +332,19 @@ int TsmlSrvMultiWait(SrvTsm** out, int32_t timeoutMs) {
   return SrvQueueWait(g_tsml.srvMultiSem, g_tsml.srvMultiQueue, out, timeoutMs);
 }
 
+// Never more than the link sends, and never wrapped.
 uint32_t TsmSrvMaxPayloadLocked(const SrvTsm* t, uint8_t* segmented) {
   uint32_t n = t->maxSegsAccepted;
   if (n == 0 || n == 0xFFFFFFFFu || n > t->ownMaxSegs) n = t->ownMaxSegs;
+  uint64_t room;
   if (t->segmentation == 0 || t->segmentation == 1) {
     *segmented = 1;
-    return (t->maxApdu - 5) * n;
+    room = uint64_t{t->maxApdu > 5 ? t->maxApdu - 5 : 0} * n;
+  } else {
+    *segmented = 0;
+    room = t->maxApdu > 3 ? t->maxApdu - 3 : 0;
   }
-  *segmented = 0;
-  return t->maxApdu - 3;
+  return uint32_t(std::min<uint64_t>(room, g_tsml.sendPayloadCap.load()));
 }
 
 bool TsmSrvInfoGet(SrvTsm* tsm, TsmSrvInfo* info) {
@@ -446,7 +452,9 @@ int TsmlSrvRespond(SrvTsm* tsm, PduDesc* d, uint16_t kind) {
   params[8] = uint8_t(t->priority);
   lock.unlock();
   int status = TsmlControlExchange(kind, d, params, nullptr);
-  if (status == 9) {
+  // A response refused or lost on the way leaves the request with the
+  // application, which may answer it again.
+  if (status != 0) {
     std::unique_lock<std::mutex> again;
     if (SrvLocked(tsm, again) && tsm->state == SRV_RESP_SENT) tsm->state = SRV_TAKEN;
   }

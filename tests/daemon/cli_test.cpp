@@ -1,6 +1,5 @@
 // velmorad as a program: its options, refusing a socket in use, removing a
-// stale one, the presence marker across daemon processes, and the clean stop
-// on SIGTERM.
+// stale one, what it leaves in its directory, and the clean stop on SIGTERM.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -12,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -22,6 +22,8 @@
 namespace {
 
 const char* kProgram = VELMORA_BINARY_DIR "/daemon/velmorad";
+// What only an older stack service holds (the library probes for it).
+const char* kOlderServiceObject = "Velmora Semaphore 1004";
 
 struct Child {
   pid_t pid = -1;
@@ -72,7 +74,7 @@ bool WaitForFile(const std::string& path) {
   return WaitUntil([&] { return access(path.c_str(), F_OK) == 0; });
 }
 
-// A quiet in-process daemon on the socket `path`, with no marker.
+// A quiet in-process daemon on the socket `path`.
 VmdConfig InProcess(const std::string& path) {
   VmdConfig config;
   config.pipe_path = path;
@@ -148,8 +150,9 @@ TEST_F(Cli, HelpDocumentsEveryOption) {
   ASSERT_EQ(Wait(&r), 0);
   std::string out = Slurp(r.out_path);
   for (const char* opt : {"--pipe NAME", "--tcp [HOST:]PORT", "--site FILE", "--log FILE",
-                          "--version", "--help", "VELMORA_PIPE_DIR", kVmdMarkerName})
+                          "--version", "--help", "VELMORA_PIPE_DIR"})
     EXPECT_NE(out.find(opt), std::string::npos) << opt;
+  EXPECT_EQ(out.find("Semaphore"), std::string::npos);
   Child v = Spawn(dir_, {"--version"});
   ASSERT_EQ(Wait(&v), 0);
   EXPECT_EQ(Slurp(v.out_path).rfind("velmorad 6.2.", 0), 0u);
@@ -224,11 +227,11 @@ TEST_F(Cli, ServesUntilSigintOrSigtermThenCleansUp) {
   for (int sig : {SIGTERM, SIGINT}) {
     const char* name = sig == SIGTERM ? "SIGTERM" : "SIGINT";
     SCOPED_TRACE(name);
-    std::string sock = dir_ + "/velmora", marker = dir_ + "/" + kVmdMarkerName;
+    std::string sock = dir_ + "/velmora";
     std::string log_path = dir_ + "/daemon-" + name + ".log";
     Child d =
         Spawn(dir_, {"--site", VELMORA_SOURCE_DIR "/daemon/sites/demo.site", "--log", log_path});
-    ASSERT_TRUE(WaitForFile(marker));
+    ASSERT_TRUE(WaitForFile(sock));
     RawClient c;
     ASSERT_TRUE(WaitUntil([&] { return RawConnectUnix(&c, sock); }));
     std::vector<uint8_t> reply = Register(&c);
@@ -244,7 +247,6 @@ TEST_F(Cli, ServesUntilSigintOrSigtermThenCleansUp) {
     EXPECT_EQ(Wait(&d), 0);
     EXPECT_TRUE(RawWaitClosed(&c));
     EXPECT_NE(access(sock.c_str(), F_OK), 0);
-    EXPECT_NE(access(marker.c_str(), F_OK), 0);
     std::string log = Slurp(log_path);
     for (std::string line : {"listening on", "connection 1 accepted", "registered user 1",
                              "stopping on ", "closed by the daemon", "stopped"}) {
@@ -278,50 +280,23 @@ TEST_F(Cli, StaleSocketIsReplacedAndAForeignFileIsNot) {
   EXPECT_EQ(Slurp(sock), "not a socket");
 }
 
-// The marker stands exactly while some daemon of the directory lives,
-// whichever of two daemons (other socket names, other processes) goes first
-// and however it goes.
-TEST_F(Cli, PresenceMarkerStandsWhileADaemonOfTheDirectoryLives) {
-  struct Case {
-    const char* what;
-    int first_stop;  // 0: the daemon started first; 1: the one started second
-    int first_signal;
-  } cases[] = {
-      {"first started stops first", 0, SIGTERM},
-      {"second started stops first", 1, SIGTERM},
-      {"first started is killed", 0, SIGKILL},
-      {"second started is killed", 1, SIGKILL},
-  };
-  std::string marker = dir_ + "/" + kVmdMarkerName;
-  for (const Case& k : cases) {
-    SCOPED_TRACE(k.what);
-    Child d[2] = {Spawn(dir_, {"--pipe", "a"}), {}};
-    ASSERT_TRUE(WaitUntil([&] { return VmdMarkerHeld(dir_); }));
-    ASSERT_TRUE(WaitForFile(dir_ + "/a"));
-    d[1] = Spawn(dir_, {"--pipe", "b"});
-    ASSERT_TRUE(WaitForFile(dir_ + "/b"));
-    Child &first = d[k.first_stop], &second = d[1 - k.first_stop];
-    kill(first.pid, k.first_signal);
-    EXPECT_EQ(Wait(&first), k.first_signal == SIGTERM ? 0 : 128 + SIGKILL);
-    EXPECT_TRUE(VmdMarkerHeld(dir_));
-    kill(second.pid, k.first_signal);
-    EXPECT_EQ(Wait(&second), k.first_signal == SIGTERM ? 0 : 128 + SIGKILL);
-    EXPECT_FALSE(VmdMarkerHeld(dir_));
-    if (k.first_signal == SIGTERM) {
-      EXPECT_NE(access(marker.c_str(), F_OK), 0);
-    }
-    // What a killed daemon left is taken over and removed by the next one.
-    VmdConfig config = InProcess(dir_ + "/c");
-    config.marker_dir = dir_;
-    std::string error;
-    VmdServer* s = VmdStart(config, &error);
-    ASSERT_NE(s, nullptr) << error;
-    EXPECT_TRUE(VmdMarkerHeld(dir_));
-    VmdStop(s);
-    EXPECT_FALSE(VmdMarkerHeld(dir_));
-    EXPECT_NE(access(marker.c_str(), F_OK), 0);
-    for (const char* sock : {"/a", "/b"})
-      unlink((dir_ + sock).c_str());
+// Daemons hold nothing in their directory but their sockets: the object an
+// older service would hold there is never made by one of ours, whether it
+// serves a socket or TCP alone.
+TEST_F(Cli, DaemonsLeaveOnlyTheirSocketsInTheDirectory) {
+  Child d[2] = {Spawn(dir_, {"--pipe", "a", "--log", dir_ + "/a.log"}), {}};
+  ASSERT_TRUE(WaitForFile(dir_ + "/a"));
+  d[1] = Spawn(dir_, {"--tcp", "0", "--log", dir_ + "/tcp.log"});
+  ASSERT_TRUE(WaitUntil(
+      [&] { return Slurp(dir_ + "/tcp.log").find("listening on tcp") != std::string::npos; }));
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir_))
+    names.insert(e.path().filename().string());
+  EXPECT_EQ(names, (std::set<std::string>{"a", "a.log", "tcp.log", "out.txt", "err.txt"}));
+  EXPECT_EQ(names.count(kOlderServiceObject), 0u);
+  for (Child& c : d) {
+    kill(c.pid, SIGTERM);
+    EXPECT_EQ(Wait(&c), 0);
   }
 }
 

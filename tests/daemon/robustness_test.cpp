@@ -1,9 +1,14 @@
 // Bad clients: each gets a log line and loses its link; the daemon and its
 // other clients go on.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
+#include <filesystem>
 #include <random>
 #include <thread>
 
@@ -253,6 +258,142 @@ TEST_F(Robustness, HooksRaceWithLinksComingAndGoing) {
   EXPECT_TRUE(st.apps.empty());
   RawClient good;
   ConnectRegistered(&good);
+}
+
+}  // namespace
+
+namespace {
+
+// A client's frames may be as large as its registered segments of the
+// site's APDU make a message, and no larger; before registration as large
+// as an ioctl body.
+TEST_F(Robustness, FrameCapFollowsTheRegisteredSegments) {
+  struct Case {
+    const char* what;
+    uint32_t segments;  // registered Max_Seg_Accepted; 0: not registered
+    size_t payload;
+    bool served;
+  } cases[] = {
+      {"1000 segments: a 1.1 MB request", 1000, 1100000, true},
+      {"1000 segments: one above 1476000 bytes", 1000, 1476000 + 1, false},
+      {"32 segments: one above an ioctl body", 32, IPC_MAX_PAYLOAD + 1, false},
+      {"unregistered: an ioctl body", 0, IPC_MAX_PAYLOAD, true},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    RawClient c;
+    Connect(&c);
+    if (k.segments) {
+      Bytes reg = RegistrationRequest();
+      IpcPut32(reg, 40, k.segments);
+      ASSERT_EQ(Ask(&c, reg).size(), 28u);
+    }
+    // A frame above the cap ends the link at its length word, maybe before
+    // the rest of it is written.
+    bool sent = RawSendFrame(&c, Message(0x0D01, 0, Bytes(k.payload, 0x33)));
+    if (k.served) {
+      ASSERT_TRUE(sent);
+      Bytes r;
+      ASSERT_EQ(RawReadFrame(&c, &r), 1);
+      EXPECT_EQ(IpcGet16(r, IPC_OFF_KIND), 0x0D01);
+      EXPECT_EQ(IpcGet16(r, IPC_OFF_STATUS), k.segments ? 0 : 1);
+      EXPECT_TRUE(Answers(&c));
+    } else {
+      EXPECT_TRUE(RawWaitClosed(&c));
+      EXPECT_TRUE(VmdWaitLog(server_, "longer than the limit of", kWaitMs));
+    }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+size_t LogCount(VmdServer* s, const std::string& fragment) {
+  size_t n = 0;
+  for (const std::string& l : VmdLogLines(s))
+    n += l.find(fragment) != std::string::npos;
+  return n;
+}
+
+// Connections that never register cannot lock others out: each is closed
+// once the registration time is up, and a burst of refusals at the link
+// cap is logged once.
+TEST_F(Robustness, IdleLinksAreClosedAndTheCapIsLoggedOncePerBurst) {
+  VmdConfig config = BaseConfig();
+  config.register_wait_ms = 1500;
+  config.max_links = 3;
+  Start(config);
+  RawClient registered;
+  ConnectRegistered(&registered);
+  RawClient idle[2], refused[3];
+  for (RawClient& c : idle)
+    Connect(&c);
+  ASSERT_TRUE(VmdWaitAccepted(server_, 3, kWaitMs));
+  for (RawClient& c : refused) {
+    Connect(&c);
+    EXPECT_TRUE(RawWaitClosed(&c));
+  }
+  EXPECT_EQ(LogCount(server_, "connection refused: 3 links are open"), 1u);
+  for (RawClient& c : idle)
+    EXPECT_TRUE(RawWaitClosed(&c));
+  EXPECT_EQ(LogCount(server_, "not registered within 1500 ms"), 2u);
+  // The registered link stays; a new client is served again.
+  EXPECT_TRUE(Answers(&registered));
+  RawClient late;
+  ConnectRegistered(&late);
+  EXPECT_TRUE(Answers(&late));
+  EXPECT_EQ(LogCount(server_, "accepting again: 3 connections were refused"), 1u);
+}
+
+// The daemon listens with the longest queue the system gives (the kernel
+// reports a TCP listener's backlog in tcpi_sacked), and a burst of clients
+// connecting at once is served.
+TEST_F(Robustness, ListensWithTheSystemBacklogAndServesABurst) {
+  int somaxconn = 0;
+  if (FILE* f = fopen("/proc/sys/net/core/somaxconn", "r")) {
+    ASSERT_EQ(fscanf(f, "%d", &somaxconn), 1);
+    fclose(f);
+  }
+  ASSERT_GT(somaxconn, 0);
+  int listener = -1;
+  for (const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) {
+    int fd = std::stoi(e.path().filename().string());
+    sockaddr_in sa{};
+    socklen_t len = sizeof sa;
+    int accepting = 0;
+    socklen_t alen = sizeof accepting;
+    if (getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len) == 0 && sa.sin_family == AF_INET &&
+        ntohs(sa.sin_port) == VmdTcpPort(server_) &&
+        getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &accepting, &alen) == 0 && accepting)
+      listener = fd;
+  }
+  ASSERT_GE(listener, 0);
+  tcp_info info{};
+  socklen_t ilen = sizeof info;
+  ASSERT_EQ(getsockopt(listener, IPPROTO_TCP, TCP_INFO, &info, &ilen), 0);
+  EXPECT_EQ(info.tcpi_sacked, uint32_t(somaxconn));
+
+  constexpr int kClients = 100;
+  std::vector<RawClient> clients(kClients);
+  for (RawClient& c : clients)
+    ASSERT_TRUE(RawConnectTcp(&c, VmdTcpPort(server_)));
+  for (RawClient& c : clients)
+    ASSERT_EQ(Register(&c).size(), 28u);
+}
+
+// The frame log is kept only when the configuration asks for it.
+TEST_F(Robustness, FrameLogOnlyWhenAskedFor) {
+  for (bool keep : {false, true}) {
+    SCOPED_TRACE(keep ? "kept" : "not kept");
+    VmdConfig config = BaseConfig();
+    config.frame_log = keep;
+    Start(config);
+    RawClient c;
+    ConnectRegistered(&c);
+    EXPECT_TRUE(Answers(&c));
+    EXPECT_EQ(VmdFrames(server_).size(), keep ? 4u : 0u);
+  }
 }
 
 }  // namespace

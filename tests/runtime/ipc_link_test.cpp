@@ -265,8 +265,45 @@ TEST_P(IpcLink, WritesAreNormalisedFrames) {
   ASSERT_NE(huge, nullptr);
   IpcMsgSetKind(huge, IPC_KIND_CONF_REQUEST);
   IpcMsgSetPayloadLength(huge, IPC_MAX_PAYLOAD + 1);
-  EXPECT_FALSE(PipeWrite(conn_, huge));
+  IpcWriteError why = IpcWriteError::None;
+  EXPECT_FALSE(PipeWrite(conn_, huge, &why));
+  EXPECT_EQ(why, IpcWriteError::TooLong);
+  // So is one that its own message cannot hold.
+  IpcMsg* small = IpcMsgAlloc(4);
+  ASSERT_NE(small, nullptr);
+  IpcMsgSetKind(small, IPC_KIND_CONF_REQUEST);
+  IpcMsgSetPayloadLength(small, 400);
+  EXPECT_FALSE(PipeWrite(conn_, small, &why));
+  EXPECT_EQ(why, IpcWriteError::Unframed);
   EXPECT_FALSE(PipeWrite(conn_, nullptr));
+  Close(true);
+}
+
+// The owner sets the caps from its limits; a read cap raised while the
+// reader waits for the next frame already counts for that frame.
+TEST_P(IpcLink, FrameCapsAreTheOwners) {
+  Connect();
+  constexpr uint32_t kPayload = IPC_MAX_PAYLOAD + 100;
+  IpcConnectionSetFrameCaps(conn_, IPC_MAX_FRAME, IPC_PAYLOAD_OFFSET + kPayload);
+  IpcMsg* m = IpcMsgAlloc(kPayload);
+  ASSERT_NE(m, nullptr);
+  IpcMsgSetKind(m, IPC_KIND_UNCONF_REQUEST);
+  IpcMsgSetPayloadLength(m, kPayload);
+  IpcWriteError why = IpcWriteError::Failed;
+  std::thread daemon([&] { disconnect_ = IpcTestReadExactly(peer_, 4 + 68 + kPayload, 20s); });
+  EXPECT_TRUE(PipeWrite(conn_, m, &why));
+  EXPECT_EQ(why, IpcWriteError::None);
+  daemon.join();
+  EXPECT_EQ(disconnect_.size(), 4 + 68 + kPayload);
+
+  IpcConnectionRaiseReadCap(conn_, IPC_PAYLOAD_OFFSET + kPayload);
+  IpcConnectionRaiseReadCap(conn_, IPC_MAX_FRAME);  // never lowered
+  IpcBytes big = IpcTestMessage(IPC_KIND_CONFIRMATION, 68 + kPayload, kPayload);
+  Send(IpcWireFrame(big));
+  ASSERT_TRUE(recorder_.WaitFor(1, 10s));
+  std::vector<Event> e = recorder_.Take();
+  ASSERT_FALSE(e[0].lost);
+  EXPECT_EQ(e[0].data, big);
   Close(true);
 }
 

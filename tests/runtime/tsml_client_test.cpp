@@ -408,3 +408,81 @@ TEST_F(TsmlClientTest, AsyncHookCallsTheCompletionThenReleases) {
 }
 
 }  // namespace
+
+namespace {
+
+struct CapCase {
+  const char* name;
+  uint32_t maxSegs;      // Cli\Max_Seg_Accepted
+  uint32_t requestSegs;  // 0, or the request's own segments accepted
+  uint32_t request;      // bytes of the request's payload
+  uint32_t answer;       // bytes of the confirmation's payload
+  int status;            // of the send
+};
+
+class TsmlFrameCapTest : public TsmlClientTest, public ::testing::WithParamInterface<CapCase> {};
+
+// The link's frames are as large as the configuration admits, both ways: a
+// request above that is refused unwritten with 7 (too long) and the link
+// stays up.
+TEST_P(TsmlFrameCapTest, FramesFollowTheConfiguredSegments) {
+  TestDeadline deadline(std::chrono::seconds(60));
+  const CapCase& k = GetParam();
+  TsmlConfigActive()->Max_Seg_Accepted = k.maxSegs;
+  Open();
+  Script(0, Bytes(k.answer, 0x55));
+  LinkAddress dest = Device(1);
+  CommParams p = CommMask(k.requestSegs ? uint32_t(COMM_MAX_SEGS_ACCEPTED) : 0u);
+  p.maxSegsAccepted = k.requestSegs;
+  CliTsm* t = nullptr;
+  ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, &p, nullptr, false, 1, &t, nullptr), 0);
+  PduDesc d{};
+  ASSERT_TRUE(PduDescAlloc(k.request, &d));
+  std::memset(d.data, 0x0C, k.request);
+  d.length = k.request;
+  EXPECT_EQ(TsmlSend(t, 0x0D00, &d), k.status);
+  if (k.status == 0) {
+    ASSERT_EQ(TsmCliWait(t, -1), 0);
+    TsmCliInfo info{};
+    ASSERT_TRUE(TsmCliInfoGet(t, &info));
+    EXPECT_EQ(info.outcome, 0u);
+    EXPECT_EQ(info.length, k.answer);
+    auto sent = Inbound(0x0D00);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].length, 68 + k.request);
+  } else {
+    EXPECT_EQ(TsmCliState(t), CLI_ALLOCATED);
+    EXPECT_TRUE(Inbound(0x0D00).empty());
+  }
+  EXPECT_TRUE(TsmCliRelease(t));
+  EXPECT_EQ(TsmlProcessIdAdd(1), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, TsmlFrameCapTest,
+    ::testing::Values(CapCase{"LargeRequestAndConfirmation", 1000, 0, 1100000, 1200000, 0},
+                      CapCase{"RequestsOwnSegmentsAdmitTheirConfirmation", 32, 1000, 10, 1200000,
+                              0},
+                      CapCase{"RequestAboveTheDefaultCap", 32, 0, IPC_MAX_PAYLOAD + 1, 1, 7},
+                      CapCase{"RequestAboveTheConfiguredCap", 1000, 0, 1476 * 1000 + 1, 1, 7}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A request's own segment count cannot wrap the room its payload has: the
+// room never goes beyond what the link sends.
+TEST_F(TsmlClientTest, PayloadRoomNeverWraps) {
+  TestDeadline deadline(std::chrono::seconds(30));
+  Open();
+  LinkAddress dest = Device(1);
+  // 1470 x 2921749 is 3734 past 2^32.
+  for (uint32_t segs : {2921749u, 0xFFFFFFFFu}) {
+    CommParams p = CommMask(COMM_MAX_SEGS_TO_SEND);
+    p.maxSegsToSend = segs;
+    CliTsm* t = nullptr;
+    TsmCliInfo info{};
+    ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, &p, nullptr, false, 1, &t, &info), 0);
+    EXPECT_EQ(info.maxPayload, IPC_MAX_PAYLOAD) << segs;
+    EXPECT_TRUE(TsmCliRelease(t));
+  }
+}
+
+}  // namespace

@@ -63,8 +63,8 @@ class TsmlDaemonTest : public ::testing::Test {
   void StartDaemon(const std::function<void(VmdBehaviour*)>& tune = nullptr, bool tcp = false) {
     VmdConfig c;
     c.pipe_path = dir_ + "/velmora";
-    c.marker_dir = dir_;
     c.log_quiet = true;
+    c.frame_log = true;
     c.tcp = tcp;
     VmdSiteDefaults(&c.site);
     std::string error;

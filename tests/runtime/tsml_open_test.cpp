@@ -1,10 +1,17 @@
 // Start-up, registration and close of the transaction layer against a real
 // stand-in daemon, each test on its own socket.
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <fstream>
 #include <future>
+#include <iterator>
+#include <memory>
 
 #include "runtime/osa/cfg.h"
+#include "tests/runtime/support/osa_fixture.h"
 #include "tests/runtime/tsml_fixture.h"
 
 namespace {
@@ -130,6 +137,7 @@ struct FailCase {
   int status;
   uint32_t apduLength = 0;
   bool refuseHooks = false;  // the interface layer cannot install its hooks
+  const char* logged = "";   // a line that says why, where one is expected
 };
 
 bool RefuseHooks() { return false; }
@@ -145,8 +153,12 @@ TEST_P(TsmlStartFailTest, FailsAndUnwinds) {
   TsmlConfigActive()->Apdu_Length = GetParam().apduLength;
   uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
   if (GetParam().refuseHooks) TsmlSetHookBinding(&kRefusingBinding);
+  DebugCapture capture;
   EXPECT_EQ(TsmlOpen(0), GetParam().status);
   TsmlSetHookBinding(nullptr);
+  if (*GetParam().logged) {
+    EXPECT_GE(capture.Count(GetParam().logged), 1u) << GetParam().logged;
+  }
   EXPECT_FALSE(TsmlIsOpen());
   EXPECT_FALSE(TsmlIsStarted());
   EXPECT_EQ(OsaStatGet(OSA_STAT_THREADS), threads);
@@ -172,7 +184,12 @@ INSTANTIATE_TEST_SUITE_P(
                       FailCase{"ShortReply", [](VmdBehaviour* b) { b->reg_length = 27; }, 9},
                       FailCase{"ApduRequestRefused",
                                [](VmdBehaviour* b) { VmdRule(b, 0x0801).status = 5; }, 3, 480},
-                      FailCase{"HooksRefused", nullptr, 3, 0, true}),
+                      FailCase{"HooksRefused", nullptr, 3, 0, true},
+                      // Every payload size is reckoned from the runtime's APDU.
+                      FailCase{"MaxApdu5", [](VmdBehaviour* b) { b->reg_max_apdu = 5; }, 5, 0,
+                               false, "maximum APDU length 5 is outside 50 to 1476"},
+                      FailCase{"MaxApdu65535", [](VmdBehaviour* b) { b->reg_max_apdu = 65535; }, 5,
+                               0, false, "maximum APDU length 65535 is outside 50 to 1476"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The link ends while registration waits for its reply: the daemon goes, or
@@ -207,27 +224,116 @@ INSTANTIATE_TEST_SUITE_P(Ways, TsmlRegistrationLostTest, ::testing::Values(true,
                            return info.param ? "Dropped" : "ZeroLengthFrame";
                          });
 
-TEST_F(TsmlOpenTest, NoDaemonIsLinkDownButAMarkerWithoutAnAnswerIsAVersionMismatch) {
+// What the library probes for when it cannot connect: a named object that
+// only an older stack service holds.
+constexpr char kOlderServiceObject[] = "Velmora Semaphore 1004";
+
+// Holds the object as an older service would: a shared lock on the file,
+// kept while it lives.
+class OlderService {
+ public:
+  explicit OlderService(const std::string& dir)
+      : fd_(::open((dir + "/" + kOlderServiceObject).c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644)) {
+    struct flock lock {};
+    lock.l_type = F_RDLCK;
+    lock.l_whence = SEEK_SET;
+    held_ = fd_ >= 0 && fcntl(fd_, F_OFD_SETLK, &lock) == 0;
+  }
+  ~OlderService() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  bool held() const { return held_; }
+
+ private:
+  int fd_;
+  bool held_ = false;
+};
+
+enum class Daemon {
+  None,
+  SocketAndTcp,
+  TcpOnly
+};
+
+struct ProbeCase {
+  const char* name;
+  const char* connIpc;  // "" keeps the default
+  Daemon daemon;        // a velmorad of the directory
+  bool olderService;
+  int status;
+  const char* logged;  // "%s" is the test's directory
+};
+
+class TsmlProbeTest : public TsmlDaemonTest, public ::testing::WithParamInterface<ProbeCase> {};
+
+// Only an older service's object makes a failed connection 77; any other
+// failure is 9, and the log says where the library looked. The daemons are
+// the real program, started for the directory as a user would.
+TEST_P(TsmlProbeTest, FailedConnectionSaysWhereItLooked) {
   TestDeadline deadline(std::chrono::seconds(30));
-  EXPECT_EQ(TsmlOpen(0), 9);
+  const ProbeCase& k = GetParam();
+  pid_t daemon = -1;
+  const std::string log = dir_ + "/velmorad.log";
+  if (k.daemon != Daemon::None) {
+    std::vector<std::string> args = {VELMORA_BINARY_DIR "/daemon/velmorad", "--log", log, "--tcp",
+                                     "0"};
+    if (k.daemon == Daemon::SocketAndTcp) args.insert(args.end(), {"--pipe", "velmora"});
+    std::vector<char*> argv;
+    for (std::string& a : args)
+      argv.push_back(a.data());
+    argv.push_back(nullptr);
+    daemon = fork();
+    if (daemon == 0) {
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    ASSERT_GT(daemon, 0);
+    const std::string ready = k.daemon == Daemon::TcpOnly ? "listening on tcp" : "listening on /";
+    for (int i = 0; i < 2000; ++i) {
+      std::ifstream in(log);
+      std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      if (text.find(ready) != std::string::npos) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
+  if (*k.connIpc) {
+    ASSERT_TRUE(SetCfgString("Tsml\\ConnIPC", k.connIpc));
+  }
+  // A file nobody holds is what a dead service left: it is no service.
+  int stale = ::open((dir_ + "/" + kOlderServiceObject).c_str(), O_CREAT | O_WRONLY, 0644);
+  ASSERT_GE(stale, 0);
+  ::close(stale);
+  std::unique_ptr<OlderService> older;
+  if (k.olderService) {
+    older = std::make_unique<OlderService>(dir_);
+    ASSERT_TRUE(older->held());
+  }
+  DebugCapture capture;
+  EXPECT_EQ(TsmlOpen(0), k.status);
   EXPECT_FALSE(TsmlIsOpen());
-  // A marker file left behind by a dead daemon is no daemon.
-  int fd = ::open((dir_ + "/" + kVmdMarkerName).c_str(), O_CREAT | O_WRONLY, 0644);
-  ASSERT_GE(fd, 0);
-  ::close(fd);
-  EXPECT_EQ(TsmlOpen(0), 9);
-  // A live daemon's marker with nothing answering on the pipe.
-  VmdConfig c;
-  c.tcp = true;
-  c.marker_dir = dir_;
-  c.log_quiet = true;
-  VmdSiteDefaults(&c.site);
-  std::string error;
-  server_ = VmdStart(c, &error);
-  ASSERT_NE(server_, nullptr) << error;
-  EXPECT_EQ(TsmlOpen(0), 77);
-  EXPECT_FALSE(TsmlIsOpen());
+  char text[512];
+  std::snprintf(text, sizeof text, k.logged, dir_.c_str());
+  EXPECT_EQ(capture.Count(text), 1u) << text;
+  if (daemon > 0) {
+    kill(daemon, SIGTERM);
+    int status = 0;
+    waitpid(daemon, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Situations, TsmlProbeTest,
+    ::testing::Values(ProbeCase{"NoDaemon", "", Daemon::None, false, 9, "cannot open %s/velmora"},
+                      ProbeCase{"DaemonServesOnlyTcp", "", Daemon::TcpOnly, false, 9,
+                                "cannot open %s/velmora"},
+                      ProbeCase{"MistypedName", "\\\\.\\pipe\\velmoar", Daemon::SocketAndTcp, false,
+                                9, "cannot open %s/velmoar"},
+                      ProbeCase{"UnreachableHost", "tcp:127.0.0.1:1", Daemon::SocketAndTcp, false,
+                                9, "cannot connect to tcp:127.0.0.1:1"},
+                      ProbeCase{"OlderService", "", Daemon::None, true, 77,
+                                "the older service holds %s/Velmora Semaphore 1004"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TsmlOpenTest, ShutdownSendsTheDisconnectAndEndsTheReader) {
   TestDeadline deadline(std::chrono::seconds(30));

@@ -346,3 +346,76 @@ TEST_F(TsmlServerTest, ControlRequestsBesideTransactionsDoNotDeadlock) {
 }
 
 }  // namespace
+
+namespace {
+
+// A control message refused before it is written (above the link's cap, or
+// longer than its own message) says why, and leaves the channel free: the
+// next exchange works, the link stays up.
+TEST_F(TsmlServerTest, ControlWriteRefusedLocallyLeavesTheChannelFree) {
+  TestDeadline deadline(std::chrono::seconds(30));
+  Open();
+  struct {
+    const char* what;
+    uint32_t capacity, length;
+    int status;
+  } cases[] = {
+      {"ioctl above the cap", IPC_MAX_PAYLOAD + 1, IPC_MAX_PAYLOAD + 1, 7},
+      {"ioctl longer than its message", 16, 200, 2},
+  };
+  uint32_t pid = 1;
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.what);
+    PduDesc request{}, reply{};
+    ASSERT_TRUE(PduDescAlloc(k.capacity, &request));
+    request.length = k.length;
+    EXPECT_EQ(TsmlIoctlLocal(&request, &reply), k.status);
+    EXPECT_EQ(reply.msg, nullptr);
+    EXPECT_EQ(TsmlProcessIdAdd(pid), 0);
+    EXPECT_TRUE(TsmlProcessIdKnown(pid++));
+  }
+  EXPECT_TRUE(Inbound(0x0807).empty());
+
+  // A response too long for the link leaves the request with the
+  // application, which answers it again.
+  VmdIncoming in = VmdIncomingDefaults(server_);
+  uint32_t index = 0, id = 0;
+  ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
+  SrvTsm* t = nullptr;
+  ASSERT_EQ(TsmlSrvWait(&t, 10000), 0);
+  PduDesc big{};
+  ASSERT_TRUE(PduDescAlloc(IPC_MAX_PAYLOAD + 1, &big));
+  big.length = IPC_MAX_PAYLOAD + 1;
+  EXPECT_EQ(TsmlSend(t, 0x0E02, &big), 7);
+  EXPECT_EQ(TsmSrvState(t), SRV_TAKEN);
+  PduDesc small{};
+  ASSERT_TRUE(PduDescAlloc(1, &small));
+  small.data[0] = 0x0F;
+  small.length = 1;
+  EXPECT_EQ(TsmlSend(t, 0x0E02, &small), 0);
+  EXPECT_EQ(Inbound(0x0E02).size(), 1u);
+  uint16_t value = 0;
+  EXPECT_EQ(TsmlAddrParamGet(nullptr, &value), 0);
+}
+
+// The room of a served request's answer is what the link sends at most,
+// however many segments both sides would take.
+TEST_F(TsmlServerTest, AnswerRoomIsBoundedByTheLink) {
+  TestDeadline deadline(std::chrono::seconds(30));
+  TsmlConfigActive()->Max_Seg_To_Send = 2000;
+  Open();
+  VmdIncoming in = VmdIncomingDefaults(server_);
+  in.params.segmentation = 0;
+  in.params.maxSegs = 65535;
+  uint32_t index = 0, id = 0;
+  ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
+  SrvTsm* t = nullptr;
+  ASSERT_EQ(TsmlSrvWait(&t, 10000), 0);
+  TsmSrvInfo info{};
+  ASSERT_TRUE(TsmSrvInfoGet(t, &info));
+  EXPECT_EQ(info.segmented, 1);
+  EXPECT_EQ(info.maxPayload, IPC_MAX_PAYLOAD);
+  EXPECT_EQ(TsmlSrvDiscard(t), 0);
+}
+
+}  // namespace

@@ -239,8 +239,8 @@ VmdConfig DaemonTest::BaseConfig() const {
   VmdConfig c;
   c.pipe_path = dir_ + "/velmora";
   c.tcp = true;
-  c.marker_dir = dir_;
   c.log_quiet = true;
+  c.frame_log = true;
   VmdSiteDefaults(&c.site);
   return c;
 }
