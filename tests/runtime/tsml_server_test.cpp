@@ -35,6 +35,15 @@ class TsmlServerTest : public TsmlDaemonTest {
     ASSERT_EQ(TsmlSrvDiscard(t), 0);
   }
 
+  // Sends an incoming request and takes it as the server delivery does.
+  void Take(const VmdIncoming& in, SrvTsm** t, uint32_t* index = nullptr, uint32_t* id = nullptr) {
+    uint32_t i = 0, d = 0;
+    ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &i, &d));
+    ASSERT_EQ(TsmlSrvWait(t, 10000), 0);
+    if (index) *index = i;
+    if (id) *id = d;
+  }
+
   bool AwaitNoOpenServerTransactions() {
     return WaitUntil([&] {
       VmdClientInfo info{};
@@ -61,9 +70,8 @@ TEST_F(TsmlServerTest, IncomingRequestIsTakenAndAnsweredFromItsOwnBuffer) {
   in.params.service = 15;  // WriteProperty
   in.payload = {0x0C, 0x00, 0x00, 0x00, 0x05};
   uint32_t index = 0, id = 0;
-  ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
   SrvTsm* t = nullptr;
-  ASSERT_EQ(TsmlSrvWait(&t, 10000), 0);
+  Take(in, &t, &index, &id);
   TsmSrvInfo info{};
   ASSERT_TRUE(TsmSrvInfoGet(t, &info));
   EXPECT_EQ(info.service, 15);
@@ -378,11 +386,8 @@ TEST_F(TsmlServerTest, ControlWriteRefusedLocallyLeavesTheChannelFree) {
 
   // A response too long for the link leaves the request with the
   // application, which answers it again.
-  VmdIncoming in = VmdIncomingDefaults(server_);
-  uint32_t index = 0, id = 0;
-  ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
   SrvTsm* t = nullptr;
-  ASSERT_EQ(TsmlSrvWait(&t, 10000), 0);
+  Take(VmdIncomingDefaults(server_), &t);
   PduDesc big{};
   ASSERT_TRUE(PduDescAlloc(IPC_MAX_PAYLOAD + 1, &big));
   big.length = IPC_MAX_PAYLOAD + 1;
@@ -407,10 +412,8 @@ TEST_F(TsmlServerTest, AnswerRoomIsBoundedByTheLink) {
   VmdIncoming in = VmdIncomingDefaults(server_);
   in.params.segmentation = 0;
   in.params.maxSegs = 65535;
-  uint32_t index = 0, id = 0;
-  ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
   SrvTsm* t = nullptr;
-  ASSERT_EQ(TsmlSrvWait(&t, 10000), 0);
+  Take(in, &t);
   TsmSrvInfo info{};
   ASSERT_TRUE(TsmSrvInfoGet(t, &info));
   EXPECT_EQ(info.segmented, 1);
