@@ -41,9 +41,9 @@ int main(int argc, char** argv) {
     fprintf(stderr, "velmorad: %s\n", error.c_str());
     return 1;
   }
-  VmdLog(server, "site %s: %zu simulated devices",
+  VmdLog(server, "site %s: %zu simulated devices, %zu network ports",
          cli.site_path.empty() ? "demo.site (built in)" : cli.site_path.c_str(),
-         config.site.devices.size());
+         config.site.devices.size(), config.site.ports.size());
   int sig = 0;
   sigwait(&stop, &sig);
   VmdLog(server, "stopping on %s", sig == SIGINT ? "SIGINT" : "SIGTERM");

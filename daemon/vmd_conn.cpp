@@ -123,6 +123,7 @@ End ReadFrames(VmdConn* c, std::string* why) {
   const VmdClock::time_point registerBy =
       VmdClock::now() + std::chrono::milliseconds(s->config.register_wait_ms);
   while (true) {
+    c->read_buffer = buf.size();
     {
       std::unique_lock<std::mutex> lock(c->mu);
       c->cv.wait(lock, [c] { return c->stopping || c->closing || c->queued_bytes <= kQueueLimit; });
@@ -208,6 +209,7 @@ void ReaderLoop(VmdConn* c) {
   VmdServer* s = c->server;
   std::string why;
   End end = ReadFrames(c, &why);
+  if (end == End::kBad || end == End::kIdle || end == End::kStopped) s->disconnected++;
   bool clean = false;
   switch (end) {
     case End::kDisconnect: {
@@ -260,7 +262,12 @@ void ReaderLoop(VmdConn* c) {
   c->cv.notify_all();
   c->writer.join();
   {
+    // What was never written goes now: its buffers belong to the server's
+    // pool, which may end before the last hold on this connection.
     std::lock_guard<std::mutex> lock(c->mu);
+    c->queue.clear();
+    c->withheld.clear();
+    c->queued_bytes = 0;
     close(c->fd);
     c->fd = -1;
   }
@@ -310,8 +317,12 @@ bool VmdQueue(VmdConn* c, VmdOut out, int delay_ms, bool withhold, bool write_he
   // A reply due now with nothing ahead of it is written by the caller (the
   // reader), which saves the hand-over to the writer thread.
   bool bytewise = write_here && ByteAtATime(c->server);
+  if (out.is_frame && !out.pdu.Held()) out.pdu = VmdPduHold(&c->server->pdus);
   std::unique_lock<std::mutex> lock(c->mu);
-  if (c->stopping || c->closing) return false;
+  if (c->stopping || c->closing) {
+    if (out.is_frame) c->server->pdus.failures++;
+    return false;
+  }
   out.seq = ++c->out_seq;
   if (withhold) {
     c->queued_bytes += out.bytes.size();

@@ -135,6 +135,10 @@ struct VmdAppStats {
 struct VmdStats {
   time_t start_time;
   uint64_t accepted, closed, lost;
+  uint64_t incoming;    // taken off a listener, refused ones too
+  uint64_t registered;  // registrations answered with status 0
+  // Links the daemon ended: bad input, no registration in time, a drop, its stop.
+  uint64_t disconnected;
   std::vector<VmdAppStats> apps;  // the live connections
 };
 VmdStats VmdGetStats(VmdServer* server);
@@ -237,14 +241,17 @@ bool VmdSendAbort(VmdServer* server, uint32_t conn, uint32_t index, uint32_t ide
 
 // ---- local ioctl (0x0807) ----------------------------------------------------------
 // Answers the body of an ioctl request: returns the reply's daemon status and
-// fills the reply body. The default handler answers every request with a
-// status-only body carrying NOT_SUPPORTED.
+// fills the reply body. While a handler is set it answers every ioctl;
+// without one the daemon answers from its own state (every request code of
+// the ioctl codes; an unknown one with a status-only NOT_SUPPORTED), and a
+// body that is no ioctl of the library's vendor identifier, or whose
+// parameter block is malformed, with daemon status IPC_DAEMON_BAD_PARAMETER
+// and no body.
 using VmdIoctlHandler = std::function<uint16_t(uint32_t conn, std::span<const uint8_t> body,
                                                std::vector<uint8_t>* answer)>;
 void VmdSetIoctlHandler(VmdServer* server, VmdIoctlHandler handler);
 // The status-only answer body for a request body (its vendor identifier
-// echoed); false when the request is not an ioctl body.
-inline constexpr uint32_t kVmdIoctlNotSupported = 7;
+// echoed), for handlers; false when the request is not an ioctl body.
 bool VmdIoctlStatusAnswer(std::span<const uint8_t> request, uint32_t status,
                           std::vector<uint8_t>* answer);
 
@@ -253,9 +260,11 @@ bool VmdIoctlStatusAnswer(std::span<const uint8_t> request, uint32_t status,
 // (config.site). A confirmed request to an address where no device is, or
 // to a silent device, is confirmed with IPC_OUTCOME_NO_ANSWER after the site's
 // apdu_timeout; a device answers ReadProperty from its objects (an Error
-// where the object, the property or the array element is missing) and
-// rejects other services as unrecognised; a Who-Is gets an I-Am (0x0701)
-// from each device it reaches. The switches start as the site file sets
+// where the object, the property or the array element is missing), a
+// ConfirmedPrivateTransfer carrying an ioctl when it answers ioctls (from
+// its own state, as a node of this stack), refuses every other transfer as
+// its switches say, and rejects other services as unrecognised; a Who-Is
+// gets an I-Am (0x0701) from each device it reaches. The switches start as the site file sets
 // them; these calls change them while the daemon runs. False when the site
 // has no device of that instance.
 bool VmdSetDeviceSwitches(VmdServer* server, uint32_t instance, const VmdDeviceSwitches& switches);

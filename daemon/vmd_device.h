@@ -23,12 +23,20 @@ struct VmdObject {
   int line;
 };
 
+// How a device refuses a ConfirmedPrivateTransfer it does not serve.
+enum class VmdTransferRefusal : uint8_t {
+  Reject,  // Reject, unrecognized service
+  Error,   // ConfirmedPrivateTransfer-Error, services / optional functionality not supported
+};
+
 // Switches that tests turn on per device (in the site file or through
 // VmdSetDeviceSwitches).
 struct VmdDeviceSwitches {
   bool silent = false;   // answers nothing: requests time out, Who-Is finds nothing
   uint32_t slow_ms = 0;  // answers this much later
   bool refuse_whole_object_list = false;  // Abort (segmentation not supported)
+  bool answers_ioctls = false;            // serves ioctls as a node of this stack
+  VmdTransferRefusal refusal = VmdTransferRefusal::Reject;
 };
 
 struct VmdDevice {

@@ -1,7 +1,8 @@
 // Shared state of the daemon core; not for tests.
 //
-// Lock order: server mutex, then a connection's mutex; the log and frame-log
-// mutexes are taken last and alone. No lock is held across a socket write.
+// Lock order: server mutex, then a connection's mutex; the log, frame-log and
+// network mutexes are taken last and alone. No lock is held across a socket
+// write.
 #pragma once
 #include <atomic>
 #include <chrono>
@@ -20,6 +21,32 @@
 
 using VmdClock = std::chrono::steady_clock;
 
+struct VmdPduCounts;
+
+// One message buffer of the daemon's PDU pool, held while a frame waits to
+// be written and while it is written (vmd_counters.cpp).
+class VmdPduHold {
+ public:
+  VmdPduHold() = default;
+  explicit VmdPduHold(VmdPduCounts* counts);
+  VmdPduHold(VmdPduHold&& other) noexcept : counts_(other.counts_) { other.counts_ = nullptr; }
+  VmdPduHold& operator=(VmdPduHold&& other) noexcept;
+  VmdPduHold(const VmdPduHold&) = delete;
+  VmdPduHold& operator=(const VmdPduHold&) = delete;
+  ~VmdPduHold();
+  bool Held() const { return counts_ != nullptr; }
+
+ private:
+  VmdPduCounts* counts_ = nullptr;
+};
+
+// The PDU pool grows as needed: its size is the most buffers ever held at
+// once.
+struct VmdPduCounts {
+  std::atomic<uint32_t> in_use{0}, peak{0};
+  std::atomic<uint64_t> allocated{0}, failures{0};
+};
+
 // An outgoing piece of bytes, written when due.
 struct VmdOut {
   VmdClock::time_point due;
@@ -29,6 +56,7 @@ struct VmdOut {
   bool is_confirmation;        // a 0x0400 a cancel may still take back
   uint32_t index, identifier;  // of the confirmation
   bool last;                   // the connection ends once this is written
+  VmdPduHold pdu;              // a frame's buffer (VmdQueue takes it)
 };
 
 // What the client told and asked the daemon (guarded by the connection mutex).
@@ -42,6 +70,9 @@ struct VmdClient {
   uint8_t window = 0;
   uint32_t max_seg_accepted = 0, seg_timeout = 0;
   uint32_t max_process_ids = 0;
+  uint8_t version[2] = {};                           // the library's, major and minor
+  uint8_t services[sizeof IPC_REGISTER_FIXED] = {};  // the services bit string it announced
+  std::string name;                                  // its program, where the link tells it
   IpcTransferParams params{};
   std::vector<uint32_t> process_ids;
   uint32_t next_pid = 1;
@@ -54,10 +85,38 @@ struct VmdClient {
   uint32_t next_server_id = 0;
 };
 
+// Counters of an application's traffic as the daemon sees it, in the order
+// an ioctl reports them.
+enum class VmdAppStat : uint8_t {
+  CliBytesRx,
+  CliBytesTr,
+  CliPduRx,
+  CliPduTr,
+  CliTransactions,
+  CliAborted,
+  CliRetries,
+  CliTimeouts,
+  CliSegRetries,
+  CliSegReqTimeouts,
+  CliSegConfTimeouts,
+  SrvBytesRx,
+  SrvBytesTr,
+  SrvPduRx,
+  SrvPduTr,
+  SrvTransactions,
+  SrvAborted,
+  SrvTimeouts,
+  SrvSegReqTimeouts,
+  SrvSegRespRetries,
+  SrvSegRespTimeouts,
+  Count
+};
+
 struct VmdConn {
   uint32_t id = 0;
   int fd = -1;
   bool tcp = false;
+  time_t connected_at = time(nullptr);
   VmdServer* server = nullptr;
   std::thread reader;  // joined by the server
   std::thread writer;  // joined by the reader
@@ -83,6 +142,21 @@ struct VmdConn {
   std::atomic<uint64_t> bytes_read{0}, bytes_written{0};
   std::atomic<uint64_t> buffers_read{0}, buffers_written{0};
   std::atomic<uint64_t> calls_read{0}, calls_written{0};
+  std::atomic<size_t> read_buffer{0};  // bytes of the reader's buffer
+  std::atomic<uint32_t> app_stats[size_t(VmdAppStat::Count)] = {};
+};
+
+// A network port and what went through it.
+struct VmdPortLive {
+  VmdPort port;  // its BDT and status as they are now
+  uint64_t received = 0, sent = 0;
+};
+
+// A simulated device on the network: its own port, and the position of the
+// daemon's port that reaches it (-1: none).
+struct VmdDeviceNet {
+  std::vector<VmdPortLive> ports;
+  int route = -1;
 };
 
 struct VmdServer {
@@ -113,6 +187,18 @@ struct VmdServer {
   std::map<uint32_t, VmdDeviceSwitches> device_switches;  // tests' changes to the site's
 
   std::atomic<uint64_t> accepted{0}, closed{0}, lost{0};
+  std::atomic<uint64_t> incoming{0};      // connections taken off a listener
+  std::atomic<uint64_t> registered{0};    // registrations answered with status 0
+  std::atomic<uint64_t> disconnected{0};  // links the daemon ended
+  VmdClock::time_point started = VmdClock::now();
+  VmdPduCounts pdus;
+
+  // The network: the site's ports and each simulated device's own, made on
+  // first use (vmd_network.cpp).
+  std::mutex net_mu;
+  bool net_ready = false;
+  std::vector<VmdPortLive> ports;
+  std::map<uint32_t, VmdDeviceNet> devices_net;  // by device instance
 
   std::mutex log_mu;
   std::condition_variable log_cv;
@@ -128,6 +214,11 @@ struct VmdServer {
 
 void VmdRecordFrame(VmdServer* server, VmdConn* conn, bool inbound,
                     std::span<const uint8_t> message);
+// Counts a frame in its application's statistics (vmd_counters.cpp).
+void VmdCountFrame(VmdConn* conn, bool inbound, std::span<const uint8_t> message);
+// The program at the other end of a local socket; empty when the link does
+// not tell (TCP).
+std::string VmdPeerProgram(const VmdConn* conn);
 
 // Connection threads (vmd_conn.cpp).
 // Starts the connection's threads; false (and nothing running) when it cannot.
@@ -154,3 +245,23 @@ void VmdDevicesConfirmed(VmdServer* server, const VmdConfirmed& request, VmdAnsw
 // Answers a Who-Is with the I-Am of each device it reaches, none of them
 // ahead of the request's own acknowledgement (sent under `rule`).
 void VmdDevicesUnconfirmed(VmdConn* conn, const VmdUnconfirmed& request, const VmdKindRule& rule);
+
+// The network (vmd_network.cpp). Runs `f` on the ports of the daemon (no
+// device) or of a simulated device, under the network lock.
+void VmdWithPorts(VmdServer* server, const VmdDevice* device,
+                  const std::function<void(std::vector<VmdPortLive>&)>& f);
+// Counts packets between the daemon and a device: `to_device` the requests
+// it forwards (and broadcasts that reach the device), else the device's
+// answers; on the daemon's port to the device and on the device's own.
+void VmdCountPackets(VmdServer* server, const VmdDevice& device, bool to_device);
+// A broadcast: one packet out of each of the daemon's ports that reaches a
+// device of `reached`, one into each of them.
+void VmdCountBroadcast(VmdServer* server, const std::vector<const VmdDevice*>& reached);
+
+// Ioctls (vmd_ioctl.cpp): answers a body that `conn` sent to the daemon (no
+// device) or to a simulated device, from its state. False when the body is
+// not an ioctl (another vendor or service number, no parameter block), with
+// `reject` 0, or when it is a malformed one, with `reject` the BACnet reject
+// reason.
+bool VmdIoctlAnswer(VmdServer* server, uint32_t conn, const VmdDevice* device,
+                    std::span<const uint8_t> body, std::vector<uint8_t>* answer, uint8_t* reject);

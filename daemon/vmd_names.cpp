@@ -26,6 +26,33 @@ int32_t Lookup(int32_t row, std::string_view name, uint64_t max) {
   return VmdParseUnsigned(name, max, &n) ? int32_t(n) : -1;
 }
 
+struct PortName {
+  const char* name;
+  int32_t value;
+};
+
+constexpr PortName kPortTypes[] = {{"physical", 0}, {"virtual", 1}, {"ptp", 2}};
+constexpr PortName kPortProtocols[] = {
+    {"ethernet", 0}, {"bip", 1}, {"ptp", 2},  {"arcnet", 3}, {"mstp", 4},
+    {"lontalk", 5},  {"tip", 6}, {"null", 7}, {"bhttp", 8},  {"bhttp-ptp", 9},
+};
+
+template <size_t N>
+int32_t PortLookup(const PortName (&table)[N], std::string_view name) {
+  for (const PortName& n : table)
+    if (SameName(n.name, name)) return n.value;
+  uint64_t v = 0;
+  return VmdParseUnsigned(name, 255, &v) ? int32_t(v) : -1;
+}
+
+template <size_t N>
+std::string PortNames(const PortName (&table)[N]) {
+  std::string t;
+  for (size_t i = 0; i < N; ++i)
+    t += std::string(i == 0 ? "" : i + 1 == N ? " or " : ", ") + table[i].name;
+  return t;
+}
+
 std::string Text(int32_t row, uint32_t value) {
   return VelmoraEnumIsStandard(row, value) ? VelmoraEnumValueName(row, value)
                                            : std::to_string(value);
@@ -74,6 +101,37 @@ int32_t VmdWeekdayFromName(std::string_view name) {
       return int32_t(day);
   }
   return -1;
+}
+
+int32_t VmdPortTypeFromName(std::string_view name) { return PortLookup(kPortTypes, name); }
+
+int32_t VmdPortProtocolFromName(std::string_view name) { return PortLookup(kPortProtocols, name); }
+
+std::string VmdPortTypeNames() { return PortNames(kPortTypes); }
+std::string VmdPortProtocolNames() { return PortNames(kPortProtocols); }
+
+bool VmdParseHex(std::string_view text, uint8_t* out, size_t size) {
+  if (text.size() != 2 * size) return false;
+  for (size_t i = 0; i < 2 * size; ++i) {
+    char c = text[i];
+    int d = c >= '0' && c <= '9'   ? c - '0'
+            : c >= 'a' && c <= 'f' ? c - 'a' + 10
+            : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                   : -1;
+    if (d < 0) return false;
+    out[i / 2] = uint8_t(i % 2 ? out[i / 2] | d : d << 4);
+  }
+  return true;
+}
+
+std::string VmdHexText(const uint8_t* octets, size_t size) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string t;
+  for (size_t i = 0; i < size; ++i) {
+    t += kDigits[octets[i] >> 4];
+    t += kDigits[octets[i] & 15];
+  }
+  return t;
 }
 
 std::string VmdObjectTypeText(uint32_t type) { return Text(VELMORA_ENUM_OBJECT_TYPE, type); }

@@ -94,6 +94,7 @@ bool Registration(const Msg& x) {
       std::lock_guard<std::mutex> lock(s->mu);
       user = s->next_user++;
     }
+    std::string name = VmdPeerProgram(c);
     std::lock_guard<std::mutex> lock(c->mu);
     VmdClient& cl = c->client;
     cl.registered = true;
@@ -108,6 +109,9 @@ bool Registration(const Msg& x) {
     cl.max_seg_accepted = rq.maxSegAccepted;
     cl.seg_timeout = rq.segTimeout;
     cl.max_process_ids = rq.maxProcessIds;
+    std::copy(rq.version, rq.version + sizeof cl.version, cl.version);
+    std::copy(rq.fixed, rq.fixed + sizeof cl.services, cl.services);
+    cl.name = std::move(name);
   } else {
     std::lock_guard<std::mutex> lock(c->mu);
     user = c->client.user;
@@ -128,10 +132,16 @@ bool Registration(const Msg& x) {
   std::vector<uint8_t> reply(std::max<size_t>(IPC_REGISTER_REPLY_MIN, b.reg_length));
   IpcRegisterReplyWrite(reply, rp);
   reply.resize(b.reg_length);
-  Send(x, reply);
-  if (status == IPC_DAEMON_OK && own == IPC_DAEMON_OK) {
+  // Registered before the reply leaves: the client may ask about itself on
+  // another link at once.
+  const bool registered = status == IPC_DAEMON_OK && own == IPC_DAEMON_OK;
+  if (registered) {
     c->frame_cap = IpcFrameCap(s->config.site.max_apdu, rq.maxSegAccepted);
+    s->registered++;
     c->user = user;
+  }
+  Send(x, reply);
+  if (registered) {
     VmdLog(s,
            "connection %u: registered user %u (port %u, %u client and %u server TSMs, "
            "%u process ids)",
@@ -410,9 +420,13 @@ void Ioctl(const Msg& x) {
   if (handler) {
     own = handler(x.c->id, body, &answer);
   } else {
-    own = VmdIoctlStatusAnswer(body, kVmdIoctlNotSupported, &answer) ? IPC_DAEMON_OK
-                                                                     : IPC_DAEMON_BAD_PARAMETER;
-    VmdLog(x.s, "connection %u: ioctl answered: not supported", x.c->id);
+    uint8_t reject = 0;
+    own = IPC_DAEMON_OK;
+    if (!VmdIoctlAnswer(x.s, x.c->id, nullptr, body, &answer, &reject)) {
+      own = IPC_DAEMON_BAD_PARAMETER;
+      VmdLog(x.s, "connection %u: ioctl refused: %s", x.c->id,
+             reject ? "a malformed parameter block" : "not an ioctl body");
+    }
   }
   std::vector<uint8_t> reply = Reply(x, StatusOf(x, own), IPC_PAYLOAD_OFFSET + answer.size());
   IpcZero(reply, IPC_OFF_TSM_INDEX, IPC_OFF_PAYLOAD_LEN);
@@ -421,37 +435,7 @@ void Ioctl(const Msg& x) {
   Send(x, reply);
 }
 
-// Reads one BACnet tag header with a short length: context or application
-// tag `number`, 1 to 4 content octets. Returns the octets' count, 0 if not.
-size_t TagAt(std::span<const uint8_t> b, size_t at, uint8_t number, bool context) {
-  if (at >= b.size()) return 0;
-  uint8_t t = b[at];
-  size_t len = t & 7;
-  if ((t >> 4) != number || bool(t & 8) != context || len < 1 || len > 4) return 0;
-  return at + 1 + len <= b.size() ? len : 0;
-}
-
 }  // namespace
-
-bool VmdIoctlStatusAnswer(std::span<const uint8_t> request, uint32_t status,
-                          std::vector<uint8_t>* answer) {
-  size_t n0 = TagAt(request, 0, 0, true);
-  size_t n1 = n0 ? TagAt(request, 1 + n0, 1, true) : 0;
-  size_t open = 2 + n0 + n1;
-  if (!n1 || open >= request.size() || request[open] != 0x2E) return false;
-  answer->assign(request.begin(), request.begin() + open + 1);
-  uint8_t octets[4];
-  size_t n = 0;
-  for (uint32_t v = status;; v >>= 8) {
-    octets[n++] = uint8_t(v);
-    if (v < 256) break;
-  }
-  answer->push_back(uint8_t(0x90 | n));
-  while (n > 0)
-    answer->push_back(octets[--n]);
-  answer->push_back(0x2F);
-  return true;
-}
 
 bool VmdHandleMessage(VmdConn* c, std::span<const uint8_t> m, std::string* why) {
   Msg x{c, c->server, m, IpcGet16(m, IPC_OFF_KIND), {}};

@@ -188,6 +188,7 @@ bool AcceptOne(VmdServer* s, int lfd, bool tcp) {
       usleep(100 * 1000);
     return false;
   }
+  s->incoming++;
   if (tcp) {
     int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
@@ -387,6 +388,7 @@ bool VmdWaitLog(VmdServer* s, const std::string& fragment, int timeout_ms) {
 }
 
 void VmdRecordFrame(VmdServer* s, VmdConn* conn, bool inbound, std::span<const uint8_t> m) {
+  VmdCountFrame(conn, inbound, m);
   if (!s->config.frame_log) return;
   VmdFrame f{};
   f.conn = conn->id;
@@ -500,6 +502,9 @@ VmdStats VmdGetStats(VmdServer* s) {
   st.accepted = s->accepted.load();
   st.closed = s->closed.load();
   st.lost = s->lost.load();
+  st.incoming = s->incoming.load();
+  st.registered = s->registered.load();
+  st.disconnected = s->disconnected.load();
   for (auto& c : s->conns) {
     if (c->ended.load()) continue;
     st.apps.push_back({c->id, c->user.load(), c->bytes_read.load(), c->bytes_written.load(),

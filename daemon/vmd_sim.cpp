@@ -18,6 +18,9 @@ constexpr uint32_t kPropObjectList = 76;
 constexpr uint8_t kRejectOther = 0;
 constexpr uint8_t kRejectUnrecognizedService = 9;
 constexpr uint8_t kAbortSegmentationNotSupported = 4;
+// The Error of a ConfirmedPrivateTransfer a device does not serve.
+constexpr VelmoraError kTransferNotServed = {5, 45};  // services, optional functionality
+                                                      // not supported
 // Octets ahead of the service data in an unsegmented ComplexACK.
 constexpr size_t kComplexAckHeader = 3;
 
@@ -113,6 +116,35 @@ void ReadProperty(const VmdDevice& d, const VmdDeviceSwitches& sw, const VmdConf
     Reason(a, IPC_OUTCOME_ABORT, kAbortSegmentationNotSupported);
 }
 
+// An ioctl for a device that answers them; any other transfer, or every
+// one for a device that does not, is refused as the site says.
+void PrivateTransfer(VmdServer* s, const VmdDevice& d, const VmdDeviceSwitches& sw,
+                     const VmdConfirmed& rq, VmdAnswer* a) {
+  std::span<const uint8_t> data = rq.request;
+  uint32_t check =
+      AsnCheckConfirmedRequest(ASN_SERVICE_PRIVATE_TRANSFER, data.data(), uint32_t(data.size()));
+  if (check != 0) return Refuse(a, check);
+  uint8_t reject = 0;
+  if (sw.answers_ioctls && VmdIoctlAnswer(s, rq.conn, &d, data, &a->answer, &reject)) {
+    a->outcome = IPC_OUTCOME_OK;
+    if (!Fits(d, rq.params, a->answer.size()))
+      Reason(a, IPC_OUTCOME_ABORT, kAbortSegmentationNotSupported);
+    return;
+  }
+  if (reject != 0) return Reason(a, IPC_OUTCOME_REJECT, reject);
+  if (sw.refusal == VmdTransferRefusal::Reject)
+    return Reason(a, IPC_OUTCOME_REJECT, kRejectUnrecognizedService);
+  AsnCursor c = AsnCursorOverConst(data.data(), uint32_t(data.size()));
+  VelmoraPrivateTransfer t{};
+  AsnDecodeUnsignedPair(&c, &t.vendor_id, &t.service_number);
+  a->outcome = IPC_OUTCOME_ERROR;
+  a->answer.assign(32, 0);
+  c = AsnCursorOver(a->answer.data(), uint32_t(a->answer.size()));
+  AsnEncodePrivateTransferError(kTransferNotServed.error_class, kTransferNotServed.error_code, &t,
+                                &c);
+  a->answer.resize(size_t(c.current - a->answer.data()));
+}
+
 void TimeOut(VmdServer* s, const VmdConfirmed& rq, const char* why, VmdAnswer* a) {
   *a = VmdAnswer{};
   a->outcome = IPC_OUTCOME_NO_ANSWER;
@@ -128,6 +160,7 @@ void VmdDevicesConfirmed(VmdServer* s, const VmdConfirmed& rq, VmdAnswer* a) {
   const VmdDevice* d = DeviceAt(site, rq.params.remote);
   if (!d) return TimeOut(s, rq, "no device", a);
   VmdDeviceSwitches sw = SwitchesOf(s, *d);
+  VmdCountPackets(s, *d, true);
   if (sw.silent) return TimeOut(s, rq, "silent device", a);
   // The daemon gives up on a device that answers later than the time-out.
   if (site.apdu_timeout_ms > 0 && sw.slow_ms >= site.apdu_timeout_ms)
@@ -136,8 +169,11 @@ void VmdDevicesConfirmed(VmdServer* s, const VmdConfirmed& rq, VmdAnswer* a) {
   a->delay_ms = int(sw.slow_ms);
   if (rq.params.service == ASN_SERVICE_READ_PROPERTY)
     ReadProperty(*d, sw, rq, a);
+  else if (rq.params.service == ASN_SERVICE_PRIVATE_TRANSFER)
+    PrivateTransfer(s, *d, sw, rq, a);
   else
     Reason(a, IPC_OUTCOME_REJECT, kRejectUnrecognizedService);
+  VmdCountPackets(s, *d, false);
 }
 
 void VmdDevicesUnconfirmed(VmdConn* c, const VmdUnconfirmed& rq, const VmdKindRule& rule) {
@@ -158,17 +194,21 @@ void VmdDevicesUnconfirmed(VmdConn* c, const VmdUnconfirmed& rq, const VmdKindRu
     return;
   }
   size_t answered = 0;
+  std::vector<const VmdDevice*> reached;
   for (const VmdDevice& d : s->config.site.devices) {
-    if (!VmdAddressReaches(rq.params.remote, d) || d.instance < low || d.instance > high) continue;
+    if (!VmdAddressReaches(rq.params.remote, d)) continue;
+    reached.push_back(&d);
     VmdDeviceSwitches sw = SwitchesOf(s, d);
-    if (sw.silent) continue;
+    if (sw.silent || d.instance < low || d.instance > high) continue;
     VmdIncoming iam = VmdIncomingDefaults(s);
     iam.params.service = kServiceIAm;
     iam.params.remote = d.address;
     iam.payload = VmdDeviceIAm(d);
     int delay = std::max(rule.delay_ms, int(sw.slow_ms));
+    VmdCountPackets(s, d, false);
     if (VmdQueue(c, VmdFrameOut(VmdUnconfirmedMessage(iam)), delay, rule.withhold)) ++answered;
   }
+  VmdCountBroadcast(s, reached);
   VmdLog(s, "connection %u: Who-Is to %s answered by %zu device%s", c->id,
          AddressText(rq.params.remote).c_str(), answered, answered == 1 ? "" : "s");
 }

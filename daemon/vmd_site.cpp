@@ -7,10 +7,29 @@
 #include <sstream>
 
 #include "daemon/vmd_names.h"
+#include "daemon/vmd_value.h"
 
 namespace {
 
 constexpr uint64_t kMaxMs = 600000;
+constexpr uint64_t kMaxSeconds = 86400;
+
+// The network layer's timers, by their keys in [daemon].
+struct NlKey {
+  const char* key;
+  uint32_t VmdNlTimeouts::*field;
+  uint64_t max;
+};
+constexpr NlKey kNlKeys[] = {
+    {"ptp_term_time", &VmdNlTimeouts::ptp_term_time, kMaxSeconds},
+    {"default_term_time", &VmdNlTimeouts::default_term_time, kMaxSeconds},
+    {"ptp_safety_time", &VmdNlTimeouts::ptp_safety_time, kMaxMs},
+    {"find_dnet_time", &VmdNlTimeouts::find_dnet_time, kMaxMs},
+    {"ptp_connect_time", &VmdNlTimeouts::ptp_connect_time, kMaxMs},
+    {"connect_ack_time", &VmdNlTimeouts::connect_ack_time, kMaxMs},
+    {"router_busy_time", &VmdNlTimeouts::router_busy_time, kMaxMs},
+    {"router_broadcast_period", &VmdNlTimeouts::router_broadcast_period, kMaxSeconds},
+};
 
 std::string Trim(const std::string& s) {
   size_t b = s.find_first_not_of(" \t\r");
@@ -137,6 +156,8 @@ struct Parser {
         return Fail("bad version '" + value + "' (expected MAJOR.MINOR.PATCH)");
       return true;
     }
+    for (const NlKey& k : kNlKeys)
+      if (key == k.key) return Number(key, value, 0, k.max, &(site->nl.*k.field));
     return Fail("unknown key '" + key + "' in [daemon]");
   }
 
@@ -151,6 +172,14 @@ struct Parser {
     if (key == "silent") return Done(Switch(key, value, &d->switches.silent));
     if (key == "refuse_whole_object_list")
       return Done(Switch(key, value, &d->switches.refuse_whole_object_list));
+    if (key == "answers_ioctls") return Done(Switch(key, value, &d->switches.answers_ioctls));
+    if (key == "refuse_private_transfer") {
+      if (value != "reject" && value != "error")
+        return Done(Fail("bad " + key + " '" + value + "' (expected reject or error)"));
+      d->switches.refusal =
+          value == "error" ? VmdTransferRefusal::Error : VmdTransferRefusal::Reject;
+      return Key::Done;
+    }
     if (key != "segmentation") return Key::Unknown;
     int32_t s = VmdSegmentationFromName(value);
     if (s < 0)
@@ -235,7 +264,115 @@ struct Parser {
     return true;
   }
 
+  bool PortHeader(const std::string& head) {
+    uint64_t id = 0;
+    std::string num = Trim(head.substr(4));
+    if (!ParseNumber(num, 1, 65535, &id))
+      return Fail("bad port identifier '" + num + "' (expected 1 to 65535)");
+    if (VmdSiteFindPort(*site, uint32_t(id))) return Fail("port " + num + " defined twice");
+    VmdPort p;
+    p.id = uint32_t(id);
+    p.line = line;
+    site->ports.push_back(std::move(p));
+    return true;
+  }
+
+  // Two blank-separated words: a table entry's B/IP address and its mask or
+  // time to live.
+  static bool Entry(const std::string& value, uint8_t* address, std::string* second) {
+    std::istringstream words(value);
+    std::string first, extra;
+    words >> first >> *second >> extra;
+    return extra.empty() && VmdParseHex(first, address, kVmdBipAddressSize);
+  }
+
+  bool PortKey(VmdPort* p, const std::string& key, const std::string& value) {
+    if (key == "type" || key == "protocol") {
+      bool type = key == "type";
+      int32_t v = type ? VmdPortTypeFromName(value) : VmdPortProtocolFromName(value);
+      if (v < 0)
+        return Fail("bad " + key + " '" + value + "' (expected " +
+                    (type ? VmdPortTypeNames() : VmdPortProtocolNames()) + ", or 0 to 255)");
+      (type ? p->type : p->protocol) = v;
+      return true;
+    }
+    if (key == "network") {
+      uint32_t n = 0;
+      if (!Number(key, value, 0, 65534, &n)) return false;
+      p->network = uint16_t(n);
+      return true;
+    }
+    if (key == "nic" || key == "info" || key == "label") {
+      std::string why;
+      if (!VmdTextParse(value, key == "nic" ? &p->nic : key == "info" ? &p->info : &p->label, &why))
+        return Fail(key + ": " + why);
+      return true;
+    }
+    if (key == "networks") {
+      p->networks.clear();
+      size_t at = 0;
+      while (!value.empty()) {
+        size_t comma = value.find(',', at);
+        uint64_t n = 0;
+        if (!ParseNumber(Trim(value.substr(at, comma - at)), 1, 65534, &n))
+          return Fail("bad networks '" + value +
+                      "' (expected network numbers 1 to 65534 separated by ',')");
+        p->networks.push_back(uint16_t(n));
+        if (comma == std::string::npos) break;
+        at = comma + 1;
+      }
+      return true;
+    }
+    if (key == "enabled") return Switch(key, value, &p->enabled);
+    if (key == "bbmd") return Switch(key, value, &p->bbmd);
+    if (key == "status") {
+      if (value != "connected" && value != "disconnected")
+        return Fail("bad status '" + value + "' (expected connected or disconnected)");
+      p->status = value == "connected" ? kVmdPortConnected : kVmdPortDisconnected;
+      return true;
+    }
+    if (key == "bdt") {
+      VmdBdtEntry e{};
+      std::string mask;
+      if (!Entry(value, e.octets, &mask) ||
+          !VmdParseHex(mask, e.octets + kVmdBipAddressSize, kVmdBdtEntrySize - kVmdBipAddressSize))
+        return Fail("bad bdt entry '" + value +
+                    "' (expected a B/IP address of 12 hex digits and a mask of 8)");
+      if (p->bdt.size() >= kVmdBdtMax)
+        return Fail("more than " + std::to_string(kVmdBdtMax) + " bdt entries");
+      p->bdt.push_back(e);
+      return true;
+    }
+    if (key == "fdt") {
+      VmdFdtEntry e{};
+      std::string ttl;
+      uint64_t seconds = 0;
+      if (!Entry(value, e.address, &ttl) || !ParseNumber(ttl, 1, 65535, &seconds))
+        return Fail("bad fdt entry '" + value +
+                    "' (expected a B/IP address of 12 hex digits and a time to live of 1 to "
+                    "65535 seconds)");
+      if (p->fdt.size() >= kVmdFdtMax)
+        return Fail("more than " + std::to_string(kVmdFdtMax) + " fdt entries");
+      e.ttl = uint16_t(seconds);
+      p->fdt.push_back(e);
+      return true;
+    }
+    return Fail("unknown key '" + key + "' in [port " + std::to_string(p->id) + "]");
+  }
+
   bool Finish() {
+    for (size_t i = 0; i < site->ports.size(); ++i) {
+      VmdPort& p = site->ports[i];
+      std::string why;
+      if (!VmdPortFinish(&p, &why)) return FailAt(p.line, why);
+      for (uint16_t n : VmdPortNetworks(p))
+        for (size_t j = 0; j < i; ++j)
+          for (uint16_t m : VmdPortNetworks(site->ports[j]))
+            if (n == m)
+              return FailAt(p.line, "network " + std::to_string(n) + " is reached through port " +
+                                        std::to_string(site->ports[j].id) + " and port " +
+                                        std::to_string(p.id));
+    }
     for (size_t i = 0; i < site->devices.size(); ++i) {
       VmdDevice& d = site->devices[i];
       if (d.address.macLen == 0)
@@ -257,7 +394,8 @@ struct Parser {
       kNone,
       kDaemon,
       kDevice,
-      kObject
+      kObject,
+      kPort
     } section = kNone;
     while (NextLine(&s)) {
       if (s.empty()) continue;
@@ -273,6 +411,10 @@ struct Parser {
         } else if (head.rfind("object", 0) == 0 && tail) {
           if (!ObjectHeader(head)) return false;
           section = kObject;
+        } else if (head.rfind("port", 0) == 0 && head.size() > 4 &&
+                   (head[4] == ' ' || head[4] == '\t')) {
+          if (!PortHeader(head)) return false;
+          section = kPort;
         } else {
           return Fail("unknown section '" + head + "'");
         }
@@ -286,6 +428,10 @@ struct Parser {
       if (section == kNone) return Fail("'" + key + "' outside a section");
       if (section == kDaemon) {
         if (!DaemonKey(key, value)) return false;
+        continue;
+      }
+      if (section == kPort) {
+        if (!PortKey(&site->ports.back(), key, value)) return false;
         continue;
       }
       VmdDevice& d = site->devices.back();
@@ -363,6 +509,12 @@ bool VmdSiteLoad(VmdSite* site, const std::string& path, std::string* error) {
 
 bool VmdSiteLoadDemo(VmdSite* site, std::string* error) {
   return VmdSiteParse(site, VmdDemoSiteText(), "demo.site (built in)", error);
+}
+
+const VmdPort* VmdSiteFindPort(const VmdSite& site, uint32_t id) {
+  for (const VmdPort& p : site.ports)
+    if (p.id == id) return &p;
+  return nullptr;
 }
 
 const VmdDevice* VmdSiteFindDevice(const VmdSite& site, uint32_t instance) {

@@ -7,7 +7,20 @@
 #include <vector>
 
 #include "daemon/vmd_device.h"
+#include "daemon/vmd_ports.h"
 #include "runtime/ipc/link_address.h"
+
+// The network layer's timers, as the site sets them (reported, not run).
+struct VmdNlTimeouts {
+  uint32_t ptp_term_time = 60;             // s
+  uint32_t default_term_time = 60;         // s
+  uint32_t ptp_safety_time = 1000;         // ms
+  uint32_t find_dnet_time = 3000;          // ms
+  uint32_t ptp_connect_time = 15000;       // ms
+  uint32_t connect_ack_time = 15000;       // ms
+  uint32_t router_busy_time = 30000;       // ms
+  uint32_t router_broadcast_period = 300;  // s
+};
 
 struct VmdSite {
   LinkAddress local;
@@ -16,6 +29,8 @@ struct VmdSite {
   // How long a confirmed request that no device answers waits for its
   // time-out confirmation (0: at once).
   uint32_t apdu_timeout_ms;
+  VmdNlTimeouts nl;
+  std::vector<VmdPort> ports;  // the daemon's network ports, in file order
   std::vector<VmdDevice> devices;
 };
 
@@ -34,6 +49,7 @@ const char* VmdDemoSiteText();
 bool VmdSiteLoadDemo(VmdSite* site, std::string* error);
 
 const VmdDevice* VmdSiteFindDevice(const VmdSite& site, uint32_t instance);
+const VmdPort* VmdSiteFindPort(const VmdSite& site, uint32_t id);
 
 // Parses "hh:hh:..." (1 to 7 hex octets) into an address's MAC.
 bool VmdParseMac(const std::string& text, LinkAddress* address);

@@ -409,6 +409,18 @@ bool VmdValueParse(std::string_view text, VmdValue* value, std::string* error, s
   return true;
 }
 
+bool VmdTextParse(std::string_view text, std::string* out, std::string* error) {
+  Reader r;
+  r.text = text;
+  std::string t;
+  if (!Quoted(&r, &t) || (!r.AtEnd() && !r.Fail(r.pos, "expected the end of the text"))) {
+    if (error) *error = r.error;
+    return false;
+  }
+  *out = std::move(t);
+  return true;
+}
+
 std::vector<uint8_t> VmdValueOctets(const VmdValue& value) {
   std::vector<uint8_t> out;
   for (const std::vector<uint8_t>& e : value.elements)

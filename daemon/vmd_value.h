@@ -30,5 +30,9 @@ struct VmdValue {
 // the offset in `text` where it went wrong.
 bool VmdValueParse(std::string_view text, VmdValue* value, std::string* error, size_t* at);
 
+// A value that is one double-quoted text, as a character string is written
+// (its escapes undone); false with `error` saying what was expected.
+bool VmdTextParse(std::string_view text, std::string* out, std::string* error);
+
 // The octets of the whole value: every element in turn.
 std::vector<uint8_t> VmdValueOctets(const VmdValue& value);

@@ -120,30 +120,42 @@ TEST_F(Control, PerAddressValues) {
 }
 
 TEST_F(Control, LocalIoctlAnswers) {
-  // Vendor 42, service 0xFFFFFFFF, request code 5, one unsigned input.
-  const Bytes request = {0x09, 0x2A, 0x1C, 0xFF, 0xFF, 0xFF, 0xFF,
-                         0x2E, 0x91, 0x05, 0x21, 0x01, 0x2F};
+  // The library's vendor identifier (555), service 0xFFFFFFFF, request code
+  // 99 (which no one knows), one unsigned input.
+  const Bytes request = {0x0A, 0x02, 0x2B, 0x1C, 0xFF, 0xFF, 0xFF,
+                         0xFF, 0x2E, 0x91, 0x63, 0x21, 0x01, 0x2F};
   Bytes m = Message(IPC_KIND_IOCTL, 0, request);
   Bytes r = Exchange(m);
   EXPECT_EQ(IpcGet16(r, 2), IPC_DAEMON_OK);
-  const Bytes not_supported = {0x09, 0x2A, 0x1C, 0xFF, 0xFF, 0xFF, 0xFF, 0x2E, 0x91, 0x07, 0x2F};
+  const Bytes not_supported = {0x0A, 0x02, 0x2B, 0x1C, 0xFF, 0xFF,
+                               0xFF, 0xFF, 0x2E, 0x91, 0x07, 0x2F};
   ASSERT_EQ(r.size(), 68 + not_supported.size());
   for (size_t i = 4; i < 64; ++i)
     EXPECT_EQ(r[i], 0) << i;
   EXPECT_EQ(IpcGet32(r, 64), not_supported.size());
   EXPECT_EQ(Bytes(r.begin() + 68, r.end()), not_supported);
 
-  r = Exchange(Message(IPC_KIND_IOCTL, 0, Bytes{0x2E, 0x2F}));  // not an ioctl body
-  EXPECT_EQ(IpcGet16(r, 2), IPC_DAEMON_BAD_PARAMETER);
-  EXPECT_EQ(r.size(), 68u);
+  const Bytes refused[] = {
+      {0x2E, 0x2F},                                                        // no frame
+      {0x09, 0x2A, 0x1C, 0xFF, 0xFF, 0xFF, 0xFF, 0x2E, 0x91, 0x0A, 0x2F},  // vendor 42
+      {0x0A, 0x02, 0x2B, 0x1C, 0xFF, 0xFF, 0xFF, 0xFF, 0x2E, 0x91, 0x0A},  // no closing tag
+  };
+  for (const Bytes& body : refused) {
+    r = Exchange(Message(IPC_KIND_IOCTL, 0, body));
+    EXPECT_EQ(IpcGet16(r, 2), IPC_DAEMON_BAD_PARAMETER);
+    EXPECT_EQ(r.size(), 68u);
+  }
 
+  // The test hook answers in the daemon's place, a code it knows too.
   VmdSetIoctlHandler(server_, [](uint32_t, std::span<const uint8_t> body, Bytes* answer) {
     VmdIoctlStatusAnswer(body, 0, answer);
     answer->insert(answer->end() - 1, {0x21, 0x63});  // status OK, unsigned 99
     return uint16_t(0);
   });
-  r = Exchange(m);
-  const Bytes ok = {0x09, 0x2A, 0x1C, 0xFF, 0xFF, 0xFF, 0xFF, 0x2E, 0x91, 0x00, 0x21, 0x63, 0x2F};
+  const Bytes app_list = {0x0A, 0x02, 0x2B, 0x1C, 0xFF, 0xFF, 0xFF, 0xFF, 0x2E, 0x91, 0x0A, 0x2F};
+  r = Exchange(Message(IPC_KIND_IOCTL, 0, app_list));
+  const Bytes ok = {0x0A, 0x02, 0x2B, 0x1C, 0xFF, 0xFF, 0xFF,
+                    0xFF, 0x2E, 0x91, 0x00, 0x21, 0x63, 0x2F};
   EXPECT_EQ(Bytes(r.begin() + 68, r.end()), ok);
 }
 

@@ -59,7 +59,8 @@ TEST_F(Link, EveryProcessGetsAFreshUserIdentifier) {
 TEST_F(Link, EveryClientMessageGetsOneAcknowledgementOfItsKind) {
   RawClient c;
   ConnectRegistered(&c);
-  const Bytes body = {0x09, 0x2A, 0x1C, 0xFF, 0xFF, 0xFF, 0xFF, 0x2E, 0x91, 0x05, 0x2F};
+  // The library's vendor identifier (555), an ioctl code the daemon does not know.
+  const Bytes body = {0x0A, 0x02, 0x2B, 0x1C, 0xFF, 0xFF, 0xFF, 0xFF, 0x2E, 0x91, 0x63, 0x2F};
   struct Case {
     uint16_t kind;
     size_t fixed;  // 0: 68 + payload
@@ -74,7 +75,7 @@ TEST_F(Link, EveryClientMessageGetsOneAcknowledgementOfItsKind) {
       {IPC_KIND_GET_VALUE_ALL, 4, 6, IPC_DAEMON_OK},
       {IPC_KIND_SET_VALUE, 18, 4, IPC_DAEMON_OK},
       {IPC_KIND_GET_VALUE, 16, 6, IPC_DAEMON_OK},
-      {IPC_KIND_IOCTL, 0, 68 + 11, IPC_DAEMON_OK},
+      {IPC_KIND_IOCTL, 0, 68 + 12, IPC_DAEMON_OK},
       {IPC_KIND_CANCEL, 0, 12, IPC_DAEMON_BAD_PARAMETER},  // nothing to cancel
       {IPC_KIND_UNCONF_REQUEST, 0, 12, IPC_DAEMON_OK},
       {IPC_KIND_SERVER_DROP, 12, 12, IPC_DAEMON_BAD_PARAMETER},

@@ -30,6 +30,40 @@ TEST(Site, DemoSiteLoadsWithANonZeroLocalMac) {
   EXPECT_EQ(d->address.mac[0], 0x14);
 }
 
+// A B/IP port that is a BBMD with two BDT entries and one foreign device,
+// and a point-to-point port that starts disconnected.
+TEST(Site, DemoSiteHasABbmdAndAPtpPort) {
+  VmdSite site;
+  std::string error;
+  ASSERT_TRUE(VmdSiteLoadDemo(&site, &error)) << error;
+  ASSERT_EQ(site.ports.size(), 2u);
+  const VmdPort& bip = site.ports[0];
+  EXPECT_EQ(bip.id, 1u);
+  EXPECT_TRUE(VmdPortIsBip(bip));
+  EXPECT_TRUE(bip.bbmd);
+  ASSERT_EQ(bip.bdt.size(), 2u);
+  const uint8_t first[] = {0xC0, 0xA8, 0x00, 0x01, 0xBA, 0xC0, 0xFF, 0xFF, 0xFF, 0xFF};
+  EXPECT_EQ(0, memcmp(bip.bdt[0].octets, first, sizeof first));
+  ASSERT_EQ(bip.fdt.size(), 1u);
+  const uint8_t foreign[] = {0xC0, 0xA8, 0x00, 0x02, 0xBA, 0xC0};
+  EXPECT_EQ(0, memcmp(bip.fdt[0].address, foreign, sizeof foreign));
+  EXPECT_EQ(bip.fdt[0].ttl, 60);
+  const VmdPort& ptp = site.ports[1];
+  EXPECT_EQ(ptp.id, 2u);
+  EXPECT_TRUE(VmdPortIsPtp(ptp));
+  EXPECT_EQ(ptp.status, kVmdPortDisconnected);
+  // Some devices answer ioctls; of the others one refuses with an Error,
+  // the rest with a Reject.
+  int answering = 0, errors = 0;
+  for (const VmdDevice& d : site.devices) {
+    answering += d.switches.answers_ioctls;
+    errors += !d.switches.answers_ioctls && d.switches.refusal == VmdTransferRefusal::Error;
+  }
+  EXPECT_GE(answering, 2);
+  EXPECT_EQ(errors, 1);
+  EXPECT_GE(int(site.devices.size()) - answering - errors, 1);
+}
+
 // Several devices on the local network and on two remote ones; each with a
 // whole Object_List and the objects a point reader looks for.
 TEST(Site, DemoSiteHasDevicesOnThreeNetworksWithTheirObjects) {
@@ -149,6 +183,41 @@ TEST(Site, BadValuesNameTheirLine) {
       {"[device 1]\nmac = 01\n[device 2]\nmac = 01\n", "t:3: device 2 has the address of device 1"},
       {"[device 1]\nmac = 01\nnetwork = 5\n[device 2]\nnetwork = 5\nmac = 01\n",
        "t:4: device 2 has the address of device 1"},
+      {"[device 1]\nmac = 01\nanswers_ioctls = 1\n", "t:3: bad answers_ioctls '1'"},
+      {"[device 1]\nmac = 01\nrefuse_private_transfer = abort\n",
+       "t:3: bad refuse_private_transfer 'abort' (expected reject or error)"},
+      {"[daemon]\nfind_dnet_time = 600001\n", "t:2: bad find_dnet_time '600001'"},
+      {"[daemon]\nptp_term_time = 86401\n", "t:2: bad ptp_term_time '86401' (expected 0 to 86400)"},
+      {"[port 0]\n", "t:1: bad port identifier '0' (expected 1 to 65535)"},
+      {"[port 65536]\n", "t:1: bad port identifier"},
+      {"[port 1]\ntype = ptp\nprotocol = ptp\n[port 1]\n", "t:4: port 1 defined twice"},
+      {"[port 1]\ntype = physical\n", "t:1: port 1 has no protocol"},
+      {"[port 2]\nprotocol = bip\n", "t:1: port 2 has no type"},
+      {"[port 1]\ntype = serial\n",
+       "t:2: bad type 'serial' (expected physical, virtual or ptp, or 0 to 255)"},
+      {"[port 1]\nprotocol = 256\n", "t:2: bad protocol '256'"},
+      {"[port 1]\nnetwork = 65535\n", "t:2: bad network '65535'"},
+      {"[port 1]\nnic = eth0\n", "t:2: nic: expected a text in double quotes"},
+      {"[port 1]\nlabel = \"a\" b\n", "t:2: label: expected the end of the text"},
+      {"[port 1]\nnetworks = 5, 0\n", "t:2: bad networks '5, 0'"},
+      {"[port 1]\nnetworks = 5,\n", "t:2: bad networks '5,'"},
+      {"[port 1]\nbbmd = sure\n", "t:2: bad bbmd 'sure' (expected yes or no)"},
+      {"[port 1]\nstatus = up\n", "t:2: bad status 'up' (expected connected or disconnected)"},
+      {"[port 1]\nbdt = C0A80001BAC0\n", "t:2: bad bdt entry 'C0A80001BAC0'"},
+      {"[port 1]\nbdt = C0A80001BAC FFFFFFFF\n", "t:2: bad bdt entry"},
+      {"[port 1]\nbdt = C0A80001BAC0 FFFFFFFF 00\n", "t:2: bad bdt entry"},
+      {"[port 1]\nfdt = C0A80002BAC0 0\n", "t:2: bad fdt entry 'C0A80002BAC0 0'"},
+      {"[port 1]\nfdt = C0A80002BAC0 65536\n", "t:2: bad fdt entry"},
+      {"[port 1]\nmac = 01\n", "t:2: unknown key 'mac' in [port 1]"},
+      {"[port 3]\ntype = physical\nprotocol = mstp\nbbmd = yes\n",
+       "t:1: port 3: bbmd, bdt and fdt belong to a physical B/IP port"},
+      {"[port 3]\ntype = physical\nprotocol = bip\nbdt = C0A80001BAC0 FFFFFFFF\n",
+       "t:1: port 3: bdt and fdt entries need bbmd = yes"},
+      {"[port 3]\ntype = physical\nprotocol = bip\nstatus = connected\n",
+       "t:1: port 3: only a ptp port has a status"},
+      {"[port 1]\ntype = physical\nprotocol = bip\nnetwork = 5\n"
+       "[port 2]\ntype = ptp\nprotocol = ptp\nnetworks = 7, 5\n",
+       "t:5: network 5 is reached through port 1 and port 2"},
   };
   for (const Case& c : cases) {
     VmdSite site;
@@ -273,6 +342,77 @@ vendor-identifier = unsigned 5
   EXPECT_EQ(VmdDeviceIAm(site.devices[1]),
             (Bytes{0xC4, 0x02, 0x00, 0x00, 0x4E, 0x22, 0x05, 0xC4, 0x91, 0x00, 0x21, 0x00}))
       << "the I-Am: identifier, max APDU 1476, segmented-both, vendor 0";
+}
+
+TEST(Site, PortsSwitchesAndTimersOfTheNetwork) {
+  const char* text = R"(
+[daemon]
+router_busy_time = 0x10
+router_broadcast_period = 86400
+[port 9]
+type = ptp
+protocol = bhttp-ptp
+nic = "-client \"a\""
+info = "38400 baud"
+label = "x # y"
+networks = 12, 0x0D
+status = connected
+enabled = no
+[port 2]
+type = physical
+protocol = BIP
+network = 1
+bbmd = yes
+bdt = c0a80001bac0 FFFFFF00
+fdt = C0A80002BAC0 65535
+[port 3]
+type = 1
+protocol = 200
+[device 5]
+mac = 05
+answers_ioctls = yes
+refuse_private_transfer = error
+)";
+  VmdSite site;
+  std::string error;
+  ASSERT_TRUE(VmdSiteParse(&site, text, "t", &error)) << error;
+  EXPECT_EQ(site.nl.router_busy_time, 16u);
+  EXPECT_EQ(site.nl.router_broadcast_period, 86400u);
+  EXPECT_EQ(site.nl.ptp_term_time, VmdNlTimeouts{}.ptp_term_time) << "the default kept";
+  ASSERT_EQ(site.ports.size(), 3u);
+  const VmdPort& ptp = site.ports[0];
+  EXPECT_EQ(ptp.id, 9u);
+  EXPECT_EQ(ptp.type, kVmdPortPtp);
+  EXPECT_EQ(ptp.protocol, 9);
+  EXPECT_EQ(ptp.nic, "-client \"a\"");
+  EXPECT_EQ(ptp.info, "38400 baud");
+  EXPECT_EQ(ptp.label, "x # y");
+  EXPECT_EQ(ptp.networks, (std::vector<uint16_t>{12, 13}));
+  EXPECT_EQ(ptp.status, kVmdPortConnected);
+  EXPECT_FALSE(ptp.enabled);
+  const VmdPort& bip = site.ports[1];
+  EXPECT_TRUE(VmdPortIsBip(bip));
+  EXPECT_EQ(bip.status, kVmdPortPermanent);
+  ASSERT_EQ(bip.bdt.size(), 1u);
+  const uint8_t entry[] = {0xC0, 0xA8, 0x00, 0x01, 0xBA, 0xC0, 0xFF, 0xFF, 0xFF, 0x00};
+  EXPECT_EQ(0, memcmp(bip.bdt[0].octets, entry, sizeof entry));
+  ASSERT_EQ(bip.fdt.size(), 1u);
+  EXPECT_EQ(bip.fdt[0].ttl, 65535);
+  EXPECT_EQ(site.ports[2].type, kVmdPortVirtual);
+  EXPECT_EQ(site.ports[2].protocol, 200);
+  EXPECT_EQ(VmdSiteFindPort(site, 3), &site.ports[2]);
+  EXPECT_EQ(VmdSiteFindPort(site, 4), nullptr);
+  // Devices of network 0 are reached through the first port, others through
+  // the port that lists their network.
+  EXPECT_EQ(VmdPortIndexFor(site.ports, LinkAddress{130, 0, 0, 1, {5}}), 0);
+  EXPECT_EQ(VmdPortIndexFor(site.ports, LinkAddress{130, 1, 13, 1, {5}}), 0);
+  EXPECT_EQ(VmdPortIndexFor(site.ports, LinkAddress{130, 1, 1, 1, {5}}), 1);
+  EXPECT_EQ(VmdPortIndexFor(site.ports, LinkAddress{130, 1, 4, 1, {5}}), -1);
+  EXPECT_TRUE(site.devices[0].switches.answers_ioctls);
+  EXPECT_EQ(site.devices[0].switches.refusal, VmdTransferRefusal::Error);
+  // A PTP port the site does not connect starts disconnected.
+  ASSERT_TRUE(VmdSiteParse(&site, "[port 1]\ntype = ptp\nprotocol = ptp\n", "t", &error));
+  EXPECT_EQ(site.ports[0].status, kVmdPortDisconnected);
 }
 
 TEST(Site, MissingFileIsAClearError) {
