@@ -3,6 +3,7 @@
 #include <cstring>
 #include <span>
 
+#include "bacnet/asn_construct.h"
 #include "bacnet/asn_datatype.h"
 #include "bacnet/asn_primitive.h"
 #include "bacnet/asn_references.h"
@@ -11,16 +12,6 @@
 namespace {
 
 constexpr uint32_t kNoHigh = 0xFFFFFFFF;
-
-// Encodes through a copy of the cursor, so that a refused encoding leaves
-// the caller's cursor where it was.
-template <typename Fn>
-int32_t Commit(AsnCursor* cursor, Fn encode) {
-  AsnCursor c = *cursor;
-  int32_t status = encode(&c);
-  if (status == ASN_OK) *cursor = c;
-  return status;
-}
 
 int32_t EncodeTag(AsnCursor* c, uint16_t tag) { return AsnEncodeTagByte(c, tag); }
 
@@ -102,7 +93,7 @@ int32_t AsnEncodeWhoIs(const void* params, AsnCursor* cursor) {
   if (w->low < 0 || uint32_t(w->low) > VELMORA_MAX_INSTANCE || w->high > VELMORA_MAX_INSTANCE ||
       w->high < uint32_t(w->low))
     return ASN_OUT_OF_RANGE;
-  return Commit(cursor, [&](AsnCursor* c) {
+  return AsnCommit(cursor, [&](AsnCursor* c) {
     int32_t status = AsnEncodeTaggedUnsigned(uint32_t(w->low), c, AsnContextTag(0));
     return status == ASN_OK ? AsnEncodeTaggedUnsigned(w->high, c, AsnContextTag(1)) : status;
   });
@@ -112,7 +103,7 @@ int32_t AsnEncodePrivateTransfer(const void* transfer, AsnCursor* cursor) {
   const auto* t = static_cast<const VelmoraPrivateTransfer*>(transfer);
   if (!t || !cursor) return ASN_MISSING_RECORD;
   if (!ParametersValid(t)) return ASN_BAD_BUFFER;
-  return Commit(cursor, [&](AsnCursor* c) { return EncodeTransfer(t, c, 0); });
+  return AsnCommit(cursor, [&](AsnCursor* c) { return EncodeTransfer(t, c, 0); });
 }
 
 uint32_t AsnSizePrivateTransfer(const void* transfer) {
@@ -126,7 +117,7 @@ int32_t AsnEncodePrivateTransferError(uint32_t errorClass, uint32_t errorCode,
   if (!transfer || !cursor) return ASN_MISSING_RECORD;
   if (!ParametersValid(transfer)) return ASN_BAD_BUFFER;
   const VelmoraError pair = {errorClass, errorCode};
-  return Commit(cursor, [&](AsnCursor* c) {
+  return AsnCommit(cursor, [&](AsnCursor* c) {
     int32_t status = EncodeTag(c, AsnOpeningTag(0));
     if (status == ASN_OK) status = AsnEncodeErrorPair(&pair, c);
     if (status == ASN_OK) status = EncodeTag(c, AsnClosingTag(0));
@@ -195,7 +186,7 @@ int32_t AsnEncodeCreateObject(const void* request, AsnCursor* cursor) {
     return ASN_UNKNOWN_CHOICE;
   if (r->values_present && r->count != 0 && !r->values) return ASN_BAD_BUFFER;
   const AsnDatatype* row = AsnDatatypeFind(ASN_TYPE_PROPERTY_VALUE);
-  return Commit(cursor, [&](AsnCursor* c) {
+  return AsnCommit(cursor, [&](AsnCursor* c) {
     int32_t status = EncodeTag(c, AsnOpeningTag(0));
     if (status == ASN_OK)
       status = r->choice == VELMORA_CREATE_BY_TYPE

@@ -11,22 +11,9 @@ constexpr uint8_t kDateTag = 0xA4;
 constexpr uint8_t kTimeTag = 0xB4;
 constexpr uint32_t kPairLength = 10;
 
-// Date-time pairs classified by their tags decode here until the
-// constructed-type row gets its own codec. The output may lie anywhere in
-// the caller's arena, so the record is stored whole.
-void DecodeDateTimePair(AsnCursor* cursor, void* out, uint8_t**, uint32_t*) {
-  VelmoraDateTime dt{};
-  AsnDecodeDate(cursor, &dt.date);
-  AsnDecodeTime(cursor, &dt.time);
-  if (out) std::memcpy(out, &dt, sizeof dt);
-}
-constexpr AsnDatatype kDateTimePairs = {21, sizeof(VelmoraDateTime), DecodeDateTimePair, nullptr,
-                                        nullptr};
-
 // The row that decodes elements of the datatype, or null.
 const AsnDatatype* ElementRow(int32_t datatype) {
   const AsnDatatype* row = AsnDatatypeFind(datatype);
-  if (datatype == kDateTimePairs.code && row && !row->decode) return &kDateTimePairs;
   return row && row->decode ? row : nullptr;
 }
 

@@ -249,6 +249,10 @@ TEST(DecodeTyped, AllocatorFailureIsStatus4WithTypeAndCount) {
   }
 }
 
+// An out-of-range event parameter, and an event log record of a log status.
+const Bytes kEventParameter = Hex("5E 09 0A 1C 00 00 00 00 2C 42 C8 00 00 3C 3F 80 00 00 5F");
+const Bytes kEventLogRecord = Hex("0E A4 7A 0C 18 04 B4 0C 1E 00 00 0F 1E 0A 05 00 1F");
+
 TEST(DecodeTyped, DatatypeWithoutCodecIsRefusedNotGuessed) {
   // Datatypes not yet coded: the values of the property's row are still
   // counted, in every storage mode
@@ -260,18 +264,10 @@ TEST(DecodeTyped, DatatypeWithoutCodecIsRefusedNotGuessed) {
     int32_t datatype;
     uint32_t count;
   } cases[] = {
-      {"one priority value", 1, 87, 3, {0x44, 0x41, 0x20, 0, 0}, ASN_TYPE_PRIORITY_VALUE, 1},
-      {"priority array",
-       1,
-       87,
-       -1,
-       {0x44, 0x41, 0x20, 0, 0, 0x00, 0x00},
-       ASN_TYPE_PRIORITY_VALUE,
-       3},
-      {"one destination", 15, 102, -1, Hex(kDestinationHex), ASN_TYPE_DESTINATION, 1},
-      {"two destinations", 15, 102, -1, Hex(Repeat(kDestinationHex, 2)), ASN_TYPE_DESTINATION, 2},
-      {"one address binding", 8, 30, -1, Hex(kAddressBindingHex), ASN_TYPE_ADDRESS_BINDING, 1},
-      {"no address binding", 8, 30, -1, {}, ASN_TYPE_ADDRESS_BINDING, 0},
+      {"one event parameter", 9, 83, -1, kEventParameter, ASN_TYPE_EVENT_PARAMETER, 1},
+      {"two event log records", 25, 131, -1, Cat({kEventLogRecord, kEventLogRecord}),
+       ASN_TYPE_EVENT_LOG_RECORD, 2},
+      {"no event log record", 25, 131, -1, {}, ASN_TYPE_EVENT_LOG_RECORD, 0},
       {"two object property references", 27, 132, -1, Hex(Repeat(kReferenceHex, 2)),
        ASN_TYPE_DEV_OBJ_PROP_REF, 2},
   };

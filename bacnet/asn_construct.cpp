@@ -1,0 +1,200 @@
+#include "bacnet/asn_construct.h"
+
+#include <algorithm>
+
+#include "bacnet/asn_datatype.h"
+#include "bacnet/asn_primitive.h"
+#include "bacnet/asn_value_decode.h"
+
+namespace {
+
+constexpr bool IsExtendedNumber(uint8_t octet) { return (octet & 0xF0) == ASN_TAG_EXTENDED; }
+constexpr bool IsConstructedTag(uint8_t octet) {
+  return (octet & ASN_CLASS_CONTEXT) && (octet & ASN_LVT_MASK) >= ASN_LVT_OPENING;
+}
+
+// Octets of the tag number of the opening or closing tag at the cursor,
+// within the cursor.
+uint32_t TagOctets(const AsnCursor* c) {
+  return IsExtendedNumber(c->current[0]) && c->end - c->current >= 2 ? 2 : 1;
+}
+
+// Moves past the element at the cursor and answers its value octets when
+// it is a primitive element of at least need value octets; the value
+// length to *length.
+const uint8_t* TakePrimitive(AsnCursor* c, uint32_t need, uint32_t* length) {
+  *length = 0;
+  if (AsnAtListEnd(c)) return nullptr;
+  const uint8_t* p = c->current;
+  int32_t n = AsnTagSkipElement(p, c->end);
+  if (n <= 0) {
+    c->current = c->end;
+    return nullptr;
+  }
+  c->current += n;
+  if (IsConstructedTag(p[0])) return nullptr;
+  // The skip walk and the header length read one element alike, so the
+  // value is what lies behind the header.
+  uint32_t header = AsnTagHeaderLength(p);
+  *length = uint32_t(n) - header;
+  return *length >= need ? p + header : nullptr;
+}
+
+// Runs the trusting primitive decoder over a whole primitive element of at
+// least need value octets; otherwise out keeps what it holds.
+void TakeWith(AsnCursor* c, uint32_t need, AsnDecoder decode, void* out) {
+  const uint8_t* start = c->current;
+  uint32_t length;
+  if (!TakePrimitive(c, need, &length)) return;
+  AsnCursor one = {const_cast<uint8_t*>(start), c->current};
+  decode(&one, out);
+}
+
+template <typename T, AsnDecoder Decode, uint32_t Need>
+T Take(AsnCursor* c) {
+  T v{};
+  TakeWith(c, Need, Decode, &v);
+  return v;
+}
+
+}  // namespace
+
+int32_t AsnEncodeOpening(AsnCursor* cursor, uint8_t number) {
+  return AsnEncodeTagByte(cursor, AsnOpeningTag(number));
+}
+
+int32_t AsnEncodeClosing(AsnCursor* cursor, uint8_t number) {
+  return AsnEncodeTagByte(cursor, AsnClosingTag(number));
+}
+
+bool AsnAtListEnd(const AsnCursor* cursor) {
+  return cursor->current >= cursor->end || AsnIsClosingTag(cursor->current[0]);
+}
+
+uint32_t AsnElementAt(const AsnCursor* cursor) {
+  if (AsnAtListEnd(cursor)) return 0;
+  int32_t n = AsnTagSkipElement(cursor->current, cursor->end);
+  return n > 0 ? uint32_t(n) : 0;
+}
+
+void AsnSkipElement(AsnCursor* cursor) {
+  if (AsnAtListEnd(cursor)) return;
+  uint32_t n = AsnElementAt(cursor);
+  cursor->current = n ? cursor->current + n : cursor->end;
+}
+
+int32_t AsnPeekTagNumber(const AsnCursor* cursor) {
+  return cursor->current < cursor->end ? cursor->current[0] >> 4 : -1;
+}
+
+bool AsnPickChoice(AsnCursor* cursor, uint32_t alternatives, uint32_t* choice) {
+  if (AsnAtListEnd(cursor)) return false;
+  *choice = uint32_t(AsnPeekTagNumber(cursor));
+  if (*choice < alternatives) return true;
+  AsnSkipElement(cursor);
+  return false;
+}
+
+bool AsnHasContextTag(const AsnCursor* cursor, uint8_t n) {
+  return !AsnAtListEnd(cursor) && (cursor->current[0] & 0xF8) == AsnContextTag(n);
+}
+
+void AsnEnterTag(AsnCursor* cursor) {
+  if (cursor->current < cursor->end && AsnIsOpeningTag(cursor->current[0]))
+    cursor->current += TagOctets(cursor);
+}
+
+void AsnLeaveTag(AsnCursor* cursor) {
+  if (cursor->current < cursor->end && AsnIsClosingTag(cursor->current[0]))
+    cursor->current += TagOctets(cursor);
+}
+
+uint32_t AsnTakeUnsigned(AsnCursor* cursor) { return Take<uint32_t, AsnDecodeUnsigned, 0>(cursor); }
+int32_t AsnTakeSigned(AsnCursor* cursor) { return Take<int32_t, AsnDecodeSigned, 0>(cursor); }
+float AsnTakeReal(AsnCursor* cursor) { return Take<float, AsnDecodeReal, 4>(cursor); }
+uint8_t AsnTakeBoolean(AsnCursor* cursor) { return Take<uint8_t, AsnDecodeBoolean, 0>(cursor); }
+void AsnTakeDate(AsnCursor* cursor, VelmoraDate* out) { TakeWith(cursor, 4, AsnDecodeDate, out); }
+void AsnTakeTime(AsnCursor* cursor, VelmoraTime* out) { TakeWith(cursor, 4, AsnDecodeTime, out); }
+void AsnTakeObjectId(AsnCursor* cursor, VelmoraObjectId* out) {
+  TakeWith(cursor, 4, AsnDecodeObjectId, out);
+}
+void AsnTakeBitString(AsnCursor* cursor, VelmoraBitString* out) {
+  TakeWith(cursor, 0, AsnDecodeBitString, out);
+}
+void AsnTakeWeekNDay(AsnCursor* cursor, VelmoraWeekNDay* out) {
+  TakeWith(cursor, 3, AsnDecodeWeekNDay, out);
+}
+
+const uint8_t* AsnTakeOctets(AsnCursor* cursor, uint32_t* length) {
+  const uint8_t* v = TakePrimitive(cursor, 0, length);
+  if (!v) *length = 0;
+  return v;
+}
+
+int32_t AsnTakeOptionalUnsigned(AsnCursor* cursor, uint8_t n) {
+  return AsnHasContextTag(cursor, n) ? int32_t(AsnTakeUnsigned(cursor)) : -1;
+}
+
+const uint8_t* AsnTakeContents(AsnCursor* cursor, uint32_t* length) {
+  *length = 0;
+  if (AsnAtListEnd(cursor) || !AsnIsOpeningTag(cursor->current[0])) return nullptr;
+  const uint8_t* p = cursor->current;
+  uint32_t tag = TagOctets(cursor);
+  uint32_t n = AsnElementAt(cursor);
+  if (n == 0) {
+    cursor->current = cursor->end;
+    return nullptr;
+  }
+  cursor->current += n;
+  *length = n >= 2 * tag ? n - 2 * tag : 0;
+  return p + tag;
+}
+
+void* AsnCarveRecords(AsnCarver* carver, uint32_t count, uint32_t size) {
+  uint64_t bytes = uint64_t(count) * size;
+  uint32_t block = AsnBlockSize(uint32_t(std::min<uint64_t>(bytes, UINT32_MAX - ASN_BLOCK_ALIGN)));
+  carver->taken += block;
+  if (!carver->decode || block == 0 || !carver->arena) return nullptr;
+  *carver->arena -= block;
+  return *carver->arena;
+}
+
+void AsnCarveAnyValue(AsnCarver* carver, const uint8_t* data, uint32_t length,
+                      VelmoraAnyValue* out) {
+  if (!carver->decode || !carver->arena) {
+    uint32_t size = AsnDecodedSizeAnyValue(data, length);
+    carver->taken += size;
+    // A caller that measured nothing to carve gave no arena.
+    if (carver->decode && size == 0) {
+      uint8_t* none = nullptr;
+      AsnDecodeAnyValue(data, length, out, &none);
+    }
+    return;
+  }
+  uint8_t* before = *carver->arena;
+  AsnDecodeAnyValue(data, length, out, carver->arena);
+  carver->taken += uint32_t(before - *carver->arena);
+}
+
+void AsnCarvePropertyValue(AsnCarver* carver, uint32_t objectType, uint32_t property,
+                           int32_t arrayIndex, const uint8_t* data, uint32_t length,
+                           VelmoraAnyValue* out) {
+  uint32_t size = AsnDecodedSizeProperty(objectType, property, arrayIndex, data, length);
+  uint32_t block = AsnBlockSize(size);
+  carver->taken += block;
+  if (!carver->decode) return;
+  uint8_t* none = nullptr;
+  uint8_t** arena = carver->arena ? carver->arena : &none;
+  if (block != 0 && !carver->arena) return;
+  // The value takes exactly its size from the bottom of its block, which
+  // keeps the block, and what is carved below it, aligned.
+  if (carver->arena) *carver->arena -= block - size;
+  AsnDecodePropertyBudget(objectType, property, arrayIndex, data, length, out, arena);
+}
+
+int32_t AsnEncodeEnclosedValue(const VelmoraAnyValue* value, AsnCursor* cursor, uint8_t number) {
+  int32_t status = AsnEncodeOpening(cursor, number);
+  if (status == ASN_OK) status = AsnEncodeTypedArray(value, cursor);
+  if (status == ASN_OK) status = AsnEncodeClosing(cursor, number);
+  return status;
+}

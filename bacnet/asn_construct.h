@@ -1,0 +1,154 @@
+// What the constructed-type codecs share: committed encoding, bounded
+// positional reading, and one walk that both decodes into an arena and
+// measures what that decode takes.
+//
+// The decoders read positionally, as octets the syntax checker accepted
+// are laid out, yet every read here stays inside the cursor whatever the
+// octets: an element that runs past the end moves the cursor to the end,
+// a field whose element is missing, constructed or too short keeps its
+// zero, and no read moves the cursor backwards. A walk therefore always
+// ends, and a loop that stops at the end or a closing tag always
+// progresses.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "bacnet/any_value.h"
+#include "bacnet/asn_tag.h"
+#include "bacnet/week_n_day.h"
+
+// Encodes through a copy of the cursor, so that a refused encoding leaves
+// the caller's cursor where it was.
+template <typename Fn>
+int32_t AsnCommit(AsnCursor* cursor, Fn encode) {
+  if (!cursor) return ASN_MISSING_RECORD;
+  AsnCursor c = *cursor;
+  int32_t status = encode(&c);
+  if (status == ASN_OK) *cursor = c;
+  return status;
+}
+
+// Decoded records are stored whole: one may lie anywhere in a caller's
+// buffer. Nothing for a null output.
+template <typename T>
+void AsnStoreRecord(void* out, const T& record) {
+  if (out) std::memcpy(out, &record, sizeof record);
+}
+
+// The table's encoder and decoder of a record from its typed encoder and
+// reader: a missing record is 2 and a refused encoding leaves the cursor
+// where it was; the reader fills a whole record, which is then stored. A
+// choice's reader answers false for a tag that is no choice, and the
+// record is then left as it was.
+template <typename R, int32_t (*Encode)(const R*, AsnCursor*)>
+int32_t AsnEncodeRecord(const void* value, AsnCursor* cursor) {
+  if (!value) return ASN_MISSING_RECORD;
+  return AsnCommit(cursor, [&](AsnCursor* c) { return Encode(static_cast<const R*>(value), c); });
+}
+template <typename R, void (*Read)(AsnCursor*, R*)>
+void AsnDecodeRecord(AsnCursor* cursor, void* out) {
+  R record;
+  Read(cursor, &record);
+  AsnStoreRecord(out, record);
+}
+template <typename R, bool (*Read)(AsnCursor*, R*)>
+void AsnDecodeChoice(AsnCursor* cursor, void* out) {
+  R record;
+  if (Read(cursor, &record)) AsnStoreRecord(out, record);
+}
+
+// Opening or closing tag octet of a context tag number below 15.
+int32_t AsnEncodeOpening(AsnCursor* cursor, uint8_t number);
+int32_t AsnEncodeClosing(AsnCursor* cursor, uint8_t number);
+
+// True at the end of the cursor or at a closing tag: no element follows.
+bool AsnAtListEnd(const AsnCursor* cursor);
+// Length of the whole element at the cursor, an opening tag with all it
+// holds; 0 at the end, at a closing tag, or for an element that runs past
+// the end.
+uint32_t AsnElementAt(const AsnCursor* cursor);
+// Moves past the element at the cursor, to the end when it runs past the
+// end; nothing at the end or at a closing tag.
+void AsnSkipElement(AsnCursor* cursor);
+// The tag number in the high four bits of the next octet, which picks a
+// choice; -1 at the end.
+int32_t AsnPeekTagNumber(const AsnCursor* cursor);
+// The choice alternative the next element's tag number picks, when it is
+// below alternatives; false, with that element stepped over, for any
+// other tag, and at the end or a closing tag (nothing read).
+bool AsnPickChoice(AsnCursor* cursor, uint32_t alternatives, uint32_t* choice);
+// The optional context element [n] (n below 15) is next: the cursor is
+// before the end, the next octet is no closing tag and its high five bits
+// are those of the context tag.
+bool AsnHasContextTag(const AsnCursor* cursor, uint8_t n);
+// Steps over one opening (closing) tag octet when the next octet is one.
+void AsnEnterTag(AsnCursor* cursor);
+void AsnLeaveTag(AsnCursor* cursor);
+
+// Primitive fields, whatever their class. Each takes the element at the
+// cursor (see above); a value too short for its type reads as zero.
+uint32_t AsnTakeUnsigned(AsnCursor* cursor);  // also enumerated values
+int32_t AsnTakeSigned(AsnCursor* cursor);
+float AsnTakeReal(AsnCursor* cursor);
+uint8_t AsnTakeBoolean(AsnCursor* cursor);
+void AsnTakeDate(AsnCursor* cursor, VelmoraDate* out);
+void AsnTakeTime(AsnCursor* cursor, VelmoraTime* out);
+void AsnTakeObjectId(AsnCursor* cursor, VelmoraObjectId* out);
+void AsnTakeBitString(AsnCursor* cursor, VelmoraBitString* out);
+void AsnTakeWeekNDay(AsnCursor* cursor, VelmoraWeekNDay* out);
+// The value octets of the element, and their number to *length; null (0)
+// when nothing was read.
+const uint8_t* AsnTakeOctets(AsnCursor* cursor, uint32_t* length);
+// [n] when it is next, else -1 and nothing read.
+int32_t AsnTakeOptionalUnsigned(AsnCursor* cursor, uint8_t n);
+// The contents of the constructed element at the cursor (between its
+// opening and its closing tag) and the cursor moved past it; an empty range
+// and nothing read when no opening tag is next.
+const uint8_t* AsnTakeContents(AsnCursor* cursor, uint32_t* length);
+
+// Where a walk puts what it carves. Decoding, arena is the arena-end word
+// (null only when the caller measured nothing to carve); measuring, the
+// walk only counts into taken. Every carve is a whole number of
+// ASN_BLOCK_ALIGN bytes, counted so in taken, so that from an aligned arena
+// end every record carved below stays aligned for its type.
+struct AsnCarver {
+  bool decode;
+  uint8_t** arena;
+  uint32_t taken;
+};
+inline AsnCarver AsnMeasuring() { return {false, nullptr, 0}; }
+inline AsnCarver AsnDecodingInto(uint8_t** arena) { return {true, arena, 0}; }
+
+// count records of size bytes each; null when measuring or count is 0.
+void* AsnCarveRecords(AsnCarver* carver, uint32_t count, uint32_t size);
+// A value without a property context, decoded into *out when decoding.
+void AsnCarveAnyValue(AsnCarver* carver, const uint8_t* data, uint32_t length,
+                      VelmoraAnyValue* out);
+// A value of the object type's property, typed by its schema.
+void AsnCarvePropertyValue(AsnCarver* carver, uint32_t objectType, uint32_t property,
+                           int32_t arrayIndex, const uint8_t* data, uint32_t length,
+                           VelmoraAnyValue* out);
+
+// The decoder and the decoded-size function of a record with carved parts,
+// made from one walk (cursor, record or null, carver or null): decoding
+// carves into the arena, measuring counts; with a null record the walk
+// only steps over the element.
+template <typename R, void (*Walk)(AsnCursor*, R*, AsnCarver*)>
+void AsnDecodeByWalk(AsnCursor* cursor, void* out, uint8_t** arena) {
+  AsnCarver carver = AsnDecodingInto(arena);
+  Walk(cursor, static_cast<R*>(out), out ? &carver : nullptr);
+}
+// The decoded size may also report the octets of the element walked.
+template <typename R, void (*Walk)(AsnCursor*, R*, AsnCarver*)>
+uint32_t AsnDecodedSizeByWalk(const uint8_t* element, uint32_t available,
+                              uint32_t* encodedLength = nullptr) {
+  AsnCursor c = AsnCursorOverConst(element, available);
+  AsnCarver carver = AsnMeasuring();
+  Walk(&c, nullptr, &carver);
+  if (encodedLength) *encodedLength = uint32_t(c.current - element);
+  return uint32_t(sizeof(R)) + carver.taken;
+}
+
+// Encodes the any-value's elements between an opening and a closing tag.
+int32_t AsnEncodeEnclosedValue(const VelmoraAnyValue* value, AsnCursor* cursor, uint8_t number);

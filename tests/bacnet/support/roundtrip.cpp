@@ -1,0 +1,148 @@
+#include "tests/bacnet/support/roundtrip.h"
+
+#include "bacnet/asn_check.h"
+#include "bacnet/asn_datatype.h"
+#include "tests/bacnet/support/counting_allocator.h"
+#include "tests/bacnet/support/hex.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+constexpr uint32_t kRoom = 4096;
+
+// The row's encoder over the record bytes: a record, or packed texts for
+// a variable-size datatype.
+int32_t EncodeAt(const AsnDatatype* row, std::span<const uint8_t> record, AsnCursor* cursor) {
+  if (row->size >= 0) return row->encode(record.data(), cursor);
+  AsnTextSource source = {record.data(), uint32_t(record.size())};
+  return row->encode(&source, cursor);
+}
+
+int32_t Encode(const AsnDatatype* row, std::span<const uint8_t> record, Bytes* out) {
+  out->assign(kRoom, 0);
+  AsnCursor c = AsnCursorOver(out->data(), kRoom);
+  int32_t status = EncodeAt(row, record, &c);
+  out->resize(size_t(c.current - out->data()));
+  return status;
+}
+
+int32_t EncodeValue(const VelmoraAnyValue* value, Bytes* out) {
+  out->assign(kRoom, 0);
+  AsnCursor c = AsnCursorOver(out->data(), kRoom);
+  int32_t status = AsnEncodeTypedArray(value, &c);
+  out->resize(size_t(c.current - out->data()));
+  return status;
+}
+
+}  // namespace
+
+uint8_t* RoundTripKeep::Block(size_t n) {
+  blocks_.emplace_back((n + 7) / 8 + 1, 0);
+  return reinterpret_cast<uint8_t*>(blocks_.back().data());
+}
+
+bool SchemaAcceptsValues(int32_t code, const uint8_t* data, uint32_t length) {
+  AsnCheckReader reader;
+  AsnCheckReaderInit(&reader, data, length);
+  while (reader.remaining != 0) {
+    bool taken = false;
+    for (uint32_t row = 0; row < AsnSchemaRowCount && !taken; ++row) {
+      if (AsnSchemaTable[row].datatype != code) continue;
+      AsnCheckReader one;
+      AsnCheckReaderInit(&one, reader.cursor, reader.remaining);
+      if (AsnCheckElement(&one, row) == AsnCheckOk && one.remaining < reader.remaining) {
+        reader = one;
+        taken = true;
+      }
+    }
+    if (!taken) return false;
+  }
+  return true;
+}
+
+void ExpectRoundTrip(int32_t code, const RoundTripValue& value) {
+  SCOPED_TRACE(testing::Message() << "datatype " << code << ", " << value.name);
+  const AsnDatatype* row = AsnDatatypeFind(code);
+  ASSERT_TRUE(row && row->encode && row->decode);
+  RoundTripKeep keep;
+  const std::span<const uint8_t> record = value.make(keep);
+  Bytes first;
+  ASSERT_EQ(Encode(row, record, &first), ASN_OK);
+  if (value.octets) EXPECT_EQ(first, Hex(value.octets));
+
+  for (uint32_t room = 0; room < first.size(); ++room) {
+    Bytes out(room);  // exactly the room: a write past it is caught
+    AsnCursor c = AsnCursorOver(out.data(), room);
+    EXPECT_EQ(EncodeAt(row, record, &c), ASN_NO_ROOM) << "room " << room;
+    EXPECT_EQ(c.current, out.data()) << "room " << room;
+  }
+
+  const auto n = uint32_t(first.size());
+  const uint32_t size = row->decodedSize ? row->decodedSize(first.data(), n) : uint32_t(row->size);
+  GuardedBuffer buffer(size);
+  uint8_t* top = buffer.data() + size;
+  // Called as the list codec calls it: an arena only where one is needed.
+  const bool variable = row->size < 0;
+  uint8_t** arena = !variable && size > uint32_t(row->size) ? &top : nullptr;
+  AsnCursor in = AsnCursorOverConst(first.data(), n);
+  uint32_t used = 0;
+  row->decode(&in, buffer.data(), arena, &used);
+  EXPECT_EQ(in.current, in.end) << "the whole encoding is one value";
+  const uint32_t fixed = variable ? used : uint32_t(row->size);
+  EXPECT_EQ(fixed + uint32_t(buffer.data() + size - top), size) << "storage used";
+  EXPECT_TRUE(buffer.guardsIntact());
+
+  AsnCursor skip = AsnCursorOverConst(first.data(), n);
+  row->decode(&skip, nullptr, nullptr, &used);
+  EXPECT_EQ(skip.current, skip.end) << "skipped without output";
+
+  Bytes second;
+  ASSERT_EQ(Encode(row, {buffer.data(), fixed}, &second), ASN_OK);
+  EXPECT_EQ(second, first);
+}
+
+void ExpectListRoundTrip(int32_t code, const std::vector<const RoundTripValue*>& values) {
+  SCOPED_TRACE(testing::Message() << "datatype " << code << ", list of " << values.size());
+  const AsnDatatype* row = AsnDatatypeFind(code);
+  ASSERT_TRUE(row && row->encode && row->decode);
+  RoundTripKeep keep;
+  Bytes packed;
+  for (const RoundTripValue* v : values) {
+    std::span<const uint8_t> record = v->make(keep);
+    packed.insert(packed.end(), record.begin(), record.end());
+  }
+  std::vector<uint64_t> aligned(packed.size() / 8 + 1);
+  if (!packed.empty()) std::memcpy(aligned.data(), packed.data(), packed.size());
+  const VelmoraAnyValue list = {code, aligned.data(), uint32_t(packed.size()),
+                                uint32_t(values.size())};
+  Bytes octets;
+  ASSERT_EQ(EncodeValue(&list, &octets), ASN_OK);
+  const auto n = uint32_t(octets.size());
+  EXPECT_TRUE(SchemaAcceptsValues(code, octets.data(), n)) << "checker refuses the encoding";
+  const uint32_t size = AsnDecodedSizeList(row, octets.data(), n);
+
+  CountingAllocator a;
+  VelmoraAnyValue v{};
+  ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
+  ASSERT_EQ(AsnDecodeValueList(row, octets.data(), n, &v, a.get()), ASN_OK);
+  EXPECT_EQ(v.type, code);
+  EXPECT_EQ(v.count, uint32_t(values.size()));
+  EXPECT_EQ(a.sizes, size ? std::vector<uint32_t>{size} : std::vector<uint32_t>{});
+  Bytes again;
+  ASSERT_EQ(EncodeValue(&v, &again), ASN_OK);
+  EXPECT_EQ(again, octets);
+  EXPECT_TRUE(VelmoraAnyValueFree(a.get(), &v));
+  EXPECT_TRUE(a.guardsIntact);
+
+  GuardedBuffer own(size);
+  if (size > 1) {  // a record with no room at all only asks
+    ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, own.data(), size - 1));
+    EXPECT_EQ(AsnDecodeValueList(row, octets.data(), n, &v, nullptr), ASN_NO_SPACE);
+  }
+  ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, size ? own.data() : nullptr, size));
+  ASSERT_EQ(AsnDecodeValueList(row, octets.data(), n, &v, nullptr), ASN_OK);
+  EXPECT_TRUE(own.guardsIntact());
+  ASSERT_EQ(EncodeValue(&v, &again), ASN_OK);
+  EXPECT_EQ(again, octets);
+}
