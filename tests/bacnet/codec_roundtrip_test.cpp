@@ -382,7 +382,9 @@ TEST(CodecRoundTrip, EveryRowWithACodecHasValues) {
     EXPECT_FALSE(c.values.empty()) << c.code;
   }
   for (const AsnDatatype& row : AsnDatatypeRows())
-    if (row.decode && row.encode) EXPECT_TRUE(listed.count(row.code)) << row.code;
+    if (row.decode && row.encode) {
+      EXPECT_TRUE(listed.count(row.code)) << row.code;
+    }
 }
 
 TEST(CodecRoundTrip, EachValue) {

@@ -83,9 +83,13 @@ TEST(DatatypeTable, CodecsPresentWhereTheyExist) {
       EXPECT_NE(row.encode, nullptr);
       continue;
     }
-    if (coded.count(row.code)) EXPECT_NE(row.decode, nullptr);
+    if (coded.count(row.code)) {
+      EXPECT_NE(row.decode, nullptr);
+    }
     EXPECT_EQ(row.encode != nullptr, row.decode != nullptr);
-    if (row.decode) EXPECT_EQ(row.decodedSize != nullptr, variableParts.count(row.code) == 1);
+    if (row.decode) {
+      EXPECT_EQ(row.decodedSize != nullptr, variableParts.count(row.code) == 1);
+    }
   }
 }
 

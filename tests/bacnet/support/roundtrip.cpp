@@ -69,7 +69,9 @@ void ExpectRoundTrip(int32_t code, const RoundTripValue& value) {
   const std::span<const uint8_t> record = value.make(keep);
   Bytes first;
   ASSERT_EQ(Encode(row, record, &first), ASN_OK);
-  if (value.octets) EXPECT_EQ(first, Hex(value.octets));
+  if (value.octets) {
+    EXPECT_EQ(first, Hex(value.octets));
+  }
 
   for (uint32_t room = 0; room < first.size(); ++room) {
     Bytes out(room);  // exactly the room: a write past it is caught
