@@ -29,7 +29,9 @@ function(velmora_include_root target scope dir)
       file(CREATE_LINK ${CMAKE_SOURCE_DIR}/${path} ${root}/${path} SYMBOLIC)
     endif()
   endforeach()
-  target_include_directories(${target} ${scope} ${root})
+  # Installed, every module's headers lie below one root (VelmoraInstall.cmake).
+  target_include_directories(${target} ${scope} $<BUILD_INTERFACE:${root}>
+                                                $<INSTALL_INTERFACE:include/velmora>)
 endfunction()
 
 # velmora_module(TARGET DIR [DEPS target...] [SOURCES file...] [HEADERS file...])
@@ -58,6 +60,8 @@ function(velmora_module target dir)
     add_library(${target} INTERFACE)
     set(scope INTERFACE)
   endif()
+  # Every module is installed (VelmoraInstall.cmake).
+  set_property(GLOBAL APPEND PROPERTY VELMORA_MODULES ${target})
   if(arg_HEADERS)
     velmora_include_root(${target} ${scope} ${dir} HEADERS ${arg_HEADERS})
   else()

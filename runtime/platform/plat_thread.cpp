@@ -1,7 +1,10 @@
 #include "runtime/platform/plat_thread.h"
 
+#include <pthread.h>
+
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -77,4 +80,11 @@ void PlatThreadDetach(PlatThread* thread) {
   if (!thread) return;
   if (thread->thread.joinable()) thread->thread.detach();
   delete thread;
+}
+
+void PlatThreadSetName(const char* name) {
+  if (!name) return;
+  char cut[16] = {};
+  std::strncpy(cut, name, sizeof cut - 1);
+  pthread_setname_np(pthread_self(), cut);
 }

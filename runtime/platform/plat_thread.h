@@ -23,3 +23,6 @@ bool PlatThreadClose(PlatThread* thread);
 // Frees the handle of a thread that may still run; the thread goes on alone
 // and its end is never observed.
 void PlatThreadDetach(PlatThread* thread);
+// Names the calling thread for debuggers and tools (cut to the system's 15
+// characters).
+void PlatThreadSetName(const char* name);

@@ -14,16 +14,17 @@ struct SrvTsm;
 
 // --- start-up and shut-down --------------------------------------------------
 
-// The interface layer's hook installer, called by TsmlOpen once the link is up,
-// and its counterpart, called first by TsmlShutdown. Without a binding the
-// layer opens with no delivery threads (the queues still fill).
+// The interface layer's side of start-up, which VelmoraInit hands to
+// TsmlOpen: `install` (ApilInstallHooks with this layer's hooks) runs once
+// the link is registered, and a false fails the open; `remove`
+// (ApilRemoveHooks) runs first at shut-down. Opened without it the layer
+// starts no delivery threads (the queues still fill).
 struct TsmlHookBinding {
   bool (*install)();
   void (*remove)();
 };
-void TsmlSetHookBinding(const TsmlHookBinding* binding);
 
-int TsmlOpen(uint32_t portId);
+int TsmlOpen(uint32_t portId, const TsmlHookBinding* binding = nullptr);
 int TsmlLibOpen(const TsmlOpenRecord* record);
 int TsmlConnect(const IpcRegisterRequest* registration, TsmlRegistrationReply* reply);
 bool TsmlLinkInit();

@@ -56,8 +56,6 @@ void ConfParamPoolDestroy() {
 
 }  // namespace
 
-void TsmlSetHookBinding(const TsmlHookBinding* binding) { g_binding = binding; }
-
 void TsmlLinkAdmit(uint32_t maxSegsAccepted) {
   IpcConnectionRaiseReadCap(g_tsml.connection.load(), IpcFrameCap(IPC_APDU_MAX, maxSegsAccepted));
 }
@@ -268,7 +266,7 @@ int TsmlLibOpen(const TsmlOpenRecord* rec) {
   return 0;
 }
 
-int TsmlOpen(uint32_t portId) {
+int TsmlOpen(uint32_t portId, const TsmlHookBinding* binding) {
   const TsmlConfig& c = *TsmlConfigActive();
   TsmlOpenRecord rec{};
   rec.portId = portId;
@@ -303,11 +301,12 @@ int TsmlOpen(uint32_t portId) {
     ConfParamPoolDestroy();
     return 78;
   }
-  if (g_binding && g_binding->install && !g_binding->install()) {
+  if (binding && binding->install && !binding->install()) {
     TsmlClose();
     ConfParamPoolDestroy();
     return 3;
   }
+  g_binding = binding;
   g_tsml.started = true;
   return 0;
 }
@@ -348,6 +347,7 @@ void TsmlClose() {
 
 void TsmlShutdown() {
   if (g_binding && g_binding->remove) g_binding->remove();
+  g_binding = nullptr;
   g_tsml.started = false;
   TsmlClose();
   ConfParamPoolDestroy();

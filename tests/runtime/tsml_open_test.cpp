@@ -152,10 +152,8 @@ TEST_P(TsmlStartFailTest, FailsAndUnwinds) {
   StartDaemon(GetParam().tune);
   TsmlConfigActive()->Apdu_Length = GetParam().apduLength;
   uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
-  if (GetParam().refuseHooks) TsmlSetHookBinding(&kRefusingBinding);
   DebugCapture capture;
-  EXPECT_EQ(TsmlOpen(0), GetParam().status);
-  TsmlSetHookBinding(nullptr);
+  EXPECT_EQ(TsmlOpen(0, GetParam().refuseHooks ? &kRefusingBinding : nullptr), GetParam().status);
   if (*GetParam().logged) {
     EXPECT_GE(capture.Count(GetParam().logged), 1u) << GetParam().logged;
   }

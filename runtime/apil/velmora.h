@@ -1,0 +1,149 @@
+// The library interface: start-up and shut-down, the images of the devices
+// and objects the library knows (behind handles), the requests that read
+// them, Who-Is, the property datatype query and the library's default
+// communication parameters, process identifiers and daemon parameter.
+//
+// Every operation may be called from any thread once VelmoraInit has
+// succeeded; before it (and after VelmoraTerminate) each returns
+// VELMORA_STATUS_NOT_INITIALIZED, false, -1 or no handle.
+#pragma once
+
+#include <cstdint>
+
+#include "bacnet/any_value.h"
+#include "bacnet/records.h"
+#include "runtime/apil/velmora_status.h"
+#include "runtime/tsml/comm_params.h"
+
+// ---- start-up and shut-down ---------------------------------------------
+
+struct VelmoraInitParams {
+  uint8_t major;  // library version the program needs: 6.2
+  uint8_t minor;
+  uint16_t port_id;      // passed to the daemon at registration
+  uint32_t max_devices;  // device images, 1 to 0x3FFFFF
+  uint32_t max_objects;  // object images of each device, 1 to 0x3FFFFF
+};
+
+// Version major.minor, port 0, 32 devices of 32 objects.
+bool VelmoraInitDefaults(VelmoraInitParams* params, uint8_t major, uint8_t minor);
+// The setters store the value unchecked (VelmoraInit checks the ranges).
+bool VelmoraInitSetPortId(VelmoraInitParams* params, uint16_t value);
+bool VelmoraInitSetMaxDevices(VelmoraInitParams* params, uint32_t value);
+bool VelmoraInitSetMaxObjects(VelmoraInitParams* params, uint32_t value);
+uint16_t VelmoraInitGetPortId(const VelmoraInitParams* params);
+uint32_t VelmoraInitGetMaxDevices(const VelmoraInitParams* params);
+uint32_t VelmoraInitGetMaxObjects(const VelmoraInitParams* params);
+
+// Starts the library once: connects to the daemon and registers. reserved
+// must be 0. A second start-up while started gives VELMORA_STATUS_REJECT.
+VelmoraStatus VelmoraInit(const VelmoraInitParams* params, uint32_t reserved);
+// Fails the calls still waiting for the daemon, waits for them to return,
+// stops the delivery threads, closes the link and frees every image.
+// Without a start-up it does nothing.
+void VelmoraTerminate();
+
+// The library's own allocator over its private heap.
+extern VelmoraAllocator DefaultAllocator;
+
+// ---- device and object images --------------------------------------------
+
+struct DeviceImage;
+struct ObjectImage;
+using VelmoraDeviceHandle = DeviceImage*;
+using VelmoraObjectHandle = ObjectImage*;
+
+// Handles of the images in use, in table order, while room remains; *total
+// counts them all. array NULL with length 0 only counts.
+bool VelmoraGetDeviceList(VelmoraDeviceHandle* array, uint32_t length, uint32_t* total);
+VelmoraDeviceHandle VelmoraFindDeviceByInstance(uint32_t instance);
+// The address must have a MAC.
+VelmoraDeviceHandle VelmoraFindDeviceByAddress(const VelmoraAddress* address);
+bool VelmoraGetDeviceAddress(VelmoraDeviceHandle device, VelmoraAddress* address);
+VelmoraObjectHandle VelmoraGetDeviceObjectHandle(VelmoraDeviceHandle device);
+bool VelmoraGetDeviceInstNum(VelmoraDeviceHandle device, uint32_t* instance);
+// Binds an instance to an address for good: later I-Ams do not move it.
+// Instance 0x3FFFFF is the wildcard device: the first read through it
+// learns which device answers at the address.
+VelmoraStatus VelmoraBindDevice(const VelmoraAddress* address, uint32_t instance,
+                                VelmoraDeviceHandle* device);
+bool VelmoraDeleteDeviceImage(VelmoraDeviceHandle device);
+
+// Kinds of VelmoraDeleteDeviceImages.
+inline constexpr uint32_t VELMORA_DEVICES_ALL = 0;
+inline constexpr uint32_t VELMORA_DEVICES_LEARNT = 1;
+inline constexpr uint32_t VELMORA_DEVICES_STATIC = 2;
+// Deletes the images of the kind with an instance in [low, high] (-1, -1:
+// any) at the address (NULL: anywhere; without a MAC: on that network).
+// The number deleted.
+uint32_t VelmoraDeleteDeviceImages(uint32_t kind, int32_t low, int32_t high,
+                                   const VelmoraAddress* address);
+
+VelmoraStatus VelmoraCreateObjectImage(VelmoraDeviceHandle device, const VelmoraObjectId* id,
+                                       VelmoraObjectHandle* object);
+bool VelmoraDeleteObjectImage(VelmoraObjectHandle object);
+
+// What VelmoraFindObjects looks for: by identifier (key points at a
+// VelmoraObjectId) or by name (key points at a record whose first field
+// points at the terminated name, in the character set given).
+struct VelmoraObjectSearchKey {
+  uint32_t by_name;
+  uint32_t charset;
+  const void* key;
+};
+// Object handles of every device image, in table order, matching the key
+// (NULL: every object); *total counts them all.
+bool VelmoraFindObjects(VelmoraObjectHandle* array, uint32_t length,
+                        const VelmoraObjectSearchKey* key, uint32_t* total);
+bool VelmoraGetLocalAddress(VelmoraAddress* address);
+bool VelmoraIsDeviceHandleValid(VelmoraDeviceHandle device);
+bool VelmoraIsObjectHandleValid(VelmoraObjectHandle object);
+
+// ---- requests ------------------------------------------------------------
+
+// Reads one property of the object (array index -1: the whole value) into
+// value: into its own buffer, or into a block of the allocator, which the
+// caller frees through it. failure (may be NULL) receives a BACnet Error,
+// Reject or Abort.
+VelmoraStatus VelmoraReadProperty(VelmoraObjectHandle object, uint32_t property, int32_t index,
+                                  VelmoraAnyValue* value, VelmoraFailure* failure,
+                                  VelmoraAllocator* allocator);
+// Reads the device's Object_List: the first `length` identifiers into array
+// and the list's length into *total.
+VelmoraStatus VelmoraReadObjectList(VelmoraDeviceHandle device, VelmoraObjectId* array,
+                                    uint32_t length, uint32_t* total, VelmoraFailure* failure);
+// low and high -1: every device; else an instance range.
+VelmoraStatus VelmoraWhoIs(const VelmoraAddress* address, int32_t low, int32_t high);
+
+// Datatype code of the property of that object type, -1 when unknown; the
+// kind flags (1 array, 2 list, 3 array of lists, 4 optional) to *kind.
+int32_t VelmoraGetPropertyType(uint32_t objectType, uint32_t property, int32_t* kind);
+
+bool VelmoraSetDefaultApduLength(uint32_t value);
+bool VelmoraSetDefaultApduTimeout(uint32_t value);
+bool VelmoraSetDefaultRetries(uint32_t value);
+int32_t VelmoraGetDefaultApduLength();
+int32_t VelmoraGetDefaultApduTimeout();
+int32_t VelmoraGetDefaultRetries();
+// The mask names the fields to set; the get fills all eight (mask 255).
+bool VelmoraSetDefaultCommParams(const CommParams* params);
+bool VelmoraGetDefaultCommParams(CommParams* params);
+
+VelmoraStatus VelmoraProcessIdAdd(uint32_t id);
+VelmoraStatus VelmoraProcessIdNew(uint32_t* id);
+VelmoraStatus VelmoraProcessIdRemove(uint32_t id);
+// The first `length` identifiers into array, their number into *count.
+VelmoraStatus VelmoraProcessIdList(uint32_t* array, uint32_t length, uint32_t* count);
+// The daemon-side parameter of this client: 3 to 0xFFFF.
+VelmoraStatus VelmoraSetDaemonParam(uint32_t value);
+VelmoraStatus VelmoraGetDaemonParam(uint32_t* value);
+
+// ---- service hooks ---------------------------------------------------------
+
+// An application's handler of a received service: (the server transaction
+// of a confirmed request or NULL, the sender's address, the address it
+// arrived at, the decoded request or NULL). For an unconfirmed service 1
+// lets the library's own handler run as well; for a confirmed one the
+// result is the answer (0: the handler answers later).
+using VelmoraServiceHook = uint32_t (*)(void* transaction, const VelmoraAddress* sender,
+                                        const VelmoraAddress* local, void* request);

@@ -1,0 +1,199 @@
+#include "tests/runtime/support/apil_fixture.h"
+
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include "runtime/apil/apil_addr.h"
+#include "runtime/osa/osa.h"
+
+namespace {
+
+void* CountingAlloc(VelmoraAllocator* self, uint32_t size) {
+  auto* c = reinterpret_cast<CountingAllocator*>(self);
+  void* block = malloc(size ? size : 1);
+  if (block) {
+    ++c->live;
+    ++c->taken;
+  }
+  return block;
+}
+
+void CountingFree(VelmoraAllocator* self, void* block) {
+  auto* c = reinterpret_cast<CountingAllocator*>(self);
+  if (block) --c->live;
+  free(block);
+}
+
+constexpr VelmoraAllocatorOps kCountingOps = {CountingAlloc, CountingFree};
+
+bool Accepts(const std::string& path) {
+  int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  if (fd < 0) return false;
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  std::snprintf(a.sun_path, sizeof a.sun_path, "%s", path.c_str());
+  bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  close(fd);
+  return ok;
+}
+
+VelmoraAddress Address(uint8_t remote, uint16_t network, std::initializer_list<uint8_t> mac) {
+  VelmoraAddress a{};
+  a.remote = remote;
+  a.network = network;
+  a.mac_length = uint8_t(mac.size());
+  std::copy(mac.begin(), mac.end(), a.mac);
+  return a;
+}
+
+}  // namespace
+
+CountingAllocator::CountingAllocator() : base{&kCountingOps} {}
+
+OsaCounters OsaCountersNow() {
+  return {OsaStatGet(OSA_STAT_BLOCKS), OsaStatGet(OSA_STAT_BYTES), OsaStatGet(OSA_STAT_THREADS)};
+}
+
+VelmoraAddress LocalMac(std::initializer_list<uint8_t> mac) { return Address(0, 0, mac); }
+VelmoraAddress RemoteMac(uint16_t network, std::initializer_list<uint8_t> mac) {
+  return Address(1, network, mac);
+}
+VelmoraAddress LocalBroadcast() { return Address(0, 0, {}); }
+VelmoraAddress RemoteBroadcast(uint16_t network) { return Address(1, network, {}); }
+VelmoraAddress GlobalBroadcast() { return Address(1, VELMORA_GLOBAL_NETWORK, {}); }
+
+LinkAddress LinkOf(const VelmoraAddress& a) {
+  LinkAddress l{};
+  EXPECT_TRUE(AddrFromPublic(&a, &l));
+  return l;
+}
+
+void ApilTest::SetUp() {
+  char pattern[] = "/tmp/apil_test_XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  dir_ = pattern;
+  setenv("VELMORA_PIPE_DIR", dir_.c_str(), 1);
+  setenv("VELMORA_REGISTRY", (dir_ + "/registry.reg").c_str(), 1);
+  ASSERT_NE(OsaInit(), nullptr);
+}
+
+void ApilTest::TearDown() {
+  VelmoraTerminate();
+  if (core_) VmdStop(core_);
+  core_ = nullptr;
+  StopProgram();
+  while (OsaRefCount() > 0)
+    OsaTerm();
+  std::error_code ignored;
+  std::filesystem::remove_all(dir_, ignored);
+}
+
+void ApilTest::StartCore(const std::string& site, const std::function<void(VmdBehaviour*)>& tune) {
+  VmdConfig c;
+  c.pipe_path = dir_ + "/velmora";
+  c.log_quiet = true;
+  c.frame_log = true;
+  VmdSiteDefaults(&c.site);
+  std::string error;
+  if (!site.empty()) {
+    ASSERT_TRUE(VmdSiteParse(&c.site, site, "test.site", &error)) << error;
+  }
+  core_ = VmdStart(c, &error);
+  ASSERT_NE(core_, nullptr) << error;
+  if (tune) {
+    VmdBehaviour b = VmdGetBehaviour(core_);
+    tune(&b);
+    VmdSetBehaviour(core_, b);
+  }
+}
+
+void ApilTest::StartProgram(const std::string& program, const std::string& site) {
+  const std::string sitePath = dir_ + "/test.site";
+  const std::string logPath = dir_ + "/velmorad.log";
+  if (!site.empty()) WriteTextFile(sitePath, site);
+  program_ = fork();
+  ASSERT_GE(program_, 0);
+  if (program_ == 0) {
+    if (site.empty())
+      execl(program.c_str(), "velmorad", "--pipe", "velmora", "--log", logPath.c_str(), nullptr);
+    else
+      execl(program.c_str(), "velmorad", "--pipe", "velmora", "--site", sitePath.c_str(), "--log",
+            logPath.c_str(), nullptr);
+    _exit(127);
+  }
+  const std::string socket = dir_ + "/velmora";
+  const auto end = std::chrono::steady_clock::now() + kTestWait;
+  // The socket file appears when it is bound: the daemon serves once a
+  // connection is taken.
+  while (!Accepts(socket)) {
+    int status = 0;
+    ASSERT_EQ(waitpid(program_, &status, WNOHANG), 0)
+        << "velmorad ended: " << ReadTextFile(logPath);
+    ASSERT_LT(std::chrono::steady_clock::now(), end) << "velmorad does not serve";
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+void ApilTest::StopProgram() {
+  if (program_ <= 0) return;
+  kill(program_, SIGTERM);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  int status = 0;
+  while (waitpid(program_, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > end) {
+      kill(program_, SIGKILL);
+      waitpid(program_, &status, 0);
+      ADD_FAILURE() << "velmorad did not stop on SIGTERM";
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  program_ = -1;
+}
+
+VelmoraStatus ApilTest::Init(uint32_t devices, uint32_t objects) {
+  VelmoraInitParams p;
+  VelmoraInitDefaults(&p, 6, 2);
+  VelmoraInitSetMaxDevices(&p, devices);
+  VelmoraInitSetMaxObjects(&p, objects);
+  return VelmoraInit(&p, 0);
+}
+
+bool ApilTest::WaitDevices(uint32_t n) {
+  return WaitUntil([&] {
+    uint32_t total = 0;
+    return VelmoraGetDeviceList(nullptr, 0, &total) && total == n;
+  });
+}
+
+std::vector<uint32_t> ApilTest::DeviceInstances() {
+  uint32_t total = 0;
+  VelmoraGetDeviceList(nullptr, 0, &total);
+  std::vector<VelmoraDeviceHandle> handles(total);
+  std::vector<uint32_t> out;
+  if (total == 0 || !VelmoraGetDeviceList(handles.data(), total, &total)) return out;
+  for (VelmoraDeviceHandle h : handles) {
+    uint32_t instance = 0;
+    if (VelmoraGetDeviceInstNum(h, &instance)) out.push_back(instance);
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+VelmoraDeviceHandle ApilTest::Discover(uint32_t instance, const VelmoraAddress& where) {
+  if (VelmoraWhoIs(&where, int32_t(instance), int32_t(instance)) != VELMORA_STATUS_OK)
+    return nullptr;
+  VelmoraDeviceHandle found = nullptr;
+  WaitUntil([&] { return (found = VelmoraFindDeviceByInstance(instance)) != nullptr; });
+  return found;
+}
