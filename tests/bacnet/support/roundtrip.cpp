@@ -148,3 +148,31 @@ void ExpectListRoundTrip(int32_t code, const std::vector<const RoundTripValue*>&
   ASSERT_EQ(EncodeValue(&v, &again), ASN_OK);
   EXPECT_EQ(again, octets);
 }
+
+void ExpectCutShortStaysInside(int32_t code, const RoundTripValue& value) {
+  SCOPED_TRACE(testing::Message() << "datatype " << code << ", " << value.name);
+  const AsnDatatype* row = AsnDatatypeFind(code);
+  ASSERT_TRUE(row && row->encode && row->decode && row->size >= 0);
+  RoundTripKeep keep;
+  Bytes whole;
+  ASSERT_EQ(Encode(row, value.make(keep), &whole), ASN_OK);
+  for (size_t n = 0; n < whole.size(); ++n) {
+    SCOPED_TRACE(testing::Message() << "first " << n << " octets");
+    const Bytes cut(whole.begin(), whole.begin() + std::ptrdiff_t(n));
+    const uint32_t size =
+        row->decodedSize ? row->decodedSize(cut.data(), uint32_t(n)) : uint32_t(row->size);
+    ASSERT_GE(size, uint32_t(row->size));
+    GuardedBuffer buffer(size);
+    std::memset(buffer.data(), 0, size);
+    uint8_t* top = buffer.data() + size;
+    uint8_t** arena = size > uint32_t(row->size) ? &top : nullptr;
+    AsnCursor in = AsnCursorOverConst(cut.data(), uint32_t(n));
+    uint32_t used = 0;
+    row->decode(&in, buffer.data(), arena, &used);
+    EXPECT_TRUE(in.current >= cut.data() && in.current <= in.end);
+    EXPECT_EQ(top, buffer.data() + row->size) << "storage used";
+    EXPECT_TRUE(buffer.guardsIntact());
+    Bytes out;
+    Encode(row, {buffer.data(), uint32_t(row->size)}, &out);
+  }
+}

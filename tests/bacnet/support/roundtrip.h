@@ -93,6 +93,11 @@ void ExpectRoundTrip(int32_t code, const RoundTripValue& value);
 // through an allocator and into a buffer of exactly the list's size, and
 // encoded again.
 void ExpectListRoundTrip(int32_t code, const std::vector<const RoundTripValue*>& values);
+// Every prefix of a constructed datatype's encoding of the value, each in a
+// block of exactly its length, through the decoder into exactly what the
+// decoded-size function asks: the decoder reads inside the prefix and uses
+// that storage whole, and the record it leaves encodes without a fault.
+void ExpectCutShortStaysInside(int32_t code, const RoundTripValue& value);
 // Whether the syntax checker takes the octets as values of the datatype,
 // one after another, by any one of the schema rows of the datatype.
 bool SchemaAcceptsValues(int32_t code, const uint8_t* data, uint32_t length);
