@@ -12,7 +12,7 @@
 #include "bacnet/asn_value_decode.h"
 #include "tests/bacnet/support/counting_allocator.h"
 #include "tests/bacnet/support/hex.h"
-#include "tests/bacnet/support/record_decode.h"
+#include "tests/bacnet/support/record_codec.h"
 
 namespace {
 
@@ -20,10 +20,8 @@ using Bytes = std::vector<uint8_t>;
 
 int32_t EncodeStatus(int32_t (*encode)(const void*, AsnCursor*), const void* record,
                      Bytes* octets) {
-  octets->assign(64, 0);
-  AsnCursor c = AsnCursorOver(octets->data(), uint32_t(octets->size()));
-  int32_t status = encode(record, &c);
-  octets->resize(size_t(c.current - octets->data()));
+  int32_t status;
+  *octets = EncodeRecord(encode, record, &status);
   return status;
 }
 

@@ -11,19 +11,11 @@
 #include "bacnet/asn_value_decode.h"
 #include "tests/bacnet/support/counting_allocator.h"
 #include "tests/bacnet/support/hex.h"
-#include "tests/bacnet/support/record_decode.h"
+#include "tests/bacnet/support/record_codec.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-Bytes Encoded(int32_t (*encode)(const void*, AsnCursor*), const void* record, int32_t* status) {
-  Bytes out(256);
-  AsnCursor c = AsnCursorOver(out.data(), uint32_t(out.size()));
-  *status = encode(record, &c);
-  out.resize(size_t(c.current - out.data()));
-  return out;
-}
 
 // The network number is kept in 16 bits, and the remote flag set exactly
 // when they are not 0; a MAC longer than the record's 7 octets keeps its
@@ -62,19 +54,19 @@ TEST(AddressCodec, EncodeWritesNetworkZeroUnlessRemote) {
   a.mac[0] = 0x0A;
   a.mac_length = 1;
   int32_t status;
-  EXPECT_EQ(Encoded(AsnEncodeAddress, &a, &status), Hex("21 00 61 0A"));
+  EXPECT_EQ(EncodeRecord(AsnEncodeAddress, &a, &status), Hex("21 00 61 0A"));
   EXPECT_EQ(status, ASN_OK);
   a.remote = 1;
-  EXPECT_EQ(Encoded(AsnEncodeAddress, &a, &status), Hex("21 09 61 0A"));
+  EXPECT_EQ(EncodeRecord(AsnEncodeAddress, &a, &status), Hex("21 09 61 0A"));
   a.mac_length = 8;
-  EXPECT_EQ(Encoded(AsnEncodeAddress, &a, &status), Bytes());
+  EXPECT_EQ(EncodeRecord(AsnEncodeAddress, &a, &status), Bytes());
   EXPECT_EQ(status, ASN_BAD_BUFFER);
 }
 
 TEST(SetpointRefCodec, AbsentIsNoOctetsAtAll) {
   VelmoraSetpointRef absent{};
   int32_t status;
-  EXPECT_EQ(Encoded(AsnEncodeSetpointRef, &absent, &status), Bytes());
+  EXPECT_EQ(EncodeRecord(AsnEncodeSetpointRef, &absent, &status), Bytes());
   EXPECT_EQ(status, ASN_OK);
   for (const char* octets : {"", "0F", "1F 0C 00 00 00 01"}) {
     SCOPED_TRACE(octets);
@@ -98,7 +90,7 @@ TEST(PropertyValueCodec, PriorityIsOneToSixteenOrNone) {
     VelmoraPropertyValue v = {
         85, VELMORA_NO_INDEX, {ASN_TYPE_REAL, const_cast<float*>(&real), 4, 1}, priority};
     int32_t status;
-    EXPECT_EQ(Encoded(AsnEncodePropertyValue, &v, &status), Bytes());
+    EXPECT_EQ(EncodeRecord(AsnEncodePropertyValue, &v, &status), Bytes());
     EXPECT_EQ(status, ASN_OUT_OF_RANGE);
   }
 }
@@ -175,12 +167,12 @@ TEST(CreateObjectCodec, InitialValuesGoThroughThePropertyValueCodec) {
       {87, 8, {ASN_TYPE_REAL, const_cast<float*>(&real), 4, 1}, 16}};
   VelmoraCreateObjectRequest r = {VELMORA_CREATE_BY_TYPE, {2, 0}, 1, values, 2};
   int32_t status;
-  EXPECT_EQ(Encoded(AsnEncodeCreateObject, &r, &status),
+  EXPECT_EQ(EncodeRecord(AsnEncodeCreateObject, &r, &status),
             Hex("0E 09 02 0F 1E 09 55 2E 44 41 AC 00 00 2F 09 57 19 08 2E 44 41 AC 00 00 2F 39 10 "
                 "1F"));
   EXPECT_EQ(status, ASN_OK);
   values[1].priority = 17;
-  EXPECT_EQ(Encoded(AsnEncodeCreateObject, &r, &status), Bytes());
+  EXPECT_EQ(EncodeRecord(AsnEncodeCreateObject, &r, &status), Bytes());
   EXPECT_EQ(status, ASN_OUT_OF_RANGE);
 }
 

@@ -1,5 +1,6 @@
-// Decoding one record with a table decoder into a pattern-filled area, so
-// that a write past the record, or a record left as it was, shows.
+// One record through a table encoder, and through a table decoder into a
+// pattern-filled area, so that a write past the record, or a record left as
+// it was, shows.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -42,4 +43,15 @@ inline DecodedRecord DecodeRecord(void (*decode)(AsnCursor*, void*),
   decode(&c, d.area.data());
   d.consumed = size_t(c.current - input.data());
   return d;
+}
+
+// The octets the encoder writes for the record, with room to spare; its
+// status to *status.
+inline std::vector<uint8_t> EncodeRecord(int32_t (*encode)(const void*, AsnCursor*),
+                                         const void* record, int32_t* status) {
+  std::vector<uint8_t> out(256);
+  AsnCursor c = AsnCursorOver(out.data(), uint32_t(out.size()));
+  *status = encode(record, &c);
+  out.resize(size_t(c.current - out.data()));
+  return out;
 }
