@@ -1,0 +1,85 @@
+// The value writer: array, list or single-element style from the
+// property's metadata, then the elements through the datatype's row.
+#include "bacnet/asn_datatype.h"
+#include "bacnet/asn_datatype_code.h"
+#include "runtime/apil/velmora.h"
+#include "text/value_format.h"
+#include "text/value_text.h"
+
+namespace {
+
+// Style flags, as the kind bits of the property datatype query.
+constexpr int32_t kArray = 1;
+constexpr int32_t kList = 2;
+constexpr int32_t kStyle = kArray | kList;
+
+constexpr uint32_t kLastStandardObjectType = 30;
+
+// The text datatypes hold character strings: they match a property whose
+// datatype is CharacterString.
+int32_t ComparableCode(int32_t code) {
+  return code >= ASN_TYPE_TEXT_ANSI && code <= ASN_TYPE_TEXT_ISO8859 ? ASN_TYPE_CHAR_STRING : code;
+}
+
+// A value whose elements the record cannot hold is not read at all: no data
+// (what a read leaves with neither buffer nor allocator), elements beyond the
+// capacity, or a packed text without its terminator.
+bool ElementsReadable(const VelmoraAnyValue* value) {
+  if (value->count == 0 || value->type == ASN_TYPE_NULL) return true;
+  return value->buffer && AsnValueBufferSize(value) != 0;
+}
+
+int32_t StyleFlags(const VelmoraAnyValue* value, uint32_t objectType, uint32_t property,
+                   int32_t arrayIndex) {
+  int32_t kind = 0;
+  int32_t expected = VelmoraGetPropertyType(objectType, property, &kind);
+  int32_t code = ComparableCode(value->type);
+  int32_t flags = kind & kStyle;
+  if (expected == ASN_TYPE_NONE && value->count == 1) {
+    int32_t anyFlags = 0;
+    return PropertyTypeForAnyObject(property, &anyFlags) == code ? anyFlags : 0;
+  }
+  if (expected != code) return value->count != 1 ? kArray : 0;
+  if (arrayIndex != -1) return (flags & ~kArray) | (value->count != 1 ? kList : 0);
+  return flags == 0 && value->count != 1 ? kArray : flags;
+}
+
+}  // namespace
+
+int32_t PropertyTypeForAnyObject(uint32_t property, int32_t* flags) {
+  int32_t datatype = ASN_TYPE_NONE;
+  int32_t style = 0;
+  for (uint32_t type = 0; type <= kLastStandardObjectType; ++type) {
+    int32_t kind = 0;
+    int32_t d = VelmoraGetPropertyType(type, property, &kind);
+    if (d == ASN_TYPE_NONE) continue;
+    if (datatype == ASN_TYPE_NONE) {
+      datatype = d;
+      style = kind & kStyle;
+    } else if (d != datatype || (kind & kStyle) != style) {
+      return ASN_TYPE_NONE;
+    }
+  }
+  if (datatype != ASN_TYPE_NONE && flags) *flags = style;
+  return datatype;
+}
+
+uint32_t VelmoraValueToStringEx(char* destination, uint32_t room, const VelmoraAnyValue* value,
+                                uint32_t objectType, uint32_t property, int32_t arrayIndex,
+                                uint8_t showNumbers) {
+  if (!value) return 0;
+  const ValueFormatDescriptor* d = ValueFormatDescriptorOf(value->type);
+  if (!d || !ElementsReadable(value)) return 0;
+  int32_t flags = StyleFlags(value, objectType, property, arrayIndex);
+  ValueElement elements{value->buffer, value->capacity,
+                        ValueFormatSelectEnum(d, objectType, property), showNumbers};
+  if (flags & kArray) return FormatArray(destination, room, d, elements, value->count);
+  if (flags & kList) return FormatList(destination, room, d, elements, value->count);
+  uint32_t size = 0;
+  return ValueFormatElement(destination, room, d, &elements, &size);
+}
+
+uint32_t VelmoraValueToString(char* destination, uint32_t room, const VelmoraAnyValue* value,
+                              uint32_t objectType, uint32_t property, uint8_t showNumbers) {
+  return VelmoraValueToStringEx(destination, room, value, objectType, property, -1, showNumbers);
+}
