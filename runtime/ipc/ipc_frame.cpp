@@ -169,42 +169,42 @@ bool IpcRegisterRequestWrite(std::span<uint8_t> m, const IpcRegisterRequest& r) 
   if (m.size() < IPC_REGISTER_LENGTH) return false;
   IpcPut16(m, IPC_OFF_KIND, IPC_KIND_REGISTER);
   IpcPut16(m, IPC_OFF_STATUS, 0);
-  for (size_t i = 0; i < 4; ++i)
-    m[4 + i] = r.version[i];
-  IpcPut32(m, 8, r.portId);
-  for (size_t i = 0; i < 5; ++i)
-    m[12 + i] = r.fixed[i];
-  IpcZero(m, 17, 20);
-  IpcPut32(m, 20, r.cliPoolSize);
-  IpcPut32(m, 24, r.srvPoolSize);
-  IpcPut32(m, 28, r.apduTimeout);
-  IpcPut32(m, 32, r.numRetries);
-  IpcPut16(m, 36, r.segmentation);
-  m[38] = r.segWindowSize;
-  m[39] = r.flag39;
-  IpcPut32(m, 40, r.maxSegAccepted);
-  IpcPut32(m, 44, r.segTimeout);
-  IpcPut32(m, 48, r.maxProcessIds);
+  for (size_t i = 0; i < sizeof r.version; ++i)
+    m[IPC_OFF_REG_VERSION + i] = r.version[i];
+  IpcPut32(m, IPC_OFF_REG_PORT_ID, r.portId);
+  for (size_t i = 0; i < sizeof r.fixed; ++i)
+    m[IPC_OFF_REG_FIXED + i] = r.fixed[i];
+  IpcZero(m, IPC_OFF_REG_FIXED + sizeof r.fixed, IPC_OFF_REG_FIXED_END);
+  IpcPut32(m, IPC_OFF_REG_CLI_POOL, r.cliPoolSize);
+  IpcPut32(m, IPC_OFF_REG_SRV_POOL, r.srvPoolSize);
+  IpcPut32(m, IPC_OFF_REG_APDU_TIMEOUT, r.apduTimeout);
+  IpcPut32(m, IPC_OFF_REG_RETRIES, r.numRetries);
+  IpcPut16(m, IPC_OFF_REG_SEGMENTATION, r.segmentation);
+  m[IPC_OFF_REG_WINDOW] = r.segWindowSize;
+  m[IPC_OFF_REG_FLAG39] = r.flag39;
+  IpcPut32(m, IPC_OFF_REG_MAX_SEGS, r.maxSegAccepted);
+  IpcPut32(m, IPC_OFF_REG_SEG_TIMEOUT, r.segTimeout);
+  IpcPut32(m, IPC_OFF_REG_MAX_PIDS, r.maxProcessIds);
   return true;
 }
 
 bool IpcRegisterRequestRead(std::span<const uint8_t> m, IpcRegisterRequest* r) {
   if (r == nullptr || m.size() < IPC_REGISTER_LENGTH) return false;
-  for (size_t i = 0; i < 4; ++i)
-    r->version[i] = m[4 + i];
-  r->portId = IpcGet32(m, 8);
-  for (size_t i = 0; i < 5; ++i)
-    r->fixed[i] = m[12 + i];
-  r->cliPoolSize = IpcGet32(m, 20);
-  r->srvPoolSize = IpcGet32(m, 24);
-  r->apduTimeout = IpcGet32(m, 28);
-  r->numRetries = IpcGet32(m, 32);
-  r->segmentation = IpcGet16(m, 36);
-  r->segWindowSize = m[38];
-  r->flag39 = m[39];
-  r->maxSegAccepted = IpcGet32(m, 40);
-  r->segTimeout = IpcGet32(m, 44);
-  r->maxProcessIds = IpcGet32(m, 48);
+  for (size_t i = 0; i < sizeof r->version; ++i)
+    r->version[i] = m[IPC_OFF_REG_VERSION + i];
+  r->portId = IpcGet32(m, IPC_OFF_REG_PORT_ID);
+  for (size_t i = 0; i < sizeof r->fixed; ++i)
+    r->fixed[i] = m[IPC_OFF_REG_FIXED + i];
+  r->cliPoolSize = IpcGet32(m, IPC_OFF_REG_CLI_POOL);
+  r->srvPoolSize = IpcGet32(m, IPC_OFF_REG_SRV_POOL);
+  r->apduTimeout = IpcGet32(m, IPC_OFF_REG_APDU_TIMEOUT);
+  r->numRetries = IpcGet32(m, IPC_OFF_REG_RETRIES);
+  r->segmentation = IpcGet16(m, IPC_OFF_REG_SEGMENTATION);
+  r->segWindowSize = m[IPC_OFF_REG_WINDOW];
+  r->flag39 = m[IPC_OFF_REG_FLAG39];
+  r->maxSegAccepted = IpcGet32(m, IPC_OFF_REG_MAX_SEGS);
+  r->segTimeout = IpcGet32(m, IPC_OFF_REG_SEG_TIMEOUT);
+  r->maxProcessIds = IpcGet32(m, IPC_OFF_REG_MAX_PIDS);
   return true;
 }
 
@@ -212,25 +212,25 @@ bool IpcRegisterReplyWrite(std::span<uint8_t> m, const IpcRegisterReply& r) {
   if (m.size() < IPC_REGISTER_REPLY_MIN) return false;
   IpcPut16(m, IPC_OFF_KIND, IPC_KIND_REGISTER);
   IpcPut16(m, IPC_OFF_STATUS, r.status);
-  m[4] = r.major;
-  m[5] = r.minor;
-  m[6] = r.third;
-  m[7] = 0;
-  IpcPut32(m, 8, r.maxApdu);
-  LinkAddressWrite(m, 12, r.local);
-  IpcPut32(m, 24, r.userId);
+  m[IPC_OFF_REPLY_MAJOR] = r.major;
+  m[IPC_OFF_REPLY_MINOR] = r.minor;
+  m[IPC_OFF_REPLY_THIRD] = r.third;
+  m[IPC_OFF_REPLY_SPARE] = 0;
+  IpcPut32(m, IPC_OFF_REPLY_MAX_APDU, r.maxApdu);
+  LinkAddressWrite(m, IPC_OFF_REPLY_LOCAL, r.local);
+  IpcPut32(m, IPC_OFF_REPLY_USER_ID, r.userId);
   return true;
 }
 
 bool IpcRegisterReplyRead(std::span<const uint8_t> m, IpcRegisterReply* r) {
   if (r == nullptr || m.size() < IPC_REGISTER_REPLY_MIN) return false;
   r->status = IpcGet16(m, IPC_OFF_STATUS);
-  r->major = m[4];
-  r->minor = m[5];
-  r->third = m[6];
-  r->maxApdu = IpcGet32(m, 8);
-  LinkAddressRead(m, 12, &r->local);
-  r->userId = IpcGet32(m, 24);
+  r->major = m[IPC_OFF_REPLY_MAJOR];
+  r->minor = m[IPC_OFF_REPLY_MINOR];
+  r->third = m[IPC_OFF_REPLY_THIRD];
+  r->maxApdu = IpcGet32(m, IPC_OFF_REPLY_MAX_APDU);
+  LinkAddressRead(m, IPC_OFF_REPLY_LOCAL, &r->local);
+  r->userId = IpcGet32(m, IPC_OFF_REPLY_USER_ID);
   return true;
 }
 
@@ -245,13 +245,17 @@ struct ParamField {
 };
 
 constexpr ParamField kParamFields[] = {
-    {IPC_PARAM_APDU_LENGTH, 8, 4}, {IPC_PARAM_SEGMENTATION, 6, 2}, {IPC_PARAM_MAX_SEGS, 12, 4},
-    {IPC_PARAM_WINDOW, 16, 4},     {IPC_PARAM_SEG_TIMEOUT, 20, 4}, {IPC_PARAM_APDU_TIMEOUT, 24, 4},
-    {IPC_PARAM_RETRIES, 28, 4},
+    {IPC_PARAM_APDU_LENGTH, IPC_OFF_SET_APDU_LENGTH, 4},
+    {IPC_PARAM_SEGMENTATION, IPC_OFF_SET_SEGMENTATION, 2},
+    {IPC_PARAM_MAX_SEGS, IPC_OFF_SET_MAX_SEGS, 4},
+    {IPC_PARAM_WINDOW, IPC_OFF_SET_WINDOW, 4},
+    {IPC_PARAM_SEG_TIMEOUT, IPC_OFF_SET_SEG_TIMEOUT, 4},
+    {IPC_PARAM_APDU_TIMEOUT, IPC_OFF_SET_APDU_TIMEOUT, 4},
+    {IPC_PARAM_RETRIES, IPC_OFF_SET_RETRIES, 4},
 };
 
 void ClearUnsetParams(std::span<uint8_t> m) {
-  uint16_t mask = IpcGet16(m, 4);
+  uint16_t mask = IpcGet16(m, IPC_OFF_SET_MASK);
   for (const ParamField& f : kParamFields)
     if ((mask & f.bit) == 0) IpcZero(m, f.off, f.off + f.width);
 }
@@ -262,28 +266,28 @@ bool IpcTransferParamsWrite(std::span<uint8_t> m, const IpcTransferParams& p) {
   if (m.size() < IPC_SET_PARAMS_LENGTH) return false;
   IpcPut16(m, IPC_OFF_KIND, IPC_KIND_SET_PARAMS);
   IpcPut16(m, IPC_OFF_STATUS, 0);
-  IpcPut16(m, 4, p.mask);
-  IpcPut16(m, 6, p.segmentation);
-  IpcPut32(m, 8, p.apduLength);
-  IpcPut32(m, 12, p.maxSegs);
-  IpcPut32(m, 16, p.window);
-  IpcPut32(m, 20, p.segTimeout);
-  IpcPut32(m, 24, p.apduTimeout);
-  IpcPut32(m, 28, p.retries);
+  IpcPut16(m, IPC_OFF_SET_MASK, p.mask);
+  IpcPut16(m, IPC_OFF_SET_SEGMENTATION, p.segmentation);
+  IpcPut32(m, IPC_OFF_SET_APDU_LENGTH, p.apduLength);
+  IpcPut32(m, IPC_OFF_SET_MAX_SEGS, p.maxSegs);
+  IpcPut32(m, IPC_OFF_SET_WINDOW, p.window);
+  IpcPut32(m, IPC_OFF_SET_SEG_TIMEOUT, p.segTimeout);
+  IpcPut32(m, IPC_OFF_SET_APDU_TIMEOUT, p.apduTimeout);
+  IpcPut32(m, IPC_OFF_SET_RETRIES, p.retries);
   ClearUnsetParams(m);
   return true;
 }
 
 bool IpcTransferParamsRead(std::span<const uint8_t> m, IpcTransferParams* p) {
   if (p == nullptr || m.size() < IPC_SET_PARAMS_LENGTH) return false;
-  p->mask = IpcGet16(m, 4);
-  p->segmentation = IpcGet16(m, 6);
-  p->apduLength = IpcGet32(m, 8);
-  p->maxSegs = IpcGet32(m, 12);
-  p->window = IpcGet32(m, 16);
-  p->segTimeout = IpcGet32(m, 20);
-  p->apduTimeout = IpcGet32(m, 24);
-  p->retries = IpcGet32(m, 28);
+  p->mask = IpcGet16(m, IPC_OFF_SET_MASK);
+  p->segmentation = IpcGet16(m, IPC_OFF_SET_SEGMENTATION);
+  p->apduLength = IpcGet32(m, IPC_OFF_SET_APDU_LENGTH);
+  p->maxSegs = IpcGet32(m, IPC_OFF_SET_MAX_SEGS);
+  p->window = IpcGet32(m, IPC_OFF_SET_WINDOW);
+  p->segTimeout = IpcGet32(m, IPC_OFF_SET_SEG_TIMEOUT);
+  p->apduTimeout = IpcGet32(m, IPC_OFF_SET_APDU_TIMEOUT);
+  p->retries = IpcGet32(m, IPC_OFF_SET_RETRIES);
   return true;
 }
 
@@ -310,7 +314,7 @@ enum class Norm : uint8_t {
   SetParams,     // fields whose mask bit is clear
   Address4,      // address at 4
   Zero4,         // bytes 4 to 63
-  Zero13,        // bytes 13 to 63
+  Zero13,        // bytes 13 to 63 (after the priority)
   ConfRequest,   // pad, addresses, byte 52
   UnconfRequest  // pad, addresses, bytes 40 to 63
 };
@@ -373,6 +377,16 @@ uint32_t IpcFrameCap(uint32_t maxApdu, uint32_t maxSegments) {
   return uint32_t(std::min<uint64_t>(IPC_PAYLOAD_OFFSET + payload, IPC_LENGTH_TOP_BIT - 1));
 }
 
+IpcLengthCheck IpcLengthWordCheck(uint32_t length, uint32_t cap) {
+  if ((length & IPC_LENGTH_TOP_BIT) != 0) return IpcLengthCheck::TopBit;
+  return length > cap ? IpcLengthCheck::AboveCap : IpcLengthCheck::Ok;
+}
+
+bool IpcKindCarriesPayload(uint16_t kind) {
+  const KindRule* r = FindKind(kind);
+  return r != nullptr && r->sent == P;
+}
+
 uint32_t IpcSentLength(uint16_t kind, uint32_t payloadLen) {
   const KindRule* r = FindKind(kind);
   if (r == nullptr) return 4;
@@ -397,8 +411,8 @@ uint32_t IpcFrameNormalise(std::span<uint8_t> m) {
     case Norm::None:
       break;
     case Norm::Register:
-      for (size_t i = 0; i < 4; ++i)
-        m[4 + i] = IPC_LIBRARY_VERSION[i];
+      for (size_t i = 0; i < sizeof IPC_LIBRARY_VERSION; ++i)
+        m[IPC_OFF_REG_VERSION + i] = IPC_LIBRARY_VERSION[i];
       break;
     case Norm::SetParams:
       ClearUnsetParams(m);
@@ -407,10 +421,10 @@ uint32_t IpcFrameNormalise(std::span<uint8_t> m) {
       IpcAddressNormalise(m, IPC_OFF_VALUE_ADDR);
       break;
     case Norm::Zero4:
-      IpcZero(m, 4, IPC_HEADER_SIZE);
+      IpcZero(m, IPC_OFF_TSM_INDEX, IPC_HEADER_SIZE);
       break;
     case Norm::Zero13:
-      IpcZero(m, 13, IPC_HEADER_SIZE);
+      IpcZero(m, IPC_OFF_SERVICE, IPC_HEADER_SIZE);
       break;
     case Norm::ConfRequest: {
       IpcPut16(m, IPC_OFF_PAD, 0);
@@ -425,7 +439,7 @@ uint32_t IpcFrameNormalise(std::span<uint8_t> m) {
       IpcPut16(m, IPC_OFF_PAD, 0);
       IpcAddressNormalise(m, IPC_OFF_LOCAL_ADDR);
       IpcAddressNormalise(m, IPC_OFF_REMOTE_ADDR);
-      IpcZero(m, 40, IPC_HEADER_SIZE);
+      IpcZero(m, IPC_OFF_APDU_TIMEOUT, IPC_HEADER_SIZE);
       break;
   }
   return length;
@@ -434,7 +448,8 @@ uint32_t IpcFrameNormalise(std::span<uint8_t> m) {
 // ---------------------------------------------------------------- receive check
 
 uint16_t IpcVersionCheck(std::span<uint8_t> reply) {
-  uint32_t version = IpcGet8(reply, 4) * 256u + IpcGet8(reply, 5);
+  uint32_t version =
+      IpcGet8(reply, IPC_OFF_REPLY_MAJOR) * 256u + IpcGet8(reply, IPC_OFF_REPLY_MINOR);
   if (version <= 0x0601) IpcPut16(reply, IPC_OFF_STATUS, IPC_DAEMON_OLD_RUNTIME);
   return IpcGet16(reply, IPC_OFF_STATUS);
 }

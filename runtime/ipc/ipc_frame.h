@@ -44,6 +44,22 @@ enum IpcKind : uint16_t {
 
 // Kinds with this bit are checked by length even when their status is set.
 constexpr uint16_t IPC_KIND_CHECKED_BIT = 0x0400;
+// The same bit marks the responses among the kinds of a control exchange:
+// they carry the index and identifier of the served request they answer.
+constexpr uint16_t IPC_KIND_RESPONSE_BIT = 0x0400;
+
+// The daemon control kinds, registration to the per-address value.
+constexpr bool IpcKindIsControl(uint16_t kind) {
+  return kind >= IPC_KIND_REGISTER && kind <= IPC_KIND_GET_VALUE;
+}
+// The four answers to a served request (acknowledgement, Error, Reject,
+// Abort).
+constexpr bool IpcKindIsServerResponse(uint16_t kind) {
+  return kind >= IPC_KIND_SERVER_ACK && kind <= IPC_KIND_SERVER_ABORT;
+}
+// Whether a client-sent message of this kind is 68 + P bytes: the payload
+// length and a payload follow the header.
+bool IpcKindCarriesPayload(uint16_t kind);
 
 // ---------------------------------------------------------------- sizes
 
@@ -71,6 +87,16 @@ constexpr uint32_t IPC_MAX_FRAME = IPC_PAYLOAD_OFFSET + IPC_MAX_PAYLOAD;
 // segments of maxApdu bytes: room for the whole message those admit and
 // for every ioctl body, and never more than a length word can say.
 uint32_t IpcFrameCap(uint32_t maxApdu, uint32_t maxSegments);
+
+// What a frame's length word allows before its bytes are read, the same for
+// the daemon's reader and the library's: never the top bit, never beyond
+// the reader's cap. 0 (the disconnect frame) passes.
+enum class IpcLengthCheck {
+  Ok,
+  TopBit,
+  AboveCap,
+};
+IpcLengthCheck IpcLengthWordCheck(uint32_t length, uint32_t cap);
 
 // ---------------------------------------------------------------- offsets
 
@@ -101,11 +127,48 @@ constexpr size_t IPC_OFF_SEG_TIMEOUT = 60;   // 32-bit ms
 constexpr size_t IPC_OFF_OUTCOME = 12;  // 16-bit outcome code
 constexpr size_t IPC_OFF_CONF_PRIORITY = 14;
 
-// Control kinds.
+// Control kinds. Their parameters are the message bytes from 4 to the end
+// of the header.
+constexpr size_t IPC_OFF_CONTROL = 4;
 constexpr size_t IPC_OFF_PID = 4;         // 0x0802, 0x0803, 0x0804 reply
 constexpr size_t IPC_OFF_VALUE_ALL = 4;   // 0x0805, 0x0806 reply, 0x0809 reply
 constexpr size_t IPC_OFF_VALUE_ADDR = 4;  // 0x0808, 0x0809: LinkAddress
 constexpr size_t IPC_OFF_VALUE = 16;      // 0x0808: 16-bit value
+
+// Registration request (0x0800).
+constexpr size_t IPC_OFF_REG_VERSION = 4;  // 4 bytes, the last spare
+constexpr size_t IPC_OFF_REG_PORT_ID = 8;
+constexpr size_t IPC_OFF_REG_FIXED = 12;  // 5 bytes, then 3 zero bytes
+constexpr size_t IPC_OFF_REG_FIXED_END = 20;
+constexpr size_t IPC_OFF_REG_CLI_POOL = 20;
+constexpr size_t IPC_OFF_REG_SRV_POOL = 24;
+constexpr size_t IPC_OFF_REG_APDU_TIMEOUT = 28;
+constexpr size_t IPC_OFF_REG_RETRIES = 32;
+constexpr size_t IPC_OFF_REG_SEGMENTATION = 36;  // 16-bit
+constexpr size_t IPC_OFF_REG_WINDOW = 38;        // byte
+constexpr size_t IPC_OFF_REG_FLAG39 = 39;        // byte
+constexpr size_t IPC_OFF_REG_MAX_SEGS = 40;
+constexpr size_t IPC_OFF_REG_SEG_TIMEOUT = 44;
+constexpr size_t IPC_OFF_REG_MAX_PIDS = 48;
+
+// Registration reply (0x0800).
+constexpr size_t IPC_OFF_REPLY_MAJOR = 4;  // byte
+constexpr size_t IPC_OFF_REPLY_MINOR = 5;  // byte
+constexpr size_t IPC_OFF_REPLY_THIRD = 6;  // byte; byte 7 is spare
+constexpr size_t IPC_OFF_REPLY_SPARE = 7;
+constexpr size_t IPC_OFF_REPLY_MAX_APDU = 8;
+constexpr size_t IPC_OFF_REPLY_LOCAL = 12;  // LinkAddress
+constexpr size_t IPC_OFF_REPLY_USER_ID = 24;
+
+// Set transfer parameters (0x0801).
+constexpr size_t IPC_OFF_SET_MASK = 4;          // 16-bit IpcParamBit mask
+constexpr size_t IPC_OFF_SET_SEGMENTATION = 6;  // 16-bit
+constexpr size_t IPC_OFF_SET_APDU_LENGTH = 8;
+constexpr size_t IPC_OFF_SET_MAX_SEGS = 12;
+constexpr size_t IPC_OFF_SET_WINDOW = 16;
+constexpr size_t IPC_OFF_SET_SEG_TIMEOUT = 20;
+constexpr size_t IPC_OFF_SET_APDU_TIMEOUT = 24;
+constexpr size_t IPC_OFF_SET_RETRIES = 28;
 
 // ---------------------------------------------------------------- fields
 

@@ -160,6 +160,8 @@ bool PipeWrite(IpcConnection* c, IpcMsg* msg, IpcWriteError* why) {
 }
 
 void VelmoraIpcClose(IpcConnection* c) {
+  // A reference of its own for the close (it needs the layer's lock), beside
+  // the one the connection has held since VelmoraIpcConnect.
   PlatLock* osaLock = OsaInit();
   if (osaLock == nullptr) OsaAssertFail("VelmoraIpcClose", "OSA is not initialized");
   if (c == nullptr) {
@@ -184,12 +186,12 @@ void VelmoraIpcClose(IpcConnection* c) {
     // A reader stuck in its handler still uses the connection, the
     // transport, the pool and the layer: leave all of them to it.
     OsaLog(OSA_LOG_ERROR, "Terminate %s thread failed", kReaderName);
-    OsaTerm();
+    OsaTerm();  // the close's own; the connection's stays with the reader
     return;
   }
   IpcTransportClose(c->transport.exchange(nullptr));
   FreeConnection(c);
   DropPoolUser(osaLock);
-  OsaTerm();
-  OsaTerm();
+  OsaTerm();  // the close's own reference
+  OsaTerm();  // the connection's, taken by VelmoraIpcConnect
 }

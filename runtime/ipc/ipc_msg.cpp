@@ -256,8 +256,8 @@ bool IpcFrameCheck(IpcMsg* msg) {
     case IpcCheck::Ok:
       return true;
     case IpcCheck::OldRuntime:
-      OsaLog(OSA_LOG_ERROR, IPC_TEXT_VERSIONS, IPC_LIBRARY_VERSION[0], IPC_LIBRARY_VERSION[1], m[4],
-             m[5]);
+      OsaLog(OSA_LOG_ERROR, IPC_TEXT_VERSIONS, IPC_LIBRARY_VERSION[0], IPC_LIBRARY_VERSION[1],
+             m[IPC_OFF_REPLY_MAJOR], m[IPC_OFF_REPLY_MINOR]);
       return true;
     case IpcCheck::BadLength:
       OsaLog(OSA_LOG_ERROR, "%s", IPC_TEXT_BAD_LENGTH);

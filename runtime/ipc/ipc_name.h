@@ -6,12 +6,7 @@
 
 #include <cstdint>
 
-constexpr uint16_t IPC_DEFAULT_TCP_PORT = 46396;
-constexpr const char IPC_DEFAULT_CONN_NAME[] = "\\\\.\\pipe\\velmora";
-constexpr const char IPC_PIPE_PREFIX[] = "\\\\.\\pipe\\";
-constexpr const char IPC_TCP_PREFIX[] = "tcp:";
-constexpr const char IPC_PIPE_DIR_ENV[] = "VELMORA_PIPE_DIR";
-constexpr const char IPC_PIPE_DIR_DEFAULT[] = "/tmp";
+#include "runtime/ipc/link_names.h"
 
 enum class IpcNameKind : uint8_t {
   Pipe,

@@ -29,8 +29,13 @@ inline constexpr uint32_t IPC_STATUS_BACNET_REJECT = 59;
 inline constexpr uint32_t IPC_STATUS_BACNET_ABORT = 60;
 inline constexpr uint32_t IPC_STATUS_NO_ANSWER = 62;  // no device answered the request
 inline constexpr uint32_t IPC_STATUS_WAIT_TIMEOUT = 63;
+// A queued request that its requester aborted was dropped when taken.
+inline constexpr uint32_t IPC_STATUS_REQUEST_DROPPED = 64;
 inline constexpr uint32_t IPC_STATUS_INVALID_PACKET = 65;
 inline constexpr uint32_t IPC_STATUS_CLOSING = 68;
+// A request too long for one APDU that may not go segmented.
+inline constexpr uint32_t IPC_STATUS_SEGMENTATION_NOT_SUPPORTED = 74;
 inline constexpr uint32_t IPC_STATUS_NOT_STARTED = 75;
+inline constexpr uint32_t IPC_STATUS_QUEUE_EMPTY = 76;  // woken with nothing queued
 inline constexpr uint32_t IPC_STATUS_VERSION_MISMATCH = 77;
 inline constexpr uint32_t IPC_STATUS_NO_LOCAL_ADDRESS = 78;

@@ -213,7 +213,7 @@ IpcMsg* IpcReadFrame(int fd, IpcReadCarry* carry, IpcReadError* error,
     if (n >= IPC_LENGTH_WORD) {
       uint32_t length = IpcGet32({held, IPC_LENGTH_WORD}, 0);
       const uint32_t cap = maxFrame != nullptr ? maxFrame->load() : IPC_MAX_FRAME;
-      if ((length & IPC_LENGTH_TOP_BIT) != 0 || length > cap) {
+      if (IpcLengthWordCheck(length, cap) != IpcLengthCheck::Ok) {
         SetError(error, IpcReadError::InvalidData);
         return nullptr;
       }

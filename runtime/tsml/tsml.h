@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
+#include <span>
 
 #include "runtime/ipc/ipc_link.h"
 #include "runtime/ipc/ipc_msg.h"
@@ -51,9 +53,15 @@ void TsmlConfParamFree(void* context);
 
 // --- client transactions -----------------------------------------------------
 
-// Pointer checks (a slot boundary inside the pool and the in-use tag); the
-// pool lock is not kept: the layer's own code uses the locked forms.
-CliTsm* TsmCliLock(CliTsm* tsm);
+// What the state and user-word calls give for a pointer that is not a TSM in
+// use.
+constexpr int32_t TSM_NOT_IN_USE = -1;
+
+// The pointer check of a TSM handed in from another layer: a slot boundary
+// inside its pool and the in-use tag. A TSM in use comes back with its
+// pool's lock held in `lock`, which the caller leaves (or lets go out of
+// scope); any other pointer gives none, with `lock` not held.
+CliTsm* TsmCliLock(CliTsm* tsm, std::unique_lock<std::mutex>& lock);
 int TsmCliAllocConfirmed(const LinkAddress* source, const LinkAddress* destination,
                          uint32_t priority, uint8_t service, const CommParams* params,
                          void* context, bool async, int32_t userWord, CliTsm** out,
@@ -71,7 +79,7 @@ bool TsmCliBufTake(CliTsm* tsm, PduDesc* out);
 int32_t TsmCliUserWordSwap(CliTsm* tsm, int32_t expected, int32_t value);
 bool TsmCliRelease(CliTsm* tsm);
 bool TsmCliReleaseUnconfirmed(CliTsm* tsm);
-// The state of a client TSM, or -1 for a pointer that is not one in use.
+// The state of a client TSM, or TSM_NOT_IN_USE.
 int32_t TsmCliState(CliTsm* tsm);
 
 int TsmlEncodeAndSend(const TsmlServiceDescriptor* row, const void* request, CliTsm* tsm,
@@ -94,7 +102,7 @@ void TsmlHookAsync(int status, CliTsm* tsm);
 // --- incoming dispatch and server transactions -------------------------------
 
 void PipeRead(IpcConnection* connection, IpcMsg* message);
-SrvTsm* TsmSrvLock(SrvTsm* tsm);  // as TsmCliLock
+SrvTsm* TsmSrvLock(SrvTsm* tsm, std::unique_lock<std::mutex>& lock);  // as TsmCliLock
 int TsmlUnconfirmedWait(IpcMsg** out, int32_t timeoutMs);
 int TsmlSrvWait(SrvTsm** out, int32_t timeoutMs);
 int TsmlSrvMultiWait(SrvTsm** out, int32_t timeoutMs);
@@ -112,10 +120,20 @@ void TlIPCClose();
 
 // --- daemon control requests -------------------------------------------------
 
-int TsmlControlExchange(uint16_t kind, PduDesc* data, uint8_t* params60, PduDesc* reply);
-int TsmlControl(uint16_t kind, uint8_t* params60);
+// The parameters of a control exchange: the message bytes from
+// IPC_OFF_CONTROL to the end of the header go out from here, and the reply's
+// values come back to the same offsets. The bytes before are the kind and
+// status, which the exchange sets.
+struct TsmlControlParams {
+  uint8_t header[IPC_HEADER_SIZE];
+};
+
+int TsmlControlExchange(uint16_t kind, PduDesc* data, TsmlControlParams* params, PduDesc* reply);
+int TsmlControl(uint16_t kind, TsmlControlParams* params);
 int TsmlIoctlLocal(PduDesc* request, PduDesc* reply);
-bool TsmlReqAckMatch(const uint8_t* header, IpcMsg* reply);
+// Completes the pending control exchange with a reply (its header bytes
+// and the message); false when it is not the one awaited.
+bool TsmlReqAckMatch(std::span<const uint8_t> header, IpcMsg* reply);
 bool TsmlNetParamsSet(const CommParams* params);
 bool TsmlNetParamsGet(CommParams* params);
 int TsmlProcessIdAdd(uint32_t id);

@@ -3,10 +3,17 @@
 #include <algorithm>
 
 #include "bacnet/asn_check.h"
+#include "bacnet/asn_status.h"
 #include "runtime/osa/osa.h"
 #include "runtime/tsml/tsml_internal.h"
 
 namespace {
+
+// The interface's user word of a confirmed TSM says whose it is.
+constexpr int32_t kWordSync = 1;        // a synchronous request's caller
+constexpr int32_t kWordAsync = 2;       // an asynchronous request, until completed
+constexpr int32_t kWordCompleting = 3;  // its completion routine runs
+constexpr int32_t kWordDone = -1;       // ended: not sent, or completed
 
 // The local-MAC rule: a local address on our own network must have our MAC length.
 bool LocalMacRule(const LinkAddress& a) {
@@ -19,15 +26,17 @@ bool LocalMacRule(const LinkAddress& a) {
 int CheckAddresses(const LinkAddress* source, const LinkAddress* destination, bool confirmed,
                    LinkAddress* localOut) {
   if (source) {
-    if (source->macLen == 0 || source->macLen > 7 || !LocalMacRule(*source)) return 45;
+    if (source->macLen == 0 || source->macLen > LINK_MAC_MAX || !LocalMacRule(*source))
+      return IPC_STATUS_INVALID_ADDRESS;
     *localOut = *source;
   } else {
-    if (g_tsml.local.macLen == 0) return 45;
+    if (g_tsml.local.macLen == 0) return IPC_STATUS_INVALID_ADDRESS;
     *localOut = g_tsml.local;
   }
-  if (!destination || destination->macLen > 7 || !LocalMacRule(*destination)) return 45;
-  if (confirmed && destination->macLen == 0) return 45;
-  return 0;
+  if (!destination || destination->macLen > LINK_MAC_MAX || !LocalMacRule(*destination))
+    return IPC_STATUS_INVALID_ADDRESS;
+  if (confirmed && destination->macLen == 0) return IPC_STATUS_INVALID_ADDRESS;
+  return IPC_STATUS_OK;
 }
 
 CliTsm* PopFreeLocked() {
@@ -86,14 +95,14 @@ void FillInfoLocked(const CliTsm* t, TsmCliInfo* info) {
 
 void LogBadState(const char* what, uint32_t state) {
   if (state >= CLI_STATE_COUNT)
-    OsaLog(1, "TSML(High): PipeRead: Invalid Cli TSM state=%u", state);
+    OsaLog(OSA_LOG_ERROR, "TSML(High): PipeRead: Invalid Cli TSM state=%u", state);
   else
-    OsaLog(1, "TSML(High): PipeRead: Invalid %s from Low in TSM state=%u", what, state);
+    OsaLog(OSA_LOG_ERROR, "TSML(High): PipeRead: Invalid %s from Low in TSM state=%u", what, state);
 }
 
 // Looks up the TSM a daemon message names; on success the pool lock is held.
-CliTsm* FindForMessage(const uint8_t* h, std::unique_lock<std::mutex>& lock) {
-  return TsmFindForMessage(h, g_tsml.cliPool, g_tsml.cliPoolSize, g_tsml.cliClosed,
+CliTsm* FindForMessage(std::span<const uint8_t> m, std::unique_lock<std::mutex>& lock) {
+  return TsmFindForMessage(m, g_tsml.cliPool.get(), g_tsml.cliPoolSize, g_tsml.cliClosed,
                            g_tsml.cliPoolLock, lock);
 }
 
@@ -103,30 +112,31 @@ CliTsm* FindForMessage(const uint8_t* h, std::unique_lock<std::mutex>& lock) {
 int TakeSlot(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
              uint8_t service, const CommParams* p, bool confirmed,
              std::unique_lock<std::mutex>& lock, CliTsm** out) {
-  if (!g_tsml.open.load()) return 1;
+  if (!g_tsml.open.load()) return IPC_STATUS_BUSY;
   if (p) {
     if ((p->mask & COMM_APDU_LENGTH) &&
-        (p->apduLength < 50 || p->apduLength > g_tsml.runtimeMaxApdu))
-      return 12;
+        (p->apduLength < IPC_APDU_MIN || p->apduLength > g_tsml.runtimeMaxApdu))
+      return IPC_STATUS_BAD_CONFIGURATION;
     // Only a confirmed request carries the other parameters.
-    if (confirmed && (p->mask & COMM_MAX_SEGS_ACCEPTED) && p->maxSegsAccepted == 0) return 2;
+    if (confirmed && (p->mask & COMM_MAX_SEGS_ACCEPTED) && p->maxSegsAccepted == 0)
+      return IPC_STATUS_INVALID_PARAMETER;
   }
   LinkAddress local{};
   if (int s = CheckAddresses(source, destination, confirmed, &local)) return s;
   lock = std::unique_lock<std::mutex>(g_tsml.cliPoolLock);
   CliTsm* t = PopFreeLocked();
   if (!t) {
-    OsaLog(1, "TSML: Cannot allocate a client TSM; userID=%u", g_tsml.userId.load());
-    return 3;
+    OsaLog(OSA_LOG_ERROR, "TSML: Cannot allocate a client TSM; userID=%u", g_tsml.userId.load());
+    return IPC_STATUS_NO_RESOURCES;
   }
   std::memcpy(t->tag, "CLIA", 5);
   t->local = local;
   t->remote = *destination;
   t->priority = priority & 3;
   t->service = service;
-  t->sendResult = 9;
+  t->sendResult = IPC_STATUS_NO_LINK;
   *out = t;
-  return 0;
+  return IPC_STATUS_OK;
 }
 
 // Applies one event; false when the table refuses the pair.
@@ -151,14 +161,14 @@ void CliFreeLocked(CliTsm* t) {
   if (!t->sending) PushFreeLocked(t);
 }
 
-CliTsm* TsmCliLock(CliTsm* tsm) {
-  std::unique_lock<std::mutex> lock;
-  return CliLocked(tsm, lock);
+CliTsm* TsmCliLock(CliTsm* tsm, std::unique_lock<std::mutex>& lock) {
+  return TsmSlotLocked(tsm, g_tsml.cliPool.get(), g_tsml.cliPoolSize, "CLIA", g_tsml.cliPoolLock,
+                       lock);
 }
 
 int32_t TsmCliState(CliTsm* tsm) {
   std::unique_lock<std::mutex> lock;
-  return CliLocked(tsm, lock) ? int32_t(tsm->state) : -1;
+  return TsmCliLock(tsm, lock) ? int32_t(tsm->state) : TSM_NOT_IN_USE;
 }
 
 int TsmCliAllocConfirmed(const LinkAddress* source, const LinkAddress* destination,
@@ -193,7 +203,7 @@ int TsmCliAllocConfirmed(const LinkAddress* source, const LinkAddress* destinati
   ApplyLocked(t, CLI_EV_ALLOC_CONFIRMED);
   if (info) FillInfoLocked(t, info);
   *out = t;
-  return 0;
+  return IPC_STATUS_OK;
 }
 
 int TsmCliAllocUnconfirmed(const LinkAddress* source, const LinkAddress* destination,
@@ -222,60 +232,61 @@ int TsmCliAllocUnconfirmed(const LinkAddress* source, const LinkAddress* destina
     info->service = service;
   }
   *out = t;
-  return 0;
+  return IPC_STATUS_OK;
 }
 
 int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind) {
   IpcMsg* m = d ? d->msg : nullptr;
-  if (!m) return 2;
-  uint8_t* h = MsgBytes(m);
-  std::memset(h, 0, 64);
-  Wr16(h, 0, kind);
+  if (!m) return IPC_STATUS_INVALID_PARAMETER;
   IpcMsgSetPayloadLength(m, d->length);
   PduDescClear(d);
 
   std::unique_lock<std::mutex> lock;
-  CliTsm* t = CliLocked(tsm, lock);
+  CliTsm* t = TsmCliLock(tsm, lock);
   if (!t) {
     IpcMsgFree(m);
-    return 2;
+    return IPC_STATUS_INVALID_PARAMETER;
   }
   if (g_tsml.cliClosed) {
     IpcMsgFree(m);
-    return 9;
+    return IPC_STATUS_NO_LINK;
   }
   if (t->sending) {
-    OsaLog(1, "TSML(High): Unexpected APIL request");
+    OsaLog(OSA_LOG_ERROR, "TSML(High): Unexpected APIL request");
     IpcMsgFree(m);
-    return 6;
+    return IPC_STATUS_UNEXPECTED;
   }
   CliEvent ev = kind == IPC_KIND_CONF_REQUEST     ? CLI_EV_SEND_REQUEST
                 : kind == IPC_KIND_CANCEL         ? CLI_EV_SEND_CANCEL
                 : kind == IPC_KIND_UNCONF_REQUEST ? CLI_EV_SEND_UNCONFIRMED
                                                   : CLI_EVENT_COUNT;
   if (!ApplyLocked(t, ev)) {
-    OsaLog(1, "TSML(High): Unexpected APIL request");
+    OsaLog(OSA_LOG_ERROR, "TSML(High): Unexpected APIL request");
     IpcMsgFree(m);
-    return 6;
+    return IPC_STATUS_UNEXPECTED;
   }
-  Wr32(h, 4, t->index);
-  Wr32(h, 8, t->identifier);
-  h[12] = uint8_t(t->priority);
+  // A cancel carries only the priority; an unconfirmed request also the
+  // service and the addresses; a confirmed one every transfer parameter.
+  IpcTxnParams p{};
+  p.priority = uint8_t(t->priority);
   if (kind != IPC_KIND_CANCEL) {
-    h[13] = t->service;
-    AddrWrite(h, 16, t->local);
-    AddrWrite(h, 28, t->remote);
+    p.service = t->service;
+    p.local = t->local;
+    p.remote = t->remote;
   }
   if (kind == IPC_KIND_CONF_REQUEST) {
-    Wr32(h, 40, t->apduTimeout);
-    Wr32(h, 44, t->retries);
-    Wr32(h, 48, t->apduLength);
-    h[53] = t->windowSize;
-    Wr16(h, 54, uint16_t(t->segmentation));
-    Wr32(h, 56, t->maxSegsAccepted);
-    Wr32(h, 60, t->segTimeout);
+    p.apduTimeout = t->apduTimeout;
+    p.retries = t->retries;
+    p.maxApdu = t->apduLength;
+    p.window = t->windowSize;
+    p.segmentation = uint16_t(t->segmentation);
+    p.maxSegs = t->maxSegsAccepted;
+    p.segTimeout = t->segTimeout;
   }
-  t->sendResult = 9;
+  std::span<uint8_t> area = IpcMsgArea(m);
+  IpcHeaderWrite(area, IpcMsgHeader{kind, IPC_DAEMON_OK, t->index, t->identifier, {}});
+  IpcTxnParamsWrite(area, p);
+  t->sendResult = IPC_STATUS_NO_LINK;
   t->sending = 1;
   t->ackPending = 1;
   lock.unlock();
@@ -293,8 +304,8 @@ int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind) {
     return int(t->sendResult);
   }
   const int status = TsmlWriteStatus(why);
-  if (status == 9 && !g_tsml.linkLost && !g_tsml.closing)
-    OsaLog(1, "TSML(High): PipeWrite failed, userID=%u", g_tsml.userId.load());
+  if (status == IPC_STATUS_NO_LINK && !g_tsml.linkLost && !g_tsml.closing)
+    OsaLog(OSA_LOG_ERROR, "TSML(High): PipeWrite failed, userID=%u", g_tsml.userId.load());
   t->sending = 0;
   t->ackPending = 0;
   uint32_t before = t->state;
@@ -311,34 +322,34 @@ int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind) {
 int TsmlSend(void* tsm, uint16_t kind, PduDesc* d) {
   PduDesc empty{};
   if (!d) {
-    if (!PduDescAlloc(0, &empty)) return 4;
+    if (!PduDescAlloc(0, &empty)) return IPC_STATUS_NO_MEMORY;
     d = &empty;
   }
   if (!g_tsml.open.load()) {
     PduDescFree(d);
-    return 1;
+    return IPC_STATUS_BUSY;
   }
   if (kind == IPC_KIND_CANCEL || kind == IPC_KIND_CONF_REQUEST || kind == IPC_KIND_UNCONF_REQUEST)
     return TsmlCliSend(d, static_cast<CliTsm*>(tsm), kind);
-  if (kind >= 0x0E02 && kind <= 0x0E05) return TsmlSrvRespond(static_cast<SrvTsm*>(tsm), d, kind);
+  if (IpcKindIsServerResponse(kind)) return TsmlSrvRespond(static_cast<SrvTsm*>(tsm), d, kind);
   PduDescFree(d);
-  return 5;
+  return IPC_STATUS_FAILED;
 }
 
 int TsmCliTakeConfirmation(CliTsm* tsm) {
   std::unique_lock<std::mutex> lock;
-  CliTsm* t = CliLocked(tsm, lock);
-  if (!t) return 2;
-  if (t->state != CLI_CONFIRMED && t->state != CLI_CANCEL_CONF) return 5;
+  CliTsm* t = TsmCliLock(tsm, lock);
+  if (!t) return IPC_STATUS_INVALID_PARAMETER;
+  if (t->state != CLI_CONFIRMED && t->state != CLI_CANCEL_CONF) return IPC_STATUS_FAILED;
   ApplyLocked(t, CLI_EV_TAKE);
-  return 0;
+  return IPC_STATUS_OK;
 }
 
 int TsmCliWait(CliTsm* tsm, int32_t timeoutMs) {
-  if (!g_tsml.open.load()) return 1;
+  if (!g_tsml.open.load()) return IPC_STATUS_BUSY;
   std::unique_lock<std::mutex> lock;
-  CliTsm* t = CliLocked(tsm, lock);
-  if (!t) return 2;
+  CliTsm* t = TsmCliLock(tsm, lock);
+  if (!t) return IPC_STATUS_INVALID_PARAMETER;
   // Woken by the confirmation, by a lost link or by a cancel that ended it.
   auto done = [t] {
     return t->state != CLI_AWAIT_CONF && t->state != CLI_CANCEL_SENT && t->state != CLI_REQ_SENT;
@@ -346,31 +357,31 @@ int TsmCliWait(CliTsm* tsm, int32_t timeoutMs) {
   if (timeoutMs < 0)
     t->wake.wait(lock, done);
   else if (!t->wake.wait_for(lock, std::chrono::milliseconds(timeoutMs), done))
-    return 63;
-  if (t->state != CLI_CONFIRMED && t->state != CLI_CANCEL_CONF) return 5;
+    return IPC_STATUS_WAIT_TIMEOUT;
+  if (t->state != CLI_CONFIRMED && t->state != CLI_CANCEL_CONF) return IPC_STATUS_FAILED;
   ApplyLocked(t, CLI_EV_TAKE);
-  return 0;
+  return IPC_STATUS_OK;
 }
 
 int TsmlAsyncWait(CliTsm** out, int32_t timeoutMs) {
-  if (!g_tsml.open.load()) return 1;
-  if (!g_tsml.asyncSem.Wait(timeoutMs)) return 63;
+  if (!g_tsml.open.load()) return IPC_STATUS_BUSY;
+  if (!g_tsml.asyncSem.Wait(timeoutMs)) return IPC_STATUS_WAIT_TIMEOUT;
   std::unique_lock<std::mutex> lock(g_tsml.cliPoolLock);
   CliTsm* t = QueuePop(g_tsml.asyncQueue, &CliTsm::next);
   if (!t) {
     // Closing posts once per waiter: pass it on so every waiter wakes.
     if (g_tsml.closing) g_tsml.asyncSem.Post();
-    return 68;
+    return IPC_STATUS_CLOSING;
   }
   *out = t;
-  if (t->state != CLI_CONFIRMED && t->state != CLI_CANCEL_CONF) return 5;
+  if (t->state != CLI_CONFIRMED && t->state != CLI_CANCEL_CONF) return IPC_STATUS_FAILED;
   ApplyLocked(t, CLI_EV_TAKE);
-  return 0;
+  return IPC_STATUS_OK;
 }
 
 bool TsmCliInfoGet(CliTsm* tsm, TsmCliInfo* info) {
   std::unique_lock<std::mutex> lock;
-  CliTsm* t = CliLocked(tsm, lock);
+  CliTsm* t = TsmCliLock(tsm, lock);
   if (!t || !info) return false;
   FillInfoLocked(t, info);
   return true;
@@ -378,7 +389,7 @@ bool TsmCliInfoGet(CliTsm* tsm, TsmCliInfo* info) {
 
 bool TsmCliBufTake(CliTsm* tsm, PduDesc* out) {
   std::unique_lock<std::mutex> lock;
-  CliTsm* t = CliLocked(tsm, lock);
+  CliTsm* t = TsmCliLock(tsm, lock);
   if (!t || !out) return false;
   *out = t->data;
   PduDescClear(&t->data);
@@ -387,8 +398,8 @@ bool TsmCliBufTake(CliTsm* tsm, PduDesc* out) {
 
 int32_t TsmCliUserWordSwap(CliTsm* tsm, int32_t expected, int32_t value) {
   std::unique_lock<std::mutex> lock;
-  CliTsm* t = CliLocked(tsm, lock);
-  if (!t) return -1;
+  CliTsm* t = TsmCliLock(tsm, lock);
+  if (!t) return TSM_NOT_IN_USE;
   int32_t was = t->userWord;
   if (was == expected) t->userWord = value;
   return was;
@@ -396,7 +407,7 @@ int32_t TsmCliUserWordSwap(CliTsm* tsm, int32_t expected, int32_t value) {
 
 bool TsmCliRelease(CliTsm* tsm) {
   std::unique_lock<std::mutex> lock;
-  CliTsm* t = CliLocked(tsm, lock);
+  CliTsm* t = TsmCliLock(tsm, lock);
   if (!t) return false;
   t->userWord = 0;
   if (!ApplyLocked(t, CLI_EV_RELEASE)) return false;
@@ -407,23 +418,23 @@ bool TsmCliRelease(CliTsm* tsm) {
 
 bool TsmCliReleaseUnconfirmed(CliTsm* tsm) {
   std::unique_lock<std::mutex> lock;
-  CliTsm* t = CliLocked(tsm, lock);
+  CliTsm* t = TsmCliLock(tsm, lock);
   if (!t) return false;
   return ApplyLocked(t, CLI_EV_RELEASE_UNCONFIRMED);
 }
 
 bool CliOnAck(IpcMsg* m) {
-  const uint8_t* h = MsgBytes(m);
-  uint16_t kind = Rd16(h, 0);
-  uint16_t status = Rd16(h, 2);
+  std::span<const uint8_t> h = IpcMsgData(m);
+  const uint16_t kind = IpcGet16(h, IPC_OFF_KIND);
+  const uint16_t status = IpcGet16(h, IPC_OFF_STATUS);
   std::unique_lock<std::mutex> lock;
   CliTsm* t = FindForMessage(h, lock);
   if (!t) return false;
+  const bool ok = status == IPC_DAEMON_OK;
   CliEvent ev = kind == IPC_KIND_CONF_REQUEST
-                    ? (status == 0 ? CLI_EV_REQUEST_ACK_OK : CLI_EV_REQUEST_ACK_FAIL)
-                : kind == IPC_KIND_CANCEL
-                    ? (status == 0 ? CLI_EV_CANCEL_ACK_OK : CLI_EV_CANCEL_ACK_FAIL)
-                    : CLI_EV_UNCONFIRMED_ACK;
+                    ? (ok ? CLI_EV_REQUEST_ACK_OK : CLI_EV_REQUEST_ACK_FAIL)
+                : kind == IPC_KIND_CANCEL ? (ok ? CLI_EV_CANCEL_ACK_OK : CLI_EV_CANCEL_ACK_FAIL)
+                                          : CLI_EV_UNCONFIRMED_ACK;
   if (!t->ackPending || !ApplyLocked(t, ev)) {
     LogBadState("ReqACK", t->state);
     return false;
@@ -442,7 +453,7 @@ bool CliOnAck(IpcMsg* m) {
 }
 
 bool CliOnConfirmation(IpcMsg* m) {
-  const uint8_t* h = MsgBytes(m);
+  std::span<const uint8_t> h = IpcMsgData(m);
   std::unique_lock<std::mutex> lock;
   CliTsm* t = FindForMessage(h, lock);
   if (!t) return false;
@@ -457,16 +468,16 @@ bool CliOnConfirmation(IpcMsg* m) {
     LogBadState("Request", before);
     return false;
   }
-  t->outcome = uint32_t(IpcOutcomeMap(Rd16(h, 12)));
-  t->priority = h[14] & 3;
+  t->outcome = IpcOutcomeMap(IpcGet16(h, IPC_OFF_OUTCOME));
+  t->priority = IpcGet8(h, IPC_OFF_CONF_PRIORITY) & 3;
   PduDescFree(&t->data);
   PduDescFromMsg(&t->data, m);
   DeliverLocked(t, &lock);
   return true;
 }
 
-// Link loss for client TSMs: every waiter of every state returns, with 9 as
-// the send result or as the confirmation's outcome.
+// Link loss for client TSMs: every waiter of every state returns, with the
+// link's status as the send result or as the confirmation's outcome.
 void TsmlCliFailAllLocked() {
   for (uint32_t i = 0; i < g_tsml.cliPoolSize; ++i) {
     CliTsm* t = &g_tsml.cliPool[i];
@@ -478,7 +489,7 @@ void TsmlCliFailAllLocked() {
       t->state = s.next;
     t->ackPending = 0;
     if ((before == CLI_AWAIT_CONF || before == CLI_CANCEL_SENT) && t->state == CLI_CONFIRMED) {
-      t->outcome = 9;
+      t->outcome = IPC_STATUS_NO_LINK;
       DeliverLocked(t);
     } else {
       t->wake.notify_all();
@@ -493,17 +504,18 @@ int TsmlEncodeAndSend(const TsmlServiceDescriptor* row, const void* request, Cli
   if (row->size) {
     uint32_t size = row->size(request);
     if (info && size > info->maxPayload) size = info->maxPayload;
-    if (!PduDescAlloc(size, &d)) return 4;
+    if (!PduDescAlloc(size, &d)) return IPC_STATUS_NO_MEMORY;
     TsmlStream s{d.data, d.data + size};
     int status = row->encode(request, &s);
-    if (status != 0) {
+    if (status != IPC_STATUS_OK) {
       PduDescFree(&d);
-      if (status == 18) return info && info->segmented ? 7 : 74;
-      return status;
+      if (status != ASN_NO_ROOM) return status;
+      return info && info->segmented ? IPC_STATUS_REQUEST_TOO_LONG
+                                     : IPC_STATUS_SEGMENTATION_NOT_SUPPORTED;
     }
     d.length = uint32_t(s.cursor - d.data);
   } else if (!PduDescAlloc(0, &d)) {
-    return 4;
+    return IPC_STATUS_NO_MEMORY;
   }
   return TsmlSend(tsm, IPC_KIND_CONF_REQUEST, &d);
 }
@@ -514,36 +526,37 @@ namespace {
 // its service's schema, an Error PDU by its form.
 int CheckAnswer(CliTsm* t) {
   TsmCliInfo info{};
-  if (!TsmCliInfoGet(t, &info)) return 2;
+  if (!TsmCliInfoGet(t, &info)) return IPC_STATUS_INVALID_PARAMETER;
   int outcome = int(info.outcome);
-  if (outcome == 0) {
+  if (outcome == IPC_STATUS_OK) {
     if (uint32_t s = AsnCheckComplexAck(info.service, info.data, info.length)) outcome = int(s);
-  } else if (outcome == 58 && !AsnCheckErrorPdu(info.service, info.data, info.length)) {
-    outcome = 65;
+  } else if (outcome == IPC_STATUS_BACNET_ERROR &&
+             !AsnCheckErrorPdu(info.service, info.data, info.length)) {
+    outcome = IPC_STATUS_INVALID_PACKET;
   }
   return outcome;
 }
 
 // Allocates a confirmed TSM with the interface's user word for a
-// synchronous (1) or asynchronous (2) request and sends the encoded request.
-// A request that does not go out gets the user word -1 and its TSM back.
+// synchronous or asynchronous request and sends the encoded request. A
+// request that does not go out gets the user word kWordDone and its TSM back.
 int StartRequest(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
                  const TsmlServiceDescriptor* row, const void* request, const CommParams* params,
                  void* context, bool async, CliTsm** out) {
-  const int32_t word = async ? 2 : 1;
+  const int32_t word = async ? kWordAsync : kWordSync;
   CliTsm* t = nullptr;
   TsmCliInfo info{};
   int status = TsmCliAllocConfirmed(source, destination, priority, uint8_t(row->service), params,
                                     context, async, word, &t, &info);
-  if (status != 0) return status;
+  if (status != IPC_STATUS_OK) return status;
   status = TsmlEncodeAndSend(row, request, t, &info);
-  if (status != 0) {
-    TsmCliUserWordSwap(t, word, -1);
+  if (status != IPC_STATUS_OK) {
+    TsmCliUserWordSwap(t, word, kWordDone);
     TsmCliRelease(t);
     return status;
   }
   *out = t;
-  return 0;
+  return IPC_STATUS_OK;
 }
 
 }  // namespace
@@ -554,15 +567,15 @@ int TsmlRequestExecute(const LinkAddress* source, const LinkAddress* destination
   CliTsm* t = nullptr;
   int status =
       StartRequest(source, destination, priority, row, request, params, context, false, &t);
-  if (status != 0) return status;
+  if (status != IPC_STATUS_OK) return status;
   status = TsmCliWait(t, -1);
-  if (status != 0) {
+  if (status != IPC_STATUS_OK) {
     TsmCliRelease(t);
     return status;
   }
   if (!g_tsml.started) {
     TsmCliRelease(t);
-    return 75;
+    return IPC_STATUS_NOT_STARTED;
   }
   int outcome = CheckAnswer(t);
   if (out) TsmCliBufTake(t, out);
@@ -578,14 +591,16 @@ int TsmlRequestExecuteAsync(const LinkAddress* source, const LinkAddress* destin
 }
 
 void TsmlHookAsync(int status, CliTsm* tsm) {
-  if (status != 0 && status != 4 && status != 8) return;
-  if (TsmCliUserWordSwap(tsm, 2, 3) != 2) return;
+  if (status != IPC_STATUS_OK && status != IPC_STATUS_NO_MEMORY &&
+      status != IPC_STATUS_RESPONSE_TOO_LONG)
+    return;
+  if (TsmCliUserWordSwap(tsm, kWordAsync, kWordCompleting) != kWordAsync) return;
   TsmCliInfo info{};
   if (!TsmCliInfoGet(tsm, &info)) return;
-  int outcome = status == 0 ? CheckAnswer(tsm) : status;
+  int outcome = status == IPC_STATUS_OK ? CheckAnswer(tsm) : status;
   auto* context = static_cast<TsmlRequestContext*>(info.context);
   if (context && context->completion) context->completion(tsm, outcome, &info);
-  TsmCliUserWordSwap(tsm, 3, -1);
+  TsmCliUserWordSwap(tsm, kWordCompleting, kWordDone);
   TsmCliRelease(tsm);
 }
 
@@ -595,19 +610,19 @@ int TsmlUnconfirmedSend(const LinkAddress* source, const LinkAddress* destinatio
   CliTsm* t = nullptr;
   TsmCliUnconfInfo info{};
   int status = TsmCliAllocUnconfirmed(source, destination, priority, service, params, &t, &info);
-  if (status != 0) return status;
+  if (status != IPC_STATUS_OK) return status;
   PduDesc d{};
   if (!PduDescAlloc(info.maxPayload, &d)) {
     TsmCliReleaseUnconfirmed(t);
-    return 4;
+    return IPC_STATUS_NO_MEMORY;
   }
   TsmlStream s{d.data, d.data + info.maxPayload};
-  status = encode ? encode(request, &s) : 0;
-  if (status == 0) {
+  status = encode ? encode(request, &s) : int(IPC_STATUS_OK);
+  if (status == IPC_STATUS_OK) {
     d.length = uint32_t(s.cursor - d.data);
     status = TsmlSend(t, IPC_KIND_UNCONF_REQUEST, &d);
-  } else if (status == 18) {
-    status = 7;
+  } else if (status == ASN_NO_ROOM) {
+    status = IPC_STATUS_REQUEST_TOO_LONG;
   }
   PduDescFree(&d);
   TsmCliReleaseUnconfirmed(t);

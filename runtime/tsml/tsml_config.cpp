@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "runtime/ipc/ipc_frame.h"
+#include "runtime/ipc/link_names.h"
 #include "runtime/osa/cfg.h"
 #include "runtime/osa/osa.h"
 
@@ -55,12 +57,15 @@ TsmlConfig g_config = [] {
   return c;
 }();
 
+// The version a caller may ask for: this library's major and minor.
+constexpr uint32_t kLibraryVersion = IPC_LIBRARY_VERSION[0] * 256u + IPC_LIBRARY_VERSION[1];
+
 uint32_t g_requestedVersion = 0;
 
 }  // namespace
 
 bool TsmlVersionCheck(uint32_t major, uint32_t minor) {
-  if (major * 256 + minor != 0x0602) return false;
+  if (major * 256 + minor != kLibraryVersion) return false;
   g_requestedVersion = major * 256 + minor;
   return true;
 }
@@ -97,12 +102,12 @@ bool TsmlParamsRead(TsmlParams* params) {
   }
   // Read twice: first the size, then the text into a string of that size.
   uint32_t size = 0;
-  if (!GetCfgString("Tsml\\ConnIPC", nullptr, &size, kTsmlDefaultConnIpc) || size == 0)
+  if (!GetCfgString("Tsml\\ConnIPC", nullptr, &size, IPC_DEFAULT_CONN_NAME) || size == 0)
     return false;
   char* name = static_cast<char*>(OsaMemAlloc(size));
   if (!name) return false;
   uint32_t room = size;
-  if (!GetCfgString("Tsml\\ConnIPC", name, &room, kTsmlDefaultConnIpc)) {
+  if (!GetCfgString("Tsml\\ConnIPC", name, &room, IPC_DEFAULT_CONN_NAME)) {
     OsaMemFree(name);
     return false;
   }

@@ -25,8 +25,6 @@ struct TsmlParams {
   char* ConnIPC;  // heap string, owned until TsmlParamsFree
 };
 
-inline constexpr const char* kTsmlDefaultConnIpc = "\\\\.\\pipe\\velmora";
-
 // The requested library version: only 6.2 is accepted; it is then recorded.
 bool TsmlVersionCheck(uint32_t major, uint32_t minor);
 

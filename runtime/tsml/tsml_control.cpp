@@ -5,27 +5,7 @@
 
 namespace {
 
-bool IsResponseKind(uint16_t kind) { return (kind & 0x0400) != 0; }
-
-bool CarriesPayload(uint16_t kind) {
-  return kind == IPC_KIND_IOCTL || kind == 0x0C00 || kind == 0x0D00 || kind == 0x0D01 ||
-         (kind >= 0x0E02 && kind <= 0x0E05);
-}
-
-// The set-parameters fields in message order, by mask bit.
-struct ParamField {
-  uint32_t bit;
-  uint32_t CommParams::*field;
-  size_t offset;
-};
-constexpr ParamField kSetParamFields[] = {
-    {COMM_APDU_LENGTH, &CommParams::apduLength, 8},
-    {COMM_MAX_SEGS_ACCEPTED, &CommParams::maxSegsAccepted, 12},
-    {COMM_WINDOW_SIZE, &CommParams::windowSize, 16},
-    {COMM_SEG_TIMEOUT, &CommParams::segTimeout, 20},
-    {COMM_APDU_TIMEOUT, &CommParams::apduTimeout, 24},
-    {COMM_RETRIES, &CommParams::retries, 28},
-};
+bool IsResponseKind(uint16_t kind) { return (kind & IPC_KIND_RESPONSE_BIT) != 0; }
 
 struct DefaultField {
   uint32_t bit;
@@ -43,7 +23,18 @@ constexpr DefaultField kDefaults[] = {
     {COMM_MAX_SEGS_TO_SEND, &CommParams::maxSegsToSend, &TsmlState::maxSegsToSend},
 };
 
-int MapDaemonStatus(uint16_t status) { return IpcDaemonStatusMap(status); }
+// The mask bits that travel in a set-parameters message: the same bits in
+// CommParams and on the link.
+constexpr uint32_t kWireParams = COMM_APDU_LENGTH | COMM_SEGMENTATION | COMM_MAX_SEGS_ACCEPTED |
+                                 COMM_WINDOW_SIZE | COMM_SEG_TIMEOUT | COMM_APDU_TIMEOUT |
+                                 COMM_RETRIES;
+static_assert(COMM_APDU_LENGTH == uint32_t{IPC_PARAM_APDU_LENGTH} &&
+              COMM_SEGMENTATION == uint32_t{IPC_PARAM_SEGMENTATION} &&
+              COMM_MAX_SEGS_ACCEPTED == uint32_t{IPC_PARAM_MAX_SEGS} &&
+              COMM_WINDOW_SIZE == uint32_t{IPC_PARAM_WINDOW} &&
+              COMM_SEG_TIMEOUT == uint32_t{IPC_PARAM_SEG_TIMEOUT} &&
+              COMM_APDU_TIMEOUT == uint32_t{IPC_PARAM_APDU_TIMEOUT} &&
+              COMM_RETRIES == uint32_t{IPC_PARAM_RETRIES});
 
 }  // namespace
 
@@ -56,7 +47,7 @@ int TsmlControlRoundTrip(IpcMsg* m, uint16_t kind, uint32_t index, uint32_t id,
     std::lock_guard<std::mutex> g(g_tsml.controlLock);
     if (g_tsml.pendingKind != 0 || (g_tsml.closing && !evenWhenClosing) || g_tsml.linkLost || !c) {
       IpcMsgFree(m);
-      return 9;
+      return IPC_STATUS_NO_LINK;
     }
     g_tsml.pendingKind = kind;
     g_tsml.expectedIndex = index;
@@ -71,7 +62,7 @@ int TsmlControlRoundTrip(IpcMsg* m, uint16_t kind, uint32_t index, uint32_t id,
       g_tsml.pendingKind = 0;
     }
     if (why != IpcWriteError::TooLong && why != IpcWriteError::Unframed)
-      OsaLog(1, "TSML(High): PipeWrite failed, userID=%u", g_tsml.userId.load());
+      OsaLog(OSA_LOG_ERROR, "TSML(High): PipeWrite failed, userID=%u", g_tsml.userId.load());
     return TsmlWriteStatus(why);
   }
   std::unique_lock<std::mutex> g(g_tsml.controlLock);
@@ -80,81 +71,87 @@ int TsmlControlRoundTrip(IpcMsg* m, uint16_t kind, uint32_t index, uint32_t id,
   IpcMsg* r = g_tsml.pendingReply;
   g_tsml.pendingReply = nullptr;
   g.unlock();
-  if (!r) return 9;
-  uint16_t status = Rd16(MsgBytes(r), 2);
-  if (status != 0) {
+  if (!r) return IPC_STATUS_NO_LINK;
+  const uint16_t status = IpcMsgGetStatus(r);
+  if (status != IPC_DAEMON_OK) {
     IpcMsgFree(r);
-    return MapDaemonStatus(status);
+    return int(IpcDaemonStatusMap(status));
   }
   *reply = r;
-  return 0;
+  return IPC_STATUS_OK;
 }
 
-int TsmlControlExchange(uint16_t kind, PduDesc* data, uint8_t* params, PduDesc* replyOut) {
+int TsmlControlExchange(uint16_t kind, PduDesc* data, TsmlControlParams* params,
+                        PduDesc* replyOut) {
   IpcMsg* m = data->msg;
-  if (!m) return 4;
-  uint8_t* h = MsgBytes(m);
-  Wr16(h, 0, kind);
-  Wr16(h, 2, 0);
-  if (params) std::memcpy(h + 4, params, 60);
-  if (CarriesPayload(kind)) IpcMsgSetPayloadLength(m, data->length);
-  uint32_t index = params && IsResponseKind(kind) ? Rd32(params, 0) : 0;
-  uint32_t id = params && IsResponseKind(kind) ? Rd32(params, 4) : 0;
+  if (!m) return IPC_STATUS_NO_MEMORY;
+  std::span<uint8_t> area = IpcMsgArea(m);
+  IpcPut16(area, IPC_OFF_KIND, kind);
+  IpcPut16(area, IPC_OFF_STATUS, IPC_DAEMON_OK);
+  if (params)
+    std::memcpy(&area[IPC_OFF_CONTROL], &params->header[IPC_OFF_CONTROL],
+                IPC_HEADER_SIZE - IPC_OFF_CONTROL);
+  if (IpcKindCarriesPayload(kind)) IpcMsgSetPayloadLength(m, data->length);
+  const bool response = params && IsResponseKind(kind);
+  const uint32_t index = response ? IpcGet32(params->header, IPC_OFF_TSM_INDEX) : 0;
+  const uint32_t id = response ? IpcGet32(params->header, IPC_OFF_TSM_ID) : 0;
   PduDescClear(data);
   IpcMsg* r = nullptr;
   int status = TsmlControlRoundTrip(m, kind, index, id, false, &r);
-  if (status != 0) return status;
-  const uint8_t* rb = MsgBytes(r);
+  if (status != IPC_STATUS_OK) return status;
+  std::span<const uint8_t> rb = IpcMsgData(r);
   if (params) {
-    if (IsResponseKind(kind)) {
-      Wr32(params, 0, Rd32(rb, 4));
-      Wr32(params, 4, Rd32(rb, 8));
+    std::span<uint8_t> p = params->header;
+    if (response) {
+      IpcPut32(p, IPC_OFF_TSM_INDEX, IpcGet32(rb, IPC_OFF_TSM_INDEX));
+      IpcPut32(p, IPC_OFF_TSM_ID, IpcGet32(rb, IPC_OFF_TSM_ID));
     } else if (kind == IPC_KIND_NEW_PID) {
-      Wr32(params, 0, Rd32(rb, 4));
+      IpcPut32(p, IPC_OFF_PID, IpcGet32(rb, IPC_OFF_PID));
     } else if (kind == IPC_KIND_GET_VALUE_ALL || kind == IPC_KIND_GET_VALUE) {
-      Wr16(params, 0, Rd16(rb, 4));
+      IpcPut16(p, IPC_OFF_VALUE_ALL, IpcGet16(rb, IPC_OFF_VALUE_ALL));
     }
   }
   if (replyOut)
     PduDescFromMsg(replyOut, r);
   else
     IpcMsgFree(r);
-  return 0;
+  return IPC_STATUS_OK;
 }
 
-int TsmlControl(uint16_t kind, uint8_t* params) {
+int TsmlControl(uint16_t kind, TsmlControlParams* params) {
   PduDesc d{};
-  if (!PduDescAlloc(0, &d)) return 4;
+  if (!PduDescAlloc(0, &d)) return IPC_STATUS_NO_MEMORY;
   return TsmlControlExchange(kind, &d, params, nullptr);
 }
 
 int TsmlIoctlLocal(PduDesc* request, PduDesc* reply) {
   if (!g_tsml.open.load()) {
     PduDescFree(request);
-    return 1;
+    return IPC_STATUS_BUSY;
   }
   return TsmlControlExchange(IPC_KIND_IOCTL, request, nullptr, reply);
 }
 
-bool TsmlReqAckMatch(const uint8_t* header, IpcMsg* reply) {
-  uint16_t kind = Rd16(header, 0);
+bool TsmlReqAckMatch(std::span<const uint8_t> header, IpcMsg* reply) {
+  const uint16_t kind = IpcGet16(header, IPC_OFF_KIND);
+  const uint32_t index = IpcGet32(header, IPC_OFF_TSM_INDEX);
+  const uint32_t id = IpcGet32(header, IPC_OFF_TSM_ID);
   {
     std::lock_guard<std::mutex> g(g_tsml.controlLock);
     if (kind != g_tsml.pendingKind) {
-      OsaLog(1, "TSML(High): Unexpected ReqACK from Low; expected %d but was %d",
+      OsaLog(OSA_LOG_ERROR, "TSML(High): Unexpected ReqACK from Low; expected %d but was %d",
              g_tsml.pendingKind, kind);
       return false;
     }
     // Both must match: an answer for another transaction that shares
     // only its index or only its identifier is not this one's.
-    if (IsResponseKind(kind) &&
-        (Rd32(header, 4) != g_tsml.expectedIndex || Rd32(header, 8) != g_tsml.expectedId)) {
+    if (IsResponseKind(kind) && (index != g_tsml.expectedIndex || id != g_tsml.expectedId)) {
       OsaLog(
-          1,
+          OSA_LOG_ERROR,
           "TSML(High): Unexpected TsmID in ReqACK from Low; expected (%lu,%lu) but was (%lu,%lu)",
           static_cast<unsigned long>(g_tsml.expectedIndex),
-          static_cast<unsigned long>(g_tsml.expectedId),
-          static_cast<unsigned long>(Rd32(header, 4)), static_cast<unsigned long>(Rd32(header, 8)));
+          static_cast<unsigned long>(g_tsml.expectedId), static_cast<unsigned long>(index),
+          static_cast<unsigned long>(id));
       return false;
     }
     g_tsml.pendingKind = 0;
@@ -169,21 +166,26 @@ bool TsmlNetParamsSet(const CommParams* p) {
   {
     std::lock_guard<std::mutex> g(g_tsml.defaultsLock);
     if ((p->mask & COMM_APDU_LENGTH) &&
-        (p->apduLength < 50 || p->apduLength > g_tsml.runtimeMaxApdu))
+        (p->apduLength < IPC_APDU_MIN || p->apduLength > g_tsml.runtimeMaxApdu))
       return false;
   }
   if ((p->mask & COMM_MAX_SEGS_ACCEPTED) && p->maxSegsAccepted == 0) return false;
   if (p->mask & COMM_MAX_SEGS_ACCEPTED) TsmlLinkAdmit(p->maxSegsAccepted);
-  uint32_t wire = p->mask & 0x7F;
   // The exchange runs without the defaults lock: the daemon-request lock
   // already serialises the callers, and TSM allocation must not wait on it.
-  if (wire) {
-    uint8_t m[64] = {};
-    Wr16(m, 0, uint16_t(wire));
-    if (wire & COMM_SEGMENTATION) Wr16(m, 2, uint16_t(p->segmentation));
-    for (const ParamField& f : kSetParamFields)
-      if (wire & f.bit) Wr32(m, f.offset - 4, p->*f.field);
-    if (TsmlControl(IPC_KIND_SET_PARAMS, m) != 0) return false;
+  if (const uint32_t wire = p->mask & kWireParams) {
+    IpcTransferParams set{};
+    set.mask = uint16_t(wire);
+    set.segmentation = uint16_t(p->segmentation);
+    set.apduLength = p->apduLength;
+    set.maxSegs = p->maxSegsAccepted;
+    set.window = p->windowSize;
+    set.segTimeout = p->segTimeout;
+    set.apduTimeout = p->apduTimeout;
+    set.retries = p->retries;
+    TsmlControlParams c{};
+    IpcTransferParamsWrite(c.header, set);  // a field whose bit is clear goes as 0
+    if (TsmlControl(IPC_KIND_SET_PARAMS, &c) != IPC_STATUS_OK) return false;
   }
   std::lock_guard<std::mutex> g(g_tsml.defaultsLock);
   for (const DefaultField& f : kDefaults)
@@ -214,33 +216,42 @@ bool PidFull() {
   return g_tsml.pidCount >= g_tsml.pidCapacity;
 }
 
+// A process-identifier exchange: the identifier goes out, and for a new
+// one comes back, in *id.
+int PidControl(uint16_t kind, uint32_t* id) {
+  TsmlControlParams p{};
+  IpcPut32(p.header, IPC_OFF_PID, *id);
+  int status = TsmlControl(kind, &p);
+  *id = IpcGet32(p.header, IPC_OFF_PID);
+  return status;
+}
+
+// Takes back an identifier the daemon accepted that the list had no room for.
+void PidTakeBack(uint32_t id) { PidControl(IPC_KIND_REMOVE_PID, &id); }
+
 }  // namespace
 
 // The list is refused locally when full, before the daemon is asked, so that
 // the daemon's list and ours stay the same.
 int TsmlProcessIdAdd(uint32_t id) {
-  if (!g_tsml.open.load()) return 1;
-  if (PidFull()) return 3;
-  uint8_t p[64] = {};
-  Wr32(p, 0, id);
-  int status = TsmlControl(IPC_KIND_ADD_PID, p);
-  if (status != 0) return status;
+  if (!g_tsml.open.load()) return IPC_STATUS_BUSY;
+  if (PidFull()) return IPC_STATUS_NO_RESOURCES;
+  uint32_t sent = id;
+  int status = PidControl(IPC_KIND_ADD_PID, &sent);
+  if (status != IPC_STATUS_OK) return status;
   if (!PidAppend(id)) {
     // Another caller filled the list meanwhile: take ours back.
-    uint8_t q[64] = {};
-    Wr32(q, 0, id);
-    TsmlControl(IPC_KIND_REMOVE_PID, q);
-    return 3;
+    PidTakeBack(id);
+    return IPC_STATUS_NO_RESOURCES;
   }
-  return 0;
+  return IPC_STATUS_OK;
 }
 
 int TsmlProcessIdRemove(uint32_t id) {
-  if (!g_tsml.open.load()) return 1;
-  uint8_t p[64] = {};
-  Wr32(p, 0, id);
-  int status = TsmlControl(IPC_KIND_REMOVE_PID, p);
-  if (status != 0) return status;
+  if (!g_tsml.open.load()) return IPC_STATUS_BUSY;
+  uint32_t sent = id;
+  int status = PidControl(IPC_KIND_REMOVE_PID, &sent);
+  if (status != IPC_STATUS_OK) return status;
   std::lock_guard<std::mutex> g(g_tsml.defaultsLock);
   for (uint32_t i = 0; i < g_tsml.pidCount; ++i) {
     if (g_tsml.pids[i] != id) continue;
@@ -249,33 +260,30 @@ int TsmlProcessIdRemove(uint32_t id) {
     --g_tsml.pidCount;
     break;
   }
-  return 0;
+  return IPC_STATUS_OK;
 }
 
 int TsmlProcessIdNew(uint32_t* out) {
-  if (!g_tsml.open.load()) return 1;
-  if (PidFull()) return 3;
-  uint8_t p[64] = {};
-  int status = TsmlControl(IPC_KIND_NEW_PID, p);
-  if (status != 0) return status;
-  uint32_t id = Rd32(p, 0);
+  if (!g_tsml.open.load()) return IPC_STATUS_BUSY;
+  if (PidFull()) return IPC_STATUS_NO_RESOURCES;
+  uint32_t id = 0;
+  int status = PidControl(IPC_KIND_NEW_PID, &id);
+  if (status != IPC_STATUS_OK) return status;
   if (!PidAppend(id)) {
-    uint8_t q[64] = {};
-    Wr32(q, 0, id);
-    TsmlControl(IPC_KIND_REMOVE_PID, q);
-    return 3;
+    PidTakeBack(id);
+    return IPC_STATUS_NO_RESOURCES;
   }
   if (out) *out = id;
-  return 0;
+  return IPC_STATUS_OK;
 }
 
 int TsmlProcessIdList(uint32_t* array, uint32_t n, uint32_t* count) {
-  if (!g_tsml.open.load()) return 1;
+  if (!g_tsml.open.load()) return IPC_STATUS_BUSY;
   std::lock_guard<std::mutex> g(g_tsml.defaultsLock);
   uint32_t k = n < g_tsml.pidCount ? n : g_tsml.pidCount;
-  if (array && k) std::memcpy(array, g_tsml.pids, k * sizeof(uint32_t));
+  if (array && k) std::memcpy(array, g_tsml.pids.get(), k * sizeof(uint32_t));
   if (count) *count = g_tsml.pidCount;
-  return 0;
+  return IPC_STATUS_OK;
 }
 
 bool TsmlProcessIdKnown(uint32_t id) {
@@ -288,22 +296,22 @@ bool TsmlProcessIdKnown(uint32_t id) {
 // A value meant for one address goes out as the per-address kind whenever an
 // address is given; the all-address kinds only without one.
 int TsmlAddrParamSet(const LinkAddress* address, uint16_t value) {
-  if (!g_tsml.open.load()) return 1;
-  uint8_t p[64] = {};
+  if (!g_tsml.open.load()) return IPC_STATUS_BUSY;
+  TsmlControlParams p{};
   if (address) {
-    AddrWrite(p, 0, *address);
-    Wr16(p, 12, value);
-    return TsmlControl(IPC_KIND_SET_VALUE, p);
+    LinkAddressWrite(p.header, IPC_OFF_VALUE_ADDR, *address);
+    IpcPut16(p.header, IPC_OFF_VALUE, value);
+    return TsmlControl(IPC_KIND_SET_VALUE, &p);
   }
-  Wr16(p, 0, value);
-  return TsmlControl(IPC_KIND_SET_VALUE_ALL, p);
+  IpcPut16(p.header, IPC_OFF_VALUE_ALL, value);
+  return TsmlControl(IPC_KIND_SET_VALUE_ALL, &p);
 }
 
 int TsmlAddrParamGet(const LinkAddress* address, uint16_t* value) {
-  if (!g_tsml.open.load()) return 1;
-  uint8_t p[64] = {};
-  if (address) AddrWrite(p, 0, *address);
-  int status = TsmlControl(address ? IPC_KIND_GET_VALUE : IPC_KIND_GET_VALUE_ALL, p);
-  if (status == 0 && value) *value = Rd16(p, 0);
+  if (!g_tsml.open.load()) return IPC_STATUS_BUSY;
+  TsmlControlParams p{};
+  if (address) LinkAddressWrite(p.header, IPC_OFF_VALUE_ADDR, *address);
+  int status = TsmlControl(address ? IPC_KIND_GET_VALUE : IPC_KIND_GET_VALUE_ALL, &p);
+  if (status == IPC_STATUS_OK && value) *value = IpcGet16(p.header, IPC_OFF_VALUE_ALL);
   return status;
 }

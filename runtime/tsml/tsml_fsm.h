@@ -22,15 +22,15 @@ struct TsmStep {
 enum CliState : uint8_t {
   CLI_FREE = 0,
   CLI_ALLOCATED = 1,        // allocated for a confirmed request, nothing outstanding
-  CLI_REQ_SENT = 2,         // 0x0D00 written, awaiting its acknowledgement
+  CLI_REQ_SENT = 2,         // confirmed request written, awaiting its acknowledgement
   CLI_AWAIT_CONF = 3,       // acknowledged, awaiting the confirmation
   CLI_CONFIRMED = 4,        // confirmation received, not yet taken
-  CLI_CANCEL_SENT = 5,      // 0x0C00 written, awaiting its acknowledgement
+  CLI_CANCEL_SENT = 5,      // cancel written, awaiting its acknowledgement
   CLI_CANCEL_CONF = 6,      // confirmation received while the cancel is outstanding
   CLI_CANCEL_TAKEN = 7,     // confirmation taken while the cancel is outstanding
   CLI_CANCEL_RELEASED = 8,  // released while the cancel is outstanding
   CLI_UNCONF = 9,           // allocated for unconfirmed requests
-  CLI_UNCONF_SENT = 10,     // 0x0D01 written, awaiting its acknowledgement
+  CLI_UNCONF_SENT = 10,     // unconfirmed request written, awaiting its acknowledgement
   // Released by a caller that gave up waiting for the confirmation: the slot
   // goes back to the pool once the daemon's confirmation (or a lost link)
   // ends the transaction, so neither the slot nor its identifier is reused
@@ -42,16 +42,16 @@ enum CliState : uint8_t {
 enum CliEvent : uint8_t {
   CLI_EV_ALLOC_CONFIRMED,
   CLI_EV_ALLOC_UNCONFIRMED,
-  CLI_EV_SEND_REQUEST,  // write 0x0D00
+  CLI_EV_SEND_REQUEST,  // write IPC_KIND_CONF_REQUEST
   CLI_EV_REQUEST_ACK_OK,
   CLI_EV_REQUEST_ACK_FAIL,
-  CLI_EV_SEND_CANCEL,  // write 0x0C00
+  CLI_EV_SEND_CANCEL,  // write IPC_KIND_CANCEL
   CLI_EV_CANCEL_ACK_OK,
   CLI_EV_CANCEL_ACK_FAIL,
-  CLI_EV_CONFIRMATION,  // 0x0400
+  CLI_EV_CONFIRMATION,  // IPC_KIND_CONFIRMATION
   CLI_EV_TAKE,          // the caller takes the confirmation
   CLI_EV_RELEASE,
-  CLI_EV_SEND_UNCONFIRMED,  // write 0x0D01
+  CLI_EV_SEND_UNCONFIRMED,  // write IPC_KIND_UNCONF_REQUEST
   CLI_EV_UNCONFIRMED_ACK,   // any status
   CLI_EV_RELEASE_UNCONFIRMED,
   CLI_EV_WRITE_FAILED,  // the write of a send did not go out: undo it
@@ -70,13 +70,13 @@ enum SrvState : uint8_t {
 };
 
 enum SrvEvent : uint8_t {
-  SRV_EV_REQUEST,        // 0x0700
-  SRV_EV_ABORT,          // 0x0600
+  SRV_EV_REQUEST,        // IPC_KIND_CONF_INDICATION
+  SRV_EV_ABORT,          // IPC_KIND_SERVER_ABORTED
   SRV_EV_TAKEN,          // popped from its queue
-  SRV_EV_RESPONSE_SENT,  // 0x0E02..0x0E05 written
+  SRV_EV_RESPONSE_SENT,  // a server response written (IpcKindIsServerResponse)
   SRV_EV_RESPONSE_ACK_OK,
   SRV_EV_RESPONSE_ACK_FAIL,  // also: write failed or no reply
-  SRV_EV_DROP,               // 0x0E00 written
+  SRV_EV_DROP,               // IPC_KIND_SERVER_DROP written
   SRV_EV_DROP_ACK,
   SRV_EV_LINK_LOST,
   SRV_EVENT_COUNT,

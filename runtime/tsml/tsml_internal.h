@@ -7,7 +7,9 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <mutex>
+#include <span>
 
 #include "runtime/ipc/ipc_frame.h"
 #include "runtime/osa/osa.h"
@@ -123,10 +125,10 @@ struct TsmlState {
   std::condition_variable controlReplied;
 
   // Pools.
-  CliTsm* cliPool = nullptr;
+  std::unique_ptr<CliTsm[]> cliPool;
   uint32_t cliPoolSize = 0;
   CliTsm* cliFree = nullptr;
-  SrvTsm* srvPool = nullptr;
+  std::unique_ptr<SrvTsm[]> srvPool;
   uint32_t srvPoolSize = 0;
   void* confParamPool = nullptr;
 
@@ -167,7 +169,7 @@ struct TsmlState {
   uint32_t segTimeout = 0;
 
   // Process identifiers (under defaultsLock).
-  uint32_t* pids = nullptr;
+  std::unique_ptr<uint32_t[]> pids;
   uint32_t pidCount = 0;
   uint32_t pidCapacity = 0;
 
@@ -184,26 +186,15 @@ struct TsmlState {
 
 extern TsmlState g_tsml;
 
-// --- message field access (little-endian, offsets from the kind word) ------
-
-// Field access through the frame codec; p points at a message's kind word
-// and every field lies within its 64-byte header.
-inline uint8_t* MsgBytes(IpcMsg* m) { return IpcMsgGetHeader(m); }
-inline uint16_t Rd16(const uint8_t* p, size_t off) { return IpcGet16({p, IPC_HEADER_SIZE}, off); }
-inline uint32_t Rd32(const uint8_t* p, size_t off) { return IpcGet32({p, IPC_HEADER_SIZE}, off); }
-inline void Wr16(uint8_t* p, size_t off, uint16_t v) { IpcPut16({p, IPC_HEADER_SIZE}, off, v); }
-inline void Wr32(uint8_t* p, size_t off, uint32_t v) { IpcPut32({p, IPC_HEADER_SIZE}, off, v); }
-inline void AddrRead(const uint8_t* p, size_t off, LinkAddress* a) {
-  LinkAddressRead({p, IPC_HEADER_SIZE}, off, a);
-}
-inline void AddrWrite(uint8_t* p, size_t off, const LinkAddress& a) {
-  LinkAddressWrite({p, IPC_HEADER_SIZE}, off, a);
-}
-
 // --- shared internals -------------------------------------------------------
 
-// The pointer check of a TSM handed in from another layer: a slot boundary
-// inside its pool and the in-use tag. On success `lock` holds the pool lock.
+// Every message field is read and written through the frame codec
+// (ipc_frame.h), which holds the layout: a received message as the bytes its
+// frame carries (IpcMsgData: a field beyond them reads as 0), one being
+// built as its whole area (IpcMsgArea).
+
+// The pointer check behind TsmCliLock and TsmSrvLock: a slot boundary inside
+// its pool and the in-use tag. On success `lock` holds the pool lock.
 template <typename T>
 T* TsmSlotLocked(T* tsm, T* pool, uint32_t count, const char (&tag)[5], std::mutex& poolLock,
                  std::unique_lock<std::mutex>& lock) {
@@ -222,31 +213,25 @@ T* TsmSlotLocked(T* tsm, T* pool, uint32_t count, const char (&tag)[5], std::mut
 // `lock` holds the pool lock; none (after a log line) for an index outside
 // the pool or another identifier, and none when that side is closed.
 template <typename T>
-T* TsmFindForMessage(const uint8_t* h, T* pool, uint32_t count, const std::atomic<bool>& closed,
-                     std::mutex& poolLock, std::unique_lock<std::mutex>& lock) {
-  uint32_t index = Rd32(h, IPC_OFF_TSM_INDEX);
+T* TsmFindForMessage(std::span<const uint8_t> m, T* pool, uint32_t count,
+                     const std::atomic<bool>& closed, std::mutex& poolLock,
+                     std::unique_lock<std::mutex>& lock) {
+  const uint32_t index = IpcGet32(m, IPC_OFF_TSM_INDEX);
+  const uint32_t id = IpcGet32(m, IPC_OFF_TSM_ID);
   if (index >= count) {
-    OsaLog(1, "TSML(High): PipeRead: TSM index = %lu out of range, userID=%u",
+    OsaLog(OSA_LOG_ERROR, "TSML(High): PipeRead: TSM index = %lu out of range, userID=%u",
            static_cast<unsigned long>(index), g_tsml.userId.load());
     return nullptr;
   }
   lock = std::unique_lock<std::mutex>(poolLock);
   if (closed) return nullptr;
   T* t = &pool[index];
-  if (t->identifier != Rd32(h, IPC_OFF_TSM_ID)) {
-    OsaLog(1, "TSML(High): Unexpected TSM identifier = %lu",
-           static_cast<unsigned long>(Rd32(h, IPC_OFF_TSM_ID)));
+  if (t->identifier != id) {
+    OsaLog(OSA_LOG_ERROR, "TSML(High): Unexpected TSM identifier = %lu",
+           static_cast<unsigned long>(id));
     return nullptr;
   }
   return t;
-}
-
-// The locked forms of the pointer checks: on success `lock` holds the pool lock.
-inline CliTsm* CliLocked(CliTsm* tsm, std::unique_lock<std::mutex>& lock) {
-  return TsmSlotLocked(tsm, g_tsml.cliPool, g_tsml.cliPoolSize, "CLIA", g_tsml.cliPoolLock, lock);
-}
-inline SrvTsm* SrvLocked(SrvTsm* tsm, std::unique_lock<std::mutex>& lock) {
-  return TsmSlotLocked(tsm, g_tsml.srvPool, g_tsml.srvPoolSize, "SRVA", g_tsml.srvPoolLock, lock);
 }
 
 // Free a client TSM (client-pool lock held); it goes on the free list unless
@@ -254,18 +239,24 @@ inline SrvTsm* SrvLocked(SrvTsm* tsm, std::unique_lock<std::mutex>& lock) {
 void CliFreeLocked(CliTsm* tsm);
 void SrvFreeLocked(SrvTsm* tsm);
 
-bool CliOnAck(IpcMsg* m);           // 0x0C00, 0x0D00, 0x0D01
-bool CliOnConfirmation(IpcMsg* m);  // 0x0400
-bool SrvOnMessage(IpcMsg* m);       // 0x0600, 0x0700, 0x0701, 0x0E00, 0x0E02..05
+bool CliOnAck(IpcMsg* m);           // cancel, confirmed and unconfirmed request
+bool CliOnConfirmation(IpcMsg* m);  // confirmation
 void TsmlLinkLost();                // once only
 void TsmlFailAll();                 // the link-lost processing
 void TsmlCliPoolRelease();
 void TsmlSrvPoolRelease();
 // What a send that PipeWrite did not write returns: a frame above the
-// link's cap is too long (7), one its message cannot hold a bad argument
-// (2); anything else is the link's (9).
+// link's cap is too long, one its message cannot hold a bad argument;
+// anything else is the link's.
 inline int TsmlWriteStatus(IpcWriteError why) {
-  return why == IpcWriteError::TooLong ? 7 : why == IpcWriteError::Unframed ? 2 : 9;
+  switch (why) {
+    case IpcWriteError::TooLong:
+      return IPC_STATUS_REQUEST_TOO_LONG;
+    case IpcWriteError::Unframed:
+      return IPC_STATUS_INVALID_PARAMETER;
+    default:
+      return IPC_STATUS_NO_LINK;
+  }
 }
 // Lets the link read what transactions accepting this many segments may
 // bring back (the read cap only grows).

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "runtime/ipc/ipc_name.h"
+#include "runtime/ipc/link_names.h"
 #include "runtime/osa/osa.h"
 #include "runtime/osa/pool.h"
 #include "runtime/platform/plat_sync.h"
@@ -18,40 +19,135 @@ TsmlState g_tsml;
 
 namespace {
 
-constexpr uint8_t kFixedRegistrationBytes[5] = {0x60, 0x00, 0x00, 0x3E, 0x00};
+// The largest TSM pool the configuration allows.
+constexpr uint32_t kPoolSizeMax = 65535;
 
 const TsmlHookBinding* g_binding = nullptr;
 std::atomic<uint32_t> g_drainWait{TSML_DRAIN_WAIT_MS};
 
-// An older stack service (3.x, which speaks another protocol) holds a
-// named object of this name in the socket directory; no daemon of ours
-// does. It is asked for only when no connection could be made.
-constexpr char kOlderServiceObject[] = "Velmora Semaphore 1004";
-
+// Asked only when no connection could be made: a live older service in the
+// socket directory tells "the wrong service" from "no service at all".
 bool OlderServicePresent(char (&path)[512]) {
-  int n = std::snprintf(path, sizeof path, "%s/%s", IpcPipeDir(), kOlderServiceObject);
+  int n = std::snprintf(path, sizeof path, "%s/%s", IpcPipeDir(), IPC_OLDER_SERVICE_OBJECT);
   if (n < 0 || static_cast<size_t>(n) >= sizeof path) return false;
   return PlatNamedObjectHeld(path);
 }
 
 void PoolsFree() {
-  delete[] g_tsml.cliPool;
-  g_tsml.cliPool = nullptr;
+  g_tsml.cliPool.reset();
   g_tsml.cliPoolSize = 0;
   g_tsml.cliFree = nullptr;
-  delete[] g_tsml.srvPool;
-  g_tsml.srvPool = nullptr;
+  g_tsml.srvPool.reset();
   g_tsml.srvPoolSize = 0;
-  delete[] g_tsml.pids;
-  g_tsml.pids = nullptr;
+  g_tsml.pids.reset();
   g_tsml.pidCount = 0;
   g_tsml.pidCapacity = 0;
 }
+
+// Makes both TSM pools and the process-identifier list, free and threaded
+// as a start-up finds them; false (nothing kept) when memory is short.
+bool PoolsMake(const TsmlOpenRecord& rec) {
+  std::unique_ptr<CliTsm[]> cli(new (std::nothrow) CliTsm[rec.cliTsmPoolSize]());
+  std::unique_ptr<SrvTsm[]> srv(new (std::nothrow) SrvTsm[rec.srvTsmPoolSize]());
+  std::unique_ptr<uint32_t[]> pids;
+  if (rec.maxProcessIds > 0) pids.reset(new (std::nothrow) uint32_t[rec.maxProcessIds]);
+  if (!cli || !srv || (rec.maxProcessIds > 0 && !pids)) return false;
+  for (uint32_t i = 0; i < rec.cliTsmPoolSize; ++i) {
+    CliTsm& t = cli[i];
+    std::memcpy(t.tag, "CLIP", 5);
+    t.index = i;
+    t.next = i + 1 < rec.cliTsmPoolSize ? &cli[i + 1] : nullptr;
+  }
+  for (uint32_t i = 0; i < rec.srvTsmPoolSize; ++i) {
+    std::memcpy(srv[i].tag, "SRVP", 5);
+    srv[i].index = i;
+  }
+  g_tsml.cliFree = &cli[0];
+  g_tsml.cliPool = std::move(cli);
+  g_tsml.cliPoolSize = rec.cliTsmPoolSize;
+  g_tsml.srvPool = std::move(srv);
+  g_tsml.srvPoolSize = rec.srvTsmPoolSize;
+  g_tsml.pids = std::move(pids);
+  g_tsml.pidCapacity = rec.maxProcessIds;
+  g_tsml.pidCount = 0;
+  return true;
+}
+
+// What TsmlLibOpen has set up, undone in the reverse order on every return
+// but the successful one: each step it reaches is marked, so that a failure
+// returns with nothing left to undo by hand.
+class OpenUnwind {
+ public:
+  OpenUnwind() = default;
+  OpenUnwind(const OpenUnwind&) = delete;
+  OpenUnwind& operator=(const OpenUnwind&) = delete;
+  ~OpenUnwind() {
+    if (step_ == Step::Done) return;
+    if (step_ >= Step::Opened) {
+      TsmlMarkClosed();
+      g_tsml.open = false;
+    }
+    // Closing the link joins its reader before the pools go.
+    if (step_ >= Step::Linked) TlIPCClose();
+    if (step_ >= Step::Pools) PoolsFree();
+    TsmlParamsFree(&g_tsml.params);
+  }
+  void PoolsMade() { step_ = Step::Pools; }
+  void Linked() { step_ = Step::Linked; }
+  void Opened() { step_ = Step::Opened; }
+  void Done() { step_ = Step::Done; }
+
+ private:
+  // The link parameters are read when the unwinding starts.
+  enum class Step {
+    Params,
+    Pools,
+    Linked,
+    Opened,
+    Done
+  };
+  Step step_ = Step::Params;
+};
 
 void ConfParamPoolDestroy() {
   std::lock_guard<std::mutex> g(g_tsml.confParamLock);
   if (g_tsml.confParamPool) PoolDestroy(static_cast<Pool*>(g_tsml.confParamPool));
   g_tsml.confParamPool = nullptr;
+}
+
+// Registers on a fresh link and sets its frame caps from what the daemon
+// answers; the caller closes the link when this fails.
+int Register(IpcConnection* c, const IpcRegisterRequest& reg, TsmlRegistrationReply* reply) {
+  // A confirmation may carry as many segments as we accept, of any APDU.
+  const uint32_t readCap = IpcFrameCap(IPC_APDU_MAX, reg.maxSegAccepted);
+  IpcConnectionSetFrameCaps(c, readCap, IPC_MAX_FRAME);
+  IpcMsg* m = IpcMsgAlloc(0);
+  if (!m) return IPC_STATUS_NO_MEMORY;
+  IpcRegisterRequestWrite(IpcMsgArea(m), reg);
+  IpcMsg* r = nullptr;
+  if (int status = TsmlControlRoundTrip(m, IPC_KIND_REGISTER, 0, 0, true, &r)) return status;
+  IpcRegisterReply rr{};
+  IpcRegisterReplyRead(IpcMsgData(r), &rr);
+  IpcMsgFree(r);
+  // Every payload size of the layer is reckoned from it.
+  if (rr.maxApdu < IPC_APDU_MIN || rr.maxApdu > IPC_APDU_MAX) {
+    OsaLog(OSA_LOG_ERROR, "TSML: registration reply: maximum APDU length %lu is outside %u to %u",
+           static_cast<unsigned long>(rr.maxApdu), IPC_APDU_MIN, IPC_APDU_MAX);
+    return IPC_STATUS_FAILED;
+  }
+  // What we send may carry as many segments as we registered, of the
+  // runtime's APDU: the daemon reads as much.
+  const uint32_t writeCap = IpcFrameCap(rr.maxApdu, reg.maxSegAccepted);
+  IpcConnectionSetFrameCaps(c, readCap, writeCap);
+  g_tsml.sendPayloadCap = writeCap - IPC_PAYLOAD_OFFSET;
+  reply->version[0] = rr.major;
+  reply->version[1] = rr.minor;
+  reply->version[2] = rr.third;
+  reply->maxApdu = rr.maxApdu;
+  reply->local = rr.local;
+  reply->userId = rr.userId;
+  g_tsml.closing = false;
+  return IPC_STATUS_OK;
 }
 
 }  // namespace
@@ -67,9 +163,9 @@ uint32_t TsmlRuntimeMaxApdu() { return g_tsml.runtimeMaxApdu; }
 void TsmlRuntimeVersion(uint8_t out[3]) { std::memcpy(out, g_tsml.runtimeVersion, 3); }
 
 int TsmlLocalAddressGet(LinkAddress* out) {
-  if (!g_tsml.open.load()) return 1;
+  if (!g_tsml.open.load()) return IPC_STATUS_BUSY;
   if (out) *out = g_tsml.local;
-  return 0;
+  return IPC_STATUS_OK;
 }
 
 void* TsmlConfParamAlloc() {
@@ -110,105 +206,37 @@ int TsmlConnect(const IpcRegisterRequest* reg, TsmlRegistrationReply* reply) {
   g_tsml.activeSrv = 0;
   IpcConnection* c = VelmoraIpcConnect(g_tsml.params.ConnIPC, PipeRead);
   if (!c) {
-    OsaLog(2, "TSML(High): VelmoraIpcConnect(\"%s\") failed", g_tsml.params.ConnIPC);
+    OsaLog(OSA_LOG_WARNING, "TSML(High): VelmoraIpcConnect(\"%s\") failed", g_tsml.params.ConnIPC);
     char older[512];
     if (OlderServicePresent(older)) {
-      OsaLog(1, "TSML: Inconsistent versions: Velmora Service 3.x was detected");
-      OsaLog(1, "TSML: the older service holds %s", older);
-      return 77;
+      OsaLog(OSA_LOG_ERROR, "TSML: Inconsistent versions: Velmora Service 3.x was detected");
+      OsaLog(OSA_LOG_ERROR, "TSML: the older service holds %s", older);
+      return IPC_STATUS_VERSION_MISMATCH;
     }
-    return 9;
+    return IPC_STATUS_NO_LINK;
   }
   g_tsml.connection = c;
-  // A confirmation may carry as many segments as we accept, of any APDU.
-  const uint32_t readCap = IpcFrameCap(IPC_APDU_MAX, reg->maxSegAccepted);
-  IpcConnectionSetFrameCaps(c, readCap, IPC_MAX_FRAME);
-  auto fail = [&](int status) {
+  const int status = Register(c, *reg, reply);
+  if (status != IPC_STATUS_OK) {
     g_tsml.connection = nullptr;
     VelmoraIpcClose(c);
-    return status;
-  };
-  IpcMsg* m = IpcMsgAlloc(0);
-  if (!m) return fail(4);
-  IpcRegisterRequestWrite({MsgBytes(m), IPC_HEADER_SIZE}, *reg);
-  IpcMsg* r = nullptr;
-  int status = TsmlControlRoundTrip(m, IPC_KIND_REGISTER, 0, 0, true, &r);
-  if (status != 0) return fail(status);
-  IpcRegisterReply rr{};
-  IpcRegisterReplyRead({MsgBytes(r), IPC_REGISTER_REPLY_MIN}, &rr);
-  IpcMsgFree(r);
-  // Every payload size of the layer is reckoned from it.
-  if (rr.maxApdu < IPC_APDU_MIN || rr.maxApdu > IPC_APDU_MAX) {
-    OsaLog(1, "TSML: registration reply: maximum APDU length %lu is outside %u to %u",
-           static_cast<unsigned long>(rr.maxApdu), IPC_APDU_MIN, IPC_APDU_MAX);
-    return fail(5);
   }
-  // What we send may carry as many segments as we registered, of the
-  // runtime's APDU: the daemon reads as much.
-  const uint32_t writeCap = IpcFrameCap(rr.maxApdu, reg->maxSegAccepted);
-  IpcConnectionSetFrameCaps(c, readCap, writeCap);
-  g_tsml.sendPayloadCap = writeCap - IPC_PAYLOAD_OFFSET;
-  reply->version[0] = rr.major;
-  reply->version[1] = rr.minor;
-  reply->version[2] = rr.third;
-  reply->maxApdu = rr.maxApdu;
-  reply->local = rr.local;
-  reply->userId = rr.userId;
-  g_tsml.closing = false;
-  return 0;
+  return status;
 }
 
 int TsmlLibOpen(const TsmlOpenRecord* rec) {
-  if (!TsmlParamsRead(&g_tsml.params)) return 9;
-  auto failParams = [](int status) {
-    TsmlParamsFree(&g_tsml.params);
-    return status;
-  };
-  if (rec->apduLength >= 1 && rec->apduLength <= 49) return failParams(2);
-  if (rec->cliTsmPoolSize == 0 || rec->cliTsmPoolSize > 65535) return failParams(2);
-  if (rec->srvTsmPoolSize == 0 || rec->srvTsmPoolSize > 65535) return failParams(2);
-
-  g_tsml.cliPool = new (std::nothrow) CliTsm[rec->cliTsmPoolSize]();
-  if (!g_tsml.cliPool) return failParams(4);
-  g_tsml.srvPool = new (std::nothrow) SrvTsm[rec->srvTsmPoolSize]();
-  if (!g_tsml.srvPool) {
-    PoolsFree();
-    return failParams(4);
-  }
-  g_tsml.cliPoolSize = rec->cliTsmPoolSize;
-  g_tsml.srvPoolSize = rec->srvTsmPoolSize;
-  for (uint32_t i = 0; i < g_tsml.cliPoolSize; ++i) {
-    CliTsm& t = g_tsml.cliPool[i];
-    std::memcpy(t.tag, "CLIP", 5);
-    t.index = i;
-    t.next = i + 1 < g_tsml.cliPoolSize ? &g_tsml.cliPool[i + 1] : nullptr;
-  }
-  g_tsml.cliFree = &g_tsml.cliPool[0];
-  for (uint32_t i = 0; i < g_tsml.srvPoolSize; ++i) {
-    std::memcpy(g_tsml.srvPool[i].tag, "SRVP", 5);
-    g_tsml.srvPool[i].index = i;
-  }
-  if (rec->maxProcessIds > 0) {
-    g_tsml.pids = new (std::nothrow) uint32_t[rec->maxProcessIds];
-    if (!g_tsml.pids) {
-      PoolsFree();
-      return failParams(4);
-    }
-  }
-  g_tsml.pidCapacity = rec->maxProcessIds;
-  g_tsml.pidCount = 0;
-
-  if (!TsmlLinkInit()) {
-    PoolsFree();
-    return failParams(3);
-  }
-  auto failLink = [](int status) {
-    TlIPCClose();
-    PoolsFree();
-    TsmlParamsFree(&g_tsml.params);
-    return status;
-  };
-  if (rec->maxSegAccepted == 0) return failLink(12);
+  if (!TsmlParamsRead(&g_tsml.params)) return IPC_STATUS_NO_LINK;
+  OpenUnwind unwind;
+  if (rec->apduLength != 0 && rec->apduLength < IPC_APDU_MIN) return IPC_STATUS_INVALID_PARAMETER;
+  if (rec->cliTsmPoolSize == 0 || rec->cliTsmPoolSize > kPoolSizeMax)
+    return IPC_STATUS_INVALID_PARAMETER;
+  if (rec->srvTsmPoolSize == 0 || rec->srvTsmPoolSize > kPoolSizeMax)
+    return IPC_STATUS_INVALID_PARAMETER;
+  if (!PoolsMake(*rec)) return IPC_STATUS_NO_MEMORY;
+  unwind.PoolsMade();
+  if (!TsmlLinkInit()) return IPC_STATUS_NO_RESOURCES;
+  unwind.Linked();
+  if (rec->maxSegAccepted == 0) return IPC_STATUS_BAD_CONFIGURATION;
 
   IpcRegisterRequest reg;
   IpcRegisterRequestInit(&reg);
@@ -224,10 +252,9 @@ int TsmlLibOpen(const TsmlOpenRecord* rec) {
   reg.segTimeout = rec->segTimeout;
   reg.maxProcessIds = rec->maxProcessIds;
   TsmlRegistrationReply reply{};
-  int status = TsmlConnect(&reg, &reply);
-  if (status != 0) return failLink(status);
+  if (int status = TsmlConnect(&reg, &reply)) return status;
 
-  OsaLog(3, "TSML: Library: registered with Velmora runtime v%u.%u.%u, userID=%lu",
+  OsaLog(OSA_LOG_INFO, "TSML: Library: registered with Velmora runtime v%u.%u.%u, userID=%lu",
          reply.version[0], reply.version[1], reply.version[2],
          static_cast<unsigned long>(reply.userId));
   g_tsml.local = reply.local;
@@ -239,17 +266,15 @@ int TsmlLibOpen(const TsmlOpenRecord* rec) {
 
   // The open flag goes up first: the control exchange below needs it.
   g_tsml.open = true;
+  unwind.Opened();
   if (rec->apduLength != 0 && rec->apduLength < reply.maxApdu) {
     g_tsml.apduLength = rec->apduLength;
-    uint8_t p[64] = {};
-    Wr16(p, 0, COMM_APDU_LENGTH);
-    Wr32(p, 4, rec->apduLength);
-    status = TsmlControl(IPC_KIND_SET_PARAMS, p);
-    if (status != 0) {
-      TsmlMarkClosed();
-      g_tsml.open = false;
-      return failLink(status);
-    }
+    IpcTransferParams shorter{};
+    shorter.mask = IPC_PARAM_APDU_LENGTH;
+    shorter.apduLength = rec->apduLength;
+    TsmlControlParams p{};
+    IpcTransferParamsWrite(p.header, shorter);
+    if (int status = TsmlControl(IPC_KIND_SET_PARAMS, &p)) return status;
   } else {
     g_tsml.apduLength = reply.maxApdu;
   }
@@ -263,14 +288,15 @@ int TsmlLibOpen(const TsmlOpenRecord* rec) {
     g_tsml.windowSize = rec->segWindowSize;
     g_tsml.segTimeout = rec->segTimeout;
   }
-  return 0;
+  unwind.Done();
+  return IPC_STATUS_OK;
 }
 
 int TsmlOpen(uint32_t portId, const TsmlHookBinding* binding) {
   const TsmlConfig& c = *TsmlConfigActive();
   TsmlOpenRecord rec{};
   rec.portId = portId;
-  std::memcpy(rec.fixed, kFixedRegistrationBytes, 5);
+  std::memcpy(rec.fixed, IPC_REGISTER_FIXED, sizeof rec.fixed);
   rec.cliTsmPoolSize = c.Cli_Tsm_Pool_Size;
   rec.srvTsmPoolSize = c.Srv_Tsm_Pool_Size;
   rec.apduLength = c.Apdu_Length;
@@ -282,16 +308,17 @@ int TsmlOpen(uint32_t portId, const TsmlHookBinding* binding) {
   rec.segWindowSize = uint8_t(c.Seg_Window_Size);
   rec.segTimeout = c.Seg_Timeout;
   rec.maxProcessIds = c.Max_Process_IDs;
-  if (c.Seg_Window_Size > 127 || c.Cli_Tsm_Pool_Size == 0 || c.Srv_Tsm_Pool_Size == 0) return 12;
+  if (c.Seg_Window_Size > 127 || c.Cli_Tsm_Pool_Size == 0 || c.Srv_Tsm_Pool_Size == 0)
+    return IPC_STATUS_BAD_CONFIGURATION;
 
   g_tsml.acceptAllPids = c.All_Process_IDs != 0;
   {
     std::lock_guard<std::mutex> g(g_tsml.confParamLock);
     g_tsml.confParamPool = PoolCreate(sizeof(TsmlRequestContext), c.Cli_Tsm_Pool_Size, "ConfParam");
-    if (!g_tsml.confParamPool) return 3;
+    if (!g_tsml.confParamPool) return IPC_STATUS_NO_RESOURCES;
   }
   int status = TsmlLibOpen(&rec);
-  if (status != 0) {
+  if (status != IPC_STATUS_OK) {
     ConfParamPoolDestroy();
     return status;
   }
@@ -299,16 +326,16 @@ int TsmlOpen(uint32_t portId, const TsmlHookBinding* binding) {
   if (g_tsml.local.macLen == 0) {
     TsmlClose();
     ConfParamPoolDestroy();
-    return 78;
+    return IPC_STATUS_NO_LOCAL_ADDRESS;
   }
   if (binding && binding->install && !binding->install()) {
     TsmlClose();
     ConfParamPoolDestroy();
-    return 3;
+    return IPC_STATUS_NO_RESOURCES;
   }
   g_binding = binding;
   g_tsml.started = true;
-  return 0;
+  return IPC_STATUS_OK;
 }
 
 void TsmlMarkClosed() {
@@ -341,7 +368,7 @@ void TsmlClose() {
   TlIPCClose();
   PoolsFree();
   TsmlParamsFree(&g_tsml.params);
-  OsaLog(3, "TSML(High): Close, userID=%u", g_tsml.userId.load());
+  OsaLog(OSA_LOG_INFO, "TSML(High): Close, userID=%u", g_tsml.userId.load());
   g_tsml.open = false;
 }
 

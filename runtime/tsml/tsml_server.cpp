@@ -2,6 +2,7 @@
 // kind, server TSMs and the priority queues, link loss and the final close.
 #include <algorithm>
 
+#include "bacnet/asn_service.h"
 #include "runtime/osa/osa.h"
 #include "runtime/tsml/tsml_internal.h"
 
@@ -11,17 +12,28 @@ namespace {
 
 void LogSrvState(const char* what, uint32_t state) {
   if (state >= SRV_STATE_COUNT)
-    OsaLog(1, "TSML(High): PipeRead: Invalid Srv TSM state=%u", state);
+    OsaLog(OSA_LOG_ERROR, "TSML(High): PipeRead: Invalid Srv TSM state=%u", state);
   else
-    OsaLog(1, "TSML(High): PipeRead: Invalid %s from Low in TSM state=%u", what, state);
+    OsaLog(OSA_LOG_ERROR, "TSML(High): PipeRead: Invalid %s from Low in TSM state=%u", what, state);
 }
 
-SrvTsm* FindForMessage(const uint8_t* h, std::unique_lock<std::mutex>& lock) {
-  return TsmFindForMessage(h, g_tsml.srvPool, g_tsml.srvPoolSize, g_tsml.srvClosed,
+SrvTsm* FindForMessage(std::span<const uint8_t> m, std::unique_lock<std::mutex>& lock) {
+  return TsmFindForMessage(m, g_tsml.srvPool.get(), g_tsml.srvPoolSize, g_tsml.srvClosed,
                            g_tsml.srvPoolLock, lock);
 }
 
-bool IsMultiService(uint8_t service) { return service == 14 || service == 16; }
+// The services a server-multi delivery thread takes.
+bool IsMultiService(uint8_t service) {
+  return service == ASN_SERVICE_READ_PROPERTY_MULTIPLE ||
+         service == ASN_SERVICE_WRITE_PROPERTY_MULTIPLE;
+}
+
+// A requester's maximum segments: all ones when it gives none, else at most
+// this many.
+constexpr uint32_t kAnySegments = 0xFFFFFFFFu;
+constexpr uint32_t kMostSegments = 65535;
+// The network number of a global broadcast.
+constexpr uint16_t kGlobalNetwork = 0xFFFF;
 
 uint32_t OwnMaxSegsLocked() {
   std::lock_guard<std::mutex> d(g_tsml.defaultsLock);
@@ -29,24 +41,24 @@ uint32_t OwnMaxSegsLocked() {
 }
 
 bool OnRequest(IpcMsg* m) {
-  const uint8_t* h = MsgBytes(m);
-  uint8_t service = h[13];
-  uint32_t maxApdu = Rd32(h, 48);
-  uint32_t maxSegs = Rd32(h, 56);
-  LinkAddress local{}, remote{};
-  AddrRead(h, 16, &local);
-  AddrRead(h, 28, &remote);
-  bool localOk = (local.netPresent == 0 && local.net == 0) || local.net == 0xFFFF;
+  std::span<const uint8_t> h = IpcMsgData(m);
+  IpcMsgHeader head{};
+  IpcTxnParams p{};
+  // The receive check has seen the whole header.
+  if (!IpcHeaderRead(h, &head) || !IpcTxnParamsRead(h, &p)) return false;
+  const LinkAddress& local = p.local;
+  bool localOk = (local.netPresent == 0 && local.net == 0) || local.net == kGlobalNetwork;
   // Below the smallest APDU BACnet allows, the answer's room would wrap.
-  if (service >= 30 || maxApdu < 50 || maxApdu > 1476 ||
-      (maxSegs != 0xFFFFFFFFu && maxSegs > 65535) || !localOk) {
-    OsaLog(1, "TSML(High): PipeRead: Invalid parameters in Low request %u, userID=%u",
+  if (p.service >= ASN_CONFIRMED_SERVICE_COUNT || p.maxApdu < IPC_APDU_MIN ||
+      p.maxApdu > IPC_APDU_MAX || (p.maxSegs != kAnySegments && p.maxSegs > kMostSegments) ||
+      !localOk) {
+    OsaLog(OSA_LOG_ERROR, "TSML(High): PipeRead: Invalid parameters in Low request %u, userID=%u",
            IPC_KIND_CONF_INDICATION, g_tsml.userId.load());
     return false;
   }
-  uint32_t index = Rd32(h, 4);
+  const uint32_t index = head.tsmIndex;
   if (index >= g_tsml.srvPoolSize) {
-    OsaLog(1, "TSML(High): PipeRead: TSM index = %lu out of range, userID=%u",
+    OsaLog(OSA_LOG_ERROR, "TSML(High): PipeRead: TSM index = %lu out of range, userID=%u",
            static_cast<unsigned long>(index), g_tsml.userId.load());
     return false;
   }
@@ -60,19 +72,19 @@ bool OnRequest(IpcMsg* m) {
   }
   PduDescFromMsg(&t->data, m);
   std::memcpy(t->tag, "SRVA", 5);
-  t->local = local;
-  t->remote = remote;
-  t->priority = h[12] & 3;
-  t->service = service;
-  t->maxApdu = maxApdu;
-  t->segmentation = Rd16(h, 54);
-  t->maxSegsAccepted = maxSegs;
+  t->local = p.local;
+  t->remote = p.remote;
+  t->priority = p.priority & 3;
+  t->service = p.service;
+  t->maxApdu = p.maxApdu;
+  t->segmentation = p.segmentation;
+  t->maxSegsAccepted = p.maxSegs;
   t->ownMaxSegs = ownMax;
   t->decoded = nullptr;
-  t->identifier = Rd32(h, 8);
+  t->identifier = head.tsmId;
   t->flag = 0;
   g_tsml.activeSrv.fetch_add(1);
-  bool multi = IsMultiService(service);
+  bool multi = IsMultiService(p.service);
   QueuePush(multi ? g_tsml.srvMultiQueue : g_tsml.srvQueue, t, t->priority, &SrvTsm::next);
   t->state = SRV_QUEUED;
   t->userWord = 0;
@@ -82,11 +94,10 @@ bool OnRequest(IpcMsg* m) {
 }
 
 bool OnUnconfirmed(IpcMsg* m) {
-  const uint8_t* h = MsgBytes(m);
+  const uint32_t p = IpcGet8(IpcMsgData(m), IPC_OFF_PRIORITY) & 3;
   std::unique_lock<std::mutex> lock(g_tsml.srvPoolLock);
   if (g_tsml.srvClosed) return false;
   IpcMsgSetNext(m, nullptr);
-  uint32_t p = h[12] & 3;
   auto& q = g_tsml.unconfQueue;
   if (q.tail[p])
     IpcMsgSetNext(q.tail[p], m);
@@ -113,14 +124,15 @@ IpcMsg* PopUnconfirmedLocked() {
 
 bool OnAbort(IpcMsg* m) {
   std::unique_lock<std::mutex> lock;
-  SrvTsm* t = FindForMessage(MsgBytes(m), lock);
+  SrvTsm* t = FindForMessage(IpcMsgData(m), lock);
   if (!t) return false;
   TsmStep s = SrvTransition(t->state, SRV_EV_ABORT);
   if (s.action == TsmAction::Reject) {
     if (t->state >= SRV_STATE_COUNT)
       LogSrvState("", t->state);
     else
-      OsaLog(1, "TSML(High): PipeRead: Invalid Cli Abort from Low in TSM state=%u", t->state);
+      OsaLog(OSA_LOG_ERROR, "TSML(High): PipeRead: Invalid Cli Abort from Low in TSM state=%u",
+             t->state);
     return false;
   }
   t->state = s.next;
@@ -131,7 +143,7 @@ bool OnAbort(IpcMsg* m) {
 
 bool OnDropAck(IpcMsg* m) {
   std::unique_lock<std::mutex> lock;
-  SrvTsm* t = FindForMessage(MsgBytes(m), lock);
+  SrvTsm* t = FindForMessage(IpcMsgData(m), lock);
   if (!t) return false;
   if (SrvTransition(t->state, SRV_EV_DROP_ACK).action == TsmAction::Reject) {
     LogSrvState("ReqACK", t->state);
@@ -144,12 +156,13 @@ bool OnDropAck(IpcMsg* m) {
 }
 
 bool OnResponseAck(IpcMsg* m) {
-  const uint8_t* h = MsgBytes(m);
+  std::span<const uint8_t> h = IpcMsgData(m);
   {
     std::unique_lock<std::mutex> lock;
     SrvTsm* t = FindForMessage(h, lock);
     if (!t) return false;
-    SrvEvent ev = Rd16(h, 2) == 0 ? SRV_EV_RESPONSE_ACK_OK : SRV_EV_RESPONSE_ACK_FAIL;
+    SrvEvent ev = IpcGet16(h, IPC_OFF_STATUS) == IPC_DAEMON_OK ? SRV_EV_RESPONSE_ACK_OK
+                                                               : SRV_EV_RESPONSE_ACK_FAIL;
     TsmStep s = SrvTransition(t->state, ev);
     if (s.action == TsmAction::Reject) {
       LogSrvState("ReqACK", t->state);
@@ -163,35 +176,31 @@ bool OnResponseAck(IpcMsg* m) {
   return TsmlReqAckMatch(h, m);
 }
 
-// Makes m the drop (0x0E00) of a server TSM, which then awaits its
-// acknowledgement.
+// Makes m the drop of a server TSM, which then awaits its acknowledgement.
 void WriteDropLocked(IpcMsg* m, SrvTsm* t) {
-  uint8_t* h = MsgBytes(m);
-  std::memset(h, 0, IPC_HEADER_SIZE);
-  Wr16(h, IPC_OFF_KIND, IPC_KIND_SERVER_DROP);
-  Wr32(h, IPC_OFF_TSM_INDEX, t->index);
-  Wr32(h, IPC_OFF_TSM_ID, t->identifier);
+  IpcHeaderWrite(IpcMsgArea(m),
+                 IpcMsgHeader{IPC_KIND_SERVER_DROP, IPC_DAEMON_OK, t->index, t->identifier, {}});
   t->state = SRV_DROP_SENT;
 }
 
 // The common wait of the server and server-multi delivery threads.
 int SrvQueueWait(TsmlSem& sem, TsmlQueue<SrvTsm>& q, SrvTsm** out, int32_t timeoutMs) {
-  if (!g_tsml.open.load()) return 1;
+  if (!g_tsml.open.load()) return IPC_STATUS_BUSY;
   bool got = sem.Wait(timeoutMs);
   if (g_tsml.closing) {
     sem.Post();
-    return 68;
+    return IPC_STATUS_CLOSING;
   }
-  if (!got) return 63;
+  if (!got) return IPC_STATUS_WAIT_TIMEOUT;
   std::unique_lock<std::mutex> lock(g_tsml.srvPoolLock);
   SrvTsm* t = QueuePop(q, &SrvTsm::next);
-  if (!t) return 76;
+  if (!t) return IPC_STATUS_QUEUE_EMPTY;
   *out = t;
   if (t->state == SRV_QUEUED) {
     t->state = SRV_TAKEN;
-    return 0;
+    return IPC_STATUS_OK;
   }
-  if (t->state != SRV_ABORTED) return 5;
+  if (t->state != SRV_ABORTED) return IPC_STATUS_FAILED;
   // Aborted while queued: answer the daemon with a drop from the request's
   // own buffer.
   IpcMsg* m = t->data.msg;
@@ -203,7 +212,7 @@ int SrvQueueWait(TsmlSem& sem, TsmlQueue<SrvTsm>& q, SrvTsm** out, int32_t timeo
     PipeWrite(c, m);
   else
     IpcMsgFree(m);
-  return 64;
+  return IPC_STATUS_REQUEST_DROPPED;
 }
 
 }  // namespace
@@ -217,14 +226,14 @@ void SrvFreeLocked(SrvTsm* t) {
   t->state = SRV_FREE;
 }
 
-SrvTsm* TsmSrvLock(SrvTsm* tsm) {
-  std::unique_lock<std::mutex> lock;
-  return SrvLocked(tsm, lock);
+SrvTsm* TsmSrvLock(SrvTsm* tsm, std::unique_lock<std::mutex>& lock) {
+  return TsmSlotLocked(tsm, g_tsml.srvPool.get(), g_tsml.srvPoolSize, "SRVA", g_tsml.srvPoolLock,
+                       lock);
 }
 
 int32_t TsmSrvState(SrvTsm* tsm) {
   std::unique_lock<std::mutex> lock;
-  return SrvLocked(tsm, lock) ? int32_t(tsm->state) : -1;
+  return TsmSrvLock(tsm, lock) ? int32_t(tsm->state) : TSM_NOT_IN_USE;
 }
 
 void PipeRead(IpcConnection*, IpcMsg* m) {
@@ -236,7 +245,7 @@ void PipeRead(IpcConnection*, IpcMsg* m) {
     IpcMsgFree(m);
     return;
   }
-  uint16_t kind = Rd16(MsgBytes(m), 0);
+  const uint16_t kind = IpcMsgGetKind(m);
   bool ok;
   switch (kind) {
     case IPC_KIND_CONFIRMATION:
@@ -266,10 +275,10 @@ void PipeRead(IpcConnection*, IpcMsg* m) {
       ok = OnResponseAck(m);
       break;
     default:
-      if (kind >= 0x0800 && kind <= 0x0809) {
-        ok = TsmlReqAckMatch(MsgBytes(m), m);
+      if (IpcKindIsControl(kind)) {
+        ok = TsmlReqAckMatch(IpcMsgData(m), m);
       } else {
-        OsaLog(1, "TSML(High): PipeRead: Invalid Low request %u, userID=%u", kind,
+        OsaLog(OSA_LOG_ERROR, "TSML(High): PipeRead: Invalid Low request %u, userID=%u", kind,
                g_tsml.userId.load());
         ok = false;
       }
@@ -310,18 +319,18 @@ void TsmlLinkLost() {
 }
 
 int TsmlUnconfirmedWait(IpcMsg** out, int32_t timeoutMs) {
-  if (!g_tsml.open.load()) return 1;
+  if (!g_tsml.open.load()) return IPC_STATUS_BUSY;
   bool got = g_tsml.unconfSem.Wait(timeoutMs);
   if (g_tsml.closing) {
     g_tsml.unconfSem.Post();
-    return 68;
+    return IPC_STATUS_CLOSING;
   }
-  if (!got) return 63;
+  if (!got) return IPC_STATUS_WAIT_TIMEOUT;
   std::lock_guard<std::mutex> g(g_tsml.srvPoolLock);
   IpcMsg* m = PopUnconfirmedLocked();
-  if (!m) return 76;
+  if (!m) return IPC_STATUS_QUEUE_EMPTY;
   *out = m;
-  return 0;
+  return IPC_STATUS_OK;
 }
 
 int TsmlSrvWait(SrvTsm** out, int32_t timeoutMs) {
@@ -335,7 +344,7 @@ int TsmlSrvMultiWait(SrvTsm** out, int32_t timeoutMs) {
 // Never more than the link sends, and never wrapped.
 uint32_t TsmSrvMaxPayloadLocked(const SrvTsm* t, uint8_t* segmented) {
   uint32_t n = t->maxSegsAccepted;
-  if (n == 0 || n == 0xFFFFFFFFu || n > t->ownMaxSegs) n = t->ownMaxSegs;
+  if (n == 0 || n == kAnySegments || n > t->ownMaxSegs) n = t->ownMaxSegs;
   uint64_t room;
   if (t->segmentation == 0 || t->segmentation == 1) {
     *segmented = 1;
@@ -349,7 +358,7 @@ uint32_t TsmSrvMaxPayloadLocked(const SrvTsm* t, uint8_t* segmented) {
 
 bool TsmSrvInfoGet(SrvTsm* tsm, TsmSrvInfo* info) {
   std::unique_lock<std::mutex> lock;
-  SrvTsm* t = SrvLocked(tsm, lock);
+  SrvTsm* t = TsmSrvLock(tsm, lock);
   if (!t || !info) return false;
   info->local = t->local;
   info->remote = t->remote;
@@ -364,14 +373,14 @@ bool TsmSrvInfoGet(SrvTsm* tsm, TsmSrvInfo* info) {
 
 uint32_t TsmSrvMaxPayload(SrvTsm* tsm) {
   std::unique_lock<std::mutex> lock;
-  SrvTsm* t = SrvLocked(tsm, lock);
+  SrvTsm* t = TsmSrvLock(tsm, lock);
   uint8_t seg = 0;
   return t ? TsmSrvMaxPayloadLocked(t, &seg) : 0;
 }
 
 bool TsmSrvBufTake(SrvTsm* tsm, PduDesc* out) {
   std::unique_lock<std::mutex> lock;
-  SrvTsm* t = SrvLocked(tsm, lock);
+  SrvTsm* t = TsmSrvLock(tsm, lock);
   if (!t) return false;
   if (out)
     *out = t->data;
@@ -383,7 +392,7 @@ bool TsmSrvBufTake(SrvTsm* tsm, PduDesc* out) {
 
 bool TsmSrvBufSet(SrvTsm* tsm, PduDesc* d) {
   std::unique_lock<std::mutex> lock;
-  SrvTsm* t = SrvLocked(tsm, lock);
+  SrvTsm* t = TsmSrvLock(tsm, lock);
   if (!t || !d) return false;
   PduDescFree(&t->data);
   t->data = *d;
@@ -393,7 +402,7 @@ bool TsmSrvBufSet(SrvTsm* tsm, PduDesc* d) {
 
 bool TsmSrvBufPeek(SrvTsm* tsm, const uint8_t** data, uint32_t* length, int32_t expected) {
   std::unique_lock<std::mutex> lock;
-  SrvTsm* t = SrvLocked(tsm, lock);
+  SrvTsm* t = TsmSrvLock(tsm, lock);
   if (!t || t->userWord != expected) return false;
   if (data) *data = t->data.data;
   if (length) *length = t->data.length;
@@ -402,8 +411,8 @@ bool TsmSrvBufPeek(SrvTsm* tsm, const uint8_t** data, uint32_t* length, int32_t 
 
 int32_t TsmSrvUserWordSwap(SrvTsm* tsm, int32_t expected, int32_t value) {
   std::unique_lock<std::mutex> lock;
-  SrvTsm* t = SrvLocked(tsm, lock);
-  if (!t) return -1;
+  SrvTsm* t = TsmSrvLock(tsm, lock);
+  if (!t) return TSM_NOT_IN_USE;
   int32_t was = t->userWord;
   if (was == expected) t->userWord = value;
   return was;
@@ -411,8 +420,8 @@ int32_t TsmSrvUserWordSwap(SrvTsm* tsm, int32_t expected, int32_t value) {
 
 int32_t TsmSrvUserWordSwapBlock(SrvTsm* tsm, int32_t expected, int32_t value, void* decoded) {
   std::unique_lock<std::mutex> lock;
-  SrvTsm* t = SrvLocked(tsm, lock);
-  if (!t) return -1;
+  SrvTsm* t = TsmSrvLock(tsm, lock);
+  if (!t) return TSM_NOT_IN_USE;
   int32_t was = t->userWord;
   if (was == expected) {
     t->userWord = value;
@@ -423,62 +432,62 @@ int32_t TsmSrvUserWordSwapBlock(SrvTsm* tsm, int32_t expected, int32_t value, vo
 
 int TsmlSrvRespond(SrvTsm* tsm, PduDesc* d, uint16_t kind) {
   std::unique_lock<std::mutex> lock;
-  SrvTsm* t = SrvLocked(tsm, lock);
+  SrvTsm* t = TsmSrvLock(tsm, lock);
   if (!t) {
     PduDescFree(d);
-    return 2;
+    return IPC_STATUS_INVALID_PARAMETER;
   }
   if (!d->msg) {
     // Answer from the request's own buffer.
-    if (!t->data.msg || d->data != t->data.data) return 2;
+    if (!t->data.msg || d->data != t->data.data) return IPC_STATUS_INVALID_PARAMETER;
     d->msg = t->data.msg;
     PduDescClear(&t->data);
   }
   if (SrvTransition(t->state, SRV_EV_RESPONSE_SENT).action == TsmAction::Reject) {
-    OsaLog(1, "TSML(High): Unexpected APIL request");
+    OsaLog(OSA_LOG_ERROR, "TSML(High): Unexpected APIL request");
     PduDescFree(d);
-    return 6;
+    return IPC_STATUS_UNEXPECTED;
   }
   t->state = SRV_RESP_SENT;
   if (g_tsml.srvClosed) {
     PduDescFree(d);
     t->state = SRV_TAKEN;
-    return 9;
+    return IPC_STATUS_NO_LINK;
   }
   // The parameters travel in a copy: the message itself is consumed by the write.
-  uint8_t params[64] = {};
-  Wr32(params, 0, t->index);
-  Wr32(params, 4, t->identifier);
-  params[8] = uint8_t(t->priority);
+  TsmlControlParams params{};
+  IpcPut32(params.header, IPC_OFF_TSM_INDEX, t->index);
+  IpcPut32(params.header, IPC_OFF_TSM_ID, t->identifier);
+  IpcPut8(params.header, IPC_OFF_PRIORITY, uint8_t(t->priority));
   lock.unlock();
-  int status = TsmlControlExchange(kind, d, params, nullptr);
+  int status = TsmlControlExchange(kind, d, &params, nullptr);
   // A response refused or lost on the way leaves the request with the
   // application, which may answer it again.
-  if (status != 0) {
+  if (status != IPC_STATUS_OK) {
     std::unique_lock<std::mutex> again;
-    if (SrvLocked(tsm, again) && tsm->state == SRV_RESP_SENT) tsm->state = SRV_TAKEN;
+    if (TsmSrvLock(tsm, again) && tsm->state == SRV_RESP_SENT) tsm->state = SRV_TAKEN;
   }
   return status;
 }
 
 int TsmlSrvDiscard(SrvTsm* tsm) {
   IpcMsg* m = IpcMsgAlloc(0);
-  if (!m) return 4;
+  if (!m) return IPC_STATUS_NO_MEMORY;
   std::unique_lock<std::mutex> lock;
-  SrvTsm* t = SrvLocked(tsm, lock);
+  SrvTsm* t = TsmSrvLock(tsm, lock);
   if (!t) {
     IpcMsgFree(m);
-    return 2;
+    return IPC_STATUS_INVALID_PARAMETER;
   }
   if (SrvTransition(t->state, SRV_EV_DROP).action == TsmAction::Reject) {
-    OsaLog(1, "TSML(High): Unexpected APIL request");
+    OsaLog(OSA_LOG_ERROR, "TSML(High): Unexpected APIL request");
     IpcMsgFree(m);
-    return 6;
+    return IPC_STATUS_UNEXPECTED;
   }
   if (g_tsml.srvClosed) {
     SrvFreeLocked(t);
     IpcMsgFree(m);
-    return 9;
+    return IPC_STATUS_NO_LINK;
   }
   WriteDropLocked(m, t);
   t->userWord = -1;
@@ -486,10 +495,10 @@ int TsmlSrvDiscard(SrvTsm* tsm) {
   IpcConnection* c = g_tsml.connection.load();
   if (!c) {
     IpcMsgFree(m);
-    return 9;
+    return IPC_STATUS_NO_LINK;
   }
   PipeWrite(c, m);
-  return 0;
+  return IPC_STATUS_OK;
 }
 
 // Final release: the reader is stopped first (closing the link joins it), so
@@ -502,7 +511,7 @@ void TlIPCClose() {
     for (uint32_t i = 0; i < g_tsml.srvPoolSize; ++i) {
       SrvTsm* t = &g_tsml.srvPool[i];
       if (t->state == SRV_FREE) continue;
-      OsaLog(1, "TSML(High): TlIPCClose: Invalid Srv TSM state=%u", t->state);
+      OsaLog(OSA_LOG_ERROR, "TSML(High): TlIPCClose: Invalid Srv TSM state=%u", t->state);
       SrvFreeLocked(t);
     }
     while (IpcMsg* m = PopUnconfirmedLocked())
@@ -514,7 +523,7 @@ void TlIPCClose() {
       CliTsm* t = &g_tsml.cliPool[i];
       if (t->state == CLI_FREE) continue;
       PduDescFree(&t->data);
-      OsaLog(1, "TSML(High): TlIPCClose: Invalid Cli TSM state=%u", t->state);
+      OsaLog(OSA_LOG_ERROR, "TSML(High): TlIPCClose: Invalid Cli TSM state=%u", t->state);
     }
   }
   std::lock_guard<std::mutex> g(g_tsml.controlLock);

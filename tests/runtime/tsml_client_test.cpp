@@ -3,6 +3,7 @@
 #include <future>
 #include <vector>
 
+#include "bacnet/asn_status.h"
 #include "runtime/tsml/tsml_internal.h"
 #include "tests/runtime/tsml_fixture.h"
 
@@ -32,7 +33,7 @@ class TsmlClientTest : public TsmlDaemonTest {
  protected:
   void Open(const std::function<void(VmdBehaviour*)>& tune = nullptr) {
     StartDaemon(tune);
-    ASSERT_EQ(TsmlOpen(0), 0);
+    ASSERT_EQ(TsmlOpen(0), IPC_STATUS_OK);
   }
 
   void Script(uint16_t outcome, Bytes answer, bool noAnswer = false) {
@@ -71,7 +72,7 @@ TEST_P(TsmlOutcomeTest, SynchronousRequestReturnsTheConfirmationAndItsData) {
   EXPECT_EQ(Data(out), answer);
   PduDescFree(&out);
 
-  auto sent = Inbound(0x0D00);
+  auto sent = Inbound(IPC_KIND_CONF_REQUEST);
   ASSERT_EQ(sent.size(), 1u);
   const Bytes& b = sent[0].bytes;
   ASSERT_EQ(b.size(), 68 + kRequest.size());
@@ -84,44 +85,48 @@ TEST_P(TsmlOutcomeTest, SynchronousRequestReturnsTheConfirmationAndItsData) {
 
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, TsmlOutcomeTest,
-    ::testing::Values(OutcomeCase{0, kAck, 0},
-                      // An ACK that ends inside its value fails its check.
-                      OutcomeCase{0, Bytes(kAck.begin(), kAck.end() - 3), 65},
-                      OutcomeCase{1, {0x91, 0x02, 0x91, 0x20}, 58},  // class 2, code 32
-                      OutcomeCase{1, {0x91, 0x02}, 65},              // no error code
-                      OutcomeCase{2, {0x09}, 59},                    // Reject
-                      OutcomeCase{3, {0x04}, 60},                    // Abort
-                      OutcomeCase{11, {}, 62}));
+    ::testing::Values(
+        OutcomeCase{IPC_OUTCOME_OK, kAck, IPC_STATUS_OK},
+        // An ACK that ends inside its value fails its check.
+        OutcomeCase{IPC_OUTCOME_OK, Bytes(kAck.begin(), kAck.end() - 3), IPC_STATUS_INVALID_PACKET},
+        // class 2, code 32
+        OutcomeCase{IPC_OUTCOME_ERROR, {0x91, 0x02, 0x91, 0x20}, IPC_STATUS_BACNET_ERROR},
+        // no error code
+        OutcomeCase{IPC_OUTCOME_ERROR, {0x91, 0x02}, IPC_STATUS_INVALID_PACKET},
+        OutcomeCase{IPC_OUTCOME_REJECT, {0x09}, IPC_STATUS_BACNET_REJECT},
+        OutcomeCase{IPC_OUTCOME_ABORT, {0x04}, IPC_STATUS_BACNET_ABORT},
+        OutcomeCase{IPC_OUTCOME_NO_ANSWER, {}, IPC_STATUS_NO_ANSWER}));
 
 TEST_F(TsmlClientTest, AsynchronousRequestCompletesOnItsQueue) {
   TestDeadline deadline(std::chrono::seconds(30));
   Open();
-  Script(0, kAck);
+  Script(IPC_OUTCOME_OK, kAck);
   LinkAddress dest = Device(1);
   CliTsm* t = nullptr;
   ASSERT_EQ(
       TsmlRequestExecuteAsync(nullptr, &dest, 2, &kReadProperty, &kRequest, nullptr, nullptr, &t),
-      0);
+      IPC_STATUS_OK);
   CliTsm* done = nullptr;
-  ASSERT_EQ(TsmlAsyncWait(&done, 10000), 0);
+  ASSERT_EQ(TsmlAsyncWait(&done, 10000), IPC_STATUS_OK);
   EXPECT_EQ(done, t);
   TsmCliInfo info{};
   ASSERT_TRUE(TsmCliInfoGet(t, &info));
-  EXPECT_EQ(info.outcome, 0u);
+  EXPECT_EQ(info.outcome, IPC_STATUS_OK);
   EXPECT_EQ(Bytes(info.data, info.data + info.length), kAck);
   EXPECT_EQ(TsmCliState(t), CLI_ALLOCATED);
   EXPECT_TRUE(TsmCliRelease(t));
-  EXPECT_EQ(TsmCliState(t), -1);
+  EXPECT_EQ(TsmCliState(t), TSM_NOT_IN_USE);
 }
 
 TEST_F(TsmlClientTest, IdentifiersStartAtOneAndWrapPastZero) {
   TestDeadline deadline(std::chrono::seconds(30));
   Open();
-  Script(0, kAck);
+  Script(IPC_OUTCOME_OK, kAck);
   LinkAddress dest = Device(1);
   PduDesc out{};
   ASSERT_EQ(
-      TsmlRequestExecute(nullptr, &dest, 0, &kReadProperty, &kRequest, &out, nullptr, nullptr), 0);
+      TsmlRequestExecute(nullptr, &dest, 0, &kReadProperty, &kRequest, &out, nullptr, nullptr),
+      IPC_STATUS_OK);
   PduDescFree(&out);
   {
     std::lock_guard<std::mutex> g(g_tsml.cliPoolLock);
@@ -130,10 +135,10 @@ TEST_F(TsmlClientTest, IdentifiersStartAtOneAndWrapPastZero) {
   for (int i = 0; i < 2; ++i) {
     ASSERT_EQ(
         TsmlRequestExecute(nullptr, &dest, 0, &kReadProperty, &kRequest, &out, nullptr, nullptr),
-        0);
+        IPC_STATUS_OK);
     PduDescFree(&out);
   }
-  auto sent = Inbound(0x0D00);
+  auto sent = Inbound(IPC_KIND_CONF_REQUEST);
   ASSERT_EQ(sent.size(), 3u);
   EXPECT_EQ(sent[0].index, 0u);
   EXPECT_EQ(sent[0].identifier, 1u);
@@ -145,34 +150,35 @@ TEST_F(TsmlClientTest, IdentifiersStartAtOneAndWrapPastZero) {
 TEST_F(TsmlClientTest, AddressRules) {
   TestDeadline deadline(std::chrono::seconds(30));
   Open();
-  Script(0, kAck);
+  Script(IPC_OUTCOME_OK, kAck);
   LinkAddress broadcast = Device(1, 0);
   PduDesc out{};
   EXPECT_EQ(
       TsmlRequestExecute(nullptr, &broadcast, 0, &kReadProperty, &kRequest, &out, nullptr, nullptr),
-      45);
-  EXPECT_EQ(TsmlUnconfirmedSend(nullptr, &broadcast, 0, EncodeBytes, 8, &kRequest, nullptr), 0);
-  auto sent = Inbound(0x0D01);
+      IPC_STATUS_INVALID_ADDRESS);
+  EXPECT_EQ(TsmlUnconfirmedSend(nullptr, &broadcast, 0, EncodeBytes, 8, &kRequest, nullptr),
+            IPC_STATUS_OK);
+  auto sent = Inbound(IPC_KIND_UNCONF_REQUEST);
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0].bytes[13], 8);
   EXPECT_EQ(sent[0].bytes[32], 0);
-  EXPECT_TRUE(Inbound(0x0D00).empty());
+  EXPECT_TRUE(Inbound(IPC_KIND_CONF_REQUEST).empty());
 
   // The local MAC is 6 octets: a local destination of another length is
   // refused, one behind a router is not.
   LinkAddress shortMac = Device(1, 1);
   EXPECT_EQ(
       TsmlRequestExecute(nullptr, &shortMac, 0, &kReadProperty, &kRequest, &out, nullptr, nullptr),
-      45);
+      IPC_STATUS_INVALID_ADDRESS);
   shortMac.netPresent = 1;
   shortMac.net = 5;
   EXPECT_EQ(
       TsmlRequestExecute(nullptr, &shortMac, 0, &kReadProperty, &kRequest, &out, nullptr, nullptr),
-      0);
+      IPC_STATUS_OK);
   PduDescFree(&out);
 }
 
-int OutOfRoom(const void*, TsmlStream*) { return 18; }
+int OutOfRoom(const void*, TsmlStream*) { return ASN_NO_ROOM; }
 constexpr TsmlServiceDescriptor kTooLong{12, EncodedSize, OutOfRoom};
 
 // An encoder out of room: 7 when the request may go segmented, else 74; the
@@ -181,7 +187,11 @@ TEST_F(TsmlClientTest, RequestTooLongForItsSegmentation) {
   TestDeadline deadline(std::chrono::seconds(30));
   Open();
   LinkAddress dest = Device(1);
-  for (auto [segmentation, status] : {std::pair{0u, 7}, {1u, 7}, {2u, 74}, {3u, 74}}) {
+  constexpr uint32_t kTooLongFor[] = {IPC_STATUS_REQUEST_TOO_LONG, IPC_STATUS_REQUEST_TOO_LONG,
+                                      IPC_STATUS_SEGMENTATION_NOT_SUPPORTED,
+                                      IPC_STATUS_SEGMENTATION_NOT_SUPPORTED};
+  for (uint32_t segmentation = 0; segmentation < 4; ++segmentation) {
+    const uint32_t status = kTooLongFor[segmentation];
     CommParams p = CommMask(COMM_SEGMENTATION);
     p.segmentation = segmentation;
     PduDesc out{};
@@ -196,14 +206,14 @@ TEST_F(TsmlClientTest, RequestTooLongForItsSegmentation) {
 
 TEST_F(TsmlClientTest, FailedAcknowledgementReturnsTheMappedStatus) {
   TestDeadline deadline(std::chrono::seconds(30));
-  Open([](VmdBehaviour* b) { VmdRule(b, 0x0D00).status = 769; });
+  Open([](VmdBehaviour* b) { VmdRule(b, IPC_KIND_CONF_REQUEST).status = IPC_DAEMON_BAD_ADDRESS; });
   LinkAddress dest = Device(1);
   CliTsm* t = nullptr;
   ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, nullptr, nullptr, false, 1, &t, nullptr),
-            0);
+            IPC_STATUS_OK);
   PduDesc d{};
   ASSERT_TRUE(PduDescAlloc(0, &d));
-  EXPECT_EQ(TsmlSend(t, 0x0D00, &d), 45);
+  EXPECT_EQ(TsmlSend(t, IPC_KIND_CONF_REQUEST, &d), IPC_STATUS_INVALID_ADDRESS);
   EXPECT_EQ(TsmCliState(t), CLI_ALLOCATED);
   EXPECT_TRUE(TsmCliRelease(t));
 }
@@ -211,15 +221,16 @@ TEST_F(TsmlClientTest, FailedAcknowledgementReturnsTheMappedStatus) {
 TEST_F(TsmlClientTest, CancelBeforeTheConfirmationReturnsTheTsm) {
   TestDeadline deadline(std::chrono::seconds(30));
   Open();
-  Script(0, {}, /*noAnswer=*/true);
+  Script(IPC_OUTCOME_OK, {}, /*noAnswer=*/true);
   LinkAddress dest = Device(1);
   CliTsm* t = nullptr;
   TsmCliInfo info{};
-  ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, nullptr, nullptr, false, 1, &t, &info), 0);
-  ASSERT_EQ(TsmlEncodeAndSend(&kReadProperty, &kRequest, t, &info), 0);
+  ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, nullptr, nullptr, false, 1, &t, &info),
+            IPC_STATUS_OK);
+  ASSERT_EQ(TsmlEncodeAndSend(&kReadProperty, &kRequest, t, &info), IPC_STATUS_OK);
   EXPECT_EQ(TsmCliState(t), CLI_AWAIT_CONF);
-  EXPECT_EQ(TsmCliWait(t, 50), 63);
-  EXPECT_EQ(TsmlSend(t, 0x0C00, nullptr), 0);
+  EXPECT_EQ(TsmCliWait(t, 50), IPC_STATUS_WAIT_TIMEOUT);
+  EXPECT_EQ(TsmlSend(t, IPC_KIND_CANCEL, nullptr), IPC_STATUS_OK);
   EXPECT_EQ(TsmCliState(t), CLI_ALLOCATED);
   EXPECT_TRUE(TsmCliRelease(t));
 }
@@ -227,7 +238,7 @@ TEST_F(TsmlClientTest, CancelBeforeTheConfirmationReturnsTheTsm) {
 TEST_F(TsmlClientTest, LostLinkReleasesEveryWaiterAndLaterRequestsFail) {
   TestDeadline deadline(std::chrono::seconds(60));
   Open();
-  Script(0, {}, /*noAnswer=*/true);
+  Script(IPC_OUTCOME_OK, {}, /*noAnswer=*/true);
   LinkAddress dest = Device(1);
   constexpr int kSync = 4, kAsync = 3;
   std::vector<std::future<int>> sync;
@@ -244,31 +255,32 @@ TEST_F(TsmlClientTest, LostLinkReleasesEveryWaiterAndLaterRequestsFail) {
   for (auto& t : async)
     ASSERT_EQ(
         TsmlRequestExecuteAsync(nullptr, &dest, 1, &kReadProperty, &kRequest, nullptr, nullptr, &t),
-        0);
-  AwaitInbound(0x0D00, kSync + kAsync);
+        IPC_STATUS_OK);
+  AwaitInbound(IPC_KIND_CONF_REQUEST, kSync + kAsync);
   // Nothing answers the requests: every waiter, of either kind, is released
   // by the loss and only then.
   for (auto& f : sync)
     ASSERT_EQ(f.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
   CliTsm* early = nullptr;
-  ASSERT_EQ(TsmlAsyncWait(&early, 0), 63);
+  ASSERT_EQ(TsmlAsyncWait(&early, 0), IPC_STATUS_WAIT_TIMEOUT);
   ASSERT_TRUE(VmdDrop(server_, 0));
   for (auto& f : sync) {
     ASSERT_EQ(f.wait_for(kTestWait), std::future_status::ready);
-    EXPECT_EQ(f.get(), 9);
+    EXPECT_EQ(f.get(), IPC_STATUS_NO_LINK);
   }
   for (int i = 0; i < kAsync; ++i) {
     CliTsm* t = nullptr;
-    ASSERT_EQ(TsmlAsyncWait(&t, int32_t(kTestWait.count())), 0);
+    ASSERT_EQ(TsmlAsyncWait(&t, int32_t(kTestWait.count())), IPC_STATUS_OK);
     TsmCliInfo info{};
     ASSERT_TRUE(TsmCliInfoGet(t, &info));
-    EXPECT_EQ(info.outcome, 9u);
+    EXPECT_EQ(info.outcome, IPC_STATUS_NO_LINK);
     EXPECT_TRUE(TsmCliRelease(t));
   }
   PduDesc out{};
   EXPECT_EQ(
-      TsmlRequestExecute(nullptr, &dest, 0, &kReadProperty, &kRequest, &out, nullptr, nullptr), 9);
-  EXPECT_EQ(TsmlProcessIdAdd(5), 9);
+      TsmlRequestExecute(nullptr, &dest, 0, &kReadProperty, &kRequest, &out, nullptr, nullptr),
+      IPC_STATUS_NO_LINK);
+  EXPECT_EQ(TsmlProcessIdAdd(5), IPC_STATUS_NO_LINK);
 }
 
 // An abandoned wait leaves the slot parked until the daemon's confirmation
@@ -283,11 +295,12 @@ TEST_F(TsmlClientTest, ReleaseWhileAwaitingTheConfirmationFreesTheSlotOnArrival)
   LinkAddress dest = Device(1);
   CliTsm* t = nullptr;
   TsmCliInfo info{};
-  ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, nullptr, nullptr, false, 1, &t, &info), 0);
-  ASSERT_EQ(TsmlEncodeAndSend(&kReadProperty, &kRequest, t, &info), 0);
-  EXPECT_EQ(TsmCliWait(t, 1), 63);
+  ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, nullptr, nullptr, false, 1, &t, &info),
+            IPC_STATUS_OK);
+  ASSERT_EQ(TsmlEncodeAndSend(&kReadProperty, &kRequest, t, &info), IPC_STATUS_OK);
+  EXPECT_EQ(TsmCliWait(t, 1), IPC_STATUS_WAIT_TIMEOUT);
   EXPECT_TRUE(TsmCliRelease(t));
-  EXPECT_EQ(TsmCliState(t), -1);
+  EXPECT_EQ(TsmCliState(t), TSM_NOT_IN_USE);
   auto slotFree = [t] {
     std::lock_guard<std::mutex> g(g_tsml.cliPoolLock);
     return t->state == CLI_FREE && g_tsml.cliFree == t;
@@ -307,28 +320,30 @@ class TsmlCancelLostTest : public TsmlClientTest, public ::testing::WithParamInt
 TEST_P(TsmlCancelLostTest, LostLinkEndsAnOutstandingCancel) {
   TestDeadline deadline(std::chrono::seconds(30));
   const bool async = GetParam();
-  Open([](VmdBehaviour* b) { VmdRule(b, 0x0C00).withhold = true; });
-  Script(0, {}, /*noAnswer=*/true);
+  Open([](VmdBehaviour* b) { VmdRule(b, IPC_KIND_CANCEL).withhold = true; });
+  Script(IPC_OUTCOME_OK, {}, /*noAnswer=*/true);
   LinkAddress dest = Device(1);
   CliTsm* t = nullptr;
   TsmCliInfo info{};
-  ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, nullptr, nullptr, async, 1, &t, &info), 0);
-  ASSERT_EQ(TsmlEncodeAndSend(&kReadProperty, &kRequest, t, &info), 0);
-  auto cancel = std::async(std::launch::async, [t] { return TsmlSend(t, 0x0C00, nullptr); });
-  AwaitInbound(0x0C00, 1);
+  ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, nullptr, nullptr, async, 1, &t, &info),
+            IPC_STATUS_OK);
+  ASSERT_EQ(TsmlEncodeAndSend(&kReadProperty, &kRequest, t, &info), IPC_STATUS_OK);
+  auto cancel =
+      std::async(std::launch::async, [t] { return TsmlSend(t, IPC_KIND_CANCEL, nullptr); });
+  AwaitInbound(IPC_KIND_CANCEL, 1);
   EXPECT_EQ(TsmCliState(t), CLI_CANCEL_SENT);
   ASSERT_TRUE(VmdDrop(server_, 0));
   ASSERT_EQ(cancel.wait_for(std::chrono::seconds(5)), std::future_status::ready);
-  EXPECT_EQ(cancel.get(), 9);
+  EXPECT_EQ(cancel.get(), IPC_STATUS_NO_LINK);
   if (async) {
     CliTsm* done = nullptr;
-    ASSERT_EQ(TsmlAsyncWait(&done, 5000), 0);
+    ASSERT_EQ(TsmlAsyncWait(&done, 5000), IPC_STATUS_OK);
     EXPECT_EQ(done, t);
   } else {
-    EXPECT_EQ(TsmCliWait(t, 5000), 0);
+    EXPECT_EQ(TsmCliWait(t, 5000), IPC_STATUS_OK);
   }
   ASSERT_TRUE(TsmCliInfoGet(t, &info));
-  EXPECT_EQ(info.outcome, 9u);
+  EXPECT_EQ(info.outcome, IPC_STATUS_NO_LINK);
   EXPECT_EQ(TsmCliState(t), CLI_ALLOCATED);
   EXPECT_TRUE(TsmCliRelease(t));
 }
@@ -345,20 +360,20 @@ TEST(TsmlReqAckMatch, ResponseAcknowledgementNeedsIndexAndIdentifier) {
   for (const Case& c : cases) {
     {
       std::lock_guard<std::mutex> g(g_tsml.controlLock);
-      g_tsml.pendingKind = 0x0E02;
+      g_tsml.pendingKind = IPC_KIND_SERVER_ACK;
       g_tsml.expectedIndex = 3;
       g_tsml.expectedId = 70;
       g_tsml.pendingReply = nullptr;
     }
     uint8_t h[64] = {};
-    Wr16(h, 0, 0x0E02);
-    Wr32(h, 4, c.index);
-    Wr32(h, 8, c.id);
+    IpcPut16(h, 0, IPC_KIND_SERVER_ACK);
+    IpcPut32(h, 4, c.index);
+    IpcPut32(h, 8, c.id);
     IpcMsg* marker = reinterpret_cast<IpcMsg*>(h);  // only stored, never read
     EXPECT_EQ(TsmlReqAckMatch(h, marker), c.accepted) << c.index << "/" << c.id;
     std::lock_guard<std::mutex> g(g_tsml.controlLock);
     EXPECT_EQ(g_tsml.pendingReply == marker, c.accepted);
-    EXPECT_EQ(g_tsml.pendingKind, c.accepted ? 0 : 0x0E02);
+    EXPECT_EQ(g_tsml.pendingKind, c.accepted ? 0 : IPC_KIND_SERVER_ACK);
     g_tsml.pendingKind = 0;
     g_tsml.pendingReply = nullptr;
   }
@@ -386,7 +401,7 @@ void RecordCompletion(CliTsm* tsm, int status, const TsmCliInfo* info) {
 TEST_F(TsmlClientTest, AsyncHookCallsTheCompletionThenReleases) {
   TestDeadline deadline(std::chrono::seconds(30));
   Open();
-  Script(1, {0x91, 0x02, 0x91, 0x20});  // an Error: class 2, code 32
+  Script(IPC_OUTCOME_ERROR, {0x91, 0x02, 0x91, 0x20});  // an Error: class 2, code 32
   auto* context = static_cast<TsmlRequestContext*>(TsmlConfParamAlloc());
   ASSERT_NE(context, nullptr);
   context->completion = RecordCompletion;
@@ -394,16 +409,16 @@ TEST_F(TsmlClientTest, AsyncHookCallsTheCompletionThenReleases) {
   CliTsm* t = nullptr;
   ASSERT_EQ(
       TsmlRequestExecuteAsync(nullptr, &dest, 0, &kReadProperty, &kRequest, nullptr, context, &t),
-      0);
+      IPC_STATUS_OK);
   CliTsm* done = nullptr;
-  ASSERT_EQ(TsmlAsyncWait(&done, 10000), 0);
+  ASSERT_EQ(TsmlAsyncWait(&done, 10000), IPC_STATUS_OK);
   ASSERT_EQ(done, t);
   TsmlHookAsync(0, done);
   EXPECT_EQ(g_completed.tsm, t);
-  EXPECT_EQ(g_completed.status, 58);
+  EXPECT_EQ(g_completed.status, IPC_STATUS_BACNET_ERROR);
   EXPECT_EQ(g_completed.data, (Bytes{0x91, 0x02, 0x91, 0x20}));
   EXPECT_EQ(g_completed.stateDuringCall, CLI_ALLOCATED);
-  EXPECT_EQ(TsmCliState(t), -1);
+  EXPECT_EQ(TsmCliState(t), TSM_NOT_IN_USE);
   TsmlConfParamFree(context);
 }
 
@@ -430,41 +445,44 @@ TEST_P(TsmlFrameCapTest, FramesFollowTheConfiguredSegments) {
   const CapCase& k = GetParam();
   TsmlConfigActive()->Max_Seg_Accepted = k.maxSegs;
   Open();
-  Script(0, Bytes(k.answer, 0x55));
+  Script(IPC_OUTCOME_OK, Bytes(k.answer, 0x55));
   LinkAddress dest = Device(1);
   CommParams p = CommMask(k.requestSegs ? uint32_t(COMM_MAX_SEGS_ACCEPTED) : 0u);
   p.maxSegsAccepted = k.requestSegs;
   CliTsm* t = nullptr;
-  ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, &p, nullptr, false, 1, &t, nullptr), 0);
+  ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, &p, nullptr, false, 1, &t, nullptr),
+            IPC_STATUS_OK);
   PduDesc d{};
   ASSERT_TRUE(PduDescAlloc(k.request, &d));
   std::memset(d.data, 0x0C, k.request);
   d.length = k.request;
-  EXPECT_EQ(TsmlSend(t, 0x0D00, &d), k.status);
-  if (k.status == 0) {
-    ASSERT_EQ(TsmCliWait(t, -1), 0);
+  EXPECT_EQ(TsmlSend(t, IPC_KIND_CONF_REQUEST, &d), k.status);
+  if (k.status == IPC_STATUS_OK) {
+    ASSERT_EQ(TsmCliWait(t, -1), IPC_STATUS_OK);
     TsmCliInfo info{};
     ASSERT_TRUE(TsmCliInfoGet(t, &info));
-    EXPECT_EQ(info.outcome, 0u);
+    EXPECT_EQ(info.outcome, IPC_STATUS_OK);
     EXPECT_EQ(info.length, k.answer);
-    auto sent = Inbound(0x0D00);
+    auto sent = Inbound(IPC_KIND_CONF_REQUEST);
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].length, 68 + k.request);
   } else {
     EXPECT_EQ(TsmCliState(t), CLI_ALLOCATED);
-    EXPECT_TRUE(Inbound(0x0D00).empty());
+    EXPECT_TRUE(Inbound(IPC_KIND_CONF_REQUEST).empty());
   }
   EXPECT_TRUE(TsmCliRelease(t));
-  EXPECT_EQ(TsmlProcessIdAdd(1), 0);
+  EXPECT_EQ(TsmlProcessIdAdd(1), IPC_STATUS_OK);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Sizes, TsmlFrameCapTest,
-    ::testing::Values(CapCase{"LargeRequestAndConfirmation", 1000, 0, 1100000, 1200000, 0},
-                      CapCase{"RequestsOwnSegmentsAdmitTheirConfirmation", 32, 1000, 10, 1200000,
-                              0},
-                      CapCase{"RequestAboveTheDefaultCap", 32, 0, IPC_MAX_PAYLOAD + 1, 1, 7},
-                      CapCase{"RequestAboveTheConfiguredCap", 1000, 0, 1476 * 1000 + 1, 1, 7}),
+    ::testing::Values(
+        CapCase{"LargeRequestAndConfirmation", 1000, 0, 1100000, 1200000, IPC_STATUS_OK},
+        CapCase{"RequestsOwnSegmentsAdmitTheirConfirmation", 32, 1000, 10, 1200000, IPC_STATUS_OK},
+        CapCase{"RequestAboveTheDefaultCap", 32, 0, IPC_MAX_PAYLOAD + 1, 1,
+                IPC_STATUS_REQUEST_TOO_LONG},
+        CapCase{"RequestAboveTheConfiguredCap", 1000, 0, 1476 * 1000 + 1, 1,
+                IPC_STATUS_REQUEST_TOO_LONG}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A request's own segment count cannot wrap the room its payload has: the
@@ -479,7 +497,8 @@ TEST_F(TsmlClientTest, PayloadRoomNeverWraps) {
     p.maxSegsToSend = segs;
     CliTsm* t = nullptr;
     TsmCliInfo info{};
-    ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, &p, nullptr, false, 1, &t, &info), 0);
+    ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, &p, nullptr, false, 1, &t, &info),
+              IPC_STATUS_OK);
     EXPECT_EQ(info.maxPayload, IPC_MAX_PAYLOAD) << segs;
     EXPECT_TRUE(TsmCliRelease(t));
   }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bacnet/asn_status.h"
 #include "daemon/vmd_core.h"
 #include "runtime/osa/cfg.h"
 #include "runtime/osa/osa.h"
@@ -27,10 +28,10 @@ inline uint32_t EncodedSize(const void* r) {
 }
 inline int EncodeBytes(const void* r, TsmlStream* s) {
   const auto& b = *static_cast<const std::vector<uint8_t>*>(r);
-  if (size_t(s->end - s->cursor) < b.size()) return 18;
+  if (size_t(s->end - s->cursor) < b.size()) return ASN_NO_ROOM;
   std::memcpy(s->cursor, b.data(), b.size());
   s->cursor += b.size();
-  return 0;
+  return ASN_OK;
 }
 inline constexpr TsmlServiceDescriptor kReadProperty{12, EncodedSize, EncodeBytes};
 

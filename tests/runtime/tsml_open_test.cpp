@@ -21,7 +21,7 @@ using TsmlOpenTest = TsmlDaemonTest;
 TEST_F(TsmlOpenTest, OpenLearnsWhatTheDaemonAssigns) {
   TestDeadline deadline(std::chrono::seconds(30));
   StartDaemon();
-  ASSERT_EQ(TsmlOpen(7), 0);
+  ASSERT_EQ(TsmlOpen(7), IPC_STATUS_OK);
   EXPECT_TRUE(TsmlIsOpen());
   EXPECT_TRUE(TsmlIsStarted());
 
@@ -49,7 +49,7 @@ TEST_F(TsmlOpenTest, OpenLearnsWhatTheDaemonAssigns) {
   EXPECT_EQ(version[2], 4);
   EXPECT_EQ(TsmlRuntimeMaxApdu(), 1476u);
   LinkAddress local{};
-  ASSERT_EQ(TsmlLocalAddressGet(&local), 0);
+  ASSERT_EQ(TsmlLocalAddressGet(&local), IPC_STATUS_OK);
   const uint8_t mac[] = {0x7f, 0x00, 0x00, 0x01, 0xba, 0xc0};
   ASSERT_EQ(local.macLen, 6);
   EXPECT_EQ(std::memcmp(local.mac, mac, 6), 0);
@@ -64,8 +64,8 @@ class TsmlRegistrationTest : public TsmlDaemonTest, public ::testing::WithParamI
 TEST_P(TsmlRegistrationTest, RequestReachesTheDaemonByteForByte) {
   TestDeadline deadline(std::chrono::seconds(30));
   StartDaemon(nullptr, GetParam());
-  ASSERT_EQ(TsmlOpen(0x04030201), 0);
-  auto sent = Inbound(0x0800);
+  ASSERT_EQ(TsmlOpen(0x04030201), IPC_STATUS_OK);
+  auto sent = Inbound(IPC_KIND_REGISTER);
   ASSERT_EQ(sent.size(), 1u);
   const std::vector<uint8_t> expected = {
       0x00, 0x08, 0x00, 0x00,                    // kind, status
@@ -105,8 +105,8 @@ TEST_P(TsmlApduLengthTest, AsksTheDaemonOnlyForAShorterApdu) {
   StartDaemon();
   ASSERT_TRUE(SetCfgDword("Cli\\Apdu_Length", GetParam().configured));
   ASSERT_TRUE(TsmlConfigRead("Cli\\", TsmlConfigActive()));
-  ASSERT_EQ(TsmlOpen(0), 0);
-  auto sent = Inbound(0x0801);
+  ASSERT_EQ(TsmlOpen(0), IPC_STATUS_OK);
+  auto sent = Inbound(IPC_KIND_SET_PARAMS);
   if (!GetParam().sent) {
     EXPECT_TRUE(sent.empty());
     CommParams p = CommMask(COMM_APDU_LENGTH);
@@ -164,30 +164,36 @@ TEST_P(TsmlStartFailTest, FailsAndUnwinds) {
   EXPECT_TRUE(VmdWaitEnded(server_, 1, 10000));
 
   VmdSetBehaviour(server_, VmdBehaviour{});
-  EXPECT_EQ(TsmlOpen(0), 0);
+  EXPECT_EQ(TsmlOpen(0), IPC_STATUS_OK);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Replies, TsmlStartFailTest,
-    ::testing::Values(FailCase{"OldRuntime",
-                               [](VmdBehaviour* b) {
-                                 b->reg_version_override = true;
-                                 b->reg_version[0] = 6;
-                                 b->reg_version[1] = 1;
-                               },
-                               77},
-                      FailCase{"NoLocalMac", [](VmdBehaviour* b) { b->reg_mac_len = 0; }, 78},
-                      FailCase{"Refused", [](VmdBehaviour* b) { VmdRule(b, 0x0800).status = 4; },
-                               2},
-                      FailCase{"ShortReply", [](VmdBehaviour* b) { b->reg_length = 27; }, 9},
-                      FailCase{"ApduRequestRefused",
-                               [](VmdBehaviour* b) { VmdRule(b, 0x0801).status = 5; }, 3, 480},
-                      FailCase{"HooksRefused", nullptr, 3, 0, true},
-                      // Every payload size is reckoned from the runtime's APDU.
-                      FailCase{"MaxApdu5", [](VmdBehaviour* b) { b->reg_max_apdu = 5; }, 5, 0,
-                               false, "maximum APDU length 5 is outside 50 to 1476"},
-                      FailCase{"MaxApdu65535", [](VmdBehaviour* b) { b->reg_max_apdu = 65535; }, 5,
-                               0, false, "maximum APDU length 65535 is outside 50 to 1476"}),
+    ::testing::Values(
+        FailCase{"OldRuntime",
+                 [](VmdBehaviour* b) {
+                   b->reg_version_override = true;
+                   b->reg_version[0] = 6;
+                   b->reg_version[1] = 1;
+                 },
+                 IPC_STATUS_VERSION_MISMATCH},
+        FailCase{"NoLocalMac", [](VmdBehaviour* b) { b->reg_mac_len = 0; },
+                 IPC_STATUS_NO_LOCAL_ADDRESS},
+        FailCase{"Refused",
+                 [](VmdBehaviour* b) {
+                   VmdRule(b, IPC_KIND_REGISTER).status = IPC_DAEMON_BAD_PARAMETER;
+                 },
+                 IPC_STATUS_INVALID_PARAMETER},
+        FailCase{"ShortReply", [](VmdBehaviour* b) { b->reg_length = 27; }, IPC_STATUS_NO_LINK},
+        FailCase{"ApduRequestRefused",
+                 [](VmdBehaviour* b) { VmdRule(b, IPC_KIND_SET_PARAMS).status = IPC_DAEMON_FULL; },
+                 IPC_STATUS_NO_RESOURCES, 480},
+        FailCase{"HooksRefused", nullptr, IPC_STATUS_NO_RESOURCES, 0, true},
+        // Every payload size is reckoned from the runtime's APDU.
+        FailCase{"MaxApdu5", [](VmdBehaviour* b) { b->reg_max_apdu = 5; }, IPC_STATUS_FAILED, 0,
+                 false, "maximum APDU length 5 is outside 50 to 1476"},
+        FailCase{"MaxApdu65535", [](VmdBehaviour* b) { b->reg_max_apdu = 65535; },
+                 IPC_STATUS_FAILED, 0, false, "maximum APDU length 65535 is outside 50 to 1476"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The link ends while registration waits for its reply: the daemon goes, or
@@ -198,12 +204,13 @@ class TsmlRegistrationLostTest : public TsmlDaemonTest,
 
 TEST_P(TsmlRegistrationLostTest, FailsWithLinkDown) {
   TestDeadline deadline(std::chrono::seconds(30));
-  StartDaemon([](VmdBehaviour* b) { VmdRule(b, 0x0800).withhold = true; });
+  StartDaemon([](VmdBehaviour* b) { VmdRule(b, IPC_KIND_REGISTER).withhold = true; });
   uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
   auto open = std::async(std::launch::async, [] { return TsmlOpen(0); });
   VmdFrame f;
   ASSERT_TRUE(VmdWaitFrame(
-      server_, [](const VmdFrame& x) { return x.inbound && x.kind == 0x0800; }, 5000, &f));
+      server_, [](const VmdFrame& x) { return x.inbound && x.kind == IPC_KIND_REGISTER; }, 5000,
+      &f));
   if (GetParam()) {
     ASSERT_TRUE(VmdDrop(server_, f.conn));
   } else {
@@ -211,7 +218,7 @@ TEST_P(TsmlRegistrationLostTest, FailsWithLinkDown) {
     ASSERT_TRUE(VmdSendRaw(server_, f.conn, zero));
   }
   ASSERT_EQ(open.wait_for(std::chrono::seconds(5)), std::future_status::ready);
-  EXPECT_EQ(open.get(), 9);
+  EXPECT_EQ(open.get(), IPC_STATUS_NO_LINK);
   EXPECT_FALSE(TsmlIsOpen());
   EXPECT_EQ(OsaStatGet(OSA_STAT_THREADS), threads);
   EXPECT_EQ(IpcMsgPoolGetStats().heldMsgs, 0u);
@@ -322,14 +329,15 @@ TEST_P(TsmlProbeTest, FailedConnectionSaysWhereItLooked) {
 
 INSTANTIATE_TEST_SUITE_P(
     Situations, TsmlProbeTest,
-    ::testing::Values(ProbeCase{"NoDaemon", "", Daemon::None, false, 9, "cannot open %s/velmora"},
-                      ProbeCase{"DaemonServesOnlyTcp", "", Daemon::TcpOnly, false, 9,
+    ::testing::Values(ProbeCase{"NoDaemon", "", Daemon::None, false, IPC_STATUS_NO_LINK,
                                 "cannot open %s/velmora"},
+                      ProbeCase{"DaemonServesOnlyTcp", "", Daemon::TcpOnly, false,
+                                IPC_STATUS_NO_LINK, "cannot open %s/velmora"},
                       ProbeCase{"MistypedName", "\\\\.\\pipe\\velmoar", Daemon::SocketAndTcp, false,
-                                9, "cannot open %s/velmoar"},
+                                IPC_STATUS_NO_LINK, "cannot open %s/velmoar"},
                       ProbeCase{"UnreachableHost", "tcp:127.0.0.1:1", Daemon::SocketAndTcp, false,
-                                9, "cannot connect to tcp:127.0.0.1:1"},
-                      ProbeCase{"OlderService", "", Daemon::None, true, 77,
+                                IPC_STATUS_NO_LINK, "cannot connect to tcp:127.0.0.1:1"},
+                      ProbeCase{"OlderService", "", Daemon::None, true, IPC_STATUS_VERSION_MISMATCH,
                                 "the older service holds %s/Velmora Semaphore 1004"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -337,7 +345,7 @@ TEST_F(TsmlOpenTest, ShutdownSendsTheDisconnectAndEndsTheReader) {
   TestDeadline deadline(std::chrono::seconds(30));
   StartDaemon();
   uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
-  ASSERT_EQ(TsmlOpen(0), 0);
+  ASSERT_EQ(TsmlOpen(0), IPC_STATUS_OK);
   EXPECT_GT(OsaStatGet(OSA_STAT_THREADS), threads);
   TsmlShutdown();
   EXPECT_FALSE(TsmlIsOpen());
@@ -352,10 +360,10 @@ TEST_F(TsmlOpenTest, ZeroPoolOrWideWindowIsRefusedBeforeAnyConnection) {
   TestDeadline deadline(std::chrono::seconds(30));
   StartDaemon();
   TsmlConfigActive()->Cli_Tsm_Pool_Size = 0;
-  EXPECT_EQ(TsmlOpen(0), 12);
+  EXPECT_EQ(TsmlOpen(0), IPC_STATUS_BAD_CONFIGURATION);
   TsmlConfigDefaults(TsmlConfigActive());
   TsmlConfigActive()->Apdu_Length = 49;
-  EXPECT_EQ(TsmlOpen(0), 2);
+  EXPECT_EQ(TsmlOpen(0), IPC_STATUS_INVALID_PARAMETER);
   EXPECT_EQ(VmdGetStats(server_).accepted, 0u);
 }
 
@@ -366,7 +374,7 @@ namespace {
 TEST_F(TsmlOpenTest, UnansweredDisconnectReturnsAfterTheCloseWait) {
   TestDeadline deadline(std::chrono::seconds(30));
   StartDaemon([](VmdBehaviour* b) { b->ignore_disconnect = true; });
-  ASSERT_EQ(TsmlOpen(0), 0);
+  ASSERT_EQ(TsmlOpen(0), IPC_STATUS_OK);
   uint32_t threads = OsaStatGet(OSA_STAT_THREADS);
   uint32_t was = IpcSetCloseWait(200);
   TsmlShutdown();
@@ -381,7 +389,7 @@ TEST_F(TsmlOpenTest, UnansweredDisconnectReturnsAfterTheCloseWait) {
 TEST_F(TsmlOpenTest, ShutdownWithWorkInFlightFreesEverything) {
   TestDeadline deadline(std::chrono::seconds(30));
   StartDaemon();
-  ASSERT_EQ(TsmlOpen(0), 0);
+  ASSERT_EQ(TsmlOpen(0), IPC_STATUS_OK);
   VmdScriptRule r;
   r.no_answer = true;
   VmdScriptAdd(server_, r);
@@ -393,9 +401,9 @@ TEST_F(TsmlOpenTest, ShutdownWithWorkInFlightFreesEverything) {
   for (int i = 0; i < 3; ++i)
     ASSERT_TRUE(VmdSendUnconfirmed(server_, 0, in));
   SrvTsm* taken = nullptr;
-  ASSERT_EQ(TsmlSrvWait(&taken, 5000), 0);
+  ASSERT_EQ(TsmlSrvWait(&taken, 5000), IPC_STATUS_OK);
   IpcMsg* m = nullptr;
-  ASSERT_EQ(TsmlUnconfirmedWait(&m, 5000), 0);
+  ASSERT_EQ(TsmlUnconfirmedWait(&m, 5000), IPC_STATUS_OK);
   IpcMsgFree(m);
 
   LinkAddress dest{};
@@ -405,14 +413,14 @@ TEST_F(TsmlOpenTest, ShutdownWithWorkInFlightFreesEverything) {
   CliTsm* t[2] = {};
   for (CliTsm*& x : t) {
     ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, nullptr, nullptr, true, 2, &x, nullptr),
-              0);
+              IPC_STATUS_OK);
     ASSERT_TRUE(PduDescAlloc(4, &d));
     d.length = 4;
-    ASSERT_EQ(TsmlSend(x, 0x0D00, &d), 0);
+    ASSERT_EQ(TsmlSend(x, IPC_KIND_CONF_REQUEST, &d), IPC_STATUS_OK);
   }
   TsmlShutdown();
   EXPECT_FALSE(TsmlIsOpen());
-  EXPECT_EQ(TsmCliState(t[0]), -1);
+  EXPECT_EQ(TsmCliState(t[0]), TSM_NOT_IN_USE);
   EXPECT_EQ(IpcMsgPoolGetStats().heldMsgs, 0u);
 }
 

@@ -20,7 +20,7 @@ class TsmlServerTest : public TsmlDaemonTest {
  protected:
   void Open() {
     StartDaemon();
-    ASSERT_EQ(TsmlOpen(0), 0);
+    ASSERT_EQ(TsmlOpen(0), IPC_STATUS_OK);
   }
 
   // The reader handles frames in order: once this request is taken, every
@@ -31,15 +31,15 @@ class TsmlServerTest : public TsmlDaemonTest {
     uint32_t index = 0, id = 0;
     ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
     SrvTsm* t = nullptr;
-    ASSERT_EQ(TsmlSrvWait(&t, 10000), 0);
-    ASSERT_EQ(TsmlSrvDiscard(t), 0);
+    ASSERT_EQ(TsmlSrvWait(&t, 10000), IPC_STATUS_OK);
+    ASSERT_EQ(TsmlSrvDiscard(t), IPC_STATUS_OK);
   }
 
   // Sends an incoming request and takes it as the server delivery does.
   void Take(const VmdIncoming& in, SrvTsm** t, uint32_t* index = nullptr, uint32_t* id = nullptr) {
     uint32_t i = 0, d = 0;
     ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &i, &d));
-    ASSERT_EQ(TsmlSrvWait(t, 10000), 0);
+    ASSERT_EQ(TsmlSrvWait(t, 10000), IPC_STATUS_OK);
     if (index) *index = i;
     if (id) *id = d;
   }
@@ -59,7 +59,7 @@ class TsmlServerTest : public TsmlDaemonTest {
     PduDesc out{};
     int s = TsmlRequestExecute(nullptr, &dest, 0, &kReadProperty, &req, &out, nullptr, nullptr);
     PduDescFree(&out);
-    return s == 9;
+    return s == IPC_STATUS_NO_LINK;
   }
 };
 
@@ -82,11 +82,12 @@ TEST_F(TsmlServerTest, IncomingRequestIsTakenAndAnsweredFromItsOwnBuffer) {
   ASSERT_TRUE(TsmSrvBufTake(t, &reply));
   reply.data[0] = 0x0F;
   reply.length = 1;
-  EXPECT_EQ(TsmlSend(t, 0x0E02, &reply), 0);
-  EXPECT_EQ(TsmSrvState(t), -1);
+  EXPECT_EQ(TsmlSend(t, IPC_KIND_SERVER_ACK, &reply), IPC_STATUS_OK);
+  EXPECT_EQ(TsmSrvState(t), TSM_NOT_IN_USE);
   VmdFrame f;
   ASSERT_TRUE(VmdWaitFrame(
-      server_, [](const VmdFrame& x) { return x.inbound && x.kind == 0x0E02; }, 5000, &f));
+      server_, [](const VmdFrame& x) { return x.inbound && x.kind == IPC_KIND_SERVER_ACK; }, 5000,
+      &f));
   EXPECT_EQ(f.index, index);
   EXPECT_EQ(f.identifier, id);
   ASSERT_EQ(f.bytes.size(), 69u);
@@ -102,8 +103,8 @@ TEST_F(TsmlServerTest, MultiServicesGoToTheirOwnQueue) {
   uint32_t index = 0, id = 0;
   ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
   SrvTsm* t = nullptr;
-  ASSERT_EQ(TsmlSrvMultiWait(&t, 10000), 0);
-  EXPECT_EQ(TsmlSrvWait(&t, 10), 63);
+  ASSERT_EQ(TsmlSrvMultiWait(&t, 10000), IPC_STATUS_OK);
+  EXPECT_EQ(TsmlSrvWait(&t, 10), IPC_STATUS_WAIT_TIMEOUT);
 }
 
 struct BadRequest {
@@ -132,7 +133,7 @@ TEST_P(TsmlBadRequestTest, EndsTheLink) {
   ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
   EXPECT_TRUE(LinkIsDown());
   SrvTsm* t = nullptr;
-  EXPECT_NE(TsmlSrvWait(&t, 10), 0);
+  EXPECT_NE(TsmlSrvWait(&t, 10), IPC_STATUS_OK);
 }
 
 INSTANTIATE_TEST_SUITE_P(Limits, TsmlBadRequestTest,
@@ -159,7 +160,7 @@ TEST_F(TsmlServerTest, HigherPriorityFirstAndFifoWithinALevel) {
   Bytes order;
   for (int i = 0; i < 5; ++i) {
     IpcMsg* m = nullptr;
-    ASSERT_EQ(TsmlUnconfirmedWait(&m, 5000), 0);
+    ASSERT_EQ(TsmlUnconfirmedWait(&m, 5000), IPC_STATUS_OK);
     Bytes p = Payload(m);
     ASSERT_EQ(p.size(), 1u);
     order.push_back(p[0]);
@@ -167,7 +168,7 @@ TEST_F(TsmlServerTest, HigherPriorityFirstAndFifoWithinALevel) {
   }
   EXPECT_EQ(order, (Bytes{1, 3, 4, 0, 2}));
   IpcMsg* m = nullptr;
-  EXPECT_EQ(TsmlUnconfirmedWait(&m, 10), 63);
+  EXPECT_EQ(TsmlUnconfirmedWait(&m, 10), IPC_STATUS_WAIT_TIMEOUT);
 }
 
 TEST_F(TsmlServerTest, RequestAbortedWhileQueuedIsDroppedWhenTaken) {
@@ -181,14 +182,15 @@ TEST_F(TsmlServerTest, RequestAbortedWhileQueuedIsDroppedWhenTaken) {
   in.params.service = 8;
   ASSERT_TRUE(VmdSendUnconfirmed(server_, 0, in));
   IpcMsg* m = nullptr;
-  ASSERT_EQ(TsmlUnconfirmedWait(&m, 5000), 0);
+  ASSERT_EQ(TsmlUnconfirmedWait(&m, 5000), IPC_STATUS_OK);
   IpcMsgFree(m);
 
   SrvTsm* t = nullptr;
-  EXPECT_EQ(TsmlSrvWait(&t, 5000), 64);
+  EXPECT_EQ(TsmlSrvWait(&t, 5000), IPC_STATUS_REQUEST_DROPPED);
   VmdFrame f;
   ASSERT_TRUE(VmdWaitFrame(
-      server_, [](const VmdFrame& x) { return x.inbound && x.kind == 0x0E00; }, 5000, &f));
+      server_, [](const VmdFrame& x) { return x.inbound && x.kind == IPC_KIND_SERVER_DROP; }, 5000,
+      &f));
   EXPECT_EQ(f.index, index);
   EXPECT_EQ(f.identifier, id);
   EXPECT_TRUE(AwaitNoOpenServerTransactions());
@@ -198,15 +200,15 @@ TEST_F(TsmlServerTest, ProcessIdentifierListRefusesWhenFull) {
   TestDeadline deadline(std::chrono::seconds(30));
   StartDaemon();
   TsmlConfigActive()->Max_Process_IDs = 2;
-  ASSERT_EQ(TsmlOpen(0), 0);
-  EXPECT_EQ(TsmlProcessIdAdd(11), 0);
+  ASSERT_EQ(TsmlOpen(0), IPC_STATUS_OK);
+  EXPECT_EQ(TsmlProcessIdAdd(11), IPC_STATUS_OK);
   uint32_t fresh = 0;
-  EXPECT_EQ(TsmlProcessIdNew(&fresh), 0);
-  EXPECT_EQ(TsmlProcessIdAdd(13), 3);
-  EXPECT_EQ(TsmlProcessIdNew(&fresh), 3);
+  EXPECT_EQ(TsmlProcessIdNew(&fresh), IPC_STATUS_OK);
+  EXPECT_EQ(TsmlProcessIdAdd(13), IPC_STATUS_NO_RESOURCES);
+  EXPECT_EQ(TsmlProcessIdNew(&fresh), IPC_STATUS_NO_RESOURCES);
   uint32_t ids[4] = {};
   uint32_t count = 0;
-  ASSERT_EQ(TsmlProcessIdList(ids, 4, &count), 0);
+  ASSERT_EQ(TsmlProcessIdList(ids, 4, &count), IPC_STATUS_OK);
   ASSERT_EQ(count, 2u);
   EXPECT_EQ(ids[0], 11u);
   EXPECT_TRUE(TsmlProcessIdKnown(ids[1]));
@@ -216,11 +218,11 @@ TEST_F(TsmlServerTest, ProcessIdentifierListRefusesWhenFull) {
   EXPECT_EQ(info.process_ids, (std::vector<uint32_t>{ids[0], ids[1]}));
 
   // Removing one the daemon does not know leaves the list as it was.
-  EXPECT_NE(TsmlProcessIdRemove(99), 0);
-  ASSERT_EQ(TsmlProcessIdList(ids, 4, &count), 0);
+  EXPECT_NE(TsmlProcessIdRemove(99), IPC_STATUS_OK);
+  ASSERT_EQ(TsmlProcessIdList(ids, 4, &count), IPC_STATUS_OK);
   EXPECT_EQ(count, 2u);
-  EXPECT_EQ(TsmlProcessIdRemove(11), 0);
-  ASSERT_EQ(TsmlProcessIdList(ids, 4, &count), 0);
+  EXPECT_EQ(TsmlProcessIdRemove(11), IPC_STATUS_OK);
+  ASSERT_EQ(TsmlProcessIdList(ids, 4, &count), IPC_STATUS_OK);
   EXPECT_EQ(count, 1u);
   EXPECT_EQ(ids[0], fresh);
 }
@@ -232,17 +234,17 @@ TEST_F(TsmlServerTest, PerAddressValuesUseThePerAddressKinds) {
   a.kind = 130;
   a.macLen = 6;
   a.mac[5] = 9;
-  EXPECT_EQ(TsmlAddrParamSet(nullptr, 0x0042), 0);
-  EXPECT_EQ(TsmlAddrParamSet(&a, 0x1234), 0);
+  EXPECT_EQ(TsmlAddrParamSet(nullptr, 0x0042), IPC_STATUS_OK);
+  EXPECT_EQ(TsmlAddrParamSet(&a, 0x1234), IPC_STATUS_OK);
   uint16_t v = 0;
-  EXPECT_EQ(TsmlAddrParamGet(&a, &v), 0);
+  EXPECT_EQ(TsmlAddrParamGet(&a, &v), IPC_STATUS_OK);
   EXPECT_EQ(v, 0x1234);
-  EXPECT_EQ(TsmlAddrParamGet(nullptr, &v), 0);
+  EXPECT_EQ(TsmlAddrParamGet(nullptr, &v), IPC_STATUS_OK);
   EXPECT_EQ(v, 0x0042);
-  EXPECT_EQ(Inbound(0x0808).size(), 1u);
-  EXPECT_EQ(Inbound(0x0805).size(), 1u);
-  EXPECT_EQ(Inbound(0x0809).size(), 1u);
-  EXPECT_EQ(Inbound(0x0806).size(), 1u);
+  EXPECT_EQ(Inbound(IPC_KIND_SET_VALUE).size(), 1u);
+  EXPECT_EQ(Inbound(IPC_KIND_SET_VALUE_ALL).size(), 1u);
+  EXPECT_EQ(Inbound(IPC_KIND_GET_VALUE).size(), 1u);
+  EXPECT_EQ(Inbound(IPC_KIND_GET_VALUE_ALL).size(), 1u);
 }
 
 TEST_F(TsmlServerTest, TransferDefaults) {
@@ -251,16 +253,16 @@ TEST_F(TsmlServerTest, TransferDefaults) {
   CommParams p = CommMask(COMM_MAX_SEGS_TO_SEND);
   p.maxSegsToSend = 7;
   EXPECT_TRUE(TsmlNetParamsSet(&p));
-  EXPECT_TRUE(Inbound(0x0801).empty());
+  EXPECT_TRUE(Inbound(IPC_KIND_SET_PARAMS).empty());
   p = CommMask(COMM_APDU_LENGTH);
   p.apduLength = 49;
   EXPECT_FALSE(TsmlNetParamsSet(&p));
-  EXPECT_TRUE(Inbound(0x0801).empty());
+  EXPECT_TRUE(Inbound(IPC_KIND_SET_PARAMS).empty());
   p = CommMask(COMM_APDU_LENGTH | COMM_RETRIES);
   p.apduLength = 600;
   p.retries = 9;
   EXPECT_TRUE(TsmlNetParamsSet(&p));
-  auto sent = Inbound(0x0801);
+  auto sent = Inbound(IPC_KIND_SET_PARAMS);
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0].bytes[4], COMM_APDU_LENGTH | COMM_RETRIES);
   EXPECT_EQ(sent[0].bytes[28], 9);
@@ -273,15 +275,15 @@ TEST_F(TsmlServerTest, TransferDefaults) {
 
 TEST_F(TsmlServerTest, LostLinkReleasesAControlRequestAwaitingItsReply) {
   TestDeadline deadline(std::chrono::seconds(30));
-  StartDaemon([](VmdBehaviour* b) { VmdRule(b, 0x0802).withhold = true; });
-  ASSERT_EQ(TsmlOpen(0), 0);
+  StartDaemon([](VmdBehaviour* b) { VmdRule(b, IPC_KIND_ADD_PID).withhold = true; });
+  ASSERT_EQ(TsmlOpen(0), IPC_STATUS_OK);
   auto add = std::async(std::launch::async, [] { return TsmlProcessIdAdd(5); });
-  ASSERT_TRUE(WaitUntil([&] { return !Inbound(0x0802).empty(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !Inbound(IPC_KIND_ADD_PID).empty(); }));
   ASSERT_TRUE(VmdDrop(server_, 0));
   ASSERT_EQ(add.wait_for(std::chrono::seconds(5)), std::future_status::ready);
-  EXPECT_EQ(add.get(), 9);
+  EXPECT_EQ(add.get(), IPC_STATUS_NO_LINK);
   EXPECT_FALSE(TsmlProcessIdKnown(5));
-  EXPECT_EQ(TsmlAddrParamSet(nullptr, 1), 9);
+  EXPECT_EQ(TsmlAddrParamSet(nullptr, 1), IPC_STATUS_NO_LINK);
 }
 
 // Draining closes the layer and waits for the application's server
@@ -293,15 +295,15 @@ TEST_F(TsmlServerTest, DrainWaitsForServerTransactionsWithTheApplication) {
   uint32_t index = 0, id = 0;
   ASSERT_TRUE(VmdSendConfirmed(server_, 0, in, &index, &id));
   SrvTsm* t = nullptr;
-  ASSERT_EQ(TsmlSrvWait(&t, 5000), 0);
+  ASSERT_EQ(TsmlSrvWait(&t, 5000), IPC_STATUS_OK);
   // The transaction is never answered, so the drain gives up after its
   // wait, whatever its length.
   const uint32_t drainWait = TsmlSetDrainWait(100);
   EXPECT_FALSE(TsmlDrain());
   TsmlSetDrainWait(drainWait);
   // Closed: waits end with 68 and a dropped request is only freed.
-  EXPECT_EQ(TsmlSrvWait(&t, 10), 68);
-  EXPECT_EQ(TsmlSrvDiscard(t), 9);
+  EXPECT_EQ(TsmlSrvWait(&t, 10), IPC_STATUS_CLOSING);
+  EXPECT_EQ(TsmlSrvDiscard(t), IPC_STATUS_NO_LINK);
   EXPECT_TRUE(TsmlDrain());
 }
 
@@ -320,8 +322,8 @@ TEST_F(TsmlServerTest, ControlRequestsBesideTransactionsDoNotDeadlock) {
     work.push_back(std::async(std::launch::async, [base] {
       int bad = 0;
       for (int i = 0; i < kIterations; ++i) {
-        bad += TsmlProcessIdAdd(base + i) != 0;
-        bad += TsmlProcessIdRemove(base + i) != 0;
+        bad += TsmlProcessIdAdd(base + i) != IPC_STATUS_OK;
+        bad += TsmlProcessIdRemove(base + i) != IPC_STATUS_OK;
       }
       return bad;
     }));
@@ -336,7 +338,7 @@ TEST_F(TsmlServerTest, ControlRequestsBesideTransactionsDoNotDeadlock) {
       for (int i = 0; i < kIterations; ++i) {
         PduDesc out{};
         bad += TsmlRequestExecute(nullptr, &dest, uint32_t(i & 3), &kReadProperty, &req, &out,
-                                  nullptr, nullptr) != 0;
+                                  nullptr, nullptr) != IPC_STATUS_OK;
         PduDescFree(&out);
         CommParams p = CommMask(COMM_APDU_LENGTH);
         bad += !TsmlNetParamsGet(&p);
@@ -349,7 +351,7 @@ TEST_F(TsmlServerTest, ControlRequestsBesideTransactionsDoNotDeadlock) {
     EXPECT_EQ(f.get(), 0);
   }
   uint32_t count = 99;
-  ASSERT_EQ(TsmlProcessIdList(nullptr, 0, &count), 0);
+  ASSERT_EQ(TsmlProcessIdList(nullptr, 0, &count), IPC_STATUS_OK);
   EXPECT_EQ(count, 0u);
 }
 
@@ -366,10 +368,11 @@ TEST_F(TsmlServerTest, ControlWriteRefusedLocallyLeavesTheChannelFree) {
   struct {
     const char* what;
     uint32_t capacity, length;
-    int status;
+    uint32_t status;
   } cases[] = {
-      {"ioctl above the cap", IPC_MAX_PAYLOAD + 1, IPC_MAX_PAYLOAD + 1, 7},
-      {"ioctl longer than its message", 16, 200, 2},
+      {"ioctl above the cap", IPC_MAX_PAYLOAD + 1, IPC_MAX_PAYLOAD + 1,
+       IPC_STATUS_REQUEST_TOO_LONG},
+      {"ioctl longer than its message", 16, 200, IPC_STATUS_INVALID_PARAMETER},
   };
   uint32_t pid = 1;
   for (const auto& k : cases) {
@@ -379,10 +382,10 @@ TEST_F(TsmlServerTest, ControlWriteRefusedLocallyLeavesTheChannelFree) {
     request.length = k.length;
     EXPECT_EQ(TsmlIoctlLocal(&request, &reply), k.status);
     EXPECT_EQ(reply.msg, nullptr);
-    EXPECT_EQ(TsmlProcessIdAdd(pid), 0);
+    EXPECT_EQ(TsmlProcessIdAdd(pid), IPC_STATUS_OK);
     EXPECT_TRUE(TsmlProcessIdKnown(pid++));
   }
-  EXPECT_TRUE(Inbound(0x0807).empty());
+  EXPECT_TRUE(Inbound(IPC_KIND_IOCTL).empty());
 
   // A response too long for the link leaves the request with the
   // application, which answers it again.
@@ -391,16 +394,16 @@ TEST_F(TsmlServerTest, ControlWriteRefusedLocallyLeavesTheChannelFree) {
   PduDesc big{};
   ASSERT_TRUE(PduDescAlloc(IPC_MAX_PAYLOAD + 1, &big));
   big.length = IPC_MAX_PAYLOAD + 1;
-  EXPECT_EQ(TsmlSend(t, 0x0E02, &big), 7);
+  EXPECT_EQ(TsmlSend(t, IPC_KIND_SERVER_ACK, &big), IPC_STATUS_REQUEST_TOO_LONG);
   EXPECT_EQ(TsmSrvState(t), SRV_TAKEN);
   PduDesc small{};
   ASSERT_TRUE(PduDescAlloc(1, &small));
   small.data[0] = 0x0F;
   small.length = 1;
-  EXPECT_EQ(TsmlSend(t, 0x0E02, &small), 0);
-  EXPECT_EQ(Inbound(0x0E02).size(), 1u);
+  EXPECT_EQ(TsmlSend(t, IPC_KIND_SERVER_ACK, &small), IPC_STATUS_OK);
+  EXPECT_EQ(Inbound(IPC_KIND_SERVER_ACK).size(), 1u);
   uint16_t value = 0;
-  EXPECT_EQ(TsmlAddrParamGet(nullptr, &value), 0);
+  EXPECT_EQ(TsmlAddrParamGet(nullptr, &value), IPC_STATUS_OK);
 }
 
 // The room of a served request's answer is what the link sends at most,
@@ -418,7 +421,7 @@ TEST_F(TsmlServerTest, AnswerRoomIsBoundedByTheLink) {
   ASSERT_TRUE(TsmSrvInfoGet(t, &info));
   EXPECT_EQ(info.segmented, 1);
   EXPECT_EQ(info.maxPayload, IPC_MAX_PAYLOAD);
-  EXPECT_EQ(TsmlSrvDiscard(t), 0);
+  EXPECT_EQ(TsmlSrvDiscard(t), IPC_STATUS_OK);
 }
 
 }  // namespace
