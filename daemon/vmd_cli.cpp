@@ -42,7 +42,7 @@ const char* VmdVersionText() { return "velmorad 6.2.4 (stand-in stack daemon)\n"
 
 bool VmdCliParse(int argc, const char* const* argv, VmdCli* cli, std::string* error) {
   *cli = VmdCli{};
-  cli->pipe = "velmora";
+  cli->pipe = IPC_DEFAULT_PIPE_NAME;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     std::string value;
@@ -71,7 +71,7 @@ bool VmdCliParse(int argc, const char* const* argv, VmdCli* cli, std::string* er
       cli->version = true;
     } else if (arg == "--pipe") {
       if (!take(&cli->pipe)) return false;
-      if (cli->pipe.empty() || cli->pipe == "\\\\.\\pipe\\") {
+      if (cli->pipe.empty() || cli->pipe == IPC_PIPE_PREFIX) {
         *error = "empty pipe name";
         return false;
       }

@@ -3,15 +3,16 @@
 #include <string>
 
 #include "daemon/vmd_core.h"
+#include "runtime/ipc/link_names.h"
 
 struct VmdCli {
   bool help = false;
   bool version = false;
-  std::string pipe;  // the name as given ("velmora" by default)
+  std::string pipe;  // the name as given (IPC_DEFAULT_PIPE_NAME by default)
   bool pipe_given = false;
   bool tcp = false;
   std::string tcp_host = "127.0.0.1";
-  uint16_t tcp_port = kVmdDefaultTcpPort;
+  uint16_t tcp_port = IPC_DEFAULT_TCP_PORT;
   std::string site_path;  // empty: the built-in demo site
   std::string log_path;
 };

@@ -145,7 +145,9 @@ End ReadFrames(VmdConn* c, std::string* why) {
         VmdLog(s, "connection %u: disconnect frame ignored", c->id);
         continue;
       }
-      if (len & IPC_LENGTH_TOP_BIT) {
+      const uint32_t cap = c->frame_cap.load();
+      const IpcLengthCheck lengthCheck = IpcLengthWordCheck(len, cap);
+      if (lengthCheck == IpcLengthCheck::TopBit) {
         *why = "frame length 0x" + [&] {
           char t[16];
           snprintf(t, sizeof t, "%08X", len);
@@ -158,8 +160,7 @@ End ReadFrames(VmdConn* c, std::string* why) {
             "frame of " + std::to_string(len) + " bytes is shorter than a message kind and status";
         return End::kBad;
       }
-      const uint32_t cap = c->frame_cap.load();
-      if (len > cap) {
+      if (lengthCheck == IpcLengthCheck::AboveCap) {
         *why = "frame of " + std::to_string(len) + " bytes is longer than the limit of " +
                std::to_string(cap);
         return End::kBad;

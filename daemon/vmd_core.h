@@ -18,7 +18,6 @@
 
 struct VmdServer;
 
-inline constexpr uint16_t kVmdDefaultTcpPort = 46396;
 // A link that has not registered this long after it was accepted is closed,
 // so that connections nobody registers cannot hold the link cap.
 inline constexpr int kVmdRegisterWaitMs = 5000;

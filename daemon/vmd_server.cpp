@@ -19,6 +19,7 @@
 
 #include "daemon/vmd_internal.h"
 #include "runtime/ipc/ipc_frame.h"
+#include "runtime/ipc/link_names.h"
 
 namespace {
 
@@ -276,12 +277,12 @@ void CloseListeners(VmdServer* s) {
 }  // namespace
 
 std::string VmdPipeDir() {
-  const char* dir = getenv("VELMORA_PIPE_DIR");
-  return dir && *dir ? dir : "/tmp";
+  const char* dir = getenv(IPC_PIPE_DIR_ENV);
+  return dir && *dir ? dir : IPC_PIPE_DIR_DEFAULT;
 }
 
 std::string VmdPipePathFor(const std::string& name, const std::string& dir) {
-  static const std::string prefix = "\\\\.\\pipe\\";
+  static const std::string prefix = IPC_PIPE_PREFIX;
   std::string rest = name.rfind(prefix, 0) == 0 ? name.substr(prefix.size()) : name;
   if (rest.find('/') != std::string::npos) return rest;
   return (dir.empty() ? VmdPipeDir() : dir) + "/" + rest;
