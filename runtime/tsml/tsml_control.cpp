@@ -161,6 +161,21 @@ bool TsmlReqAckMatch(std::span<const uint8_t> header, IpcMsg* reply) {
   return true;
 }
 
+int TsmlTransferParamsSend(const CommParams& p) {
+  IpcTransferParams set{};
+  set.mask = uint16_t(p.mask & kWireParams);
+  set.segmentation = uint16_t(p.segmentation);
+  set.apduLength = p.apduLength;
+  set.maxSegs = p.maxSegsAccepted;
+  set.window = p.windowSize;
+  set.segTimeout = p.segTimeout;
+  set.apduTimeout = p.apduTimeout;
+  set.retries = p.retries;
+  TsmlControlParams c{};
+  IpcTransferParamsWrite(c.header, set);  // a field whose bit is clear goes as 0
+  return TsmlControl(IPC_KIND_SET_PARAMS, &c);
+}
+
 bool TsmlNetParamsSet(const CommParams* p) {
   if (!g_tsml.open.load() || !p) return false;
   {
@@ -173,20 +188,7 @@ bool TsmlNetParamsSet(const CommParams* p) {
   if (p->mask & COMM_MAX_SEGS_ACCEPTED) TsmlLinkAdmit(p->maxSegsAccepted);
   // The exchange runs without the defaults lock: the daemon-request lock
   // already serialises the callers, and TSM allocation must not wait on it.
-  if (const uint32_t wire = p->mask & kWireParams) {
-    IpcTransferParams set{};
-    set.mask = uint16_t(wire);
-    set.segmentation = uint16_t(p->segmentation);
-    set.apduLength = p->apduLength;
-    set.maxSegs = p->maxSegsAccepted;
-    set.window = p->windowSize;
-    set.segTimeout = p->segTimeout;
-    set.apduTimeout = p->apduTimeout;
-    set.retries = p->retries;
-    TsmlControlParams c{};
-    IpcTransferParamsWrite(c.header, set);  // a field whose bit is clear goes as 0
-    if (TsmlControl(IPC_KIND_SET_PARAMS, &c) != IPC_STATUS_OK) return false;
-  }
+  if ((p->mask & kWireParams) != 0 && TsmlTransferParamsSend(*p) != IPC_STATUS_OK) return false;
   std::lock_guard<std::mutex> g(g_tsml.defaultsLock);
   for (const DefaultField& f : kDefaults)
     if (p->mask & f.bit) g_tsml.*f.slot = p->*f.field;

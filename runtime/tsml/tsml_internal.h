@@ -261,6 +261,9 @@ inline int TsmlWriteStatus(IpcWriteError why) {
 // Lets the link read what transactions accepting this many segments may
 // bring back (the read cap only grows).
 void TsmlLinkAdmit(uint32_t maxSegsAccepted);
+// Sends the fields of p that travel on the link (bits 0x01 to 0x40 of its
+// mask) as the daemon's transfer defaults.
+int TsmlTransferParamsSend(const CommParams& p);
 // Writes a control message and waits for its reply. `reply` gets the message.
 int TsmlControlRoundTrip(IpcMsg* m, uint16_t kind, uint32_t index, uint32_t id,
                          bool evenWhenClosing, IpcMsg** reply);

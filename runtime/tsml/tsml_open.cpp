@@ -269,12 +269,10 @@ int TsmlLibOpen(const TsmlOpenRecord* rec) {
   unwind.Opened();
   if (rec->apduLength != 0 && rec->apduLength < reply.maxApdu) {
     g_tsml.apduLength = rec->apduLength;
-    IpcTransferParams shorter{};
-    shorter.mask = IPC_PARAM_APDU_LENGTH;
+    CommParams shorter{};
+    shorter.mask = COMM_APDU_LENGTH;
     shorter.apduLength = rec->apduLength;
-    TsmlControlParams p{};
-    IpcTransferParamsWrite(p.header, shorter);
-    if (int status = TsmlControl(IPC_KIND_SET_PARAMS, &p)) return status;
+    if (int status = TsmlTransferParamsSend(shorter)) return status;
   } else {
     g_tsml.apduLength = reply.maxApdu;
   }
