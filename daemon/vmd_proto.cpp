@@ -298,10 +298,6 @@ void ServerAnswer(const Msg& x) {
     known = it != c->client.server_open.end() && it->second == id;
   }
   uint16_t status = StatusOf(x, known ? IPC_DAEMON_OK : IPC_DAEMON_BAD_PARAMETER);
-  if (known && status == IPC_DAEMON_OK) {
-    std::lock_guard<std::mutex> lock(c->mu);
-    c->client.server_open.erase(index);
-  }
   if (x.kind == IPC_KIND_SERVER_DROP)
     VmdLog(x.s, "connection %u: server transaction (%u,%u) dropped%s", c->id, index, id,
            known ? "" : " (unknown)");
@@ -309,6 +305,13 @@ void ServerAnswer(const Msg& x) {
     VmdLog(x.s, "connection %u: server transaction (%u,%u) answered with 0x%04X, %u bytes%s", c->id,
            index, id, x.kind, IpcPayloadLength(x.m), known ? "" : " (unknown)");
   Send(x, Reply(x, status, IpcReplyLength(x.kind, 0)));
+  // The index is free only once its acknowledgement is queued: a new request
+  // given the index earlier could reach the client ahead of that
+  // acknowledgement, while the client's transaction still waits for it.
+  if (known && status == IPC_DAEMON_OK) {
+    std::lock_guard<std::mutex> lock(c->mu);
+    c->client.server_open.erase(index);
+  }
 }
 
 void SetParams(const Msg& x) {
