@@ -121,6 +121,11 @@ struct VmdConn {
   std::thread reader;  // joined by the server
   std::thread writer;  // joined by the reader
 
+  // Held across freeing a server transaction's index and queuing its
+  // acknowledgement, and across taking an index and queuing the request
+  // that uses it, so a reused index never overtakes the answer that freed
+  // it. Taken before mu.
+  std::mutex server_index_mu;
   std::mutex mu;
   std::condition_variable cv;
   std::vector<VmdOut> queue;     // ordered by (due, seq)

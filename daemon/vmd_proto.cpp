@@ -304,14 +304,12 @@ void ServerAnswer(const Msg& x) {
   else
     VmdLog(x.s, "connection %u: server transaction (%u,%u) answered with 0x%04X, %u bytes%s", c->id,
            index, id, x.kind, IpcPayloadLength(x.m), known ? "" : " (unknown)");
-  Send(x, Reply(x, status, IpcReplyLength(x.kind, 0)));
-  // The index is free only once its acknowledgement is queued: a new request
-  // given the index earlier could reach the client ahead of that
-  // acknowledgement, while the client's transaction still waits for it.
+  std::lock_guard<std::mutex> order(c->server_index_mu);
   if (known && status == IPC_DAEMON_OK) {
     std::lock_guard<std::mutex> lock(c->mu);
     c->client.server_open.erase(index);
   }
+  Send(x, Reply(x, status, IpcReplyLength(x.kind, 0)));
 }
 
 void SetParams(const Msg& x) {

@@ -102,6 +102,7 @@ bool VmdSendConfirmed(VmdServer* s, uint32_t conn, const VmdIncoming& rq, uint32
   std::shared_ptr<VmdConn> c = VmdFindConn(s, conn);
   if (!c) return false;
   uint32_t idx = 0, id = 0;
+  std::lock_guard<std::mutex> order(c->server_index_mu);
   {
     std::lock_guard<std::mutex> lock(c->mu);
     VmdClient& cl = c->client;
