@@ -81,32 +81,6 @@ class ApilDispatchTest : public ApilTest {
     g_seen.thread.clear();
   }
 
-  // Injects a confirmed request and returns the client's response to it.
-  VmdFrame Serve(uint8_t service, const Bytes& request) {
-    VmdIncoming in = VmdIncomingDefaults(core_);
-    in.params.service = service;
-    in.payload = request;
-    uint32_t index = 0, identifier = 0;
-    const uint64_t after = VmdFrames(core_).empty() ? 0 : VmdFrames(core_).back().seq;
-    EXPECT_TRUE(VmdSendConfirmed(core_, 0, in, &index, &identifier));
-    VmdFrame f{};
-    EXPECT_TRUE(VmdWaitFrame(
-        core_,
-        [&](const VmdFrame& x) {
-          return x.inbound && x.index == index && x.identifier == identifier &&
-                 (x.kind == IPC_KIND_SERVER_DROP || (x.kind >= 0x0E02 && x.kind <= 0x0E05));
-        },
-        5000, &f, after));
-    // The daemon takes the index for a new request once the client has
-    // answered, but the client frees it only on the acknowledgement: the
-    // next request must not overtake it.
-    EXPECT_TRUE(VmdWaitFrame(
-        core_,
-        [&](const VmdFrame& x) { return !x.inbound && x.kind == f.kind && x.index == index; }, 5000,
-        nullptr, f.seq));
-    return f;
-  }
-
   void Unconfirmed(uint8_t service, const Bytes& payload) {
     VmdIncoming in = VmdIncomingDefaults(core_);
     in.params.service = service;

@@ -7,18 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/runtime/support/ioctl_frame.h"
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-// The frame for vendor 555: [0] 0x022B, [1] 0xFFFFFFFF, opening [2].
-const Bytes kFrame = {0x0A, 0x02, 0x2B, 0x1C, 0xFF, 0xFF, 0xFF, 0xFF, 0x2E};
-
-Bytes Framed(const Bytes& tail) {
-  Bytes b = kFrame;
-  b.insert(b.end(), tail.begin(), tail.end());
-  return b;
-}
 
 TEST(IoctlBodyTest, FrameAndStatusAnswerOctets) {
   static_assert(IOCTL_VENDOR_ID == 555);
@@ -26,14 +19,14 @@ TEST(IoctlBodyTest, FrameAndStatusAnswerOctets) {
   TagStreamBufferSink sink;
   TagStreamBufferSinkInit(&sink, room, sizeof room);
   ASSERT_TRUE(IoctlWriteFrame(&sink.writer));
-  EXPECT_EQ(Bytes(room, room + sink.length), kFrame);
+  EXPECT_EQ(Bytes(room, room + sink.length), kIoctlFrame);
 
   TagStreamBufferSinkInit(&sink, room, sizeof room);
   ASSERT_TRUE(IoctlWriteStatusAnswer(&sink.writer, IOCTL_STATUS_NOT_SUPPORTED));
-  EXPECT_EQ(Bytes(room, room + sink.length), Framed({0x91, 0x07, 0x2F}));
+  EXPECT_EQ(Bytes(room, room + sink.length), IoctlFramed({0x91, 0x07, 0x2F}));
   TagStreamBufferSinkInit(&sink, room, sizeof room);
   ASSERT_TRUE(IoctlWriteStatusAnswer(&sink.writer, 0xFFFFFFFF));
-  EXPECT_EQ(Bytes(room, room + sink.length), Framed({0x94, 0xFF, 0xFF, 0xFF, 0xFF, 0x2F}));
+  EXPECT_EQ(Bytes(room, room + sink.length), IoctlFramed({0x94, 0xFF, 0xFF, 0xFF, 0xFF, 0x2F}));
 
   // The frame is skipped without looking at its values.
   const Bytes answer = {0x09, 0x07, 0x1A, 0x12, 0x34, 0x2E, 0x91, 0x00, 0x2F};
@@ -55,14 +48,18 @@ TEST(IoctlBodyTest, ServingSideReadsOrRefusesEachBody) {
     Bytes values;
   } cases[] = {
       {"a request",
-       Framed({0x91, 0x0B, 0x21, 0x05, 0x2F}),
+       IoctlFramed({0x91, 0x0B, 0x21, 0x05, 0x2F}),
        IoctlVerdict::Request,
        11,
        {0x21, 0x05}},
-      {"code 256 with no inputs", Framed({0x92, 0x01, 0x00, 0x2F}), IoctlVerdict::Request, 256, {}},
+      {"code 256 with no inputs",
+       IoctlFramed({0x92, 0x01, 0x00, 0x2F}),
+       IoctlVerdict::Request,
+       256,
+       {}},
       {"every application type",
-       Framed({0x91, 0x01, 0x00, 0x11, 0x21, 0x01, 0x31, 0xFF, 0x72, 0x00, 'a', 0x60, 0x81, 0x00,
-               0x91, 0x02, 0x2F}),
+       IoctlFramed({0x91, 0x01, 0x00, 0x11, 0x21, 0x01, 0x31, 0xFF, 0x72, 0x00, 'a', 0x60, 0x81,
+                    0x00, 0x91, 0x02, 0x2F}),
        IoctlVerdict::Request,
        1,
        {0x00, 0x11, 0x21, 0x01, 0x31, 0xFF, 0x72, 0x00, 'a', 0x60, 0x81, 0x00, 0x91, 0x02}},
@@ -82,20 +79,24 @@ TEST(IoctlBodyTest, ServingSideReadsOrRefusesEachBody) {
        0,
        {}},
       {"nothing", {}, IoctlVerdict::NotIoctl, 0, {}},
-      {"an empty block", Framed({0x2F}), IoctlVerdict::Answer, IOCTL_STATUS_INVALID_NUM_ARG, {}},
+      {"an empty block",
+       IoctlFramed({0x2F}),
+       IoctlVerdict::Answer,
+       IOCTL_STATUS_INVALID_NUM_ARG,
+       {}},
       {"an unsigned code",
-       Framed({0x21, 0x0A, 0x2F}),
+       IoctlFramed({0x21, 0x0A, 0x2F}),
        IoctlVerdict::Answer,
        IOCTL_STATUS_INVALID_PARAM,
        {}},
       {"a five-octet code",
-       Framed({0x95, 0x05, 1, 2, 3, 4, 5, 0x2F}),
+       IoctlFramed({0x95, 0x05, 1, 2, 3, 4, 5, 0x2F}),
        IoctlVerdict::Answer,
        IOCTL_STATUS_INVALID_PARAM,
        {}},
       // The block's tags are checked: an opening tag alone, another
       // opening tag, no closing tag, octets after it.
-      {"an opening tag alone", Framed({}), IoctlVerdict::Reject, IOCTL_REJECT_INVALID_TAG, {}},
+      {"an opening tag alone", IoctlFramed({}), IoctlVerdict::Reject, IOCTL_REJECT_INVALID_TAG, {}},
       {"opening tag 3",
        {0x0A, 0x02, 0x2B, 0x1C, 0xFF, 0xFF, 0xFF, 0xFF, 0x3E, 0x91, 0x0A, 0x2F},
        IoctlVerdict::Reject,
@@ -106,34 +107,38 @@ TEST(IoctlBodyTest, ServingSideReadsOrRefusesEachBody) {
        IoctlVerdict::Reject,
        IOCTL_REJECT_INVALID_TAG,
        {}},
-      {"no closing tag", Framed({0x91, 0x0A}), IoctlVerdict::Reject, IOCTL_REJECT_INVALID_TAG, {}},
+      {"no closing tag",
+       IoctlFramed({0x91, 0x0A}),
+       IoctlVerdict::Reject,
+       IOCTL_REJECT_INVALID_TAG,
+       {}},
       {"an input octet 2F in place of the closing tag",
-       Framed({0x91, 0x0A, 0x21, 0x2F}),
+       IoctlFramed({0x91, 0x0A, 0x21, 0x2F}),
        IoctlVerdict::Reject,
        IOCTL_REJECT_INVALID_TAG,
        {}},
       {"an octet after the closing tag",
-       Framed({0x91, 0x0A, 0x2F, 0x00}),
+       IoctlFramed({0x91, 0x0A, 0x2F, 0x00}),
        IoctlVerdict::Reject,
        IOCTL_REJECT_INVALID_TAG,
        {}},
       {"a context-tagged input",
-       Framed({0x91, 0x0B, 0x09, 0x05, 0x2F}),
+       IoctlFramed({0x91, 0x0B, 0x09, 0x05, 0x2F}),
        IoctlVerdict::Reject,
        IOCTL_REJECT_INVALID_DATA_TYPE,
        {}},
       {"a nested block",
-       Framed({0x91, 0x0B, 0x3E, 0x3F, 0x2F}),
+       IoctlFramed({0x91, 0x0B, 0x3E, 0x3F, 0x2F}),
        IoctlVerdict::Reject,
        IOCTL_REJECT_INVALID_DATA_TYPE,
        {}},
       {"an input past the block",
-       Framed({0x91, 0x0B, 0x22, 0x05, 0x2F}),
+       IoctlFramed({0x91, 0x0B, 0x22, 0x05, 0x2F}),
        IoctlVerdict::Reject,
        IOCTL_REJECT_INVALID_TAG,
        {}},
       {"an unreadable input header",
-       Framed({0x91, 0x0B, 0xF8, 0xFF, 0x2F}),
+       IoctlFramed({0x91, 0x0B, 0xF8, 0xFF, 0x2F}),
        IoctlVerdict::Reject,
        IOCTL_REJECT_INVALID_TAG,
        {}},

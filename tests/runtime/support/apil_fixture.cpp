@@ -169,6 +169,25 @@ VelmoraStatus ApilTest::Init(uint32_t devices, uint32_t objects) {
   return VelmoraInit(&p, 0);
 }
 
+VmdFrame ApilTest::Serve(uint8_t service, const std::vector<uint8_t>& request) {
+  VmdIncoming in = VmdIncomingDefaults(core_);
+  in.params.service = service;
+  in.payload = request;
+  uint32_t index = 0, identifier = 0;
+  const uint64_t after = VmdFrames(core_).empty() ? 0 : VmdFrames(core_).back().seq;
+  EXPECT_TRUE(VmdSendConfirmed(core_, 0, in, &index, &identifier));
+  VmdFrame f{};
+  EXPECT_TRUE(VmdWaitFrame(
+      core_,
+      [&](const VmdFrame& x) {
+        return x.inbound && x.index == index && x.identifier == identifier &&
+               (x.kind == IPC_KIND_SERVER_DROP ||
+                (x.kind >= IPC_KIND_SERVER_ACK && x.kind <= IPC_KIND_SERVER_ABORT));
+      },
+      int(kTestWait.count()), &f, after));
+  return f;
+}
+
 bool ApilTest::WaitDevices(uint32_t n) {
   return WaitUntil([&] {
     uint32_t total = 0;

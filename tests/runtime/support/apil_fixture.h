@@ -50,6 +50,9 @@ class ApilTest : public ::testing::Test {
   void StopProgram();
 
   VelmoraStatus Init(uint32_t devices = 32, uint32_t objects = 32);
+  // Injects a confirmed request into the core and returns the client's
+  // answer to it (an acknowledgement, Error, Reject, Abort or drop).
+  VmdFrame Serve(uint8_t service, const std::vector<uint8_t>& request);
   // Waits until the library knows n devices; their instances, sorted.
   bool WaitDevices(uint32_t n);
   std::vector<uint32_t> DeviceInstances();
