@@ -1,40 +1,14 @@
 #include "bacnet/any_value.h"
 
 #include <cstring>
-#include <type_traits>
 
+#include "bacnet/any_value_store.h"
 #include "bacnet/asn_datatype.h"
 
 namespace {
 
 bool OneOfTwo(const void* buffer, uint32_t capacity) {
   return (buffer == nullptr) != (capacity == 0);
-}
-
-// The buffer is caller memory of no particular alignment: scalars go through
-// memcpy.
-template <typename T>
-bool Store(VelmoraAnyValue* v, int32_t type, const T& value) {
-  if (!v || !v->buffer || v->capacity < sizeof(T)) return false;
-  std::memcpy(v->buffer, &value, sizeof(T));
-  v->type = type;
-  v->count = 1;
-  return true;
-}
-
-template <typename T>
-T Load(const VelmoraAnyValue* v, T fallback) {
-  if (!v || !v->buffer || v->capacity < sizeof(T)) return fallback;
-  T value;
-  std::memcpy(&value, v->buffer, sizeof(T));
-  return value;
-}
-
-template <typename T>
-T* RecordAt(const VelmoraAnyValue* v) {
-  if (!v || !v->buffer || v->capacity < sizeof(T)) return nullptr;
-  if (reinterpret_cast<uintptr_t>(v->buffer) % alignof(T) != 0) return nullptr;
-  return static_cast<T*>(v->buffer);
 }
 
 }  // namespace
@@ -109,21 +83,29 @@ bool VelmoraAnyValueSetNull(VelmoraAnyValue* v) {
 }
 
 bool VelmoraAnyValueSetBoolean(VelmoraAnyValue* v, bool value) {
-  return Store(v, 1, uint8_t(value ? 1 : 0));
+  return AnyValueStore(v, 1, uint8_t(value ? 1 : 0));
 }
-bool VelmoraAnyValueSetUnsigned(VelmoraAnyValue* v, uint32_t value) { return Store(v, 2, value); }
-bool VelmoraAnyValueSetSigned(VelmoraAnyValue* v, int32_t value) { return Store(v, 3, value); }
-bool VelmoraAnyValueSetReal(VelmoraAnyValue* v, float value) { return Store(v, 4, value); }
-bool VelmoraAnyValueSetDouble(VelmoraAnyValue* v, double value) { return Store(v, 5, value); }
-bool VelmoraAnyValueSetEnumerated(VelmoraAnyValue* v, uint32_t value) { return Store(v, 9, value); }
+bool VelmoraAnyValueSetUnsigned(VelmoraAnyValue* v, uint32_t value) {
+  return AnyValueStore(v, 2, value);
+}
+bool VelmoraAnyValueSetSigned(VelmoraAnyValue* v, int32_t value) {
+  return AnyValueStore(v, 3, value);
+}
+bool VelmoraAnyValueSetReal(VelmoraAnyValue* v, float value) { return AnyValueStore(v, 4, value); }
+bool VelmoraAnyValueSetDouble(VelmoraAnyValue* v, double value) {
+  return AnyValueStore(v, 5, value);
+}
+bool VelmoraAnyValueSetEnumerated(VelmoraAnyValue* v, uint32_t value) {
+  return AnyValueStore(v, 9, value);
+}
 
 bool VelmoraAnyValueSetBitString(VelmoraAnyValue* v, const VelmoraBitString* value) {
-  return value && Store(v, 8, *value);
+  return value && AnyValueStore(v, 8, *value);
 }
 
 bool VelmoraAnyValueInitBitString(VelmoraAnyValue* v, uint32_t bitCount) {
   VelmoraBitString bits;
-  return VelmoraBitStringInit(&bits, bitCount) && Store(v, 8, bits);
+  return VelmoraBitStringInit(&bits, bitCount) && AnyValueStore(v, 8, bits);
 }
 
 bool VelmoraAnyValueSetObjectIdList(VelmoraAnyValue* v, const VelmoraObjectId* ids,
@@ -138,30 +120,32 @@ bool VelmoraAnyValueSetObjectIdList(VelmoraAnyValue* v, const VelmoraObjectId* i
 }
 
 bool VelmoraAnyValueSetPriorityValue(VelmoraAnyValue* v, const VelmoraPriorityValue* value) {
-  return value && Store(v, 19, *value);
+  return value && AnyValueStore(v, 19, *value);
 }
 
 bool VelmoraAnyValueSetPriorityValueNull(VelmoraAnyValue* v) {
   VelmoraPriorityValue null{};
   null.type = 0;
-  return Store(v, 19, null);
+  return AnyValueStore(v, 19, null);
 }
 
-bool VelmoraAnyValueGetBoolean(const VelmoraAnyValue* v) { return Load<uint8_t>(v, 0) != 0; }
+bool VelmoraAnyValueGetBoolean(const VelmoraAnyValue* v) {
+  return AnyValueLoad<uint8_t>(v, 0) != 0;
+}
 uint32_t VelmoraAnyValueGetUnsigned(const VelmoraAnyValue* v) {
-  return Load<uint32_t>(v, 0xFFFFFFFFu);
+  return AnyValueLoad<uint32_t>(v, 0xFFFFFFFFu);
 }
-int32_t VelmoraAnyValueGetSigned(const VelmoraAnyValue* v) { return Load<int32_t>(v, -1); }
+int32_t VelmoraAnyValueGetSigned(const VelmoraAnyValue* v) { return AnyValueLoad<int32_t>(v, -1); }
 uint32_t VelmoraAnyValueGetEnumerated(const VelmoraAnyValue* v) {
-  return Load<uint32_t>(v, 0xFFFFFFFFu);
+  return AnyValueLoad<uint32_t>(v, 0xFFFFFFFFu);
 }
-float VelmoraAnyValueGetReal(const VelmoraAnyValue* v) { return Load<float>(v, 0.0f); }
-double VelmoraAnyValueGetDouble(const VelmoraAnyValue* v) { return Load<double>(v, 0.0); }
+float VelmoraAnyValueGetReal(const VelmoraAnyValue* v) { return AnyValueLoad<float>(v, 0.0f); }
+double VelmoraAnyValueGetDouble(const VelmoraAnyValue* v) { return AnyValueLoad<double>(v, 0.0); }
 
 VelmoraBitString* VelmoraAnyValueGetBitString(const VelmoraAnyValue* v) {
-  return RecordAt<VelmoraBitString>(v);
+  return AnyValueRecordAt<VelmoraBitString>(v);
 }
 
 VelmoraPriorityValue* VelmoraAnyValueGetPriorityValue(const VelmoraAnyValue* v) {
-  return RecordAt<VelmoraPriorityValue>(v);
+  return AnyValueRecordAt<VelmoraPriorityValue>(v);
 }
