@@ -10,19 +10,6 @@ namespace {
 
 constexpr uint32_t kSequenceLimit = 65536;
 
-int32_t EncodeEnclosedDateTime(const VelmoraDateTime* dt, AsnCursor* c, uint8_t number) {
-  int32_t status = AsnEncodeOpening(c, number);
-  if (status == ASN_OK) status = AsnEncodeDateTime(dt, c);
-  if (status == ASN_OK) status = AsnEncodeClosing(c, number);
-  return status;
-}
-
-void ReadEnclosedDateTime(AsnCursor* c, VelmoraDateTime* dt) {
-  AsnEnterTag(c);
-  AsnDecodeDateTime(c, dt);
-  AsnLeaveTag(c);
-}
-
 int32_t EncodePriorityValue(const VelmoraPriorityValue* p, AsnCursor* c) {
   switch (p->type) {
     case ASN_TYPE_NULL:
@@ -94,7 +81,7 @@ int32_t EncodeTimeStamp(const VelmoraTimeStamp* ts, AsnCursor* c) {
       if (ts->value.sequence_number >= kSequenceLimit) return ASN_OUT_OF_RANGE;
       return AsnEncodeTaggedUnsigned(ts->value.sequence_number, c, AsnContextTag(1));
     case 2:
-      return EncodeEnclosedDateTime(&ts->value.date_time, c, 2);
+      return AsnEncodeEnclosedDateTime(&ts->value.date_time, c, 2);
     default:
       return ASN_UNKNOWN_CHOICE;
   }
@@ -110,12 +97,12 @@ bool ReadTimeStamp(AsnCursor* c, VelmoraTimeStamp* ts) {
   else if (choice == 1)
     ts->value.sequence_number = AsnTakeUnsigned(c);
   else
-    ReadEnclosedDateTime(c, &ts->value.date_time);
+    AsnDecodeEnclosedDateTime(c, &ts->value.date_time);
   return true;
 }
 
 int32_t EncodeAccumulatorRecord(const VelmoraAccumulatorRecord* a, AsnCursor* c) {
-  int32_t status = EncodeEnclosedDateTime(&a->timestamp, c, 0);
+  int32_t status = AsnEncodeEnclosedDateTime(&a->timestamp, c, 0);
   if (status == ASN_OK) status = AsnEncodeTaggedUnsigned(a->present_value, c, AsnContextTag(1));
   if (status == ASN_OK) status = AsnEncodeTaggedUnsigned(a->accumulated_value, c, AsnContextTag(2));
   if (status == ASN_OK) status = AsnEncodeTaggedEnumerated(a->status, c, AsnContextTag(3));
@@ -124,7 +111,7 @@ int32_t EncodeAccumulatorRecord(const VelmoraAccumulatorRecord* a, AsnCursor* c)
 
 void ReadAccumulatorRecord(AsnCursor* c, VelmoraAccumulatorRecord* a) {
   *a = {};
-  ReadEnclosedDateTime(c, &a->timestamp);
+  AsnDecodeEnclosedDateTime(c, &a->timestamp);
   a->present_value = AsnTakeUnsigned(c);
   a->accumulated_value = AsnTakeUnsigned(c);
   a->status = AsnTakeUnsigned(c);

@@ -57,6 +57,28 @@ T Take(AsnCursor* c) {
   return v;
 }
 
+// Blocks of the value layer in whole alignment units below the arena end,
+// each value at the bottom of its block, so that what is carved below
+// stays aligned.
+struct AlignedBudget {
+  VelmoraAllocator base;
+  uint8_t** arena;
+  uint32_t taken;
+};
+
+void* AlignedBudgetAlloc(VelmoraAllocator* self, uint32_t size) {
+  auto* budget = reinterpret_cast<AlignedBudget*>(self);
+  if (size == 0 || !budget->arena) return nullptr;
+  const uint32_t block = AsnBlockSize(size);
+  budget->taken += block;
+  *budget->arena -= block;
+  return *budget->arena;
+}
+
+void AlignedBudgetFree(VelmoraAllocator*, void*) {}
+
+constexpr VelmoraAllocatorOps kAlignedBudgetOps = {AlignedBudgetAlloc, AlignedBudgetFree};
+
 }  // namespace
 
 int32_t AsnEncodeOpening(AsnCursor* cursor, uint8_t number) {
@@ -135,6 +157,11 @@ int32_t AsnTakeOptionalUnsigned(AsnCursor* cursor, uint8_t n) {
   return AsnHasContextTag(cursor, n) ? int32_t(AsnTakeUnsigned(cursor)) : -1;
 }
 
+void AsnTakeErrorPair(AsnCursor* cursor, VelmoraError* out) {
+  out->error_class = AsnTakeUnsigned(cursor);
+  out->error_code = AsnTakeUnsigned(cursor);
+}
+
 const uint8_t* AsnTakeContents(AsnCursor* cursor, uint32_t* length) {
   *length = 0;
   if (AsnAtListEnd(cursor) || !AsnIsOpeningTag(cursor->current[0])) return nullptr;
@@ -179,17 +206,18 @@ void AsnCarveAnyValue(AsnCarver* carver, const uint8_t* data, uint32_t length,
 void AsnCarvePropertyValue(AsnCarver* carver, uint32_t objectType, uint32_t property,
                            int32_t arrayIndex, const uint8_t* data, uint32_t length,
                            VelmoraAnyValue* out) {
-  uint32_t size = AsnDecodedSizeProperty(objectType, property, arrayIndex, data, length);
-  uint32_t block = AsnBlockSize(size);
-  carver->taken += block;
-  if (!carver->decode) return;
-  uint8_t* none = nullptr;
-  uint8_t** arena = carver->arena ? carver->arena : &none;
-  if (block != 0 && !carver->arena) return;
-  // The value takes exactly its size from the bottom of its block, which
-  // keeps the block, and what is carved below it, aligned.
-  if (carver->arena) *carver->arena -= block - size;
-  AsnDecodePropertyBudget(objectType, property, arrayIndex, data, length, out, arena);
+  if (!carver->decode) {
+    carver->taken +=
+        AsnBlockSize(AsnDecodedSizeProperty(objectType, property, arrayIndex, data, length));
+    return;
+  }
+  // The value layer asks for its one block by its exact size, which is
+  // then known without measuring it first. Without an arena (nothing was
+  // measured to carve) a value that needs storage gets none.
+  AlignedBudget budget = {{&kAlignedBudgetOps}, carver->arena, 0};
+  *out = {ASN_TYPE_NONE, nullptr, 0, 0};
+  AsnDecodePropertyAlloc(objectType, property, arrayIndex, data, length, out, &budget.base);
+  carver->taken += budget.taken;
 }
 
 int32_t AsnEncodeEnclosedValue(const VelmoraAnyValue* value, AsnCursor* cursor, uint8_t number) {

@@ -102,6 +102,8 @@ void AsnTakeWeekNDay(AsnCursor* cursor, VelmoraWeekNDay* out);
 const uint8_t* AsnTakeOctets(AsnCursor* cursor, uint32_t* length);
 // [n] when it is next, else -1 and nothing read.
 int32_t AsnTakeOptionalUnsigned(AsnCursor* cursor, uint8_t n);
+// An error's class and code: two enumerated elements.
+void AsnTakeErrorPair(AsnCursor* cursor, VelmoraError* out);
 // The contents of the constructed element at the cursor (between its
 // opening and its closing tag) and the cursor moved past it; an empty range
 // and nothing read when no opening tag is next.
@@ -129,6 +131,31 @@ void AsnCarveAnyValue(AsnCarver* carver, const uint8_t* data, uint32_t length,
 void AsnCarvePropertyValue(AsnCarver* carver, uint32_t objectType, uint32_t property,
                            int32_t arrayIndex, const uint8_t* data, uint32_t length,
                            VelmoraAnyValue* out);
+
+// The records of a list inside one constructed element: counted by
+// stepping over each, then carved as one array and walked again into it (or
+// over it, measuring). Without a carver the list is only stepped over; the
+// array is null for no records. walk(cursor, record or null, carver or
+// null) takes at least one element whenever no closing tag is next.
+template <typename R, typename Walk>
+void AsnWalkList(AsnCursor* c, R** items, uint32_t* count, AsnCarver* carver, Walk walk) {
+  AsnEnterTag(c);
+  AsnCursor probe = *c;
+  uint32_t n = 0;
+  for (; !AsnAtListEnd(&probe); ++n)
+    walk(&probe, static_cast<R*>(nullptr), static_cast<AsnCarver*>(nullptr));
+  *count = n;
+  *items = nullptr;
+  if (!carver) {
+    *c = probe;
+  } else {
+    auto* array = static_cast<R*>(AsnCarveRecords(carver, n, sizeof(R)));
+    for (uint32_t i = 0; i < n; ++i)
+      walk(c, array ? array + i : nullptr, carver);
+    *items = array;
+  }
+  AsnLeaveTag(c);
+}
 
 // The decoder and the decoded-size function of a record with carved parts,
 // made from one walk (cursor, record or null, carver or null): decoding

@@ -6,10 +6,13 @@
 
 #include "bacnet/asn_check.h"
 #include "bacnet/asn_choices.h"
+#include "bacnet/asn_commands.h"
+#include "bacnet/asn_logs.h"
 #include "bacnet/asn_primitive.h"
 #include "bacnet/asn_property.h"
 #include "bacnet/asn_references.h"
 #include "bacnet/asn_schedule.h"
+#include "bacnet/asn_subscriptions.h"
 #include "bacnet/records_cov.h"
 #include "bacnet/records_event_notif.h"
 #include "bacnet/records_event_param.h"
@@ -70,7 +73,8 @@ constexpr AsnDatatype kRows[] = {
      AsnEncodeDateTime, nullptr},
     {ASN_TYPE_OBJ_PROP_REF, sizeof(VelmoraObjPropRef), AsnPlainDecode<AsnDecodeObjPropRef>,
      AsnEncodeObjPropRef, nullptr},
-    {ASN_TYPE_PROPERTY_STATES, sizeof(VelmoraPropertyStates), nullptr, nullptr, nullptr},
+    {ASN_TYPE_PROPERTY_STATES, sizeof(VelmoraPropertyStates),
+     AsnPlainDecode<AsnDecodePropertyStates>, AsnEncodePropertyStates, nullptr},
     {ASN_TYPE_DATE_RANGE, sizeof(VelmoraDateRange), AsnPlainDecode<AsnDecodeDateRange>,
      AsnEncodeDateRange, nullptr},
     {ASN_TYPE_WEEK_N_DAY, sizeof(VelmoraWeekNDay), AsnPlainDecode<AsnDecodeWeekNDay>,
@@ -97,15 +101,25 @@ constexpr AsnDatatype kRows[] = {
      AsnEncodePropRef, nullptr},
     {ASN_TYPE_ADDRESS_BINDING, sizeof(VelmoraAddressBinding),
      AsnPlainDecode<AsnDecodeAddressBinding>, AsnEncodeAddressBinding, nullptr},
-    {ASN_TYPE_DEV_OBJ_PROP_REF, sizeof(VelmoraDevObjPropRef), nullptr, nullptr, nullptr},
-    {ASN_TYPE_CLIENT_COV, sizeof(VelmoraClientCov), nullptr, nullptr, nullptr},
-    {ASN_TYPE_LOG_RECORD, sizeof(VelmoraLogRecord), nullptr, nullptr, nullptr},
-    {ASN_TYPE_ACTION_LIST, sizeof(VelmoraActionList), nullptr, nullptr, nullptr},
-    {ASN_TYPE_READ_ACCESS_SPEC, sizeof(VelmoraReadAccessSpec), nullptr, nullptr, nullptr},
-    {ASN_TYPE_READ_ACCESS_RESULT, sizeof(VelmoraReadAccessResult), nullptr, nullptr, nullptr},
+    {ASN_TYPE_DEV_OBJ_PROP_REF, sizeof(VelmoraDevObjPropRef),
+     AsnPlainDecode<AsnDecodeDevObjPropRef>, AsnEncodeDevObjPropRef, nullptr},
+    {ASN_TYPE_CLIENT_COV, sizeof(VelmoraClientCov), AsnPlainDecode<AsnDecodeClientCov>,
+     AsnEncodeClientCov, nullptr},
+    {ASN_TYPE_LOG_RECORD, sizeof(VelmoraLogRecord), AsnArenaDecode<AsnDecodeLogRecord>,
+     AsnEncodeLogRecord, AsnDecodedSizeLogRecord},
+    {ASN_TYPE_ACTION_LIST, sizeof(VelmoraActionList), AsnArenaDecode<AsnDecodeActionList>,
+     AsnEncodeActionList, AsnDecodedSizeActionList},
+    {ASN_TYPE_READ_ACCESS_SPEC, sizeof(VelmoraReadAccessSpec),
+     AsnArenaDecode<AsnDecodeReadAccessSpec>, AsnEncodeReadAccessSpec,
+     AsnDecodedSizeReadAccessSpec},
+    {ASN_TYPE_READ_ACCESS_RESULT, sizeof(VelmoraReadAccessResult),
+     AsnArenaDecode<AsnDecodeReadAccessResult>, AsnEncodeReadAccessResult,
+     AsnDecodedSizeReadAccessResult},
     {ASN_TYPE_EVENT_PARAMETER, sizeof(VelmoraEventParam), nullptr, nullptr, nullptr},
-    {ASN_TYPE_COV_SUBSCRIPTION, sizeof(VelmoraCovSubscription), nullptr, nullptr, nullptr},
-    {ASN_TYPE_DEV_OBJ_REF, sizeof(VelmoraDevObjRef), nullptr, nullptr, nullptr},
+    {ASN_TYPE_COV_SUBSCRIPTION, sizeof(VelmoraCovSubscription),
+     AsnPlainDecode<AsnDecodeCovSubscription>, AsnEncodeCovSubscription, nullptr},
+    {ASN_TYPE_DEV_OBJ_REF, sizeof(VelmoraDevObjRef), AsnPlainDecode<AsnDecodeDevObjRef>,
+     AsnEncodeDevObjRef, nullptr},
     {ASN_TYPE_DEV_OBJ_PROP_VALUE, sizeof(VelmoraDevObjPropValue),
      AsnArenaDecode<AsnDecodeDevObjPropValue>, AsnEncodeDevObjPropValue,
      AsnDecodedSizeDevObjPropValue},
@@ -114,7 +128,8 @@ constexpr AsnDatatype kRows[] = {
     {ASN_TYPE_PRESCALE, sizeof(VelmoraPrescale), AsnPlainDecode<AsnDecodePrescale>,
      AsnEncodePrescale, nullptr},
     {ASN_TYPE_SCALE, sizeof(VelmoraScale), AsnPlainDecode<AsnDecodeScale>, AsnEncodeScale, nullptr},
-    {ASN_TYPE_ACTION_COMMAND, sizeof(VelmoraActionCommand), nullptr, nullptr, nullptr},
+    {ASN_TYPE_ACTION_COMMAND, sizeof(VelmoraActionCommand), AsnArenaDecode<AsnDecodeActionCommand>,
+     AsnEncodeActionCommand, AsnDecodedSizeActionCommand},
     {ASN_TYPE_SHED_LEVEL, sizeof(VelmoraShedLevel), AsnPlainDecode<AsnDecodeShedLevel>,
      AsnEncodeShedLevel, nullptr},
     {ASN_TYPE_VT_SESSION, sizeof(VelmoraVtSession), AsnPlainDecode<AsnDecodeVtSession>,
@@ -122,7 +137,9 @@ constexpr AsnDatatype kRows[] = {
     {ASN_TYPE_SESSION_KEY, sizeof(VelmoraSessionKey), AsnPlainDecode<AsnDecodeSessionKey>,
      AsnEncodeSessionKey, nullptr},
     {ASN_TYPE_EVENT_LOG_RECORD, sizeof(VelmoraEventLogRecord), nullptr, nullptr, nullptr},
-    {ASN_TYPE_LOG_MULTIPLE_RECORD, sizeof(VelmoraLogMultipleRecord), nullptr, nullptr, nullptr},
+    {ASN_TYPE_LOG_MULTIPLE_RECORD, sizeof(VelmoraLogMultipleRecord),
+     AsnArenaDecode<AsnDecodeLogMultipleRecord>, AsnEncodeLogMultipleRecord,
+     AsnDecodedSizeLogMultipleRecord},
     {ASN_TYPE_RAW_RESERVED, sizeof(VelmoraRawData), nullptr, EncodeRaw, nullptr},
     {ASN_TYPE_RAW_PROPRIETARY, sizeof(VelmoraRawData), nullptr, EncodeRaw, nullptr},
     {ASN_TYPE_RAW_STANDARD, sizeof(VelmoraRawData), nullptr, EncodeRaw, nullptr},
@@ -195,8 +212,11 @@ int32_t Decode(const AsnDatatype* row, const uint8_t* data, uint32_t length, Vel
     return ASN_NO_SPACE;
   }
 
+  // The value takes the first needed bytes of the buffer: its variable
+  // parts, whole alignment units, are carved down from there, so they stay
+  // aligned whatever room the caller's buffer has beyond them.
   auto* base = static_cast<uint8_t*>(value->buffer);
-  uint8_t* top = base ? base + value->capacity : nullptr;
+  uint8_t* top = base ? base + needed : nullptr;
   uint8_t** arena = needed > fixed ? &top : nullptr;
   AsnCursor cursor = all;
   uint32_t offset = 0;

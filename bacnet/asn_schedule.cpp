@@ -93,26 +93,9 @@ int32_t EncodeTimeValues(const VelmoraTimeValue* items, uint32_t count, AsnCurso
   return status;
 }
 
-// The time values inside one constructed element: counted first, then
-// their array and their values taken from the carver.
+// The time values inside one constructed element.
 void TimeValuesWalk(AsnCursor* c, VelmoraTimeValue** items, uint32_t* count, AsnCarver* carver) {
-  AsnEnterTag(c);
-  AsnCursor probe = *c;
-  uint32_t n = 0;
-  for (; !AsnAtListEnd(&probe); ++n)
-    TimeValueWalk(&probe, nullptr, nullptr);
-  *count = n;
-  *items = nullptr;
-  if (!carver) {
-    *c = probe;
-  } else {
-    auto* array =
-        static_cast<VelmoraTimeValue*>(AsnCarveRecords(carver, n, sizeof(VelmoraTimeValue)));
-    for (uint32_t i = 0; i < n; ++i)
-      TimeValueWalk(c, array ? array + i : nullptr, carver);
-    *items = array;
-  }
-  AsnLeaveTag(c);
+  AsnWalkList(c, items, count, carver, TimeValueWalk);
 }
 
 void SpecialEventWalk(AsnCursor* c, VelmoraSpecialEvent* out, AsnCarver* carver) {
@@ -172,6 +155,19 @@ int32_t AsnEncodeDateTime(const void* value, AsnCursor* cursor) {
 }
 void AsnDecodeDateTime(AsnCursor* cursor, void* out) {
   AsnDecodeRecord<VelmoraDateTime, ReadDateTime>(cursor, out);
+}
+
+int32_t AsnEncodeEnclosedDateTime(const VelmoraDateTime* value, AsnCursor* cursor, uint8_t number) {
+  int32_t status = AsnEncodeOpening(cursor, number);
+  if (status == ASN_OK) status = EncodeDateTime(value, cursor);
+  if (status == ASN_OK) status = AsnEncodeClosing(cursor, number);
+  return status;
+}
+
+void AsnDecodeEnclosedDateTime(AsnCursor* cursor, VelmoraDateTime* out) {
+  AsnEnterTag(cursor);
+  ReadDateTime(cursor, out);
+  AsnLeaveTag(cursor);
 }
 
 int32_t AsnEncodeDateRange(const void* value, AsnCursor* cursor) {

@@ -19,6 +19,9 @@
 // Date, then time.
 int32_t AsnEncodeDateTime(const void* value, AsnCursor* cursor);
 void AsnDecodeDateTime(AsnCursor* cursor, void* out);
+// The same inside [n]{ }, as time stamps and records of logs hold it.
+int32_t AsnEncodeEnclosedDateTime(const VelmoraDateTime* value, AsnCursor* cursor, uint8_t number);
+void AsnDecodeEnclosedDateTime(AsnCursor* cursor, VelmoraDateTime* out);
 
 // Start date, then end date.
 int32_t AsnEncodeDateRange(const void* value, AsnCursor* cursor);

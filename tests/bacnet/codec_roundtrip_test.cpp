@@ -7,7 +7,10 @@
 #include <set>
 
 #include "bacnet/asn_datatype.h"
+#include "bacnet/records_cov.h"
 #include "bacnet/records_event_notif.h"
+#include "bacnet/records_log.h"
+#include "bacnet/records_log_multiple.h"
 #include "bacnet/records_schedule.h"
 #include "bacnet/records_session.h"
 #include "bacnet/records_states.h"
@@ -120,6 +123,99 @@ VelmoraTimeStamp StampDateTime(VelmoraDateTime dt) {
 const VelmoraDateTime kMorning = {Date(2024, 5, 17, 5), {6, 30, 0, 0}};
 const VelmoraAddress kBoiler = Local({0x0A});
 const VelmoraAddress kSite = Remote(5, {0xC0, 0xA8, 0x00, 0x01, 0xBA, 0xC0});
+
+VelmoraPropertyStates States(uint32_t choice, uint32_t value) {
+  VelmoraPropertyStates s{};
+  s.choice = choice;
+  s.value.enumerated = value;
+  return s;
+}
+
+VelmoraCovSubscription Subscription(VelmoraRecipient to, uint32_t flags, float increment) {
+  VelmoraCovSubscription s{};
+  s.flags = flags;
+  s.recipient = {to, 7};
+  s.monitored_ref = Ref(0, 1, 85);
+  s.issue_confirmed = flags ? 0 : 1;
+  s.time_remaining = flags ? 60 : 300;
+  s.increment = increment;
+  return s;
+}
+
+// A log record at 12:30 on 17 May 2024, its datum set by fill.
+template <typename Fill>
+RoundTripValue Log(const char* name, uint32_t datum, const char* octets, Fill fill) {
+  return RoundTrip<VelmoraLogRecord>(
+      name,
+      [datum, fill](K& k) {
+        VelmoraLogRecord r{};
+        r.timestamp = {Date(2024, 5, 17, 5), {12, 30, 0, 0}};
+        r.datum_type = datum;
+        fill(k, r);
+        return r;
+      },
+      octets);
+}
+#define LOG_STAMP "0E A4 7C 05 11 05 B4 0C 1E 00 00 0F "
+
+VelmoraLogMultipleRecord Multiple(int32_t choice) {
+  VelmoraLogMultipleRecord r{};
+  r.time_stamp = {Date(2024, 5, 17, 5), {12, 30, 0, 0}};
+  r.choice = choice;
+  return r;
+}
+
+VelmoraActionCommand Command(VelmoraObjectId object, uint32_t property, VelmoraAnyValue value) {
+  VelmoraActionCommand a{};
+  a.object_id = object;
+  a.property = property;
+  a.array_index = VELMORA_NO_INDEX;
+  a.value = value;
+  a.priority = VELMORA_NO_PRIORITY;
+  return a;
+}
+// Analog value 3 to 21.0 at priority 16, write successful.
+VelmoraActionCommand CommandA(K& k) {
+  VelmoraActionCommand a = Command({2, 3}, 85, k.Value<float>(ASN_TYPE_REAL, {21.0f}));
+  a.priority = 16;
+  a.write_successful = 1;
+  return a;
+}
+#define COMMAND_A "1C 00 80 00 03 29 55 4E 44 41 A8 00 00 4F 59 10 79 00 89 01"
+// On device 1, binary output 1 to active 30 s after, quit on failure.
+VelmoraActionCommand CommandB(K& k) {
+  VelmoraActionCommand a = Command({4, 1}, 85, k.Value<uint32_t>(ASN_TYPE_ENUMERATED, {1}));
+  a.flags = VELMORA_ACTION_HAS_DEVICE | VELMORA_ACTION_HAS_POST_DELAY;
+  a.device_id = {8, 1};
+  a.post_delay = 30;
+  a.quit_on_failure = 1;
+  return a;
+}
+#define COMMAND_B "0C 02 00 00 01 1C 01 00 00 01 29 55 4E 91 01 4F 69 1E 79 01 89 00"
+// Multi-state output 1, its second state text.
+VelmoraActionCommand CommandC(K& k) {
+  VelmoraActionCommand a = Command({14, 1}, 110, k.Text(ASN_TYPE_TEXT_ANSI, {'O', 'n', 0}));
+  a.array_index = 2;
+  return a;
+}
+#define COMMAND_C "1C 03 80 00 01 29 6E 39 02 4E 73 00 4F 6E 4F 79 00 89 00"
+
+VelmoraReadResult Read(uint32_t property, uint32_t index, VelmoraAnyValue value) {
+  VelmoraReadResult r{};
+  r.property = property;
+  r.array_index = index;
+  r.success = 1;
+  r.value = value;
+  return r;
+}
+VelmoraReadResult Failed(uint32_t property, uint32_t errorClass, uint32_t errorCode) {
+  VelmoraReadResult r{};
+  r.property = property;
+  r.array_index = VELMORA_NO_INDEX;
+  r.value = {ASN_TYPE_NONE, nullptr, 0, 0};
+  r.error = {errorClass, errorCode};
+  return r;
+}
 
 const std::vector<RoundTripCode>& Codes() {
   static const std::vector<RoundTripCode> kCodes = {
@@ -371,6 +467,150 @@ const std::vector<RoundTripCode>& Codes() {
       {ASN_TYPE_SESSION_KEY,
        {Of("key", VelmoraSessionKey{{1, 2, 3, 4, 5, 6, 7, 8}, kSite},
            "65 08 01 02 03 04 05 06 07 08 21 05 65 06 C0 A8 00 01 BA C0")}},
+      // Logs, commands, subscriptions and read access.
+      {ASN_TYPE_PROPERTY_STATES,
+       {Of("boolean", States(0, 1), "09 01"), Of("binary value", States(1, 1), "19 01"),
+        Of("unsigned 300", States(11, 300), "BA 01 2C"),
+        Of("door alarm state, extended tag", States(15, 2), "F9 0F 02")}},
+      {ASN_TYPE_DEV_OBJ_PROP_REF,
+       {Of("present value", VelmoraDevObjPropRef{{0, 1}, 85, VELMORA_NO_INDEX, 0, {}},
+           "0C 00 00 00 01 19 55"),
+        Of("index and device", VelmoraDevObjPropRef{{0, 1}, 85, 3, 1, {8, 1234}},
+           "0C 00 00 00 01 19 55 29 03 3C 02 00 04 D2")}},
+      {ASN_TYPE_CLIENT_COV,
+       {Of("0.5", VelmoraClientCov{ASN_TYPE_REAL, 0.5f}, "44 3F 00 00 00"),
+        Of("default", VelmoraClientCov{ASN_TYPE_NULL, 0.0f}, "00")}},
+      {ASN_TYPE_LOG_RECORD,
+       {Log("log status", 0, LOG_STAMP "1E 0A 05 80 1F",
+            [](K&, VelmoraLogRecord& r) { r.datum.log_status = Bits({1, 0, 0}); }),
+        Log("boolean", 1, LOG_STAMP "1E 19 01 1F",
+            [](K&, VelmoraLogRecord& r) { r.datum.boolean = 1; }),
+        Log("real, status flags", 2, LOG_STAMP "1E 2C 41 B4 00 00 1F 2A 04 20",
+            [](K&, VelmoraLogRecord& r) {
+              r.datum.real = 22.5f;
+              r.has_status_flags = 1;
+              r.status_flags = Bits({0, 0, 1, 0});
+            }),
+        Log("enumerated", 3, LOG_STAMP "1E 39 01 1F",
+            [](K&, VelmoraLogRecord& r) { r.datum.enumerated = 1; }),
+        Log("unsigned", 4, LOG_STAMP "1E 4B 01 11 70 1F",
+            [](K&, VelmoraLogRecord& r) { r.datum.unsigned_value = 70000; }),
+        Log("signed", 5, LOG_STAMP "1E 59 FE 1F",
+            [](K&, VelmoraLogRecord& r) { r.datum.signed_value = -2; }),
+        Log("bit string", 6, LOG_STAMP "1E 6A 04 60 1F",
+            [](K&, VelmoraLogRecord& r) { r.datum.bit_string = Bits({0, 1, 1, 0}); }),
+        Log("null", 7, LOG_STAMP "1E 78 1F", [](K&, VelmoraLogRecord&) {}),
+        Log("failure", 8, LOG_STAMP "1E 8E 91 02 91 20 8F 1F",
+            [](K&, VelmoraLogRecord& r) { r.datum.failure = {2, 32}; }),
+        Log("time change", 9, LOG_STAMP "1E 9C BF C0 00 00 1F",
+            [](K&, VelmoraLogRecord& r) { r.datum.time_change = -1.5f; }),
+        Log("any value", 10, LOG_STAMP "1E AE 21 05 AF 1F",
+            [](K& k, VelmoraLogRecord& r) { r.datum.any_value = k.Value<uint32_t>(2, {5}); }),
+        Log("any text", 10, LOG_STAMP "1E AE 74 00 6F 66 66 AF 1F",
+            [](K& k, VelmoraLogRecord& r) {
+              r.datum.any_value = k.Text(ASN_TYPE_TEXT_ANSI, {'o', 'f', 'f', 0});
+            })}},
+      {ASN_TYPE_ACTION_LIST,
+       {Of("no commands", VelmoraActionList{nullptr, 0}, "0E 0F"),
+        RoundTrip<VelmoraActionList>(
+            "three commands",
+            [](K& k) {
+              return VelmoraActionList{k.Array({CommandA(k), CommandB(k), CommandC(k)}), 3};
+            },
+            "0E " COMMAND_A " " COMMAND_B " " COMMAND_C " 0F")}},
+      {ASN_TYPE_READ_ACCESS_SPEC,
+       {RoundTrip<VelmoraReadAccessSpec>(
+            "three references",
+            [](K& k) {
+              return VelmoraReadAccessSpec{
+                  {0, 1}, 3, k.Array<VelmoraPropRef>({{85, VELMORA_NO_INDEX},
+                                                      {111, VELMORA_NO_INDEX},
+                                                      {87, 8}})};
+            },
+            "0C 00 00 00 01 1E 09 55 09 6F 09 57 19 08 1F"),
+        Of("no references", VelmoraReadAccessSpec{{0, 1}, 0, nullptr}, "0C 00 00 00 01 1E 1F",
+           false)}},
+      {ASN_TYPE_READ_ACCESS_RESULT,
+       {RoundTrip<VelmoraReadAccessResult>(
+            "values and an error",
+            [](K& k) {
+              VelmoraBitString flags = Bits({0, 0, 0, 0});
+              return VelmoraReadAccessResult{
+                  {0, 1},
+                  3,
+                  k.Array({Read(85, VELMORA_NO_INDEX, k.Value<float>(ASN_TYPE_REAL, {21.5f})),
+                           Read(111, VELMORA_NO_INDEX, k.Value(ASN_TYPE_BIT_STRING, {flags})),
+                           Failed(3999, 2, 32)})};
+            },
+            "0C 00 00 00 01 1E 29 55 4E 44 41 AC 00 00 4F 29 6F 4E 82 04 00 4F 2A 0F 9F 5E 91 02 "
+            "91 20 5F 1F"),
+        RoundTrip<VelmoraReadAccessResult>(
+            "an object list element",
+            [](K& k) {
+              return VelmoraReadAccessResult{
+                  {8, 1}, 1, k.Array({Read(76, 1, k.Value<VelmoraObjectId>(12, {{8, 1}}))})};
+            },
+            "0C 02 00 00 01 1E 29 4C 39 01 4E C4 02 00 00 01 4F 1F"),
+        Of("no list", VelmoraReadAccessResult{{0, 1}, 0, nullptr}, "0C 00 00 00 01"),
+        RoundTrip<VelmoraReadAccessResult>(
+            "an empty list",
+            [](K& k) { return VelmoraReadAccessResult{{0, 1}, 0, k.Add(Failed(0, 0, 0))}; },
+            "0C 00 00 00 01 1E 1F")}},
+      {ASN_TYPE_COV_SUBSCRIPTION,
+       {Of("of a device", Subscription(DeviceRecipient(9), 0, 0),
+           "0E 0E 0C 02 00 00 09 0F 19 07 0F 1E 0C 00 00 00 01 19 55 1F 29 01 3A 01 2C"),
+        Of("of an address, with increment",
+           Subscription(AddressRecipient(Remote(5, {0x0A})), VELMORA_COV_HAS_INCREMENT, 1.0f),
+           "0E 0E 1E 21 05 61 0A 1F 0F 19 07 0F 1E 0C 00 00 00 01 19 55 1F 29 00 39 3C 4C 3F 80 "
+           "00 00")}},
+      {ASN_TYPE_DEV_OBJ_REF,
+       {Of("object", VelmoraDevObjRef{{0, 1}, 0, {}}, "1C 00 00 00 01"),
+        Of("on a device", VelmoraDevObjRef{{0, 1}, 1, {8, 5}}, "0C 02 00 00 05 1C 00 00 00 01")}},
+      {ASN_TYPE_ACTION_COMMAND,
+       {RoundTrip<VelmoraActionCommand>("priority 16", CommandA, COMMAND_A),
+        RoundTrip<VelmoraActionCommand>("device and post delay", CommandB, COMMAND_B),
+        RoundTrip<VelmoraActionCommand>("array index, text value", CommandC, COMMAND_C)}},
+      {ASN_TYPE_LOG_MULTIPLE_RECORD,
+       {RoundTrip<VelmoraLogMultipleRecord>(
+            "log status",
+            [](K&) {
+              VelmoraLogMultipleRecord r = Multiple(0);
+              r.value.log_status = Bits({1, 0, 0});
+              return r;
+            },
+            LOG_STAMP "1E 0A 05 80 1F"),
+        RoundTrip<VelmoraLogMultipleRecord>(
+            "time change",
+            [](K&) {
+              VelmoraLogMultipleRecord r = Multiple(2);
+              r.value.time_change = 1.0f;
+              return r;
+            },
+            LOG_STAMP "1E 2C 3F 80 00 00 1F"),
+        RoundTrip<VelmoraLogMultipleRecord>(
+            "every datum",
+            [](K& k) {
+              VelmoraLogDatum d[9] = {};
+              VelmoraLogDatumInitBoolean(&d[0], 1);
+              VelmoraLogDatumInitReal(&d[1], 22.5f);
+              VelmoraLogDatumInitEnumerated(&d[2], 3);
+              VelmoraLogDatumInitUnsigned(&d[3], 5);
+              VelmoraLogDatumInitSigned(&d[4], -2);
+              VelmoraBitString bits = Bits({0, 1, 1, 0});
+              VelmoraLogDatumInitBitString(&d[5], &bits);
+              d[6].choice = 6;
+              VelmoraError failure = {2, 32};
+              VelmoraLogDatumInitFailure(&d[7], &failure);
+              VelmoraAnyValue any = k.Value<uint32_t>(2, {5});
+              VelmoraLogDatumInitAnyValue(&d[8], &any);
+              VelmoraLogMultipleRecord r = Multiple(1);
+              r.value.log_data = {9, k.Array({d[0], d[1], d[2], d[3], d[4], d[5], d[6], d[7], d[8]})};
+              return r;
+            },
+            LOG_STAMP
+            "1E 1E 09 01 1C 41 B4 00 00 29 03 39 05 49 FE 5A 04 60 68 7E 91 02 91 20 7F 8E 21 05 "
+            "8F 1F 1F"),
+        Of("no data", Multiple(1), LOG_STAMP "1E 1E 1F 1F")}},
   };
   return kCodes;
 }

@@ -268,8 +268,8 @@ TEST(DecodeTyped, DatatypeWithoutCodecIsRefusedNotGuessed) {
       {"two event log records", 25, 131, -1, Cat({kEventLogRecord, kEventLogRecord}),
        ASN_TYPE_EVENT_LOG_RECORD, 2},
       {"no event log record", 25, 131, -1, {}, ASN_TYPE_EVENT_LOG_RECORD, 0},
-      {"two object property references", 27, 132, -1, Hex(Repeat(kReferenceHex, 2)),
-       ASN_TYPE_DEV_OBJ_PROP_REF, 2},
+      {"two event log records", 25, 131, -1, Hex(Repeat(kEventLogRecordHex, 2)),
+       ASN_TYPE_EVENT_LOG_RECORD, 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -42,6 +42,29 @@ uint8_t* RoundTripKeep::Block(size_t n) {
   return reinterpret_cast<uint8_t*>(blocks_.back().data());
 }
 
+RoundTripDecoded DecodeThroughRow(int32_t code, std::span<const uint8_t> octets) {
+  const AsnDatatype* row = AsnDatatypeFind(code);
+  const auto n = uint32_t(octets.size());
+  const uint32_t size = row->decodedSize ? row->decodedSize(octets.data(), n) : uint32_t(row->size);
+  RoundTripDecoded d(size);
+  uint8_t* top = d.buffer.data() + size;
+  // An arena only where one is needed, as the list codec gives it.
+  const bool variable = row->size < 0;
+  uint8_t** arena = !variable && size > uint32_t(row->size) ? &top : nullptr;
+  AsnCursor in = AsnCursorOverConst(octets.data(), n);
+  uint32_t used = 0;
+  row->decode(&in, d.buffer.data(), arena, &used);
+  d.consumed = size_t(in.current - octets.data());
+  d.used = (variable ? used : uint32_t(row->size)) + uint32_t(d.buffer.data() + size - top);
+  return d;
+}
+
+int32_t EncodeThroughRow(int32_t code, const void* record, Bytes* out) {
+  const AsnDatatype* row = AsnDatatypeFind(code);
+  if (!row || !row->encode) return ASN_NO_CODEC;
+  return Encode(row, {static_cast<const uint8_t*>(record), size_t(row->size)}, out);
+}
+
 bool SchemaAcceptsValues(int32_t code, const uint8_t* data, uint32_t length) {
   AsnCheckReader reader;
   AsnCheckReaderInit(&reader, data, length);
@@ -81,27 +104,32 @@ void ExpectRoundTrip(int32_t code, const RoundTripValue& value) {
   }
 
   const auto n = uint32_t(first.size());
-  const uint32_t size = row->decodedSize ? row->decodedSize(first.data(), n) : uint32_t(row->size);
-  GuardedBuffer buffer(size);
-  uint8_t* top = buffer.data() + size;
-  // Called as the list codec calls it: an arena only where one is needed.
-  const bool variable = row->size < 0;
-  uint8_t** arena = !variable && size > uint32_t(row->size) ? &top : nullptr;
-  AsnCursor in = AsnCursorOverConst(first.data(), n);
+  RoundTripDecoded d = DecodeThroughRow(code, first);
+  EXPECT_EQ(d.consumed, first.size()) << "the whole encoding is one value";
+  EXPECT_EQ(d.used, d.size) << "storage used";
+  EXPECT_TRUE(d.buffer.guardsIntact());
+  const uint32_t fixed = row->size < 0 ? d.used : uint32_t(row->size);
   uint32_t used = 0;
-  row->decode(&in, buffer.data(), arena, &used);
-  EXPECT_EQ(in.current, in.end) << "the whole encoding is one value";
-  const uint32_t fixed = variable ? used : uint32_t(row->size);
-  EXPECT_EQ(fixed + uint32_t(buffer.data() + size - top), size) << "storage used";
-  EXPECT_TRUE(buffer.guardsIntact());
 
   AsnCursor skip = AsnCursorOverConst(first.data(), n);
   row->decode(&skip, nullptr, nullptr, &used);
   EXPECT_EQ(skip.current, skip.end) << "skipped without output";
 
   Bytes second;
-  ASSERT_EQ(Encode(row, {buffer.data(), fixed}, &second), ASN_OK);
+  ASSERT_EQ(Encode(row, {d.buffer.data(), fixed}, &second), ASN_OK);
   EXPECT_EQ(second, first);
+
+  // The constructed decoders bound every read themselves: each shorter
+  // prefix, in a block of exactly its length, decodes inside it and inside
+  // the storage its own decoded size asks for.
+  if (code < ASN_TYPE_PRIORITY_VALUE || code == ASN_TYPE_WEEK_N_DAY) return;
+  for (size_t k = 0; k < first.size(); ++k) {
+    const Bytes prefix(first.begin(), first.begin() + std::ptrdiff_t(k));
+    RoundTripDecoded cut = DecodeThroughRow(code, prefix);
+    EXPECT_LE(cut.consumed, k) << "prefix " << k;
+    EXPECT_LE(cut.used, cut.size) << "prefix " << k;
+    EXPECT_TRUE(cut.buffer.guardsIntact()) << "prefix " << k;
+  }
 }
 
 void ExpectListRoundTrip(int32_t code, const std::vector<const RoundTripValue*>& values) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "bacnet/any_value.h"
+#include "tests/bacnet/support/counting_allocator.h"
 
 // Storage the records of a case point into; it lives while the case runs.
 class RoundTripKeep {
@@ -101,3 +102,18 @@ void ExpectCutShortStaysInside(int32_t code, const RoundTripValue& value);
 // Whether the syntax checker takes the octets as values of the datatype,
 // one after another, by any one of the schema rows of the datatype.
 bool SchemaAcceptsValues(int32_t code, const uint8_t* data, uint32_t length);
+
+// The first value of the octets decoded through the row of the code, as the
+// list codec calls its decoder, into a guard-banded buffer of exactly the
+// row's decoded size.
+struct RoundTripDecoded {
+  explicit RoundTripDecoded(uint32_t n) : buffer(n), size(n) {}
+  GuardedBuffer buffer;
+  uint32_t size;        // the decoded size
+  uint32_t used = 0;    // the fixed part and what the decode carved
+  size_t consumed = 0;  // octets the decoder moved over
+  void* record() { return buffer.data(); }
+};
+RoundTripDecoded DecodeThroughRow(int32_t code, std::span<const uint8_t> octets);
+// The row's encoding of one record, and its status.
+int32_t EncodeThroughRow(int32_t code, const void* record, std::vector<uint8_t>* out);

@@ -9,3 +9,6 @@ inline constexpr const char* kDestinationHex =
 inline constexpr const char* kAddressBindingHex = "C4 02 00 00 01 21 00 65 06 C0 A8 00 01 BA C0";
 // BACnetDeviceObjectPropertyReference: analog-input 1, present-value.
 inline constexpr const char* kReferenceHex = "0C 00 00 00 01 19 55";
+// BACnetEventLogRecord: 2024-05-17 12:30, a log status of log-disabled.
+inline constexpr const char* kEventLogRecordHex =
+    "0E A4 7C 05 11 05 B4 0C 1E 00 00 0F 1E 0A 05 80 1F ";
