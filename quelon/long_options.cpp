@@ -61,22 +61,32 @@ bool FindName(const char* const* argv, int argc, std::string_view name, const ch
   return false;
 }
 
-// A value as OptionGetString reads it, into size bytes (size > 0).
-void CopyValue(const char* v, char* out, size_t size) {
+// A value as OptionGetString reads it, into size bytes (size > 0); whether
+// it was read whole: all of it fit, a quoted one ends in its closing quote,
+// an unquoted one has nothing but letters, digits and '_'.
+bool CopyValue(const char* v, char* out, size_t size) {
   size_t n = 0;
-  if (*v == '"') {
-    for (const char* p = v + 1; *p != '\0' && n + 1 < size; ++p) {
+  const char* p = v;
+  bool closed = true;
+  if (*p == '"') {
+    closed = false;
+    for (++p; *p != '\0' && n + 1 < size; ++p) {
       if (*p == '"') {
         if (p[1] != '"') break;
         ++p;
       }
       out[n++] = *p;
     }
+    if (*p == '"' && p[1] != '"') {
+      closed = true;
+      ++p;
+    }
   } else {
-    for (const char* p = v; (IsAsciiAlnum(*p) || *p == '_') && n + 1 < size; ++p)
+    for (; (IsAsciiAlnum(*p) || *p == '_') && n + 1 < size; ++p)
       out[n++] = *p;
   }
   out[n] = '\0';
+  return closed && *p == '\0';
 }
 
 // The option's value, or NULL when it is absent or has none.
@@ -148,4 +158,11 @@ bool OptionGetHex(const char* const* argv, int argc, const char* spec, uint8_t* 
   std::string digits(std::min<size_t>(size_t(3) * n, std::strlen(value) + 1), '\0');
   CopyValue(value, digits.data(), digits.size());
   return VelmoraHexToBytes(digits.c_str(), buffer, n, count);
+}
+
+bool OptionValueIsWhole(const char* const* argv, int argc, const char* spec, uint32_t size) {
+  const char* value = ValueOf(argv, argc, spec);
+  if (!value || size == 0) return false;
+  std::string copy(size, '\0');
+  return CopyValue(value, copy.data(), copy.size());
 }

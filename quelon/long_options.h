@@ -30,3 +30,8 @@ bool OptionGetString(const char* const* argv, int argc, const char* spec, char* 
 // fill at most n bytes, right-aligned; *count gets the byte count.
 bool OptionGetHex(const char* const* argv, int argc, const char* spec, uint8_t* buffer, uint32_t n,
                   uint32_t* count);
+// Present with a value that OptionGetString with this size (or
+// OptionGetHex of n bytes, size 3n) reads whole: a quoted value up to its
+// closing quote and nothing after it, an unquoted one of letters, digits
+// and '_' alone, and all of it fitting.
+bool OptionValueIsWhole(const char* const* argv, int argc, const char* spec, uint32_t size);

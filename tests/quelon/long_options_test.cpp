@@ -167,4 +167,35 @@ TEST(LongOptions, GetHex) {
   EXPECT_FALSE(OptionGetHex(a.v(), a.argc(), "m", b, 1, nullptr));
 }
 
+TEST(LongOptions, ValueIsWhole) {
+  struct Case {
+    const char* line;
+    uint32_t size;
+    bool whole;
+  };
+  constexpr Case kCases[] = {
+      {"-m:C0A80001BAC0", 21, true},
+      {"-m:C0:A8:00:01:BA:C0", 21, false},  // only "C0" is read
+      {"-m C0A8,", 21, false},
+      {R"(-m="C0A8")", 21, true},
+      {R"(-m="C0""A8")", 21, true},
+      {R"(-m="C0,A8")", 21, true},
+      {R"(-m="C0A8"x)", 21, false},
+      {R"(-m="C0A8)", 21, false},  // the rest of the value is in other arguments
+      {R"(-m="C0A8"")", 21, false},
+      {"-m:01234567890123456789", 21, true},
+      {"-m:012345678901234567890", 21, false},  // 21 characters do not fit 20
+      {R"(-m="abc")", 4, true},
+      {R"(-m="abcd")", 4, false},
+      {"-m=", 21, true},
+      {"-m", 21, false},
+      {"-x=1", 21, false},
+      {"-m=ab", 0, false},
+  };
+  for (const Case& c : kCases) {
+    Args a(c.line);
+    EXPECT_EQ(OptionValueIsWhole(a.v(), a.argc(), "m,mac", c.size), c.whole) << c.line;
+  }
+}
+
 }  // namespace
