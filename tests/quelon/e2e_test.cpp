@@ -1,0 +1,466 @@
+// quelon run as a user runs it, against velmorad serving a test site: the
+// whole output of each report, the controls and what they change, the
+// search over the devices of the local network, and the exit codes.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+
+#include "runtime/apil/velmora.h"
+#include "tests/quelon/support/quelon_run.h"
+#include "tests/support/deadline.h"
+
+namespace {
+
+// Two BBMD tables, a PTP port, a port of a type and protocol without a
+// name; on the local network a device that answers ioctls, one that
+// refuses them with a ConfirmedPrivateTransfer-Error and one with a Reject.
+const char kSite[] = R"(
+[daemon]
+mac = 7f:00:00:01:ba:c0
+version = 6.2.4
+apdu_timeout = 500
+
+[port 1]
+type = physical
+protocol = bip
+network = 1
+nic = "eth0"
+info = "127.0.0.1:47808"
+label = "Plant network"
+networks = 5
+bbmd = yes
+bdt = C0A80001BAC0 FFFFFFFF
+bdt = C0A80101BAC0 FFFFFF00
+fdt = C0A80002BAC0 60
+
+[port 2]
+type = ptp
+protocol = ptp
+nic = "ttyS0"
+info = "38400 baud"
+label = "Dial-up"
+networks = 9
+status = disconnected
+
+[port 3]
+type = 7
+protocol = 200
+nic = "x0"
+
+[device 101]
+mac = c0:a8:01:65:ba:c0
+answers_ioctls = yes
+
+[device 102]
+mac = c0:a8:01:66:ba:c0
+refuse_private_transfer = error
+
+[device 103]
+mac = c0:a8:01:67:ba:c0
+refuse_private_transfer = reject
+
+[device 501]
+mac = 21
+network = 5
+answers_ioctls = yes
+)";
+
+const std::string kBanner = kQuelonBanner;
+
+const std::string kDaemonSection = R"(
+--- Daemon:
+Daemon info:
+ Version         : 6.2 (6.2.4)
+ Build info      : velmorad, compiler {*}
+ Daemon start up : {*}
+ IPC connect     : {*}/velmora
+
+Daemon status:
+ Uptime            : {N}
+ Number of threads : {N}
+ Used memory size (Kbytes): {N}
+)";
+
+const std::string kAppInfoHeader = R"(              connection      TSMs max  port
+ID  ver     date      time    cli  srv   ID    SS   name
+-- ----- -------------------  --------  ----  ----  ----
+)";
+
+const std::string kAppStatisticsHeader = R"(Application statistic:
+ Ap typ     Bytes       Pdu     Trans Ab  Ret TOut   Segmented          SegTout
+ ID       Rx     Tr    Rx   Tr                   ReqTout Retr/RespRetr Conf/Resp
+ -- --- ------ ------ ---- ---- ----- --- --- --- ------ --------- ------------
+)";
+
+const std::string kNlTimeouts = R"(
+--- NL timeouts info:
+PTP termination timeout, sec     : 60
+Default termination timeout, sec : 60
+PTP safety timeout, ms           : 1000
+Find DNet timeout, ms            : 3000
+PTP connect timeout, ms          : 15000
+Connect ACK timeout, ms          : 15000
+Router busy timeout, ms          : 30000
+Brodcast WhoIsRouter period, sec : 300
+
+)";
+
+std::string Port2(const char* status) {
+  return std::string(R"(Port 2
+ Port information: port enabled, type: PTP, net: 0
+          nic: 'ttyS0'
+          secondary info: '38400 baud'
+          label: 'Dial-up'
+
+ List all networks accessible through port: 9
+ Port status: )") +
+         status + R"(
+ Port statistics: received packets: 0, sent packets: 0
+
+)";
+}
+
+class QuelonE2e : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(temp_.path().empty());
+    ASSERT_TRUE(daemon_.ready()) << daemon_.Log();
+  }
+  QuelonRun Run(const std::vector<std::string>& args) { return RunQuelon(temp_.path(), args); }
+
+  TestDeadline deadline_{std::chrono::seconds(90)};
+  TempDir temp_;
+  Velmorad daemon_{temp_.path(), kSite};
+};
+
+TEST(QuelonAlone, VersionAndHelpNeedNoDaemon) {
+  TempDir temp;
+  QuelonRun r = RunQuelon(temp.path(), {"--version"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, kBanner + "Version 0.1 was compiled Oct 26 2013 for Velmora 6.2\n");
+  for (const char* help : {"-h", "/?", "--HELP"}) {
+    r = RunQuelon(temp.path(), {help});
+    EXPECT_EQ(r.status, 0) << help;
+    EXPECT_EQ(r.out.rfind(kBanner + "Velmora utility for getting some info about Velmora devices "
+                                    "by IOCTL.\n\nUsage: quelon [TARGET OPTIONS...]",
+                          0),
+              0u)
+        << r.out;
+    EXPECT_TRUE(r.out.ends_with("(and self!)\n\n\n")) << r.out;
+  }
+  r = RunQuelon(temp.path(), {"--help-internal"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, kBanner +
+                       "Usage of internal Velmora requests (TSM pool information, IPC information\n"
+                       "\n"
+                       "Options:\n"
+                       "    --apptsmstatus   print status of application TSM pool\n"
+                       "    --ipc            print IPC information (status, statistics, "
+                       "application\n"
+                       "                     IPC status and statistics)\n"
+                       "\n"
+                       "\n");
+}
+
+TEST(QuelonAlone, WithoutDaemonTheLibraryDoesNotStart) {
+  TestDeadline deadline{std::chrono::seconds(60)};
+  TempDir temp;
+  QuelonRun r = RunQuelon(temp.path(), {"-a"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_OUTPUT(kBanner + "Can't Velmora init.\nVelmora Status Code {N}: {*}\n", r.out);
+}
+
+TEST_F(QuelonE2e, FullReportByDefault) {
+  const std::string expected =
+      kBanner + "--- Local Velmora device\n" + kDaemonSection + "\n--- Applications:\n" +
+      kAppInfoHeader + "{N}  6.2  {N}-{N}-{N} {N}:{N}:{N}  150  150    0   cli  'quelon'\n" + "\n" +
+      kAppStatisticsHeader +
+      " {N} cli      0      0    0    0     0   0   0   0   0       0       0\n"
+      "    srv      0      0    0    0     0   0 ---   0   0       0       0\n"
+      "\n"
+      "Registered PIDs of application:\n"
+      " App {N}: PIDs was not registered\n" +
+      kNlTimeouts + R"(--- NL ports:
+Port 1
+ Port information: port enabled, type: B/IP, net: 1
+          nic: 'eth0'
+          secondary info: '127.0.0.1:47808'
+          label: 'Plant network'
+
+ List all networks accessible through port: 1, 5
+ Port status: permanent
+ Port statistics: received packets: 0, sent packets: 0
+
+)" + Port2("disconnected") +
+      R"(Port 3
+ Port information: port enabled, type: 7, protocol: 200, net: 0
+          nic: 'x0'
+          secondary info: ''
+          label: ''
+
+ List all networks accessible through port: Port is disabled
+ Port status: permanent
+ Port statistics: received packets: 0, sent packets: 0
+
+
+--- PDU:
+PDU status: total {N}, free {N}
+PDU statistics: allocated {N}, failures 0
+
+)";
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{}, {"-f"}, {"--full"}}) {
+    QuelonRun r = Run(args);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_OUTPUT(expected, r.out);
+  }
+}
+
+TEST_F(QuelonE2e, ApplicationsRowPerConnectedApplication) {
+  // This test program is the first application, quelon the second.
+  setenv("VELMORA_PIPE_DIR", temp_.path().c_str(), 1);
+  setenv("VELMORA_REGISTRY", (temp_.path() + "/registry.reg").c_str(), 1);
+  VelmoraInitParams params;
+  VelmoraInitDefaults(&params, 6, 2);
+  ASSERT_EQ(VelmoraInit(&params, 0), VELMORA_STATUS_OK);
+  QuelonRun r = Run({"-a"});
+  VelmoraTerminate();
+  EXPECT_EQ(r.status, 0);
+  EXPECT_OUTPUT(kBanner + "--- Local Velmora device\n\n--- Applications:\n" + kAppInfoHeader +
+                    " 1  6.2  {*}  150  150    0   cli  'quelon_e2e_test'\n"
+                    " 2  6.2  {*}  150  150    0   cli  'quelon'\n"
+                    "\n" +
+                    kAppStatisticsHeader + "  1 cli {*}\n    srv {*}\n  2 cli {*}\n    srv {*}\n" +
+                    "\nRegistered PIDs of application:\n"
+                    " App 1: PIDs was not registered\n"
+                    " App 2: PIDs was not registered\n\n",
+                r.out);
+}
+
+TEST_F(QuelonE2e, OneApplicationById) {
+  QuelonRun r = Run({"-a", "--aid=1"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_OUTPUT(kBanner + "--- Local Velmora device\n\n--- Applications:\n" + kAppInfoHeader +
+                    " 1  6.2  {*}  150  150    0   cli  'quelon'\n\n" + kAppStatisticsHeader +
+                    "  1 cli {*}\n    srv {*}\n" +
+                    "\nRegistered PIDs of application:\n App 1: PIDs was not registered\n\n",
+                r.out);
+  // An application the daemon does not serve ends the section at its row.
+  r = Run({"-a", "--aid=7"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, kBanner + "--- Local Velmora device\n\n--- Applications:\n" + kAppInfoHeader +
+                       "Velmora IOCTL status is INVALID_APP_ID\n"
+                       "OutputParametersGet() failed\n"
+                       "Error for application with id 7\n\n");
+}
+
+TEST_F(QuelonE2e, IpcAndTsmStatus) {
+  QuelonRun r = Run({"--ipc", "--apptsmstatus"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_OUTPUT(kBanner + R"(--- Local Velmora device
+
+--- IPC:
+IPC status:
+ Maximum count of applications    : 256
+ Number of connected applications : 1
+ Total size of IPC buffers (bytes): {N}
+ Count of IPC buffers             : {N}
+
+IPC statistics:
+ Number of incoming connections   : 1
+ Number of accepted connections   : 1
+ Number of init-OK                : 1
+ Number of closed                 : 0
+ Number of lost connection        : 0
+ Number of disconnected by daemon : 0
+
+IPC application statistic:
+ App     bytes            bufs           calls
+ ID   read    write   read    write   read    write
+ --   -------------   -------------   -------------
+  1 {N} {N} {N} {N} {N} {N}
+
+Application TSMs status:
+ Ap    Number of client TSM in state        Number of server TSM in state
+ ID  Total Free  Idle  SegRq AwaCn SegCn  Total Free  Idle  SegRq AwaRe SegRe
+ --  ----- ----- ----- ----- ----- -----  ----- ----- ----- ----- ----- -----
+  1    150   150     0     0     0     0    150   150     0     0     0     0 
+
+)",
+                r.out);
+}
+
+TEST_F(QuelonE2e, BipPortNeedsItsPort) {
+  QuelonRun r = Run({"-b"});
+  EXPECT_EQ(r.status, 255);
+  EXPECT_OUTPUT(kBanner + "FATAL ERROR: Real port ID need!\n\nFile: .\\quelon.c, line {N}\n",
+                r.out);
+}
+
+TEST_F(QuelonE2e, BdtAndFdt) {
+  QuelonRun r = Run({"-b", "--port", "1", "--fdt"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_OUTPUT(kBanner + R"(--- Local Velmora device
+
+--- B/IP port (1):
+Broadcast distribution table:
+0. Addr C0A80001BAC0, mask FFFFFFFF
+1. Addr C0A80101BAC0, mask FFFFFF00
+Foreign device table:
+0. Addr C0A80002BAC0, time to live 60 sec, remaining time {N} sec
+
+)",
+                r.out);
+  // A port that is no BBMD: the section says so and the program goes on.
+  r = Run({"--fdt", "--port", "2"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, kBanner +
+                       "--- Local Velmora device\n\n--- B/IP port (2):\n"
+                       "Foreign device table:\n"
+                       "IOCTL status isn't OK - 'INVALID_PORT_TYPE' (5)\n"
+                       "OutputParametersGet() failed\n\n");
+}
+
+TEST_F(QuelonE2e, WrittenBdtReadsBack) {
+  QuelonRun r = Run({"-b", "--port=1", "--write", "\"C0A80001BAC0FFFFFFFF, A000010BAC0FFFF0000\""});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, kBanner + "--- Local Velmora device\n\n");
+  r = Run({"-b", "--port", "1"});
+  EXPECT_EQ(r.out, kBanner + R"(--- Local Velmora device
+
+--- B/IP port (1):
+Broadcast distribution table:
+0. Addr C0A80001BAC0, mask FFFFFFFF
+1. Addr 0A000010BAC0, mask FFFF0000
+)" + "\n");
+  // A send of the table, to every BBMD of it or to one.
+  r = Run({"-b", "--port", "1", "--send"});
+  EXPECT_EQ(r.status, 0);
+  r = Run({"-b", "--port", "1", "--send", "-r:C0A80001BAC0"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, kBanner + "--- Local Velmora device\n\n");
+  EXPECT_NE(daemon_.Log().find("to C0A80001BAC0"), std::string::npos) << daemon_.Log();
+}
+
+TEST_F(QuelonE2e, FailedControlEndsItsLineAndExitsNonZero) {
+  // The PTP port is no BBMD, the B/IP port cannot be connected.
+  QuelonRun r = Run({"-b", "--port", "2", "--write", "C0A80001BAC0FFFFFFFF"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, kBanner +
+                       "--- Local Velmora device\n"
+                       "IOCTL status isn't OK - 'INVALID_PORT_TYPE' (5)\n\n");
+  r = Run({"-b", "--port", "2", "--send"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, kBanner +
+                       "--- Local Velmora device\n"
+                       "IOCTL status isn't OK - 'INVALID_PORT_TYPE' (5)\n\n");
+  r = Run({"--connect", "--port", "1"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, kBanner +
+                       "--- Local Velmora device\n"
+                       "IOCTL status isn't OK - 'INVALID_PORT_TYPE' (5)\n\n");
+  r = Run({"--disconnect", "--port", "9"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, kBanner +
+                       "--- Local Velmora device\n"
+                       "IOCTL status isn't OK - 'INVALID_PORT_ID' (4)\n\n");
+}
+
+TEST_F(QuelonE2e, ConnectAndDisconnectPtpPort) {
+  QuelonRun r = Run({"--connect", "--port", "2"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, kBanner + "--- Local Velmora device\n\n");
+  EXPECT_NE(daemon_.Log().find("port 2 connected (time-out 20 s)"), std::string::npos)
+      << daemon_.Log();
+  r = Run({"-l", "--port=2"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, kBanner + "--- Local Velmora device\n" + kNlTimeouts + "--- NL ports:\n" +
+                       Port2("connected") + "\n");
+  r = Run({"--down", "--port", "2"});
+  EXPECT_EQ(r.status, 0);
+  r = Run({"-l", "--port=2"});
+  EXPECT_EQ(r.out, kBanner + "--- Local Velmora device\n" + kNlTimeouts + "--- NL ports:\n" +
+                       Port2("disconnected") + "\n");
+}
+
+TEST_F(QuelonE2e, UnknownPortEndsItsPart) {
+  QuelonRun r = Run({"-l", "--port", "9"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, kBanner + "--- Local Velmora device\n" + kNlTimeouts +
+                       "--- NL ports:\n"
+                       "Port 9\n"
+                       " Port information:IOCTL status isn't OK - 'INVALID_PORT_ID' (4)\n"
+                       "OutputParametersGet() failed\n"
+                       "Error for port id 9\n"
+                       "\n\n");
+}
+
+TEST_F(QuelonE2e, SearchGoesOnPastDevicesThatRefuseIoctls) {
+  QuelonRun r = Run({"-s", "-d"});
+  EXPECT_EQ(r.status, 0);
+  const std::string dashes(69, '-');
+  EXPECT_OUTPUT(kBanner + "Search devices on local net\n" +
+                    "--- Velmora device {0,X'c0a80165bac0'}\n" + R"(
+--- Daemon:
+Daemon info:
+ Version         : 6.2 (6.2.4)
+ Build info      : velmorad simulated device 101
+ Daemon start up : {*}
+ IPC connect     : 
+
+Daemon status:
+ Uptime            : {N}
+ Number of threads : 0
+ Used memory size (Kbytes): {N}
+
+)" + dashes + "\n--- Velmora device {0,X'c0a80166bac0'}\n" +
+                    R"(
+--- Daemon:
+Velmora Status Code 64: BACnet error
+BACnet Error Class, Code 5, 45: Services, Optional-functionality-not-supported
+
+)" + dashes + "\n--- Velmora device {0,X'c0a80167bac0'}\n" +
+                    R"(
+--- Daemon:
+Velmora Status Code 65: BACnet reject
+BACnet Reject Reason 9: Unrecognized service
+
+
+)",
+                r.out);
+}
+
+TEST_F(QuelonE2e, OneRemoteDeviceByMac) {
+  QuelonRun r = Run({"-m:21", "-n:5", "-l"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_OUTPUT(kBanner + "--- Velmora device {5,X'21'}\n" + kNlTimeouts + R"(--- NL ports:
+Port 1
+ Port information: port enabled, type: MS/TP, net: 5
+          nic: ''
+          secondary info: '21'
+          label: 'device 501'
+
+ List all networks accessible through port: 5
+ Port status: permanent
+ Port statistics: received packets: {N}, sent packets: {N}
+
+
+)",
+                r.out);
+  // Nobody at that address: every section prints its time-out and ends.
+  r = Run({"-m:7", "-p"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_OUTPUT(kBanner + "--- Velmora device {0,X'07'}\n\n--- PDU:\n" +
+                    "IoctlExec() failed - {N}\nError\n\n",
+                r.out);
+}
+
+TEST_F(QuelonE2e, SearchWithoutAnswers) {
+  QuelonRun r = Run({"-s", "-n:77", "-d"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            kBanner + "Search devices on net 77\nDevices count is 0\nDevices was not found\n");
+}
+
+}  // namespace
