@@ -50,6 +50,15 @@ bool TextBufferWrite(TextBuffer* b, Writer writer, Args... args) {
   if (b->failed) return false;
   return TextBufferAdvance(b, writer(TextBufferAt(b), TextBufferLeft(b), args...));
 }
+// count pieces separated by ",", each written by put(index); stops at the
+// first that fails, so a count beyond the room costs no more than the room.
+template <class Put>
+void TextBufferPutEach(TextBuffer* b, uint32_t count, Put put) {
+  for (uint32_t i = 0; i < count && !b->failed; ++i) {
+    if (i) TextBufferPutChar(b, ',');
+    if (!b->failed) put(i);
+  }
+}
 // Terminates the text: the characters written, or 0.
 uint32_t TextBufferClose(TextBuffer* b);
 

@@ -7,6 +7,7 @@
 #include "bacnet/asn_datatype_code.h"
 #include "text/enum_names.h"
 #include "text/value_text.h"
+#include "text/value_text_records.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ struct CodeRow {
 
 constexpr ValueFormatDescriptor kRawRow = ValuePlainRow<VelmoraRawData, VelmoraRawDataToString>();
 
-// The constructed datatypes without a row here have no writer yet.
+// Every datatype code but none (-1) and any (-2), which no value holds.
 constexpr CodeRow kCodeRows[] = {
     {ASN_TYPE_NULL, {ValueFormatKind::Plain, NullElement, 0}},
     {ASN_TYPE_BOOLEAN, ScalarRow<uint8_t, VelmoraBooleanToString>()},
@@ -75,9 +76,56 @@ constexpr CodeRow kCodeRows[] = {
     {ASN_TYPE_TEXT_UCS4, VariableRow(ValuePackedTextElement<VELMORA_CHARSET_UCS4>)},
     {ASN_TYPE_TEXT_UCS2, VariableRow(ValuePackedTextElement<VELMORA_CHARSET_UCS2>)},
     {ASN_TYPE_TEXT_ISO8859, VariableRow(ValuePackedTextElement<VELMORA_CHARSET_ISO8859>)},
+    {ASN_TYPE_PRIORITY_VALUE, ValueEnumRow<VelmoraPriorityValue, VelmoraPriorityValueToString>()},
     {ASN_TYPE_ADDRESS, ValuePlainRow<VelmoraAddress, VelmoraAddressToString>()},
     {ASN_TYPE_DATE_TIME, ValuePlainRow<VelmoraDateTime, VelmoraDateTimeToString>()},
+    {ASN_TYPE_OBJ_PROP_REF, ValueNumberedRow<VelmoraObjPropRef, VelmoraObjPropRefToString>()},
+    {ASN_TYPE_PROPERTY_STATES,
+     ValueNumberedRow<VelmoraPropertyStates, VelmoraPropertyStatesToString>()},
+    {ASN_TYPE_DATE_RANGE, ValuePlainRow<VelmoraDateRange, VelmoraDateRangeToString>()},
     {ASN_TYPE_WEEK_N_DAY, ValuePlainRow<VelmoraWeekNDay, VelmoraWeekNDayToString>()},
+    {ASN_TYPE_CALENDAR_ENTRY, ValuePlainRow<VelmoraCalendarEntry, VelmoraCalendarEntryToString>()},
+    {ASN_TYPE_TIME_VALUE, ValueNumberedRow<VelmoraTimeValue, VelmoraTimeValueToString>()},
+    {ASN_TYPE_SPECIAL_EVENT, ValueNumberedRow<VelmoraSpecialEvent, VelmoraSpecialEventToString>()},
+    {ASN_TYPE_PROPERTY_VALUE,
+     ValueNumberedRow<VelmoraPropertyValue, VelmoraPropertyValueToString>()},
+    {ASN_TYPE_RECIPIENT, ValuePlainRow<VelmoraRecipient, VelmoraRecipientToString>()},
+    {ASN_TYPE_SETPOINT_REF, ValueNumberedRow<VelmoraSetpointRef, VelmoraSetpointRefToString>()},
+    {ASN_TYPE_DESTINATION, ValueNumberedRow<VelmoraDestination, VelmoraDestinationToString>()},
+    {ASN_TYPE_DAILY_SCHEDULE,
+     ValueNumberedRow<VelmoraDailySchedule, VelmoraDailyScheduleToString>()},
+    {ASN_TYPE_TIME_STAMP, ValuePlainRow<VelmoraTimeStamp, VelmoraTimeStampToString>()},
+    {ASN_TYPE_PROPERTY_REF, ValueNumberedRow<VelmoraPropRef, VelmoraPropRefToString>()},
+    {ASN_TYPE_ADDRESS_BINDING,
+     ValuePlainRow<VelmoraAddressBinding, VelmoraAddressBindingToString>()},
+    {ASN_TYPE_DEV_OBJ_PROP_REF,
+     ValueNumberedRow<VelmoraDevObjPropRef, VelmoraDevObjPropRefToString>()},
+    {ASN_TYPE_CLIENT_COV, ValuePlainRow<VelmoraClientCov, VelmoraClientCovToString>()},
+    {ASN_TYPE_LOG_RECORD, ValueNumberedRow<VelmoraLogRecord, VelmoraLogRecordToString>()},
+    {ASN_TYPE_ACTION_LIST, ValueNumberedRow<VelmoraActionList, VelmoraActionListToString>()},
+    {ASN_TYPE_READ_ACCESS_SPEC,
+     ValueNumberedRow<VelmoraReadAccessSpec, VelmoraReadAccessSpecToString>()},
+    {ASN_TYPE_READ_ACCESS_RESULT,
+     ValueNumberedRow<VelmoraReadAccessResult, VelmoraReadAccessResultToString>()},
+    {ASN_TYPE_EVENT_PARAMETER, ValueNumberedRow<VelmoraEventParam, VelmoraEventParamToString>()},
+    {ASN_TYPE_COV_SUBSCRIPTION,
+     ValueNumberedRow<VelmoraCovSubscription, VelmoraCovSubscriptionToString>()},
+    {ASN_TYPE_DEV_OBJ_REF, ValuePlainRow<VelmoraDevObjRef, VelmoraDevObjRefToString>()},
+    {ASN_TYPE_DEV_OBJ_PROP_VALUE,
+     ValueNumberedRow<VelmoraDevObjPropValue, VelmoraDevObjPropValueToString>()},
+    {ASN_TYPE_ACCUMULATOR_RECORD,
+     ValueNumberedRow<VelmoraAccumulatorRecord, VelmoraAccumulatorRecordToString>()},
+    {ASN_TYPE_PRESCALE, ValuePlainRow<VelmoraPrescale, VelmoraPrescaleToString>()},
+    {ASN_TYPE_SCALE, ValuePlainRow<VelmoraScale, VelmoraScaleToString>()},
+    {ASN_TYPE_ACTION_COMMAND,
+     ValueNumberedRow<VelmoraActionCommand, VelmoraActionCommandToString>()},
+    {ASN_TYPE_SHED_LEVEL, ValuePlainRow<VelmoraShedLevel, VelmoraShedLevelToString>()},
+    {ASN_TYPE_VT_SESSION, ValuePlainRow<VelmoraVtSession, VelmoraVtSessionToString>()},
+    {ASN_TYPE_SESSION_KEY, ValuePlainRow<VelmoraSessionKey, VelmoraSessionKeyToString>()},
+    {ASN_TYPE_EVENT_LOG_RECORD,
+     ValueNumberedRow<VelmoraEventLogRecord, VelmoraEventLogRecordToString>()},
+    {ASN_TYPE_LOG_MULTIPLE_RECORD,
+     ValueNumberedRow<VelmoraLogMultipleRecord, VelmoraLogMultipleRecordToString>()},
     {ASN_TYPE_RAW_RESERVED, kRawRow},
     {ASN_TYPE_RAW_PROPRIETARY, kRawRow},
     {ASN_TYPE_RAW_STANDARD, kRawRow},
@@ -121,13 +169,12 @@ uint32_t FormatElements(char* destination, uint32_t room, const ValueFormatDescr
                         ValueElement elements, uint32_t count) {
   TextBuffer b = TextBufferOpen(destination, room);
   ValueElement e = elements;
-  for (uint32_t i = 0; i < count && !b.failed; ++i) {
-    if (i) TextBufferPutChar(&b, ',');
+  TextBufferPutEach(&b, count, [&](uint32_t) {
     uint32_t size = 0;
-    if (!TextBufferWrite(&b, ValueFormatElement, d, &e, &size)) break;
+    if (!TextBufferWrite(&b, ValueFormatElement, d, &e, &size)) return;
     e.data = static_cast<const uint8_t*>(e.data) + size;
     e.available -= size;
-  }
+  });
   return TextBufferClose(&b);
 }
 
