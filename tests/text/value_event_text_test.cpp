@@ -9,34 +9,16 @@
 #include <vector>
 
 #include "bacnet/asn_datatype_code.h"
-#include "tests/text/support/room_check.h"
+#include "tests/text/support/text_examples.h"
 #include "text/value_text_records.h"
 
 namespace {
 
-struct Example {
-  const char* what;
-  TextWriter write;
-  std::string text;
-};
+using Example = TextExample;
 
 template <class Record, class Fn>
 TextWriter Of(Record r, Fn fn, uint8_t show = 0) {
   return [r, fn, show](char* d, uint32_t room) { return fn(d, room, &r, show); };
-}
-
-std::string Text(const TextWriter& write) {
-  char buffer[1024];
-  uint32_t n = write(buffer, sizeof buffer);
-  return n ? std::string(buffer, n) : std::string("<0>");
-}
-
-VelmoraBitString Bits(const char* pattern) {
-  VelmoraBitString b{};
-  b.count = uint32_t(std::strlen(pattern));
-  for (uint32_t n = 0; n < b.count; ++n)
-    if (pattern[n] == '1') b.bits[n / 8] |= uint8_t(0x80 >> (n % 8));
-  return b;
 }
 
 constexpr uint32_t kAnalogInput = 0, kBinaryInput = 3, kBinaryOutput = 4, kDevice = 8;
@@ -388,7 +370,7 @@ std::vector<Example> LogExamples() {
 TEST(EventText, EveryExampleInEveryRoom) {
   for (auto examples : {EventParamExamples, NotifParamExamples, NotificationExamples, LogExamples})
     for (const Example& e : examples()) {
-      EXPECT_EQ(Text(e.write), e.text) << e.what;
+      EXPECT_EQ(WrittenText(e.write), e.text) << e.what;
       CheckRooms(e.what, e.write, e.text);
     }
 }
@@ -424,12 +406,12 @@ TEST(EventText, ListsWithoutTheirArraysGiveZero) {
       {"any value without buffer", Of(any, VelmoraLogRecordToString), ""},
   };
   for (const Example& c : cases)
-    EXPECT_EQ(Text(c.write), "<0>") << c.what;
+    EXPECT_EQ(WrittenText(c.write), "<0>") << c.what;
   // An octet string longer than its buffer is not read either.
   VelmoraExtParam octets{};
   octets.type = ASN_TYPE_OCTET_STRING;
   octets.value.octet_string = {gOctets, 2, 3};
-  EXPECT_EQ(Text(Of(octets, VelmoraExtParamToString)), "<0>");
+  EXPECT_EQ(WrittenText(Of(octets, VelmoraExtParamToString)), "<0>");
 }
 
 // The records reached through the value writer's rows.

@@ -13,18 +13,14 @@
 
 #include "bacnet/asn_datatype.h"
 #include "bacnet/asn_datatype_code.h"
-#include "tests/text/support/room_check.h"
 #include "tests/text/support/started_library.h"
+#include "tests/text/support/text_examples.h"
 #include "text/enum_names.h"
 #include "text/value_format.h"
 
 namespace {
 
-struct Example {
-  const char* what;
-  TextWriter write;
-  std::string text;
-};
+using Example = TextExample;
 
 constexpr uint32_t kAnalogInput = 0, kAnalogValue = 2, kBinaryInput = 3, kBinaryOutput = 4;
 constexpr uint32_t kCalendar = 6, kDevice = 8;
@@ -39,20 +35,6 @@ TextWriter Plain(Record r, Fn fn) {
 template <class Record, class Fn>
 TextWriter Numbered(Record r, Fn fn, uint8_t show = 0) {
   return [r, fn, show](char* d, uint32_t room) { return fn(d, room, &r, show); };
-}
-
-std::string Text(const TextWriter& write) {
-  char buffer[1024];
-  uint32_t n = write(buffer, sizeof buffer);
-  return n ? std::string(buffer, n) : std::string("<0>");
-}
-
-VelmoraBitString Bits(const char* pattern) {
-  VelmoraBitString b{};
-  b.count = uint32_t(std::strlen(pattern));
-  for (uint32_t n = 0; n < b.count; ++n)
-    if (pattern[n] == '1') b.bits[n / 8] |= uint8_t(0x80 >> (n % 8));
-  return b;
 }
 
 // Values nested in records, over storage that outlives every example.
@@ -180,6 +162,13 @@ VelmoraPriorityValue Priority(uint32_t type, uint32_t value) {
   p.type = type;
   p.value.u = value;
   return p;
+}
+
+// A slot of a binary object's priority array.
+TextWriter PriorityText(VelmoraPriorityValue p, uint8_t show) {
+  return [p, show](char* d, uint32_t room) {
+    return VelmoraPriorityValueToString(d, room, &p, VELMORA_ENUM_BINARY_PV, show);
+  };
 }
 
 std::vector<Example> Examples() {
@@ -345,33 +334,11 @@ std::vector<Example> Examples() {
       {"stamp sequence", Plain(SequenceStamp(1, 42), VelmoraTimeStampToString), "[1] 42"},
       {"stamp date-time", Plain(dateTimeStamp, VelmoraTimeStampToString), "[2] " + kDateTimeText},
       {"stamp unknown", Plain(SequenceStamp(7, 42), VelmoraTimeStampToString), "[7] ?"},
-      {"priority null",
-       [](char* d, uint32_t r) {
-         VelmoraPriorityValue p = Priority(ASN_TYPE_NULL, 0);
-         return VelmoraPriorityValueToString(d, r, &p, 6, 0);
-       },
-       "NULL"},
-      {"priority unsigned",
-       [](char* d, uint32_t r) {
-         VelmoraPriorityValue p = Priority(ASN_TYPE_UNSIGNED, 7);
-         return VelmoraPriorityValueToString(d, r, &p, 6, 0);
-       },
-       "7"},
-      {"priority real",
-       [real](char* d, uint32_t r) { return VelmoraPriorityValueToString(d, r, &real, 6, 0); },
-       "1.5"},
-      {"priority enumerated",
-       [](char* d, uint32_t r) {
-         VelmoraPriorityValue p = Priority(ASN_TYPE_ENUMERATED, 1);
-         return VelmoraPriorityValueToString(d, r, &p, 6, 1);
-       },
-       "active (1)"},
-      {"priority other",
-       [](char* d, uint32_t r) {
-         VelmoraPriorityValue p = Priority(ASN_TYPE_SIGNED, 1);
-         return VelmoraPriorityValueToString(d, r, &p, 6, 0);
-       },
-       "?"},
+      {"priority null", PriorityText(Priority(ASN_TYPE_NULL, 0), 0), "NULL"},
+      {"priority unsigned", PriorityText(Priority(ASN_TYPE_UNSIGNED, 7), 0), "7"},
+      {"priority real", PriorityText(real, 0), "1.5"},
+      {"priority enumerated", PriorityText(Priority(ASN_TYPE_ENUMERATED, 1), 1), "active (1)"},
+      {"priority other", PriorityText(Priority(ASN_TYPE_SIGNED, 1), 0), "?"},
       {"client cov", Plain(VelmoraClientCov{ASN_TYPE_REAL, 0.5f}, VelmoraClientCovToString), "0.5"},
       {"client cov default", Plain(VelmoraClientCov{ASN_TYPE_NULL, 0.5f}, VelmoraClientCovToString),
        "NULL"},
@@ -398,7 +365,7 @@ std::vector<Example> Examples() {
 
 TEST(RecordText, EveryExampleInEveryRoom) {
   for (const Example& e : Examples()) {
-    EXPECT_EQ(Text(e.write), e.text) << e.what;
+    EXPECT_EQ(WrittenText(e.write), e.text) << e.what;
     CheckRooms(e.what, e.write, e.text);
   }
 }
@@ -425,7 +392,7 @@ TEST(RecordText, RecordsThatCannotBeReadGiveZero) {
       {"time value beyond its buffer", Numbered(beyond, VelmoraTimeValueToString), ""},
   };
   for (const Example& c : cases)
-    EXPECT_EQ(Text(c.write), "<0>") << c.what;
+    EXPECT_EQ(WrittenText(c.write), "<0>") << c.what;
 
   char buffer[32];
   EXPECT_EQ(VelmoraObjPropRefToString(buffer, sizeof buffer, nullptr, 0), 0u);
@@ -488,14 +455,14 @@ TEST_F(RecordTextStarted, NestedValuesFollowThePropertyTheRecordNames) {
   VelmoraObjectId objects[1] = {kDevice7};
   VelmoraAnyValue list{ASN_TYPE_OBJECT_ID, objects, sizeof objects, 1};
   VelmoraDevObjPropValue whole{kDevice7, kDevice7, kObjectList, VELMORA_NO_INDEX, list};
-  EXPECT_EQ(Text(Numbered(whole, VelmoraDevObjPropValueToString)),
+  EXPECT_EQ(WrittenText(Numbered(whole, VelmoraDevObjPropValueToString)),
             "{(device,7),(device,7),object-list,{(device,7)}}");
   VelmoraDevObjPropValue element = whole;
   element.array_index = 2;
-  EXPECT_EQ(Text(Numbered(element, VelmoraDevObjPropValueToString)),
+  EXPECT_EQ(WrittenText(Numbered(element, VelmoraDevObjPropValueToString)),
             "{(device,7),(device,7),object-list,2,(device,7)}");
   VelmoraPropertyValue any{kObjectList, VELMORA_NO_INDEX, list, VELMORA_NO_PRIORITY};
-  EXPECT_EQ(Text(Numbered(any, VelmoraPropertyValueToString)), "{object-list,{(device,7)}}");
+  EXPECT_EQ(WrittenText(Numbered(any, VelmoraPropertyValueToString)), "{object-list,{(device,7)}}");
 }
 
 // Octets as a device sends them, decoded into the value's own buffer.

@@ -13,25 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "tests/text/support/room_check.h"
+#include "tests/text/support/text_examples.h"
 
 namespace {
 
 using Writer = TextWriter;
 
-struct Example {
-  const char* what;
-  Writer write;
-  std::string text;
-};
-
-VelmoraBitString Bits(const char* pattern) {
-  VelmoraBitString b{};
-  b.count = uint32_t(std::strlen(pattern));
-  for (uint32_t n = 0; n < b.count; ++n)
-    if (pattern[n] == '1') b.bits[n / 8] |= uint8_t(0x80 >> (n % 8));
-  return b;
-}
+using Example = TextExample;
 
 Writer BitsOf(const char* pattern, int32_t row, uint8_t show) {
   VelmoraBitString b = Bits(pattern);
