@@ -4,7 +4,8 @@
 // contract of text/text_buffer.h: (destination, room including the
 // terminator, value, extras) -> characters written, or 0 when the text does
 // not fit; a missing record, or one that cannot be read (no data where data
-// is due), gives 0 as well. Pure functions: safe on any thread.
+// is due), gives 0 as well. Pure functions: safe on any thread. The writers
+// of the constructed records are in text/value_text_records.h.
 #pragma once
 
 #include <cstdint>

@@ -15,6 +15,20 @@ constexpr int32_t kStyle = kArray | kList;
 
 constexpr uint32_t kLastStandardObjectType = 30;
 
+// Values nest in records, and a record built by hand may hold itself: at a
+// depth that no BACnet value reaches the text fails instead of the stack
+// running out. Counted per thread, and back at 0 once a text is written.
+constexpr int kMostNestedValues = 32;
+thread_local int tNestedValues = 0;
+
+struct NestedValue {
+  NestedValue() { ++tNestedValues; }
+  ~NestedValue() { --tNestedValues; }
+  NestedValue(const NestedValue&) = delete;
+  NestedValue& operator=(const NestedValue&) = delete;
+  bool TooDeep() const { return tNestedValues > kMostNestedValues; }
+};
+
 // The text datatypes hold character strings: they match a property whose
 // datatype is CharacterString.
 int32_t ComparableCode(int32_t code) {
@@ -68,6 +82,8 @@ uint32_t VelmoraValueToStringEx(char* destination, uint32_t room, const VelmoraA
                                 uint32_t objectType, uint32_t property, int32_t arrayIndex,
                                 uint8_t showNumbers) {
   if (!value) return 0;
+  NestedValue nesting;
+  if (nesting.TooDeep()) return 0;
   const ValueFormatDescriptor* d = ValueFormatDescriptorOf(value->type);
   if (!d || !ElementsReadable(value)) return 0;
   int32_t flags = StyleFlags(value, objectType, property, arrayIndex);

@@ -414,6 +414,15 @@ TEST(EventText, ListsWithoutTheirArraysGiveZero) {
   EXPECT_EQ(WrittenText(Of(octets, VelmoraExtParamToString)), "<0>");
 }
 
+// A trend log's record as a device sends it: 21.5 at 14:05:09 on 25
+// October 2013 (a Friday), the object at fault.
+TEST(EventText, DecodedLogRecordReadsAsItsOctets) {
+  EXPECT_EQ(DecodedText(ASN_TYPE_LOG_RECORD,
+                        {0x0E, 0xA4, 0x71, 0x0A, 0x19, 0x05, 0xB4, 0x0E, 0x05, 0x09, 0x00,
+                         0x0F, 0x1E, 0x2C, 0x41, 0xAC, 0x00, 0x00, 0x1F, 0x2A, 0x04, 0x40}),
+            kStamp + ",[2] 21.5,(F,T,F,F)");
+}
+
 // The records reached through the value writer's rows.
 TEST(EventText, RecordsThroughTheValueWriter) {
   char buffer[512];

@@ -402,6 +402,19 @@ TEST(RecordText, RecordsThatCannotBeReadGiveZero) {
   EXPECT_EQ(VelmoraPriorityValueToString(buffer, sizeof buffer, nullptr, 6, 0), 0u);
 }
 
+// A record built by hand may hold itself; its text ends at a depth no
+// BACnet value reaches instead of running the stack out, whatever the room.
+TEST(RecordText, ARecordHoldingItselfEnds) {
+  VelmoraPropertyValue loop{kPresentValue, VELMORA_NO_INDEX, {}, VELMORA_NO_PRIORITY};
+  loop.value = {ASN_TYPE_PROPERTY_VALUE, &loop, sizeof loop, 1};
+  std::vector<char> room(4 << 20);
+  EXPECT_EQ(VelmoraPropertyValueToString(room.data(), uint32_t(room.size()), &loop, 0), 0u);
+  VelmoraTimeValue inner{kTime, RealValue()};
+  VelmoraTimeValue outer{kTime, {ASN_TYPE_TIME_VALUE, &inner, sizeof inner, 1}};
+  EXPECT_EQ(WrittenText(Numbered(outer, VelmoraTimeValueToString)),
+            "{14:05:09.00,{14:05:09.00,21.5}}");
+}
+
 // Every datatype code a value can hold has an element writer; none (-1)
 // and any (-2) are held by no value.
 TEST(RecordText, EveryDatatypeCodeHasANotation) {
@@ -467,32 +480,34 @@ TEST_F(RecordTextStarted, NestedValuesFollowThePropertyTheRecordNames) {
 
 // Octets as a device sends them, decoded into the value's own buffer.
 TEST(RecordText, DecodedRecordsReadAsTheirOctets) {
-  alignas(8) uint8_t storage[512];
-  char buffer[512];
-  auto decoded = [&](int32_t code, std::vector<uint8_t> octets) {
-    VelmoraAnyValue v{};
-    VelmoraAnyValueInitEmpty(&v, storage, sizeof storage);
-    if (AsnDecodeValue(AsnDatatypeFind(code), octets.data(), uint32_t(octets.size()), &v,
-                       nullptr) != 0)
-      return std::string("<not decoded>");
-    uint32_t n = VelmoraValueToStringEx(buffer, sizeof buffer, &v, VELMORA_ANY_OBJECT_TYPE,
-                                        VELMORA_ANY_PROPERTY, -1, 0);
-    return n ? std::string(buffer, n) : std::string("<0>");
-  };
   // Monday to Friday, all day, device 7, process 1, confirmed, every
   // transition.
-  EXPECT_EQ(decoded(ASN_TYPE_DESTINATION,
-                    {0x82, 0x01, 0xF8, 0xB4, 0x00, 0x00, 0x00, 0x00, 0xB4, 0x17, 0x3B, 0x3B,
-                     0x63, 0x0C, 0x02, 0x00, 0x00, 0x07, 0x21, 0x01, 0x11, 0x82, 0x05, 0xE0}),
+  EXPECT_EQ(DecodedText(ASN_TYPE_DESTINATION,
+                        {0x82, 0x01, 0xF8, 0xB4, 0x00, 0x00, 0x00, 0x00, 0xB4, 0x17, 0x3B, 0x3B,
+                         0x63, 0x0C, 0x02, 0x00, 0x00, 0x07, 0x21, 0x01, 0x11, 0x82, 0x05, 0xE0}),
             "{(T,T,T,T,T,F,F),00:00:00.00,23:59:59.99,[0] (device,7),1,T,(T,T,T)}");
   // 06:00 21.0, relinquished at 22:00.
   EXPECT_EQ(
-      decoded(ASN_TYPE_DAILY_SCHEDULE, {0x0E, 0xB4, 0x06, 0x00, 0x00, 0x00, 0x44, 0x41, 0xA8, 0x00,
-                                        0x00, 0xB4, 0x16, 0x00, 0x00, 0x00, 0x00, 0x0F}),
+      DecodedText(ASN_TYPE_DAILY_SCHEDULE, {0x0E, 0xB4, 0x06, 0x00, 0x00, 0x00, 0x44, 0x41, 0xA8,
+                                            0x00, 0x00, 0xB4, 0x16, 0x00, 0x00, 0x00, 0x00, 0x0F}),
       "({06:00:00.00,21.0},{22:00:00.00,NULL})");
   // Analog value 3's present value, array index 2.
-  EXPECT_EQ(decoded(ASN_TYPE_OBJ_PROP_REF, {0x0C, 0x00, 0x80, 0x00, 0x03, 0x19, 0x55, 0x29, 0x02}),
-            "{(analog-value,3),present-value,2}");
+  EXPECT_EQ(
+      DecodedText(ASN_TYPE_OBJ_PROP_REF, {0x0C, 0x00, 0x80, 0x00, 0x03, 0x19, 0x55, 0x29, 0x02}),
+      "{(analog-value,3),present-value,2}");
+  // Binary output 1's present value made active at priority 8, the next
+  // command only if this one succeeds.
+  EXPECT_EQ(
+      DecodedText(ASN_TYPE_ACTION_COMMAND, {0x1C, 0x01, 0x00, 0x00, 0x01, 0x29, 0x55, 0x4E, 0x91,
+                                            0x01, 0x4F, 0x59, 0x08, 0x79, 0x00, 0x89, 0x01}),
+      "{,(binary-output,1),present-value,,active,8,,F,T}");
+  // Device 7's process 1 on analog input 1's present value, confirmed, 300 s
+  // left, increment 0.5.
+  EXPECT_EQ(DecodedText(ASN_TYPE_COV_SUBSCRIPTION,
+                        {0x0E, 0x0E, 0x0C, 0x02, 0x00, 0x00, 0x07, 0x0F, 0x19, 0x01,
+                         0x0F, 0x1E, 0x0C, 0x00, 0x00, 0x00, 0x01, 0x19, 0x55, 0x1F,
+                         0x29, 0x01, 0x3A, 0x01, 0x2C, 0x4C, 0x3F, 0x00, 0x00, 0x00}),
+            "{{[0] (device,7),1},{(analog-input,1),present-value},T,300,0.5}");
 }
 
 }  // namespace

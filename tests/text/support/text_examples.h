@@ -5,9 +5,12 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "bacnet/asn_datatype.h"
 #include "bacnet/records.h"
 #include "tests/text/support/room_check.h"
+#include "text/value_text.h"
 
 struct TextExample {
   const char* what;
@@ -29,4 +32,17 @@ inline std::string WrittenText(const TextWriter& write) {
   char buffer[2048];
   uint32_t n = write(buffer, sizeof buffer);
   return n ? std::string(buffer, n) : std::string("<0>");
+}
+
+// The value of the datatype code that the octets encode, decoded into its
+// own buffer and written as a value nested in a record is.
+inline std::string DecodedText(int32_t code, const std::vector<uint8_t>& octets) {
+  alignas(8) uint8_t storage[1024];
+  VelmoraAnyValue v{};
+  VelmoraAnyValueInitEmpty(&v, storage, sizeof storage);
+  if (AsnDecodeValue(AsnDatatypeFind(code), octets.data(), uint32_t(octets.size()), &v, nullptr))
+    return "<not decoded>";
+  return WrittenText([&v](char* d, uint32_t room) {
+    return VelmoraValueToString(d, room, &v, VELMORA_ANY_OBJECT_TYPE, VELMORA_ANY_PROPERTY, 0);
+  });
 }
