@@ -12,6 +12,9 @@
 // them and whose writes inside the block its decoded-size function asked
 // for; the record is then encoded, which must not fault either. Every
 // block is exactly its size, so the address sanitizer sees a step past it.
+// Every decoded value is also written as text, into a room that holds it
+// and into rooms that do not: nothing is written past the room, and the
+// text either fits whole or is not written at all.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +23,7 @@
 
 #include "bacnet/asn_check.h"
 #include "bacnet/asn_datatype.h"
+#include "text/value_text.h"
 
 namespace {
 
@@ -74,6 +78,27 @@ int32_t EncodeValue(const VelmoraAnyValue* value, Bytes* out) {
   return status;
 }
 
+// The value's text in the whole room, then in rooms that hold it (its
+// length and room for the widest piece of any format) and rooms that do not
+// (its length, half of it).
+void Written(const VelmoraAnyValue* value) {
+  constexpr char kCanary = 0x5A;
+  std::vector<char> text(kRoom, kCanary);
+  const uint32_t length = VelmoraValueToStringEx(text.data(), kRoom, value, VELMORA_ANY_OBJECT_TYPE,
+                                                 VELMORA_ANY_PROPERTY, -1, 1);
+  Require(length < kRoom && (length == 0 || text[length] == '\0'));
+  if (length == 0) return;
+  for (uint32_t room : {length + uint32_t(TEXT_WIDEST_INDEX), length, length / 2}) {
+    std::vector<char> part(size_t(room) + 8, kCanary);
+    const uint32_t n = VelmoraValueToStringEx(part.data(), room, value, VELMORA_ANY_OBJECT_TYPE,
+                                              VELMORA_ANY_PROPERTY, -1, 1);
+    Require(n == (room > length ? length : 0));
+    Require(n == 0 || std::memcmp(part.data(), text.data(), size_t(length) + 1) == 0);
+    for (size_t i = room; i < part.size(); ++i)
+      Require(part[i] == kCanary);
+  }
+}
+
 // One value of the row into a block of exactly its decoded size, set to
 // fill first; answers the block and, as an any-value over it, the record.
 struct Decoded {
@@ -107,6 +132,7 @@ void CheckedOne(const AsnDatatype* row, const Bytes& value, uint16_t schema) {
   const auto n = uint32_t(value.size());
   Decoded d = DecodeOne(row, value.data(), n, 0xA5);
   Require(d.stop == value.data() + n && d.exact);
+  Written(&d.value);
   AsnCursor skip = AsnCursorOverConst(value.data(), n);
   uint32_t used = 0;
   row->decode(&skip, nullptr, nullptr, &used);
@@ -130,6 +156,7 @@ void CheckedList(const AsnDatatype* row, const Bytes& values) {
   Require(a.sizes.size() == (size ? 1u : 0u) && (size == 0 || a.sizes[0] == size));
   AsnCursor all = AsnCursorOverConst(values.data(), n);
   Require(v.count == AsnListCount(row, &all));
+  Written(&v);
   Bytes first;
   if (EncodeValue(&v, &first) == ASN_OK) {
     ExactAllocator b{{&kExactOps}, {}};
@@ -146,6 +173,7 @@ void CheckedList(const AsnDatatype* row, const Bytes& values) {
 // Raw octets: only that nothing reads or writes out of bounds.
 void Raw(const AsnDatatype* row, const Bytes& value) {
   Decoded d = DecodeOne(row, value.data(), uint32_t(value.size()), 0);
+  Written(&d.value);
   AsnCursor skip = AsnCursorOverConst(value.data(), uint32_t(value.size()));
   uint32_t used = 0;
   row->decode(&skip, nullptr, nullptr, &used);

@@ -1,8 +1,6 @@
 // Notation of event parameters, notification parameters, event
 // notifications and event log records: "[%d] " with the event type or
 // choice, then the alternative's fields in braces.
-#include <iterator>
-
 #include "bacnet/asn_datatype_code.h"
 #include "text/value_text_pieces.h"
 #include "text/value_text_records.h"

@@ -1,8 +1,6 @@
 // Notation of trend log records, trend-log-multiple records and their data:
 // the time stamp, "," and "[%d] " with the datum's choice and its value.
 // No braces enclose a record.
-#include <iterator>
-
 #include "bacnet/asn_datatype_code.h"
 #include "text/value_text_pieces.h"
 #include "text/value_text_records.h"

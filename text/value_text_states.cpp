@@ -1,6 +1,8 @@
 // Notation of priority values, property states, time stamps and the small
 // value records: client COV increment, accumulator record, prescale,
 // scale, shed level, VT session and session key.
+#include <iterator>
+
 #include "bacnet/asn_datatype_code.h"
 #include "text/value_text_pieces.h"
 #include "text/value_text_records.h"

@@ -274,11 +274,17 @@ std::vector<Example> NotificationExamples() {
   unknown.choice = 5;
   VelmoraEventNotif strange = Alarm();
   strange.notify_type = 7;
+  // Switched from an ack-notification, the alarm fields hold 0xFF bytes.
+  VelmoraEventNotif switched = Ack();
+  VelmoraEventNotifSetNotifyType(&switched, VELMORA_NOTIFY_ALARM);
   return {
       {"alarm", Of(Alarm(), VelmoraEventNotifToString), kAlarmText},
       {"ack notification", Of(Ack(), VelmoraEventNotifToString),
        "{0,(device,4194303),(proprietary-object-1023,4194303),[0] *:*:*.*,0,255,out-of-range,,"
        "ack-notification,,,normal,}"},
+      {"alarm switched from an ack", Of(switched, VelmoraEventNotifToString),
+       "{0,(device,4194303),(proprietary-object-1023,4194303),[0] *:*:*.*,0,255,out-of-range,,"
+       "alarm,T,unknown-event-state--1,normal,[-1] ?}"},
       {"unknown notify type", Of(strange, VelmoraEventNotifToString),
        "{1,(device,7),(analog-input,1),[2] " + kStamp +
            ",5,100,out-of-range,\"High\",unknown-notify-type-7,,,high-limit,}"},
