@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "bacnet/asn_primitive.h"
+#include "bacnet/asn_property.h"
 
 namespace {
 
@@ -90,6 +91,20 @@ const VmdProperty* VmdObjectFindProperty(const VmdObject& o, uint32_t property) 
   for (const VmdProperty& p : o.properties)
     if (p.id == property) return &p;
   return nullptr;
+}
+
+bool VmdIsPropertyGroup(uint32_t property) {
+  return property == kVmdPropAll || property == kVmdPropRequired || property == kVmdPropOptional;
+}
+
+std::vector<uint32_t> VmdObjectGroup(const VmdObject& o, uint32_t group) {
+  std::vector<uint32_t> ids;
+  for (const VmdProperty& p : o.properties) {
+    const uint16_t code = AsnPropertyTypeCode(o.type, p.id);
+    const bool required = code != 0 && (code & kAsnPropOptional) == 0;
+    if (group == kVmdPropAll || required == (group == kVmdPropRequired)) ids.push_back(p.id);
+  }
+  return ids;
 }
 
 bool VmdDeviceRead(const VmdDevice& d, uint32_t type, uint32_t instance, uint32_t property,

@@ -70,6 +70,18 @@ void VmdDeviceComplete(VmdDevice* device);
 const VmdObject* VmdDeviceFindObject(const VmdDevice& device, uint32_t type, uint32_t instance);
 const VmdProperty* VmdObjectFindProperty(const VmdObject& object, uint32_t property);
 
+// The property identifiers that stand for several properties in a
+// ReadPropertyMultiple.
+inline constexpr uint32_t kVmdPropAll = 8;
+inline constexpr uint32_t kVmdPropOptional = 80;
+inline constexpr uint32_t kVmdPropRequired = 105;
+// True for all, required and optional.
+bool VmdIsPropertyGroup(uint32_t property);
+// The properties of the object that the group names, in the object's
+// order: all of them; those its type requires; or the others (its type's
+// optional ones and those the standard does not give the type).
+std::vector<uint32_t> VmdObjectGroup(const VmdObject& object, uint32_t group);
+
 // Reads one property: the whole value (`index` -1), an array's length
 // (index 0) or one element (index n). True with the value's octets, or
 // false with the BACnet error.

@@ -1,10 +1,14 @@
 // The site's simulated devices answering what no test script or handler
-// took: Who-Is with an I-Am from each device it reaches, ReadProperty from
-// the device model, and a time-out for a request that no device answers.
+// took: Who-Is with an I-Am from each device it reaches, ReadProperty and
+// ReadPropertyMultiple from the device model, and a time-out for a request
+// that no device answers.
 #include <algorithm>
 #include <cstring>
+#include <deque>
 
 #include "bacnet/asn_check.h"
+#include "bacnet/asn_commands.h"
+#include "bacnet/asn_construct.h"
 #include "bacnet/asn_primitive.h"
 #include "bacnet/asn_references.h"
 #include "bacnet/asn_service.h"
@@ -116,6 +120,111 @@ void ReadProperty(const VmdDevice& d, const VmdDeviceSwitches& sw, const VmdConf
     Reason(a, IPC_OUTCOME_ABORT, kAbortSegmentationNotSupported);
 }
 
+// The read-access results of a ReadPropertyMultiple-ACK as records, each
+// value the octets the device holds, until the codec encodes them.
+class ReadAccessResults {
+ public:
+  void Object(const VelmoraObjectId& id) {
+    objects_.push_back({id, {}});
+    bound_ += kObjectBound;
+  }
+  void Result(uint32_t property, int64_t index, std::vector<uint8_t>* value,
+              const VelmoraError& error) {
+    VelmoraReadResult r{};
+    r.property = property;
+    r.array_index = index < 0 ? kNoIndex : uint32_t(index);
+    r.success = value != nullptr;
+    r.value = {ASN_TYPE_NONE, nullptr, 0, 0};
+    r.error = error;
+    bound_ += kResultBound;
+    if (value) {
+      bound_ += value->size();
+      octets_.push_back(std::move(*value));
+      raw_.push_back({uint32_t(octets_.back().size()), octets_.back().data()});
+      r.value = {ASN_TYPE_RAW_STANDARD, &raw_.back(), sizeof(VelmoraRawData), 1};
+    }
+    objects_.back().results.push_back(r);
+  }
+  std::vector<uint8_t> Encode() {
+    // A list with no results is there all the same: its array is not null.
+    static VelmoraReadResult none;
+    std::vector<VelmoraReadAccessResult> list;
+    for (Results& o : objects_)
+      list.push_back(
+          {o.id, uint32_t(o.results.size()), o.results.empty() ? &none : o.results.data()});
+    std::vector<uint8_t> out(bound_);
+    AsnCursor c = AsnCursorOver(out.data(), uint32_t(out.size()));
+    AsnEncodeReadAccessResultList(list.data(), uint32_t(list.size()), &c);
+    out.resize(size_t(c.current - out.data()));
+    return out;
+  }
+
+ private:
+  // The most octets an object identifier with its list's tags, and a
+  // result without its value, take.
+  static constexpr size_t kObjectBound = 7;
+  static constexpr size_t kResultBound = 18;
+  struct Results {
+    VelmoraObjectId id;
+    std::vector<VelmoraReadResult> results;
+  };
+  std::vector<Results> objects_;
+  // Where the values point: a deque keeps its elements in place.
+  std::deque<std::vector<uint8_t>> octets_;
+  std::deque<VelmoraRawData> raw_;
+  size_t bound_ = 0;
+};
+
+// Every specification is answered, each property with its value or its
+// error; all, required and optional stand for the properties of the object
+// that they name. The whole answer must fit as a ReadProperty's must, and a
+// device that refuses its whole Object_List refuses it here too.
+void ReadPropertyMultiple(const VmdDevice& d, const VmdDeviceSwitches& sw, const VmdConfirmed& rq,
+                          VmdAnswer* a) {
+  std::span<const uint8_t> data = rq.request;
+  uint32_t check = AsnCheckConfirmedRequest(ASN_SERVICE_READ_PROPERTY_MULTIPLE, data.data(),
+                                            uint32_t(data.size()));
+  if (check != 0) return Refuse(a, check);
+  AsnCursor c = AsnCursorOverConst(data.data(), uint32_t(data.size()));
+  ReadAccessResults out;
+  while (c.current < c.end) {
+    VelmoraObjectId id{};
+    AsnTakeObjectId(&c, &id);
+    const VmdObject* o = VmdDeviceFindObject(d, id.type, id.instance);
+    // The answer names the object as it is: the wildcard instance becomes
+    // the device's own.
+    if (o) id = {o->type, o->instance};
+    out.Object(id);
+    AsnEnterTag(&c);
+    while (!AsnAtListEnd(&c)) {
+      VelmoraPropRef ref{};
+      AsnDecodePropRef(&c, &ref);
+      const int64_t index = ref.array_index == kNoIndex ? -1 : int64_t(ref.array_index);
+      const bool group = VmdIsPropertyGroup(ref.property) && index < 0;
+      if (group && !o) {
+        out.Result(ref.property, -1, nullptr, kVmdUnknownObject);
+        continue;
+      }
+      const std::vector<uint32_t> properties =
+          group ? VmdObjectGroup(*o, ref.property) : std::vector<uint32_t>{ref.property};
+      if (sw.refuse_whole_object_list && o && o->type == kVmdObjectDevice && index < 0 &&
+          std::ranges::count(properties, kPropObjectList) != 0)
+        return Reason(a, IPC_OUTCOME_ABORT, kAbortSegmentationNotSupported);
+      for (uint32_t property : properties) {
+        std::vector<uint8_t> value;
+        VelmoraError error{};
+        const bool ok = VmdDeviceRead(d, id.type, id.instance, property, index, &value, &error);
+        out.Result(property, index, ok ? &value : nullptr, error);
+      }
+    }
+    AsnLeaveTag(&c);
+  }
+  a->answer = out.Encode();
+  a->outcome = IPC_OUTCOME_OK;
+  if (!Fits(d, rq.params, a->answer.size()))
+    Reason(a, IPC_OUTCOME_ABORT, kAbortSegmentationNotSupported);
+}
+
 // An ioctl for a device that answers them; any other transfer, or every
 // one for a device that does not, is refused as the site says.
 void PrivateTransfer(VmdServer* s, const VmdDevice& d, const VmdDeviceSwitches& sw,
@@ -169,6 +278,8 @@ void VmdDevicesConfirmed(VmdServer* s, const VmdConfirmed& rq, VmdAnswer* a) {
   a->delay_ms = int(sw.slow_ms);
   if (rq.params.service == ASN_SERVICE_READ_PROPERTY)
     ReadProperty(*d, sw, rq, a);
+  else if (rq.params.service == ASN_SERVICE_READ_PROPERTY_MULTIPLE)
+    ReadPropertyMultiple(*d, sw, rq, a);
   else if (rq.params.service == ASN_SERVICE_PRIVATE_TRANSFER)
     PrivateTransfer(s, *d, sw, rq, a);
   else

@@ -1,7 +1,8 @@
 // The simulated devices of a site, through the link as the library speaks
-// it: Who-Is finds the devices it reaches, ReadProperty answers from their
-// objects, a request nobody answers times out, the per-device switches,
-// and the scripts and handlers that come first.
+// it: Who-Is finds the devices it reaches, ReadProperty and
+// ReadPropertyMultiple answer from their objects, a request nobody answers
+// times out, the per-device switches, and the scripts and handlers that
+// come first.
 #include <set>
 
 #include "runtime/ipc/ipc_frame.h"
@@ -125,10 +126,15 @@ class Devices : public DaemonTest {
     EXPECT_EQ(IpcGet16(r, 12), outcome);
     EXPECT_EQ(Bytes(r.begin() + 68, r.end()), answer);
   }
-  void Read(const LinkAddress& to, const Bytes& request, uint16_t outcome, const Bytes& answer) {
+  void Read(const LinkAddress& to, const Bytes& request, uint16_t outcome, const Bytes& answer,
+            uint8_t service = 12) {
     ++id_;
-    Send(Confirmed(12, to, request), id_);
+    Send(Confirmed(service, to, request), id_);
     ExpectConfirmation(id_, outcome, answer);
+  }
+  void ReadMultiple(const LinkAddress& to, const Bytes& request, uint16_t outcome,
+                    const Bytes& answer) {
+    Read(to, request, outcome, answer, 14);
   }
 
   VmdSite site_ = [] {
@@ -209,6 +215,117 @@ TEST_F(Devices, ReadPropertyAnswersValuesElementsAndErrors) {
   ++id_;
   Send(Confirmed(15, kTen, {0x0C, 0x02, 0x00, 0x00, 0x0A, 0x19, 0x4D}), id_);
   ExpectConfirmation(id_, 2, {0x09});  // WriteProperty: Reject, unrecognized service
+}
+
+// ReadPropertyMultiple: a read-access specification and its read-access
+// result as the standard encodes them.
+Bytes Spec(uint32_t type, uint32_t instance, const Bytes& refs) {
+  const uint32_t id = type << 22 | instance;
+  Bytes s = {0x0C, uint8_t(id >> 24), uint8_t(id >> 16), uint8_t(id >> 8), uint8_t(id), 0x1E};
+  s.insert(s.end(), refs.begin(), refs.end());
+  s.push_back(0x1F);
+  return s;
+}
+// A read-access result has the same framing: [0] object identifier,
+// [1]{ results }.
+Bytes Results(uint32_t type, uint32_t instance, const Bytes& results) {
+  return Spec(type, instance, results);
+}
+// [2] property, optional [3] index, [4]{ value } or [5]{ error }.
+Bytes Value(uint8_t property, const Bytes& value, int index = -1) {
+  Bytes r = {0x29, property};
+  if (index >= 0) r.insert(r.end(), {0x39, uint8_t(index)});
+  r.push_back(0x4E);
+  r.insert(r.end(), value.begin(), value.end());
+  r.push_back(0x4F);
+  return r;
+}
+Bytes Failed(uint8_t property, uint8_t errorClass, uint8_t errorCode, int index = -1) {
+  Bytes r = {0x29, property};
+  if (index >= 0) r.insert(r.end(), {0x39, uint8_t(index)});
+  r.insert(r.end(), {0x5E, 0x91, errorClass, 0x91, errorCode, 0x5F});
+  return r;
+}
+
+const Bytes kReal215 = {0x44, 0x41, 0xAC, 0x00, 0x00};
+const Bytes kPriorityArray = {0x00, 0x00, 0x44, 0x40, 0xA0, 0x00, 0x00};
+const Bytes kAv1Id = {0xC4, 0x00, 0x80, 0x00, 0x01};
+const Bytes kAv1Type = {0x91, 0x02};
+const Bytes kTenName = {0x74, 0x00, 'T', 'e', 'n'};
+
+TEST_F(Devices, ReadPropertyMultipleAnswersEverySpecificationWithValuesAndErrors) {
+  const uint8_t kAll = 8, kOptional = 80, kRequired = 105;
+  struct Case {
+    const char* what;
+    Bytes request;
+    Bytes answer;
+  } cases[] = {
+      {"two objects, an element among them",
+       Concat(Spec(2, 1, {0x09, 0x55, 0x09, 0x57, 0x19, 0x02}), Spec(8, 10, {0x09, 0x4D})),
+       Concat(Results(2, 1, Concat(Value(0x55, kReal215), Value(0x57, {0x00}, 2))),
+              Results(8, 10, Value(0x4D, kTenName)))},
+      {"errors beside values",
+       Concat(Spec(8, 10, {0x09, 0xC8, 0x09, 0x4D, 0x09, 0x4D, 0x19, 0x01, 0x09, 0x57, 0x19, 0x09}),
+              Spec(0, 9, {0x09, 0x55})),
+       Concat(Results(8, 10,
+                      Concat(Concat(Failed(0xC8, 2, 32), Value(0x4D, kTenName)),
+                             Concat(Failed(0x4D, 2, 50, 1), Failed(0x57, 2, 32, 9)))),
+              Results(0, 9, Failed(0x55, 1, 31)))},
+      {"all the properties of an object", Spec(2, 1, {0x09, kAll}),
+       Results(2, 1,
+               Concat(Concat(Value(0x4B, kAv1Id), Value(0x4F, kAv1Type)),
+                      Concat(Value(0x55, kReal215), Value(0x57, kPriorityArray))))},
+      // An analog value requires its present value; its priority array is
+      // optional.
+      {"the required ones", Spec(2, 1, {0x09, kRequired}),
+       Results(2, 1,
+               Concat(Concat(Value(0x4B, kAv1Id), Value(0x4F, kAv1Type)), Value(0x55, kReal215)))},
+      {"the optional ones", Spec(2, 1, {0x09, kOptional}),
+       Results(2, 1, Value(0x57, kPriorityArray))},
+      {"all of an object that is not there", Spec(0, 9, {0x09, kAll}),
+       Results(0, 9, Failed(kAll, 1, 31))},
+      {"the wildcard instance answers as the device", Spec(8, 0x3FFFFF, {0x09, 0x4B}),
+       Results(8, 10, Value(0x4B, {0xC4, 0x02, 0x00, 0x00, 0x0A}))},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    ReadMultiple(kTen, k.request, 0, k.answer);
+  }
+  // A specification must name a property: the request is rejected, missing
+  // a required parameter.
+  ReadMultiple(kTen, Spec(8, 10, {}), 2, {0x05});
+}
+
+TEST_F(Devices, ReadPropertyMultipleLongerThanAnApduNeedsSegmentation) {
+  // All of device 11 holds its long description: more than its APDU of 50.
+  ReadMultiple(Mac({0x0b}), Spec(8, 11, {0x09, 0x08}), 3, {0x04});
+  ReadMultiple(Mac({0x0b}), Spec(8, 11, {0x09, 0x4B}), 0,
+               Results(8, 11, Value(0x4B, {0xC4, 0x02, 0x00, 0x00, 0x0B})));
+  for (uint8_t takes_segments : {1, 0}) {
+    SCOPED_TRACE(takes_segments ? "a requester that takes segments" : "one that does not");
+    Bytes rq = Confirmed(14, kTen, Spec(8, 10, {0x09, 0x1C}));
+    IpcPut32(rq, IPC_OFF_MAX_APDU, 50);
+    rq[IPC_OFF_SEG_ACCEPTED] = takes_segments;
+    ++id_;
+    Send(rq, id_);
+    if (takes_segments) {
+      std::string text = kLongText;
+      Bytes description = {0x75, uint8_t(text.size() + 1), 0x00};
+      description.insert(description.end(), text.begin(), text.end());
+      ExpectConfirmation(id_, 0, Results(8, 10, Value(0x1C, description)));
+    } else {
+      ExpectConfirmation(id_, 3, {0x04});
+    }
+  }
+  // A device that refuses its whole Object_List refuses it inside a
+  // ReadPropertyMultiple too, by name or among all; an element still reads.
+  VmdDeviceSwitches s;
+  s.refuse_whole_object_list = true;
+  ASSERT_TRUE(VmdSetDeviceSwitches(server_, 10, s));
+  ReadMultiple(kTen, Spec(8, 10, {0x09, 0x4C}), 3, {0x04});
+  ReadMultiple(kTen, Spec(8, 10, {0x09, 0x08}), 3, {0x04});
+  ReadMultiple(kTen, Spec(8, 10, {0x09, 0x4C, 0x19, 0x02}), 0,
+               Results(8, 10, Value(0x4C, kAv1Id, 2)));
 }
 
 // An answer longer than one APDU of the device and the requester goes only
