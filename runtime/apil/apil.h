@@ -8,6 +8,7 @@
 // that no call is inside the transaction layer when it frees its pools.
 #pragma once
 
+#include <cstdint>
 #include <mutex>
 
 // The image lock itself, for the library's own code.
@@ -36,3 +37,6 @@ class ApilCall {
 // True from the start of VelmoraTerminate until the library is stopped:
 // a call that the shut-down failed reports that it was ended.
 bool ApilTerminating();
+// An internal status as such a call reports it: a lost link during the
+// shut-down is the library stopping.
+uint32_t ApilEnded(uint32_t status);

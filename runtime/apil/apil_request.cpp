@@ -10,6 +10,7 @@
 #include "runtime/apil/apil.h"
 #include "runtime/apil/apil_addr.h"
 #include "runtime/apil/apil_image.h"
+#include "runtime/apil/apil_read.h"
 #include "runtime/apil/apil_services.h"
 #include "runtime/apil/apil_status.h"
 #include "runtime/ipc/ipc_status.h"
@@ -20,11 +21,6 @@ namespace {
 constexpr uint32_t kPropObjectIdentifier = 75;
 constexpr uint32_t kPropObjectList = 76;
 constexpr uint32_t kNoIndex = 0xFFFFFFFF;
-
-// A call that the shut-down ended says so, whatever the link made of it.
-uint32_t Ended(uint32_t status) {
-  return status == IPC_STATUS_NO_LINK && ApilTerminating() ? IPC_STATUS_NOT_STARTED : status;
-}
 
 // The value of Object_Identifier, which the image knows: no request.
 VelmoraStatus ObjectIdentifierValue(const VelmoraObjectId& id, int32_t index,
@@ -69,9 +65,7 @@ bool SameObject(const VelmoraObjectId& a, const VelmoraObjectId& b) {
 VelmoraStatus Complete(ObjectImage* object, const VelmoraObjPropRef& request,
                        const VelmoraObjPropRef& echo, const LinkAddress& to,
                        const PduDesc& answer) {
-  if (echo.object_id.type != request.object_id.type || echo.property != request.property ||
-      echo.array_index != request.array_index)
-    return VELMORA_STATUS_INVALID_PACKET;
+  if (!ApilEchoesRequest(request, echo)) return VELMORA_STATUS_INVALID_PACKET;
   ApilImageGuard g(ApilImageLock());
   ObjectImage* target = object;
   if (echo.object_id.instance != request.object_id.instance) {
@@ -119,7 +113,7 @@ int32_t GetDefault(uint32_t bit, uint32_t CommParams::*field) {
   return int32_t(p.*field);
 }
 
-VelmoraStatus Mapped(uint32_t status) { return ApilMapStatus(Ended(status)); }
+VelmoraStatus Mapped(uint32_t status) { return ApilMapStatus(ApilEnded(status)); }
 
 }  // namespace
 
@@ -128,8 +122,7 @@ VelmoraStatus VelmoraReadProperty(VelmoraObjectHandle object, uint32_t property,
                                   VelmoraAllocator* allocator) {
   ApilCall call;
   if (!call) return VELMORA_STATUS_NOT_INITIALIZED;
-  if (!value || (!allocator && value->capacity != 0 && !value->buffer))
-    return VELMORA_STATUS_INVALID_PARAMETER;
+  if (!ApilValueUsable(value, allocator)) return VELMORA_STATUS_INVALID_PARAMETER;
   LinkAddress to{};
   VelmoraObjectId id{};
   CommParams params{};
@@ -149,23 +142,13 @@ VelmoraStatus VelmoraReadProperty(VelmoraObjectHandle object, uint32_t property,
   if (status != 0) {
     // The failure's detail lives in the answer: read it before the answer goes.
     VelmoraStatus result =
-        AsnDecodeFailureDetail(Ended(status), {answer.data, answer.length}, failure);
+        AsnDecodeFailureDetail(ApilEnded(status), {answer.data, answer.length}, failure);
     PduDescFree(&answer);
     return result;
   }
-  AsnCursor cursor = AsnCursorOver(answer.data, answer.length);
-  VelmoraObjPropRef echo{};
-  VelmoraStatus result =
-      ApilMapStatus(uint32_t(AsnDecodeReadPropertyAck(&cursor, &echo, value, allocator)));
-  if (result == VELMORA_STATUS_OK) {
-    result = Complete(object, request, echo, to, answer);
-    // A value that is not the one asked for is not the caller's.
-    if (result != VELMORA_STATUS_OK && allocator) {
-      if (value->buffer) allocator->ops->free(allocator, value->buffer);
-      value->buffer = nullptr;
-      value->capacity = 0;
-    }
-  }
+  VelmoraStatus result = ApilReadPropertyAck(
+      answer, value, allocator,
+      [&](const VelmoraObjPropRef& echo) { return Complete(object, request, echo, to, answer); });
   PduDescFree(&answer);
   return result;
 }

@@ -2,6 +2,7 @@
 // transaction layer.
 #pragma once
 
+#include "bacnet/asn_read_multi.h"
 #include "bacnet/asn_service.h"
 #include "bacnet/asn_tag.h"
 #include "runtime/tsml/tsml_types.h"
@@ -18,3 +19,7 @@ int ApilStreamEncode(const void* request, TsmlStream* stream) {
 // ReadProperty of a VelmoraObjPropRef.
 inline constexpr TsmlServiceDescriptor APIL_READ_PROPERTY_SERVICE = {
     ASN_SERVICE_READ_PROPERTY, AsnSizeReadProperty, ApilStreamEncode<AsnEncodeReadProperty>};
+// ReadPropertyMultiple of a VelmoraReadMultiRequest.
+inline constexpr TsmlServiceDescriptor APIL_READ_PROPERTY_MULTIPLE_SERVICE = {
+    ASN_SERVICE_READ_PROPERTY_MULTIPLE, AsnSizeReadMultiRequest,
+    ApilStreamEncode<AsnEncodeReadMultiRequest>};

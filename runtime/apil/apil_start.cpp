@@ -130,6 +130,10 @@ bool ApilTerminating() {
   return g_calls.terminating;
 }
 
+uint32_t ApilEnded(uint32_t status) {
+  return status == IPC_STATUS_NO_LINK && ApilTerminating() ? IPC_STATUS_NOT_STARTED : status;
+}
+
 bool VelmoraInitDefaults(VelmoraInitParams* p, uint8_t major, uint8_t minor) {
   if (!p) return false;
   *p = {major, minor, 0, kDefaultCount, kDefaultCount};

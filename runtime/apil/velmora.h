@@ -12,6 +12,7 @@
 
 #include "bacnet/any_value.h"
 #include "bacnet/records.h"
+#include "bacnet/records_read.h"
 #include "runtime/apil/velmora_status.h"
 #include "runtime/tsml/comm_params.h"
 
@@ -137,6 +138,59 @@ VelmoraStatus VelmoraProcessIdList(uint32_t* array, uint32_t length, uint32_t* c
 // The daemon-side parameter of this client: 3 to 0xFFFF.
 VelmoraStatus VelmoraSetDaemonParam(uint32_t value);
 VelmoraStatus VelmoraGetDaemonParam(uint32_t* value);
+
+// ---- reads by address ----------------------------------------------------
+
+// A request of the reads below: the client transaction that carries it,
+// which names it to its callback (it may already serve another request by
+// then: it is a name, not a handle to act on).
+struct CliTsm;
+using VelmoraRequestHandle = CliTsm*;
+
+// The callbacks of the asynchronous reads, on the "confimed async receive"
+// thread once the request has ended (its transaction and context already
+// given back): the request, the device's address and the local one (valid
+// during the call), the public status, the caller's records, and the
+// failure record given to the read (its user data), filled for a BACnet
+// Error, Reject or Abort. A read ended by VelmoraTerminate is called back
+// with VELMORA_STATUS_NOT_INITIALIZED before VelmoraTerminate returns.
+using VelmoraReadPropertyCallback = void (*)(VelmoraRequestHandle request,
+                                             const VelmoraAddress* remote,
+                                             const VelmoraAddress* local, VelmoraStatus status,
+                                             const VelmoraReadPropertyRequest* what,
+                                             VelmoraAnyValue* value, VelmoraFailure* failure);
+using VelmoraReadPropertyMultipleCallback = void (*)(
+    VelmoraRequestHandle request, const VelmoraAddress* remote, const VelmoraAddress* local,
+    VelmoraStatus status, VelmoraReadMultiResult* results, uint32_t count, VelmoraFailure* failure);
+
+// Reads one property of an object at a device's address, no device image
+// needed: into the value's own buffer, or into a block of the allocator,
+// which the caller frees through it. Without a callback the call waits for
+// the outcome; with one it returns 0 once the request is sent (the handle,
+// when asked for, already set), and the callback gets the outcome. An
+// answer that does not echo the request is VELMORA_STATUS_INVALID_PACKET
+// (instance 4194303 of the device object matches any device). reserved is
+// not read; params may be NULL; an asynchronous caller keeps its records
+// alive until the callback.
+VelmoraStatus VelmoraReadPropertyByAddress(uint32_t reserved, const VelmoraAddress* address,
+                                           const VelmoraReadPropertyRequest* request,
+                                           VelmoraReadPropertyCallback callback,
+                                           const CommParams* params, VelmoraRequestHandle* handle,
+                                           VelmoraAnyValue* value, VelmoraFailure* failure,
+                                           VelmoraAllocator* allocator);
+// Reads several properties of several objects at once: one result per
+// read-access specification, in order, each with the object identifier the
+// device answered for. Without an allocator the caller gives every result
+// array and value buffer (only the first `capacity` elements of a result
+// are stored, `count` tells how many came); with one, every array and value
+// is allocated from it (VelmoraReadMultiResultFreeAll gives them back, and
+// after a failure nothing is left allocated). A property the device cannot
+// read is an element with success 0 and its error.
+VelmoraStatus VelmoraReadPropertyMultipleByAddress(
+    uint32_t reserved, const VelmoraAddress* address, const VelmoraReadMultiRequest* request,
+    VelmoraReadPropertyMultipleCallback callback, const CommParams* params,
+    VelmoraRequestHandle* handle, VelmoraReadMultiResult* results, VelmoraFailure* failure,
+    VelmoraAllocator* allocator);
 
 // ---- service hooks ---------------------------------------------------------
 

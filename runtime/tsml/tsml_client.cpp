@@ -540,6 +540,9 @@ int CheckAnswer(CliTsm* t) {
 // Allocates a confirmed TSM with the interface's user word for a
 // synchronous or asynchronous request and sends the encoded request. A
 // request that does not go out gets the user word kWordDone and its TSM back.
+// The TSM is handed out before the send: an asynchronous request may
+// complete on another thread before the send returns, and its caller may
+// look for its handle there.
 int StartRequest(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
                  const TsmlServiceDescriptor* row, const void* request, const CommParams* params,
                  void* context, bool async, CliTsm** out) {
@@ -549,13 +552,14 @@ int StartRequest(const LinkAddress* source, const LinkAddress* destination, uint
   int status = TsmCliAllocConfirmed(source, destination, priority, uint8_t(row->service), params,
                                     context, async, word, &t, &info);
   if (status != IPC_STATUS_OK) return status;
+  *out = t;
   status = TsmlEncodeAndSend(row, request, t, &info);
   if (status != IPC_STATUS_OK) {
+    *out = nullptr;
     TsmCliUserWordSwap(t, word, kWordDone);
     TsmCliRelease(t);
     return status;
   }
-  *out = t;
   return IPC_STATUS_OK;
 }
 
@@ -600,8 +604,9 @@ void TsmlHookAsync(int status, CliTsm* tsm) {
   int outcome = status == IPC_STATUS_OK ? CheckAnswer(tsm) : status;
   auto* context = static_cast<TsmlRequestContext*>(info.context);
   if (context && context->completion) context->completion(tsm, outcome, &info);
-  TsmCliUserWordSwap(tsm, kWordCompleting, kWordDone);
-  TsmCliRelease(tsm);
+  // A completion may have released the TSM itself, and the slot may then
+  // be another request's already: only a TSM still completing is ours.
+  if (TsmCliUserWordSwap(tsm, kWordCompleting, kWordDone) == kWordCompleting) TsmCliRelease(tsm);
 }
 
 int TsmlUnconfirmedSend(const LinkAddress* source, const LinkAddress* destination,

@@ -10,7 +10,8 @@ constexpr uint32_t kHead = 8 + kGuard;
 
 void* Alloc(VelmoraAllocator* self, uint32_t size) {
   auto* a = reinterpret_cast<CountingAllocator*>(self);
-  if (a->refuse) return nullptr;
+  if (a->refuse || a->grant == 0) return nullptr;
+  if (a->grant > 0) --a->grant;
   auto* raw = static_cast<uint8_t*>(std::malloc(kHead + size + kGuard));
   std::memcpy(raw, &size, sizeof size);
   std::memset(raw + 8, kGuardByte, kGuard);

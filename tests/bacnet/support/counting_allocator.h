@@ -10,6 +10,7 @@
 struct CountingAllocator {
   VelmoraAllocator base;
   bool refuse = false;
+  int grant = -1;               // blocks it gives before it refuses; -1 no limit
   std::vector<uint32_t> sizes;  // of every block handed out
   int frees = 0;
   int live = 0;
