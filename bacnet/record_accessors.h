@@ -5,7 +5,11 @@
 // record and `v` the value or source record given.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+
+#include "bacnet/any_value.h"
+#include "bacnet/records_read.h"
 
 // How a list setter checks its {array, count} pair.
 enum class RecordList {
@@ -42,6 +46,38 @@ bool CopyRecord(T* dst, const T* src) {
   if (!dst || !src) return false;
   *dst = *src;
   return true;
+}
+
+// The read result records (by address, by object handle): what one holds
+// by kind VELMORA_RESULT_*, all ones for another kind or a missing record.
+template <typename R>
+uint32_t RecordResultCount(const R* r, uint32_t kind) {
+  if (!r) return UINT32_MAX;
+  switch (kind) {
+    case VELMORA_RESULT_CAPACITY:
+      return r->capacity;
+    case VELMORA_RESULT_COUNT:
+      return r->count;
+    case VELMORA_RESULT_STORED:
+      return std::min(r->capacity, r->count);
+    default:
+      return UINT32_MAX;
+  }
+}
+
+// Gives back through the allocator what a read stored in a result record:
+// every element's value buffer that is set, then the array; array,
+// capacity and count become 0.
+template <typename R>
+void RecordResultFree(VelmoraAllocator* allocator, R* r) {
+  if (r->results) {
+    for (uint32_t i = 0; i < r->capacity; ++i)
+      if (void* buffer = r->results[i].value.buffer) allocator->ops->free(allocator, buffer);
+    allocator->ops->free(allocator, r->results);
+  }
+  r->results = nullptr;
+  r->capacity = 0;
+  r->count = 0;
 }
 
 #define RECORD_GET(Type, Name, Record, Default, ...)                        \

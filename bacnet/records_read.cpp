@@ -1,7 +1,5 @@
 #include "bacnet/records_read.h"
 
-#include <algorithm>
-
 #include "bacnet/record_accessors.h"
 
 // ReadProperty request.
@@ -50,32 +48,14 @@ RECORD_ADDRESS(VelmoraObjectId, VelmoraReadMultiResultGetObjectId, VelmoraReadMu
 RECORD_ELEMENT(VelmoraReadResult, VelmoraReadMultiResultGetResult, VelmoraReadMultiResult,
                r->results)
 uint32_t VelmoraReadMultiResultGetCount(const VelmoraReadMultiResult* r, uint32_t kind) {
-  if (!r) return UINT32_MAX;
-  switch (kind) {
-    case VELMORA_RESULT_CAPACITY:
-      return r->capacity;
-    case VELMORA_RESULT_COUNT:
-      return r->count;
-    case VELMORA_RESULT_STORED:
-      return std::min(r->capacity, r->count);
-    default:
-      return UINT32_MAX;
-  }
+  return RecordResultCount(r, kind);
 }
 RECORD_COPY(VelmoraReadMultiResultCopy, VelmoraReadMultiResult)
 
 bool VelmoraReadMultiResultFreeAll(VelmoraAllocator* allocator, VelmoraReadMultiResult* results,
                                    uint32_t n) {
   if (!allocator || !results) return false;
-  for (VelmoraReadMultiResult* r = results; r != results + n; ++r) {
-    if (r->results) {
-      for (uint32_t i = 0; i < r->capacity; ++i)
-        if (void* buffer = r->results[i].value.buffer) allocator->ops->free(allocator, buffer);
-      allocator->ops->free(allocator, r->results);
-    }
-    r->results = nullptr;
-    r->capacity = 0;
-    r->count = 0;
-  }
+  for (uint32_t i = 0; i < n; ++i)
+    RecordResultFree(allocator, &results[i]);
   return true;
 }

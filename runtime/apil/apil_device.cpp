@@ -31,27 +31,41 @@ bool RangeValid(int32_t low, int32_t high) {
   return low >= 0 && high >= low && uint32_t(high) <= VELMORA_MAX_INSTANCE;
 }
 
-// The name of a search key as an encoded CharacterString, in a block of
-// the private heap.
-uint8_t* EncodeName(const VelmoraObjectSearchKey* key) {
-  if (!key->key || key->charset > 0xFF) return nullptr;
-  const char* text = *static_cast<const char* const*>(key->key);
-  if (!text) return nullptr;
-  const auto charset = uint8_t(key->charset);
+// A terminated name as an encoded CharacterString in the character set,
+// in a block of the private heap; none for an unknown set or no memory.
+uint8_t* EncodeName(uint32_t charset, const char* text) {
+  if (!text || charset > 0xFF) return nullptr;
   VelmoraDbcsString dbcs{0, text};
   AsnTextSource source = charset == VELMORA_CHARSET_DBCS
                              ? AsnTextSource{reinterpret_cast<const uint8_t*>(&dbcs), sizeof dbcs}
                              : AsnTextSource{reinterpret_cast<const uint8_t*>(text), UINT32_MAX};
-  int32_t length = AsnCharStringElementLength(charset, &source);
+  int32_t length = AsnCharStringElementLength(uint8_t(charset), &source);
   if (length <= 0) return nullptr;
   auto* block = static_cast<uint8_t*>(OsaMemAlloc(uint32_t(length)));
   if (!block) return nullptr;
   AsnCursor cursor = AsnCursorOver(block, uint32_t(length));
-  if (AsnEncodeCharsetText(charset, &source, &cursor) != 0) {
+  if (AsnEncodeCharsetText(uint8_t(charset), &source, &cursor) != 0) {
     OsaMemFree(block);
     return nullptr;
   }
   return block;
+}
+
+// An object handle for an operation that logs it when it is not one.
+bool CheckObject(ObjectImage* o, const char* operation) {
+  if (ObjectImageInUse(o)) return true;
+  ApilLogBadHandle("object", operation);
+  return false;
+}
+
+// The identifier of an object handle, for an operation of that name.
+bool ObjectIdOf(ObjectImage* o, const char* operation, VelmoraObjectId* id) {
+  ApilCall call;
+  if (!call) return false;
+  ApilImageGuard g(ApilImageLock());
+  if (!CheckObject(o, operation)) return false;
+  *id = ObjectImageGetId(o);
+  return true;
 }
 
 }  // namespace
@@ -169,10 +183,7 @@ bool VelmoraDeleteObjectImage(VelmoraObjectHandle object) {
   ApilCall call;
   if (!call) return false;
   ApilImageGuard g(ApilImageLock());
-  if (!ObjectImageInUse(object)) {
-    ApilLogBadHandle("object", "VelmoraDeleteObjectImage");
-    return false;
-  }
+  if (!CheckObject(object, "VelmoraDeleteObjectImage")) return false;
   if (object == DeviceImageFirstObject(ObjectImageDevice(object))) return false;
   return ObjectImageRelease(object);
 }
@@ -184,7 +195,8 @@ bool VelmoraFindObjects(VelmoraObjectHandle* array, uint32_t length,
   uint8_t packed[4];
   uint8_t* name = nullptr;
   if (key && key->by_name) {
-    name = EncodeName(key);
+    if (!key->key) return false;
+    name = EncodeName(key->charset, *static_cast<const char* const*>(key->key));
     if (!name) return false;
   } else if (key) {
     const auto* id = static_cast<const VelmoraObjectId*>(key->key);
@@ -203,4 +215,50 @@ bool VelmoraGetLocalAddress(VelmoraAddress* address) {
   ApilCall call;
   LinkAddress link{};
   return call && address && TsmlLocalAddressGet(&link) == 0 && AddrToPublic(&link, address);
+}
+
+VelmoraDeviceHandle VelmoraGetObjectDeviceHandle(VelmoraObjectHandle object) {
+  ApilCall call;
+  if (!call) return nullptr;
+  ApilImageGuard g(ApilImageLock());
+  return CheckObject(object, "VelmoraGetObjectDeviceHandle") ? ObjectImageDevice(object) : nullptr;
+}
+
+VelmoraObjectHandle VelmoraObjectIDToHandle(VelmoraDeviceHandle device, const VelmoraObjectId* id) {
+  ApilCall call;
+  if (!call || !id || id->type >= kTypeLimit || id->instance > VELMORA_MAX_INSTANCE) return nullptr;
+  uint8_t packed[4];
+  AsnPackObjectId(id, packed);
+  ApilImageGuard g(ApilImageLock());
+  return CheckDevice(device, "VelmoraObjectIDToHandle") ? DeviceImageFindObject(device, packed)
+                                                        : nullptr;
+}
+
+VelmoraObjectHandle VelmoraObjectNameToHandle(VelmoraDeviceHandle device, const char* name) {
+  ApilCall call;
+  if (!call || !name) return nullptr;
+  uint8_t* encoded = EncodeName(VELMORA_CHARSET_ANSI, name);
+  if (!encoded) return nullptr;
+  VelmoraObjectHandle found = nullptr;
+  {
+    ApilImageGuard g(ApilImageLock());
+    if (CheckDevice(device, "VelmoraObjectNameToHandle"))
+      found = DeviceImageFindObjectByName(device, encoded);
+  }
+  OsaMemFree(encoded);
+  return found;
+}
+
+bool VelmoraGetObjectInstNum(VelmoraObjectHandle object, uint32_t* instance) {
+  VelmoraObjectId id{};
+  if (!instance || !ObjectIdOf(object, "VelmoraGetObjectInstNum", &id)) return false;
+  *instance = id.instance;
+  return true;
+}
+
+bool VelmoraGetObjectType(VelmoraObjectHandle object, uint32_t* type) {
+  VelmoraObjectId id{};
+  if (!type || !ObjectIdOf(object, "VelmoraGetObjectType", &id)) return false;
+  *type = id.type;
+  return true;
 }

@@ -291,6 +291,20 @@ uint32_t DeviceImageBind(DeviceImage** out, const LinkAddress* address, uint32_t
   return status;
 }
 
+uint32_t DeviceImageLearnWildcard(ObjectImage* asked, const LinkAddress* address, uint32_t instance,
+                                  ObjectImage** deviceObject) {
+  DeviceImage* real = nullptr;
+  const uint32_t status = DeviceImageBind(&real, address, instance, false);
+  if (status != 0 && status != APIL_DEVICE_EXISTS) return status;
+  DeviceImage* wildcard = ObjectImageInUse(asked) ? asked->owner : nullptr;
+  // The device had an image already: the wildcard's goes, the real one
+  // answers.
+  if (wildcard && wildcard != real && ObjectImageGetId(asked).instance == APIL_WILDCARD_INSTANCE)
+    DeviceImageRelease(wildcard);
+  *deviceObject = DeviceImageFirstObject(real);
+  return 0;
+}
+
 bool DeviceImageRelease(DeviceImage* d) {
   if (!DeviceImageInUse(d)) return false;
   ReleaseObjects(d);

@@ -75,6 +75,13 @@ bool DeviceImageTableFree();
 uint32_t DeviceImageBind(DeviceImage** out, const LinkAddress* address, uint32_t instance,
                          bool isStatic);
 bool DeviceImageRelease(DeviceImage* device);
+// A read of the wildcard device at the address, through the object image
+// asked (its device object, which may be gone by now), answered by this
+// instance: the instance is bound there, the wildcard's image given up
+// when the device had an image of its own, and *deviceObject is the
+// answering device's device object. 0, or the status of the binding.
+uint32_t DeviceImageLearnWildcard(ObjectImage* asked, const LinkAddress* address, uint32_t instance,
+                                  ObjectImage** deviceObject);
 // Kinds VELMORA_DEVICES_*; a range of -1, -1 is none; the address may be
 // null. The number released.
 uint32_t DeviceImageDeleteMatching(uint32_t kind, int32_t low, int32_t high,

@@ -1,17 +1,38 @@
-// What every ReadProperty of the interface does with its answer, by object
-// handle or by address, waited for or completed on the delivery thread.
+// What every read of the interface does with its request and its answer,
+// by object handle or by address, waited for or completed on the delivery
+// thread.
 #pragma once
 
 #include "bacnet/any_value.h"
 #include "bacnet/asn_service.h"
 #include "bacnet/records_refs.h"
+#include "runtime/apil/apil.h"
 #include "runtime/apil/apil_status.h"
 #include "runtime/ipc/ipc_msg.h"
+#include "runtime/tsml/tsml.h"
 
 // A value record the read may fill: with an allocator any, without one a
 // buffer wherever a capacity is given.
 inline bool ApilValueUsable(const VelmoraAnyValue* value, const VelmoraAllocator* allocator) {
   return value && (allocator || value->capacity == 0 || value->buffer);
+}
+
+// Without an allocator, a result's elements have the storage they claim.
+inline bool ApilResultsUsable(const VelmoraReadResult* results, uint32_t capacity) {
+  if (capacity != 0 && !results) return false;
+  for (uint32_t i = 0; i < capacity; ++i)
+    if (!ApilValueUsable(&results[i].value, nullptr)) return false;
+  return true;
+}
+
+// Waits for a request's confirmation: the public status of its failure
+// (its detail read into the failure record), with the data in `answer`,
+// which the caller frees.
+inline VelmoraStatus ApilRequestWait(const LinkAddress* to, const TsmlServiceDescriptor* row,
+                                     const void* request, const CommParams* params, PduDesc* answer,
+                                     VelmoraFailure* failure) {
+  auto status = uint32_t(TsmlRequestExecute(nullptr, to, 0, row, request, answer, params, nullptr));
+  return AsnDecodeFailureDetail(ApilEnded(status), {answer->data, answer->length}, failure);
 }
 
 // A value that is not the caller's after all: what the allocator gave goes

@@ -77,14 +77,6 @@ void ReadPropertyMultipleByAddressDone(CliTsm* tsm, int outcome, const TsmCliInf
   ApilAsyncCompletion(tsm, outcome, info, ReadMultiDelivered);
 }
 
-// Waits for a request's confirmation: the public status of its failure
-// (its detail read into the failure record), with the data in `answer`.
-VelmoraStatus Execute(const LinkAddress* to, const TsmlServiceDescriptor* row, const void* request,
-                      const CommParams* params, PduDesc* answer, VelmoraFailure* failure) {
-  auto status = uint32_t(TsmlRequestExecute(nullptr, to, 0, row, request, answer, params, nullptr));
-  return AsnDecodeFailureDetail(ApilEnded(status), {answer->data, answer->length}, failure);
-}
-
 // Every specification names properties; without an allocator every result
 // has the storage it claims.
 bool ReadMultiArgumentsUsable(const VelmoraReadMultiRequest& request,
@@ -94,12 +86,8 @@ bool ReadMultiArgumentsUsable(const VelmoraReadMultiRequest& request,
   for (uint32_t i = 0; i < request.count; ++i)
     if (!request.specs[i].refs || request.specs[i].count == 0) return false;
   if (allocator) return true;
-  for (uint32_t i = 0; i < request.count; ++i) {
-    const VelmoraReadMultiResult& r = results[i];
-    if (r.capacity != 0 && !r.results) return false;
-    for (uint32_t k = 0; k < r.capacity; ++k)
-      if (!ApilValueUsable(&r.results[k].value, nullptr)) return false;
-  }
+  for (uint32_t i = 0; i < request.count; ++i)
+    if (!ApilResultsUsable(results[i].results, results[i].capacity)) return false;
   return true;
 }
 
@@ -132,7 +120,7 @@ VelmoraStatus VelmoraReadPropertyByAddress(uint32_t, const VelmoraAddress* addre
   }
   PduDesc answer{};
   VelmoraStatus status =
-      Execute(&to, &APIL_READ_PROPERTY_SERVICE, &asked, params, &answer, failure);
+      ApilRequestWait(&to, &APIL_READ_PROPERTY_SERVICE, &asked, params, &answer, failure);
   status = ReadPropertyOutcome(status, answer, *request, value, allocator);
   PduDescFree(&answer);
   return status;
@@ -159,7 +147,7 @@ VelmoraStatus VelmoraReadPropertyMultipleByAddress(
   }
   PduDesc answer{};
   VelmoraStatus status =
-      Execute(&to, &APIL_READ_PROPERTY_MULTIPLE_SERVICE, &asked, params, &answer, failure);
+      ApilRequestWait(&to, &APIL_READ_PROPERTY_MULTIPLE_SERVICE, &asked, params, &answer, failure);
   status = ReadMultiOutcome(status, answer, results, asked.count, allocator);
   PduDescFree(&answer);
   return status;

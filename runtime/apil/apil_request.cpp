@@ -72,17 +72,8 @@ VelmoraStatus Complete(ObjectImage* object, const VelmoraObjPropRef& request,
     const bool wildcard = request.object_id.type == APIL_OBJECT_DEVICE &&
                           request.object_id.instance == APIL_WILDCARD_INSTANCE;
     if (!wildcard) return VELMORA_STATUS_INVALID_PACKET;
-    DeviceImage* real = nullptr;
-    uint32_t status = DeviceImageBind(&real, &to, echo.object_id.instance, false);
-    if (status != 0 && status != APIL_DEVICE_EXISTS) return ApilMapStatus(status);
-    DeviceImage* asked = ObjectImageInUse(object) ? ObjectImageDevice(object) : nullptr;
-    if (real != asked) {
-      // The device had an image already: the wildcard's goes, the real
-      // one answers.
-      if (asked && ObjectImageGetId(object).instance == APIL_WILDCARD_INSTANCE)
-        DeviceImageRelease(asked);
-      target = DeviceImageFirstObject(real);
-    }
+    if (uint32_t status = DeviceImageLearnWildcard(object, &to, echo.object_id.instance, &target))
+      return ApilMapStatus(status);
   }
   if (!ObjectImageInUse(target) || !SameObject(ObjectImageGetId(target), echo.object_id)) {
     ApilLogBadHandle("object", "VelmoraReadProperty");
@@ -137,18 +128,12 @@ VelmoraStatus VelmoraReadProperty(VelmoraObjectHandle object, uint32_t property,
 
   const VelmoraObjPropRef request{id, property, uint32_t(index)};
   PduDesc answer{};
-  auto status = uint32_t(TsmlRequestExecute(nullptr, &to, 0, &APIL_READ_PROPERTY_SERVICE, &request,
-                                            &answer, &params, nullptr));
-  if (status != 0) {
-    // The failure's detail lives in the answer: read it before the answer goes.
-    VelmoraStatus result =
-        AsnDecodeFailureDetail(ApilEnded(status), {answer.data, answer.length}, failure);
-    PduDescFree(&answer);
-    return result;
-  }
-  VelmoraStatus result = ApilReadPropertyAck(
-      answer, value, allocator,
-      [&](const VelmoraObjPropRef& echo) { return Complete(object, request, echo, to, answer); });
+  VelmoraStatus result =
+      ApilRequestWait(&to, &APIL_READ_PROPERTY_SERVICE, &request, &params, &answer, failure);
+  if (result == VELMORA_STATUS_OK)
+    result = ApilReadPropertyAck(answer, value, allocator, [&](const VelmoraObjPropRef& echo) {
+      return Complete(object, request, echo, to, answer);
+    });
   PduDescFree(&answer);
   return result;
 }

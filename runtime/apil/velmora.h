@@ -192,6 +192,92 @@ VelmoraStatus VelmoraReadPropertyMultipleByAddress(
     VelmoraRequestHandle* handle, VelmoraReadMultiResult* results, VelmoraFailure* failure,
     VelmoraAllocator* allocator);
 
+// ---- object handles and ReadPropertyMultiple by handle --------------------
+
+// The device image the object image belongs to; none for an invalid handle.
+VelmoraDeviceHandle VelmoraGetObjectDeviceHandle(VelmoraObjectHandle object);
+// The device's object image of that identifier, or none.
+VelmoraObjectHandle VelmoraObjectIDToHandle(VelmoraDeviceHandle device, const VelmoraObjectId* id);
+// The device's object image whose Object_Name, as last read from the
+// device, is this text (in ANSI X3.4), or none.
+VelmoraObjectHandle VelmoraObjectNameToHandle(VelmoraDeviceHandle device, const char* name);
+bool VelmoraGetObjectInstNum(VelmoraObjectHandle object, uint32_t* instance);
+bool VelmoraGetObjectType(VelmoraObjectHandle object, uint32_t* type);
+
+// What to read of one object: its references (property, array index or
+// VELMORA_NO_INDEX), in a caller-owned array.
+struct VelmoraReadMultiHandleRequest {
+  VelmoraObjectHandle object;
+  uint32_t count;
+  VelmoraPropRef* refs;
+};
+
+// The answer for one object: the object the device answered for (the
+// request's, or for the wildcard device the device object of the device
+// that answered), and its results. count is what the acknowledgement
+// carried and may exceed the capacity: only the first capacity elements
+// are stored.
+struct VelmoraReadMultiHandleResult {
+  VelmoraObjectHandle object;
+  uint32_t capacity;  // elements of results
+  uint32_t count;
+  VelmoraReadResult* results;
+};
+
+// Request record: the reference array is required. GetRef gives the
+// address of reference i, the reference getters its property and array
+// index; the getters answer -1 (all ones) or none for a missing record.
+bool VelmoraReadMultiHandleRequestInit(VelmoraReadMultiHandleRequest* r, VelmoraObjectHandle object,
+                                       VelmoraPropRef* refs, uint32_t count);
+bool VelmoraReadMultiHandleRequestSetHandle(VelmoraReadMultiHandleRequest* r,
+                                            VelmoraObjectHandle object);
+VelmoraObjectHandle VelmoraReadMultiHandleRequestGetHandle(const VelmoraReadMultiHandleRequest* r);
+bool VelmoraReadMultiHandleRequestSetRefs(VelmoraReadMultiHandleRequest* r, VelmoraPropRef* refs,
+                                          uint32_t count);
+uint32_t VelmoraReadMultiHandleRequestGetCount(const VelmoraReadMultiHandleRequest* r);
+VelmoraPropRef* VelmoraReadMultiHandleRequestGetRef(const VelmoraReadMultiHandleRequest* r,
+                                                    uint32_t i);
+uint32_t VelmoraReadMultiHandleRequestGetRefProperty(const VelmoraReadMultiHandleRequest* r,
+                                                     uint32_t i);
+uint32_t VelmoraReadMultiHandleRequestGetRefArrayIndex(const VelmoraReadMultiHandleRequest* r,
+                                                       uint32_t i);
+bool VelmoraReadMultiHandleRequestCopy(VelmoraReadMultiHandleRequest* dst,
+                                       const VelmoraReadMultiHandleRequest* src);
+
+// Result record: the element array is required. GetCount answers by kind
+// VELMORA_RESULT_* the capacity, the count or the elements stored.
+bool VelmoraReadMultiHandleResultSetBuffer(VelmoraReadMultiHandleResult* r,
+                                           VelmoraReadResult* results, uint32_t capacity);
+bool VelmoraReadMultiHandleResultSetHandle(VelmoraReadMultiHandleResult* r,
+                                           VelmoraObjectHandle object);
+VelmoraObjectHandle VelmoraReadMultiHandleResultGetHandle(const VelmoraReadMultiHandleResult* r);
+VelmoraReadResult* VelmoraReadMultiHandleResultGetResult(const VelmoraReadMultiHandleResult* r,
+                                                         uint32_t i);
+uint32_t VelmoraReadMultiHandleResultGetCount(const VelmoraReadMultiHandleResult* r, uint32_t kind);
+// Gives back through the allocator what a read stored there: of each of
+// the n results with an array, every element's value buffer that is set,
+// then the array; handle, array, capacity and count become 0. False
+// without an allocator or a result array.
+bool VelmoraReadMultiHandleResultFreeAll(VelmoraAllocator* allocator,
+                                         VelmoraReadMultiHandleResult* results, uint32_t n);
+
+// Reads properties of `count` objects of the device in one
+// ReadPropertyMultiple, one result per request, in order; every object
+// handle must be one of the device's. Storage as for
+// VelmoraReadPropertyMultipleByAddress: without an allocator the caller
+// gives every result array and value buffer, with one everything is
+// allocated there (and nothing is left allocated after a failure). A
+// property the device cannot read is an element with success 0 and its
+// error. What the device says of itself and its objects is kept in their
+// images (its limits, the objects' names) while it is still the device at
+// the address the request went to. An answer for another object is
+// VELMORA_STATUS_INVALID_PACKET; an object image deleted while the read
+// was out is VELMORA_STATUS_INVALID_OBJECT_HANDLE.
+VelmoraStatus VelmoraReadPropertyMultiple(VelmoraDeviceHandle device,
+                                          const VelmoraReadMultiHandleRequest* requests,
+                                          VelmoraReadMultiHandleResult* results, uint32_t count,
+                                          VelmoraFailure* failure, VelmoraAllocator* allocator);
+
 // ---- service hooks ---------------------------------------------------------
 
 // An application's handler of a received service: (the server transaction
