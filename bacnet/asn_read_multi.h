@@ -37,6 +37,7 @@ struct AsnReadResultParts {
 // before), or false at the list's closing tag, at its end, or at octets
 // that are no result.
 bool AsnNextReadResult(const uint8_t* p, const uint8_t* end, AsnReadResultParts* out);
+// A value (opening tag [4]) rather than a property access error.
 inline bool AsnReadResultIsValue(const AsnReadResultParts& r) { return *r.outcome == 0x4E; }
 
 // Where the results of one read-access result go: an array of *capacity
