@@ -40,41 +40,6 @@ constexpr VelmoraObjectId kInput{0, 1};
 constexpr VelmoraObjectId kValue{2, 2};
 constexpr VelmoraObjectId kAnyDevice{8, 0x3FFFFF};
 
-// 1001 and 2001 answer; 2001 cannot send segments, so its long description
-// never fits; 1003 is silent.
-std::string Site(uint32_t apduTimeout) {
-  return "[daemon]\nmac = 7f:00:00:01:ba:c0\napdu_timeout = " + std::to_string(apduTimeout) +
-         R"(
-[device 1001]
-mac = c0:a8:01:0a:ba:c0
-object-name = "Local One"
-[object analog-input 1]
-object-name = "Supply"
-present-value = real 21.5
-status-flags = bits 0000
-[object analog-value 2]
-present-value = real 7
-priority-array = array null * 15, real 3
-
-[device 2001]
-mac = 01
-network = 5
-max_apdu = 50
-segmentation = no-segmentation
-object-name = "Remote Five"
-description = "a text too long for an APDU of fifty octets, which needs segments"
-
-[device 1003]
-mac = c0:a8:01:0c:ba:c0
-silent = yes
-)";
-}
-
-const VelmoraAddress kOne = LocalMac({0xc0, 0xa8, 0x01, 0x0a, 0xba, 0xc0});
-const VelmoraAddress kFive = RemoteMac(5, {0x01});
-const VelmoraAddress kSilent = LocalMac({0xc0, 0xa8, 0x01, 0x0c, 0xba, 0xc0});
-const VelmoraAddress kNobody = LocalMac({0xc0, 0xa8, 0x01, 0x0e, 0xba, 0xc0});
-
 bool SameAddress(const VelmoraAddress& a, const VelmoraAddress& b) {
   return a.remote == b.remote && (!a.remote || a.network == b.network) &&
          a.mac_length == b.mac_length && std::memcmp(a.mac, b.mac, a.mac_length) == 0;
@@ -200,7 +165,7 @@ class ApilReadAddrTest : public ApilTest {
     g_inbox = nullptr;
   }
   void Start(uint32_t apduTimeout = 300) {
-    StartProgram(kVelmorad, Site(apduTimeout));
+    StartProgram(kVelmorad, ReadTestSite(apduTimeout));
     ASSERT_EQ(Init(), VELMORA_STATUS_OK);
   }
   Inbox inbox_;
@@ -211,23 +176,24 @@ TEST_F(ApilReadAddrTest, ReadsAPropertyAtAnAddress) {
   Start();
   float real[2] = {};
   VelmoraAnyValue value{-1, real, sizeof real, 0};
-  ASSERT_EQ(Read(kOne, Request(kInput, kPresentValue), &value), VELMORA_STATUS_OK);
+  ASSERT_EQ(Read(kSiteOne, Request(kInput, kPresentValue), &value), VELMORA_STATUS_OK);
   EXPECT_EQ(value.type, ASN_TYPE_REAL);
   EXPECT_EQ(real[0], 21.5f);
   VelmoraPriorityValue slot{};
   VelmoraAnyValue priority{-1, &slot, sizeof slot, 0};
-  ASSERT_EQ(Read(kOne, Request(kValue, kPriorityArray, 16), &priority), VELMORA_STATUS_OK);
+  ASSERT_EQ(Read(kSiteOne, Request(kValue, kPriorityArray, 16), &priority), VELMORA_STATUS_OK);
   EXPECT_EQ(priority.type, ASN_TYPE_PRIORITY_VALUE);
   EXPECT_EQ(VelmoraPriorityValueGetReal(&slot), 3.0f);
   uint32_t length[2] = {};
   VelmoraAnyValue count{-1, length, sizeof length, 0};
-  ASSERT_EQ(Read(kOne, Request(kValue, kPriorityArray, 0), &count), VELMORA_STATUS_OK);
+  ASSERT_EQ(Read(kSiteOne, Request(kValue, kPriorityArray, 0), &count), VELMORA_STATUS_OK);
   EXPECT_EQ(count.type, ASN_TYPE_UNSIGNED);
   EXPECT_EQ(length[0], 16u);
 
   // The wildcard instance reaches whichever device is there; through an
   // allocator the storage is the caller's.
-  for (const auto& [at, name] : {std::pair{kOne, "Local One"}, std::pair{kFive, "Remote Five"}}) {
+  for (const auto& [at, name] :
+       {std::pair{kSiteOne, "Local One"}, std::pair{kSiteFive, "Remote Five"}}) {
     CountingAllocator counting;
     VelmoraAnyValue text{-1, nullptr, 0, 0};
     ASSERT_EQ(Read(at, Request(kAnyDevice, kObjectName), &text, nullptr, &counting.base),
@@ -240,12 +206,13 @@ TEST_F(ApilReadAddrTest, ReadsAPropertyAtAnAddress) {
 
   // Neither a buffer nor an allocator: only what the value is.
   VelmoraAnyValue bare{-1, nullptr, 0, 0};
-  ASSERT_EQ(Read(kOne, Request(kInput, kObjectName), &bare), VELMORA_STATUS_OK);
+  ASSERT_EQ(Read(kSiteOne, Request(kInput, kObjectName), &bare), VELMORA_STATUS_OK);
   EXPECT_EQ(bare.type, ASN_TYPE_TEXT_ANSI);
   EXPECT_EQ(bare.count, 1u);
   char small[3];
   VelmoraAnyValue tight{-1, small, sizeof small, 0};
-  EXPECT_EQ(Read(kOne, Request(kInput, kObjectName), &tight), VELMORA_STATUS_VALUE_OUT_OF_SPACE);
+  EXPECT_EQ(Read(kSiteOne, Request(kInput, kObjectName), &tight),
+            VELMORA_STATUS_VALUE_OUT_OF_SPACE);
 }
 
 struct FailureCase {
@@ -262,28 +229,28 @@ TEST_F(ApilReadAddrTest, FailuresComeBackWithTheirDetail) {
   const VelmoraFailure untouched{99, 99, 99};
   const FailureCase cases[] = {
       {"unknown property",
-       kOne,
+       kSiteOne,
        Request(kInput, kUnknownProperty),
        VELMORA_STATUS_BACNET_ERROR,
        {VELMORA_FAILURE_ERROR, 2, 32}},
       {"unknown object",
-       kOne,
+       kSiteOne,
        Request({0, 7}, kPresentValue),
        VELMORA_STATUS_BACNET_ERROR,
        {VELMORA_FAILURE_ERROR, 1, 31}},
       {"past the array",
-       kOne,
+       kSiteOne,
        Request(kValue, kPriorityArray, 17),
        VELMORA_STATUS_BACNET_ERROR,
        {VELMORA_FAILURE_ERROR, 2, 42}},
       {"longer than the device sends",
-       kFive,
+       kSiteFive,
        Request(kAnyDevice, kDescription),
        VELMORA_STATUS_BACNET_ABORT,
        {VELMORA_FAILURE_ABORT, 4, 0}},
-      {"a silent device", kSilent, Request(kAnyDevice, kObjectName), VELMORA_STATUS_TIMEOUT,
+      {"a silent device", kSiteSilent, Request(kAnyDevice, kObjectName), VELMORA_STATUS_TIMEOUT,
        untouched},
-      {"nobody there", kNobody, Request(kAnyDevice, kObjectName), VELMORA_STATUS_TIMEOUT,
+      {"nobody there", kSiteNobody, Request(kAnyDevice, kObjectName), VELMORA_STATUS_TIMEOUT,
        untouched},
   };
   for (const FailureCase& c : cases) {
@@ -311,7 +278,7 @@ TEST_F(ApilReadAddrTest, ReadsSeveralPropertiesOfSeveralObjects) {
   parts.emplace_back(kValue, std::vector<VelmoraPropRef>{{kPriorityArray, 16}}, 1);
   parts.emplace_back(kAnyDevice, std::vector<VelmoraPropRef>{{kObjectName, VELMORA_NO_INDEX}}, 1);
   MultiRequest m(parts);
-  ASSERT_EQ(ReadMultiple(kOne, &m), VELMORA_STATUS_OK);
+  ASSERT_EQ(ReadMultiple(kSiteOne, &m), VELMORA_STATUS_OK);
   const VelmoraReadResult* input = parts[0].elements.data();
   EXPECT_EQ(m.results[0].count, 3u);
   EXPECT_EQ(input[0].value.type, ASN_TYPE_REAL);
@@ -335,7 +302,7 @@ TEST_F(ApilReadAddrTest, ReadsSeveralPropertiesOfSeveralObjects) {
   std::vector<Multi> all;
   all.emplace_back(kInput, std::vector<VelmoraPropRef>{{kAll, VELMORA_NO_INDEX}}, 2);
   MultiRequest a(all);
-  ASSERT_EQ(ReadMultiple(kOne, &a), VELMORA_STATUS_OK);
+  ASSERT_EQ(ReadMultiple(kSiteOne, &a), VELMORA_STATUS_OK);
   EXPECT_EQ(VelmoraReadMultiResultGetCount(&a.results[0], VELMORA_RESULT_COUNT), 5u);
   EXPECT_EQ(VelmoraReadMultiResultGetCount(&a.results[0], VELMORA_RESULT_STORED), 2u);
   EXPECT_EQ(all[0].elements[0].property, 75u);
@@ -345,8 +312,8 @@ TEST_F(ApilReadAddrTest, ReadsSeveralPropertiesOfSeveralObjects) {
   VelmoraReadMultiResult whole{};
   VelmoraReadMultiRequest list{};
   VelmoraReadMultiRequestInit(&list, &all[0].spec, 1);
-  ASSERT_EQ(VelmoraReadPropertyMultipleByAddress(0, &kOne, &list, nullptr, nullptr, nullptr, &whole,
-                                                 nullptr, &counting.base),
+  ASSERT_EQ(VelmoraReadPropertyMultipleByAddress(0, &kSiteOne, &list, nullptr, nullptr, nullptr,
+                                                 &whole, nullptr, &counting.base),
             VELMORA_STATUS_OK);
   ASSERT_EQ(whole.capacity, 5u);
   EXPECT_STREQ(static_cast<const char*>(whole.results[2].value.buffer), "Supply");
@@ -362,13 +329,13 @@ TEST_F(ApilReadAddrTest, ReadPropertyMultipleFailures) {
   parts.emplace_back(kAnyDevice, std::vector<VelmoraPropRef>{{kAll, VELMORA_NO_INDEX}}, 4);
   MultiRequest m(parts);
   VelmoraFailure failure{};
-  EXPECT_EQ(ReadMultiple(kFive, &m, &failure), VELMORA_STATUS_BACNET_ABORT);
+  EXPECT_EQ(ReadMultiple(kSiteFive, &m, &failure), VELMORA_STATUS_BACNET_ABORT);
   EXPECT_EQ(failure.kind, VELMORA_FAILURE_ABORT);
   EXPECT_EQ(failure.reason, 4u);  // segmentation not supported
-  EXPECT_EQ(ReadMultiple(kSilent, &m), VELMORA_STATUS_TIMEOUT);
+  EXPECT_EQ(ReadMultiple(kSiteSilent, &m), VELMORA_STATUS_TIMEOUT);
   // Nothing is left allocated after a failure.
   CountingAllocator counting;
-  EXPECT_EQ(ReadMultiple(kNobody, &m, nullptr, &counting.base), VELMORA_STATUS_TIMEOUT);
+  EXPECT_EQ(ReadMultiple(kSiteNobody, &m, nullptr, &counting.base), VELMORA_STATUS_TIMEOUT);
   EXPECT_EQ(counting.live, 0);
 }
 
@@ -396,15 +363,15 @@ TEST_F(ApilReadAddrTest, AsynchronousReadsCompleteOnTheDeliveryThread) {
     s.request = Request(kInput, i % 4 == 3 ? kUnknownProperty : kPresentValue);
     s.any = {-1, s.value, sizeof s.value, 0};
     s.failure = {};
-    ASSERT_EQ(VelmoraReadPropertyByAddress(0, &kOne, &s.request, OnRead, nullptr, &s.handle, &s.any,
-                                           &s.failure, nullptr),
+    ASSERT_EQ(VelmoraReadPropertyByAddress(0, &kSiteOne, &s.request, OnRead, nullptr, &s.handle,
+                                           &s.any, &s.failure, nullptr),
               VELMORA_STATUS_OK);
     EXPECT_NE(s.handle, nullptr);
     parts[i].emplace_back(kAnyDevice, std::vector<VelmoraPropRef>{{kObjectName, VELMORA_NO_INDEX}},
                           1);
     multis.push_back(std::make_unique<MultiRequest>(parts[i]));
     ASSERT_EQ(VelmoraReadPropertyMultipleByAddress(
-                  0, &kFive, &multis[i]->list, OnReadMultiple, nullptr, &multiHandles[i],
+                  0, &kSiteFive, &multis[i]->list, OnReadMultiple, nullptr, &multiHandles[i],
                   multis[i]->results.data(), &multiFailures[i], nullptr),
               VELMORA_STATUS_OK);
   }
@@ -418,7 +385,7 @@ TEST_F(ApilReadAddrTest, AsynchronousReadsCompleteOnTheDeliveryThread) {
       const int i = int(single - singles.begin());
       EXPECT_EQ(c.handle, single->handle) << i;
       EXPECT_EQ(c.failure, &single->failure) << i;
-      EXPECT_TRUE(SameAddress(c.remote, kOne)) << i;
+      EXPECT_TRUE(SameAddress(c.remote, kSiteOne)) << i;
       if (i % 4 == 3) {
         EXPECT_EQ(c.status, VELMORA_STATUS_BACNET_ERROR) << i;
         EXPECT_EQ(single->failure.error_code, 32u) << i;
@@ -435,7 +402,7 @@ TEST_F(ApilReadAddrTest, AsynchronousReadsCompleteOnTheDeliveryThread) {
     EXPECT_EQ(c.handle, multiHandles[i]) << i;
     EXPECT_EQ(c.count, 1u) << i;
     EXPECT_EQ(c.failure, &multiFailures[i]) << i;
-    EXPECT_TRUE(SameAddress(c.remote, kFive)) << i;
+    EXPECT_TRUE(SameAddress(c.remote, kSiteFive)) << i;
     EXPECT_EQ(c.status, VELMORA_STATUS_OK) << i;
     EXPECT_EQ(multis[i]->results[0].object_id.instance, 2001u) << i;
     EXPECT_STREQ(static_cast<const char*>(parts[i][0].elements[0].value.buffer), "Remote Five");
@@ -457,10 +424,10 @@ TEST_F(ApilReadAddrTest, CallbacksMayStartTheNextRead) {
   std::vector<VelmoraStatus> next;
   inbox_.then = [&](const Completion& c) {
     if (c.status != VELMORA_STATUS_OK || next.size() + 1 >= kChain) return;
-    next.push_back(VelmoraReadPropertyByAddress(0, &kOne, &request, OnRead, nullptr, nullptr,
+    next.push_back(VelmoraReadPropertyByAddress(0, &kSiteOne, &request, OnRead, nullptr, nullptr,
                                                 &value, nullptr, nullptr));
   };
-  ASSERT_EQ(VelmoraReadPropertyByAddress(0, &kOne, &request, OnRead, nullptr, nullptr, &value,
+  ASSERT_EQ(VelmoraReadPropertyByAddress(0, &kSiteOne, &request, OnRead, nullptr, nullptr, &value,
                                          nullptr, nullptr),
             VELMORA_STATUS_OK);
   ASSERT_TRUE(inbox_.WaitFor(kChain));
@@ -470,20 +437,20 @@ TEST_F(ApilReadAddrTest, CallbacksMayStartTheNextRead) {
   inbox_.then = nullptr;
 
   // The silent device keeps the one transaction until its time-out.
-  ASSERT_EQ(VelmoraReadPropertyByAddress(0, &kSilent, &request, OnRead, nullptr, nullptr, &value,
-                                         nullptr, nullptr),
+  ASSERT_EQ(VelmoraReadPropertyByAddress(0, &kSiteSilent, &request, OnRead, nullptr, nullptr,
+                                         &value, nullptr, nullptr),
             VELMORA_STATUS_OK);
-  EXPECT_EQ(Read(kOne, request, &value), VELMORA_STATUS_OUT_OF_RESOURCES);
+  EXPECT_EQ(Read(kSiteOne, request, &value), VELMORA_STATUS_OUT_OF_RESOURCES);
   ASSERT_TRUE(inbox_.WaitFor(kChain + 1));
   EXPECT_EQ(inbox_.Taken().back().status, VELMORA_STATUS_TIMEOUT);
-  EXPECT_EQ(Read(kOne, request, &value), VELMORA_STATUS_OK);
+  EXPECT_EQ(Read(kSiteOne, request, &value), VELMORA_STATUS_OK);
 }
 
 // Reads still out at the shut-down are called back, ended, before it
 // returns; nothing of theirs stays allocated.
 TEST_F(ApilReadAddrTest, TerminateEndsTheReadsStillOut) {
   TestDeadline deadline(std::chrono::seconds(60));
-  StartProgram(kVelmorad, Site(600000));
+  StartProgram(kVelmorad, ReadTestSite(600000));
   const OsaCounters before = OsaCountersNow();
   ASSERT_EQ(Init(), VELMORA_STATUS_OK);
   constexpr int kEach = 4;
@@ -496,16 +463,17 @@ TEST_F(ApilReadAddrTest, TerminateEndsTheReadsStillOut) {
   std::vector<VelmoraReadMultiResult> results(kEach);
   std::vector<VelmoraStatus> during;
   inbox_.then = [&](const Completion&) {
-    during.push_back(VelmoraReadPropertyByAddress(0, &kOne, &request, OnRead, nullptr, nullptr,
+    during.push_back(VelmoraReadPropertyByAddress(0, &kSiteOne, &request, OnRead, nullptr, nullptr,
                                                   &values[0], nullptr, &counting.base));
   };
   for (int i = 0; i < kEach; ++i) {
-    ASSERT_EQ(VelmoraReadPropertyByAddress(0, &kSilent, &request, OnRead, nullptr, nullptr,
+    ASSERT_EQ(VelmoraReadPropertyByAddress(0, &kSiteSilent, &request, OnRead, nullptr, nullptr,
                                            &values[i], nullptr, &counting.base),
               VELMORA_STATUS_OK);
-    ASSERT_EQ(VelmoraReadPropertyMultipleByAddress(0, &kSilent, &m.list, OnReadMultiple, nullptr,
-                                                   nullptr, &results[i], nullptr, &counting.base),
-              VELMORA_STATUS_OK);
+    ASSERT_EQ(
+        VelmoraReadPropertyMultipleByAddress(0, &kSiteSilent, &m.list, OnReadMultiple, nullptr,
+                                             nullptr, &results[i], nullptr, &counting.base),
+        VELMORA_STATUS_OK);
   }
   EXPECT_TRUE(inbox_.Taken().empty());
   VelmoraTerminate();
@@ -526,7 +494,7 @@ TEST_F(ApilReadAddrTest, TerminateEndsTheReadsStillOut) {
 class ApilReadAddrCoreTest : public ApilReadAddrTest {
  protected:
   void StartCore() {
-    ApilTest::StartCore(Site(300));
+    ApilTest::StartCore(ReadTestSite(300));
     ASSERT_EQ(Init(), VELMORA_STATUS_OK);
   }
   size_t RequestsSent() {
@@ -552,29 +520,29 @@ TEST_F(ApilReadAddrCoreTest, ArgumentsAreCheckedBeforeAnythingIsSent) {
   std::vector<Multi> parts;
   parts.emplace_back(kInput, std::vector<VelmoraPropRef>{{kPresentValue, VELMORA_NO_INDEX}}, 1);
   MultiRequest m(parts);
-  EXPECT_EQ(Read(kOne, request, &value), VELMORA_STATUS_NOT_INITIALIZED);
-  EXPECT_EQ(ReadMultiple(kOne, &m), VELMORA_STATUS_NOT_INITIALIZED);
+  EXPECT_EQ(Read(kSiteOne, request, &value), VELMORA_STATUS_NOT_INITIALIZED);
+  EXPECT_EQ(ReadMultiple(kSiteOne, &m), VELMORA_STATUS_NOT_INITIALIZED);
   StartCore();
 
-  VelmoraAddress tooLong = kOne;
+  VelmoraAddress tooLong = kSiteOne;
   tooLong.mac_length = 8;
   VelmoraAnyValue noBuffer{-1, nullptr, 8, 0};
   EXPECT_EQ(VelmoraReadPropertyByAddress(0, &tooLong, &request, OnRead, nullptr, nullptr, &value,
                                          nullptr, nullptr),
             VELMORA_STATUS_INVALID_ADDRESS);
-  EXPECT_EQ(VelmoraReadPropertyByAddress(0, &kOne, nullptr, nullptr, nullptr, nullptr, &value,
+  EXPECT_EQ(VelmoraReadPropertyByAddress(0, &kSiteOne, nullptr, nullptr, nullptr, nullptr, &value,
                                          nullptr, nullptr),
             VELMORA_STATUS_INVALID_PARAMETER);
-  EXPECT_EQ(Read(kOne, request, nullptr), VELMORA_STATUS_INVALID_PARAMETER);
-  EXPECT_EQ(Read(kOne, request, &noBuffer), VELMORA_STATUS_INVALID_PARAMETER);
+  EXPECT_EQ(Read(kSiteOne, request, nullptr), VELMORA_STATUS_INVALID_PARAMETER);
+  EXPECT_EQ(Read(kSiteOne, request, &noBuffer), VELMORA_STATUS_INVALID_PARAMETER);
 
-  EXPECT_EQ(VelmoraReadPropertyMultipleByAddress(0, &kOne, nullptr, nullptr, nullptr, nullptr,
+  EXPECT_EQ(VelmoraReadPropertyMultipleByAddress(0, &kSiteOne, nullptr, nullptr, nullptr, nullptr,
                                                  m.results.data(), nullptr, nullptr),
             VELMORA_STATUS_INVALID_PARAMETER);
   EXPECT_EQ(VelmoraReadPropertyMultipleByAddress(0, &tooLong, &m.list, nullptr, nullptr, nullptr,
                                                  m.results.data(), nullptr, nullptr),
             VELMORA_STATUS_INVALID_ADDRESS);
-  EXPECT_EQ(VelmoraReadPropertyMultipleByAddress(0, &kOne, &m.list, nullptr, nullptr, nullptr,
+  EXPECT_EQ(VelmoraReadPropertyMultipleByAddress(0, &kSiteOne, &m.list, nullptr, nullptr, nullptr,
                                                  nullptr, nullptr, nullptr),
             VELMORA_STATUS_INVALID_PARAMETER);
   // A specification without references, a count of none, a result that
@@ -582,7 +550,7 @@ TEST_F(ApilReadAddrCoreTest, ArgumentsAreCheckedBeforeAnythingIsSent) {
   const auto refused = [&](const std::function<void(MultiRequest*)>& spoil) {
     MultiRequest copy(parts);
     spoil(&copy);
-    return ReadMultiple(kOne, &copy);
+    return ReadMultiple(kSiteOne, &copy);
   };
   EXPECT_EQ(refused([](MultiRequest* r) { r->specs[0].count = 0; }),
             VELMORA_STATUS_INVALID_PARAMETER);
@@ -628,10 +596,10 @@ TEST_F(ApilReadAddrCoreTest, AnAnswerThatDoesNotEchoTheRequestIsRefused) {
       VelmoraAnyValue value{-1, nullptr, 0, 0};
       VelmoraStatus status;
       if (!async) {
-        status = Read(kOne, *c.request, &value, nullptr, &counting.base);
+        status = Read(kSiteOne, *c.request, &value, nullptr, &counting.base);
       } else {
         const size_t before = inbox_.Taken().size();
-        ASSERT_EQ(VelmoraReadPropertyByAddress(0, &kOne, c.request, OnRead, nullptr, nullptr,
+        ASSERT_EQ(VelmoraReadPropertyByAddress(0, &kSiteOne, c.request, OnRead, nullptr, nullptr,
                                                &value, nullptr, &counting.base),
                   VELMORA_STATUS_OK);
         ASSERT_TRUE(inbox_.WaitFor(before + 1));
@@ -655,7 +623,7 @@ TEST_F(ApilReadAddrCoreTest, AnAnswerThatDoesNotEchoTheRequestIsRefused) {
   Answer(14, {0x0C, 0x00, 0x00, 0x00, 0x01, 0x1E, 0x29, 0x55, 0x4E, 0x44, 0x41, 0xAC, 0x00, 0x00,
               0x4F, 0x1F});
   CountingAllocator counting;
-  EXPECT_EQ(ReadMultiple(kOne, &m, nullptr, &counting.base), VELMORA_STATUS_INVALID_PACKET);
+  EXPECT_EQ(ReadMultiple(kSiteOne, &m, nullptr, &counting.base), VELMORA_STATUS_INVALID_PACKET);
   EXPECT_EQ(counting.taken, 2);
   EXPECT_EQ(counting.live, 0);
 }

@@ -78,6 +78,40 @@ LinkAddress LinkOf(const VelmoraAddress& a) {
   return l;
 }
 
+std::string ReadTestSite(uint32_t apduTimeout) {
+  return "[daemon]\nmac = 7f:00:00:01:ba:c0\napdu_timeout = " + std::to_string(apduTimeout) +
+         R"(
+[device 1001]
+mac = c0:a8:01:0a:ba:c0
+object-name = "Local One"
+[object analog-input 1]
+object-name = "Supply"
+present-value = real 21.5
+status-flags = bits 0000
+[object analog-value 2]
+object-name = "Setpoint"
+present-value = real 7
+priority-array = array null * 15, real 3
+
+[device 2001]
+mac = 01
+network = 5
+max_apdu = 50
+segmentation = no-segmentation
+object-name = "Remote Five"
+description = "a text too long for an APDU of fifty octets, which needs segments"
+
+[device 1003]
+mac = c0:a8:01:0c:ba:c0
+silent = yes
+)";
+}
+
+const VelmoraAddress kSiteOne = LocalMac({0xc0, 0xa8, 0x01, 0x0a, 0xba, 0xc0});
+const VelmoraAddress kSiteFive = RemoteMac(5, {0x01});
+const VelmoraAddress kSiteSilent = LocalMac({0xc0, 0xa8, 0x01, 0x0c, 0xba, 0xc0});
+const VelmoraAddress kSiteNobody = LocalMac({0xc0, 0xa8, 0x01, 0x0e, 0xba, 0xc0});
+
 void ApilTest::SetUp() {
   char pattern[] = "/tmp/apil_test_XXXXXX";
   ASSERT_NE(mkdtemp(pattern), nullptr);

@@ -72,3 +72,13 @@ VelmoraAddress LocalBroadcast();
 VelmoraAddress RemoteBroadcast(uint16_t network);
 VelmoraAddress GlobalBroadcast();
 LinkAddress LinkOf(const VelmoraAddress& a);
+
+// The site of the read tests: devices 1001 (an analog input and an analog
+// value, each named) and 2001 on network 5 answer; 2001 cannot send
+// segments, so its long description never fits; 1003 is silent. Their
+// addresses, and one where nobody answers.
+std::string ReadTestSite(uint32_t apduTimeout);
+extern const VelmoraAddress kSiteOne;
+extern const VelmoraAddress kSiteFive;
+extern const VelmoraAddress kSiteSilent;
+extern const VelmoraAddress kSiteNobody;
