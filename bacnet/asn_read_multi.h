@@ -85,7 +85,8 @@ int32_t AsnWalkReadAccessResults(const uint8_t* data, uint32_t length, uint32_t 
       list = p;
       AsnCountReadResults(list, end, &listLength);
     }
-    if (const int32_t status = visit(i, id, list, list + listLength)) return status;
+    if (const int32_t status = visit(i, id, list, list ? list + listLength : nullptr))
+      return status;
     p += listLength;
   }
   return i == count && p == end ? ASN_OK : ASN_BAD_PDU;
