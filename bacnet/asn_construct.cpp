@@ -134,6 +134,7 @@ void AsnLeaveTag(AsnCursor* cursor) {
 uint32_t AsnTakeUnsigned(AsnCursor* cursor) { return Take<uint32_t, AsnDecodeUnsigned, 0>(cursor); }
 int32_t AsnTakeSigned(AsnCursor* cursor) { return Take<int32_t, AsnDecodeSigned, 0>(cursor); }
 float AsnTakeReal(AsnCursor* cursor) { return Take<float, AsnDecodeReal, 4>(cursor); }
+double AsnTakeDouble(AsnCursor* cursor) { return Take<double, AsnDecodeDouble, 8>(cursor); }
 uint8_t AsnTakeBoolean(AsnCursor* cursor) { return Take<uint8_t, AsnDecodeBoolean, 0>(cursor); }
 void AsnTakeDate(AsnCursor* cursor, VelmoraDate* out) { TakeWith(cursor, 4, AsnDecodeDate, out); }
 void AsnTakeTime(AsnCursor* cursor, VelmoraTime* out) { TakeWith(cursor, 4, AsnDecodeTime, out); }
@@ -184,6 +185,23 @@ void* AsnCarveRecords(AsnCarver* carver, uint32_t count, uint32_t size) {
   if (!carver->decode || block == 0 || !carver->arena) return nullptr;
   *carver->arena -= block;
   return *carver->arena;
+}
+
+void AsnCarveCharString(AsnCarver* carver, AsnCursor* cursor, VelmoraCharString* out) {
+  const uint32_t n = AsnElementAt(cursor);
+  if (n == 0) {
+    AsnSkipElement(cursor);
+    return;
+  }
+  AsnCursor one = {cursor->current, cursor->current + n};
+  cursor->current += n;
+  // The text the code-7 decoder takes, in a block of its own.
+  const uint32_t text =
+      AsnDecodedSizeCharString(one.current, n) - uint32_t(sizeof(VelmoraCharString));
+  auto* block = static_cast<uint8_t*>(AsnCarveRecords(carver, 1, text));
+  if (!carver->decode || (text != 0 && !block)) return;
+  uint8_t* top = block ? block + text : nullptr;
+  AsnDecodeCharString(&one, out, &top);
 }
 
 void AsnCarveAnyValue(AsnCarver* carver, const uint8_t* data, uint32_t length,

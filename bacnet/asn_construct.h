@@ -91,6 +91,7 @@ void AsnLeaveTag(AsnCursor* cursor);
 uint32_t AsnTakeUnsigned(AsnCursor* cursor);  // also enumerated values
 int32_t AsnTakeSigned(AsnCursor* cursor);
 float AsnTakeReal(AsnCursor* cursor);
+double AsnTakeDouble(AsnCursor* cursor);
 uint8_t AsnTakeBoolean(AsnCursor* cursor);
 void AsnTakeDate(AsnCursor* cursor, VelmoraDate* out);
 void AsnTakeTime(AsnCursor* cursor, VelmoraTime* out);
@@ -132,17 +133,38 @@ void AsnCarvePropertyValue(AsnCarver* carver, uint32_t objectType, uint32_t prop
                            int32_t arrayIndex, const uint8_t* data, uint32_t length,
                            VelmoraAnyValue* out);
 
-// The records of a list inside one constructed element: counted by
-// stepping over each, then carved as one array and walked again into it (or
-// over it, measuring). Without a carver the list is only stepped over; the
-// array is null for no records. walk(cursor, record or null, carver or
-// null) takes at least one element whenever no closing tag is next.
+// A character string element as a VelmoraCharString of any set, its text
+// carved; *out is left as it was when no text can be decoded (the element
+// runs past the end, or nothing was measured to carve).
+void AsnCarveCharString(AsnCarver* carver, AsnCursor* cursor, VelmoraCharString* out);
+
+// The first octets a list's records may start with. Every list ends at a
+// closing tag; a list of application-tagged values also at the first octet
+// outside its tag's range.
+struct AsnListTags {
+  uint8_t low;
+  uint8_t high;
+};
+inline constexpr AsnListTags ASN_ANY_TAG = {0x00, 0xFF};
+constexpr AsnListTags AsnApplicationTags(uint8_t number) {
+  return {uint8_t(number << 4), uint8_t(number << 4 | 0x0F)};
+}
+inline bool AsnListGoesOn(const AsnCursor* c, AsnListTags tags) {
+  return !AsnAtListEnd(c) && c->current[0] >= tags.low && c->current[0] <= tags.high;
+}
+
+// The records of a list from the cursor: counted by stepping over each, then
+// carved as one array and walked again into it (or over it, measuring).
+// Without a carver the list is only stepped over; the array is null for no
+// records. walk(cursor, record or null, carver or null) takes at least one
+// element whenever no closing tag is next, so that the count ends, at the
+// cursor's end at the latest.
 template <typename R, typename Walk>
-void AsnWalkList(AsnCursor* c, R** items, uint32_t* count, AsnCarver* carver, Walk walk) {
-  AsnEnterTag(c);
+void AsnWalkItems(AsnCursor* c, R** items, uint32_t* count, AsnCarver* carver, Walk walk,
+                  AsnListTags tags = ASN_ANY_TAG) {
   AsnCursor probe = *c;
   uint32_t n = 0;
-  for (; !AsnAtListEnd(&probe); ++n)
+  for (; AsnListGoesOn(&probe, tags); ++n)
     walk(&probe, static_cast<R*>(nullptr), static_cast<AsnCarver*>(nullptr));
   *count = n;
   *items = nullptr;
@@ -154,6 +176,13 @@ void AsnWalkList(AsnCursor* c, R** items, uint32_t* count, AsnCarver* carver, Wa
       walk(c, array ? array + i : nullptr, carver);
     *items = array;
   }
+}
+// The same inside one constructed element.
+template <typename R, typename Walk>
+void AsnWalkList(AsnCursor* c, R** items, uint32_t* count, AsnCarver* carver, Walk walk,
+                 AsnListTags tags = ASN_ANY_TAG) {
+  AsnEnterTag(c);
+  AsnWalkItems(c, items, count, carver, walk, tags);
   AsnLeaveTag(c);
 }
 
@@ -175,6 +204,15 @@ uint32_t AsnDecodedSizeByWalk(const uint8_t* element, uint32_t available,
   Walk(&c, nullptr, &carver);
   if (encodedLength) *encodedLength = uint32_t(c.current - element);
   return uint32_t(sizeof(R)) + carver.taken;
+}
+
+// What encode writes, between the opening and the closing tag [number]{ }.
+template <typename Fn>
+int32_t AsnEncodeEnclosed(AsnCursor* cursor, uint8_t number, Fn encode) {
+  int32_t status = AsnEncodeOpening(cursor, number);
+  if (status == ASN_OK) status = encode();
+  if (status == ASN_OK) status = AsnEncodeClosing(cursor, number);
+  return status;
 }
 
 // Encodes the any-value's elements between an opening and a closing tag.

@@ -7,6 +7,8 @@
 #include "bacnet/asn_check.h"
 #include "bacnet/asn_choices.h"
 #include "bacnet/asn_commands.h"
+#include "bacnet/asn_event_notif.h"
+#include "bacnet/asn_event_params.h"
 #include "bacnet/asn_logs.h"
 #include "bacnet/asn_primitive.h"
 #include "bacnet/asn_property.h"
@@ -115,7 +117,8 @@ constexpr AsnDatatype kRows[] = {
     {ASN_TYPE_READ_ACCESS_RESULT, sizeof(VelmoraReadAccessResult),
      AsnArenaDecode<AsnDecodeReadAccessResult>, AsnEncodeReadAccessResult,
      AsnDecodedSizeReadAccessResult},
-    {ASN_TYPE_EVENT_PARAMETER, sizeof(VelmoraEventParam), nullptr, nullptr, nullptr},
+    {ASN_TYPE_EVENT_PARAMETER, sizeof(VelmoraEventParam), AsnArenaDecode<AsnDecodeEventParam>,
+     AsnEncodeEventParam, AsnDecodedSizeEventParam},
     {ASN_TYPE_COV_SUBSCRIPTION, sizeof(VelmoraCovSubscription),
      AsnPlainDecode<AsnDecodeCovSubscription>, AsnEncodeCovSubscription, nullptr},
     {ASN_TYPE_DEV_OBJ_REF, sizeof(VelmoraDevObjRef), AsnPlainDecode<AsnDecodeDevObjRef>,
@@ -136,7 +139,9 @@ constexpr AsnDatatype kRows[] = {
      AsnEncodeVtSession, nullptr},
     {ASN_TYPE_SESSION_KEY, sizeof(VelmoraSessionKey), AsnPlainDecode<AsnDecodeSessionKey>,
      AsnEncodeSessionKey, nullptr},
-    {ASN_TYPE_EVENT_LOG_RECORD, sizeof(VelmoraEventLogRecord), nullptr, nullptr, nullptr},
+    {ASN_TYPE_EVENT_LOG_RECORD, sizeof(VelmoraEventLogRecord),
+     AsnArenaDecode<AsnDecodeEventLogRecord>, AsnEncodeEventLogRecord,
+     AsnDecodedSizeEventLogRecord},
     {ASN_TYPE_LOG_MULTIPLE_RECORD, sizeof(VelmoraLogMultipleRecord),
      AsnArenaDecode<AsnDecodeLogMultipleRecord>, AsnEncodeLogMultipleRecord,
      AsnDecodedSizeLogMultipleRecord},

@@ -11,7 +11,7 @@
 
 // Every row decodes through one signature; the adapters below fit the
 // plainer decoder forms to it. A null decode means the datatype has no
-// decoder (raw rows, and constructed types not yet coded).
+// decoder (the raw rows).
 struct AsnDatatype {
   int32_t code;
   int32_t size;  // bytes of one element; -1 for a variable-size datatype

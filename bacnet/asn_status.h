@@ -19,6 +19,7 @@ inline constexpr int32_t ASN_OUT_OF_RANGE = 16;     // date, time, week-n-day, b
 inline constexpr int32_t ASN_TOO_DEEP = 17;         // nesting deeper than the checker follows
 inline constexpr int32_t ASN_NO_ROOM = 18;          // cursor end reached
 inline constexpr int32_t ASN_BAD_ERROR_PAIR = 26;   // class or code above 0xFFFF
+inline constexpr int32_t ASN_BAD_NOTIFY_TYPE = 26;  // an event notify type above 2
 inline constexpr int32_t ASN_BAD_OPTIONAL = 27;     // optional unsigned negative, not -1
 inline constexpr int32_t ASN_BAD_ARRAY_INDEX = 27;  // an index the property cannot take
 inline constexpr int32_t ASN_NOT_AN_ARRAY = 28;

@@ -14,6 +14,7 @@
 #include "bacnet/records_schedule.h"
 #include "bacnet/records_session.h"
 #include "bacnet/records_states.h"
+#include "tests/bacnet/support/event_samples.h"
 #include "tests/bacnet/support/roundtrip.h"
 #include "tests/bacnet/support/samples.h"
 
@@ -38,15 +39,6 @@ VelmoraAddress Remote(uint16_t network, std::initializer_list<uint8_t> mac) {
   a.remote = 1;
   a.network = network;
   return a;
-}
-
-VelmoraBitString Bits(std::initializer_list<int> bits) {
-  VelmoraBitString b{};
-  VelmoraBitStringInit(&b, uint32_t(bits.size()));
-  uint32_t i = 0;
-  for (int bit : bits)
-    VelmoraBitStringSetBit(&b, i++, uint8_t(bit));
-  return b;
 }
 
 // A value of a fixed-size record built without storage of its own.
@@ -611,6 +603,9 @@ const std::vector<RoundTripCode>& Codes() {
             "1E 1E 09 01 1C 41 B4 00 00 29 03 39 05 49 FE 5A 04 60 68 7E 91 02 91 20 7F 8E 21 05 "
             "8F 1F 1F"),
         Of("no data", Multiple(1), LOG_STAMP "1E 1E 1F 1F")}},
+      // Event parameters and event log records.
+      EventParameterRoundTrips(),
+      EventLogRecordRoundTrips(),
   };
   return kCodes;
 }

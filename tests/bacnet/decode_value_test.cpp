@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bacnet/asn_datatype.h"
 #include "bacnet/asn_value_decode.h"
 #include "tests/bacnet/support/counting_allocator.h"
 #include "tests/bacnet/support/hex.h"
@@ -253,9 +254,10 @@ TEST(DecodeTyped, AllocatorFailureIsStatus4WithTypeAndCount) {
 const Bytes kEventParameter = Hex("5E 09 0A 1C 00 00 00 00 2C 42 C8 00 00 3C 3F 80 00 00 5F");
 const Bytes kEventLogRecord = Hex("0E A4 7A 0C 18 04 B4 0C 1E 00 00 0F 1E 0A 05 00 1F");
 
-TEST(DecodeTyped, DatatypeWithoutCodecIsRefusedNotGuessed) {
-  // Datatypes not yet coded: the values of the property's row are still
-  // counted, in every storage mode
+// Event parameters and event log records, typed by their properties: the
+// values of the property's row are counted, decoded in every storage mode
+// into exactly their decoded size, and encoded back to the same octets.
+TEST(DecodeTyped, EventDatatypesByTheirProperties) {
   const struct {
     const char* name;
     uint32_t objectType, property;
@@ -274,28 +276,42 @@ TEST(DecodeTyped, DatatypeWithoutCodecIsRefusedNotGuessed) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const auto n = uint32_t(c.value.size());
-    alignas(8) uint8_t buf[64];
+    const uint32_t size =
+        AsnDecodedSizeProperty(c.objectType, c.property, c.arrayIndex, c.value.data(), n);
+    auto again = [](const VelmoraAnyValue& v) {
+      Bytes out(256);
+      AsnCursor cur = AsnCursorOver(out.data(), uint32_t(out.size()));
+      EXPECT_EQ(AsnEncodeTypedArray(&v, &cur), ASN_OK);
+      out.resize(size_t(cur.current - out.data()));
+      return out;
+    };
+
     VelmoraAnyValue v{};
-    ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, buf, sizeof buf));
+    ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
     EXPECT_EQ(AsnDecodePropertyAlloc(c.objectType, c.property, c.arrayIndex, c.value.data(), n, &v,
                                      nullptr),
-              ASN_NO_DECODER);
+              ASN_OK);
     EXPECT_EQ(v.type, c.datatype);
     EXPECT_EQ(v.count, c.count);
 
     CountingAllocator a;
     ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
-    EXPECT_EQ(AsnDecodePropertyAlloc(c.objectType, c.property, c.arrayIndex, c.value.data(), n, &v,
+    ASSERT_EQ(AsnDecodePropertyAlloc(c.objectType, c.property, c.arrayIndex, c.value.data(), n, &v,
                                      a.get()),
-              ASN_NO_DECODER);
-    EXPECT_EQ(v.count, c.count);
-    EXPECT_TRUE(a.sizes.empty());
-
-    ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, nullptr, 0));
-    EXPECT_EQ(AsnDecodePropertyAlloc(c.objectType, c.property, c.arrayIndex, c.value.data(), n, &v,
-                                     nullptr),
               ASN_OK);
     EXPECT_EQ(v.count, c.count);
+    EXPECT_EQ(a.sizes, size ? std::vector<uint32_t>{size} : std::vector<uint32_t>{});
+    EXPECT_EQ(again(v), c.value);
+    VelmoraAnyValueFree(a.get(), &v);
+    EXPECT_TRUE(a.guardsIntact);
+
+    GuardedBuffer own(size);
+    ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, size ? own.data() : nullptr, size));
+    ASSERT_EQ(AsnDecodePropertyAlloc(c.objectType, c.property, c.arrayIndex, c.value.data(), n, &v,
+                                     nullptr),
+              ASN_OK);
+    EXPECT_TRUE(own.guardsIntact());
+    EXPECT_EQ(again(v), c.value);
   }
 }
 

@@ -37,6 +37,15 @@ int32_t EncodeValue(const VelmoraAnyValue* value, Bytes* out) {
 
 }  // namespace
 
+VelmoraBitString Bits(std::initializer_list<int> bits) {
+  VelmoraBitString b{};
+  VelmoraBitStringInit(&b, uint32_t(bits.size()));
+  uint32_t i = 0;
+  for (int bit : bits)
+    VelmoraBitStringSetBit(&b, i++, uint8_t(bit));
+  return b;
+}
+
 uint8_t* RoundTripKeep::Block(size_t n) {
   blocks_.emplace_back((n + 7) / 8 + 1, 0);
   return reinterpret_cast<uint8_t*>(blocks_.back().data());

@@ -19,6 +19,9 @@
 #include "bacnet/any_value.h"
 #include "tests/bacnet/support/counting_allocator.h"
 
+// A bit string of the bits given, first bit first.
+VelmoraBitString Bits(std::initializer_list<int> bits);
+
 // Storage the records of a case point into; it lives while the case runs.
 class RoundTripKeep {
  public:
