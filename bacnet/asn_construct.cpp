@@ -187,17 +187,23 @@ void* AsnCarveRecords(AsnCarver* carver, uint32_t count, uint32_t size) {
   return *carver->arena;
 }
 
-void AsnCarveCharString(AsnCarver* carver, AsnCursor* cursor, VelmoraCharString* out) {
+bool AsnTakeElement(AsnCursor* cursor, AsnCursor* one) {
   const uint32_t n = AsnElementAt(cursor);
   if (n == 0) {
     AsnSkipElement(cursor);
-    return;
+    return false;
   }
-  AsnCursor one = {cursor->current, cursor->current + n};
+  *one = {cursor->current, cursor->current + n};
   cursor->current += n;
+  return true;
+}
+
+void AsnCarveCharString(AsnCarver* carver, AsnCursor* cursor, VelmoraCharString* out) {
+  AsnCursor one;
+  if (!AsnTakeElement(cursor, &one)) return;
   // The text the code-7 decoder takes, in a block of its own.
-  const uint32_t text =
-      AsnDecodedSizeCharString(one.current, n) - uint32_t(sizeof(VelmoraCharString));
+  const uint32_t text = AsnDecodedSizeCharString(one.current, AsnCursorRoom(&one)) -
+                        uint32_t(sizeof(VelmoraCharString));
   auto* block = static_cast<uint8_t*>(AsnCarveRecords(carver, 1, text));
   if (!carver->decode || (text != 0 && !block)) return;
   uint8_t* top = block ? block + text : nullptr;

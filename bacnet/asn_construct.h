@@ -86,6 +86,11 @@ bool AsnHasContextTag(const AsnCursor* cursor, uint8_t n);
 void AsnEnterTag(AsnCursor* cursor);
 void AsnLeaveTag(AsnCursor* cursor);
 
+// The element at the cursor as a cursor of its own, the cursor moved past
+// it; false, the cursor moved as AsnSkipElement moves it, when no whole
+// element is next.
+bool AsnTakeElement(AsnCursor* cursor, AsnCursor* one);
+
 // Primitive fields, whatever their class. Each takes the element at the
 // cursor (see above); a value too short for its type reads as zero.
 uint32_t AsnTakeUnsigned(AsnCursor* cursor);  // also enumerated values

@@ -93,10 +93,8 @@ void EventNotifWalk(AsnCursor* c, VelmoraEventNotif* out, AsnCarver* carver) {
 // datatype of the set holds it, in a block of the size that datatype's text
 // length gives (the size function counts the same).
 void CarveRequestText(AsnCarver* carver, AsnCursor* c, int32_t* charset, const void** text) {
-  const uint32_t n = AsnElementAt(c);
-  if (n == 0) return AsnSkipElement(c);
-  AsnCursor one = {c->current, c->current + n};
-  c->current += n;
+  AsnCursor one;
+  if (!AsnTakeElement(c, &one)) return;
   const uint32_t size = AsnCharStringTextLength(one.current);
   auto* block = static_cast<uint8_t*>(AsnCarveRecords(carver, 1, size));
   if (!carver->decode || (size != 0 && !block)) return;

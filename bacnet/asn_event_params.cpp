@@ -238,14 +238,8 @@ void WalkConstructed(int32_t constructed, AsnCursor* one, E* e, AsnCarver* carve
 // carved; an element of no datatype is of type ASN_TYPE_NONE.
 template <typename E>
 void WalkExtElement(int32_t constructed, AsnCursor* c, E* out, AsnCarver* carver) {
-  const uint32_t n = AsnElementAt(c);
-  if (n == 0) {
-    AsnSkipElement(c);
-    return;
-  }
-  AsnCursor one = {c->current, c->current + n};
-  c->current += n;
-  if (!carver) return;
+  AsnCursor one;
+  if (!AsnTakeElement(c, &one) || !carver) return;
   E e{};
   const uint8_t first = one.current[0];
   if (first == AsnOpeningTag(0)) {
@@ -361,23 +355,6 @@ void WalkEnumerated(AsnCursor* c, uint32_t* out, AsnCarver*) {
 
 void WalkStates(AsnCursor* c, VelmoraPropertyStates* out, AsnCarver*) {
   AsnDecodePropertyStates(c, out);
-}
-
-// A property value typed for the object type given, carved or measured.
-void WalkPropertyValue(uint32_t objectType, AsnCursor* c, VelmoraPropertyValue* out,
-                       AsnCarver* carver) {
-  if (carver && !carver->decode) {
-    uint32_t length = 0;
-    carver->taken +=
-        AsnDecodedSizePropertyValueForType(objectType, c->current, AsnCursorRoom(c), &length) -
-        uint32_t(sizeof(VelmoraPropertyValue));
-    c->current += length;
-    return;
-  }
-  uint8_t** arena = carver ? carver->arena : nullptr;
-  uint8_t* before = arena ? *arena : nullptr;
-  AsnDecodePropertyValueForType(objectType, c, out, arena);
-  if (before) carver->taken += uint32_t(before - *arena);
 }
 
 // Elements of an alternative.
@@ -505,7 +482,7 @@ void WalkField(const Family& family, const Field& f, uint8_t* r, AsnCursor* c, A
       uint32_t count;
       AsnWalkItems(c, &items, &count, carver,
                    [objectType](AsnCursor* at, VelmoraPropertyValue* out, AsnCarver* k) {
-                     WalkPropertyValue(objectType, at, out, k);
+                     AsnPropertyValueWalk(objectType, at, out, k);
                    });
       Put(r, f.at, items);
       return Put(r, f.second, count);

@@ -76,23 +76,6 @@ int32_t EncodeRecipient(const VelmoraRecipient* r, AsnCursor* c) {
   }
 }
 
-// One property value; with a carver its value is decoded (or measured)
-// for the object type given, without one only stepped over.
-void PropertyValueWalk(uint32_t objectType, AsnCursor* c, VelmoraPropertyValue* out,
-                       AsnCarver* carver) {
-  VelmoraPropertyValue v{};
-  v.property = AsnTakeUnsigned(c);
-  int32_t index = AsnTakeOptionalUnsigned(c, 1);
-  v.array_index = uint32_t(index);
-  uint32_t length;
-  const uint8_t* contents = AsnTakeContents(c, &length);
-  if (carver)
-    AsnCarvePropertyValue(carver, objectType, v.property, index, contents ? contents : c->current,
-                          length, &v.value);
-  v.priority = uint32_t(AsnTakeOptionalUnsigned(c, 3));
-  AsnStoreRecord(out, v);
-}
-
 void DevObjPropValueWalk(AsnCursor* c, VelmoraDevObjPropValue* out, AsnCarver* carver) {
   VelmoraDevObjPropValue v{};
   AsnTakeObjectId(c, &v.device_id);
@@ -228,6 +211,21 @@ void ReadSessionKey(AsnCursor* c, VelmoraSessionKey* k) {
 
 }  // namespace
 
+void AsnPropertyValueWalk(uint32_t objectType, AsnCursor* c, VelmoraPropertyValue* out,
+                          AsnCarver* carver) {
+  VelmoraPropertyValue v{};
+  v.property = AsnTakeUnsigned(c);
+  int32_t index = AsnTakeOptionalUnsigned(c, 1);
+  v.array_index = uint32_t(index);
+  uint32_t length;
+  const uint8_t* contents = AsnTakeContents(c, &length);
+  if (carver)
+    AsnCarvePropertyValue(carver, objectType, v.property, index, contents ? contents : c->current,
+                          length, &v.value);
+  v.priority = uint32_t(AsnTakeOptionalUnsigned(c, 3));
+  AsnStoreRecord(out, v);
+}
+
 int32_t AsnEncodeAddress(const void* value, AsnCursor* cursor) {
   return AsnEncodeRecord<VelmoraAddress, EncodeAddress>(value, cursor);
 }
@@ -258,8 +256,8 @@ void AsnDecodePropertyValue(AsnCursor* cursor, void* out, uint8_t** arena) {
 void AsnDecodePropertyValueForType(uint32_t objectType, AsnCursor* cursor, void* out,
                                    uint8_t** arena) {
   AsnCarver carver = AsnDecodingInto(arena);
-  PropertyValueWalk(objectType, cursor, static_cast<VelmoraPropertyValue*>(out),
-                    out ? &carver : nullptr);
+  AsnPropertyValueWalk(objectType, cursor, static_cast<VelmoraPropertyValue*>(out),
+                       out ? &carver : nullptr);
 }
 uint32_t AsnDecodedSizePropertyValue(const uint8_t* element, uint32_t available) {
   return AsnDecodedSizePropertyValueForType(ASN_ANY_OBJECT_TYPE, element, available, nullptr);
@@ -268,7 +266,7 @@ uint32_t AsnDecodedSizePropertyValueForType(uint32_t objectType, const uint8_t* 
                                             uint32_t available, uint32_t* encodedLength) {
   AsnCursor c = AsnCursorOverConst(element, available);
   AsnCarver carver = AsnMeasuring();
-  PropertyValueWalk(objectType, &c, nullptr, &carver);
+  AsnPropertyValueWalk(objectType, &c, nullptr, &carver);
   if (encodedLength) *encodedLength = uint32_t(c.current - element);
   return uint32_t(sizeof(VelmoraPropertyValue)) + carver.taken;
 }

@@ -20,6 +20,8 @@
 #include "bacnet/records_refs.h"
 #include "bacnet/records_session.h"
 
+struct AsnCarver;
+
 // The object type a property value has when nothing names its object.
 inline constexpr uint32_t ASN_ANY_OBJECT_TYPE = 1023;
 
@@ -48,6 +50,11 @@ void AsnDecodePropertyValueForType(uint32_t objectType, AsnCursor* cursor, void*
 uint32_t AsnDecodedSizePropertyValue(const uint8_t* element, uint32_t available);
 uint32_t AsnDecodedSizePropertyValueForType(uint32_t objectType, const uint8_t* element,
                                             uint32_t available, uint32_t* encodedLength);
+// The decode and the measure as one walk of bacnet/asn_construct.h, for the
+// codecs that hold property values in lists of their own; without a carver
+// the value is only stepped over.
+void AsnPropertyValueWalk(uint32_t objectType, AsnCursor* cursor, VelmoraPropertyValue* out,
+                          AsnCarver* carver);
 
 // [0] device identifier, or [1]{ address }. An unknown choice tag leaves
 // the record as it was and is stepped over.

@@ -176,6 +176,15 @@ const std::vector<EventValuesSample>& EventValuesSamples() {
        },
        "9E 09 05 19 01 2E " EVERY_EXTENDED_KIND
        "0E 0C 02 00 00 01 1C 00 00 00 01 29 55 4E 44 42 28 00 00 4F 0F 2F 9F"},
+      {"extended, one property value",
+       [](K& k) {
+         const VelmoraDevObjPropValue value = {
+             {8, 1}, {0, 1}, 85, VELMORA_NO_INDEX, k.Value<float>(ASN_TYPE_REAL, {42.0f})};
+         VelmoraNotifExtParam* one =
+             k.Add(Extended<VelmoraNotifExtParam>(ASN_TYPE_DEV_OBJ_PROP_VALUE, value));
+         return Values([&](P* p) { return VelmoraNotifParamInitExtended(p, 5, 1, one, 1); });
+       },
+       "9E 09 05 19 01 2E 0E 0C 02 00 00 01 1C 00 00 00 01 29 55 4E 44 42 28 00 00 4F 0F 2F 9F"},
       {"extended, no parameters",
        [](K&) {
          return Values([](P* p) { return VelmoraNotifParamInitExtended(p, 5, 1, nullptr, 0); });
@@ -257,6 +266,23 @@ RoundTripCode EventParameterRoundTrips() {
              });
            },
            "0E 09 0A 1A 04 C0 2E 2F 0F"),
+       ParamValue(
+           "change of bitstring, one value",
+           [](K& k) {
+             const VelmoraBitString mask = Bits({1, 1, 0, 0});
+             VelmoraBitString* values = k.Array({Bits({1, 0, 0, 0})});
+             return Param([&](EP* p) {
+               return VelmoraEventParamInitChangeOfBitstring(p, 10, &mask, values, 1);
+             });
+           },
+           "0E 09 0A 1A 04 C0 2E 82 04 80 2F 0F"),
+       ParamValue(
+           "change of state, no values",
+           [](K&) {
+             return Param(
+                 [](EP* p) { return VelmoraEventParamInitChangeOfState(p, 5, nullptr, 0); });
+           },
+           "1E 09 05 1E 1F 1F"),
        ParamValue(
            "change of state, two values",
            [](K& k) {
@@ -346,6 +372,14 @@ RoundTripCode EventParameterRoundTrips() {
              });
            },
            "9E 09 05 19 01 2E " EVERY_EXTENDED_KIND "0E " REF " 0F 2F 9F"),
+       ParamValue(
+           "extended, one octet string",
+           [](K& k) {
+             const VelmoraOctetString octets = {k.Array<uint8_t>({1, 2, 3}), 3, 3};
+             VelmoraExtParam* one = k.Add(Extended<VelmoraExtParam>(ASN_TYPE_OCTET_STRING, octets));
+             return Param([&](EP* p) { return VelmoraEventParamInitExtended(p, 5, 1, one, 1); });
+           },
+           "9E 09 05 19 01 2E 63 01 02 03 2F 9F"),
        ParamValue(
            "extended, no parameters",
            [](K&) {
