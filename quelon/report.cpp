@@ -31,10 +31,9 @@ constexpr const char* kStatusNames[] = {
 
 void FatalError(const char* message, const char* file, int line) {
   std::printf("FATAL ERROR: %s\nFile: %s, line %i\n", message, file, line);
-  std::fflush(stdout);
-  // At once: the library's threads still run, and nothing of it (nor of
-  // any other static object) may be torn down under them.
-  std::_Exit(-1);
+  // A plain exit: it flushes what the reports wrote before, and the
+  // library, still started here, lets the process end under its threads.
+  std::exit(-1);
 }
 
 void Fatal(const char* file, const char* message, std::source_location at) {

@@ -19,7 +19,7 @@
 #include "runtime/ioctl/velmora_ioctl.h"
 
 // "FATAL ERROR: %s\nFile: %s, line %i\n" on standard output, then the
-// process ends at once with exit code -1 (255), the library left running.
+// process exits with code -1 (255), the library left running.
 [[noreturn]] void FatalError(const char* message, const char* file, int line);
 // FatalError at the caller's line of the module `file` (".\\app_info.c").
 [[noreturn]] void Fatal(const char* file, const char* message,

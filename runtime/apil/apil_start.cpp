@@ -35,7 +35,9 @@ struct Calls {
   bool open = false;  // calls are admitted
   bool terminating = false;
 };
-Calls g_calls;
+// Never torn down: calls may still be inside the library when the program
+// exits without VelmoraTerminate.
+Calls& g_calls = *new Calls;
 
 // Started by VelmoraInit (the transaction layer may also be opened alone).
 bool LibraryStarted() {

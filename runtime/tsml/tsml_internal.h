@@ -184,7 +184,10 @@ struct TsmlState {
   std::atomic<bool> markedClosed{false};
 };
 
-extern TsmlState g_tsml;
+// Built once and never torn down: a program may end (exit(), a return from
+// main) while the library runs, and its delivery threads, its reader and the
+// calls in flight still wait on these semaphores and read these pools then.
+extern TsmlState& g_tsml;
 
 // --- shared internals -------------------------------------------------------
 

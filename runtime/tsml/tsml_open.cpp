@@ -15,7 +15,7 @@
 #include "runtime/platform/plat_sync.h"
 #include "runtime/tsml/tsml_internal.h"
 
-TsmlState g_tsml;
+TsmlState& g_tsml = *new TsmlState;
 
 namespace {
 

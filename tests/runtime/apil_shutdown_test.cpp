@@ -2,8 +2,12 @@
 // fails the ones waiting for the daemon, waits for every one to return and
 // only then frees the transaction layer; every thread of the library ends.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -20,6 +24,69 @@ mac = c0:a8:01:0a:ba:c0
 )";
 
 class ApilShutdownTest : public ApilTest {};
+
+// A daemon with no device at kNobody: a read sent there waits for its
+// time-out, which does not come within the test.
+constexpr char kQuietSite[] = R"(
+[daemon]
+mac = 7f:00:00:01:ba:c0
+apdu_timeout = 600000
+)";
+const VelmoraAddress kNobody = LocalMac({0xc0, 0xa8, 0x01, 0x63, 0xba, 0xc0});
+
+// Exit statuses of a child that could not get as far as its exit().
+constexpr int kChildNoStart = 10;
+constexpr int kChildNoBind = 11;
+
+// The child: starts the library, with a call waiting for the daemon when
+// asked, and leaves through exit() without VelmoraTerminate.
+[[noreturn]] void StartThenExit(bool callWaiting) {
+  VelmoraInitParams p;
+  VelmoraInitDefaults(&p, 6, 2);
+  if (VelmoraInit(&p, 0) != VELMORA_STATUS_OK) _exit(kChildNoStart);
+  if (callWaiting) {
+    VelmoraDeviceHandle device = nullptr;
+    if (VelmoraBindDevice(&kNobody, 7777, &device) != VELMORA_STATUS_OK) _exit(kChildNoBind);
+    std::atomic<bool> calling{false};
+    std::thread([&calling, device] {
+      uint8_t buffer[16];
+      VelmoraAnyValue value{-1, buffer, sizeof buffer, 0};
+      calling = true;
+      VelmoraReadProperty(VelmoraGetDeviceObjectHandle(device), 77, -1, &value, nullptr, nullptr);
+    }).detach();
+    while (!calling)
+      std::this_thread::yield();
+  }
+  std::exit(0);
+}
+
+// A program may end while the library runs: its delivery threads, its
+// reader and a call still waiting must neither keep the process from
+// ending nor crash it at exit.
+TEST_F(ApilShutdownTest, ExitWhileStartedEndsTheProcess) {
+  StartProgram(kVelmorad, kQuietSite);
+  for (bool callWaiting : {false, true}) {
+    for (int round = 0; round < 3; ++round) {
+      SCOPED_TRACE(std::string(callWaiting ? "a call waiting" : "idle") + ", round " +
+                   std::to_string(round));
+      // Forked while this process has no thread of its own, so that the
+      // child may start threads under every sanitizer (hence no deadline
+      // watcher: the wait for the child is bounded, and a hung child killed).
+      const pid_t child = fork();
+      ASSERT_GE(child, 0);
+      if (child == 0) StartThenExit(callWaiting);
+      int status = 0;
+      const bool ended = WaitUntil([&] { return waitpid(child, &status, WNOHANG) == child; });
+      if (!ended) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+      }
+      ASSERT_TRUE(ended) << "the child hangs in exit()";
+      ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+      EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+  }
+}
 
 TEST_F(ApilShutdownTest, TerminateReleasesEveryWaitingCall) {
   TestDeadline deadline(std::chrono::seconds(60));
