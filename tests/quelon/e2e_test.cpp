@@ -1,7 +1,9 @@
 // quelon run as a user runs it, against velmorad serving a test site: the
 // whole output of each report, the controls and what they change, the
 // search over the devices of the local network, and the exit codes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -163,12 +165,39 @@ TEST(QuelonAlone, VersionAndHelpNeedNoDaemon) {
                        "\n");
 }
 
+// What a user sees when the library cannot connect, as the README tells
+// it: no daemon at all, and an older stack service that holds its object
+// (a shared open-file lock on the file) in the socket directory.
 TEST(QuelonAlone, WithoutDaemonTheLibraryDoesNotStart) {
   TestDeadline deadline{std::chrono::seconds(60)};
-  TempDir temp;
-  QuelonRun r = RunQuelon(temp.path(), {"-a"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_OUTPUT(kBanner + "Can't Velmora init.\nVelmora Status Code {N}: {*}\n", r.out);
+  const struct {
+    bool olderService;
+    const char* status;
+    const char* logLine;  // among the library's lines on standard error
+  } cases[] = {
+      {false, "Velmora Status Code 2: Service not found\n",
+       "VELMORA WARNING: TSML(High): VelmoraIpcConnect(\"\\\\.\\pipe\\velmora\") failed\n"},
+      {true, "Velmora Status Code 85: Inconsistent Velmora versions\n",
+       "VELMORA ERROR: TSML: Inconsistent versions: Velmora Service 3.x was detected\n"},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.status);
+    TempDir temp;
+    int older = -1;
+    if (k.olderService) {
+      older = open(temp.File("Velmora Semaphore 1004").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
+      struct flock lock {};
+      lock.l_type = F_RDLCK;
+      lock.l_whence = SEEK_SET;
+      ASSERT_EQ(fcntl(older, F_OFD_SETLK, &lock), 0);
+    }
+    QuelonRun r = RunQuelon(temp.path(), {"-a"});
+    if (older >= 0) close(older);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, kBanner + "Can't Velmora init.\n" + k.status);
+    const std::string log = ReadTextFile(temp.File("quelon.err"));
+    EXPECT_NE(log.find(k.logLine), std::string::npos) << log;
+  }
 }
 
 TEST_F(QuelonE2e, FullReportByDefault) {
