@@ -2,6 +2,10 @@
 // prints what the daemon answered, and disconnects. A quick check that a
 // daemon is there and speaks the link, through the library's own transport
 // and frame functions.
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -14,17 +18,38 @@
 
 namespace {
 
-constexpr uint32_t kTimeoutMs = 5000;
+// The whole exchange, from the connect to the last byte of the last
+// reply: a daemon that stalls anywhere (a full listen queue, half a frame)
+// ends the ping instead of hanging it.
+constexpr unsigned kTimeoutSeconds = 5;
 
-// The next frame, when one starts within the time-out; none on a time-out,
-// a closed link or a length word the reader refuses.
-IpcMsg* ReadFrame(IpcTransport* t) {
-  if (!IpcTransportWaitReadable(t, kTimeoutMs)) return nullptr;
-  return IpcReadFrameLocked(t, nullptr);
+// What the time-out prints, made before the alarm is armed.
+char g_timeoutLine[512];
+size_t g_timeoutLength = 0;
+
+void OnTimeout(int) {
+  // Nothing but what a signal handler may do.
+  ssize_t written = write(STDERR_FILENO, g_timeoutLine, g_timeoutLength);
+  (void)written;
+  _exit(1);
 }
 
-// Writes the registration and returns the daemon's reply; false when none
-// came.
+bool ArmTimeout(const char* name) {
+  int n = snprintf(g_timeoutLine, sizeof g_timeoutLine,
+                   "velmora-ping: '%s' did not finish the exchange within %u s\n", name,
+                   kTimeoutSeconds);
+  if (n < 0) return false;
+  g_timeoutLength = std::min(size_t(n), sizeof g_timeoutLine - 1);
+  struct sigaction action {};
+  action.sa_handler = OnTimeout;
+  sigemptyset(&action.sa_mask);
+  if (sigaction(SIGALRM, &action, nullptr) != 0) return false;
+  alarm(kTimeoutSeconds);
+  return true;
+}
+
+// Writes the registration and returns the daemon's reply; false when the
+// link closed or the reply was refused.
 bool Register(IpcTransport* t, IpcRegisterReply* reply) {
   IpcMsg* m = IpcMsgAlloc(0);
   if (m == nullptr) return false;
@@ -39,7 +64,7 @@ bool Register(IpcTransport* t, IpcRegisterReply* reply) {
   rq.maxProcessIds = 1;
   IpcRegisterRequestWrite(IpcMsgArea(m), rq);
   if (IpcFrameLength(m) == 0 || !IpcWriteFrame(t, m)) return false;
-  IpcMsg* r = ReadFrame(t);
+  IpcMsg* r = IpcReadFrameLocked(t, nullptr);
   bool ok = r != nullptr && IpcRegisterReplyRead(IpcMsgData(r), reply);
   IpcMsgFree(r);
   return ok;
@@ -49,7 +74,7 @@ bool Register(IpcTransport* t, IpcRegisterReply* reply) {
 bool Disconnect(IpcTransport* t) {
   IpcMsg* m = IpcMsgPoolGet();
   if (m == nullptr || !IpcWriteFrame(t, m)) return false;  // a new message has length 0
-  IpcMsg* r = ReadFrame(t);
+  IpcMsg* r = IpcReadFrameLocked(t, nullptr);
   bool answered = r != nullptr && IpcMsgGetFrameLength(r) == 0;
   IpcMsgFree(r);
   return answered;
@@ -57,6 +82,10 @@ bool Disconnect(IpcTransport* t) {
 
 // Pings once the runtime's message pool is up; the exit status.
 int Ping(const char* name) {
+  if (!ArmTimeout(name)) {
+    fprintf(stderr, "velmora-ping: cannot set its time-out\n");
+    return 1;
+  }
   // The transport logs where it looked and why it failed.
   IpcTransport* t = IpcTransportOpen(name);
   if (t == nullptr) {
@@ -74,7 +103,10 @@ int Ping(const char* name) {
   for (unsigned i = 0; i < rp.local.macLen && i < LINK_MAC_MAX; ++i)
     printf("%s%02x", i ? ":" : " ", rp.local.mac[i]);
   printf("\n");
+  // Kept if the disconnect runs out of time.
+  fflush(stdout);
   bool answered = Disconnect(t);
+  alarm(0);
   IpcTransportClose(t);
   if (!answered) {
     fprintf(stderr, "velmora-ping: the disconnect was not answered\n");
