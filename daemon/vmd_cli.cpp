@@ -71,7 +71,8 @@ bool VmdCliParse(int argc, const char* const* argv, VmdCli* cli, std::string* er
       cli->version = true;
     } else if (arg == "--pipe") {
       if (!take(&cli->pipe)) return false;
-      if (cli->pipe.empty() || cli->pipe == IPC_PIPE_PREFIX) {
+      // Nothing after the prefix, or nothing at all.
+      if (cli->pipe.size() == IpcPipePrefixLength(cli->pipe)) {
         *error = "empty pipe name";
         return false;
       }

@@ -282,8 +282,7 @@ std::string VmdPipeDir() {
 }
 
 std::string VmdPipePathFor(const std::string& name, const std::string& dir) {
-  static const std::string prefix = IPC_PIPE_PREFIX;
-  std::string rest = name.rfind(prefix, 0) == 0 ? name.substr(prefix.size()) : name;
+  std::string rest = name.substr(IpcPipePrefixLength(name));
   if (rest.find('/') != std::string::npos) return rest;
   return (dir.empty() ? VmdPipeDir() : dir) + "/" + rest;
 }

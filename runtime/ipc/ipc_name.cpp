@@ -1,6 +1,5 @@
 #include "runtime/ipc/ipc_name.h"
 
-#include <strings.h>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -9,9 +8,8 @@
 
 namespace {
 
-bool StartsWith(const char* s, const char* prefix, bool anyCase) {
-  size_t n = std::strlen(prefix);
-  return anyCase ? strncasecmp(s, prefix, n) == 0 : std::strncmp(s, prefix, n) == 0;
+bool StartsWith(const char* s, const char* prefix) {
+  return std::strncmp(s, prefix, std::strlen(prefix)) == 0;
 }
 
 bool ParsePort(const char* text, uint16_t* port) {
@@ -46,7 +44,7 @@ IpcNameError IpcNameParse(const char* name, IpcConnTarget* t) {
   if (name == nullptr || t == nullptr) return IpcNameError::BadPath;
   *t = IpcConnTarget{};
   // Only the lower-case prefix selects TCP; "TCP:x" is a socket name.
-  if (StartsWith(name, IPC_TCP_PREFIX, false)) {
+  if (StartsWith(name, IPC_TCP_PREFIX)) {
     t->kind = IpcNameKind::Tcp;
     const char* host = name + std::strlen(IPC_TCP_PREFIX);
     const char* colon = std::strchr(host, ':');
@@ -59,8 +57,8 @@ IpcNameError IpcNameParse(const char* name, IpcConnTarget* t) {
     return IpcNameError::Ok;
   }
   t->kind = IpcNameKind::Pipe;
-  if (StartsWith(name, IPC_PIPE_PREFIX, true))
-    return SetPath(t, IpcPipeDir(), name + std::strlen(IPC_PIPE_PREFIX));
+  if (const size_t prefix = IpcPipePrefixLength(name))
+    return SetPath(t, IpcPipeDir(), name + prefix);
   if (std::strchr(name, '/') != nullptr) return SetPath(t, nullptr, name);
   return SetPath(t, IpcPipeDir(), name);
 }

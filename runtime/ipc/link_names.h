@@ -5,11 +5,27 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 // A connection name of this prefix names a socket in the socket directory;
 // one of the TCP prefix a host and port.
 constexpr char IPC_PIPE_PREFIX[] = "\\\\.\\pipe\\";
 constexpr char IPC_TCP_PREFIX[] = "tcp:";
+
+// The length of the pipe prefix a connection name starts with, its letters
+// in any case (a pipe name is not case-sensitive where the names come
+// from); 0 when it has none. The library and velmorad both take the prefix
+// off with it, so that the daemon serves the socket the library looks for.
+constexpr size_t IpcPipePrefixLength(std::string_view name) {
+  constexpr std::string_view prefix = IPC_PIPE_PREFIX;
+  if (name.size() < prefix.size()) return 0;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    const char c = name[i];
+    // The prefix is lower-case.
+    if ((c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c) != prefix[i]) return 0;
+  }
+  return prefix.size();
+}
 // The socket the daemon serves by default, and the library's connection name
 // for it; a TCP name without a port means the default port.
 constexpr char IPC_DEFAULT_PIPE_NAME[] = "velmora";

@@ -111,6 +111,7 @@ TEST_F(Cli, OptionTable) {
       {{"--tcp", "0x10"}, false, "", false, "", 0},
       {{"--tcp"}, false, "", false, "", 0},
       {{"--pipe", ""}, false, "", false, "", 0},
+      {{"--pipe", "\\\\.\\PIPE\\"}, false, "", false, "", 0},
       {{"--log"}, false, "", false, "", 0},
       {{"--frobnicate"}, false, "", false, "", 0},
       {{"extra"}, false, "", false, "", 0},
@@ -141,6 +142,9 @@ TEST_F(Cli, OptionTable) {
 
 TEST_F(Cli, PipeNamesMapIntoThePipeDirectory) {
   EXPECT_EQ(VmdPipePathFor("\\\\.\\pipe\\velmora", "/d"), "/d/velmora");
+  // The prefix in any case, as the library reads it.
+  EXPECT_EQ(VmdPipePathFor("\\\\.\\PIPE\\velmora", "/d"), "/d/velmora");
+  EXPECT_EQ(VmdPipePathFor("\\\\.\\Pipe\\site7", "/d"), "/d/site7");
   EXPECT_EQ(VmdPipePathFor("velmora", "/d"), "/d/velmora");
   EXPECT_EQ(VmdPipePathFor("/run/x.sock", "/d"), "/run/x.sock");
 }

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "daemon/vmd_core.h"
+
 namespace {
 
 struct NameCase {
@@ -63,6 +65,17 @@ TEST_F(IpcName, TableOfNames) {
     } else {
       EXPECT_STREQ(t.path, c.where) << c.name;
     }
+  }
+}
+
+// velmorad serves a --pipe name at the socket the library connects to for
+// the same connection name.
+TEST_F(IpcName, DaemonServesWhereTheLibraryLooks) {
+  for (const char* name : {"\\\\.\\pipe\\velmora", "\\\\.\\PIPE\\velmora", "\\\\.\\Pipe\\site7",
+                           "\\\\.\\pIpE\\Mixed", "plain", "/abs/sock"}) {
+    IpcConnTarget t;
+    ASSERT_EQ(IpcNameParse(name, &t), IpcNameError::Ok) << name;
+    EXPECT_EQ(VmdPipePathFor(name), t.path) << name;
   }
 }
 
