@@ -301,6 +301,8 @@ int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind) {
     t->wake.wait(lock, [t] { return !t->ackPending; });
     t->sending = 0;
     if (t->state == CLI_FREE) PushFreeLocked(t);
+    // A release that came before this sender woke waits for the slot.
+    t->wake.notify_all();
     return int(t->sendResult);
   }
   const int status = TsmlWriteStatus(why);
@@ -413,6 +415,12 @@ bool TsmCliRelease(CliTsm* tsm) {
   if (!ApplyLocked(t, CLI_EV_RELEASE)) return false;
   // A parked slot is no longer the caller's to use.
   if (t->state == CLI_ABANDONED) std::memcpy(t->tag, "CLIP", 5);
+  // A sender that has its acknowledgement but has not yet left the send
+  // (the confirmation may overtake its wake-up) keeps a freed slot off the
+  // free list: it is only moments away, so wait for it. The slot is then
+  // free when this returns, and a completion's callback may start the next
+  // request in it.
+  if (t->state == CLI_FREE) t->wake.wait(lock, [t] { return !t->sending || t->ackPending; });
   return true;
 }
 
