@@ -4,17 +4,17 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
+
+#include "tests/support/socket_probe.h"
+#include "tests/support/wait.h"
 
 namespace {
 
@@ -134,9 +134,8 @@ TEST_F(InstallTest, AnApplicationBuildsAgainstTheInstalledTree) {
           (dir_ + "/velmorad.log").c_str(), nullptr);
     _exit(127);
   }
-  struct stat st {};
-  for (int i = 0; i < 2000 && stat((dir_ + "/velmora").c_str(), &st) != 0; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_TRUE(WaitUntil([&] { return UnixSocketListening(dir_ + "/velmora"); }))
+      << "velmorad does not listen: " << Slurp(dir_ + "/velmorad.log");
   ASSERT_EQ(Shell(Quote(app + "/build/discover"), log), 0) << Slurp(log);
   // The library's log lines go to standard error, beside the answer.
   EXPECT_NE(Slurp(log).find("who-is: 0, devices: 6\n"), std::string::npos) << Slurp(log);

@@ -2,13 +2,13 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <sstream>
 
+#include "tests/support/socket_probe.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wait.h"
 
@@ -124,9 +124,8 @@ Velmorad::Velmorad(const std::string& dir, const std::string& siteText) : dir_(d
   std::string socket = dir + "/velmora";
   bool ended = false;
   ready_ = WaitUntil([&] {
-    struct stat st;
     ended = waitpid(pid_, nullptr, WNOHANG) != 0;
-    return ended || (stat(socket.c_str(), &st) == 0 && S_ISSOCK(st.st_mode));
+    return ended || UnixSocketListening(socket);
   });
   if (ended) {
     ready_ = false;

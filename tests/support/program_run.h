@@ -29,7 +29,7 @@ class Velmorad {
   ~Velmorad();
   Velmorad(const Velmorad&) = delete;
   Velmorad& operator=(const Velmorad&) = delete;
-  // The socket is there.
+  // It listens on its socket.
   bool ready() const { return ready_; }
   std::string Log() const;
 

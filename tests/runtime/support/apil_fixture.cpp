@@ -2,8 +2,6 @@
 
 #include <signal.h>
 #include <stdlib.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +13,7 @@
 
 #include "runtime/apil/apil_addr.h"
 #include "runtime/osa/osa.h"
+#include "tests/support/socket_probe.h"
 
 namespace {
 
@@ -35,17 +34,6 @@ void CountingFree(VelmoraAllocator* self, void* block) {
 }
 
 constexpr VelmoraAllocatorOps kCountingOps = {CountingAlloc, CountingFree};
-
-bool Accepts(const std::string& path) {
-  int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-  if (fd < 0) return false;
-  sockaddr_un a{};
-  a.sun_family = AF_UNIX;
-  std::snprintf(a.sun_path, sizeof a.sun_path, "%s", path.c_str());
-  bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-  close(fd);
-  return ok;
-}
 
 VelmoraAddress Address(uint8_t remote, uint16_t network, std::initializer_list<uint8_t> mac) {
   VelmoraAddress a{};
@@ -122,6 +110,17 @@ void ApilTest::SetUp() {
 }
 
 void ApilTest::TearDown() {
+  if (HasFailure()) {
+    // A failure seen once under load is explained by what both sides said.
+    std::string said = "library:\n" + debug_.Take();
+    if (core_) {
+      said += "daemon core:\n";
+      for (const std::string& line : VmdLogLines(core_))
+        said += line + "\n";
+    }
+    if (program_ > 0) said += "velmorad:\n" + ReadTextFile(dir_ + "/velmorad.log");
+    std::fputs(said.c_str(), stderr);
+  }
   VelmoraTerminate();
   if (core_) VmdStop(core_);
   core_ = nullptr;
@@ -166,16 +165,14 @@ void ApilTest::StartProgram(const std::string& program, const std::string& site)
     _exit(127);
   }
   const std::string socket = dir_ + "/velmora";
-  const auto end = std::chrono::steady_clock::now() + kTestWait;
-  // The socket file appears when it is bound: the daemon serves once a
-  // connection is taken.
-  while (!Accepts(socket)) {
-    int status = 0;
-    ASSERT_EQ(waitpid(program_, &status, WNOHANG), 0)
-        << "velmorad ended: " << ReadTextFile(logPath);
-    ASSERT_LT(std::chrono::steady_clock::now(), end) << "velmorad does not serve";
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  bool ended = false;
+  ASSERT_TRUE(WaitUntil([&] {
+    ended = waitpid(program_, nullptr, WNOHANG) != 0;
+    return ended || UnixSocketListening(socket);
+  })) << "velmorad does not listen: "
+      << ReadTextFile(logPath);
+  if (ended) program_ = -1;
+  ASSERT_FALSE(ended) << "velmorad ended: " << ReadTextFile(logPath);
 }
 
 void ApilTest::StopProgram() {
