@@ -3,6 +3,7 @@
 // ReadPropertyMultiple answer from their objects, a request nobody answers
 // times out, the per-device switches, and the scripts and handlers that
 // come first.
+#include <chrono>
 #include <set>
 
 #include "runtime/ipc/ipc_frame.h"
@@ -135,6 +136,19 @@ class Devices : public DaemonTest {
   void ReadMultiple(const LinkAddress& to, const Bytes& request, uint16_t outcome,
                     const Bytes& answer) {
     Read(to, request, outcome, answer, 14);
+  }
+  // Sends a request, checks its confirmation and returns the milliseconds
+  // from before the send to the confirmation. The daemon's delay cannot
+  // start before it has the request, so this is never less than the delay,
+  // however late either side runs.
+  int64_t TimedRead(const Bytes& request, uint16_t outcome, const Bytes& answer) {
+    const auto sent = std::chrono::steady_clock::now();
+    ++id_;
+    Send(request, id_);
+    ExpectConfirmation(id_, outcome, answer);
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 sent)
+        .count();
   }
 
   VmdSite site_ = [] {
@@ -375,21 +389,26 @@ TEST_F(Devices, UnansweredRequestsTimeOutAfterTheSitesTimeOut) {
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
-    ++id_;
-    Send(Confirmed(12, k.to, ReadRequest(8, 11, 75)), id_);
-    EXPECT_TRUE(RawQuietFor(&c_, kTimeoutMs / 2)) << "not before the time-out";
-    ExpectConfirmation(id_, IPC_OUTCOME_NO_ANSWER, {});
+    EXPECT_GE(TimedRead(Confirmed(12, k.to, ReadRequest(8, 11, 75)), IPC_OUTCOME_NO_ANSWER, {}),
+              int64_t{kTimeoutMs})
+        << "not before the time-out";
   }
   EXPECT_EQ(WhoIs(Mac({})), (std::set<uint32_t>{10})) << "a silent device sends no I-Am";
   EXPECT_TRUE(VmdWaitLog(server_, "silent device at mac 0b: time-out in 400 ms", kWaitMs));
 
   // A cancel takes the time-out back like any other confirmation.
-  Send(Confirmed(12, Mac({0x99}), ReadRequest(8, 11, 75)), 50);
+  Bytes request = Confirmed(12, Mac({0x99}), ReadRequest(8, 11, 75));
+  IpcPut32(request, IPC_OFF_TSM_ID, 50);
   Bytes cancel = Message(IPC_KIND_CANCEL, 0);
   IpcPut32(cancel, IPC_OFF_TSM_INDEX, 3);
   IpcPut32(cancel, IPC_OFF_TSM_ID, 50);
-  Bytes r = Ask(&c_, cancel);
-  EXPECT_EQ(IpcGet16(r, 2), 0);
+  ASSERT_TRUE(RawSendFrames(&c_, {request, cancel}));
+  Bytes r;
+  for (uint16_t kind : {IPC_KIND_CONF_REQUEST, IPC_KIND_CANCEL}) {
+    ASSERT_EQ(RawReadFrame(&c_, &r), 1);
+    EXPECT_EQ(IpcGet16(r, 0), kind);
+    EXPECT_EQ(IpcGet16(r, 2), 0);
+  }
   EXPECT_TRUE(RawQuietFor(&c_, kTimeoutMs + 100));
 }
 
@@ -403,11 +422,11 @@ TEST_F(Devices, SwitchesChangeWhileTheDaemonRuns) {
   VmdDeviceSwitches got;
   ASSERT_TRUE(VmdGetDeviceSwitches(server_, 10, &got));
   EXPECT_EQ(got.slow_ms, kTimeoutMs / 2);
-  ++id_;
-  Send(Confirmed(12, kTen, ReadRequest(8, 10, 75)), id_);
-  EXPECT_TRUE(RawQuietFor(&c_, kTimeoutMs / 4)) << "a slow device answers later";
-  ExpectConfirmation(
-      id_, 0, {0x0C, 0x02, 0x00, 0x00, 0x0A, 0x19, 0x4B, 0x3E, 0xC4, 0x02, 0x00, 0x00, 0x0A, 0x3F});
+  EXPECT_GE(TimedRead(Confirmed(12, kTen, ReadRequest(8, 10, 75)), 0,
+                      {0x0C, 0x02, 0x00, 0x00, 0x0A, 0x19, 0x4B, 0x3E, 0xC4, 0x02, 0x00, 0x00, 0x0A,
+                       0x3F}),
+            int64_t{kTimeoutMs / 2})
+      << "a slow device answers later";
 
   s = VmdDeviceSwitches{};
   s.refuse_whole_object_list = true;

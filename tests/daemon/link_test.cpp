@@ -191,8 +191,8 @@ TEST_F(Link, AcknowledgementStatusDelayAndWithholding) {
   EXPECT_EQ(IpcGet16(r, 2), 264);
 
   // The delayed reply lets a later one overtake it.
-  ASSERT_TRUE(RawSendFrame(&c, Message(IPC_KIND_GET_VALUE_ALL, 4)));
-  ASSERT_TRUE(RawSendFrame(&c, Message(IPC_KIND_SET_PARAMS, 32)));
+  ASSERT_TRUE(
+      RawSendFrames(&c, {Message(IPC_KIND_GET_VALUE_ALL, 4), Message(IPC_KIND_SET_PARAMS, 32)}));
   ASSERT_EQ(RawReadFrame(&c, &r), 1);
   EXPECT_EQ(IpcGet16(r, 0), IPC_KIND_SET_PARAMS);
   ASSERT_EQ(RawReadFrame(&c, &r), 1);

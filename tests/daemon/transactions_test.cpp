@@ -159,9 +159,8 @@ TEST_F(Transactions, CancelBeforeTheConfirmationTakesItBack) {
   slow.delay_ms = 300;
   slow.answer = {1};
   VmdScriptAdd(server_, slow);
-  ASSERT_TRUE(RawSendFrame(&c_, Confirmed(12, kDevice, kReadRequest)));
+  ASSERT_TRUE(RawSendFrames(&c_, {Confirmed(12, kDevice, kReadRequest), Cancel()}));
   ExpectAck(IPC_KIND_CONF_REQUEST, 0);
-  ASSERT_TRUE(RawSendFrame(&c_, Cancel()));
   ExpectAck(IPC_KIND_CANCEL, 0);
   EXPECT_TRUE(RawQuietFor(&c_, 450)) << "no confirmation after an accepted cancel";
   ASSERT_TRUE(RawSendFrame(&c_, Cancel()));

@@ -123,12 +123,13 @@ TEST_F(ApilShutdownTest, TerminateReleasesEveryWaitingCall) {
   }));
   EXPECT_EQ(done, 0);
   VelmoraTerminate();
-  EXPECT_EQ(done, kCallers);
+  // The pools and threads went only once every call had left the library
+  // (a caller may not have counted itself yet: that is its own code).
+  EXPECT_EQ(OsaCountersNow(), before);
   for (std::thread& t : callers)
     t.join();
   for (VelmoraStatus s : results)
     EXPECT_EQ(s, VELMORA_STATUS_NOT_INITIALIZED);
-  EXPECT_EQ(OsaCountersNow(), before);
   uint8_t buffer[16];
   VelmoraAnyValue value{-1, buffer, sizeof buffer, 0};
   EXPECT_EQ(VelmoraReadProperty(object, 77, -1, &value, nullptr, nullptr),

@@ -84,9 +84,17 @@ bool RawSend(RawClient* c, std::span<const uint8_t> bytes) {
 }
 
 bool RawSendFrame(RawClient* c, std::span<const uint8_t> message) {
-  std::vector<uint8_t> f(4 + message.size());
-  IpcPut32(f, 0, uint32_t(message.size()));
-  std::copy(message.begin(), message.end(), f.begin() + 4);
+  return RawSendFrames(c, {message});
+}
+
+bool RawSendFrames(RawClient* c, std::initializer_list<std::span<const uint8_t>> messages) {
+  std::vector<uint8_t> f;
+  for (std::span<const uint8_t> m : messages) {
+    const size_t at = f.size();
+    f.resize(at + 4 + m.size());
+    IpcPut32(f, at, uint32_t(m.size()));
+    std::copy(m.begin(), m.end(), f.begin() + at + 4);
+  }
   return RawSend(c, f);
 }
 

@@ -28,6 +28,9 @@ bool RawConnectTcp(RawClient* c, uint16_t port);
 void RawClose(RawClient* c);
 bool RawSend(RawClient* c, std::span<const uint8_t> bytes);
 bool RawSendFrame(RawClient* c, std::span<const uint8_t> message);
+// Several frames in one write: the daemon takes them together, however late
+// this side runs, so a frame meant to come before a delay runs out does.
+bool RawSendFrames(RawClient* c, std::initializer_list<std::span<const uint8_t>> messages);
 // 1: a frame was read into `message`; 0: the daemon closed the link first;
 // -1: nothing whole arrived within the time.
 int RawReadFrame(RawClient* c, std::vector<uint8_t>* message, int timeout_ms = kWaitMs);
