@@ -171,7 +171,9 @@ TEST(ReadAccessResultCodec, AbsentAndEmptyListsStayApart) {
 }
 
 TEST(ReadAccessResultCodec, ResultListOfAnAcknowledgement) {
-  const Bytes both = Hex(std::string(kResultInput) + " " + kResultDevice);
+  Bytes both = Hex(kResultInput);
+  const Bytes device = Hex(kResultDevice);
+  both.insert(both.end(), device.begin(), device.end());
   CountingAllocator a;
   VelmoraAnyValue v{};
   const AsnDatatype* row = AsnDatatypeFind(ASN_TYPE_READ_ACCESS_RESULT);
