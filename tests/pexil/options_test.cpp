@@ -112,7 +112,10 @@ TEST(PexilOptions, RefusedBeforeTheLibraryStarts) {
        4},
       // A text longer than the option's 64-byte buffer is read as given,
       // not as the characters the buffer kept (63 zeros: type 0).
-      {{"-a", "01", "-t", std::string(63, '0') + "8", "-o", "1", "-p", "0076", "-i-2"},
+      {{"-a", "01", "-t",
+        "000000000000000000000000000000000000000000000000000000000000000"
+        "8",
+        "-o", "1", "-p", "0076", "-i-2"},
        kDevice1 + "Property ID : object-list (76)\nInvalid Array Index : -2\n",
        4},
   };
