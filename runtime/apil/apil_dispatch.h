@@ -31,6 +31,10 @@ struct VelmoraHookDescriptor {
   uint8_t table;    // APIL_TABLE_*
 };
 
+// Hook ids 0 to 36 have a descriptor, those without a service one of
+// APIL_NO_SERVICE.
+inline constexpr uint32_t APIL_HOOK_IDS = 37;
+
 struct ApilHandlerRow {
   VelmoraServiceHook handler;
   const VelmoraHookDescriptor* descriptor;

@@ -287,3 +287,30 @@ VelmoraStatus VelmoraReadPropertyMultiple(VelmoraDeviceHandle device,
 // result is the answer (0: the handler answers later).
 using VelmoraServiceHook = uint32_t (*)(void* transaction, const VelmoraAddress* sender,
                                         const VelmoraAddress* local, void* request);
+
+// Hook ids (0 to 36; the others name no service) and the request each
+// handler receives: I-Am a VelmoraIAmRequest, I-Have a VelmoraIHaveRequest,
+// the COV notifications a VelmoraCovNotifRequest ("bacnet/records_hooks.h"),
+// the event notifications a VelmoraEventNotifRequest or, through the ids
+// 35 and 36, a VelmoraEventNotif ("bacnet/asn_event_notif.h"), the
+// UnconfirmedPrivateTransfer a VelmoraPrivateTransfer
+// ("bacnet/asn_service.h"). Two ids of one service share its handler: the
+// later registration wins and decides the request's form.
+inline constexpr uint32_t VELMORA_HOOK_I_AM = 8;
+inline constexpr uint32_t VELMORA_HOOK_I_HAVE = 9;
+inline constexpr uint32_t VELMORA_HOOK_CONFIRMED_COV_NOTIF = 11;
+inline constexpr uint32_t VELMORA_HOOK_UNCONFIRMED_COV_NOTIF = 12;
+inline constexpr uint32_t VELMORA_HOOK_CONFIRMED_EVENT_NOTIF = 13;
+inline constexpr uint32_t VELMORA_HOOK_UNCONFIRMED_EVENT_NOTIF = 14;
+inline constexpr uint32_t VELMORA_HOOK_UNCONFIRMED_PRIVATE_TRANSFER = 25;
+inline constexpr uint32_t VELMORA_HOOK_CONFIRMED_EVENT_NOTIF_FLAT = 35;
+inline constexpr uint32_t VELMORA_HOOK_UNCONFIRMED_EVENT_NOTIF_FLAT = 36;
+
+// Registers the handler of a hook id (a null handler clears its service's
+// registration): VELMORA_STATUS_INVALID_PARAMETER above 36,
+// VELMORA_STATUS_NOT_SUPPORTED for an id without a service. A handler may
+// run once more after it has been cleared.
+VelmoraStatus VelmoraSetServiceHook(uint32_t hook, VelmoraServiceHook handler);
+// The handler registered through this id, null when there is none or its
+// service's handler was registered through the other id.
+VelmoraStatus VelmoraGetServiceHook(uint32_t hook, VelmoraServiceHook* handler);
