@@ -189,6 +189,10 @@ bool IpcWriteFrame(IpcTransport* t, IpcMsg* msg) {
   if (t != nullptr) {
     PlatLockGuard guard(&t->writeLock);
     ok = WriteAll(t->fd, IpcMsgFrame(msg), IPC_LENGTH_WORD + IpcMsgGetFrameLength(msg));
+    // A frame cut short leaves the stream unframed, and a peer that stopped
+    // reading answers nothing more: end the link, so that the reader fails
+    // every waiter instead of leaving them on a link that only looks up.
+    if (!ok) IpcTransportShutdown(t);
   }
   IpcMsgFree(msg);
   return ok;

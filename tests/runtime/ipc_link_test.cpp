@@ -279,6 +279,28 @@ TEST_P(IpcLink, WritesAreNormalisedFrames) {
   Close(true);
 }
 
+// A write that fails on the wire ends the link: the peer will answer
+// nothing more, so no one may be left waiting on a link that looks up.
+TEST_P(IpcLink, WriteFailingOnTheWireEndsTheLink) {
+  // Only a local socket refuses writes once its peer stops reading.
+  if (GetParam()) GTEST_SKIP() << "TCP accepts writes after the peer's read shut-down";
+  Connect();
+  ASSERT_EQ(shutdown(peer_, SHUT_RD), 0);
+  IpcMsg* m = IpcMsgAlloc(2);
+  ASSERT_NE(m, nullptr);
+  IpcMsgSetKind(m, IPC_KIND_CONF_REQUEST);
+  IpcMsgSetPayloadLength(m, 2);
+  IpcWriteError why = IpcWriteError::None;
+  EXPECT_FALSE(PipeWrite(conn_, m, &why));
+  EXPECT_EQ(why, IpcWriteError::Failed);
+  ASSERT_TRUE(recorder_.WaitFor(1, 10s));
+  std::vector<Event> e = recorder_.Take();
+  ASSERT_EQ(e.size(), 1u);
+  EXPECT_TRUE(e[0].lost);
+  RunWithDeadline(30s, [&] { VelmoraIpcClose(conn_); });
+  conn_ = nullptr;
+}
+
 // The owner sets the caps from its limits; a read cap raised while the
 // reader waits for the next frame already counts for that frame.
 TEST_P(IpcLink, FrameCapsAreTheOwners) {
