@@ -2,7 +2,8 @@
 // service (and every schema row on its own); whatever the checker accepts is
 // then walked with the trusting codec routines, which must stay inside it,
 // and every application-tagged value in it goes through its decoder into an
-// output of exactly its decoded size.
+// output of exactly its decoded size, as does every request that a service
+// hook's handler receives decoded.
 //
 // Input: octet 0 selects the check (low three bits: 0 confirmed request,
 // 1 unconfirmed request, 2 complex ACK, 3 error PDU, 4 one value of a row,
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "bacnet/asn_check.h"
+#include "bacnet/asn_hook_requests.h"
 #include "bacnet/asn_primitive.h"
 #include "bacnet/asn_tag.h"
 #include "bacnet/asn_value_decode.h"
@@ -198,6 +200,37 @@ void DecodeAsProperty(uint32_t pick, const uint8_t* data, uint32_t length) {
   VelmoraAnyValueFree(&a.base, &v);
 }
 
+// What a service hook's handler receives: each accepted request that has a
+// hook decoder is decoded into a block of exactly its decoded size, which
+// the decoder may neither overrun nor leave the input for.
+struct HookDecoder {
+  uint32_t select;  // 0 confirmed, 1 unconfirmed
+  uint32_t service;
+  uint32_t fixed;
+  uint32_t (*size)(const uint8_t*, uint32_t);
+  int32_t (*decode)(AsnCursor*, void*, uint8_t**);
+};
+int32_t DecodeIAm(AsnCursor* cursor, void* out, uint8_t**) { return AsnDecodeIAm(cursor, out); }
+constexpr HookDecoder kHookDecoders[] = {
+    {1, 0, sizeof(VelmoraIAmRequest), nullptr, DecodeIAm},
+    {1, 1, 0, AsnDecodedSizeIHave, AsnDecodeIHave},
+    {0, 1, 0, AsnDecodedSizeCovNotif, AsnDecodeCovNotif},
+    {1, 2, 0, AsnDecodedSizeCovNotif, AsnDecodeCovNotif},
+};
+
+void DecodeForHook(uint32_t select, uint32_t service, const uint8_t* data, uint32_t length) {
+  for (const HookDecoder& h : kHookDecoders) {
+    if (h.select != select || h.service != service) continue;
+    const uint32_t size = h.size ? h.size(data, length) : h.fixed;
+    auto* block = static_cast<uint8_t*>(std::malloc(size));
+    uint8_t* top = block + size;
+    AsnCursor cursor = AsnCursorOverConst(data, length);
+    h.decode(&cursor, block, &top);
+    if (top < block || cursor.current > data + length) std::abort();
+    std::free(block);
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -237,7 +270,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       break;
     }
   }
-  if (accepted) Walk(params, consumed);
+  if (accepted) {
+    Walk(params, consumed);
+    if (select < 2) DecodeForHook(select, choice, params, length);
+  }
   if (data[0] & 0x08) DecodeAsProperty(choice, params, length);
   return 0;
 }

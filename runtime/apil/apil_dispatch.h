@@ -7,6 +7,7 @@
 // is dropped.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "bacnet/asn_tag.h"
@@ -29,6 +30,18 @@ struct VelmoraHookDescriptor {
   int32_t (*decode)(AsnCursor* cursor, void* record, uint8_t** arena);
   uint8_t service;  // the row in its table; APIL_NO_SERVICE: none
   uint8_t table;    // APIL_TABLE_*
+};
+
+// The answers each confirmed service has (by service choice; none above
+// 29), a set of APIL_KIND_*.
+inline constexpr uint8_t APIL_KIND_SIMPLE_ACK = 1;
+inline constexpr uint8_t APIL_KIND_ERROR = 2;
+inline constexpr uint8_t APIL_KIND_COMPLEX_ACK = 4;
+inline constexpr uint8_t APIL_KIND_SERVICE_ERROR = 8;  // an error of the service's own
+inline constexpr std::array<uint8_t, APIL_CONFIRMED_ROWS> ApilServiceReplyKinds = {
+    3,  3, 3, 6, 6, 3, 6, 6, 9,  9,  // 0-9
+    12, 3, 6, 6, 6, 3, 9, 3, 12, 3,  // 10-19
+    3,  6, 9, 6, 6, 3, 6, 3, 3,  6,  // 20-29
 };
 
 // Hook ids 0 to 36 have a descriptor, those without a service one of

@@ -314,3 +314,17 @@ VelmoraStatus VelmoraSetServiceHook(uint32_t hook, VelmoraServiceHook handler);
 // The handler registered through this id, null when there is none or its
 // service's handler was registered through the other id.
 VelmoraStatus VelmoraGetServiceHook(uint32_t hook, VelmoraServiceHook* handler);
+
+// Answers to a confirmed request that its handler kept (returned 0 for),
+// the handler's first argument naming it; once an answer has gone (or the
+// request was discarded) the request is gone. VELMORA_STATUS_ILLEGAL_RESPONSE
+// for an answer the service does not have (a SimpleACK to a ReadProperty)
+// or a request that is not kept, VELMORA_STATUS_INVALID_PARAMETER for no
+// request or an error class or code above 65535; a refused or failed
+// answer sends nothing and leaves the request kept.
+VelmoraStatus VelmoraServiceSendSimpleAck(void* transaction);
+VelmoraStatus VelmoraServiceSendError(void* transaction, uint32_t errorClass, uint32_t errorCode);
+VelmoraStatus VelmoraServiceSendReject(void* transaction, uint8_t reason);
+VelmoraStatus VelmoraServiceSendAbort(void* transaction, uint8_t reason);
+// Drops the request without an answer.
+VelmoraStatus VelmoraServiceDiscard(void* transaction);

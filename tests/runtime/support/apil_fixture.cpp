@@ -201,12 +201,22 @@ VelmoraStatus ApilTest::Init(uint32_t devices, uint32_t objects) {
 }
 
 VmdFrame ApilTest::Serve(uint8_t service, const std::vector<uint8_t>& request) {
+  uint32_t index = 0, identifier = 0;
+  const uint64_t after = Inject(service, request, &index, &identifier);
+  return WaitAnswer(index, identifier, after);
+}
+
+uint64_t ApilTest::Inject(uint8_t service, const std::vector<uint8_t>& request, uint32_t* index,
+                          uint32_t* identifier) {
   VmdIncoming in = VmdIncomingDefaults(core_);
   in.params.service = service;
   in.payload = request;
-  uint32_t index = 0, identifier = 0;
   const uint64_t after = VmdFrames(core_).empty() ? 0 : VmdFrames(core_).back().seq;
-  EXPECT_TRUE(VmdSendConfirmed(core_, 0, in, &index, &identifier));
+  EXPECT_TRUE(VmdSendConfirmed(core_, 0, in, index, identifier));
+  return after;
+}
+
+VmdFrame ApilTest::WaitAnswer(uint32_t index, uint32_t identifier, uint64_t after) {
   VmdFrame f{};
   EXPECT_TRUE(VmdWaitFrame(
       core_,

@@ -53,6 +53,12 @@ class ApilTest : public ::testing::Test {
   // Injects a confirmed request into the core and returns the client's
   // answer to it (an acknowledgement, Error, Reject, Abort or drop).
   VmdFrame Serve(uint8_t service, const std::vector<uint8_t>& request);
+  // The same in two steps: the request injected (its transaction's index
+  // and identifier; the number of the last frame before it), then the
+  // answer to it.
+  uint64_t Inject(uint8_t service, const std::vector<uint8_t>& request, uint32_t* index,
+                  uint32_t* identifier);
+  VmdFrame WaitAnswer(uint32_t index, uint32_t identifier, uint64_t after);
   // Waits until the library knows n devices; their instances, sorted.
   bool WaitDevices(uint32_t n);
   std::vector<uint32_t> DeviceInstances();
