@@ -12,6 +12,7 @@
 #include "bacnet/any_value.h"
 #include "bacnet/records.h"
 #include "bacnet/records_read.h"
+#include "demos/common/demo_common.h"
 #include "runtime/apil/velmora.h"
 #include "text/banner.h"
 #include "text/cmdline.h"
@@ -59,9 +60,6 @@ constexpr char kUsage[] =
 constexpr uint32_t kOptionRoom = 64;
 constexpr uint32_t kTextRoom = 15000;
 constexpr uint32_t kValueRoom = 25000;
-// The largest room a value's text is given before it is shown empty: far
-// above what the value buffer's contents can take.
-constexpr uint32_t kLargestTextRoom = kTextRoom * 256;
 constexpr uint32_t kMacRoom = 8;
 constexpr uint32_t kLargestNetwork = 0xFFFF;
 constexpr uint32_t kLargestObjectType = 1023;
@@ -135,33 +133,16 @@ bool ParsePropertyArg(const char* text, uint32_t* property) {
   return true;
 }
 
-bool PexilInitLibrary() {
-  VelmoraInitParams params;
-  VelmoraInitDefaults(&params, 6, 2);
-  VelmoraInitSetMaxDevices(&params, 1);
-  VelmoraInitSetMaxObjects(&params, 1);
-  VelmoraStatus status = VelmoraInit(&params, 0);
-  if (status == VELMORA_STATUS_OK) return true;
-  VelmoraPrintStatus(status, nullptr, "Init Failed.");
-  return false;
-}
-
-// "Value : " and the value's text; a text too long for the buffer gets a
-// larger one rather than an empty line. An element read by its index is
-// written as the element, not as an array of one.
-void PrintValue(char* text, const VelmoraAnyValue* value,
-                const VelmoraReadPropertyRequest* request) {
+// "Value : " and the value's text, whole however long. An element read by
+// its index is written as the element, not as an array of one.
+void PrintValueLine(char* text, const VelmoraAnyValue* value,
+                    const VelmoraReadPropertyRequest* request) {
   const uint32_t type = VelmoraObjectIdGetType(VelmoraReadPropertyRequestGetObjectId(request));
-  const uint32_t property = VelmoraReadPropertyRequestGetProperty(request);
-  const int32_t index = VelmoraReadPropertyRequestGetArrayIndex(request);
-  uint32_t written = VelmoraValueToStringEx(text, kTextRoom, value, type, property, index, 0);
-  std::unique_ptr<char[]> larger;
-  for (uint32_t room = kTextRoom * 4; written == 0 && room <= kLargestTextRoom; room *= 4) {
-    larger.reset(new (std::nothrow) char[room]);
-    if (!larger) break;
-    written = VelmoraValueToStringEx(larger.get(), room, value, type, property, index, 0);
-  }
-  std::printf("Value : %s\n", written == 0 ? "" : larger ? larger.get() : text);
+  std::printf("Value : ");
+  DemoWriteValue(stdout, text, kTextRoom, value, type,
+                 VelmoraReadPropertyRequestGetProperty(request),
+                 VelmoraReadPropertyRequestGetArrayIndex(request), 0);
+  std::printf("\n");
 }
 
 bool ReadAndPrintProperty(const VelmoraObjectId* id, uint32_t property,
@@ -171,7 +152,7 @@ bool ReadAndPrintProperty(const VelmoraObjectId* id, uint32_t property,
     std::printf("ReadAndPrintProperty error: Not enough memory\n");
     return false;
   }
-  if (!PexilInitLibrary()) return false;
+  if (DemoInitLibrary(1, 1, 0) != VELMORA_STATUS_OK) return false;
   alignas(std::max_align_t) static uint8_t valueBuffer[kValueRoom];
   VelmoraAnyValue value;
   VelmoraAnyValueInitEmpty(&value, valueBuffer, kValueRoom);
@@ -186,7 +167,7 @@ bool ReadAndPrintProperty(const VelmoraObjectId* id, uint32_t property,
     VelmoraTerminate();
     return false;
   }
-  PrintValue(text.get(), &value, &request);
+  PrintValueLine(text.get(), &value, &request);
   VelmoraTerminate();
   return true;
 }
