@@ -6,12 +6,15 @@
 #include <gtest/gtest.h>
 #include <pthread.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "runtime/apil/apil.h"
 #include "runtime/apil/apil_dispatch.h"
 #include "runtime/apil/apil_hooks.h"
 #include "runtime/apil/velmora.h"
@@ -181,6 +184,53 @@ TEST_F(ApilDispatchTest, AKeptRequestIsAnsweredLater) {
   EXPECT_EQ(Payload(f), Bytes{5});
 }
 
+// A ReadPropertyMultiple handler that holds its thread on the first
+// request until the test lets it go.
+std::atomic<bool> g_letGo{false};
+uint32_t HoldingHandler(void* transaction, const VelmoraAddress* sender,
+                        const VelmoraAddress* destination, void* request) {
+  const bool first = g_seen.calls == 0;
+  const uint32_t result = Handler(transaction, sender, destination, request);
+  if (first) WaitUntil([] { return g_letGo.load(); });
+  return result;
+}
+
+// A request its requester aborted while it was still queued is dropped
+// when the thread takes it; the thread goes on serving the next one.
+TEST_F(ApilDispatchTest, ServerMultiReceiveServesOnAfterADroppedRequest) {
+  TestDeadline deadline(std::chrono::seconds(60));
+  ASSERT_TRUE(ApilHandlerSet(&kReadMultipleRow, HoldingHandler));
+  g_seen.result = ApilRejectResult(4);
+  g_letGo = false;
+  // Never leaves the thread held past the test, whatever fails.
+  struct LetGo {
+    ~LetGo() { g_letGo = true; }
+  } letGo;
+  VmdIncoming in = VmdIncomingDefaults(core_);
+  in.params.service = 14;
+  in.payload = kReadNames;
+  uint32_t held = 0, heldId = 0, aborted = 0, abortedId = 0;
+  ASSERT_TRUE(VmdSendConfirmed(core_, 0, in, &held, &heldId));
+  ASSERT_TRUE(WaitUntil([] { return g_seen.calls == 1; }));
+  ASSERT_TRUE(VmdSendConfirmed(core_, 0, in, &aborted, &abortedId));
+  ASSERT_TRUE(VmdSendAbort(core_, 0, aborted, abortedId));
+  // The link is read in order: once a later I-Am is seen, the second
+  // request and its abort have both arrived while the thread was busy.
+  Settle();
+  g_letGo = true;
+  auto answered = [&](uint32_t index, uint16_t kind) {
+    return VmdWaitFrame(
+        core_, [&](const VmdFrame& x) { return x.inbound && x.kind == kind && x.index == index; },
+        int(kTestWait.count()), nullptr);
+  };
+  EXPECT_TRUE(answered(held, 0x0E04));
+  EXPECT_TRUE(answered(aborted, IPC_KIND_SERVER_DROP));
+  VmdFrame f = Serve(14, kReadNames);
+  EXPECT_EQ(f.kind, 0x0E04);
+  EXPECT_EQ(Payload(f), Bytes{4});
+  EXPECT_EQ(g_seen.calls, 2) << "the aborted request reached no handler";
+}
+
 struct PidCase {
   uint8_t pid;
   uint16_t kind;
@@ -277,7 +327,25 @@ TEST_F(ApilDispatchTest, HooksAreInstalledOnlyWhileStarted) {
 std::atomic<int> g_started{0};
 void CountStart() { ++g_started; }
 void NoUnconfirmed(IpcMsg*) {}
+int32_t NoServer(int, SrvTsm*) { return -1; }
+int NoServerMulti(int, SrvTsm*) { return 0; }
 void NoAsync(int, CliTsm*) {}
+
+// The names of the threads that ran the thread-start hook.
+std::mutex g_startersLock;
+std::vector<std::string> g_starters;
+void NameStarter() {
+  char name[16] = {};
+  pthread_getname_np(pthread_self(), name, sizeof name);
+  std::lock_guard<std::mutex> g(g_startersLock);
+  g_starters.push_back(name);
+}
+std::vector<std::string> Starters() {
+  std::lock_guard<std::mutex> g(g_startersLock);
+  std::vector<std::string> names = g_starters;
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 // One thread per hook given; the async-completion thread does not run the
 // thread-start hook. (With the layer closed, each ends at once.)
@@ -296,6 +364,51 @@ TEST_F(ApilHooksTest, OneThreadPerHookGiven) {
   EXPECT_EQ(OsaStatGet(OSA_STAT_THREADS), threads);
   EXPECT_EQ(g_started, 1);
   EXPECT_FALSE(ApilSetAsyncHooks(nullptr, nullptr));
+}
+
+// With all four hooks given, the thread-start hook runs once on each
+// thread but the async-completion one (thread names are cut to 15 bytes).
+TEST_F(ApilHooksTest, AllButTheAsyncThreadRunTheStartHook) {
+  TestDeadline deadline(std::chrono::seconds(60));
+  ASSERT_NE(OsaInit(), nullptr);
+  {
+    std::lock_guard<std::mutex> g(g_startersLock);
+    g_starters.clear();
+  }
+  ASSERT_TRUE(
+      ApilInstallHooks(NoUnconfirmed, NoServer, NoServerMulti, NoAsync, nullptr, NameStarter));
+  const std::vector<std::string> expected = {"server multi-re", "server receive",
+                                             "unconfirmed rec"};
+  EXPECT_TRUE(WaitUntil([&] { return Starters().size() >= expected.size(); }));
+  ApilRemoveHooks();
+  // Every thread has ended: nothing can run the hook after this.
+  EXPECT_EQ(Starters(), expected);
+}
+
+// The library's thread-start hook waits while a change of the images holds
+// the image lock, and leaves the lock free behind it.
+TEST_F(ApilDispatchTest, TheThreadStartHookWaitsForTheImageLock) {
+  TestDeadline deadline(std::chrono::seconds(60));
+  std::atomic<bool> returned{false};
+  std::thread starter;
+  {
+    ApilImageGuard g(ApilImageLock());
+    starter = std::thread([&] {
+      ApilThreadStart();
+      returned = true;
+    });
+    // glibc marks a mutex that a thread waits for with 2 in its lock word.
+    EXPECT_TRUE(WaitUntil([] { return ApilImageLock().native_handle()->__data.__lock == 2; }));
+    EXPECT_FALSE(returned);
+  }
+  starter.join();
+  EXPECT_TRUE(returned);
+  bool free = false;
+  std::thread([&] {
+    free = ApilImageLock().try_lock();
+    if (free) ApilImageLock().unlock();
+  }).join();
+  EXPECT_TRUE(free) << "the hook left the image lock held";
 }
 
 }  // namespace

@@ -122,10 +122,17 @@ TEST_F(ApilShutdownTest, TerminateReleasesEveryWaitingCall) {
     return n == kCallers;
   }));
   EXPECT_EQ(done, 0);
+  debug_.Clear();
   VelmoraTerminate();
   // The pools and threads went only once every call had left the library
   // (a caller may not have counted itself yet: that is its own code).
   EXPECT_EQ(OsaCountersNow(), before);
+  // The thread counter drops for a thread let go as well: only the log
+  // tells that each of the four delivery threads ended by itself, woken by
+  // the closing flag, instead of being left running after its wait.
+  EXPECT_EQ(debug_.Count("TSML(High): Close"), 1u) << "the log is not where the test reads it";
+  EXPECT_EQ(debug_.Count("Wait for "), 0u);
+  EXPECT_EQ(debug_.Count(" thread failed"), 0u);
   for (std::thread& t : callers)
     t.join();
   for (VelmoraStatus s : results)
