@@ -398,17 +398,18 @@ TEST_F(ApilDispatchTest, TheThreadStartHookWaitsForTheImageLock) {
       returned = true;
     });
     // glibc marks a mutex that a thread waits for with 2 in its lock word.
-    EXPECT_TRUE(WaitUntil([] { return ApilImageLock().native_handle()->__data.__lock == 2; }));
+    int* word = &ApilImageLock().native_handle()->__data.__lock;
+    EXPECT_TRUE(WaitUntil([word] { return __atomic_load_n(word, __ATOMIC_RELAXED) == 2; }));
     EXPECT_FALSE(returned);
   }
   starter.join();
   EXPECT_TRUE(returned);
-  bool free = false;
+  bool left = false;
   std::thread([&] {
-    free = ApilImageLock().try_lock();
-    if (free) ApilImageLock().unlock();
+    left = ApilImageLock().try_lock();
+    if (left) ApilImageLock().unlock();
   }).join();
-  EXPECT_TRUE(free) << "the hook left the image lock held";
+  EXPECT_TRUE(left) << "the hook left the image lock held";
 }
 
 }  // namespace
