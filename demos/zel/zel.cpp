@@ -84,18 +84,20 @@ void PrintElement(const VelmoraReadResult* element, uint32_t objectType) {
   std::printf("\n");
 }
 
-void PrintResult(const VelmoraReadMultiHandleResult* result) {
+// False when the result names no object: nothing is printed for it.
+bool PrintResult(const VelmoraReadMultiHandleResult* result) {
   const VelmoraObjectHandle handle = VelmoraReadMultiHandleResultGetHandle(result);
   VelmoraObjectId id{};
   if (!handle || !VelmoraGetObjectType(handle, &id.type) ||
       !VelmoraGetObjectInstNum(handle, &id.instance))
-    return;
+    return false;
   static char text[kIdTextRoom];
   VelmoraObjectIdToString(text, kIdTextRoom, &id);
   std::printf("   {\n      object-identifier : %s\n", text);
   const uint32_t stored = VelmoraReadMultiHandleResultGetCount(result, VELMORA_RESULT_STORED);
   for (uint32_t e = 0; e < stored; ++e)
     PrintElement(VelmoraReadMultiHandleResultGetResult(result, e), id.type);
+  return true;
 }
 
 void DumpIoObjects(VelmoraDeviceHandle device) {
@@ -143,8 +145,7 @@ void DumpIoObjects(VelmoraDeviceHandle device) {
     return;
   }
   for (uint32_t k = 0; k < count; ++k) {
-    PrintResult(&results[k]);
-    std::printf(k + 1 < count ? "   },\n\n" : "   }\n");
+    if (PrintResult(&results[k])) std::printf(k + 1 < count ? "   },\n\n" : "   }\n");
   }
   DeleteCreatedImages(objects, count);
 }
