@@ -224,6 +224,11 @@ constexpr E kNotifyFloatingLimit[] = {
 // [3] }
 constexpr E kNotifyOutOfRange[] = {
     {AsnRowReal, 0, 0}, {AsnRowStatusFlags, 1, 0}, {AsnRowReal, 2, 0}, {AsnRowReal, 3, 0}};
+// buffer-ready, earlier form [7] SEQUENCE { buffer-device [0] ObjectIdentifier, buffer-object [1]
+//   ObjectIdentifier, previous-notification [2] BACnetDateTime, current-notification [3]
+//   BACnetDateTime }
+constexpr E kNotifyBufferReady7[] = {
+    {AsnRowObjectId, 0, 0}, {AsnRowObjectId, 1, 0}, {AsnRowDateTime, 2, 0}, {AsnRowDateTime, 3, 0}};
 // change-of-life-safety [8] SEQUENCE { new-state [0], new-mode [1], status-flags [2],
 //   operation-expected [3] }
 constexpr E kNotifyLifeSafety[] = {
@@ -245,14 +250,14 @@ constexpr E kNotifyBufferReady[] = {
 constexpr E kNotifyUnsignedRange[] = {
     {AsnRowUnsigned, 0, 0}, {AsnRowStatusFlags, 1, 0}, {AsnRowUnsigned, 2, 0}};
 // BACnetNotificationParameters ::= CHOICE { ... [0]-[5], complex-event-type [6] SEQUENCE OF
-//   BACnetPropertyValue, [8]-[11] }
+//   BACnetPropertyValue, [7]-[11] }
 constexpr E kNotificationParameters[] = {
     {AsnRowNotifyParamBitstring, 0, 0},     {AsnRowNotifyParamState, 1, 0},
     {AsnRowNotifyParamCov, 2, 0},           {AsnRowNotifyParamCommandFailure, 3, 0},
     {AsnRowNotifyParamFloatingLimit, 4, 0}, {AsnRowNotifyParamOutOfRange, 5, 0},
-    {AsnRowPropertyValue, 6, Of},           {AsnRowNotifyParamLifeSafety, 8, 0},
-    {AsnRowNotifyParamExtended, 9, 0},      {AsnRowNotifyParamBufferReady, 10, 0},
-    {AsnRowNotifyParamUnsignedRange, 11, 0}};
+    {AsnRowPropertyValue, 6, Of},           {AsnRowNotifyParamBufferReady7, 7, 0},
+    {AsnRowNotifyParamLifeSafety, 8, 0},    {AsnRowNotifyParamExtended, 9, 0},
+    {AsnRowNotifyParamBufferReady, 10, 0},  {AsnRowNotifyParamUnsignedRange, 11, 0}};
 
 // CreateObject objectSpecifier ::= CHOICE { objectType [0], objectIdentifier [1] }
 constexpr E kObjectSpecifier[] = {{AsnRowObjectType, 0, 0}, {AsnRowObjectId, 1, 0}};
@@ -703,7 +708,7 @@ constexpr RowAt kRows[] = {
     {147, Seq(kLogRecord, ASN_TYPE_LOG_RECORD)},
     {148, Seq(kVtSession, ASN_TYPE_VT_SESSION)},
     {149, Seq(kSessionKey, ASN_TYPE_SESSION_KEY)},
-    {150, Unsupported()},  // spare
+    {150, Seq(kNotifyBufferReady7)},
     {151, Choice(kEventLogDatum)},
     {152, Seq(kEventLogRecord, ASN_TYPE_EVENT_LOG_RECORD)},
     {153, Choice(kLogMultipleDatum)},

@@ -144,6 +144,7 @@
   X(LogRecord, 147)                 \
   X(VtSession, 148)                 \
   X(SessionKey, 149)                \
+  X(NotifyParamBufferReady7, 150)   \
   X(EventLogDatum, 151)             \
   X(EventLogRecord, 152)            \
   X(LogMultipleDatum, 153)          \

@@ -16,7 +16,6 @@ struct EventValuesSample {
   const char* name;
   std::function<VelmoraNotifParam(RoundTripKeep&)> make;
   std::string octets;
-  bool checked = true;  // an alternative the syntax checker takes
 };
 const std::vector<EventValuesSample>& EventValuesSamples();
 
