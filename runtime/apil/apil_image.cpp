@@ -104,7 +104,7 @@ void SetAddress(DeviceImage* d, const LinkAddress* address) {
     if (other == d || !Bound(other) || !AddrEqual(&other->address, address)) continue;
     char text[APIL_ADDR_TEXT_SIZE];
     AddrToText(text, address);
-    OsaLog(3, "Device %d is replaced with device %d at %s", int(InstanceOf(other)),
+    OsaLog(OSA_LOG_INFO, "Device %d is replaced with device %d at %s", int(InstanceOf(other)),
            int(InstanceOf(d)), text);
     other->flags &= ~APIL_DEVICE_BOUND;
   }
@@ -181,7 +181,8 @@ bool SameNetwork(const DeviceImage* d, const LinkAddress* a) {
 }  // namespace
 
 void ApilLogBadHandle(const char* kind, const char* operation) {
-  OsaLog(1, "Velmora run-time error: invalid %s handle passed to %s()", kind, operation);
+  OsaLog(OSA_LOG_ERROR, "Velmora run-time error: invalid %s handle passed to %s()", kind,
+         operation);
 }
 
 uint32_t DeviceImageTableCreate(uint32_t count, uint32_t objectsPerDevice) {
@@ -266,7 +267,7 @@ uint32_t DeviceImageBind(DeviceImage** out, const LinkAddress* address, uint32_t
       char from[APIL_ADDR_TEXT_SIZE], to[APIL_ADDR_TEXT_SIZE];
       AddrToText(from, &found->address);
       AddrToText(to, address);
-      OsaLog(3, "Device %ld: moved from %s to %s", long(instance), from, to);
+      OsaLog(OSA_LOG_INFO, "Device %ld: moved from %s to %s", long(instance), from, to);
     }
     SetAddress(found, address);
     return APIL_DEVICE_EXISTS;

@@ -66,7 +66,7 @@ uint32_t Start(const VelmoraInitParams* params, uint32_t reserved) {
   if (LibraryStarted() || TsmlIsStarted()) return IPC_STATUS_BUSY;
   if (!params) return IPC_STATUS_INVALID_PARAMETER;
   if (!TsmlVersionCheck(params->major, params->minor)) {
-    OsaLog(1, "APIL: Velmora version is older than required by appication");
+    OsaLog(OSA_LOG_ERROR, "APIL: Velmora version is older than required by appication");
     return IPC_STATUS_VERSION_MISMATCH;
   }
   if (!TsmlConfigRead("Cli\\", TsmlConfigActive())) return IPC_STATUS_NO_RESOURCES;
