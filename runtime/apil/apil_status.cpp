@@ -6,19 +6,11 @@
 
 #include "bacnet/asn_primitive.h"
 #include "bacnet/asn_references.h"
+#include "bacnet/asn_status.h"
 #include "bacnet/asn_tag.h"
+#include "runtime/ipc/ipc_status.h"
 
 namespace {
-
-// Internal codes this file tells apart.
-constexpr uint32_t kBacnetErrorReceived = 58;
-constexpr uint32_t kInvalidParameter = 2;
-constexpr uint32_t kNoCodec = 13;
-constexpr uint32_t kTooDeep = 17;
-constexpr uint32_t kBadBuffer = 44;
-constexpr uint32_t kMisaligned = 51;
-constexpr uint32_t kUnknownChoice = 53;
-constexpr uint32_t kTimedOut = 66;
 
 // Error classes and the codes named outside the tables.
 constexpr uint32_t kClassObject = 1;
@@ -153,7 +145,7 @@ VelmoraStatus ApilFailureDetailElementNumber(uint32_t status, std::span<const ui
   if (code != VELMORA_STATUS_BACNET_ERROR) return code;
   if (failure) {
     // Behind the opening tag of the error element.
-    AsnCursor c = Over(data, status == kBacnetErrorReceived ? 1 : 0);
+    AsnCursor c = Over(data, status == IPC_STATUS_BACNET_ERROR ? 1 : 0);
     StoreErrorPair(&c, failure);
   }
   if (element) {
@@ -226,17 +218,17 @@ uint32_t ApilStatusResponseKind(uint32_t status, uint32_t* errorClass, uint32_t*
   switch (status) {
     case 0:
       return 0;
-    case kInvalidParameter:
-    case kNoCodec:
-    case kBadBuffer:
-    case kMisaligned:
-    case kUnknownChoice:
+    case IPC_STATUS_INVALID_PARAMETER:
+    case ASN_NO_CODEC:
+    case ASN_BAD_BUFFER:
+    case APIL_MISALIGNED_POINTER:
+    case ASN_UNKNOWN_CHOICE:
       return 1;
-    case kTooDeep:
+    case ASN_TOO_DEEP:
       if (errorClass) *errorClass = kClassResources;
       if (errorCode) *errorCode = kCodeOther;
       return 4;
-    case kTimedOut:
+    case IPC_STATUS_TIMED_OUT:
       return 3;
     default:
       break;

@@ -32,6 +32,7 @@ inline constexpr uint32_t IPC_STATUS_WAIT_TIMEOUT = 63;
 // A queued request that its requester aborted was dropped when taken.
 inline constexpr uint32_t IPC_STATUS_REQUEST_DROPPED = 64;
 inline constexpr uint32_t IPC_STATUS_INVALID_PACKET = 65;
+inline constexpr uint32_t IPC_STATUS_TIMED_OUT = 66;  // the request timed out
 inline constexpr uint32_t IPC_STATUS_CLOSING = 68;
 // A request too long for one APDU that may not go segmented.
 inline constexpr uint32_t IPC_STATUS_SEGMENTATION_NOT_SUPPORTED = 74;
