@@ -8,16 +8,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
-#include <thread>
 
 #include "daemon/vmd_cli.h"
 #include "runtime/ipc/ipc_frame.h"
 #include "support/daemon_fixture.h"
+#include "tests/support/socket_probe.h"
 
 namespace {
 
@@ -29,13 +27,6 @@ struct Child {
   pid_t pid = -1;
   std::string out_path, err_path;
 };
-
-std::string Slurp(const std::string& path) {
-  std::ifstream f(path);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
 
 Child Spawn(const std::string& dir, std::vector<std::string> args) {
   Child r;
@@ -152,25 +143,25 @@ TEST_F(Cli, PipeNamesMapIntoThePipeDirectory) {
 TEST_F(Cli, HelpDocumentsEveryOption) {
   Child r = Spawn(dir_, {"--help"});
   ASSERT_EQ(Wait(&r), 0);
-  std::string out = Slurp(r.out_path);
+  std::string out = ReadTextFile(r.out_path);
   for (const char* opt : {"--pipe NAME", "--tcp [HOST:]PORT", "--site FILE", "--log FILE",
                           "--version", "--help", "VELMORA_PIPE_DIR"})
     EXPECT_NE(out.find(opt), std::string::npos) << opt;
   EXPECT_EQ(out.find("Semaphore"), std::string::npos);
   Child v = Spawn(dir_, {"--version"});
   ASSERT_EQ(Wait(&v), 0);
-  EXPECT_EQ(Slurp(v.out_path).rfind("velmorad 6.2.", 0), 0u);
+  EXPECT_EQ(ReadTextFile(v.out_path).rfind("velmorad 6.2.", 0), 0u);
 }
 
 TEST_F(Cli, BadOptionAndBadSiteAreClearErrors) {
   Child r = Spawn(dir_, {"--bogus"});
   EXPECT_EQ(Wait(&r), 2);
-  EXPECT_NE(Slurp(r.err_path).find("unknown option '--bogus'"), std::string::npos);
+  EXPECT_NE(ReadTextFile(r.err_path).find("unknown option '--bogus'"), std::string::npos);
   std::ofstream(dir_ + "/bad.site") << "[daemon]\nmac = 00:11\nmax_apdu = 9999\n";
   Child s = Spawn(dir_, {"--site", dir_ + "/bad.site", "--pipe", "x"});
   EXPECT_EQ(Wait(&s), 1);
-  EXPECT_NE(Slurp(s.err_path).find("bad.site:3: bad max_apdu '9999'"), std::string::npos)
-      << Slurp(s.err_path);
+  EXPECT_NE(ReadTextFile(s.err_path).find("bad.site:3: bad max_apdu '9999'"), std::string::npos)
+      << ReadTextFile(s.err_path);
 }
 
 TEST_F(Cli, ABadPropertyValueStopsTheStartWithItsLine) {
@@ -178,9 +169,10 @@ TEST_F(Cli, ABadPropertyValueStopsTheStartWithItsLine) {
                                        "[object analog-input 1]\npresent-value = real 1,5\n";
   Child s = Spawn(dir_, {"--site", dir_ + "/bad.site", "--pipe", "x"});
   EXPECT_EQ(Wait(&s), 1);
-  EXPECT_NE(Slurp(s.err_path).find("bad.site:5: present-value: expected the end of the value"),
-            std::string::npos)
-      << Slurp(s.err_path);
+  EXPECT_NE(
+      ReadTextFile(s.err_path).find("bad.site:5: present-value: expected the end of the value"),
+      std::string::npos)
+      << ReadTextFile(s.err_path);
   EXPECT_NE(access((dir_ + "/x").c_str(), F_OK), 0) << "nothing served";
 }
 
@@ -189,11 +181,10 @@ TEST_F(Cli, ABadPropertyValueStopsTheStartWithItsLine) {
 TEST_F(Cli, WithoutASiteItServesTheDemoSite) {
   std::string log_path = dir_ + "/daemon.log";
   Child d = Spawn(dir_, {"--log", log_path});
-  ASSERT_TRUE(WaitForFile(dir_ + "/velmora"));
+  ASSERT_TRUE(WaitUntil([&] { return UnixSocketListening(dir_ + "/velmora"); }))
+      << ReadTextFile(log_path);
   RawClient c;
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
-  while (!RawConnectUnix(&c, dir_ + "/velmora") && std::chrono::steady_clock::now() < end)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_TRUE(RawConnectUnix(&c, dir_ + "/velmora"));
   ASSERT_EQ(Register(&c).size(), 28u);
   ASSERT_TRUE(RawSendFrame(&c, Unconfirmed(8, Mac({}, 0xFFFF), {})));
   ASSERT_TRUE(RawSendFrame(&c, Message(IPC_KIND_GET_VALUE_ALL, 4)));
@@ -223,7 +214,7 @@ TEST_F(Cli, WithoutASiteItServesTheDemoSite) {
   }
   kill(d.pid, SIGTERM);
   EXPECT_EQ(Wait(&d), 0);
-  EXPECT_NE(Slurp(log_path).find("site demo.site (built in): 6 simulated devices"),
+  EXPECT_NE(ReadTextFile(log_path).find("site demo.site (built in): 6 simulated devices"),
             std::string::npos);
 }
 
@@ -245,13 +236,14 @@ TEST_F(Cli, ServesUntilSigintOrSigtermThenCleansUp) {
     // A second daemon on the same socket refuses to start.
     Child second = Spawn(dir_, {});
     EXPECT_EQ(Wait(&second), 1);
-    EXPECT_NE(Slurp(second.err_path).find("is in use by a running daemon"), std::string::npos);
+    EXPECT_NE(ReadTextFile(second.err_path).find("is in use by a running daemon"),
+              std::string::npos);
 
     kill(d.pid, sig);
     EXPECT_EQ(Wait(&d), 0);
     EXPECT_TRUE(RawWaitClosed(&c));
     EXPECT_NE(access(sock.c_str(), F_OK), 0);
-    std::string log = Slurp(log_path);
+    std::string log = ReadTextFile(log_path);
     for (std::string line : {"listening on", "connection 1 accepted", "registered user 1",
                              "stopping on ", "closed by the daemon", "stopped"}) {
       if (line == "stopping on ") line += name;
@@ -281,7 +273,7 @@ TEST_F(Cli, StaleSocketIsReplacedAndAForeignFileIsNot) {
   std::ofstream(sock) << "not a socket";
   EXPECT_EQ(VmdStart(config, &error), nullptr);
   EXPECT_NE(error.find("exists and is not a socket"), std::string::npos) << error;
-  EXPECT_EQ(Slurp(sock), "not a socket");
+  EXPECT_EQ(ReadTextFile(sock), "not a socket");
 }
 
 // Daemons hold nothing in their directory but their sockets: the object an
@@ -291,8 +283,9 @@ TEST_F(Cli, DaemonsLeaveOnlyTheirSocketsInTheDirectory) {
   Child d[2] = {Spawn(dir_, {"--pipe", "a", "--log", dir_ + "/a.log"}), {}};
   ASSERT_TRUE(WaitForFile(dir_ + "/a"));
   d[1] = Spawn(dir_, {"--tcp", "0", "--log", dir_ + "/tcp.log"});
-  ASSERT_TRUE(WaitUntil(
-      [&] { return Slurp(dir_ + "/tcp.log").find("listening on tcp") != std::string::npos; }));
+  ASSERT_TRUE(WaitUntil([&] {
+    return ReadTextFile(dir_ + "/tcp.log").find("listening on tcp") != std::string::npos;
+  }));
   std::set<std::string> names;
   for (const auto& e : std::filesystem::directory_iterator(dir_))
     names.insert(e.path().filename().string());

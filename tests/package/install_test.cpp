@@ -7,13 +7,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "tests/support/deadline.h"
 #include "tests/support/socket_probe.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/wait.h"
 
 namespace {
@@ -57,15 +58,6 @@ int main() {
 }
 )";
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void Write(const std::string& path, const char* text) { std::ofstream(path) << text; }
-
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
 // Runs a shell command with its output to a file; the exit status.
@@ -75,33 +67,28 @@ int Shell(const std::string& command, const std::string& log) {
 
 class InstallTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/velmora_install_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
+  void SetUp() override { ASSERT_FALSE(dir_.empty()); }
   void TearDown() override {
     if (daemon_ > 0) {
       kill(daemon_, SIGTERM);
       waitpid(daemon_, nullptr, 0);
     }
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
   }
-  std::string dir_;
+  TempDir temp_;
+  std::string dir_ = temp_.path();
   pid_t daemon_ = -1;
 };
 
 TEST_F(InstallTest, AnApplicationBuildsAgainstTheInstalledTree) {
   // Configuring and compiling take their time; a hang still ends here.
-  alarm(110);
+  TestDeadline deadline(std::chrono::seconds(110));
   const std::string prefix = dir_ + "/prefix";
   const std::string log = dir_ + "/log";
   ASSERT_EQ(Shell(Quote(VELMORA_CMAKE) + " --install " + Quote(VELMORA_BINARY_DIR) + " --prefix " +
                       Quote(prefix),
                   log),
             0)
-      << Slurp(log);
+      << ReadTextFile(log);
   for (const char* file :
        {"/lib/libvelmora_apil.a", "/lib/libvelmora_tsml.a",
         "/include/velmora/runtime/apil/velmora.h", "/include/velmora/runtime/apil/velmora_status.h",
@@ -111,17 +98,17 @@ TEST_F(InstallTest, AnApplicationBuildsAgainstTheInstalledTree) {
 
   const std::string app = dir_ + "/app";
   fs::create_directories(app);
-  Write(app + "/CMakeLists.txt", kAppCMake);
-  Write(app + "/main.cpp", kAppMain);
+  WriteTextFile(app + "/CMakeLists.txt", kAppCMake);
+  WriteTextFile(app + "/main.cpp", kAppMain);
   const std::string flags = VELMORA_SANITIZE_FLAGS;
   std::string configure = Quote(VELMORA_CMAKE) + " -S " + Quote(app) + " -B " +
                           Quote(app + "/build") + " -DCMAKE_PREFIX_PATH=" + Quote(prefix) +
                           " -DCMAKE_CXX_COMPILER=" + Quote(VELMORA_CXX);
   if (!flags.empty())
     configure += " -DCMAKE_CXX_FLAGS=" + Quote(flags) + " -DCMAKE_EXE_LINKER_FLAGS=" + Quote(flags);
-  ASSERT_EQ(Shell(configure, log), 0) << Slurp(log);
+  ASSERT_EQ(Shell(configure, log), 0) << ReadTextFile(log);
   ASSERT_EQ(Shell(Quote(VELMORA_CMAKE) + " --build " + Quote(app + "/build"), log), 0)
-      << Slurp(log);
+      << ReadTextFile(log);
 
   // The installed daemon serves its demo site on a socket of this test.
   setenv("VELMORA_PIPE_DIR", dir_.c_str(), 1);
@@ -135,11 +122,11 @@ TEST_F(InstallTest, AnApplicationBuildsAgainstTheInstalledTree) {
     _exit(127);
   }
   ASSERT_TRUE(WaitUntil([&] { return UnixSocketListening(dir_ + "/velmora"); }))
-      << "velmorad does not listen: " << Slurp(dir_ + "/velmorad.log");
-  ASSERT_EQ(Shell(Quote(app + "/build/discover"), log), 0) << Slurp(log);
+      << "velmorad does not listen: " << ReadTextFile(dir_ + "/velmorad.log");
+  ASSERT_EQ(Shell(Quote(app + "/build/discover"), log), 0) << ReadTextFile(log);
   // The library's log lines go to standard error, beside the answer.
-  EXPECT_NE(Slurp(log).find("who-is: 0, devices: 6\n"), std::string::npos) << Slurp(log);
-  alarm(0);
+  EXPECT_NE(ReadTextFile(log).find("who-is: 0, devices: 6\n"), std::string::npos)
+      << ReadTextFile(log);
 }
 
 }  // namespace

@@ -5,9 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <future>
-#include <iterator>
 #include <memory>
 
 #include "runtime/osa/cfg.h"
@@ -294,11 +292,10 @@ TEST_P(TsmlProbeTest, FailedConnectionSaysWhereItLooked) {
     }
     ASSERT_GT(daemon, 0);
     const std::string ready = k.daemon == Daemon::TcpOnly ? "listening on tcp" : "listening on /";
-    for (int i = 0; i < 2000; ++i) {
-      std::ifstream in(log);
-      std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-      if (text.find(ready) != std::string::npos) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (!WaitUntil([&] { return ReadTextFile(log).find(ready) != std::string::npos; })) {
+      kill(daemon, SIGKILL);
+      waitpid(daemon, nullptr, 0);
+      FAIL() << "velmorad does not listen: " << ReadTextFile(log);
     }
   }
   if (*k.connIpc) {

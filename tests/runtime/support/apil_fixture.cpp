@@ -8,8 +8,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <thread>
 
 #include "runtime/apil/apil_addr.h"
 #include "runtime/osa/osa.h"
@@ -101,9 +99,7 @@ const VelmoraAddress kSiteSilent = LocalMac({0xc0, 0xa8, 0x01, 0x0c, 0xba, 0xc0}
 const VelmoraAddress kSiteNobody = LocalMac({0xc0, 0xa8, 0x01, 0x0e, 0xba, 0xc0});
 
 void ApilTest::SetUp() {
-  char pattern[] = "/tmp/apil_test_XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  dir_ = pattern;
+  ASSERT_FALSE(dir_.empty());
   setenv("VELMORA_PIPE_DIR", dir_.c_str(), 1);
   setenv("VELMORA_REGISTRY", (dir_ + "/registry.reg").c_str(), 1);
   ASSERT_NE(OsaInit(), nullptr);
@@ -127,8 +123,6 @@ void ApilTest::TearDown() {
   StopProgram();
   while (OsaRefCount() > 0)
     OsaTerm();
-  std::error_code ignored;
-  std::filesystem::remove_all(dir_, ignored);
 }
 
 void ApilTest::StartCore(const std::string& site, const std::function<void(VmdBehaviour*)>& tune) {
@@ -178,16 +172,11 @@ void ApilTest::StartProgram(const std::string& program, const std::string& site)
 void ApilTest::StopProgram() {
   if (program_ <= 0) return;
   kill(program_, SIGTERM);
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  int status = 0;
-  while (waitpid(program_, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > end) {
-      kill(program_, SIGKILL);
-      waitpid(program_, &status, 0);
-      ADD_FAILURE() << "velmorad did not stop on SIGTERM";
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  if (!WaitUntil([&] { return waitpid(program_, nullptr, WNOHANG) != 0; },
+                 std::chrono::seconds(10))) {
+    kill(program_, SIGKILL);
+    waitpid(program_, nullptr, 0);
+    ADD_FAILURE() << "velmorad did not stop on SIGTERM";
   }
   program_ = -1;
 }

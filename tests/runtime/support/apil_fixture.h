@@ -65,7 +65,8 @@ class ApilTest : public ::testing::Test {
   // The image of an instance, learnt from the daemon's I-Am.
   VelmoraDeviceHandle Discover(uint32_t instance, const VelmoraAddress& where);
 
-  std::string dir_;
+  TempDir temp_;
+  std::string dir_ = temp_.path();
   DebugCapture debug_;
   VmdServer* core_ = nullptr;
   pid_t program_ = -1;
