@@ -186,16 +186,21 @@ TEST(PlatformNamedMutex, ReentrantAndExclusiveBetweenThreads) {
   ASSERT_NE(mine, nullptr);
   ASSERT_TRUE(PlatNamedMutexWait(mine));
   ASSERT_TRUE(PlatNamedMutexWait(mine));
+  std::atomic<bool> other_asks{false};
   std::atomic<bool> other_has_it{false};
   std::thread other([&] {
     PlatNamedMutex* theirs = PlatNamedMutexOpen(name.c_str());
     EXPECT_FALSE(PlatNamedMutexRelease(theirs));  // not its owner
+    other_asks = true;
     PlatNamedMutexWait(theirs);
     other_has_it = true;
     PlatNamedMutexRelease(theirs);
     PlatNamedMutexClose(theirs);
   });
+  EXPECT_TRUE(WaitUntil([&] { return other_asks.load(); }));
   EXPECT_TRUE(PlatNamedMutexRelease(mine));
+  // That the other thread does not get it shows only as time passing: 20 ms
+  // for a wrongly woken waiter to take it.
   PlatSleep(20);
   EXPECT_FALSE(other_has_it.load());  // still held once
   EXPECT_TRUE(PlatNamedMutexRelease(mine));
