@@ -25,6 +25,12 @@
   X(Real, 15)                       \
   X(Double, 16)                     \
   X(CharString, 17)                 \
+  X(TextAnsi, 18)                   \
+  X(TextDbcs, 19)                   \
+  X(TextJis, 20)                    \
+  X(TextUcs4, 21)                   \
+  X(TextUcs2, 22)                   \
+  X(TextIso8859, 23)                \
   X(Mac, 24)                        \
   X(KeyOctets, 25)                  \
   X(Octets, 26)                     \

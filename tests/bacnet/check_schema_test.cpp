@@ -9,6 +9,7 @@
 #include "bacnet/asn_check.h"
 #include "bacnet/asn_schema.h"
 #include "tests/bacnet/support/hex.h"
+#include "tests/bacnet/support/schema_rows.h"
 
 namespace {
 
@@ -37,16 +38,8 @@ TEST(CheckSchema, ConstructedRowsReferToRealRows) {
 
 // Rows whose numbers other code uses, with the datatype their values take.
 TEST(CheckSchema, NamedRowsCarryTheirDatatype) {
-  const std::pair<uint32_t, int16_t> kRows[] = {
-      {2, 1},    {3, 2},    {5, 2},    {14, 3},   {15, 4},   {17, 7},   {18, 13},  {19, 14},
-      {20, 15},  {21, 16},  {22, 17},  {23, 18},  {28, 8},   {32, 8},   {35, 12},  {37, 10},
-      {38, 11},  {40, 25},  {42, 9},   {43, 9},   {77, -2},  {80, 19},  {83, 19},  {85, 24},
-      {86, 26},  {87, 21},  {89, 33},  {90, 47},  {91, 48},  {92, 49},  {94, 40},  {96, 36},
-      {97, 30},  {98, 32},  {101, 37}, {102, 22}, {116, 43}, {133, 31}, {134, 51}, {136, 28},
-      {137, 34}, {140, 42}, {141, 41}, {143, 38}, {144, 44}, {145, 45}, {147, 39}, {148, 52},
-      {149, 53}, {152, 54}, {155, 55}};
-  for (const auto& [row, datatype] : kRows)
-    EXPECT_EQ(AsnSchemaTable[row].datatype, datatype) << row;
+  for (const NamedRowDatatype& c : kNamedRowDatatypes)
+    EXPECT_EQ(AsnSchemaTable[c.row].datatype, c.datatype) << c.row;
 }
 
 TEST(CheckSchema, ListWrappersAndPlainRows) {

@@ -8,6 +8,7 @@
 #include "bacnet/asn_datatype.h"
 #include "bacnet/asn_property.h"
 #include "bacnet/asn_schema.h"
+#include "tests/bacnet/support/schema_rows.h"
 
 namespace {
 
@@ -49,79 +50,8 @@ TEST(PropertyTables, EveryEntryNamesARowWithADatatype) {
 // The datatypes of the rows the tables use, as the BACnet types they stand
 // for.
 TEST(PropertyTables, RowsCarryTheirDatatypes) {
-  struct Case {
-    uint32_t row;
-    int16_t datatype;
-  };
-  const Case cases[] = {
-      {AsnRowBoolean, ASN_TYPE_BOOLEAN},
-      {AsnRowUnsigned, ASN_TYPE_UNSIGNED},
-      {AsnRowStateNumber, ASN_TYPE_UNSIGNED},
-      {AsnRowUnsigned32, ASN_TYPE_UNSIGNED},
-      {AsnRowUnsigned16, ASN_TYPE_UNSIGNED},
-      {AsnRowUnsigned8, ASN_TYPE_UNSIGNED},
-      {AsnRowConformanceClass, ASN_TYPE_UNSIGNED},
-      {AsnRowWritePriority, ASN_TYPE_UNSIGNED},
-      {AsnRowMaxMaster, ASN_TYPE_UNSIGNED},
-      {AsnRowSigned, ASN_TYPE_SIGNED},
-      {AsnRowReal, ASN_TYPE_REAL},
-      {AsnRowCharString, ASN_TYPE_CHAR_STRING},
-      {AsnRowTransitionBits, ASN_TYPE_BIT_STRING},
-      {AsnRowBitString, ASN_TYPE_BIT_STRING},
-      {AsnRowLimitEnable, ASN_TYPE_BIT_STRING},
-      {AsnRowServicesSupported, ASN_TYPE_BIT_STRING},
-      {AsnRowStatusFlags, ASN_TYPE_BIT_STRING},
-      {AsnRowObjectId, ASN_TYPE_OBJECT_ID},
-      {AsnRowDate, ASN_TYPE_DATE},
-      {AsnRowTime, ASN_TYPE_TIME},
-      {AsnRowObjectType, ASN_TYPE_ENUMERATED},
-      {AsnRowBinary, ASN_TYPE_ENUMERATED},
-      {AsnRowEnum16, ASN_TYPE_ENUMERATED},
-      {AsnRowNotifyType, ASN_TYPE_ENUMERATED},
-      {AsnRowSegmentation, ASN_TYPE_ENUMERATED},
-      {AsnRowProgramState, ASN_TYPE_ENUMERATED},
-      {AsnRowNodeType, ASN_TYPE_ENUMERATED},
-      {AsnRowAccumulatorStatus, ASN_TYPE_ENUMERATED},
-      {AsnRowDoorAlarmState, ASN_TYPE_ENUMERATED},
-      {AsnRowVtClass, ASN_TYPE_ENUMERATED},
-      {AsnRowLoggingType, ASN_TYPE_ENUMERATED},
-      {AsnRowRestartReason, ASN_TYPE_ENUMERATED},
-      {AsnRowAnyPrimitive, ASN_TYPE_ANY},
-      {AsnRowPriorityReal, ASN_TYPE_PRIORITY_VALUE},
-      {AsnRowPriorityBinary, ASN_TYPE_PRIORITY_VALUE},
-      {AsnRowPriorityUnsigned, ASN_TYPE_PRIORITY_VALUE},
-      {AsnRowPriorityDoor, ASN_TYPE_PRIORITY_VALUE},
-      {AsnRowDateRange, ASN_TYPE_DATE_RANGE},
-      {AsnRowCalendarEntry, ASN_TYPE_CALENDAR_ENTRY},
-      {AsnRowDateTime, ASN_TYPE_DATE_TIME},
-      {AsnRowDailySchedule, ASN_TYPE_DAILY_SCHEDULE},
-      {AsnRowAccumulatorRecord, ASN_TYPE_ACCUMULATOR_RECORD},
-      {AsnRowPrescale, ASN_TYPE_PRESCALE},
-      {AsnRowScale, ASN_TYPE_SCALE},
-      {AsnRowActionList, ASN_TYPE_ACTION_LIST},
-      {AsnRowAddressBinding, ASN_TYPE_ADDRESS_BINDING},
-      {AsnRowRecipient, ASN_TYPE_RECIPIENT},
-      {AsnRowDestination, ASN_TYPE_DESTINATION},
-      {AsnRowDevObjPropRef, ASN_TYPE_DEV_OBJ_PROP_REF},
-      {AsnRowObjPropRef, ASN_TYPE_OBJ_PROP_REF},
-      {AsnRowEventParameter, ASN_TYPE_EVENT_PARAMETER},
-      {AsnRowSetpointReference, ASN_TYPE_SETPOINT_REF},
-      {AsnRowShedLevel, ASN_TYPE_SHED_LEVEL},
-      {AsnRowSpecialEvent, ASN_TYPE_SPECIAL_EVENT},
-      {AsnRowTimeStamp, ASN_TYPE_TIME_STAMP},
-      {AsnRowReadAccessResult, ASN_TYPE_READ_ACCESS_RESULT},
-      {AsnRowReadAccessSpec, ASN_TYPE_READ_ACCESS_SPEC},
-      {AsnRowClientCov, ASN_TYPE_CLIENT_COV},
-      {AsnRowCovSubscription, ASN_TYPE_COV_SUBSCRIPTION},
-      {AsnRowDevObjRef, ASN_TYPE_DEV_OBJ_REF},
-      {AsnRowLogRecord, ASN_TYPE_LOG_RECORD},
-      {AsnRowVtSession, ASN_TYPE_VT_SESSION},
-      {AsnRowSessionKey, ASN_TYPE_SESSION_KEY},
-      {AsnRowEventLogRecord, ASN_TYPE_EVENT_LOG_RECORD},
-      {AsnRowLogMultipleRecord, ASN_TYPE_LOG_MULTIPLE_RECORD},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(AsnSchemaDatatype(c.row << 8), c.datatype) << c.row;
+  for (const NamedRowDatatype& c : kNamedRowDatatypes)
+    EXPECT_EQ(AsnSchemaDatatype(uint32_t(c.row) << 8), c.datatype) << c.row;
   EXPECT_TRUE(AsnSchemaIsPrimitive(AsnRowReal));
   EXPECT_FALSE(AsnSchemaIsPrimitive(AsnRowDailySchedule));
   EXPECT_FALSE(AsnSchemaIsPrimitive(AsnRowAnyPrimitive));  // any primitive is its own kind
