@@ -1,6 +1,5 @@
 // Opening and closing the transaction layer: pools, locks, the link,
 // registration with the daemon and the optional APDU-length request.
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
