@@ -178,7 +178,7 @@ void TsmlHookUnconfirmed(IpcMsg* message) {
   LinkAddressRead({h, IPC_HEADER_SIZE}, IPC_OFF_REMOTE_ADDR, &sender);
   const bool localOk = (!local.netPresent && local.net == 0) || local.net == 0xFFFF;
   if (service >= APIL_UNCONFIRMED_ROWS || !localOk) {
-    OsaLog(1, "Invalid parameters of unconfirmed TSM");
+    OsaLog(OSA_LOG_ERROR, "Invalid parameters of unconfirmed TSM");
     TsmlDrain();
     return;
   }

@@ -302,7 +302,8 @@ int ApilSrvHookEnd(SrvTsm* tsm, bool flag) {
   if (!flag) return 0;
   int32_t was = TsmSrvUserWordSwap(tsm, 2, 1);
   if (was == 2) return 1;
-  if (was == 3 || was == 4 || was == -1) OsaLog(1, "APIL: Hook termination is incorrect");
+  if (was == 3 || was == 4 || was == -1)
+    OsaLog(OSA_LOG_ERROR, "APIL: Hook termination is incorrect");
   return 0;
 }
 
