@@ -5,6 +5,7 @@
 
 #include "bacnet/asn_check.h"
 #include "runtime/apil/apil_addr.h"
+#include "runtime/apil/apil_hooks.h"
 #include "runtime/osa/osa.h"
 
 namespace {
@@ -219,7 +220,7 @@ int TsmlHookServerMulti(int status, SrvTsm* tsm) { return TsmlServerDispatch(sta
 
 int TsmlServerDispatch(int status, SrvTsm* tsm) {
   if (status == int(kTakenForApplication)) {
-    TsmSrvUserWordSwap(tsm, 0, 1);
+    TsmSrvUserWordSwap(tsm, APIL_SRV_QUEUED, APIL_SRV_WITH_DISPATCH);
     return status;
   }
   if (status != 0) return status;
@@ -278,7 +279,7 @@ ServerResult TsmlConfirmedHandlerCall(const ApilHandlerRow* row, SrvTsm* tsm, co
                                        size != 0 ? block + kAddressSlots : nullptr);
   if (!ApilSrvHookEnd(tsm, result != 0)) return 0;
   if (result == 1) {
-    TsmSrvUserWordSwapBlock(tsm, 1, 1, nullptr);
+    TsmSrvUserWordSwapBlock(tsm, APIL_SRV_WITH_DISPATCH, APIL_SRV_WITH_DISPATCH, nullptr);
     OsaMemFree(block);
     return APIL_RESULT_ACK;
   }

@@ -291,43 +291,45 @@ int ApilSendUnconfirmed(const LinkAddress* source, const LinkAddress* destinatio
 }
 
 bool ApilSrvHookBegin(SrvTsm* tsm, TsmSrvInfo* description) {
-  return TsmSrvUserWordSwap(tsm, 0, 1) == 0 && TsmSrvInfoGet(tsm, description);
+  return TsmSrvUserWordSwap(tsm, APIL_SRV_QUEUED, APIL_SRV_WITH_DISPATCH) == APIL_SRV_QUEUED &&
+         TsmSrvInfoGet(tsm, description);
 }
 
 int32_t ApilSrvHookReturn(SrvTsm* tsm, void* decoded) {
-  return TsmSrvUserWordSwapBlock(tsm, 1, 2, decoded);
+  return TsmSrvUserWordSwapBlock(tsm, APIL_SRV_WITH_DISPATCH, APIL_SRV_WITH_HANDLER, decoded);
 }
 
 int ApilSrvHookEnd(SrvTsm* tsm, bool flag) {
   if (!flag) return 0;
-  int32_t was = TsmSrvUserWordSwap(tsm, 2, 1);
-  if (was == 2) return 1;
-  if (was == 3 || was == 4 || was == -1)
+  int32_t was = TsmSrvUserWordSwap(tsm, APIL_SRV_WITH_HANDLER, APIL_SRV_WITH_DISPATCH);
+  if (was == APIL_SRV_WITH_HANDLER) return 1;
+  if (was == APIL_SRV_ANSWERING || was == APIL_SRV_DISCARDED || was == TSM_NOT_IN_USE)
     OsaLog(OSA_LOG_ERROR, "APIL: Hook termination is incorrect");
   return 0;
 }
 
 int ApilSrvReplyBegin(SrvTsm* tsm, TsmSrvInfo* description, uint32_t replyKind, PduDesc* reply) {
-  int32_t was = TsmSrvUserWordSwap(tsm, 2, 3);
-  if (was == -1) return 16;
-  if (was != 2) return 50;
+  int32_t was = TsmSrvUserWordSwap(tsm, APIL_SRV_WITH_HANDLER, APIL_SRV_ANSWERING);
+  if (was == TSM_NOT_IN_USE) return VELMORA_STATUS_INVALID_PARAMETER;
+  if (was != APIL_SRV_WITH_HANDLER) return VELMORA_STATUS_ILLEGAL_RESPONSE;
   TsmSrvInfo info{};
   // Not answered after all: the request can still be answered or dropped.
   auto back = [tsm](int status) {
-    TsmSrvUserWordSwap(tsm, 3, 2);
+    TsmSrvUserWordSwap(tsm, APIL_SRV_ANSWERING, APIL_SRV_WITH_HANDLER);
     return status;
   };
-  if (!TsmSrvInfoGet(tsm, &info)) return back(16);
+  if (!TsmSrvInfoGet(tsm, &info)) return back(VELMORA_STATUS_INVALID_PARAMETER);
   if (description) *description = info;
   if (replyKind == APIL_REPLY_NONE) return 0;
   const uint32_t size = replyKind == APIL_REPLY_SHORT ? 50 : info.maxPayload;
-  if (!reply || !PduDescAlloc(size, reply)) return back(32);
+  if (!reply || !PduDescAlloc(size, reply)) return back(VELMORA_STATUS_OUT_OF_MEMORY);
   return 0;
 }
 
 int ApilSrvHookDiscard(SrvTsm* tsm) {
-  int32_t was = TsmSrvUserWordSwap(tsm, 2, 4);
-  return was == 2 ? 0 : was == -1 ? 16 : 50;
+  int32_t was = TsmSrvUserWordSwap(tsm, APIL_SRV_WITH_HANDLER, APIL_SRV_DISCARDED);
+  if (was == APIL_SRV_WITH_HANDLER) return 0;
+  return was == TSM_NOT_IN_USE ? VELMORA_STATUS_INVALID_PARAMETER : VELMORA_STATUS_ILLEGAL_RESPONSE;
 }
 
 int ApilSrvReplyEnd(SrvTsm* tsm, int status, PduDesc* reply) {
@@ -337,6 +339,6 @@ int ApilSrvReplyEnd(SrvTsm* tsm, int status, PduDesc* reply) {
     status = !TsmSrvInfoGet(tsm, &info) ? 5 : info.segmented ? 8 : 74;
   }
   if (reply) PduDescFree(reply);
-  TsmSrvUserWordSwap(tsm, 3, 2);
+  TsmSrvUserWordSwap(tsm, APIL_SRV_ANSWERING, APIL_SRV_WITH_HANDLER);
   return ApilMapStatus(uint32_t(status));
 }

@@ -78,9 +78,13 @@ bool ApilAsyncRelease(CliTsm* tsm);
 int ApilSendUnconfirmed(const LinkAddress* source, const LinkAddress* destination,
                         uint32_t priority, uint8_t service, PduDesc* data);
 
-// ---- steps of server transactions (user word 0 queued, 1 with the
-// dispatch, 2 with the application's handler, 3 being answered, 4 taken
-// without an answer) ----------------------------------------------------------
+// ---- steps of server transactions, as their user word -----------------------
+
+inline constexpr int32_t APIL_SRV_QUEUED = 0;
+inline constexpr int32_t APIL_SRV_WITH_DISPATCH = 1;
+inline constexpr int32_t APIL_SRV_WITH_HANDLER = 2;  // the application's handler
+inline constexpr int32_t APIL_SRV_ANSWERING = 3;
+inline constexpr int32_t APIL_SRV_DISCARDED = 4;  // taken without an answer
 
 bool ApilSrvHookBegin(SrvTsm* tsm, TsmSrvInfo* description);
 // Hands the request to the handler with its decoded block; the word found.
@@ -93,10 +97,12 @@ int ApilSrvHookEnd(SrvTsm* tsm, bool flag);
 inline constexpr uint32_t APIL_REPLY_NONE = 0;
 inline constexpr uint32_t APIL_REPLY_SHORT = 1;
 inline constexpr uint32_t APIL_REPLY_FULL = 2;
-// Starts the answer of a kept request: internal 0, 16 (invalid), 50 (not
-// kept), or 32 (no room; the request can still be answered or dropped).
+// Starts the answer of a kept request: the public VELMORA_STATUS_OK,
+// _INVALID_PARAMETER (no request), _ILLEGAL_RESPONSE (not kept), or
+// _OUT_OF_MEMORY (no room; the request can still be answered or dropped).
 int ApilSrvReplyBegin(SrvTsm* tsm, TsmSrvInfo* description, uint32_t replyKind, PduDesc* reply);
-// 0, 16 or 50 as above; the request is then taken without an answer.
+// VELMORA_STATUS_OK, _INVALID_PARAMETER or _ILLEGAL_RESPONSE as above; the
+// request is then taken without an answer.
 int ApilSrvHookDiscard(SrvTsm* tsm);
 // Ends an answer with its send status: on failure the data goes and the
 // request can be answered again; a public status.

@@ -5,11 +5,9 @@
 #include "bacnet/asn_primitive.h"
 #include "runtime/apil/apil.h"
 #include "runtime/apil/apil_dispatch.h"
+#include "runtime/apil/apil_status.h"
 
 namespace {
-
-// Internal status of an answer the service does not have.
-constexpr int kWrongKind = 50;
 
 bool ServiceHas(const TsmSrvInfo& info, uint8_t kind) {
   return info.service < ApilServiceReplyKinds.size() &&
@@ -44,14 +42,14 @@ VelmoraStatus SendReason(void* transaction, uint16_t kind, uint8_t reason) {
 VelmoraStatus VelmoraServiceSendSimpleAck(void* transaction) {
   return Reply(transaction, APIL_REPLY_NONE, [](SrvTsm* tsm, const TsmSrvInfo& info, PduDesc*) {
     return ServiceHas(info, APIL_KIND_SIMPLE_ACK) ? TsmlSend(tsm, IPC_KIND_SERVER_ACK, nullptr)
-                                                  : kWrongKind;
+                                                  : int(APIL_ILLEGAL_RESPONSE);
   });
 }
 
 VelmoraStatus VelmoraServiceSendError(void* transaction, uint32_t errorClass, uint32_t errorCode) {
   return Reply(transaction, APIL_REPLY_SHORT,
                [&](SrvTsm* tsm, const TsmSrvInfo& info, PduDesc* reply) {
-                 if (!ServiceHas(info, APIL_KIND_ERROR)) return kWrongKind;
+                 if (!ServiceHas(info, APIL_KIND_ERROR)) return int(APIL_ILLEGAL_RESPONSE);
                  const VelmoraError error{errorClass, errorCode};
                  AsnCursor c = AsnCursorOver(reply->data, reply->capacity);
                  if (int32_t status = AsnEncodeErrorPair(&error, &c)) return int(status);

@@ -33,7 +33,10 @@ constexpr uint32_t ApilResultClass(ServerResult r) { return r >> 16 & 0x7FFF; }
 constexpr uint32_t ApilResultCode(ServerResult r) { return r & 0xFFFF; }
 constexpr uint32_t ApilResultReason(ServerResult r) { return r & 0xFF; }
 
-// An application pointer that is not aligned for its record.
+// Internal codes that arise at the interface: an answer the service of a
+// request does not have, and an application pointer not aligned for its
+// record.
+inline constexpr uint32_t APIL_ILLEGAL_RESPONSE = 50;
 inline constexpr uint32_t APIL_MISALIGNED_POINTER = 51;
 
 // Any code outside the table maps to VELMORA_STATUS_UNKNOWN_ERROR.

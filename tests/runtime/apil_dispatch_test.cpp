@@ -168,12 +168,15 @@ TEST_F(ApilDispatchTest, AKeptRequestIsAnsweredLater) {
   ASSERT_TRUE(VmdSendConfirmed(core_, 0, in, &index, &identifier));
   ASSERT_TRUE(WaitUntil([] { return g_seen.calls == 1; }));
   auto* tsm = static_cast<SrvTsm*>(g_seen.transaction);
-  EXPECT_EQ(ApilSrvReplyBegin(tsm, nullptr, APIL_REPLY_SHORT, nullptr), 32);
+  EXPECT_EQ(ApilSrvReplyBegin(tsm, nullptr, APIL_REPLY_SHORT, nullptr),
+            VELMORA_STATUS_OUT_OF_MEMORY);
   PduDesc reply{};
   TsmSrvInfo info{};
   ASSERT_EQ(ApilSrvReplyBegin(tsm, &info, APIL_REPLY_SHORT, &reply), 0);
   EXPECT_EQ(info.service, 12);
-  EXPECT_EQ(ApilSrvReplyBegin(tsm, &info, APIL_REPLY_SHORT, &reply), 50) << "begun once only";
+  EXPECT_EQ(ApilSrvReplyBegin(tsm, &info, APIL_REPLY_SHORT, &reply),
+            VELMORA_STATUS_ILLEGAL_RESPONSE)
+      << "begun once only";
   reply.data[0] = 5;
   reply.length = 1;
   VmdFrame f;
