@@ -1,7 +1,7 @@
 // What the demo clients (pexil, morbane, zel) share: writing a value and a
-// device's banner line, starting the library, and the options and pass
-// loop of the clients that discover devices. Plain functions on the
-// library's records; everything prints to standard output.
+// device's banner line, starting the library, an allocator over the C heap,
+// and the options and pass loop of the clients that discover devices. Plain
+// functions on the library's records; everything prints to standard output.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +34,14 @@ bool DemoWriteValue(std::FILE* out, char* text, uint32_t room, const VelmoraAnyV
 // buffer of DEMO_VALUE_ROOM bytes (DemoWriteValue).
 void PrintValue(const VelmoraAnyValue* value, uint32_t objectType, uint32_t property,
                 uint8_t showNumbers);
+
+// ---- storage for results of unknown size ---------------------------------------
+
+// An allocator over the C runtime's heap (malloc and free), for reads whose
+// results the library stores in blocks the program gives back.
+extern VelmoraAllocator CrtAllocator;
+void* CrtAllocatorAlloc(VelmoraAllocator* self, uint32_t size);
+void CrtAllocatorFree(VelmoraAllocator* self, void* block);
 
 // ---- devices ---------------------------------------------------------------
 
