@@ -125,7 +125,8 @@ VelmoraStatus DiscoverDevices(int32_t instance, int32_t network, int32_t wait) {
     uint32_t answers = 0;
     for (uint64_t now = PlatTickCount64(); now < end; now = PlatTickCount64()) {
       const uint64_t left = end - now;
-      DeviceRecord* record = DiscoveryNextAnswer(left < PLAT_INFINITE ? uint32_t(left) : PLAT_INFINITE - 1);
+      DeviceRecord* record =
+          DiscoveryNextAnswer(left < PLAT_INFINITE ? uint32_t(left) : PLAT_INFINITE - 1);
       if (!record) break;
       if (IsNewDevice(seen, record)) {
         PrintDeviceBanner(record->instance, &record->address);

@@ -40,9 +40,9 @@ bool IsMissingProperty(uint32_t errorCode) {
   return errorCode == kErrorUnknownProperty || errorCode == kErrorUnsupportedObjectType;
 }
 
-VelmoraStatus ReadElementByElement(const DeviceRecord* record, const VelmoraReadPropertyRequest* whole,
-                                   uint32_t length, VelmoraObjectId* buffer,
-                                   VelmoraFailure* failure) {
+VelmoraStatus ReadElementByElement(const DeviceRecord* record,
+                                   const VelmoraReadPropertyRequest* whole, uint32_t length,
+                                   VelmoraObjectId* buffer, VelmoraFailure* failure) {
   VelmoraReadPropertyRequest request = *whole;
   for (uint32_t i = 1; i <= length; ++i) {
     VelmoraAnyValue value;
@@ -52,7 +52,8 @@ VelmoraStatus ReadElementByElement(const DeviceRecord* record, const VelmoraRead
                                                         nullptr, nullptr, &value, failure, nullptr);
     if (status == VELMORA_STATUS_VALUE_OUT_OF_SPACE) return VELMORA_STATUS_INVALID_DATA_TYPE;
     if (status != VELMORA_STATUS_OK) return status;
-    if (VelmoraAnyValueGetType(&value) != kObjectIdDatatype) return VELMORA_STATUS_INVALID_DATA_TYPE;
+    if (VelmoraAnyValueGetType(&value) != kObjectIdDatatype)
+      return VELMORA_STATUS_INVALID_DATA_TYPE;
   }
   return VELMORA_STATUS_OK;
 }
@@ -94,7 +95,8 @@ VelmoraStatus ReadDeviceObjectList(const DeviceRecord* record, uint32_t* count,
   VelmoraStatus status = VelmoraReadPropertyByAddress(0, &record->address, &request, nullptr,
                                                       nullptr, nullptr, &value, failure, nullptr);
   if (status == VELMORA_STATUS_OK) {
-    if (VelmoraAnyValueGetType(&value) != kObjectIdDatatype) return VELMORA_STATUS_INVALID_DATA_TYPE;
+    if (VelmoraAnyValueGetType(&value) != kObjectIdDatatype)
+      return VELMORA_STATUS_INVALID_DATA_TYPE;
     *count = VelmoraAnyValueGetCount(&value);
     return VELMORA_STATUS_OK;
   }
@@ -120,9 +122,9 @@ void DumpDeviceObjects(const DeviceRecord* record) {
   VelmoraFailure failure{};
   bool grown = true;
   for (;;) {
-    void* larger =
-        capacity <= kLargestCapacity ? std::realloc(buffer, capacity * sizeof(VelmoraObjectId))
-                                     : nullptr;
+    void* larger = capacity <= kLargestCapacity
+                       ? std::realloc(buffer, capacity * sizeof(VelmoraObjectId))
+                       : nullptr;
     if (!larger) {
       grown = false;
       break;

@@ -185,9 +185,9 @@ TEST_F(MorbaneE2e, AsksTheNetworkAndTheDeviceGiven) {
 
 TEST_F(MorbaneE2e, WithoutAnswersItSaysSo) {
   // A wait of 0 takes no answer at all; nobody is at network 9 or device 7.
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"-t", "0"}, {"-n", "9", "-t", "1", "-d", "0"},
-        {"-i", "7", "-r", "2", "-t", "1", "-d", "0"}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"-t", "0"},
+                                               {"-n", "9", "-t", "1", "-d", "0"},
+                                               {"-i", "7", "-r", "2", "-t", "1", "-d", "0"}}) {
     ProgramRun r = Run(args);
     EXPECT_EQ(r.status, 0);
     std::string expected = kMorbaneBanner + "No Devices Found.\n";

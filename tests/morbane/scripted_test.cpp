@@ -28,8 +28,11 @@ object-name = "Boiler House"
 
 // I-Am of a device: its identifier, 1476, segmented-both, vendor 0.
 Bytes IAm(uint32_t instance) {
-  return {0xC4, 0x02, uint8_t(instance >> 16), uint8_t(instance >> 8), uint8_t(instance),
-          0x22, 0x05, 0xC4, 0x91, 0x00, 0x21, 0x00};
+  Bytes iam = {0xC4, 0x02, 0x00, 0x00, 0x00, 0x22, 0x05, 0xC4, 0x91, 0x00, 0x21, 0x00};
+  iam[2] = uint8_t(instance >> 16);
+  iam[3] = uint8_t(instance >> 8);
+  iam[4] = uint8_t(instance);
+  return iam;
 }
 
 // ReadProperty-ACK of Object_List of device 1001: the whole list of n
