@@ -86,8 +86,10 @@ void DiscoveryEnd() {
 }
 
 bool SameAddress(const VelmoraAddress* seen, const VelmoraAddress* fresh) {
-  if (VelmoraAddressIsRemote(fresh) &&
-      (!VelmoraAddressIsRemote(seen) ||
+  // A remote device never stands for a local one, in either order: networks
+  // may reuse each other's MAC addresses.
+  if (VelmoraAddressIsRemote(fresh) != VelmoraAddressIsRemote(seen) ||
+      (VelmoraAddressIsRemote(fresh) &&
        VelmoraAddressGetNetwork(seen) != VelmoraAddressGetNetwork(fresh)))
     return false;
   const uint8_t length = VelmoraAddressGetMacLength(fresh);

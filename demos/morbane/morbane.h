@@ -34,8 +34,8 @@ DeviceRecord* DiscoveryNextAnswer(uint32_t ms);
 // Stops taking answers and frees those still queued.
 void DiscoveryEnd();
 
-// Whether the devices at the two addresses are one: on the same network
-// when the second is remote, and at the same MAC.
+// Whether the devices at the two addresses are one: both local or both on
+// the same remote network, at the same MAC.
 bool SameAddress(const VelmoraAddress* seen, const VelmoraAddress* fresh);
 // Whether no device of the seen list (DeviceRecord elements) has its address.
 bool IsNewDevice(const DemoList* seen, const DeviceRecord* record);

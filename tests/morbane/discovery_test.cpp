@@ -37,7 +37,10 @@ TEST(MorbaneDevices, OnlyTheAddressTellsDevicesApart) {
       {Local({0xC0, 0xA8, 1, 10}), Local({0xC0, 0xA8, 1, 11}), false},
       // A MAC that starts as the other one is still another.
       {Local({0xC0, 0xA8, 1, 10}), Local({0xC0, 0xA8, 1}), false},
+      // A remote device does not hide a local one at the same MAC, nor the
+      // other way round.
       {Local({0x14}), Remote({0x14}, 5), false},
+      {Remote({0x14}, 5), Local({0x14}), false},
       {Remote({0x14}, 5), Remote({0x14}, 5), true},
       {Remote({0x14}, 5), Remote({0x14}, 7), false},
       {Remote({0x14}, 5), Remote({0x15}, 5), false},
