@@ -193,13 +193,15 @@ constexpr E kEventExtended[] = {
     {AsnRowUnsigned16, 0, 0}, {AsnRowUnsigned, 1, 0}, {AsnRowExtendedParameter, 2, Of}};
 // buffer-ready [10] SEQUENCE { notification-threshold [0], previous-notification-count [1] }
 constexpr E kEventBufferReady[] = {{AsnRowUnsigned, 0, 0}, {AsnRowUnsigned32, 1, 0}};
-// BACnetEventParameter ::= CHOICE { ... [0]-[5], [8]-[11] }
+// BACnetEventParameter ::= CHOICE { ... [0]-[5], [7]-[11] }; the earlier
+// buffer-ready form [7] holds what buffer-ready [10] holds.
 constexpr E kEventParameter[] = {
     {AsnRowEventParamBitstring, 0, 0},     {AsnRowEventParamState, 1, 0},
     {AsnRowEventParamCov, 2, 0},           {AsnRowEventParamCommandFailure, 3, 0},
     {AsnRowEventParamFloatingLimit, 4, 0}, {AsnRowEventParamOutOfRange, 5, 0},
-    {AsnRowEventParamLifeSafety, 8, 0},    {AsnRowEventParamExtended, 9, 0},
-    {AsnRowEventParamBufferReady, 10, 0},  {AsnRowEventParamUnsignedRange, 11, 0}};
+    {AsnRowEventParamBufferReady, 7, 0},   {AsnRowEventParamLifeSafety, 8, 0},
+    {AsnRowEventParamExtended, 9, 0},      {AsnRowEventParamBufferReady, 10, 0},
+    {AsnRowEventParamUnsignedRange, 11, 0}};
 // unsigned-range [11] SEQUENCE { time-delay [0], low-limit [1], high-limit [2] }
 constexpr E kEventUnsignedRange[] = {
     {AsnRowUnsigned, 0, 0}, {AsnRowUnsigned, 1, 0}, {AsnRowUnsigned, 2, 0}};
