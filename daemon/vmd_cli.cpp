@@ -18,8 +18,8 @@ bool ParsePort(const std::string& text, uint16_t* port) {
 }  // namespace
 
 const char* VmdUsage() {
-  return "Usage: velmorad [--pipe NAME] [--tcp [HOST:]PORT] [--site FILE] [--log FILE]\n"
-         "                [--version] [--help]\n"
+  return "Usage: velmorad [--pipe NAME] [--tcp [HOST:]PORT] [--bip [HOST:]PORT]\n"
+         "                [--site FILE] [--log FILE] [--version] [--help]\n"
          "The stand-in BACnet stack daemon: serves client libraries on a local socket\n"
          "and/or TCP, in the foreground, until SIGINT or SIGTERM.\n"
          "\n"
@@ -28,6 +28,10 @@ const char* VmdUsage() {
          "                       is a socket path. Default: velmora. With --tcp alone, no socket.\n"
          "  --tcp [HOST:]PORT    also listen on TCP, on 127.0.0.1 unless HOST (an IPv4\n"
          "                       address) is given; PORT 0 takes any free port (logged).\n"
+         "  --bip [HOST:]PORT    open a BACnet/IP port on UDP PORT (47808 is BAC0), on\n"
+         "                       127.0.0.1 unless HOST is given; PORT 0 takes any free\n"
+         "                       port. Each device of the local network gets a UDP port\n"
+         "                       of its own on HOST. The log names every port.\n"
          "  --site FILE          the site file: the daemon's address, network ports and\n"
          "                       simulated devices (default: the demo site\n"
          "                       daemon/sites/demo.site, built in).\n"
@@ -77,17 +81,19 @@ bool VmdCliParse(int argc, const char* const* argv, VmdCli* cli, std::string* er
         return false;
       }
       cli->pipe_given = true;
-    } else if (arg == "--tcp") {
+    } else if (arg == "--tcp" || arg == "--bip") {
       std::string v;
       if (!take(&v)) return false;
+      const bool tcp = arg == "--tcp";
+      std::string* host = tcp ? &cli->tcp_host : &cli->bip_host;
       size_t colon = v.rfind(':');
       std::string port = colon == std::string::npos ? v : v.substr(colon + 1);
-      if (colon != std::string::npos) cli->tcp_host = v.substr(0, colon);
-      if (cli->tcp_host.empty() || !ParsePort(port, &cli->tcp_port)) {
-        *error = "bad --tcp value '" + v + "' (expected [HOST:]PORT, PORT 0 to 65535)";
+      if (colon != std::string::npos) *host = v.substr(0, colon);
+      if (host->empty() || !ParsePort(port, tcp ? &cli->tcp_port : &cli->bip_port)) {
+        *error = "bad " + arg + " value '" + v + "' (expected [HOST:]PORT, PORT 0 to 65535)";
         return false;
       }
-      cli->tcp = true;
+      (tcp ? cli->tcp : cli->bip) = true;
     } else if (arg == "--site") {
       if (!take(&cli->site_path)) return false;
     } else if (arg == "--log") {
@@ -110,6 +116,9 @@ VmdConfig VmdCliConfig(const VmdCli& cli) {
   c.tcp = cli.tcp;
   c.tcp_host = cli.tcp_host;
   c.tcp_port = cli.tcp_port;
+  c.bip = cli.bip;
+  c.bip_host = cli.bip_host;
+  c.bip_port = cli.bip_port;
   c.log_path = cli.log_path;
   VmdSiteDefaults(&c.site);
   return c;

@@ -13,6 +13,9 @@ struct VmdCli {
   bool tcp = false;
   std::string tcp_host = "127.0.0.1";
   uint16_t tcp_port = IPC_DEFAULT_TCP_PORT;
+  bool bip = false;
+  std::string bip_host = "127.0.0.1";
+  uint16_t bip_port = 0xBAC0;
   std::string site_path;  // empty: the built-in demo site
   std::string log_path;
 };

@@ -29,6 +29,11 @@ struct VmdConfig {
   bool tcp = false;
   std::string tcp_host = "127.0.0.1";  // dotted IPv4 address
   uint16_t tcp_port = 0;               // 0: any free port (see VmdTcpPort)
+  // The B/IP port (UDP): the router of the site's networks, and a socket
+  // of its own for each device of the local network, on the same host.
+  bool bip = false;
+  std::string bip_host = "127.0.0.1";  // dotted IPv4 address
+  uint16_t bip_port = 0xBAC0;          // 0: any free port (see VmdBipPort)
   std::string log_path;                // empty: log lines go to stderr
   bool log_quiet = false;              // keep log lines in memory only
   bool frame_log = false;              // keep the frame log (VmdFrames); for tests
@@ -49,6 +54,10 @@ VmdServer* VmdStart(const VmdConfig& config, std::string* error);
 void VmdStop(VmdServer* server);
 uint16_t VmdTcpPort(const VmdServer* server);
 const std::string& VmdSocketPath(const VmdServer* server);
+// The UDP ports of the B/IP port's router and of a device of the local
+// network; 0 when there is none.
+uint16_t VmdBipPort(const VmdServer* server);
+uint16_t VmdBipDevicePort(const VmdServer* server, uint32_t instance);
 
 // ---- log -----------------------------------------------------------------
 // Writes a time-stamped line to the log (file or stderr) and keeps it.

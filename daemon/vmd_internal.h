@@ -16,6 +16,7 @@
 
 #include <sys/types.h>
 
+#include "daemon/vmd_bip.h"
 #include "daemon/vmd_core.h"
 #include "runtime/ipc/ipc_frame.h"
 
@@ -205,6 +206,14 @@ struct VmdServer {
   std::vector<VmdPortLive> ports;
   std::map<uint32_t, VmdDeviceNet> devices_net;  // by device instance
 
+  // The B/IP port: its endpoints (the router's first, then each local
+  // device's), fixed once it is open, their sockets, and its thread.
+  std::vector<VmdBipEndpoint> bip_endpoints;
+  std::vector<int> bip_fds;
+  int bip_wake[2] = {-1, -1};
+  std::thread bip_thread;
+  std::atomic<uint64_t> bip_dropped{0};  // malformed datagrams
+
   std::mutex log_mu;
   std::condition_variable log_cv;
   FILE* log_file = nullptr;  // owned when opened from config.log_path
@@ -250,6 +259,20 @@ void VmdDevicesConfirmed(VmdServer* server, const VmdConfirmed& request, VmdAnsw
 // Answers a Who-Is with the I-Am of each device it reaches, none of them
 // ahead of the request's own acknowledgement (sent under `rule`).
 void VmdDevicesUnconfirmed(VmdConn* conn, const VmdUnconfirmed& request, const VmdKindRule& rule);
+
+// The switches of a device now: the site's, or a test's changes.
+VmdDeviceSwitches VmdSwitchesOf(VmdServer* server, const VmdDevice& device);
+// The instance range of a Who-Is request: both limits, or neither for
+// every instance. False for parameters that are not a Who-Is.
+bool VmdWhoIsRange(std::span<const uint8_t> request, uint32_t* low, uint32_t* high);
+
+// Whole seconds since the daemon started.
+uint64_t VmdUptimeSeconds(const VmdServer* server);
+
+// The B/IP port (vmd_bip_port.cpp): opened at start when the configuration
+// asks for it, closed at the stop.
+bool VmdBipOpen(VmdServer* server, std::string* error);
+void VmdBipClose(VmdServer* server);
 
 // The network (vmd_network.cpp). Runs `f` on the ports of the daemon (no
 // device) or of a simulated device, under the network lock.

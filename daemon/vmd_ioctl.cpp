@@ -234,11 +234,6 @@ uint64_t ModelKilobytes(const VmdDevice& d) {
   return (bytes + 1023) / 1024;
 }
 
-uint64_t UptimeSeconds(const VmdServer* s) {
-  return uint64_t(
-      std::chrono::duration_cast<std::chrono::seconds>(VmdClock::now() - s->started).count());
-}
-
 IoctlStatus DaemonInfo(Rq& r, Out& o) {
   if (IoctlStatus st = NoMore(r)) return st;
   const uint8_t* v = r.s->config.site.version;
@@ -254,7 +249,7 @@ IoctlStatus DaemonInfo(Rq& r, Out& o) {
 
 IoctlStatus DaemonStatus(Rq& r, Out& o) {
   if (IoctlStatus st = NoMore(r)) return st;
-  o.Unsigned(UptimeSeconds(r.s));
+  o.Unsigned(VmdUptimeSeconds(r.s));
   if (r.device) {
     o.Unsigned(0);  // it runs on the daemon's threads
     o.Unsigned(ModelKilobytes(*r.device));
@@ -500,7 +495,8 @@ IoctlStatus FdtRead(Rq& r, Out& o) {
   return WithPort(r, [&](VmdPortLive& live) {
     if (IoctlStatus st = NoMore(r)) return st;
     if (IoctlStatus st = Bbmd(live.port)) return st;
-    uint64_t now = UptimeSeconds(r.s);
+    uint64_t now = VmdUptimeSeconds(r.s);
+    VmdFdtExpire(&live.port, now);
     o.Unsigned(live.port.fdt.size());
     for (const VmdFdtEntry& e : live.port.fdt) {
       uint16_t left = VmdFdtRemaining(e, now);

@@ -34,7 +34,15 @@ bool VmdPortFinish(VmdPort* p, std::string* error) {
 
 uint16_t VmdFdtRemaining(const VmdFdtEntry& e, uint64_t seconds) {
   uint64_t full = std::min<uint64_t>(uint64_t(e.ttl) + kVmdFdtGraceSeconds, 65535);
-  return uint16_t(full - seconds % e.ttl);
+  if (e.registered < 0) return uint16_t(full - seconds % e.ttl);
+  uint64_t passed = seconds - std::min(seconds, uint64_t(e.registered));
+  return uint16_t(passed >= full ? 0 : full - passed);
+}
+
+void VmdFdtExpire(VmdPort* p, uint64_t seconds) {
+  std::erase_if(p->fdt, [&](const VmdFdtEntry& e) {
+    return e.registered >= 0 && VmdFdtRemaining(e, seconds) == 0;
+  });
 }
 
 std::vector<uint16_t> VmdPortNetworks(const VmdPort& p) {

@@ -41,6 +41,9 @@ struct VmdBdtEntry {
 struct VmdFdtEntry {
   uint8_t address[kVmdBipAddressSize];
   uint16_t ttl;  // seconds, 1 to 65535
+  // Seconds after the start at which it registered over B/IP; -1 for an
+  // entry of the site, which registers again every time to live.
+  int64_t registered = -1;
 };
 
 struct VmdPort {
@@ -66,7 +69,10 @@ bool VmdPortFinish(VmdPort* port, std::string* error);
 
 // A foreign device registers again every time to live, so its remaining
 // time counts down from the time to live and grace period and starts over.
+// An entry that registered over B/IP counts down once, and is dropped when
+// its time runs out (VmdFdtExpire).
 uint16_t VmdFdtRemaining(const VmdFdtEntry& entry, uint64_t seconds_since_start);
+void VmdFdtExpire(VmdPort* port, uint64_t seconds_since_start);
 
 // The networks reached through a port: its own network (when it has one),
 // then those behind it.

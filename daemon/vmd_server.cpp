@@ -302,7 +302,9 @@ VmdServer* VmdStart(const VmdConfig& config, std::string* error) {
     s->unix_fd = ListenUnix(s.get(), config.pipe_path, &err);
   if (err.empty() && config.tcp)
     s->tcp_fd = ListenTcp(config.tcp_host, config.tcp_port, &s->tcp_port, &err);
+  if (err.empty() && config.bip) VmdBipOpen(s.get(), &err);
   if (!err.empty()) {
+    VmdBipClose(s.get());
     CloseListeners(s.get());
     if (error) *error = err;
     return nullptr;
@@ -325,6 +327,7 @@ void VmdStop(VmdServer* s) {
   while (write(s->wake[1], &c, 1) < 0 && errno == EINTR) {
   }
   s->acceptor.join();
+  VmdBipClose(s);
   // Nobody accepts any more: a client now finds no socket rather than one
   // that never answers.
   CloseUnix(s);
@@ -345,6 +348,11 @@ void VmdStop(VmdServer* s) {
 }
 
 uint16_t VmdTcpPort(const VmdServer* s) { return s->tcp_port; }
+
+uint64_t VmdUptimeSeconds(const VmdServer* s) {
+  return uint64_t(
+      std::chrono::duration_cast<std::chrono::seconds>(VmdClock::now() - s->started).count());
+}
 const std::string& VmdSocketPath(const VmdServer* s) { return s->config.pipe_path; }
 
 void VmdLog(VmdServer* s, const char* fmt, ...) {

@@ -39,12 +39,6 @@ std::string AddressText(const LinkAddress& a) {
   return a.macLen ? t : t + "(broadcast)";
 }
 
-VmdDeviceSwitches SwitchesOf(VmdServer* s, const VmdDevice& d) {
-  std::lock_guard<std::mutex> lock(s->mu);
-  auto it = s->device_switches.find(d.instance);
-  return it != s->device_switches.end() ? it->second : d.switches;
-}
-
 const VmdDevice* DeviceAt(const VmdSite& site, const LinkAddress& to) {
   for (const VmdDevice& d : site.devices)
     if (VmdSameAddress(d.address, to)) return &d;
@@ -258,17 +252,39 @@ void TimeOut(VmdServer* s, const VmdConfirmed& rq, const char* why, VmdAnswer* a
   *a = VmdAnswer{};
   a->outcome = IPC_OUTCOME_NO_ANSWER;
   a->delay_ms = int(s->config.site.apdu_timeout_ms);
-  VmdLog(s, "connection %u: %s at %s: time-out in %u ms", rq.conn, why,
+  // Connections count from 1; 0 is a request from the B/IP port.
+  std::string from = rq.conn ? "connection " + std::to_string(rq.conn) : std::string("B/IP");
+  VmdLog(s, "%s: %s at %s: time-out in %u ms", from.c_str(), why,
          AddressText(rq.params.remote).c_str(), s->config.site.apdu_timeout_ms);
 }
 
 }  // namespace
 
+VmdDeviceSwitches VmdSwitchesOf(VmdServer* s, const VmdDevice& d) {
+  std::lock_guard<std::mutex> lock(s->mu);
+  auto it = s->device_switches.find(d.instance);
+  return it != s->device_switches.end() ? it->second : d.switches;
+}
+
+bool VmdWhoIsRange(std::span<const uint8_t> data, uint32_t* low, uint32_t* high) {
+  *low = 0;
+  *high = kVmdWildcardInstance;
+  bool ok = AsnCheckUnconfirmedRequest(ASN_UNCONFIRMED_WHO_IS, data.data(), uint32_t(data.size()));
+  if (ok && !data.empty()) {
+    // Both limits or neither.
+    AsnCursor cur = AsnCursorOverConst(data.data(), uint32_t(data.size()));
+    AsnDecodeUnsigned(&cur, low);
+    ok = cur.current < cur.end;
+    if (ok) AsnDecodeUnsigned(&cur, high);
+  }
+  return ok;
+}
+
 void VmdDevicesConfirmed(VmdServer* s, const VmdConfirmed& rq, VmdAnswer* a) {
   const VmdSite& site = s->config.site;
   const VmdDevice* d = DeviceAt(site, rq.params.remote);
   if (!d) return TimeOut(s, rq, "no device", a);
-  VmdDeviceSwitches sw = SwitchesOf(s, *d);
+  VmdDeviceSwitches sw = VmdSwitchesOf(s, *d);
   VmdCountPackets(s, *d, true);
   if (sw.silent) return TimeOut(s, rq, "silent device", a);
   // The daemon gives up on a device that answers later than the time-out.
@@ -290,17 +306,8 @@ void VmdDevicesConfirmed(VmdServer* s, const VmdConfirmed& rq, VmdAnswer* a) {
 void VmdDevicesUnconfirmed(VmdConn* c, const VmdUnconfirmed& rq, const VmdKindRule& rule) {
   VmdServer* s = c->server;
   if (rq.params.service != ASN_UNCONFIRMED_WHO_IS) return;
-  std::span<const uint8_t> data = rq.request;
-  uint32_t low = 0, high = kVmdWildcardInstance;
-  bool ok = AsnCheckUnconfirmedRequest(ASN_UNCONFIRMED_WHO_IS, data.data(), uint32_t(data.size()));
-  if (ok && !data.empty()) {
-    // Both limits or neither.
-    AsnCursor cur = AsnCursorOverConst(data.data(), uint32_t(data.size()));
-    AsnDecodeUnsigned(&cur, &low);
-    ok = cur.current < cur.end;
-    if (ok) AsnDecodeUnsigned(&cur, &high);
-  }
-  if (!ok) {
+  uint32_t low = 0, high = 0;
+  if (!VmdWhoIsRange(rq.request, &low, &high)) {
     VmdLog(s, "connection %u: Who-Is with bad parameters: no device answers", c->id);
     return;
   }
@@ -309,7 +316,7 @@ void VmdDevicesUnconfirmed(VmdConn* c, const VmdUnconfirmed& rq, const VmdKindRu
   for (const VmdDevice& d : s->config.site.devices) {
     if (!VmdAddressReaches(rq.params.remote, d)) continue;
     reached.push_back(&d);
-    VmdDeviceSwitches sw = SwitchesOf(s, d);
+    VmdDeviceSwitches sw = VmdSwitchesOf(s, d);
     if (sw.silent || d.instance < low || d.instance > high) continue;
     VmdIncoming iam = VmdIncomingDefaults(s);
     iam.params.service = kServiceIAm;
@@ -334,6 +341,6 @@ bool VmdSetDeviceSwitches(VmdServer* s, uint32_t instance, const VmdDeviceSwitch
 bool VmdGetDeviceSwitches(VmdServer* s, uint32_t instance, VmdDeviceSwitches* out) {
   const VmdDevice* d = VmdSiteFindDevice(s->config.site, instance);
   if (!d) return false;
-  *out = SwitchesOf(s, *d);
+  *out = VmdSwitchesOf(s, *d);
   return true;
 }
