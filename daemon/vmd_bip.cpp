@@ -185,18 +185,18 @@ bool Routed(const VmdServer* s, const VmdDevice& d) {
   return !d.address.netPresent || VmdPortIndexFor(ports, d.address) >= 0;
 }
 
-// The devices a request at endpoint `at` reaches, and whether it names one
-// station (rather than a broadcast).
-std::vector<const VmdDevice*> Reached(VmdServer* s, size_t at, const Npdu& n, bool* station) {
+// The devices a request at endpoint `at` reaches: for a confirmed request
+// the one station it names, else every device of the broadcast (a request
+// to the router's own address reaches the local network's devices).
+std::vector<const VmdDevice*> Reached(VmdServer* s, size_t at, const Npdu& n, bool confirmed) {
   std::vector<const VmdDevice*> found;
   const VmdBipEndpoint& ep = s->bip_endpoints[at];
-  *station = !n.has_destination || n.dlen != 0;
   if (ep.device) {
     // A device is no router: only what is meant for it, or for everyone.
-    if (!n.has_destination || n.dnet == kGlobalNetwork) found.push_back(ep.device);
-    *station = !n.has_destination;
+    if (!n.has_destination || (n.dnet == kGlobalNetwork && !confirmed)) found.push_back(ep.device);
     return found;
   }
+  if (confirmed && n.has_destination && (n.dlen == 0 || n.dnet == kGlobalNetwork)) return found;
   const VmdSite& site = s->config.site;
   const uint16_t local = site.ports.empty() ? 0 : site.ports[0].network;
   const bool on_local = !n.has_destination || (local != 0 && n.dnet == local);
@@ -208,7 +208,7 @@ std::vector<const VmdDevice*> Reached(VmdServer* s, size_t at, const Npdu& n, bo
     } else if (on_local) {
       // The router's own address holds no device: the local devices
       // answer a broadcast, each at its own socket.
-      hit = !d.address.netPresent && !*station;
+      hit = !d.address.netPresent && !confirmed;
     } else if (d.address.netPresent && d.address.net == n.dnet) {
       hit = n.dlen == 0 ||
             (n.dlen == d.address.macLen && std::equal(n.dadr, n.dadr + n.dlen, d.address.mac));
@@ -222,8 +222,7 @@ void WhoIs(VmdServer* s, size_t at, const VmdBipAddress& from, const Npdu& n,
            std::span<const uint8_t> request, std::vector<VmdBipDatagram>* out) {
   uint32_t low = 0, high = 0;
   if (!VmdWhoIsRange(request, &low, &high)) return Drop(s, from, "Who-Is with bad parameters");
-  bool station = false;
-  std::vector<const VmdDevice*> reached = Reached(s, at, n, &station);
+  std::vector<const VmdDevice*> reached = Reached(s, at, n, false);
   size_t answered = 0;
   for (const VmdDevice* d : reached) {
     VmdDeviceSwitches sw = VmdSwitchesOf(s, *d);
@@ -253,9 +252,7 @@ void Confirmed(VmdServer* s, size_t at, const VmdBipAddress& from, const Npdu& n
     npdu.insert(npdu.end(), apdu.begin(), apdu.end());
     Send(out, EndpointOf(s, *d), from, Bvll(kOriginalUnicast, npdu), delay);
   };
-  bool station = false;
-  std::vector<const VmdDevice*> reached = Reached(s, at, n, &station);
-  if (!station) return Drop(s, from, "confirmed request to a broadcast");
+  std::vector<const VmdDevice*> reached = Reached(s, at, n, true);
   const VmdDevice* d = reached.empty() ? nullptr : reached.front();
   if (!d) {
     VmdLog(s, "B/IP: confirmed request from %s reaches no device", VmdBipAddressText(from).c_str());

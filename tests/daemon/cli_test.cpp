@@ -144,8 +144,8 @@ TEST_F(Cli, HelpDocumentsEveryOption) {
   Child r = Spawn(dir_, {"--help"});
   ASSERT_EQ(Wait(&r), 0);
   std::string out = ReadTextFile(r.out_path);
-  for (const char* opt : {"--pipe NAME", "--tcp [HOST:]PORT", "--site FILE", "--log FILE",
-                          "--version", "--help", "VELMORA_PIPE_DIR"})
+  for (const char* opt : {"--pipe NAME", "--tcp [HOST:]PORT", "--bip [HOST:]PORT", "--site FILE",
+                          "--log FILE", "--version", "--help", "VELMORA_PIPE_DIR"})
     EXPECT_NE(out.find(opt), std::string::npos) << opt;
   EXPECT_EQ(out.find("Semaphore"), std::string::npos);
   Child v = Spawn(dir_, {"--version"});

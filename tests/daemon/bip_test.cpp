@@ -1,0 +1,539 @@
+// The daemon's BACnet/IP port as an independent B/IP device or client sees
+// it: a UDP socket of the test sends octets written from the BACnet
+// standard (BVLL, NPDU, APDU) and checks the octets that come back, from
+// the router's port or from a local device's own, and that malformed
+// datagrams are dropped while the daemon serves on.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "daemon/vmd_cli.h"
+#include "runtime/ipc/ipc_frame.h"
+#include "support/daemon_fixture.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+const char* kSite = R"(
+[daemon]
+apdu_timeout = 300
+[port 1]
+type = physical
+protocol = bip
+network = 1
+networks = 5
+bbmd = yes
+bdt = C0A80001BAC0 FFFFFFFF
+fdt = C0A80002BAC0 60
+[port 2]
+type = ptp
+protocol = ptp
+networks = 6
+[device 17]
+mac = c0:a8:01:11:ba:c0
+vendor = 260
+segmentation = no-segmentation
+object-name = "Seventeen"
+[object analog-input 1]
+present-value = real 21.5
+[device 18]
+mac = c0:a8:01:12:ba:c0
+vendor = 7
+max_apdu = 480
+[device 300]
+mac = 14
+network = 5
+vendor = 15
+max_apdu = 480
+object-name = "Three hundred"
+[device 400]
+mac = 20
+network = 9
+)";
+
+Bytes Cat(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& p : parts)
+    all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+// A BVLL message: type 0x81, the function, the length of the whole.
+Bytes Bvll(uint8_t function, const Bytes& body) {
+  size_t n = 4 + body.size();
+  return Cat({{0x81, function, uint8_t(n >> 8), uint8_t(n)}, body});
+}
+
+// The I-Am APDUs of the site's devices, by the encoding rules: object
+// identifier, Max_APDU_Length_Accepted, segmentation, vendor.
+const Bytes kIAm17 = {0x10, 0x00, 0xC4, 0x02, 0x00, 0x00, 0x11, 0x22,
+                      0x05, 0xC4, 0x91, 0x03, 0x22, 0x01, 0x04};
+const Bytes kIAm18 = {0x10, 0x00, 0xC4, 0x02, 0x00, 0x00, 0x12,
+                      0x22, 0x01, 0xE0, 0x91, 0x00, 0x21, 0x07};
+const Bytes kIAm300 = {0x10, 0x00, 0xC4, 0x02, 0x00, 0x01, 0x2C,
+                       0x22, 0x01, 0xE0, 0x91, 0x00, 0x21, 0x0F};
+// The NPCI of a local device's answer, and of device 300's behind the router.
+const Bytes kLocal = {0x01, 0x00};
+const Bytes kFrom300 = {0x01, 0x08, 0x00, 0x05, 0x01, 0x14};
+
+enum From {
+  kRouter,
+  kDevice17,
+  kDevice18
+};
+
+struct Got {
+  From from;
+  Bytes octets;
+  bool operator==(const Got&) const = default;
+};
+
+std::string Hex(const Bytes& b) {
+  std::string t;
+  char o[4];
+  for (uint8_t x : b) {
+    snprintf(o, sizeof o, "%02X ", x);
+    t += o;
+  }
+  return t;
+}
+
+void PrintTo(const Got& g, std::ostream* os) { *os << "from " << g.from << ": " << Hex(g.octets); }
+
+class Bip : public DaemonTest {
+ protected:
+  void SetUp() override {
+    DaemonTest::SetUp();
+    VmdConfig config = BaseConfig();
+    config.bip = true;
+    config.bip_port = 0;
+    std::string error;
+    ASSERT_TRUE(VmdSiteParse(&config.site, kSite, "bip.site", &error)) << error;
+    Start(config);
+    ports_[kRouter] = VmdBipPort(server_);
+    ports_[kDevice17] = VmdBipDevicePort(server_, 17);
+    ports_[kDevice18] = VmdBipDevicePort(server_, 18);
+    for (uint16_t p : ports_)
+      ASSERT_NE(p, 0);
+    EXPECT_EQ(VmdBipDevicePort(server_, 300), 0) << "a device behind the router has no port";
+    fd_ = Socket(&own_);
+    other_ = Socket(&other_address_);
+  }
+  void TearDown() override {
+    close(fd_);
+    close(other_);
+    DaemonTest::TearDown();
+  }
+
+  static int Socket(Bytes* address) {
+    int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
+    socklen_t len = sizeof sa;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len);
+    uint16_t port = ntohs(sa.sin_port);
+    *address = {127, 0, 0, 1, uint8_t(port >> 8), uint8_t(port)};
+    return fd;
+  }
+
+  void SendTo(From to, const Bytes& d, int fd = -1) {
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sa.sin_port = htons(ports_[to]);
+    ASSERT_EQ(sendto(fd < 0 ? fd_ : fd, d.data(), d.size(), 0, reinterpret_cast<sockaddr*>(&sa),
+                     sizeof sa),
+              ssize_t(d.size()));
+  }
+
+  // Sends `d` and returns every datagram that comes back before the answer
+  // to a request sent after it: the port handles datagrams in order, so
+  // everything `d` asked for is in.
+  std::vector<Got> Exchange(From to, const Bytes& d, int fd = -1) {
+    SendTo(to, d, fd);
+    SendTo(kDevice18, kFence, fd);
+    std::vector<Got> got;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+    for (;;) {
+      int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(
+                         deadline - std::chrono::steady_clock::now())
+                         .count());
+      pollfd p{fd < 0 ? fd_ : fd, POLLIN, 0};
+      if (left <= 0 || poll(&p, 1, left) != 1) {
+        ADD_FAILURE() << "the port did not answer in time";
+        return got;
+      }
+      uint8_t buf[2048];
+      sockaddr_in sa{};
+      socklen_t len = sizeof sa;
+      ssize_t n = recvfrom(p.fd, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&sa), &len);
+      if (n < 0) continue;
+      uint16_t port = ntohs(sa.sin_port);
+      auto it = std::find(std::begin(ports_), std::end(ports_), port);
+      EXPECT_NE(it, std::end(ports_)) << "from port " << port;
+      Got g{From(it - std::begin(ports_)), Bytes(buf, buf + n)};
+      if (g == Got{kDevice18, kFenceAnswer}) return got;
+      got.push_back(g);
+    }
+  }
+
+  // A Read-Broadcast-Distribution-Table at a device, which is no BBMD.
+  const Bytes kFence = {0x81, 0x02, 0x00, 0x04};
+  const Bytes kFenceAnswer = {0x81, 0x00, 0x00, 0x06, 0x00, 0x20};
+
+  uint16_t ports_[3] = {};
+  int fd_ = -1, other_ = -1;
+  Bytes own_, other_address_;  // B/IP addresses of the test's two sockets
+};
+
+std::vector<Got> Sorted(std::vector<Got> v) {
+  std::sort(v.begin(), v.end(), [](const Got& a, const Got& b) {
+    return std::tie(a.from, a.octets) < std::tie(b.from, b.octets);
+  });
+  return v;
+}
+
+TEST_F(Bip, WhoIsIsAnsweredByEveryDeviceItReaches) {
+  const Got i17{kDevice17, Bvll(0x0A, Cat({kLocal, kIAm17}))};
+  const Got i18{kDevice18, Bvll(0x0A, Cat({kLocal, kIAm18}))};
+  const Got i300{kRouter, Bvll(0x0A, Cat({kFrom300, kIAm300}))};
+  struct Case {
+    const char* what;
+    From to;
+    Bytes datagram;
+    std::vector<Got> answers;
+  } cases[] = {
+      {"global broadcast",
+       kRouter,
+       {0x81, 0x0B, 0x00, 0x0C, 0x01, 0x20, 0xFF, 0xFF, 0x00, 0xFF, 0x10, 0x08},
+       {i300, i17, i18}},
+      {"local broadcast", kRouter, {0x81, 0x0B, 0x00, 0x08, 0x01, 0x00, 0x10, 0x08}, {i17, i18}},
+      {"unicast to the router",
+       kRouter,
+       {0x81, 0x0A, 0x00, 0x08, 0x01, 0x00, 0x10, 0x08},
+       {i17, i18}},
+      {"the router's own network by its number",
+       kRouter,
+       {0x81, 0x0B, 0x00, 0x0C, 0x01, 0x20, 0x00, 0x01, 0x00, 0xFF, 0x10, 0x08},
+       {i17, i18}},
+      {"broadcast on network 5",
+       kRouter,
+       {0x81, 0x0B, 0x00, 0x0C, 0x01, 0x20, 0x00, 0x05, 0x00, 0xFF, 0x10, 0x08},
+       {i300}},
+      {"device 300 at its address",
+       kRouter,
+       {0x81, 0x0A, 0x00, 0x0D, 0x01, 0x20, 0x00, 0x05, 0x01, 0x14, 0xFF, 0x10, 0x08},
+       {i300}},
+      {"another address on network 5",
+       kRouter,
+       {0x81, 0x0A, 0x00, 0x0D, 0x01, 0x20, 0x00, 0x05, 0x01, 0x15, 0xFF, 0x10, 0x08},
+       {}},
+      {"a network no port reaches",
+       kRouter,
+       {0x81, 0x0B, 0x00, 0x0C, 0x01, 0x20, 0x00, 0x09, 0x00, 0xFF, 0x10, 0x08},
+       {}},
+      {"range 18 to 300",
+       kRouter,
+       {0x81, 0x0B, 0x00, 0x11, 0x01, 0x20, 0xFF, 0xFF, 0x00, 0xFF, 0x10, 0x08, 0x09, 0x12, 0x1A,
+        0x01, 0x2C},
+       {i300, i18}},
+      {"range 17 to 17, to device 17's port",
+       kDevice17,
+       {0x81, 0x0A, 0x00, 0x0C, 0x01, 0x00, 0x10, 0x08, 0x09, 0x11, 0x19, 0x11},
+       {i17}},
+      {"global broadcast at a device's port",
+       kDevice17,
+       {0x81, 0x0B, 0x00, 0x0C, 0x01, 0x20, 0xFF, 0xFF, 0x00, 0xFF, 0x10, 0x08},
+       {i17}},
+      {"to network 5 at a device, which is no router",
+       kDevice17,
+       {0x81, 0x0B, 0x00, 0x0C, 0x01, 0x20, 0x00, 0x05, 0x00, 0xFF, 0x10, 0x08},
+       {}},
+      {"one limit only", kRouter, {0x81, 0x0B, 0x00, 0x0A, 0x01, 0x00, 0x10, 0x08, 0x09, 0x11}, {}},
+      // A requester behind a router of its own, network 11, MAC 63: the
+      // answer goes to that address, with device 300's as its source.
+      {"from behind another router",
+       kRouter,
+       {0x81, 0x0A, 0x00, 0x10, 0x01, 0x28, 0x00, 0x05, 0x00, 0x00, 0x0B, 0x01, 0x63, 0xFF, 0x10,
+        0x08},
+       {{kRouter,
+         Bvll(0x0A, Cat({{0x01, 0x28, 0x00, 0x0B, 0x01, 0x63, 0x00, 0x05, 0x01, 0x14, 0xFF},
+                         kIAm300}))}}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    EXPECT_EQ(Sorted(Exchange(k.to, k.datagram)), Sorted(k.answers));
+  }
+}
+
+TEST_F(Bip, ConfirmedRequestsAreAnsweredByTheDevices) {
+  struct Case {
+    const char* what;
+    From to;
+    Bytes datagram;
+    std::vector<Got> answers;
+  } cases[] = {
+      // ReadProperty (analog-input 1, Present_Value), invoke id 6.
+      {"ReadProperty at device 17's port",
+       kDevice17,
+       {0x81, 0x0A, 0x00, 0x11, 0x01, 0x04, 0x00, 0x05, 0x06, 0x0C, 0x0C, 0x00, 0x00, 0x00, 0x01,
+        0x19, 0x55},
+       {{kDevice17, {0x81, 0x0A, 0x00, 0x17, 0x01, 0x00, 0x30, 0x06, 0x0C, 0x0C, 0x00, 0x00,
+                     0x00, 0x01, 0x19, 0x55, 0x3E, 0x44, 0x41, 0xAC, 0x00, 0x00, 0x3F}}}},
+      // Object_Name of device 300 through the router, invoke id 5.
+      {"ReadProperty of a device behind the router",
+       kRouter,
+       {0x81, 0x0A, 0x00, 0x16, 0x01, 0x24, 0x00, 0x05, 0x01, 0x14, 0xFF,
+        0x00, 0x04, 0x05, 0x0C, 0x0C, 0x02, 0x00, 0x01, 0x2C, 0x19, 0x4D},
+       {{kRouter, Cat({{0x81, 0x0A, 0x00, 0x26, 0x01, 0x08, 0x00, 0x05, 0x01, 0x14, 0x30, 0x05,
+                        0x0C, 0x0C, 0x02, 0x00, 0x01, 0x2C, 0x19, 0x4D, 0x3E, 0x75, 0x0E, 0x00},
+                       Bytes{'T', 'h', 'r', 'e', 'e', ' ', 'h', 'u', 'n', 'd', 'r', 'e', 'd'},
+                       {0x3F}})}}},
+      {"an object the device lacks",
+       kDevice17,
+       {0x81, 0x0A, 0x00, 0x11, 0x01, 0x04, 0x00, 0x05, 0x07, 0x0C, 0x0C, 0x00, 0x00, 0x00, 0x09,
+        0x19, 0x55},
+       {{kDevice17,
+         {0x81, 0x0A, 0x00, 0x0D, 0x01, 0x00, 0x50, 0x07, 0x0C, 0x91, 0x01, 0x91, 0x1F}}}},
+      {"a service the devices do not serve",
+       kDevice17,
+       {0x81, 0x0A, 0x00, 0x0A, 0x01, 0x04, 0x00, 0x05, 0x08, 0x06},
+       {{kDevice17, {0x81, 0x0A, 0x00, 0x09, 0x01, 0x00, 0x60, 0x08, 0x09}}}},
+      {"a segmented request",
+       kDevice17,
+       {0x81, 0x0A, 0x00, 0x13, 0x01, 0x04, 0x0C, 0x05, 0x09, 0x00, 0x04, 0x0C, 0x0C, 0x00, 0x00,
+        0x00, 0x01, 0x19, 0x55},
+       {{kDevice17, {0x81, 0x0A, 0x00, 0x09, 0x01, 0x00, 0x71, 0x09, 0x04}}}},
+      {"a device no port reaches",
+       kRouter,
+       {0x81, 0x0A, 0x00, 0x16, 0x01, 0x24, 0x00, 0x09, 0x01, 0x20, 0xFF,
+        0x00, 0x04, 0x05, 0x0C, 0x0C, 0x02, 0x00, 0x01, 0x90, 0x19, 0x4D},
+       {}},
+      {"the router's own address, where no device is",
+       kRouter,
+       {0x81, 0x0A, 0x00, 0x11, 0x01, 0x04, 0x00, 0x05, 0x06, 0x0C, 0x0C, 0x00, 0x00, 0x00, 0x01,
+        0x19, 0x55},
+       {}},
+      // A priority and a requester behind a router: both carried back.
+      {"from behind another router, priority urgent",
+       kRouter,
+       {0x81, 0x0A, 0x00, 0x1A, 0x01, 0x2E, 0x00, 0x05, 0x01, 0x14, 0x00, 0x0B, 0x01,
+        0x63, 0xFF, 0x00, 0x04, 0x05, 0x0C, 0x0C, 0x02, 0x00, 0x01, 0x2C, 0x19, 0x4F},
+       {{kRouter,
+         {0x81, 0x0A, 0x00, 0x1D, 0x01, 0x2A, 0x00, 0x0B, 0x01, 0x63, 0x00, 0x05, 0x01, 0x14, 0xFF,
+          0x30, 0x05, 0x0C, 0x0C, 0x02, 0x00, 0x01, 0x2C, 0x19, 0x4F, 0x3E, 0x91, 0x08, 0x3F}}}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    EXPECT_EQ(Exchange(k.to, k.datagram), k.answers);
+  }
+}
+
+// What the port answers is what the link's path answers, octet for octet.
+TEST_F(Bip, ReadPropertyMultipleAnswersAsTheLinkDoes) {
+  // Device 17: Object_Name, Vendor_Identifier, a property it lacks; and
+  // analog-input 7, which it lacks.
+  const Bytes rpm = {0x0C, 0x02, 0x00, 0x00, 0x11, 0x1E, 0x09, 0x4D, 0x09, 0x78, 0x0A, 0x27,
+                     0x0F, 0x1F, 0x0C, 0x00, 0x00, 0x00, 0x07, 0x1E, 0x09, 0x55, 0x1F};
+  RawClient c;
+  ConnectRegistered(&c);
+  Bytes r = Ask(&c, Confirmed(14, Mac({0xc0, 0xa8, 0x01, 0x11, 0xba, 0xc0}), rpm, 3, 1));
+  ASSERT_EQ(IpcGet16(r, 0), IPC_KIND_CONF_REQUEST);
+  ASSERT_EQ(RawReadFrame(&c, &r), 1);
+  ASSERT_EQ(IpcGet16(r, 0), IPC_KIND_CONFIRMATION);
+  ASSERT_EQ(IpcGet16(r, 12), IPC_OUTCOME_OK);
+  const Bytes link(r.begin() + 68, r.end());
+  const Bytes apdu = Cat({{0x00, 0x05, 0x21, 0x0E}, rpm});
+  const Bytes ack = Cat({{0x30, 0x21, 0x0E}, link});
+  EXPECT_EQ(Exchange(kDevice17, Bvll(0x0A, Cat({{0x01, 0x04}, apdu}))),
+            (std::vector<Got>{{kDevice17, Bvll(0x0A, Cat({kLocal, ack}))}}));
+  // Too long for a requester of 50 octets: the port sends no segments.
+  const Bytes small = Cat({{0x00, 0x00, 0x22, 0x0E}, rpm});
+  EXPECT_EQ(Exchange(kDevice17, Bvll(0x0A, Cat({{0x01, 0x04}, small}))),
+            (std::vector<Got>{{kDevice17, Bvll(0x0A, Cat({kLocal, {0x71, 0x22, 0x04}}))}}));
+}
+
+TEST_F(Bip, BroadcastManagementAsABbmd) {
+  const Bytes ok = {0x81, 0x00, 0x00, 0x06, 0x00, 0x00};
+  auto result = [](uint8_t code) { return Bytes{0x81, 0x00, 0x00, 0x06, 0x00, code}; };
+  EXPECT_EQ(Exchange(kRouter, {0x81, 0x02, 0x00, 0x04}),
+            (std::vector<Got>{{kRouter,
+                               {0x81, 0x03, 0x00, 0x0E, 0xC0, 0xA8, 0x00, 0x01, 0xBA, 0xC0, 0xFF,
+                                0xFF, 0xFF, 0xFF}}}));
+  std::vector<Got> fdt = Exchange(kRouter, {0x81, 0x06, 0x00, 0x04});
+  ASSERT_EQ(fdt.size(), 1u);
+  const Bytes site = {0x81, 0x07, 0x00, 0x0E, 0xC0, 0xA8, 0x00, 0x02, 0xBA, 0xC0, 0x00, 0x3C};
+  ASSERT_EQ(fdt[0].octets.size(), site.size() + 2);
+  EXPECT_TRUE(std::equal(site.begin(), site.end(), fdt[0].octets.begin()));
+
+  EXPECT_EQ(Exchange(kRouter, {0x81, 0x09, 0x00, 0x08, 0x01, 0x00, 0x10, 0x08}),
+            (std::vector<Got>{{kRouter, result(0x60)}}))
+      << "a broadcast to distribute from a device that has not registered";
+  EXPECT_EQ(Exchange(kRouter, {0x81, 0x05, 0x00, 0x06, 0x00, 0x3C}),
+            (std::vector<Got>{{kRouter, ok}}));
+  fdt = Exchange(kRouter, {0x81, 0x06, 0x00, 0x04});
+  ASSERT_EQ(fdt.size(), 1u);
+  ASSERT_EQ(fdt[0].octets.size(), 4u + 20u);
+  EXPECT_EQ(Bytes(fdt[0].octets.begin(), fdt[0].octets.begin() + 4),
+            (Bytes{0x81, 0x07, 0x00, 0x18}));
+  const Bytes mine(fdt[0].octets.begin() + 14, fdt[0].octets.end());
+  EXPECT_EQ(Bytes(mine.begin(), mine.begin() + 8), Cat({own_, {0x00, 0x3C}}));
+  const unsigned left = mine[8] << 8 | mine[9];
+  EXPECT_LE(left, 90u) << "the time to live and 30 s of grace at most";
+  EXPECT_GE(left, 60u);
+
+  // The ioctl that reads the FDT of port 1 has the entry too.
+  RawClient c;
+  ConnectRegistered(&c);
+  const Bytes body = {0x0A, 0x02, 0x2B, 0x1C, 0xFF, 0xFF, 0xFF, 0xFF,
+                      0x2E, 0x92, 0x01, 0x03, 0x21, 0x01, 0x2F};
+  Bytes r = Ask(&c, Message(IPC_KIND_IOCTL, 0, body));
+  ASSERT_GE(r.size(), 68u);
+  const Bytes answer(r.begin() + 68, r.end());
+  const Bytes entry = Cat({{0x65, 0x0A}, own_, {0x00, 0x3C}});
+  EXPECT_NE(std::search(answer.begin(), answer.end(), entry.begin(), entry.end()), answer.end());
+
+  // Registered, its broadcast is handled as one on the local network.
+  EXPECT_EQ(Sorted(Exchange(kRouter, {0x81, 0x09, 0x00, 0x08, 0x01, 0x00, 0x10, 0x08})),
+            Sorted({{kDevice17, Bvll(0x0A, Cat({kLocal, kIAm17}))},
+                    {kDevice18, Bvll(0x0A, Cat({kLocal, kIAm18}))}}));
+  const Bytes remove = Bvll(0x08, own_);
+  EXPECT_EQ(Exchange(kRouter, remove), (std::vector<Got>{{kRouter, ok}}));
+  EXPECT_EQ(Exchange(kRouter, remove), (std::vector<Got>{{kRouter, result(0x50)}}));
+
+  struct Case {
+    const char* what;
+    From to;
+    Bytes datagram;
+    uint8_t nak;
+  } naks[] = {
+      {"Write-Broadcast-Distribution-Table", kRouter,
+       Bvll(0x01, {0xC0, 0xA8, 0x00, 0x01, 0xBA, 0xC0, 0xFF, 0xFF, 0xFF, 0xFF}), 0x10},
+      {"Read-Broadcast-Distribution-Table at a device", kDevice17, {0x81, 0x02, 0x00, 0x04}, 0x20},
+      {"Register-Foreign-Device at a device",
+       kDevice17,
+       {0x81, 0x05, 0x00, 0x06, 0x00, 0x3C},
+       0x30},
+      {"Register-Foreign-Device for no time", kRouter, {0x81, 0x05, 0x00, 0x06, 0x00, 0x00}, 0x30},
+      {"Read-Foreign-Device-Table at a device", kDevice17, {0x81, 0x06, 0x00, 0x04}, 0x40},
+  };
+  for (const Case& k : naks) {
+    SCOPED_TRACE(k.what);
+    EXPECT_EQ(Exchange(k.to, k.datagram), (std::vector<Got>{{k.to, result(k.nak)}}));
+  }
+}
+
+// A BBMD's Forwarded-NPDU carries the original requester, who gets the answers.
+TEST_F(Bip, ForwardedNpduIsAnsweredToItsOriginalSource) {
+  const Bytes forwarded = Bvll(0x04, Cat({other_address_, {0x01, 0x00, 0x10, 0x08}}));
+  SendTo(kRouter, forwarded);
+  EXPECT_EQ(Sorted(Exchange(kRouter, {0x81, 0x0A, 0x00, 0x04}, other_)),
+            Sorted({{kDevice17, Bvll(0x0A, Cat({kLocal, kIAm17}))},
+                    {kDevice18, Bvll(0x0A, Cat({kLocal, kIAm18}))}}));
+}
+
+// Every datagram cut at every length is dropped or answered, never more;
+// the port then answers as before and the link's clients are served on.
+TEST_F(Bip, CutDatagramsAreDropped) {
+  RawClient c;
+  ConnectRegistered(&c);
+  const Bytes whole[] = {
+      {0x81, 0x0B, 0x00, 0x11, 0x01, 0x20, 0xFF, 0xFF, 0x00, 0xFF, 0x10, 0x08, 0x09, 0x12, 0x1A,
+       0x01, 0x2C},
+      {0x81, 0x0A, 0x00, 0x1A, 0x01, 0x2E, 0x00, 0x05, 0x01, 0x14, 0x00, 0x0B, 0x01,
+       0x63, 0xFF, 0x00, 0x04, 0x05, 0x0C, 0x0C, 0x02, 0x00, 0x01, 0x2C, 0x19, 0x4F},
+      {0x81, 0x0A, 0x00, 0x13, 0x01, 0x04, 0x0C, 0x05, 0x09, 0x00, 0x04, 0x0C, 0x0C, 0x00, 0x00,
+       0x00, 0x01, 0x19, 0x55},
+      Bvll(0x04, Cat({own_, {0x01, 0x00, 0x10, 0x08}})),
+      {0x81, 0x05, 0x00, 0x06, 0x00, 0x3C},
+      Bvll(0x08, own_),
+  };
+  for (const Bytes& d : whole) {
+    for (size_t n = 0; n < d.size(); ++n) {
+      SCOPED_TRACE(Hex(d) + "cut to " + std::to_string(n));
+      Bytes cut(d.begin(), d.begin() + n);
+      EXPECT_EQ(Exchange(kRouter, cut), std::vector<Got>{}) << "its BVLC length is the whole's";
+      EXPECT_EQ(Exchange(kDevice17, cut), std::vector<Got>{});
+      // The length made to match: the message itself is cut.
+      if (n >= 4) {
+        cut[2] = uint8_t(n >> 8);
+        cut[3] = uint8_t(n);
+        Exchange(kRouter, cut);
+        Exchange(kDevice17, cut);
+      }
+    }
+  }
+  EXPECT_EQ(
+      Exchange(kRouter, {0x81, 0x0B, 0x00, 0x0C, 0x01, 0x20, 0x00, 0x05, 0x00, 0xFF, 0x10, 0x08}),
+      (std::vector<Got>{{kRouter, Bvll(0x0A, Cat({kFrom300, kIAm300}))}}));
+  EXPECT_TRUE(Answers(&c));
+  EXPECT_TRUE(VmdWaitLog(server_, "dropped: BVLC length is not the datagram's", kWaitMs));
+}
+
+TEST_F(Bip, PortWithoutABbmdRefusesItsTables) {
+  VmdConfig config = BaseConfig();
+  config.bip = true;
+  config.bip_port = 0;
+  std::string error;
+  ASSERT_TRUE(VmdSiteParse(&config.site, R"(
+[device 18]
+mac = c0:a8:01:12:ba:c0
+)",
+                           "nobbmd.site", &error))
+      << error;
+  Start(config);
+  ports_[kRouter] = VmdBipPort(server_);
+  ports_[kDevice17] = 1;  // none
+  ports_[kDevice18] = VmdBipDevicePort(server_, 18);
+  auto result = [](uint8_t code) { return Bytes{0x81, 0x00, 0x00, 0x06, 0x00, code}; };
+  struct Case {
+    Bytes datagram;
+    uint8_t nak;
+  } naks[] = {{{0x81, 0x02, 0x00, 0x04}, 0x20},
+              {{0x81, 0x05, 0x00, 0x06, 0x00, 0x3C}, 0x30},
+              {{0x81, 0x06, 0x00, 0x04}, 0x40},
+              {Bvll(0x08, own_), 0x50},
+              {{0x81, 0x09, 0x00, 0x08, 0x01, 0x00, 0x10, 0x08}, 0x60}};
+  for (const Case& k : naks)
+    EXPECT_EQ(Exchange(kRouter, k.datagram), (std::vector<Got>{{kRouter, result(k.nak)}}))
+        << Hex(k.datagram);
+}
+
+TEST(BipCli, Option) {
+  struct Case {
+    std::vector<const char*> args;
+    bool ok, bip;
+    const char* host;
+    uint16_t port;
+  } cases[] = {
+      {{}, true, false, "127.0.0.1", 47808},
+      {{"--bip", "47808"}, true, true, "127.0.0.1", 47808},
+      {{"--bip=0"}, true, true, "127.0.0.1", 0},
+      {{"--bip", "10.0.0.5:47809", "--tcp", "0"}, true, true, "10.0.0.5", 47809},
+      {{"--bip", "70000"}, false, false, "", 0},
+      {{"--bip", ":47808"}, false, false, "", 0},
+      {{"--bip"}, false, false, "", 0},
+  };
+  for (const Case& k : cases) {
+    std::vector<const char*> argv{"velmorad"};
+    argv.insert(argv.end(), k.args.begin(), k.args.end());
+    VmdCli cli;
+    std::string error;
+    ASSERT_EQ(VmdCliParse(int(argv.size()), argv.data(), &cli, &error), k.ok) << error;
+    if (!k.ok) continue;
+    VmdConfig config = VmdCliConfig(cli);
+    EXPECT_EQ(config.bip, k.bip);
+    EXPECT_EQ(config.bip_host, k.host);
+    EXPECT_EQ(config.bip_port, k.port);
+  }
+  EXPECT_NE(std::string(VmdUsage()).find("--bip [HOST:]PORT"), std::string::npos);
+}
+
+}  // namespace
