@@ -193,6 +193,14 @@ class Bip : public DaemonTest {
   Bytes own_, other_address_;  // B/IP addresses of the test's two sockets
 };
 
+// A datagram sent to one of the port's endpoints and what comes back.
+struct Exchanged {
+  const char* what;
+  From to;
+  Bytes datagram;
+  std::vector<Got> answers;
+};
+
 std::vector<Got> Sorted(std::vector<Got> v) {
   std::sort(v.begin(), v.end(), [](const Got& a, const Got& b) {
     return std::tie(a.from, a.octets) < std::tie(b.from, b.octets);
@@ -204,12 +212,7 @@ TEST_F(Bip, WhoIsIsAnsweredByEveryDeviceItReaches) {
   const Got i17{kDevice17, Bvll(0x0A, Cat({kLocal, kIAm17}))};
   const Got i18{kDevice18, Bvll(0x0A, Cat({kLocal, kIAm18}))};
   const Got i300{kRouter, Bvll(0x0A, Cat({kFrom300, kIAm300}))};
-  struct Case {
-    const char* what;
-    From to;
-    Bytes datagram;
-    std::vector<Got> answers;
-  } cases[] = {
+  const Exchanged cases[] = {
       {"global broadcast",
        kRouter,
        {0x81, 0x0B, 0x00, 0x0C, 0x01, 0x20, 0xFF, 0xFF, 0x00, 0xFF, 0x10, 0x08},
@@ -267,19 +270,14 @@ TEST_F(Bip, WhoIsIsAnsweredByEveryDeviceItReaches) {
          Bvll(0x0A, Cat({{0x01, 0x28, 0x00, 0x0B, 0x01, 0x63, 0x00, 0x05, 0x01, 0x14, 0xFF},
                          kIAm300}))}}},
   };
-  for (const Case& k : cases) {
+  for (const Exchanged& k : cases) {
     SCOPED_TRACE(k.what);
     EXPECT_EQ(Sorted(Exchange(k.to, k.datagram)), Sorted(k.answers));
   }
 }
 
 TEST_F(Bip, ConfirmedRequestsAreAnsweredByTheDevices) {
-  struct Case {
-    const char* what;
-    From to;
-    Bytes datagram;
-    std::vector<Got> answers;
-  } cases[] = {
+  const Exchanged cases[] = {
       // ReadProperty (analog-input 1, Present_Value), invoke id 6.
       {"ReadProperty at device 17's port",
        kDevice17,
@@ -330,7 +328,7 @@ TEST_F(Bip, ConfirmedRequestsAreAnsweredByTheDevices) {
          {0x81, 0x0A, 0x00, 0x1D, 0x01, 0x2A, 0x00, 0x0B, 0x01, 0x63, 0x00, 0x05, 0x01, 0x14, 0xFF,
           0x30, 0x05, 0x0C, 0x0C, 0x02, 0x00, 0x01, 0x2C, 0x19, 0x4F, 0x3E, 0x91, 0x08, 0x3F}}}},
   };
-  for (const Case& k : cases) {
+  for (const Exchanged& k : cases) {
     SCOPED_TRACE(k.what);
     EXPECT_EQ(Exchange(k.to, k.datagram), k.answers);
   }
