@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "bacnet/asn_check.h"
 #include "bacnet/asn_service.h"
 #include "daemon/vmd_internal.h"
 #include "daemon/vmd_names.h"
@@ -41,10 +42,17 @@ constexpr uint8_t kHopCount = 0xFF;
 // APDU types and the flags of a confirmed request.
 constexpr uint8_t kConfirmedRequest = 0x0;
 constexpr uint8_t kUnconfirmedRequest = 0x1;
+constexpr uint8_t kSimpleAckType = 0x2;
+constexpr uint8_t kComplexAckType = 0x3;
+constexpr uint8_t kErrorType = 0x5;
+constexpr uint8_t kRejectType = 0x6;
+constexpr uint8_t kAbortType = 0x7;
 constexpr uint8_t kComplexAck = 0x30;
 constexpr uint8_t kError = 0x50;
 constexpr uint8_t kReject = 0x60;
 constexpr uint8_t kAbortFromServer = 0x71;
+constexpr uint8_t kAbortFromClient = 0x70;
+constexpr uint8_t kServiceIAm = 0;
 constexpr uint8_t kSegmentedMessage = 0x08;
 constexpr uint8_t kAbortSegmentationNotSupported = 4;
 // Max_APDU_Length_Accepted by its code; the reserved codes take the least.
@@ -67,14 +75,6 @@ void Drop(VmdServer* s, const VmdBipAddress& from, const char* why) {
            why, static_cast<unsigned long long>(n));
 }
 
-// A whole BVLL message of `function` around `body`.
-std::vector<uint8_t> Bvll(uint8_t function, std::span<const uint8_t> body) {
-  std::vector<uint8_t> v = {kBvllType, function};
-  Put16(&v, uint16_t(kBvllHeader + body.size()));
-  v.insert(v.end(), body.begin(), body.end());
-  return v;
-}
-
 void Send(std::vector<VmdBipDatagram>* out, size_t from, const VmdBipAddress& to,
           std::vector<uint8_t> octets, int delay_ms = 0) {
   out->push_back({from, to, std::move(octets), delay_ms});
@@ -83,7 +83,7 @@ void Send(std::vector<VmdBipDatagram>* out, size_t from, const VmdBipAddress& to
 void Result(std::vector<VmdBipDatagram>* out, size_t at, const VmdBipAddress& to, uint16_t code) {
   std::vector<uint8_t> body;
   Put16(&body, code);
-  Send(out, at, to, Bvll(kResult, body));
+  Send(out, at, to, VmdBipMessage(kResult, body));
 }
 
 struct Npdu {
@@ -233,7 +233,7 @@ void WhoIs(VmdServer* s, size_t at, const VmdBipAddress& from, const Npdu& n,
     npdu.push_back(0);  // I-Am
     npdu.insert(npdu.end(), iam.begin(), iam.end());
     VmdCountPackets(s, *d, false);
-    Send(out, EndpointOf(s, *d), from, Bvll(kOriginalUnicast, npdu), int(sw.slow_ms));
+    Send(out, EndpointOf(s, *d), from, VmdBipMessage(kOriginalUnicast, npdu), int(sw.slow_ms));
     ++answered;
   }
   VmdCountBroadcast(s, reached);
@@ -250,7 +250,7 @@ void Confirmed(VmdServer* s, size_t at, const VmdBipAddress& from, const Npdu& n
   auto answer = [&](const VmdDevice* d, std::span<const uint8_t> apdu, int delay) {
     std::vector<uint8_t> npdu = AnswerNpci(n, *d);
     npdu.insert(npdu.end(), apdu.begin(), apdu.end());
-    Send(out, EndpointOf(s, *d), from, Bvll(kOriginalUnicast, npdu), delay);
+    Send(out, EndpointOf(s, *d), from, VmdBipMessage(kOriginalUnicast, npdu), delay);
   };
   std::vector<const VmdDevice*> reached = Reached(s, at, n, true);
   const VmdDevice* d = reached.empty() ? nullptr : reached.front();
@@ -298,6 +298,83 @@ void Confirmed(VmdServer* s, size_t at, const VmdBipAddress& from, const Npdu& n
   answer(d, apdu, r.delay_ms);
 }
 
+// An I-Am of a B/IP device the site does not simulate reaches every
+// registered client.
+void IAm(VmdServer* s, const VmdBipAddress& from, const Npdu& n) {
+  std::span<const uint8_t> data = n.apdu.subspan(2);
+  if (!AsnCheckUnconfirmedRequest(kServiceIAm, data.data(), uint32_t(data.size())))
+    return Drop(s, from, "I-Am with bad parameters");
+  VmdIncoming iam = VmdIncomingDefaults(s);
+  iam.params.service = kServiceIAm;
+  LinkAddress& a = iam.params.remote;
+  a = LinkAddress{};
+  a.kind = s->config.site.local.kind;
+  if (n.has_source) {
+    a.netPresent = 1;
+    a.net = n.snet;
+    a.macLen = n.slen;
+    std::copy_n(n.sadr, n.slen, a.mac);
+  } else {
+    a.macLen = sizeof from.octets;
+    std::copy_n(from.octets, sizeof from.octets, a.mac);
+  }
+  iam.payload.assign(data.begin(), data.end());
+  std::vector<uint32_t> clients;
+  {
+    std::lock_guard<std::mutex> lock(s->mu);
+    for (const auto& c : s->conns)
+      if (!c->ended.load() && c->user.load() != 0) clients.push_back(c->id);
+  }
+  for (uint32_t id : clients)
+    VmdSendUnconfirmed(s, id, iam);
+  VmdLog(s, "B/IP: I-Am from %s to %zu client%s", VmdBipAddressText(from).c_str(), clients.size(),
+         clients.size() == 1 ? "" : "s");
+}
+
+// The answer of a B/IP station to a request the port relayed: it confirms
+// the client's request.
+void Answered(VmdServer* s, size_t at, const VmdBipAddress& from, const Npdu& n,
+              std::vector<VmdBipDatagram>* out) {
+  std::span<const uint8_t> a = n.apdu;
+  const uint8_t type = a[0] >> 4;
+  if (a.size() < 3) return Drop(s, from, "answer cut short");
+  VmdBipRelayed r;
+  {
+    std::lock_guard<std::mutex> lock(s->bip_mu);
+    auto it = s->bip_relayed.find(a[1]);
+    if (at != 0 || n.has_source || it == s->bip_relayed.end() || !(it->second.to == from)) {
+      VmdLog(s, "B/IP: answer from %s to nothing the port asked (invoke id %u)",
+             VmdBipAddressText(from).c_str(), a[1]);
+      return;
+    }
+    const bool service = type == kSimpleAckType || type == kComplexAckType || type == kErrorType;
+    if (service && a[2] != it->second.request.params.service)
+      return Drop(s, from, "answer of another service");
+    r = it->second;
+    s->bip_relayed.erase(it);
+  }
+  uint16_t outcome = IPC_OUTCOME_OK;
+  std::span<const uint8_t> data = a.subspan(3);
+  std::vector<uint8_t> reason;
+  if (type == kComplexAckType && (a[0] & kSegmentedMessage)) {
+    // The port takes no segments: the station's transaction ends here.
+    std::vector<uint8_t> npdu = {kNpduVersion, 0, kAbortFromClient, a[1],
+                                 kAbortSegmentationNotSupported};
+    Send(out, 0, from, VmdBipMessage(kOriginalUnicast, npdu));
+    outcome = IPC_OUTCOME_ABORT;
+    reason = {kAbortSegmentationNotSupported};
+    data = reason;
+  } else if (type == kSimpleAckType) {
+    data = {};
+  } else if (type == kErrorType) {
+    outcome = IPC_OUTCOME_ERROR;
+  } else if (type == kRejectType || type == kAbortType) {
+    outcome = type == kRejectType ? IPC_OUTCOME_REJECT : IPC_OUTCOME_ABORT;
+    data = a.subspan(2, 1);
+  }
+  VmdBipConfirm(s, r, outcome, data);
+}
+
 void HandleNpdu(VmdServer* s, size_t at, const VmdBipAddress& from, std::span<const uint8_t> octets,
                 std::vector<VmdBipDatagram>* out) {
   Npdu n;
@@ -308,10 +385,14 @@ void HandleNpdu(VmdServer* s, size_t at, const VmdBipAddress& from, std::span<co
   if (type == kUnconfirmedRequest) {
     if (n.apdu.size() < 2) return Drop(s, from, "unconfirmed request cut short");
     if (n.apdu[1] == ASN_UNCONFIRMED_WHO_IS) WhoIs(s, at, from, n, n.apdu.subspan(2), out);
+    if (n.apdu[1] == kServiceIAm && at == 0) IAm(s, from, n);
     return;
   }
-  // Answers and the rest: the port has asked nothing of anyone.
-  if (type > 7) Drop(s, from, "not an APDU type");
+  if (type == kSimpleAckType || type == kComplexAckType || type == kErrorType ||
+      type == kRejectType || type == kAbortType)
+    return Answered(s, at, from, n, out);
+  // Segment acknowledgements and the rest: the port sends no segments.
+  if (type > kAbortType) Drop(s, from, "not an APDU type");
 }
 
 // The BBMD's tables are those of the site's first port, when it is one.
@@ -333,7 +414,7 @@ void ReadBdt(VmdServer* s, size_t at, const VmdBipAddress& from, std::vector<Vmd
           body.insert(body.end(), e.octets, e.octets + sizeof e.octets);
       }))
     return Result(out, at, from, kVmdBvlcReadBdtNak);
-  Send(out, at, from, Bvll(kReadBdtAck, body));
+  Send(out, at, from, VmdBipMessage(kReadBdtAck, body));
 }
 
 void ReadFdt(VmdServer* s, size_t at, const VmdBipAddress& from, std::vector<VmdBipDatagram>* out) {
@@ -347,7 +428,7 @@ void ReadFdt(VmdServer* s, size_t at, const VmdBipAddress& from, std::vector<Vmd
         }
       }))
     return Result(out, at, from, kVmdBvlcReadFdtNak);
-  Send(out, at, from, Bvll(kReadFdtAck, body));
+  Send(out, at, from, VmdBipMessage(kReadFdtAck, body));
 }
 
 void Register(VmdServer* s, size_t at, const VmdBipAddress& from, uint16_t ttl,
@@ -398,6 +479,13 @@ bool Registered(VmdServer* s, const VmdBipAddress& from) {
 
 }  // namespace
 
+std::vector<uint8_t> VmdBipMessage(uint8_t function, std::span<const uint8_t> body) {
+  std::vector<uint8_t> v = {kBvllType, function};
+  Put16(&v, uint16_t(kBvllHeader + body.size()));
+  v.insert(v.end(), body.begin(), body.end());
+  return v;
+}
+
 std::string VmdBipAddressText(const VmdBipAddress& a) {
   char t[32];
   snprintf(t, sizeof t, "%u.%u.%u.%u:%u", a.octets[0], a.octets[1], a.octets[2], a.octets[3],
@@ -412,6 +500,10 @@ bool operator==(const VmdBipAddress& a, const VmdBipAddress& b) {
 void VmdBipHandle(VmdServer* s, size_t at, const VmdBipAddress& from, std::span<const uint8_t> d,
                   std::vector<VmdBipDatagram>* out) {
   if (at >= s->bip_endpoints.size()) return;
+  // What the port's own endpoints send (a Who-Is to a broadcast address
+  // that reaches the port again, and its answers) is not news.
+  for (const VmdBipEndpoint& e : s->bip_endpoints)
+    if (e.address == from) return;
   if (d.size() < kBvllHeader || d[0] != kBvllType) return Drop(s, from, "not a BVLL message");
   if (Get16(&d[2]) != d.size()) return Drop(s, from, "BVLC length is not the datagram's");
   std::span<const uint8_t> body = d.subspan(kBvllHeader);

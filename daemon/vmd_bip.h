@@ -19,6 +19,8 @@ struct VmdBipAddress {
   uint8_t octets[6];
 };
 bool operator==(const VmdBipAddress& a, const VmdBipAddress& b);
+// A whole BVLL message of `function` around `body`.
+std::vector<uint8_t> VmdBipMessage(uint8_t function, std::span<const uint8_t> body);
 // "a.b.c.d:port"
 std::string VmdBipAddressText(const VmdBipAddress& address);
 
@@ -50,3 +52,8 @@ inline constexpr uint16_t kVmdBvlcDistributeNak = 0x0060;
 // line (only the first ones of a run of them are logged).
 void VmdBipHandle(VmdServer* server, size_t at, const VmdBipAddress& source,
                   std::span<const uint8_t> datagram, std::vector<VmdBipDatagram>* out);
+
+struct VmdBipRelayed;
+// Confirms a relayed request to its client, unless the client cancelled it.
+void VmdBipConfirm(VmdServer* server, const VmdBipRelayed& relayed, uint16_t outcome,
+                   std::span<const uint8_t> data);

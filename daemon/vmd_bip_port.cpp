@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "daemon/vmd_internal.h"
 
@@ -77,24 +79,62 @@ void SendNow(VmdServer* s, const VmdBipDatagram& d) {
     VmdLog(s, "B/IP: send failed: %s", strerror(errno));
 }
 
+void Wake(VmdServer* s) {
+  char c = 1;
+  while (write(s->bip_wake[1], &c, 1) < 0 && errno == EINTR) {
+  }
+}
+
+int MsUntil(VmdClock::time_point t) {
+  auto wait = std::chrono::ceil<std::chrono::milliseconds>(t - VmdClock::now());
+  return int(std::clamp<int64_t>(wait.count(), 0, 600000));
+}
+
+// The relayed requests whose time ran out are confirmed with a time-out;
+// returns the next deadline of those left.
+std::optional<VmdClock::time_point> Expire(VmdServer* s) {
+  std::vector<VmdBipRelayed> expired;
+  std::optional<VmdClock::time_point> next;
+  {
+    std::lock_guard<std::mutex> lock(s->bip_mu);
+    const auto now = VmdClock::now();
+    for (auto it = s->bip_relayed.begin(); it != s->bip_relayed.end();) {
+      if (it->second.deadline <= now) {
+        expired.push_back(it->second);
+        it = s->bip_relayed.erase(it);
+        continue;
+      }
+      if (!next || it->second.deadline < *next) next = it->second.deadline;
+      ++it;
+    }
+  }
+  for (const VmdBipRelayed& r : expired) {
+    VmdLog(s, "B/IP: no answer from %s: time-out", VmdBipAddressText(r.to).c_str());
+    VmdBipConfirm(s, r, IPC_OUTCOME_NO_ANSWER, {});
+  }
+  return next;
+}
+
 void Loop(VmdServer* s) {
   std::vector<Pending> pending;  // ordered by due
   std::vector<pollfd> p;
   std::vector<VmdBipDatagram> out;
   uint8_t buf[kDatagramMax];
   for (;;) {
-    int timeout = -1;
-    if (!pending.empty()) {
-      auto wait =
-          std::chrono::ceil<std::chrono::milliseconds>(pending.front().due - VmdClock::now());
-      timeout = int(std::max<int64_t>(0, wait.count()));
-    }
+    std::optional<VmdClock::time_point> next = Expire(s);
+    if (!pending.empty() && (!next || pending.front().due < *next)) next = pending.front().due;
+    int timeout = next ? MsUntil(*next) : -1;
     p.clear();
     p.push_back({s->bip_wake[0], POLLIN, 0});
     for (int fd : s->bip_fds)
       p.push_back({fd, POLLIN, 0});
     if (poll(p.data(), p.size(), timeout) < 0 && errno != EINTR) return;
-    if (p[0].revents) return;
+    if (p[0].revents) {
+      char drain[64];
+      while (read(s->bip_wake[0], drain, sizeof drain) > 0) {
+      }
+      if (s->bip_stop.load()) return;
+    }
     for (size_t i = 1; i < p.size(); ++i) {
       if (!(p[i].revents & POLLIN)) continue;
       sockaddr_in sa{};
@@ -145,11 +185,34 @@ bool VmdBipOpen(VmdServer* s, std::string* error) {
     s->bip_fds.push_back(fd);
     s->bip_endpoints.push_back({&d, bound});
   }
-  if (pipe2(s->bip_wake, O_CLOEXEC) != 0) {
+  uint16_t port =
+      uint16_t(s->bip_endpoints[0].address.octets[4] << 8 | s->bip_endpoints[0].address.octets[5]);
+  std::string host = "255.255.255.255";
+  if (!c.bip_broadcast.empty()) {
+    size_t colon = c.bip_broadcast.rfind(':');
+    host = c.bip_broadcast.substr(0, colon);
+    unsigned long v =
+        colon == std::string::npos ? 0 : strtoul(c.bip_broadcast.c_str() + colon + 1, nullptr, 10);
+    port = uint16_t(v);
+    if (colon == std::string::npos || v == 0 || v > 65535) {
+      *error = "bad B/IP broadcast address '" + c.bip_broadcast + "' (expected HOST:PORT)";
+      return false;
+    }
+  }
+  sockaddr_in sa{};
+  if (inet_pton(AF_INET, host.c_str(), &sa.sin_addr) != 1) {
+    *error = "bad B/IP broadcast host '" + host + "' (expected a dotted IPv4 address)";
+    return false;
+  }
+  sa.sin_port = htons(port);
+  s->bip_broadcast = FromSockaddr(sa);
+  if (pipe2(s->bip_wake, O_CLOEXEC | O_NONBLOCK) != 0) {
     *error = Errno("pipe");
     return false;
   }
-  VmdLog(s, "B/IP port at %s", VmdBipAddressText(s->bip_endpoints[0].address).c_str());
+  VmdLog(s, "B/IP port at %s, broadcasts to %s",
+         VmdBipAddressText(s->bip_endpoints[0].address).c_str(),
+         VmdBipAddressText(s->bip_broadcast).c_str());
   for (size_t i = 1; i < s->bip_endpoints.size(); ++i)
     VmdLog(s, "B/IP device %u at %s", s->bip_endpoints[i].device->instance,
            VmdBipAddressText(s->bip_endpoints[i].address).c_str());
@@ -159,10 +222,14 @@ bool VmdBipOpen(VmdServer* s, std::string* error) {
 
 void VmdBipClose(VmdServer* s) {
   if (s->bip_thread.joinable()) {
-    char c = 1;
-    while (write(s->bip_wake[1], &c, 1) < 0 && errno == EINTR) {
-    }
+    s->bip_stop = true;
+    Wake(s);
     s->bip_thread.join();
+  }
+  {
+    // The link's clients are going too: what still waits is not confirmed.
+    std::lock_guard<std::mutex> lock(s->bip_mu);
+    s->bip_relayed.clear();
   }
   for (int fd : s->bip_fds)
     close(fd);
@@ -185,4 +252,79 @@ uint16_t VmdBipDevicePort(const VmdServer* s, uint32_t instance) {
     if (e.device && e.device->instance == instance)
       return uint16_t(e.address.octets[4] << 8 | e.address.octets[5]);
   return 0;
+}
+
+bool VmdBipRelay(VmdConn* c, const VmdConfirmed& rq, int ack_delay_ms) {
+  VmdServer* s = c->server;
+  const LinkAddress& to = rq.params.remote;
+  if (s->bip_fds.empty() || to.netPresent || to.macLen != kVmdBipAddressSize) return false;
+  for (const VmdDevice& d : s->config.site.devices)
+    if (VmdSameAddress(d.address, to)) return false;
+  VmdBipRelayed r{c->id, rq, {}, {}, {}};
+  r.request.request = {};
+  std::copy_n(to.mac, kVmdBipAddressSize, r.to.octets);
+  const auto now = VmdClock::now();
+  r.deadline = now + std::chrono::milliseconds(s->config.site.apdu_timeout_ms);
+  r.not_before = now + std::chrono::milliseconds(std::max(0, ack_delay_ms));
+  // The largest APDU the client takes, by its code; the port takes no
+  // segments.
+  uint8_t code = 0;
+  for (uint32_t limit : {128u, 206u, 480u, 1024u, 1476u})
+    if (rq.params.maxApdu >= limit) ++code;
+  VmdAwaitConfirmation(c, rq.index, rq.identifier);
+  uint8_t invoke = 0;
+  bool full = false;
+  {
+    std::lock_guard<std::mutex> lock(s->bip_mu);
+    full = s->bip_relayed.size() >= 256;
+    if (!full) {
+      while (s->bip_relayed.count(s->bip_next_invoke))
+        ++s->bip_next_invoke;
+      invoke = s->bip_next_invoke++;
+      s->bip_relayed.emplace(invoke, r);
+    }
+  }
+  if (full) {
+    // Every invoke id is taken: the request times out at once.
+    VmdLog(s, "connection %u: 256 requests wait at the B/IP port: time-out", c->id);
+    VmdBipConfirm(s, r, IPC_OUTCOME_NO_ANSWER, {});
+    return true;
+  }
+  std::vector<uint8_t> npdu = {
+      0x01, uint8_t(0x04 | (rq.params.priority & 3)), 0x00, code, invoke, rq.params.service};
+  npdu.insert(npdu.end(), rq.request.begin(), rq.request.end());
+  SendNow(s, {0, r.to, VmdBipMessage(0x0A, npdu), 0});
+  VmdLog(s, "connection %u: request (%u,%u) sent to B/IP %s with invoke id %u", c->id, rq.index,
+         rq.identifier, VmdBipAddressText(r.to).c_str(), invoke);
+  Wake(s);
+  return true;
+}
+
+void VmdBipConfirm(VmdServer* s, const VmdBipRelayed& r, uint16_t outcome,
+                   std::span<const uint8_t> data) {
+  std::shared_ptr<VmdConn> c = VmdFindConn(s, r.conn);
+  if (!c || !VmdTakeAwaited(c.get(), r.request.index, r.request.identifier)) return;
+  VmdQueue(c.get(), VmdConfirmationOut(r.request, outcome, data), MsUntil(r.not_before), false);
+}
+
+void VmdBipWhoIs(VmdServer* s, const IpcTxnParams& p, std::span<const uint8_t> request) {
+  if (s->bip_fds.empty()) return;
+  const LinkAddress& to = p.remote;
+  std::vector<uint8_t> npdu = {0x01, 0x00};
+  VmdBipAddress dest = s->bip_broadcast;
+  uint8_t function = 0x0B;
+  if (to.netPresent && to.net == 0xFFFF) {
+    npdu = {0x01, 0x20, 0xFF, 0xFF, 0x00, 0xFF};
+  } else if (to.netPresent || (to.macLen != 0 && to.macLen != kVmdBipAddressSize)) {
+    return;  // a network the site has, or no B/IP station
+  } else if (to.macLen == kVmdBipAddressSize) {
+    for (const VmdDevice& d : s->config.site.devices)
+      if (VmdSameAddress(d.address, to)) return;
+    std::copy_n(to.mac, kVmdBipAddressSize, dest.octets);
+    function = 0x0A;
+  }
+  npdu.push_back(0x10);
+  npdu.push_back(0x08);
+  npdu.insert(npdu.end(), request.begin(), request.end());
+  SendNow(s, {0, dest, VmdBipMessage(function, npdu), 0});
 }

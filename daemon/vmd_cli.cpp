@@ -19,7 +19,8 @@ bool ParsePort(const std::string& text, uint16_t* port) {
 
 const char* VmdUsage() {
   return "Usage: velmorad [--pipe NAME] [--tcp [HOST:]PORT] [--bip [HOST:]PORT]\n"
-         "                [--site FILE] [--log FILE] [--version] [--help]\n"
+         "                [--bip-broadcast HOST:PORT] [--site FILE] [--log FILE]\n"
+         "                [--version] [--help]\n"
          "The stand-in BACnet stack daemon: serves client libraries on a local socket\n"
          "and/or TCP, in the foreground, until SIGINT or SIGTERM.\n"
          "\n"
@@ -32,6 +33,9 @@ const char* VmdUsage() {
          "                       127.0.0.1 unless HOST is given; PORT 0 takes any free\n"
          "                       port. Each device of the local network gets a UDP port\n"
          "                       of its own on HOST. The log names every port.\n"
+         "  --bip-broadcast HOST:PORT\n"
+         "                       where a client's Who-Is goes out of the B/IP port\n"
+         "                       (default 255.255.255.255 at the port's own PORT).\n"
          "  --site FILE          the site file: the daemon's address, network ports and\n"
          "                       simulated devices (default: the demo site\n"
          "                       daemon/sites/demo.site, built in).\n"
@@ -94,6 +98,8 @@ bool VmdCliParse(int argc, const char* const* argv, VmdCli* cli, std::string* er
         return false;
       }
       (tcp ? cli->tcp : cli->bip) = true;
+    } else if (arg == "--bip-broadcast") {
+      if (!take(&cli->bip_broadcast)) return false;
     } else if (arg == "--site") {
       if (!take(&cli->site_path)) return false;
     } else if (arg == "--log") {
@@ -119,6 +125,7 @@ VmdConfig VmdCliConfig(const VmdCli& cli) {
   c.bip = cli.bip;
   c.bip_host = cli.bip_host;
   c.bip_port = cli.bip_port;
+  c.bip_broadcast = cli.bip_broadcast;
   c.log_path = cli.log_path;
   VmdSiteDefaults(&c.site);
   return c;

@@ -16,6 +16,7 @@ struct VmdCli {
   bool bip = false;
   std::string bip_host = "127.0.0.1";
   uint16_t bip_port = 0xBAC0;
+  std::string bip_broadcast;
   std::string site_path;  // empty: the built-in demo site
   std::string log_path;
 };

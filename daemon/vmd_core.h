@@ -34,9 +34,12 @@ struct VmdConfig {
   bool bip = false;
   std::string bip_host = "127.0.0.1";  // dotted IPv4 address
   uint16_t bip_port = 0xBAC0;          // 0: any free port (see VmdBipPort)
-  std::string log_path;                // empty: log lines go to stderr
-  bool log_quiet = false;              // keep log lines in memory only
-  bool frame_log = false;              // keep the frame log (VmdFrames); for tests
+  // Where a client's Who-Is goes out: "HOST:PORT"; empty for the limited
+  // broadcast 255.255.255.255 at the port's own UDP port.
+  std::string bip_broadcast;
+  std::string log_path;    // empty: log lines go to stderr
+  bool log_quiet = false;  // keep log lines in memory only
+  bool frame_log = false;  // keep the frame log (VmdFrames); for tests
   int register_wait_ms = kVmdRegisterWaitMs;
   size_t max_links = kVmdMaxLinks;
   VmdSite site;

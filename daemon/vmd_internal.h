@@ -1,7 +1,7 @@
 // Shared state of the daemon core; not for tests.
 //
-// Lock order: server mutex, then a connection's mutex; the log, frame-log and
-// network mutexes are taken last and alone. No lock is held across a socket
+// Lock order: server mutex, then a connection's mutex; the log, frame-log,
+// network and B/IP mutexes are taken last and alone. No lock is held across a socket
 // write.
 #pragma once
 #include <atomic>
@@ -213,6 +213,11 @@ struct VmdServer {
   int bip_wake[2] = {-1, -1};
   std::thread bip_thread;
   std::atomic<uint64_t> bip_dropped{0};  // malformed datagrams
+  std::atomic<bool> bip_stop{false};
+  VmdBipAddress bip_broadcast{};  // where a client's Who-Is goes
+  std::mutex bip_mu;              // taken last and alone
+  std::map<uint8_t, VmdBipRelayed> bip_relayed;
+  uint8_t bip_next_invoke = 0;
 
   std::mutex log_mu;
   std::condition_variable log_cv;
@@ -250,6 +255,14 @@ std::shared_ptr<VmdConn> VmdFindConn(VmdServer* server, uint32_t id);
 // Message handling (vmd_proto.cpp). `message` is one whole frame's message
 // bytes. Returns false when the client broke the protocol and must go.
 bool VmdHandleMessage(VmdConn* conn, std::span<const uint8_t> message, std::string* why);
+// A confirmed request whose confirmation comes later, or never: a cancel
+// takes it back (VmdTakeAwaited), and only then is it gone. False from
+// VmdTakeAwaited when it was not waiting (cancelled, or unknown).
+void VmdAwaitConfirmation(VmdConn* conn, uint32_t index, uint32_t identifier);
+bool VmdTakeAwaited(VmdConn* conn, uint32_t index, uint32_t identifier);
+// The confirmation (0x0400) of a request.
+VmdOut VmdConfirmationOut(const VmdConfirmed& request, uint16_t outcome,
+                          std::span<const uint8_t> answer);
 // A 0x0701 message carrying the request (vmd_requests.cpp).
 std::vector<uint8_t> VmdUnconfirmedMessage(const VmdIncoming& request);
 
@@ -273,6 +286,22 @@ uint64_t VmdUptimeSeconds(const VmdServer* server);
 // asks for it, closed at the stop.
 bool VmdBipOpen(VmdServer* server, std::string* error);
 void VmdBipClose(VmdServer* server);
+// Sends a client's confirmed request to a B/IP station of the local
+// network that the site does not simulate, with an invoke id of the port's
+// own; the station's answer, or a time-out after the site's apdu_timeout,
+// confirms it. False when the request is not one for the port.
+bool VmdBipRelay(VmdConn* conn, const VmdConfirmed& request, int ack_delay_ms);
+// Sends a client's Who-Is out of the port: a broadcast to the port's
+// broadcast address, or to the one station it names.
+void VmdBipWhoIs(VmdServer* server, const IpcTxnParams& params, std::span<const uint8_t> request);
+// A request the port relays for a client, by the port's invoke id.
+struct VmdBipRelayed {
+  uint32_t conn;
+  VmdConfirmed request;  // its span not kept
+  VmdBipAddress to;
+  VmdClock::time_point deadline;
+  VmdClock::time_point not_before;  // its acknowledgement's time
+};
 
 // The network (vmd_network.cpp). Runs `f` on the ports of the daemon (no
 // device) or of a simulated device, under the network lock.

@@ -166,10 +166,10 @@ bool AddressesFit(const Msg& x, std::string* why) {
   return true;
 }
 
-// The answer to a confirmed request: the first live script rule, else the
-// handler, else the site's devices (a time-out where none answers).
-VmdAnswer Answer(VmdServer* s, const VmdConfirmed& rq) {
-  VmdAnswer a;
+// The answer that the first live script rule, else the handler, gives a
+// confirmed request; false when neither does.
+bool Scripted(VmdServer* s, const VmdConfirmed& rq, VmdAnswer* out) {
+  VmdAnswer& a = *out;
   VmdConfirmedHandler handler;
   {
     std::lock_guard<std::mutex> lock(s->mu);
@@ -189,14 +189,55 @@ VmdAnswer Answer(VmdServer* s, const VmdConfirmed& rq) {
       a.delay_ms = r.delay_ms;
       a.no_answer = r.no_answer;
       if (r.uses > 0 && --it->uses == 0) s->scripts.erase(it);
-      return a;
+      return true;
     }
     handler = s->confirmed_handler;
   }
-  if (handler && handler(rq, &a)) return a;
-  VmdDevicesConfirmed(s, rq, &a);
-  return a;
+  return handler && handler(rq, &a);
 }
+
+}  // namespace
+
+void VmdAwaitConfirmation(VmdConn* c, uint32_t index, uint32_t identifier) {
+  // One transaction per TSM index, and no more of them than a pool can
+  // have: a client that reuses indexes or invents them cannot grow the list.
+  std::lock_guard<std::mutex> lock(c->mu);
+  auto& un = c->client.unanswered;
+  un.erase(std::remove_if(un.begin(), un.end(), [&](const auto& e) { return e.first == index; }),
+           un.end());
+  if (un.size() >= kMaxUnanswered) un.erase(un.begin());
+  un.emplace_back(index, identifier);
+}
+
+bool VmdTakeAwaited(VmdConn* c, uint32_t index, uint32_t identifier) {
+  std::lock_guard<std::mutex> lock(c->mu);
+  auto& un = c->client.unanswered;
+  auto it = std::find(un.begin(), un.end(), std::make_pair(index, identifier));
+  if (it == un.end()) return false;
+  un.erase(it);
+  return true;
+}
+
+VmdOut VmdConfirmationOut(const VmdConfirmed& rq, uint16_t outcome,
+                          std::span<const uint8_t> answer) {
+  std::vector<uint8_t> conf(IPC_PAYLOAD_OFFSET + answer.size(), 0);
+  IpcPut16(conf, IPC_OFF_KIND, IPC_KIND_CONFIRMATION);
+  IpcPut32(conf, IPC_OFF_TSM_INDEX, rq.index);
+  IpcPut32(conf, IPC_OFF_TSM_ID, rq.identifier);
+  IpcPut16(conf, IPC_OFF_OUTCOME, outcome);
+  IpcPut8(conf, IPC_OFF_CONF_PRIORITY, rq.params.priority & 3);
+  LinkAddressWrite(conf, IPC_OFF_LOCAL_ADDR, rq.params.local);
+  LinkAddressWrite(conf, IPC_OFF_REMOTE_ADDR, rq.params.remote);
+  IpcPut32(conf, IPC_OFF_PAYLOAD_LEN, uint32_t(answer.size()));
+  std::copy(answer.begin(), answer.end(), conf.begin() + IPC_PAYLOAD_OFFSET);
+  VmdOut out = VmdFrameOut(conf);
+  out.is_confirmation = true;
+  out.index = rq.index;
+  out.identifier = rq.identifier;
+  return out;
+}
+
+namespace {
 
 bool ConfirmedRequest(const Msg& x, std::string* why) {
   if (!AddressesFit(x, why)) return false;
@@ -219,33 +260,20 @@ bool ConfirmedRequest(const Msg& x, std::string* why) {
   Send(x, Reply(x, status, IpcReplyLength(x.kind, 0)));
   if (status != IPC_DAEMON_OK) return true;
 
-  VmdAnswer a = Answer(x.s, rq);
+  // What no script or handler answers goes to the site's devices (a
+  // time-out where none answers); a request for a B/IP station the site
+  // does not simulate waits as an unanswered one until the station's
+  // answer or the time-out confirms it.
+  VmdAnswer a;
+  if (!Scripted(x.s, rq, &a)) {
+    if (VmdBipRelay(c, rq, x.rule.delay_ms)) return true;
+    VmdDevicesConfirmed(x.s, rq, &a);
+  }
   if (a.no_answer) {
-    // One transaction per TSM index, and no more of them than a pool can
-    // have: a client that reuses indexes or invents them cannot grow the list.
-    std::lock_guard<std::mutex> lock(c->mu);
-    auto& un = c->client.unanswered;
-    un.erase(
-        std::remove_if(un.begin(), un.end(), [&](const auto& e) { return e.first == rq.index; }),
-        un.end());
-    if (un.size() >= kMaxUnanswered) un.erase(un.begin());
-    un.emplace_back(rq.index, rq.identifier);
+    VmdAwaitConfirmation(c, rq.index, rq.identifier);
     return true;
   }
-  std::vector<uint8_t> conf(IPC_PAYLOAD_OFFSET + a.answer.size(), 0);
-  IpcPut16(conf, IPC_OFF_KIND, IPC_KIND_CONFIRMATION);
-  IpcPut32(conf, IPC_OFF_TSM_INDEX, rq.index);
-  IpcPut32(conf, IPC_OFF_TSM_ID, rq.identifier);
-  IpcPut16(conf, IPC_OFF_OUTCOME, a.outcome);
-  IpcPut8(conf, IPC_OFF_CONF_PRIORITY, rq.params.priority & 3);
-  LinkAddressWrite(conf, IPC_OFF_LOCAL_ADDR, rq.params.local);
-  LinkAddressWrite(conf, IPC_OFF_REMOTE_ADDR, rq.params.remote);
-  IpcPut32(conf, IPC_OFF_PAYLOAD_LEN, uint32_t(a.answer.size()));
-  std::copy(a.answer.begin(), a.answer.end(), conf.begin() + IPC_PAYLOAD_OFFSET);
-  VmdOut out = VmdFrameOut(conf);
-  out.is_confirmation = true;
-  out.index = rq.index;
-  out.identifier = rq.identifier;
+  VmdOut out = VmdConfirmationOut(rq, a.outcome, a.answer);
   // Never ahead of its own acknowledgement.
   VmdQueue(c, std::move(out), std::max(a.delay_ms, x.rule.delay_ms), x.rule.withhold, true);
   return true;
@@ -272,16 +300,7 @@ void Unconfirmed(const Msg& x) {
 void Cancel(const Msg& x) {
   VmdConn* c = x.c;
   uint32_t index = IpcGet32(x.m, IPC_OFF_TSM_INDEX), id = IpcGet32(x.m, IPC_OFF_TSM_ID);
-  bool found = VmdTakeBackConfirmation(c, index, id);
-  if (!found) {
-    std::lock_guard<std::mutex> lock(c->mu);
-    auto& un = c->client.unanswered;
-    auto it = std::find(un.begin(), un.end(), std::make_pair(index, id));
-    if (it != un.end()) {
-      un.erase(it);
-      found = true;
-    }
-  }
+  bool found = VmdTakeBackConfirmation(c, index, id) || VmdTakeAwaited(c, index, id);
   VmdLog(x.s, "connection %u: cancel of (%u,%u) %s", c->id, index, id,
          found ? "accepted" : "refused: already confirmed or unknown");
   Ack(x, found ? IPC_DAEMON_OK : IPC_DAEMON_BAD_PARAMETER);

@@ -327,6 +327,7 @@ void VmdDevicesUnconfirmed(VmdConn* c, const VmdUnconfirmed& rq, const VmdKindRu
     if (VmdQueue(c, VmdFrameOut(VmdUnconfirmedMessage(iam)), delay, rule.withhold)) ++answered;
   }
   VmdCountBroadcast(s, reached);
+  VmdBipWhoIs(s, rq.params, rq.request);
   VmdLog(s, "connection %u: Who-Is to %s answered by %zu device%s", c->id,
          AddressText(rq.params.remote).c_str(), answered, answered == 1 ? "" : "s");
 }
