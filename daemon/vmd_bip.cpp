@@ -347,7 +347,9 @@ void Answered(VmdServer* s, size_t at, const VmdBipAddress& from, const Npdu& n,
              VmdBipAddressText(from).c_str(), a[1]);
       return;
     }
-    const bool service = type == kSimpleAckType || type == kComplexAckType || type == kErrorType;
+    const bool segmented = type == kComplexAckType && (a[0] & kSegmentedMessage);
+    const bool service =
+        !segmented && (type == kSimpleAckType || type == kComplexAckType || type == kErrorType);
     if (service && a[2] != it->second.request.params.service)
       return Drop(s, from, "answer of another service");
     r = it->second;

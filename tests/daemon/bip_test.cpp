@@ -504,6 +504,134 @@ mac = c0:a8:01:12:ba:c0
         << Hex(k.datagram);
 }
 
+// The port as the way out to B/IP devices the site does not simulate: the
+// test's socket plays one, at the port's broadcast address.
+class BipRelay : public Bip {
+ protected:
+  void SetUp() override {
+    DaemonTest::SetUp();
+    fd_ = Socket(&own_);
+    other_ = Socket(&other_address_);
+    VmdConfig config = BaseConfig();
+    config.bip = true;
+    config.bip_port = 0;
+    config.bip_broadcast = "127.0.0.1:" + std::to_string(own_[4] << 8 | own_[5]);
+    std::string error;
+    ASSERT_TRUE(VmdSiteParse(&config.site, kSite, "bip.site", &error)) << error;
+    Start(config);
+    ports_[kRouter] = VmdBipPort(server_);
+    ports_[kDevice17] = VmdBipDevicePort(server_, 17);
+    ports_[kDevice18] = VmdBipDevicePort(server_, 18);
+    ConnectRegistered(&c_);
+  }
+
+  // The next datagram at the test's socket, from the router's port.
+  Bytes Receive() {
+    pollfd p{fd_, POLLIN, 0};
+    if (poll(&p, 1, kWaitMs) != 1) {
+      ADD_FAILURE() << "nothing came from the port";
+      return {};
+    }
+    uint8_t buf[2048];
+    sockaddr_in sa{};
+    socklen_t len = sizeof sa;
+    ssize_t n = recvfrom(fd_, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&sa), &len);
+    EXPECT_EQ(ntohs(sa.sin_port), ports_[kRouter]);
+    return n > 0 ? Bytes(buf, buf + n) : Bytes{};
+  }
+
+  // The next frame of a kind on the link, past the others.
+  Bytes Frame(uint16_t kind) {
+    Bytes r;
+    while (RawReadFrame(&c_, &r) == 1)
+      if (IpcGet16(r, 0) == kind) return r;
+    ADD_FAILURE() << "no frame of kind 0x" << std::hex << kind;
+    return {};
+  }
+
+  LinkAddress Station() const {
+    return Mac({own_[0], own_[1], own_[2], own_[3], own_[4], own_[5]});
+  }
+
+  RawClient c_;
+};
+
+TEST_F(BipRelay, WhoIsGoesOutAndIAmsComeBack) {
+  Bytes r = Ask(&c_, Unconfirmed(8, Mac({}, 0xFFFF), {}));
+  ASSERT_EQ(IpcGet16(r, 0), IPC_KIND_UNCONF_REQUEST);
+  EXPECT_EQ(Receive(),
+            (Bytes{0x81, 0x0B, 0x00, 0x0C, 0x01, 0x20, 0xFF, 0xFF, 0x00, 0xFF, 0x10, 0x08}));
+  // Device 99 answers: I-Am, 480 octets, no segmentation, vendor 7.
+  const Bytes iam = {0xC4, 0x02, 0x00, 0x00, 0x63, 0x22, 0x01, 0xE0, 0x91, 0x03, 0x21, 0x07};
+  SendTo(kRouter, Bvll(0x0A, Cat({{0x01, 0x00, 0x10, 0x00}, iam})));
+  for (;;) {
+    Bytes f = Frame(IPC_KIND_UNCONF_INDICATION);
+    if (f.empty()) break;
+    IpcTxnParams p{};
+    ASSERT_TRUE(IpcTxnParamsRead(f, &p));
+    if (p.remote.netPresent || !VmdSameAddress(p.remote, Station())) continue;  // simulated
+    EXPECT_EQ(p.service, 0);
+    EXPECT_EQ(Bytes(f.begin() + 68, f.end()), iam);
+    break;
+  }
+  // A range goes out as it came, to the station it names alone.
+  r = Ask(&c_, Unconfirmed(8, Station(), {0x09, 0x63, 0x19, 0x63}));
+  EXPECT_EQ(Receive(),
+            (Bytes{0x81, 0x0A, 0x00, 0x0C, 0x01, 0x00, 0x10, 0x08, 0x09, 0x63, 0x19, 0x63}));
+}
+
+TEST_F(BipRelay, ConfirmedRequestsAreAnsweredByTheStation) {
+  const Bytes rp = {0x0C, 0x02, 0x00, 0x00, 0x63, 0x19, 0x4D};
+  struct Case {
+    const char* what;
+    uint8_t service;
+    Bytes answer;  // after the invoke id, a station's APDU; empty: none
+    uint16_t outcome;
+    Bytes data;
+  } cases[] = {
+      {"ComplexACK",
+       12,
+       {0x0C, 0x0C, 0x02, 0x00, 0x00, 0x63, 0x19, 0x4D, 0x3E, 0x71, 0x00, 0x3F},
+       IPC_OUTCOME_OK,
+       {0x0C, 0x02, 0x00, 0x00, 0x63, 0x19, 0x4D, 0x3E, 0x71, 0x00, 0x3F}},
+      {"SimpleACK", 15, {0x0F}, IPC_OUTCOME_OK, {}},
+      {"Error", 12, {0x0C, 0x91, 0x02, 0x91, 0x20}, IPC_OUTCOME_ERROR, {0x91, 0x02, 0x91, 0x20}},
+      {"Reject", 12, {0x09}, IPC_OUTCOME_REJECT, {0x09}},
+      {"Abort", 12, {0x05}, IPC_OUTCOME_ABORT, {0x05}},
+      {"a segmented ComplexACK", 12, {0x00, 0x04, 0x0C, 0x0C}, IPC_OUTCOME_ABORT, {0x04}},
+      {"no answer", 12, {}, IPC_OUTCOME_NO_ANSWER, {}},
+  };
+  constexpr uint8_t kType[] = {0x30, 0x20, 0x50, 0x60, 0x71, 0x3C, 0};
+  uint32_t id = 0;
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    ++id;
+    Bytes r = Ask(&c_, Confirmed(k.service, Station(), rp, 3, id));
+    ASSERT_EQ(IpcGet16(r, 2), IPC_DAEMON_OK);
+    // Priority 2, a reply expected; 1476 octets, no segments taken.
+    Bytes sent = Receive();
+    ASSERT_EQ(sent.size(), 4u + 6u + rp.size());
+    const uint8_t invoke = sent[8];
+    EXPECT_EQ(sent, Bvll(0x0A, Cat({{0x01, 0x06, 0x00, 0x05, invoke, k.service}, rp})));
+    if (!k.answer.empty()) {
+      // An answer from elsewhere, or to another invoke id, is not this one's.
+      const Bytes answer = Cat({{0x01, 0x00, kType[&k - cases], invoke}, k.answer});
+      SendTo(kRouter, Bvll(0x0A, answer), other_);
+      SendTo(kRouter, Bvll(0x0A, Cat({{0x01, 0x00, 0x20, uint8_t(invoke + 1), 0x0F}})));
+      SendTo(kRouter, Bvll(0x0A, answer));
+    }
+    Bytes f = Frame(IPC_KIND_CONFIRMATION);
+    ASSERT_GE(f.size(), 68u);
+    EXPECT_EQ(IpcGet32(f, 8), id);
+    EXPECT_EQ(IpcGet16(f, 12), k.outcome);
+    EXPECT_EQ(Bytes(f.begin() + 68, f.end()), k.data);
+    if (kType[&k - cases] == 0x3C) {
+      EXPECT_EQ(Receive(), (Bytes{0x81, 0x0A, 0x00, 0x09, 0x01, 0x00, 0x70, invoke, 0x04}))
+          << "the station's segmented answer is aborted";
+    }
+  }
+}
+
 TEST(BipCli, Option) {
   struct Case {
     std::vector<const char*> args;
