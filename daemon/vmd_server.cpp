@@ -327,7 +327,6 @@ void VmdStop(VmdServer* s) {
   while (write(s->wake[1], &c, 1) < 0 && errno == EINTR) {
   }
   s->acceptor.join();
-  VmdBipClose(s);
   // Nobody accepts any more: a client now finds no socket rather than one
   // that never answers.
   CloseUnix(s);
@@ -342,6 +341,8 @@ void VmdStop(VmdServer* s) {
     VmdConnShutdown(c.get());
   for (auto& c : conns)
     if (c->reader.joinable()) c->reader.join();
+  // Only now: the links' readers send through the port.
+  VmdBipClose(s);
   VmdLog(s, "stopped");
   CloseListeners(s);
   delete s;
