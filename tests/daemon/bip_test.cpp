@@ -109,9 +109,16 @@ class Bip : public DaemonTest {
  protected:
   void SetUp() override {
     DaemonTest::SetUp();
+    fd_ = Socket(&own_);
+    other_ = Socket(&other_address_);
+    StartBip("");
+  }
+  // The daemon with the test site and a B/IP port on a free UDP port.
+  void StartBip(const std::string& broadcast) {
     VmdConfig config = BaseConfig();
     config.bip = true;
     config.bip_port = 0;
+    config.bip_broadcast = broadcast;
     std::string error;
     ASSERT_TRUE(VmdSiteParse(&config.site, kSite, "bip.site", &error)) << error;
     Start(config);
@@ -121,8 +128,6 @@ class Bip : public DaemonTest {
     for (uint16_t p : ports_)
       ASSERT_NE(p, 0);
     EXPECT_EQ(VmdBipDevicePort(server_, 300), 0) << "a device behind the router has no port";
-    fd_ = Socket(&own_);
-    other_ = Socket(&other_address_);
   }
   void TearDown() override {
     close(fd_);
@@ -509,19 +514,8 @@ mac = c0:a8:01:12:ba:c0
 class BipRelay : public Bip {
  protected:
   void SetUp() override {
-    DaemonTest::SetUp();
-    fd_ = Socket(&own_);
-    other_ = Socket(&other_address_);
-    VmdConfig config = BaseConfig();
-    config.bip = true;
-    config.bip_port = 0;
-    config.bip_broadcast = "127.0.0.1:" + std::to_string(own_[4] << 8 | own_[5]);
-    std::string error;
-    ASSERT_TRUE(VmdSiteParse(&config.site, kSite, "bip.site", &error)) << error;
-    Start(config);
-    ports_[kRouter] = VmdBipPort(server_);
-    ports_[kDevice17] = VmdBipDevicePort(server_, 17);
-    ports_[kDevice18] = VmdBipDevicePort(server_, 18);
+    Bip::SetUp();
+    StartBip("127.0.0.1:" + std::to_string(own_[4] << 8 | own_[5]));
     ConnectRegistered(&c_);
   }
 
