@@ -16,6 +16,10 @@ get_property(velmora_modules GLOBAL PROPERTY VELMORA_MODULES)
 install(TARGETS velmora velmora_runtime ${velmora_modules} EXPORT VelmoraTargets
         ARCHIVE DESTINATION lib)
 install(TARGETS velmorad RUNTIME DESTINATION bin)
+# Builds all that the install takes, for a test area that installs the
+# tree without building all of it (tests/package/PROGRAMS).
+add_custom_target(velmora_installed)
+add_dependencies(velmora_installed velmorad ${velmora_modules})
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/bacnet ${CMAKE_SOURCE_DIR}/runtime ${CMAKE_SOURCE_DIR}/text
         DESTINATION include/velmora FILES_MATCHING PATTERN "*.h")
 install(EXPORT VelmoraTargets NAMESPACE Velmora:: DESTINATION lib/cmake/Velmora)
