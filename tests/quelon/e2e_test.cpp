@@ -1,12 +1,15 @@
 // quelon run as a user runs it, against velmorad serving a test site: the
 // whole output of each report, the controls and what they change, the
-// search over the devices of the local network, and the exit codes.
+// searches over the devices of the local, a remote and the global network,
+// and the exit codes.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "runtime/apil/velmora.h"
 #include "tests/quelon/support/quelon_run.h"
@@ -16,7 +19,9 @@ namespace {
 
 // Two BBMD tables, a PTP port, a port of a type and protocol without a
 // name; on the local network a device that answers ioctls, one that
-// refuses them with a ConfirmedPrivateTransfer-Error and one with a Reject.
+// refuses them with a ConfirmedPrivateTransfer-Error and one with a Reject;
+// behind port 1 on network 5 one that answers and one that refuses, and on
+// network 7 one that rejects them.
 const char kSite[] = R"(
 [daemon]
 mac = 7f:00:00:01:ba:c0
@@ -30,7 +35,7 @@ network = 1
 nic = "eth0"
 info = "127.0.0.1:47808"
 label = "Plant network"
-networks = 5
+networks = 5, 7
 bbmd = yes
 bdt = C0A80001BAC0 FFFFFFFF
 bdt = C0A80101BAC0 FFFFFF00
@@ -66,6 +71,16 @@ refuse_private_transfer = reject
 mac = 21
 network = 5
 answers_ioctls = yes
+
+[device 502]
+mac = 22
+network = 5
+refuse_private_transfer = error
+
+[device 701]
+mac = 31
+network = 7
+refuse_private_transfer = reject
 )";
 
 const std::string kBanner = kQuelonBanner;
@@ -217,7 +232,7 @@ Port 1
           secondary info: '127.0.0.1:47808'
           label: 'Plant network'
 
- List all networks accessible through port: 1, 5
+ List all networks accessible through port: 1, 5, 7
  Port status: permanent
  Port statistics: received packets: 0, sent packets: 0
 
@@ -425,16 +440,20 @@ TEST_F(QuelonE2e, UnknownPortEndsItsPart) {
                        "\n\n");
 }
 
-TEST_F(QuelonE2e, SearchGoesOnPastDevicesThatRefuseIoctls) {
-  QuelonRun r = Run({"-s", "-d"});
-  EXPECT_EQ(r.status, 0);
-  const std::string dashes(69, '-');
-  EXPECT_OUTPUT(kBanner + "Search devices on local net\n" +
-                    "--- Velmora device {0,X'c0a80165bac0'}\n" + R"(
+// What `quelon -s -d` prints of one device found: its address, then its
+// daemon section as a device that answers ioctls, or refuses them with an
+// Error or a Reject (whose status lines end in a blank line of their own),
+// tells it.
+std::string Found(const std::string& address, const std::string& section) {
+  return "--- Velmora device {" + address + "}\n" + section;
+}
+std::string Answering(const char* instance) {
+  return std::string(R"(
 --- Daemon:
 Daemon info:
  Version         : 6.2 (6.2.4)
- Build info      : velmorad simulated device 101
+ Build info      : velmorad simulated device )") +
+         instance + R"(
  Daemon start up : {*}
  IPC connect     : 
 
@@ -443,21 +462,64 @@ Daemon status:
  Number of threads : 0
  Used memory size (Kbytes): {N}
 
-)" + dashes + "\n--- Velmora device {0,X'c0a80166bac0'}\n" +
-                    R"(
+)";
+}
+const std::string kErring = R"(
 --- Daemon:
 Velmora Status Code 64: BACnet error
 BACnet Error Class, Code 5, 45: Services, Optional-functionality-not-supported
 
-)" + dashes + "\n--- Velmora device {0,X'c0a80167bac0'}\n" +
-                    R"(
+)";
+const std::string kRejecting = R"(
 --- Daemon:
 Velmora Status Code 65: BACnet reject
 BACnet Reject Reason 9: Unrecognized service
 
 
-)",
-                r.out);
+)";
+
+// A search's whole output: the devices one after the other, the 69-dash
+// line between them.
+std::string Search(const std::string& title, const std::vector<std::string>& devices) {
+  std::string out = kBanner + title + "\n";
+  for (size_t i = 0; i < devices.size(); ++i)
+    out += (i ? std::string(69, '-') + "\n" : "") + devices[i];
+  return out;
+}
+
+// The site's devices as a search finds them, in the site's order.
+std::vector<std::string> LocalDevices() {
+  return {Found("0,X'c0a80165bac0'", Answering("101")), Found("0,X'c0a80166bac0'", kErring),
+          Found("0,X'c0a80167bac0'", kRejecting)};
+}
+std::vector<std::string> NetworkFiveDevices() {
+  return {Found("5,X'21'", Answering("501")), Found("5,X'22'", kErring)};
+}
+
+TEST_F(QuelonE2e, SearchGoesOnPastDevicesThatRefuseIoctls) {
+  QuelonRun r = Run({"-s", "-d"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_OUTPUT(Search("Search devices on local net", LocalDevices()), r.out);
+}
+
+// A Who-Is to a remote network finds the devices behind it and none of the
+// local or another remote network; the global one finds every device.
+TEST_F(QuelonE2e, SearchOnARemoteAndTheGlobalNetwork) {
+  std::vector<std::string> all = LocalDevices();
+  for (const std::string& d : NetworkFiveDevices())
+    all.push_back(d);
+  all.push_back(Found("7,X'31'", kRejecting));
+  const struct {
+    std::vector<std::string> args;
+    const char* title;
+    std::vector<std::string> devices;
+  } cases[] = {{{"-s", "-n:5", "-d"}, "Search devices on net 5", NetworkFiveDevices()},
+               {{"-s", "-n", "65535", "-d"}, "Search devices on net 65535", all}};
+  for (const auto& c : cases) {
+    QuelonRun r = Run(c.args);
+    EXPECT_EQ(r.status, 0) << c.title;
+    EXPECT_OUTPUT(Search(c.title, c.devices), r.out);
+  }
 }
 
 TEST_F(QuelonE2e, OneRemoteDeviceByMac) {

@@ -1,5 +1,6 @@
 // The ioctl client against the velmorad program: the local daemon's
-// application reports of this process and of a second client, a remote
+// application reports of this process and of a second client, gets before
+// execution and a clone's own read position over a real answer, a remote
 // device that answers ioctls (asynchronously, a thousand times over, without
 // using up the transaction pool), and devices that refuse them with a Reject
 // or a ConfirmedPrivateTransfer-Error.
@@ -187,6 +188,57 @@ TEST_F(IoctlVelmoradTest, TheLocalDaemonReportsThisProcessAndAnotherClient) {
     EXPECT_FALSE(VelmoraIoGetUnsigned(h, &value)) << r.code;
     EXPECT_TRUE(VelmoraIoctlDelete(h));
   }
+}
+
+TEST_F(IoctlVelmoradTest, GetsBeforeExecutionFailAndAMidwayCloneReadsOnItsOwn) {
+  TestDeadline deadline(std::chrono::seconds(60));
+  const uint32_t self = TsmlUserId();
+  // Gets on a request being built fail, and leave it as it was: the input
+  // put after them still reaches the daemon, which answers this process's
+  // registration.
+  VelmoraIoctlHandle h = VelmoraIoctlCreate();
+  ASSERT_TRUE(VelmoraIoPutEnum(h, IOCTL_APP_INFO));
+  uint32_t value = 0, length = 0;
+  const char* name = nullptr;
+  VelmoraStatus status;
+  EXPECT_FALSE(VelmoraIoGetEnum(h, &value));
+  EXPECT_FALSE(VelmoraIoGetUnsigned(h, &value));
+  EXPECT_FALSE(VelmoraIoGetCharString(h, &length, &name));
+  EXPECT_FALSE(VelmoraIoctlGetStatus(h, &status));
+  ASSERT_TRUE(VelmoraIoPutUnsigned(h, self));
+  EXPECT_FALSE(VelmoraIoGetUnsigned(h, &value));
+  ASSERT_EQ(VelmoraIoctlExec(h), VELMORA_STATUS_OK);
+  ASSERT_TRUE(VelmoraIoctlGetStatus(h, &status));
+  EXPECT_EQ(status, VELMORA_STATUS_OK);
+  ASSERT_EQ(StatusOf(h), IOCTL_STATUS_OK);
+  ASSERT_TRUE(VelmoraIoGetUnsigned(h, &value));
+  EXPECT_EQ(value, 6u);
+
+  // Cloned after the major version: both read the minor version next, and
+  // the clone's reads further on leave the original where it was.
+  VelmoraIoctlHandle clone = VelmoraIoctlClone(h);
+  ASSERT_NE(clone, 0u);
+  ASSERT_TRUE(VelmoraIoGetUnsigned(clone, &value));
+  EXPECT_EQ(value, 2u);
+  uint32_t connected = 0;
+  ASSERT_TRUE(VelmoraIoGetUnsigned(clone, &connected));
+  ASSERT_TRUE(VelmoraIoGetCharString(clone, &length, &name));
+  EXPECT_EQ(std::string(name, length), OwnComm());
+  ASSERT_TRUE(VelmoraIoGetUnsigned(clone, &value));
+  EXPECT_EQ(value, kPortId);
+  ASSERT_TRUE(VelmoraIoGetUnsigned(h, &value));
+  EXPECT_EQ(value, 2u);
+  ASSERT_TRUE(VelmoraIoGetUnsigned(h, &value));
+  EXPECT_EQ(value, connected);
+  // The original gone, the clone reads the rest of the answer on its own.
+  EXPECT_TRUE(VelmoraIoctlDelete(h));
+  uint8_t unused = 0;
+  const uint8_t* bits = nullptr;
+  ASSERT_TRUE(VelmoraIoGetBitString(clone, &length, &unused, &bits));
+  EXPECT_EQ(length, 5u);
+  EXPECT_EQ(Unsigneds(clone, 2), (std::vector<uint32_t>{150, 150}));
+  EXPECT_FALSE(VelmoraIoGetUnsigned(clone, &value));
+  EXPECT_TRUE(VelmoraIoctlDelete(clone));
 }
 
 // The completions of asynchronous requests to the answering device.
