@@ -261,12 +261,18 @@ uint32_t Accepted(const uint8_t* data, uint32_t n, uint16_t schema, bool list) {
   return taken;
 }
 
-int32_t EncodeValue(const VelmoraAnyValue* value, Bytes* out) {
+// An encoder's octets in out, cut to what it wrote.
+template <typename Record>
+int32_t EncodeWith(int32_t (*encode)(const Record*, AsnCursor*), const Record* record, Bytes* out) {
   out->assign(kRoom, 0);
   AsnCursor c = AsnCursorOver(out->data(), kRoom);
-  int32_t status = AsnEncodeTypedArray(value, &c);
+  int32_t status = encode(record, &c);
   out->resize(size_t(c.current - out->data()));
   return status;
+}
+
+int32_t EncodeValue(const VelmoraAnyValue* value, Bytes* out) {
+  return EncodeWith(AsnEncodeTypedArray, value, out);
 }
 
 // The value's text in the whole room, then in rooms that hold it (its
@@ -402,11 +408,7 @@ DecodedRequest DecodeRequest(const uint8_t* data, uint32_t n, uint8_t fill) {
 }
 
 int32_t EncodeRequest(const VelmoraEventNotifRequest* r, Bytes* out) {
-  out->assign(kRoom, 0);
-  AsnCursor c = AsnCursorOver(out->data(), kRoom);
-  int32_t status = AsnEncodeEventNotifRequest(r, &c);
-  out->resize(size_t(c.current - out->data()));
-  return status;
+  return EncodeWith<void>(AsnEncodeEventNotifRequest, r, out);
 }
 
 bool Notification(const Bytes& octets) {
