@@ -482,8 +482,10 @@ BACnet Reject Reason 9: Unrecognized service
 // line between them.
 std::string Search(const std::string& title, const std::vector<std::string>& devices) {
   std::string out = kBanner + title + "\n";
-  for (size_t i = 0; i < devices.size(); ++i)
-    out += (i ? std::string(69, '-') + "\n" : "") + devices[i];
+  for (size_t i = 0; i < devices.size(); ++i) {
+    if (i) out.append(69, '-').append(1, '\n');
+    out += devices[i];
+  }
   return out;
 }
 
