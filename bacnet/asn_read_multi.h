@@ -17,7 +17,7 @@
 // A VelmoraReadMultiRequest: its read-access specifications in order; the
 // first refusal is returned and leaves the cursor where it was.
 int32_t AsnEncodeReadMultiRequest(const void* request, AsnCursor* cursor);
-// 12 octets a property reference and 10 a specification.
+// 12 octets a property reference and 10 a read-access specification.
 uint32_t AsnSizeReadMultiRequest(const void* request);
 
 // The results of one list of results, from its opening tag [1] (at list,

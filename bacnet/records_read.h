@@ -18,7 +18,7 @@ struct VelmoraReadPropertyRequest {
 };
 
 struct VelmoraReadMultiRequest {
-  uint32_t count;  // specifications
+  uint32_t count;  // read-access specifications
   VelmoraReadAccessSpec* specs;
 };
 
@@ -53,7 +53,7 @@ int32_t VelmoraReadPropertyRequestGetArrayIndex(const VelmoraReadPropertyRequest
 bool VelmoraReadPropertyRequestCopy(VelmoraReadPropertyRequest* dst,
                                     const VelmoraReadPropertyRequest* src);
 
-// ReadPropertyMultiple request list: the specification array is required.
+// ReadPropertyMultiple request list: the read-access array is required.
 bool VelmoraReadMultiRequestInit(VelmoraReadMultiRequest* r, VelmoraReadAccessSpec* specs,
                                  uint32_t count);
 uint32_t VelmoraReadMultiRequestGetCount(const VelmoraReadMultiRequest* r);

@@ -169,7 +169,7 @@ class ReadAccessResults {
   size_t bound_ = 0;
 };
 
-// Every specification is answered, each property with its value or its
+// Every read-access specification is answered, each property with its value or its
 // error; all, required and optional stand for the properties of the object
 // that they name. The whole answer must fit as a ReadProperty's must, and a
 // device that refuses its whole Object_List refuses it here too.

@@ -1,7 +1,7 @@
 // quelon's options: long and short names with aliases, values after ':' or
 // '=' or in the next argument, looked up on demand in the argument vector.
-// A spec names one option by its aliases separated by blanks or commas
-// ("d,daemon,f,full"); the first alias present wins, in the spec's order.
+// An alias list names one option by its aliases separated by blanks or
+// commas ("d,daemon,f,full"); the first alias present wins, in the list's order.
 // A one-letter name takes '-' or '/' ("-h", "/h"), a longer one "--" or '/'
 // ("--help", "/help"); names compare without regard to case.
 #pragma once

@@ -14,7 +14,7 @@ enum ApilContextWord : uint32_t {
   APIL_WORD_USER,       // the caller's user data: for the reads, the failure record
   APIL_WORD_CALLBACK,   // the caller's callback
   APIL_WORD_RECORD,     // the request record, or the result array
-  APIL_WORD_VALUE,      // the value record, or the specification count
+  APIL_WORD_VALUE,      // the value record, or the read-access count
   APIL_WORD_ALLOCATOR,  // or none
   APIL_WORD_COUNT,
 };

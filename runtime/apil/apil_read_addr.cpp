@@ -77,7 +77,7 @@ void ReadPropertyMultipleByAddressDone(CliTsm* tsm, int outcome, const TsmCliInf
   ApilAsyncCompletion(tsm, outcome, info, ReadMultiDelivered);
 }
 
-// Every specification names properties; without an allocator every result
+// Every read-access specification names properties; without an allocator every result
 // has the storage it claims.
 bool ReadMultiArgumentsUsable(const VelmoraReadMultiRequest& request,
                               const VelmoraReadMultiResult* results,

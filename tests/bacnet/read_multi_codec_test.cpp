@@ -181,7 +181,7 @@ TEST(ReadMultiCodec, RequestEncoding) {
   AsnCursor c = AsnCursorOver(out.data(), uint32_t(out.size()));
   ASSERT_EQ(AsnEncodeReadMultiRequest(&request, &c), ASN_OK);
   EXPECT_EQ(Bytes(out.data(), c.current), expected);
-  // Out of room in the second specification: nothing is written.
+  // Out of room in the second read-access specification: nothing is written.
   AsnCursor tight = AsnCursorOver(out.data(), uint32_t(expected.size() - 1));
   EXPECT_EQ(AsnEncodeReadMultiRequest(&request, &tight), ASN_NO_ROOM);
   EXPECT_EQ(tight.current, out.data());

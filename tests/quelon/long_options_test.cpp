@@ -45,7 +45,7 @@ TEST(LongOptions, FindAndValue) {
       {"-m!", "m!", false, nullptr},  // not a valid name: never found
       {"-m", "", false, nullptr},
       {"-m", " , ", false, nullptr},
-      // Aliases are tried in the spec's order, not the arguments'.
+      // Aliases are tried in the alias list's order, not the arguments'.
       {"--full=1 -d=2", "d,f,full", true, "2"},
   };
   for (const Case& c : kCases) {
