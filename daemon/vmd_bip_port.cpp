@@ -24,8 +24,6 @@ constexpr size_t kDatagramMax = 2048;
 // Answers waiting for a slow device, at most; more are dropped.
 constexpr size_t kPendingMax = 4096;
 
-std::string Errno(const std::string& what) { return what + ": " + strerror(errno); }
-
 VmdBipAddress FromSockaddr(const sockaddr_in& sa) {
   VmdBipAddress a;
   memcpy(a.octets, &sa.sin_addr.s_addr, 4);
@@ -43,21 +41,12 @@ sockaddr_in ToSockaddr(const VmdBipAddress& a) {
 
 int Bind(const std::string& host, uint16_t port, VmdBipAddress* bound, std::string* error) {
   sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_port = htons(port);
-  if (inet_pton(AF_INET, host.c_str(), &sa.sin_addr) != 1) {
-    *error = "bad B/IP host '" + host + "' (expected a dotted IPv4 address)";
-    return -1;
-  }
-  int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (fd < 0) {
-    *error = Errno("socket");
-    return -1;
-  }
+  int fd = VmdInetSocket("B/IP", host, port, SOCK_DGRAM, &sa, error);
+  if (fd < 0) return -1;
   int one = 1;
   setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &one, sizeof one);
   if (bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
-    *error = Errno("cannot bind B/IP " + host + ":" + std::to_string(port));
+    *error = VmdErrno("cannot bind B/IP " + host + ":" + std::to_string(port));
     close(fd);
     return -1;
   }
@@ -207,7 +196,7 @@ bool VmdBipOpen(VmdServer* s, std::string* error) {
   sa.sin_port = htons(port);
   s->bip_broadcast = FromSockaddr(sa);
   if (pipe2(s->bip_wake, O_CLOEXEC | O_NONBLOCK) != 0) {
-    *error = Errno("pipe");
+    *error = VmdErrno("pipe");
     return false;
   }
   VmdLog(s, "B/IP port at %s, broadcasts to %s",

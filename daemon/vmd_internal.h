@@ -14,6 +14,7 @@
 #include <mutex>
 #include <thread>
 
+#include <netinet/in.h>
 #include <sys/types.h>
 
 #include "daemon/vmd_bip.h"
@@ -322,3 +323,11 @@ void VmdCountBroadcast(VmdServer* server, const std::vector<const VmdDevice*>& r
 // reason.
 bool VmdIoctlAnswer(VmdServer* server, uint32_t conn, const VmdDevice* device,
                     std::span<const uint8_t> body, std::vector<uint8_t>* answer, uint8_t* reject);
+
+// "what: " and the text of errno.
+std::string VmdErrno(const std::string& what);
+// A non-blocking, close-on-exec IPv4 socket of `type` and in *sa the
+// address host:port for it; -1 with *error for a host that is no dotted
+// IPv4 address ("bad <kind> host ...") or a failed socket().
+int VmdInetSocket(const char* kind, const std::string& host, uint16_t port, int type,
+                  sockaddr_in* sa, std::string* error);

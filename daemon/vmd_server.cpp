@@ -21,13 +21,27 @@
 #include "runtime/ipc/ipc_frame.h"
 #include "runtime/ipc/link_names.h"
 
+std::string VmdErrno(const std::string& what) { return what + ": " + strerror(errno); }
+
+int VmdInetSocket(const char* kind, const std::string& host, uint16_t port, int type,
+                  sockaddr_in* sa, std::string* error) {
+  *sa = {};
+  sa->sin_family = AF_INET;
+  sa->sin_port = htons(port);
+  if (inet_pton(AF_INET, host.c_str(), &sa->sin_addr) != 1) {
+    *error = std::string("bad ") + kind + " host '" + host + "' (expected a dotted IPv4 address)";
+    return -1;
+  }
+  int fd = socket(AF_INET, type | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (fd < 0) *error = VmdErrno("socket");
+  return fd;
+}
+
 namespace {
 
 constexpr size_t kLogKeep = 4000;
 constexpr size_t kFramesKeep = 4000;
 constexpr size_t kFrameBytesKeep = 32u << 20;
-
-std::string Errno(const char* what) { return std::string(what) + ": " + strerror(errno); }
 
 // The kernel caps a listen backlog at this: asking for it gets the longest
 // queue the system gives, so a burst of clients waits instead of being
@@ -89,7 +103,7 @@ int ListenUnix(VmdServer* s, const std::string& path, std::string* error) {
     }
     int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (probe < 0) {
-      *error = Errno("socket");
+      *error = VmdErrno("socket");
       return -1;
     }
     int rc = connect(probe, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
@@ -101,19 +115,19 @@ int ListenUnix(VmdServer* s, const std::string& path, std::string* error) {
     }
     if (err != ECONNREFUSED && err != ENOENT) {
       errno = err;
-      *error = Errno(("cannot probe " + path).c_str());
+      *error = VmdErrno("cannot probe " + path);
       return -1;
     }
     unlink(path.c_str());  // stale: nobody listens any more
   }
   int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (fd < 0) {
-    *error = Errno("socket");
+    *error = VmdErrno("socket");
     return -1;
   }
   if (bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
       listen(fd, ListenBacklog()) != 0) {
-    *error = Errno(("cannot listen on " + path).c_str());
+    *error = VmdErrno("cannot listen on " + path);
     close(fd);
     return -1;
   }
@@ -139,22 +153,13 @@ void CloseUnix(VmdServer* s) {
 
 int ListenTcp(const std::string& host, uint16_t port, uint16_t* bound, std::string* error) {
   sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_port = htons(port);
-  if (inet_pton(AF_INET, host.c_str(), &sa.sin_addr) != 1) {
-    *error = "bad TCP host '" + host + "' (expected a dotted IPv4 address)";
-    return -1;
-  }
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (fd < 0) {
-    *error = Errno("socket");
-    return -1;
-  }
+  int fd = VmdInetSocket("TCP", host, port, SOCK_STREAM, &sa, error);
+  if (fd < 0) return -1;
   int one = 1;
   setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
   if (bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
       listen(fd, ListenBacklog()) != 0) {
-    *error = Errno(("cannot listen on TCP " + host + ":" + std::to_string(port)).c_str());
+    *error = VmdErrno("cannot listen on TCP " + host + ":" + std::to_string(port));
     close(fd);
     return -1;
   }
@@ -295,9 +300,9 @@ VmdServer* VmdStart(const VmdConfig& config, std::string* error) {
   if (config.pipe_path.empty() && !config.tcp) err = "nothing to listen on";
   if (err.empty() && !config.log_path.empty()) {
     s->log_file = fopen(config.log_path.c_str(), "a");
-    if (!s->log_file) err = Errno(("cannot open log file " + config.log_path).c_str());
+    if (!s->log_file) err = VmdErrno("cannot open log file " + config.log_path);
   }
-  if (err.empty() && pipe2(s->wake, O_CLOEXEC) != 0) err = Errno("pipe");
+  if (err.empty() && pipe2(s->wake, O_CLOEXEC) != 0) err = VmdErrno("pipe");
   if (err.empty() && !config.pipe_path.empty())
     s->unix_fd = ListenUnix(s.get(), config.pipe_path, &err);
   if (err.empty() && config.tcp)

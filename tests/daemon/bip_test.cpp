@@ -56,13 +56,6 @@ mac = 20
 network = 9
 )";
 
-Bytes Cat(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& p : parts)
-    all.insert(all.end(), p.begin(), p.end());
-  return all;
-}
-
 // A BVLL message: type 0x81, the function, the length of the whole.
 Bytes Bvll(uint8_t function, const Bytes& body) {
   size_t n = 4 + body.size();

@@ -65,13 +65,6 @@ answers_ioctls = yes
 
 // ---- octets by the BACnet encoding rules -------------------------------------
 
-Bytes Cat(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& p : parts)
-    all.insert(all.end(), p.begin(), p.end());
-  return all;
-}
-
 // A tag octet with contents of `n` octets: the length in the tag, or after it.
 Bytes Header(uint8_t tag, size_t n) {
   if (n < 5) return {uint8_t(tag | n)};

@@ -268,3 +268,10 @@ void DaemonTest::ConnectRegistered(RawClient* c, uint32_t srv_pool, uint32_t max
   ASSERT_EQ(reply.size(), IPC_REGISTER_REPLY_MIN);
   ASSERT_EQ(IpcGet16(reply, IPC_OFF_STATUS), 0);
 }
+
+std::vector<uint8_t> Cat(std::initializer_list<std::vector<uint8_t>> parts) {
+  std::vector<uint8_t> all;
+  for (const std::vector<uint8_t>& p : parts)
+    all.insert(all.end(), p.begin(), p.end());
+  return all;
+}

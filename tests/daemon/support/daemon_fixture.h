@@ -23,6 +23,9 @@ struct RawClient {
   ~RawClient();
 };
 
+// Octet strings joined in order.
+std::vector<uint8_t> Cat(std::initializer_list<std::vector<uint8_t>> parts);
+
 bool RawConnectUnix(RawClient* c, const std::string& path);
 bool RawConnectTcp(RawClient* c, uint16_t port);
 void RawClose(RawClient* c);
