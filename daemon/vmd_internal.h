@@ -324,6 +324,11 @@ void VmdCountBroadcast(VmdServer* server, const std::vector<const VmdDevice*>& r
 bool VmdIoctlAnswer(VmdServer* server, uint32_t conn, const VmdDevice* device,
                     std::span<const uint8_t> body, std::vector<uint8_t>* answer, uint8_t* reject);
 
+// What a device with a malformed ioctl answer sends to a body that is an
+// ioctl: the frame, status OK, then a context-tagged value. False for a
+// body that is none.
+bool VmdIoctlMalformedAnswer(std::span<const uint8_t> body, std::vector<uint8_t>* answer);
+
 // "what: " and the text of errno.
 std::string VmdErrno(const std::string& what);
 // A non-blocking, close-on-exec IPv4 socket of `type` and in *sa the
