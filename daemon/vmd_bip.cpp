@@ -498,6 +498,11 @@ std::string VmdBipAddressText(const VmdBipAddress& a) {
   return t;
 }
 
+uint32_t VmdBipHost(const VmdBipAddress& a) {
+  const uint8_t* o = a.octets;
+  return uint32_t(o[0]) << 24 | uint32_t(o[1]) << 16 | uint32_t(o[2]) << 8 | o[3];
+}
+
 bool operator==(const VmdBipAddress& a, const VmdBipAddress& b) {
   return std::equal(a.octets, a.octets + sizeof a.octets, b.octets);
 }
@@ -505,10 +510,10 @@ bool operator==(const VmdBipAddress& a, const VmdBipAddress& b) {
 bool VmdBipIsOwn(std::span<const VmdBipEndpoint> endpoints, std::span<const uint32_t> locals,
                  const VmdBipAddress& source) {
   const uint8_t* o = source.octets;
-  const uint32_t host = uint32_t(o[0]) << 24 | uint32_t(o[1]) << 16 | uint32_t(o[2]) << 8 | o[3];
   // No other socket of this host can have the UDP port of one bound to
   // every interface, so any address of the host with that port is it.
-  const bool local = o[0] == 127 || std::find(locals.begin(), locals.end(), host) != locals.end();
+  const bool local =
+      o[0] == 127 || std::find(locals.begin(), locals.end(), VmdBipHost(source)) != locals.end();
   for (const VmdBipEndpoint& e : endpoints) {
     const uint8_t* b = e.address.octets;
     if (!std::equal(b + 4, b + 6, o + 4)) continue;

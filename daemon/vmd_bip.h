@@ -23,6 +23,8 @@ bool operator==(const VmdBipAddress& a, const VmdBipAddress& b);
 std::vector<uint8_t> VmdBipMessage(uint8_t function, std::span<const uint8_t> body);
 // "a.b.c.d:port"
 std::string VmdBipAddressText(const VmdBipAddress& address);
+// The IPv4 address a.b.c.d as a << 24 | b << 16 | c << 8 | d.
+uint32_t VmdBipHost(const VmdBipAddress& address);
 
 // A socket of the port: the router's own (no device), or a local device's.
 struct VmdBipEndpoint {
@@ -32,8 +34,8 @@ struct VmdBipEndpoint {
 
 // Whether `source` is one of the port's own sockets, `endpoints`: the
 // address one is bound to, or the UDP port of one bound to every interface
-// (0.0.0.0) at an address of this host, one of `locals` (IPv4, a.b.c.d as
-// a << 24 | b << 16 | c << 8 | d) or of the loopback network. What the port
+// (0.0.0.0) at an address of this host, one of `locals` (as VmdBipHost
+// gives them) or of the loopback network. What the port
 // sends itself (a broadcast that comes back, its devices' answers) is not
 // news to it.
 bool VmdBipIsOwn(std::span<const VmdBipEndpoint> endpoints, std::span<const uint32_t> locals,

@@ -99,8 +99,7 @@ uint32_t SubnetBroadcast(uint32_t host) {
 // datagrams come from the interfaces' addresses.
 void HearBroadcasts(VmdServer* s) {
   const VmdBipAddress& own = s->bip_endpoints[0].address;
-  uint32_t host = uint32_t(own.octets[0]) << 24 | uint32_t(own.octets[1]) << 16 |
-                  uint32_t(own.octets[2]) << 8 | own.octets[3];
+  const uint32_t host = VmdBipHost(own);
   const uint16_t port = uint16_t(own.octets[4] << 8 | own.octets[5]);
   if (host == INADDR_ANY) {
     std::string text;
