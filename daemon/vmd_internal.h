@@ -1,8 +1,8 @@
 // Shared state of the daemon core; not for tests.
 //
-// Lock order: server mutex, then a connection's mutex; the log, frame-log,
-// network and B/IP mutexes are taken last and alone. No lock is held across a socket
-// write.
+// Lock order: server mutex, then a connection's mutex; the log, log-limit,
+// frame-log, network and B/IP mutexes are taken last and alone. No lock is
+// held across a socket write.
 #pragma once
 #include <atomic>
 #include <chrono>
@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include <netinet/in.h>
@@ -166,6 +167,22 @@ struct VmdDeviceNet {
   int route = -1;
 };
 
+// The lines of one kind of event from one sender (or from the senders past
+// those followed) in the second since `since` (vmd_log_limit.cpp).
+struct VmdLogRun {
+  const char* kind;
+  VmdBipAddress sender;
+  bool others;
+  VmdClock::time_point since;
+  int logged;
+  uint64_t left_out;
+  std::string last;  // the last line left out
+};
+// Lines of a kind logged a second for each sender, at most; and the
+// senders followed one by one at once.
+inline constexpr int kVmdLogBurst = 3;
+inline constexpr size_t kVmdLogSenders = 64;
+
 struct VmdServer {
   VmdConfig config;
   int unix_fd = -1;
@@ -211,6 +228,11 @@ struct VmdServer {
   // device's), fixed once it is open, their sockets, and its thread.
   std::vector<VmdBipEndpoint> bip_endpoints;
   std::vector<int> bip_fds;
+  // Bound to one address, the router also hears its subnet's broadcasts on
+  // a socket of their own (-1: none); bound to every interface, the host's
+  // addresses are those its own datagrams come from.
+  int bip_hear_fd = -1;
+  std::vector<uint32_t> bip_locals;
   int bip_wake[2] = {-1, -1};
   std::thread bip_thread;
   std::atomic<uint64_t> bip_dropped{0};  // malformed datagrams
@@ -222,6 +244,8 @@ struct VmdServer {
 
   std::mutex log_mu;
   std::condition_variable log_cv;
+  std::mutex log_limit_mu;
+  std::vector<VmdLogRun> log_runs;
   FILE* log_file = nullptr;  // owned when opened from config.log_path
   std::deque<std::string> log_lines;
 
@@ -282,6 +306,17 @@ bool VmdWhoIsRange(std::span<const uint8_t> request, uint32_t* low, uint32_t* hi
 
 // Whole seconds since the daemon started.
 uint64_t VmdUptimeSeconds(const VmdServer* server);
+
+// Logs a line of an event that a sender on the network can repeat at will,
+// `kind` (a literal) naming the event: at most kVmdLogBurst a second for
+// each kind and sender. The rest are counted, and once the second is over
+// the last of them is logged with "(and N more like it in the last
+// second)" for the others.
+void VmdLogLimited(VmdServer* server, const char* kind, const VmdBipAddress& sender,
+                   const char* fmt, ...) __attribute__((format(printf, 4, 5)));
+// Logs the counts of the seconds that are over (of every one with `all`);
+// when the next one that left lines out is over.
+std::optional<VmdClock::time_point> VmdLogLimitedFlush(VmdServer* server, bool all = false);
 
 // The B/IP port (vmd_bip_port.cpp): opened at start when the configuration
 // asks for it, closed at the stop.

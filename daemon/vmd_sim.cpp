@@ -276,9 +276,12 @@ void TimeOut(VmdServer* s, const VmdConfirmed& rq, const char* why, VmdAnswer* a
   *a = VmdAnswer{};
   a->outcome = IPC_OUTCOME_NO_ANSWER;
   a->delay_ms = int(s->config.site.apdu_timeout_ms);
-  // Connections count from 1; 0 is a request from the B/IP port.
-  std::string from = rq.conn ? "connection " + std::to_string(rq.conn) : std::string("B/IP");
-  VmdLog(s, "%s: %s at %s: time-out in %u ms", from.c_str(), why,
+  // Connections count from 1; 0 is a request from the B/IP port, which
+  // anyone on the network can send again and again.
+  if (rq.conn == 0)
+    return VmdLogLimited(s, why, VmdBipAddress{}, "B/IP: %s at %s: time-out in %u ms", why,
+                         AddressText(rq.params.remote).c_str(), s->config.site.apdu_timeout_ms);
+  VmdLog(s, "connection %u: %s at %s: time-out in %u ms", rq.conn, why,
          AddressText(rq.params.remote).c_str(), s->config.site.apdu_timeout_ms);
 }
 
