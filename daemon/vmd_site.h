@@ -50,8 +50,8 @@ bool VmdSiteParse(VmdSite* site, const std::string& text, const std::string& nam
 // bound on what a mistaken path (a device, an endless file) could fill.
 inline constexpr size_t kVmdSiteMaxBytes = 4u << 20;
 // Reads and parses a site file: a regular file of at most kVmdSiteMaxBytes.
-// On failure "PATH: cannot open: MESSAGE", "PATH: cannot read: MESSAGE" or
-// a parse error in `error`.
+// On failure `error` holds the path and the cause ("PATH: cannot read: Is a
+// directory", "PATH: not a regular file") or the parse error.
 bool VmdSiteLoad(VmdSite* site, const std::string& path, std::string* error);
 // The demo site (daemon/sites/demo.site) as built into the program: what
 // velmorad serves without --site.
