@@ -187,6 +187,19 @@ uint32_t NextValue(const AsnDatatype* row, const uint8_t* p, const uint8_t* end)
   return uint32_t(end - p) - reader.remaining;
 }
 
+// Whether one value of the row's datatype lies at p. A production whose
+// fields are all optional is a whole value in no octets (a setpoint
+// reference without its reference): at the end of the range or at a closing
+// tag it is there, absent fields and all.
+bool HoldsValue(const AsnDatatype* row, const uint8_t* p, const uint8_t* end) {
+  if (NextValue(row, p, end)) return true;
+  const uint16_t schema = AsnSchemaRowOfDatatype(row->code);
+  if (schema == 0 || (p < end && !AsnIsClosingTag(*p))) return false;
+  AsnCheckReader reader;
+  AsnCheckReaderInit(&reader, p, 0);
+  return AsnCheckElement(&reader, schema) == AsnCheckOk;
+}
+
 uint32_t ElementSize(const AsnDatatype* row, const uint8_t* p, const uint8_t* end) {
   return row->decodedSize ? row->decodedSize(p, uint32_t(end - p)) : uint32_t(row->size);
 }
@@ -197,7 +210,7 @@ int32_t Decode(const AsnDatatype* row, const uint8_t* data, uint32_t length, Vel
   const uint8_t* end = data + length;
   AsnCursor all = AsnCursorOverConst(data, length);
   value->type = row->code;
-  value->count = list ? AsnListCount(row, &all) : (NextValue(row, data, end) ? 1 : 0);
+  value->count = list ? AsnListCount(row, &all) : (HoldsValue(row, data, end) ? 1 : 0);
   if (!allocator && !value->buffer) return ASN_OK;
   if (!row->decode) return ASN_NO_DECODER;
 
@@ -225,7 +238,8 @@ int32_t Decode(const AsnDatatype* row, const uint8_t* data, uint32_t length, Vel
   uint8_t** arena = needed > fixed ? &top : nullptr;
   AsnCursor cursor = all;
   uint32_t offset = 0;
-  for (uint32_t i = 0; i < value->count && cursor.current < cursor.end; ++i) {
+  // A single value may take no octets; the elements of a list take some each.
+  for (uint32_t i = 0; i < value->count && (!list || cursor.current < cursor.end); ++i) {
     uint32_t used = 0;
     row->decode(&cursor, base ? base + offset : nullptr, arena, &used);
     offset += row->size == kVariable ? used : uint32_t(row->size);
@@ -275,7 +289,7 @@ uint32_t AsnDecodedSizeList(const AsnDatatype* row, const uint8_t* data, uint32_
 
 uint32_t AsnDecodedSizeValue(const AsnDatatype* row, const uint8_t* data, uint32_t length) {
   const uint8_t* end = data + length;
-  return NextValue(row, data, end) ? ElementSize(row, data, end) : 0;
+  return HoldsValue(row, data, end) ? ElementSize(row, data, end) : 0;
 }
 
 int32_t AsnDecodeValue(const AsnDatatype* row, const uint8_t* data, uint32_t length,

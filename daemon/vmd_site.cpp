@@ -3,11 +3,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include "daemon/vmd_names.h"
 #include "daemon/vmd_value.h"
+#include "runtime/platform/plat_file.h"
 
 namespace {
 
@@ -470,7 +470,7 @@ void VmdSiteDefaults(VmdSite* site) {
   site->version[0] = 6;
   site->version[1] = 2;
   site->version[2] = 4;
-  site->apdu_timeout_ms = 0;
+  site->apdu_timeout_ms = kVmdDefaultApduTimeoutMs;
 }
 
 bool VmdParseMac(const std::string& text, LinkAddress* address) {
@@ -508,14 +508,12 @@ bool VmdSiteParse(VmdSite* site, const std::string& text, const std::string& nam
 }
 
 bool VmdSiteLoad(VmdSite* site, const std::string& path, std::string* error) {
-  std::ifstream f(path, std::ios::binary);
-  if (!f) {
-    if (error) *error = path + ": cannot open: " + strerror(errno);
+  std::string text, why;
+  if (PlatFileReadAll(path.c_str(), kVmdSiteMaxBytes, &text, &why) != 0) {
+    if (error) *error = path + ": " + why;
     return false;
   }
-  std::ostringstream text;
-  text << f.rdbuf();
-  return VmdSiteParse(site, text.str(), path, error);
+  return VmdSiteParse(site, text, path, error);
 }
 
 bool VmdSiteLoadDemo(VmdSite* site, std::string* error) {

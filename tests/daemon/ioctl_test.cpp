@@ -16,6 +16,7 @@ using Bytes = std::vector<uint8_t>;
 
 const char* kSite = R"(
 [daemon]
+apdu_timeout = 0
 ptp_term_time = 61
 default_term_time = 62
 ptp_safety_time = 1003

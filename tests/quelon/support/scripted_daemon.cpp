@@ -89,6 +89,8 @@ ScriptedDaemon::ScriptedDaemon(const std::string& dir, Script script, const std:
   config.pipe_path = dir + "/velmora";
   config.log_quiet = true;
   VmdSiteDefaults(&config.site);
+  // Unanswered requests time out at once: the tests wait for that.
+  config.site.apdu_timeout_ms = 0;
   if (!siteText.empty() && !VmdSiteParse(&config.site, siteText, "test.site", &error_)) return;
   server_ = VmdStart(config, &error_);
   if (!server_) return;
