@@ -69,8 +69,16 @@ int TsmCliAllocConfirmed(const LinkAddress* source, const LinkAddress* destinati
 int TsmCliAllocUnconfirmed(const LinkAddress* source, const LinkAddress* destination,
                            uint32_t priority, uint8_t service, const CommParams* params,
                            CliTsm** out, TsmCliUnconfInfo* info);
-int TsmlSend(void* tsm, uint16_t kind, PduDesc* data);
-int TsmlCliSend(PduDesc* data, CliTsm* tsm, uint16_t kind);
+// How long the sender of a confirmed request stays in its send: until the
+// daemon's acknowledgement, or (a caller that then waits for the
+// confirmation without limit) until the confirmation too, so that it is
+// woken once for both.
+enum class TsmlSendWait : uint8_t {
+  Ack,
+  Confirmation,
+};
+int TsmlSend(void* tsm, uint16_t kind, PduDesc* data, TsmlSendWait wait = TsmlSendWait::Ack);
+int TsmlCliSend(PduDesc* data, CliTsm* tsm, uint16_t kind, TsmlSendWait wait = TsmlSendWait::Ack);
 int TsmCliWait(CliTsm* tsm, int32_t timeoutMs);
 int TsmCliTakeConfirmation(CliTsm* tsm);
 int TsmlAsyncWait(CliTsm** out, int32_t timeoutMs);
@@ -83,7 +91,7 @@ bool TsmCliReleaseUnconfirmed(CliTsm* tsm);
 int32_t TsmCliState(CliTsm* tsm);
 
 int TsmlEncodeAndSend(const TsmlServiceDescriptor* row, const void* request, CliTsm* tsm,
-                      const TsmCliInfo* info);
+                      const TsmCliInfo* info, TsmlSendWait wait = TsmlSendWait::Ack);
 int TsmlRequestExecute(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
                        const TsmlServiceDescriptor* row, const void* request, PduDesc* out,
                        const CommParams* params, void* context);

@@ -53,6 +53,12 @@ void PushFreeLocked(CliTsm* t) {
   g_tsml.cliFree = t;
 }
 
+// An acknowledged request whose sender waits on for the confirmation: the
+// confirmation (or a lost link) wakes it, once.
+bool AckLeavesSenderWaiting(const CliTsm* t) {
+  return t->sendWaitsConf && t->state == CLI_AWAIT_CONF;
+}
+
 // Hands a confirmation to its waiter: the async queue or the TSM's own wake.
 // Without `lock` the wake-up is made under the caller's lock; with it, after
 // the lock is left (see CliOnAck).
@@ -235,7 +241,7 @@ int TsmCliAllocUnconfirmed(const LinkAddress* source, const LinkAddress* destina
   return IPC_STATUS_OK;
 }
 
-int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind) {
+int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind, TsmlSendWait wait) {
   IpcMsg* m = d ? d->msg : nullptr;
   if (!m) return IPC_STATUS_INVALID_PARAMETER;
   IpcMsgSetPayloadLength(m, d->length);
@@ -289,6 +295,7 @@ int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind) {
   t->sendResult = IPC_STATUS_NO_LINK;
   t->sending = 1;
   t->ackPending = 1;
+  t->sendWaitsConf = kind == IPC_KIND_CONF_REQUEST && wait == TsmlSendWait::Confirmation;
   lock.unlock();
 
   IpcConnection* c = g_tsml.connection.load();
@@ -298,8 +305,9 @@ int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind) {
 
   lock.lock();
   if (written) {
-    t->wake.wait(lock, [t] { return !t->ackPending; });
+    t->wake.wait(lock, [t] { return !t->ackPending && !AckLeavesSenderWaiting(t); });
     t->sending = 0;
+    t->sendWaitsConf = 0;
     if (t->state == CLI_FREE) PushFreeLocked(t);
     // A release that came before this sender woke waits for the slot.
     t->wake.notify_all();
@@ -310,6 +318,7 @@ int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind) {
     OsaLog(OSA_LOG_ERROR, "TSML(High): PipeWrite failed, userID=%u", g_tsml.userId.load());
   t->sending = 0;
   t->ackPending = 0;
+  t->sendWaitsConf = 0;
   uint32_t before = t->state;
   TsmStep s = CliTransition(before, CLI_EV_WRITE_FAILED);
   if (before == CLI_FREE)
@@ -321,7 +330,7 @@ int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind) {
   return status;
 }
 
-int TsmlSend(void* tsm, uint16_t kind, PduDesc* d) {
+int TsmlSend(void* tsm, uint16_t kind, PduDesc* d, TsmlSendWait wait) {
   PduDesc empty{};
   if (!d) {
     if (!PduDescAlloc(0, &empty)) return IPC_STATUS_NO_MEMORY;
@@ -332,7 +341,7 @@ int TsmlSend(void* tsm, uint16_t kind, PduDesc* d) {
     return IPC_STATUS_BUSY;
   }
   if (kind == IPC_KIND_CANCEL || kind == IPC_KIND_CONF_REQUEST || kind == IPC_KIND_UNCONF_REQUEST)
-    return TsmlCliSend(d, static_cast<CliTsm*>(tsm), kind);
+    return TsmlCliSend(d, static_cast<CliTsm*>(tsm), kind, wait);
   if (IpcKindIsServerResponse(kind)) return TsmlSrvRespond(static_cast<SrvTsm*>(tsm), d, kind);
   PduDescFree(d);
   return IPC_STATUS_FAILED;
@@ -449,13 +458,14 @@ bool CliOnAck(IpcMsg* m) {
   }
   t->sendResult = uint32_t(IpcDaemonStatusMap(status));
   t->ackPending = 0;
+  const bool wake = !AckLeavesSenderWaiting(t);
   lock.unlock();
   // Woken after the lock is left, so that the sender does not wake only to
   // block on the lock this thread still holds: the reader serves every
   // caller of the process, and each wake-up made under the lock costs it a
   // second one. The slot outlives the reader, and a waiter that sees the
   // wake-up late only checks its state again.
-  t->wake.notify_all();
+  if (wake) t->wake.notify_all();
   IpcMsgFree(m);
   return true;
 }
@@ -507,7 +517,7 @@ void TsmlCliFailAllLocked() {
 }
 
 int TsmlEncodeAndSend(const TsmlServiceDescriptor* row, const void* request, CliTsm* tsm,
-                      const TsmCliInfo* info) {
+                      const TsmCliInfo* info, TsmlSendWait wait) {
   PduDesc d{};
   if (row->size) {
     uint32_t size = row->size(request);
@@ -525,7 +535,7 @@ int TsmlEncodeAndSend(const TsmlServiceDescriptor* row, const void* request, Cli
   } else if (!PduDescAlloc(0, &d)) {
     return IPC_STATUS_NO_MEMORY;
   }
-  return TsmlSend(tsm, IPC_KIND_CONF_REQUEST, &d);
+  return TsmlSend(tsm, IPC_KIND_CONF_REQUEST, &d, wait);
 }
 
 namespace {
@@ -561,7 +571,9 @@ int StartRequest(const LinkAddress* source, const LinkAddress* destination, uint
                                     context, async, word, &t, &info);
   if (status != IPC_STATUS_OK) return status;
   *out = t;
-  status = TsmlEncodeAndSend(row, request, t, &info);
+  // A synchronous caller waits for the confirmation next, without limit.
+  status = TsmlEncodeAndSend(row, request, t, &info,
+                             async ? TsmlSendWait::Ack : TsmlSendWait::Confirmation);
   if (status != IPC_STATUS_OK) {
     *out = nullptr;
     TsmCliUserWordSwap(t, word, kWordDone);
