@@ -62,13 +62,9 @@ constexpr int32_t TSM_NOT_IN_USE = -1;
 // pool's lock held in `lock`, which the caller leaves (or lets go out of
 // scope); any other pointer gives none, with `lock` not held.
 CliTsm* TsmCliLock(CliTsm* tsm, std::unique_lock<std::mutex>& lock);
-int TsmCliAllocConfirmed(const LinkAddress* source, const LinkAddress* destination,
-                         uint32_t priority, uint8_t service, const CommParams* params,
-                         void* context, bool async, int32_t userWord, CliTsm** out,
+int TsmCliAllocConfirmed(const TsmCliRequest& request, bool async, int32_t userWord, CliTsm** out,
                          TsmCliInfo* info);
-int TsmCliAllocUnconfirmed(const LinkAddress* source, const LinkAddress* destination,
-                           uint32_t priority, uint8_t service, const CommParams* params,
-                           CliTsm** out, TsmCliUnconfInfo* info);
+int TsmCliAllocUnconfirmed(const TsmCliRequest& request, CliTsm** out, TsmCliUnconfInfo* info);
 // How long the sender of a confirmed request stays in its send: until the
 // daemon's acknowledgement, or (a caller that then waits for the
 // confirmation without limit) until the confirmation too, so that it is

@@ -115,11 +115,10 @@ CliTsm* FindForMessage(std::span<const uint8_t> m, std::unique_lock<std::mutex>&
 // The common start of both allocations: the layer open, the parameters in
 // range, both addresses accepted and a free slot, which comes back in use
 // with its addresses, priority and service, and the pool lock in `lock`.
-int TakeSlot(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
-             uint8_t service, const CommParams* p, bool confirmed,
-             std::unique_lock<std::mutex>& lock, CliTsm** out) {
+int TakeSlot(const TsmCliRequest& rq, bool confirmed, std::unique_lock<std::mutex>& lock,
+             CliTsm** out) {
   if (!g_tsml.open.load()) return IPC_STATUS_BUSY;
-  if (p) {
+  if (const CommParams* p = rq.params) {
     if ((p->mask & COMM_APDU_LENGTH) &&
         (p->apduLength < IPC_APDU_MIN || p->apduLength > g_tsml.runtimeMaxApdu))
       return IPC_STATUS_BAD_CONFIGURATION;
@@ -128,7 +127,7 @@ int TakeSlot(const LinkAddress* source, const LinkAddress* destination, uint32_t
       return IPC_STATUS_INVALID_PARAMETER;
   }
   LinkAddress local{};
-  if (int s = CheckAddresses(source, destination, confirmed, &local)) return s;
+  if (int s = CheckAddresses(rq.source, rq.destination, confirmed, &local)) return s;
   lock = std::unique_lock<std::mutex>(g_tsml.cliPoolLock);
   CliTsm* t = PopFreeLocked();
   if (!t) {
@@ -137,9 +136,9 @@ int TakeSlot(const LinkAddress* source, const LinkAddress* destination, uint32_t
   }
   std::memcpy(t->tag, "CLIA", 5);
   t->local = local;
-  t->remote = *destination;
-  t->priority = priority & 3;
-  t->service = service;
+  t->remote = *rq.destination;
+  t->priority = rq.priority & 3;
+  t->service = rq.service;
   t->sendResult = IPC_STATUS_NO_LINK;
   *out = t;
   return IPC_STATUS_OK;
@@ -177,19 +176,18 @@ int32_t TsmCliState(CliTsm* tsm) {
   return TsmCliLock(tsm, lock) ? int32_t(tsm->state) : TSM_NOT_IN_USE;
 }
 
-int TsmCliAllocConfirmed(const LinkAddress* source, const LinkAddress* destination,
-                         uint32_t priority, uint8_t service, const CommParams* p, void* context,
-                         bool async, int32_t userWord, CliTsm** out, TsmCliInfo* info) {
+int TsmCliAllocConfirmed(const TsmCliRequest& rq, bool async, int32_t userWord, CliTsm** out,
+                         TsmCliInfo* info) {
   std::unique_lock<std::mutex> lock;
   CliTsm* t = nullptr;
-  if (int s = TakeSlot(source, destination, priority, service, p, true, lock, &t)) return s;
+  if (int s = TakeSlot(rq, true, lock, &t)) return s;
   t->identifier = t->identifier == 0xFFFFFFFFu ? 1 : t->identifier + 1;
   t->async = async ? 1 : 0;
   t->userWord = userWord;
   t->outcome = 0;
   {
     std::lock_guard<std::mutex> d(g_tsml.defaultsLock);
-    auto pick = [p](uint32_t bit, uint32_t CommParams::*f, uint32_t fallback) {
+    auto pick = [p = rq.params](uint32_t bit, uint32_t CommParams::*f, uint32_t fallback) {
       return p && (p->mask & bit) ? p->*f : fallback;
     };
     t->apduLength = pick(COMM_APDU_LENGTH, &CommParams::apduLength, g_tsml.apduLength);
@@ -205,21 +203,20 @@ int TsmCliAllocConfirmed(const LinkAddress* source, const LinkAddress* destinati
     if (t->maxSegsToSend == 0) t->maxSegsToSend = t->maxSegsAccepted;
   }
   TsmlLinkAdmit(t->maxSegsAccepted);
-  t->context = context;
+  t->context = rq.context;
   ApplyLocked(t, CLI_EV_ALLOC_CONFIRMED);
   if (info) FillInfoLocked(t, info);
   *out = t;
   return IPC_STATUS_OK;
 }
 
-int TsmCliAllocUnconfirmed(const LinkAddress* source, const LinkAddress* destination,
-                           uint32_t priority, uint8_t service, const CommParams* p, CliTsm** out,
-                           TsmCliUnconfInfo* info) {
+int TsmCliAllocUnconfirmed(const TsmCliRequest& rq, CliTsm** out, TsmCliUnconfInfo* info) {
   std::unique_lock<std::mutex> lock;
   CliTsm* t = nullptr;
-  if (int s = TakeSlot(source, destination, priority, service, p, false, lock, &t)) return s;
+  if (int s = TakeSlot(rq, false, lock, &t)) return s;
   t->async = 0;
   {
+    const CommParams* p = rq.params;
     std::lock_guard<std::mutex> d(g_tsml.defaultsLock);
     t->apduLength = p && (p->mask & COMM_APDU_LENGTH) ? p->apduLength : g_tsml.apduLength;
   }
@@ -235,7 +232,7 @@ int TsmCliAllocUnconfirmed(const LinkAddress* source, const LinkAddress* destina
     info->capacity = t->data.capacity;
     info->priority = t->priority;
     info->maxPayload = t->apduLength - 2;
-    info->service = service;
+    info->service = rq.service;
   }
   *out = t;
   return IPC_STATUS_OK;
@@ -561,14 +558,12 @@ int CheckAnswer(CliTsm* t) {
 // The TSM is handed out before the send: an asynchronous request may
 // complete on another thread before the send returns, and its caller may
 // look for its handle there.
-int StartRequest(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
-                 const TsmlServiceDescriptor* row, const void* request, const CommParams* params,
-                 void* context, bool async, CliTsm** out) {
+int StartRequest(const TsmCliRequest& rq, const TsmlServiceDescriptor* row, const void* request,
+                 bool async, CliTsm** out) {
   const int32_t word = async ? kWordAsync : kWordSync;
   CliTsm* t = nullptr;
   TsmCliInfo info{};
-  int status = TsmCliAllocConfirmed(source, destination, priority, uint8_t(row->service), params,
-                                    context, async, word, &t, &info);
+  int status = TsmCliAllocConfirmed(rq, async, word, &t, &info);
   if (status != IPC_STATUS_OK) return status;
   *out = t;
   // A synchronous caller waits for the confirmation next, without limit.
@@ -589,8 +584,8 @@ int TsmlRequestExecute(const LinkAddress* source, const LinkAddress* destination
                        const TsmlServiceDescriptor* row, const void* request, PduDesc* out,
                        const CommParams* params, void* context) {
   CliTsm* t = nullptr;
-  int status =
-      StartRequest(source, destination, priority, row, request, params, context, false, &t);
+  const TsmCliRequest rq{source, destination, priority, uint8_t(row->service), params, context};
+  int status = StartRequest(rq, row, request, false, &t);
   if (status != IPC_STATUS_OK) return status;
   status = TsmCliWait(t, -1);
   if (status != IPC_STATUS_OK) {
@@ -611,7 +606,8 @@ int TsmlRequestExecuteAsync(const LinkAddress* source, const LinkAddress* destin
                             uint32_t priority, const TsmlServiceDescriptor* row,
                             const void* request, const CommParams* params, void* context,
                             CliTsm** out) {
-  return StartRequest(source, destination, priority, row, request, params, context, true, out);
+  const TsmCliRequest rq{source, destination, priority, uint8_t(row->service), params, context};
+  return StartRequest(rq, row, request, true, out);
 }
 
 void TsmlHookAsync(int status, CliTsm* tsm) {
@@ -634,7 +630,8 @@ int TsmlUnconfirmedSend(const LinkAddress* source, const LinkAddress* destinatio
                         const void* request, const CommParams* params) {
   CliTsm* t = nullptr;
   TsmCliUnconfInfo info{};
-  int status = TsmCliAllocUnconfirmed(source, destination, priority, service, params, &t, &info);
+  const TsmCliRequest rq{source, destination, priority, service, params, nullptr};
+  int status = TsmCliAllocUnconfirmed(rq, &t, &info);
   if (status != IPC_STATUS_OK) return status;
   PduDesc d{};
   if (!PduDescAlloc(info.maxPayload, &d)) {
