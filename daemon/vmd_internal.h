@@ -138,6 +138,9 @@ struct VmdConn {
   bool stopping = false;    // the writer ends without writing the rest
   bool closing = false;     // nothing more is queued (after the last item)
   bool writing = false;     // a piece is being written; the next one waits
+  // The reader's pieces at the front of `queue` that wait for its next
+  // one (VmdWriteBy::WithNext); the writer thread is not woken for them.
+  size_t held = 0;
   VmdClient client;
 
   // The largest frame read from the client: every message its registered
@@ -267,10 +270,20 @@ std::string VmdPeerProgram(const VmdConn* conn);
 // Connection threads (vmd_conn.cpp).
 // Starts the connection's threads; false (and nothing running) when it cannot.
 bool VmdConnStart(VmdServer* server, std::shared_ptr<VmdConn> conn);
-// Queues bytes due after `delay_ms`; `withhold` parks them instead. With
-// `write_here` a piece due now with nothing ahead of it is written at once
-// on the calling thread (only the connection's reader passes it).
-bool VmdQueue(VmdConn* conn, VmdOut out, int delay_ms, bool withhold, bool write_here = false);
+// Who writes a piece that is due now. Only the connection's reader passes
+// anything but Writer: a piece it writes itself saves the hand-over to the
+// writer thread, and pieces it writes together wake the client once.
+enum class VmdWriteBy : uint8_t {
+  Writer,    // the writer thread
+  Here,      // the caller, at once, when nothing is ahead of it
+  WithNext,  // the caller, with its next piece or at VmdWriteHeld
+};
+// Queues bytes due after `delay_ms`; `withhold` parks them instead.
+bool VmdQueue(VmdConn* conn, VmdOut out, int delay_ms, bool withhold,
+              VmdWriteBy by = VmdWriteBy::Writer);
+// Writes what the reader held back for its next piece, when no next piece
+// came.
+void VmdWriteHeld(VmdConn* conn);
 VmdOut VmdFrameOut(std::span<const uint8_t> message);
 void VmdConnShutdown(VmdConn* conn);
 // Removes a confirmation that has not been written yet; false when there is none.

@@ -60,8 +60,8 @@ Outcome OutcomeOf(const IoctlRequest* r, VelmoraStatus status) {
 int Send(IoctlRequest* r, const LinkAddress* source, const LinkAddress* destination,
          const CommParams* params, bool async, CliTsm** out) {
   CliTsm* tsm = nullptr;
-  int status = TsmCliAllocConfirmed(source, destination, kPriority, ASN_SERVICE_PRIVATE_TRANSFER,
-                                    params, r, async, kIoctlUserWord, &tsm, nullptr);
+  const TsmCliRequest rq{source, destination, kPriority, ASN_SERVICE_PRIVATE_TRANSFER, params, r};
+  int status = TsmCliAllocConfirmed(rq, async, kIoctlUserWord, &tsm, nullptr);
   if (status != 0) return status;
   status = TsmlSend(tsm, IPC_KIND_CONF_REQUEST, &r->request.pdu);
   if (status != 0) {
