@@ -31,6 +31,7 @@ class Velmorad {
   Velmorad& operator=(const Velmorad&) = delete;
   // It listens on its socket.
   bool ready() const { return ready_; }
+  pid_t pid() const { return pid_; }
   std::string Log() const;
 
  private:
