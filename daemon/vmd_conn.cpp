@@ -1,11 +1,13 @@
 // One client link: a reader thread that takes frames apart and hands them to
 // the message handling, and a writer thread that sends queued bytes when due.
+#include <malloc.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <system_error>
 
@@ -15,6 +17,9 @@
 namespace {
 
 constexpr size_t kReadChunk = 4096;
+// Giving back a read buffer this large gives the allocator's free memory
+// back to the system too: after a burst of large frames it would keep it.
+constexpr size_t kTrimFrom = 256u << 10;
 // A client that sends without reading its replies stops being read once this
 // much waits for it: it holds up only itself.
 constexpr size_t kQueueLimit = 4u << 20;
@@ -128,10 +133,86 @@ bool ReadableBefore(int fd, VmdClock::time_point deadline) {
   return r != 0;
 }
 
+// A link's read buffer: kReadChunk bytes of its own, and for a large frame
+// room beyond that from the daemon's budget, taken as the frame's bytes
+// arrive and given back once it is handled or the link ends. Its bytes are
+// never cleared, so only what arrived takes memory.
+class ReadBuffer {
+ public:
+  explicit ReadBuffer(VmdServer* s) : server_(s) { Grow(kReadChunk, nullptr); }
+  ~ReadBuffer() { Release(); }
+  ReadBuffer(const ReadBuffer&) = delete;
+  ReadBuffer& operator=(const ReadBuffer&) = delete;
+  uint8_t* data() { return bytes_; }
+  size_t size() const { return size_; }
+  std::span<const uint8_t> Held(size_t n) const { return {bytes_, n}; }
+  // False when the budget or the heap has no room for `size` bytes; *room
+  // is then the most this buffer could hold.
+  bool Grow(size_t size, size_t* room);
+  // Back to kReadChunk bytes, the first `keep` of them kept.
+  void Shrink(size_t keep);
+
+ private:
+  static size_t Charge(size_t size) { return size > kReadChunk ? size - kReadChunk : 0; }
+  void Release();
+  VmdServer* server_;
+  uint8_t* bytes_ = nullptr;
+  size_t size_ = 0;
+};
+
+bool ReadBuffer::Grow(size_t size, size_t* room) {
+  const size_t budget = server_->config.read_budget;
+  const size_t more = Charge(size) - Charge(size_);
+  std::atomic<size_t>& held = server_->read_held;
+  size_t now = held.load();
+  do {
+    if (more > budget - std::min(now, budget)) {
+      if (room) *room = kReadChunk + budget - std::min(now - Charge(size_), budget);
+      return false;
+    }
+  } while (!held.compare_exchange_weak(now, now + more));
+  void* p = realloc(bytes_, size);
+  if (p == nullptr) {
+    held -= more;
+    if (room) *room = size_;
+    return false;
+  }
+  bytes_ = static_cast<uint8_t*>(p);
+  size_ = size;
+  return true;
+}
+
+void ReadBuffer::Shrink(size_t keep) {
+  if (size_ <= kReadChunk) return;
+  auto* small = static_cast<uint8_t*>(malloc(kReadChunk));
+  if (small == nullptr) return;  // the large one stays until the link ends
+  memcpy(small, bytes_, keep);
+  Release();
+  bytes_ = small;
+  size_ = kReadChunk;
+}
+
+void ReadBuffer::Release() {
+  free(bytes_);
+  server_->read_held -= Charge(size_);
+  if (size_ >= kTrimFrom) malloc_trim(0);
+  bytes_ = nullptr;
+  size_ = 0;
+}
+
+std::string TooLong(uint32_t len, size_t limit) {
+  return "frame of " + std::to_string(len) + " bytes is longer than the limit of " +
+         std::to_string(limit);
+}
+
 // Reads frames until the link ends; returns why.
 End ReadFrames(VmdConn* c, std::string* why) {
   VmdServer* s = c->server;
-  std::vector<uint8_t> buf(kReadChunk);
+  ReadBuffer buf(s);
+  if (buf.size() == 0) {
+    *why = "no memory for its read buffer";
+    return End::kError;
+  }
   size_t have = 0;
   const VmdClock::time_point registerBy =
       VmdClock::now() + std::chrono::milliseconds(s->config.register_wait_ms);
@@ -143,7 +224,7 @@ End ReadFrames(VmdConn* c, std::string* why) {
     }
     // A whole frame at the front of `buf` is handled without another read.
     if (have >= 4) {
-      uint32_t len = IpcGet32(buf, 0);
+      uint32_t len = IpcGet32(buf.Held(have), 0);
       if (len == 0) {
         memmove(buf.data(), buf.data() + 4, have - 4);
         have -= 4;
@@ -174,8 +255,7 @@ End ReadFrames(VmdConn* c, std::string* why) {
         return End::kBad;
       }
       if (lengthCheck == IpcLengthCheck::AboveCap) {
-        *why = "frame of " + std::to_string(len) + " bytes is longer than the limit of " +
-               std::to_string(cap);
+        *why = TooLong(len, cap);
         return End::kBad;
       }
       if (have >= size_t(len) + 4) {
@@ -186,17 +266,21 @@ End ReadFrames(VmdConn* c, std::string* why) {
         memmove(buf.data(), buf.data() + 4 + len, have - 4 - len);
         have -= 4 + len;
         // A large frame's room goes back once it is handled.
-        if (buf.size() > kReadChunk && have <= kReadChunk) {
-          buf.resize(kReadChunk);
-          buf.shrink_to_fit();
-        }
+        if (have <= kReadChunk) buf.Shrink(have);
         continue;
       }
     }
-    // The buffer grows with the bytes that arrive, not with what a length word claims.
+    // The buffer grows with the bytes that arrive, not with what a length
+    // word claims, and a frame the budget has no room for left ends its link
+    // as one beyond the link's own cap does.
     if (have == buf.size()) {
-      size_t want = have >= 4 ? size_t(IpcGet32(buf, 0)) + 4 : kReadChunk;
-      buf.resize(std::max(buf.size(), std::min(want, 2 * buf.size())));
+      const uint32_t len = IpcGet32(buf.Held(have), 0);
+      size_t room = 0;
+      if (!buf.Grow(std::min(size_t(len) + 4, std::max(2 * buf.size(), kReadChunk)), &room)) {
+        *why = TooLong(len, room - 4) + " that the frames being read on other links leave of " +
+               std::to_string(s->config.read_budget) + " bytes";
+        return End::kBad;
+      }
     }
     if (c->user.load() == 0 && !ReadableBefore(c->fd, registerBy)) {
       *why = "not registered within " + std::to_string(s->config.register_wait_ms) + " ms";

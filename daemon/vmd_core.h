@@ -23,6 +23,9 @@ struct VmdServer;
 inline constexpr int kVmdRegisterWaitMs = 5000;
 // Each link has two threads; past this many live links new ones are refused.
 inline constexpr size_t kVmdMaxLinks = 256;
+// What the frames being read on all links may hold together beyond each
+// link's own small buffer; a frame that would need more ends its link.
+inline constexpr size_t kVmdReadBudget = 64u << 20;
 
 struct VmdConfig {
   std::string pipe_path;  // Unix socket path; empty: no socket
@@ -42,6 +45,7 @@ struct VmdConfig {
   bool frame_log = false;  // keep the frame log (VmdFrames); for tests
   int register_wait_ms = kVmdRegisterWaitMs;
   size_t max_links = kVmdMaxLinks;
+  size_t read_budget = kVmdReadBudget;
   VmdSite site;
 };
 

@@ -219,6 +219,7 @@ struct VmdServer {
   std::atomic<uint64_t> disconnected{0};  // links the daemon ended
   VmdClock::time_point started = VmdClock::now();
   VmdPduCounts pdus;
+  std::atomic<size_t> read_held{0};  // of config.read_budget, by the links' readers
 
   // The network: the site's ports and each simulated device's own, made on
   // first use (vmd_network.cpp).

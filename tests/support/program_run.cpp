@@ -116,11 +116,14 @@ ProgramRun RunProgram(const std::string& program, const std::string& dir,
   return {status, ReadTextFile(out)};
 }
 
-Velmorad::Velmorad(const std::string& dir, const std::string& siteText) : dir_(dir) {
+Velmorad::Velmorad(const std::string& dir, const std::string& siteText,
+                   const std::vector<std::string>& options)
+    : dir_(dir) {
   WriteTextFile(dir + "/test.site", siteText);
-  pid_ = Spawn(kVelmoradProgram,
-               {"--pipe", "velmora", "--site", dir + "/test.site", "--log", dir + "/velmorad.log"},
-               dir, dir + "/velmorad.out", dir + "/velmorad.err");
+  std::vector<std::string> args = {"--pipe",           "velmora", "--site",
+                                   dir + "/test.site", "--log",   dir + "/velmorad.log"};
+  args.insert(args.end(), options.begin(), options.end());
+  pid_ = Spawn(kVelmoradProgram, args, dir, dir + "/velmorad.out", dir + "/velmorad.err");
   std::string socket = dir + "/velmora";
   bool ended = false;
   ready_ = WaitUntil([&] {

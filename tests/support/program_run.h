@@ -21,16 +21,18 @@ struct ProgramRun {
 ProgramRun RunProgram(const std::string& program, const std::string& dir,
                       const std::vector<std::string>& args);
 
-// velmorad serving `dir`/velmora with a site file, its log in `dir`; it is
-// stopped (SIGTERM) when this ends.
+// velmorad serving `dir`/velmora with a site file (and `options` besides),
+// its log in `dir`; it is stopped (SIGTERM) when this ends.
 class Velmorad {
  public:
-  Velmorad(const std::string& dir, const std::string& siteText);
+  Velmorad(const std::string& dir, const std::string& siteText,
+           const std::vector<std::string>& options = {});
   ~Velmorad();
   Velmorad(const Velmorad&) = delete;
   Velmorad& operator=(const Velmorad&) = delete;
   // It listens on its socket.
   bool ready() const { return ready_; }
+  pid_t pid() const { return pid_; }
   std::string Log() const;
 
  private:
