@@ -67,8 +67,8 @@ void Put16(std::vector<uint8_t>* v, uint16_t x) {
 // Each reason is a kind of its own: one sender's flood of one fault hides
 // no other.
 void Drop(VmdServer* s, const VmdBipAddress& from, const char* why) {
-  uint64_t n = ++s->bip_dropped;
-  VmdLogLimited(s, why, from, "B/IP: datagram from %s dropped: %s (%llu dropped)",
+  uint64_t n = ++s->bip.dropped;
+  VmdLogLimited(&s->log, why, from, "B/IP: datagram from %s dropped: %s (%llu dropped)",
                 VmdBipAddressText(from).c_str(), why, static_cast<unsigned long long>(n));
 }
 
@@ -172,8 +172,8 @@ std::vector<uint8_t> AnswerNpci(const Npdu& rq, const VmdDevice& device) {
 // The endpoint from which a device answers: its own socket on the local
 // network, the router's for a device behind it.
 size_t EndpointOf(VmdServer* s, const VmdDevice& d) {
-  for (size_t i = 1; i < s->bip_endpoints.size(); ++i)
-    if (s->bip_endpoints[i].device == &d) return i;
+  for (size_t i = 1; i < s->bip.endpoints.size(); ++i)
+    if (s->bip.endpoints[i].device == &d) return i;
   return 0;
 }
 
@@ -187,7 +187,7 @@ bool Routed(const VmdServer* s, const VmdDevice& d) {
 // to the router's own address reaches the local network's devices).
 std::vector<const VmdDevice*> Reached(VmdServer* s, size_t at, const Npdu& n, bool confirmed) {
   std::vector<const VmdDevice*> found;
-  const VmdBipEndpoint& ep = s->bip_endpoints[at];
+  const VmdBipEndpoint& ep = s->bip.endpoints[at];
   if (ep.device) {
     // A device is no router: only what is meant for it, or for everyone.
     if (!n.has_destination || (n.dnet == kGlobalNetwork && !confirmed)) found.push_back(ep.device);
@@ -234,7 +234,7 @@ void WhoIs(VmdServer* s, size_t at, const VmdBipAddress& from, const Npdu& n,
     ++answered;
   }
   VmdCountBroadcast(s, reached);
-  VmdLogLimited(s, "Who-Is", from, "B/IP: Who-Is from %s answered by %zu device%s",
+  VmdLogLimited(&s->log, "Who-Is", from, "B/IP: Who-Is from %s answered by %zu device%s",
                 VmdBipAddressText(from).c_str(), answered, answered == 1 ? "" : "s");
 }
 
@@ -252,12 +252,12 @@ void Confirmed(VmdServer* s, size_t at, const VmdBipAddress& from, const Npdu& n
   std::vector<const VmdDevice*> reached = Reached(s, at, n, true);
   const VmdDevice* d = reached.empty() ? nullptr : reached.front();
   if (!d) {
-    VmdLogLimited(s, "no device", from, "B/IP: confirmed request from %s reaches no device",
+    VmdLogLimited(&s->log, "no device", from, "B/IP: confirmed request from %s reaches no device",
                   VmdBipAddressText(from).c_str());
     return;
   }
   if (a[0] & kSegmentedMessage) {
-    VmdLogLimited(s, "segmented request", from, "B/IP: segmented request from %s aborted",
+    VmdLogLimited(&s->log, "segmented request", from, "B/IP: segmented request from %s aborted",
                   VmdBipAddressText(from).c_str());
     const uint8_t abort[] = {kAbortFromServer, invoke, kAbortSegmentationNotSupported};
     return answer(d, abort, 0);
@@ -320,13 +320,13 @@ void IAm(VmdServer* s, const VmdBipAddress& from, const Npdu& n) {
   iam.payload.assign(data.begin(), data.end());
   std::vector<uint32_t> clients;
   {
-    std::lock_guard<std::mutex> lock(s->mu);
-    for (const auto& c : s->conns)
+    std::lock_guard<std::mutex> lock(s->links.mu);
+    for (const auto& c : s->links.conns)
       if (!c->ended.load() && c->user.load() != 0) clients.push_back(c->id);
   }
   for (uint32_t id : clients)
     VmdSendUnconfirmed(s, id, iam);
-  VmdLogLimited(s, "I-Am", from, "B/IP: I-Am from %s to %zu client%s",
+  VmdLogLimited(&s->log, "I-Am", from, "B/IP: I-Am from %s to %zu client%s",
                 VmdBipAddressText(from).c_str(), clients.size(), clients.size() == 1 ? "" : "s");
 }
 
@@ -339,10 +339,10 @@ void Answered(VmdServer* s, size_t at, const VmdBipAddress& from, const Npdu& n,
   if (a.size() < 3) return Drop(s, from, "answer cut short");
   VmdBipRelayed r;
   {
-    std::lock_guard<std::mutex> lock(s->bip_mu);
-    auto it = s->bip_relayed.find(a[1]);
-    if (at != 0 || n.has_source || it == s->bip_relayed.end() || !(it->second.to == from)) {
-      VmdLogLimited(s, "stray answer", from,
+    std::lock_guard<std::mutex> lock(s->bip.mu);
+    auto it = s->bip.relayed.find(a[1]);
+    if (at != 0 || n.has_source || it == s->bip.relayed.end() || !(it->second.to == from)) {
+      VmdLogLimited(&s->log, "stray answer", from,
                     "B/IP: answer from %s to nothing the port asked (invoke id %u)",
                     VmdBipAddressText(from).c_str(), a[1]);
       return;
@@ -353,7 +353,7 @@ void Answered(VmdServer* s, size_t at, const VmdBipAddress& from, const Npdu& n,
     if (service && a[2] != it->second.request.params.service)
       return Drop(s, from, "answer of another service");
     r = it->second;
-    s->bip_relayed.erase(it);
+    s->bip.relayed.erase(it);
   }
   uint16_t outcome = IPC_OUTCOME_OK;
   std::span<const uint8_t> data = a.subspan(3);
@@ -451,7 +451,7 @@ void Register(VmdServer* s, size_t at, const VmdBipAddress& from, uint16_t ttl,
     });
   // A registration and a refusal are kinds of their own: a flood of
   // refusals hides no registration of the same sender.
-  VmdLogLimited(s, done ? "registered" : "refused", from,
+  VmdLogLimited(&s->log, done ? "registered" : "refused", from,
                 "B/IP: foreign device %s, time to live %u s: %s", VmdBipAddressText(from).c_str(),
                 unsigned(ttl), done ? "registered" : "refused");
   Result(out, at, from, done ? kVmdBvlcSuccess : kVmdBvlcRegisterNak);
@@ -523,13 +523,13 @@ bool VmdBipIsOwn(std::span<const VmdBipEndpoint> endpoints, std::span<const uint
   return false;
 }
 
-bool VmdBipOwn(const VmdServer* s, const VmdBipAddress& source) {
-  return VmdBipIsOwn(s->bip_endpoints, s->bip_locals, source);
+bool VmdBipOwn(const VmdBipPortState* port, const VmdBipAddress& source) {
+  return VmdBipIsOwn(port->endpoints, port->locals, source);
 }
 
 void VmdBipHandle(VmdServer* s, size_t at, const VmdBipAddress& from, std::span<const uint8_t> d,
                   std::vector<VmdBipDatagram>* out) {
-  if (at >= s->bip_endpoints.size() || VmdBipOwn(s, from)) return;
+  if (at >= s->bip.endpoints.size() || VmdBipOwn(&s->bip, from)) return;
   if (d.size() < kBvllHeader || d[0] != kBvllType) return Drop(s, from, "not a BVLL message");
   if (Get16(&d[2]) != d.size()) return Drop(s, from, "BVLC length is not the datagram's");
   std::span<const uint8_t> body = d.subspan(kBvllHeader);
@@ -545,7 +545,7 @@ void VmdBipHandle(VmdServer* s, size_t at, const VmdBipAddress& from, std::span<
       std::copy_n(body.data(), sizeof origin.octets, origin.octets);
       // A broadcast of the port's own, or a device's I-Am, that a BBMD
       // passed back.
-      if (VmdBipOwn(s, origin)) return;
+      if (VmdBipOwn(&s->bip, origin)) return;
       return HandleNpdu(s, at, origin, body.subspan(sizeof origin.octets), out);
     }
     case kDistributeBroadcast:

@@ -13,6 +13,7 @@
 #include "daemon/vmd_device.h"
 
 struct VmdServer;
+struct VmdBipPortState;
 
 // A B/IP address: IPv4 address and UDP port, in network order.
 struct VmdBipAddress {
@@ -41,7 +42,7 @@ struct VmdBipEndpoint {
 bool VmdBipIsOwn(std::span<const VmdBipEndpoint> endpoints, std::span<const uint32_t> locals,
                  const VmdBipAddress& source);
 // The same for the server's B/IP port as it is open.
-bool VmdBipOwn(const VmdServer* server, const VmdBipAddress& source);
+bool VmdBipOwn(const VmdBipPortState* port, const VmdBipAddress& source);
 
 // A datagram to send from endpoint `from` (an index into the endpoints).
 struct VmdBipDatagram {

@@ -98,13 +98,13 @@ uint32_t SubnetBroadcast(uint32_t host) {
 // gets none. Bound to every interface, it hears them all, and its own
 // datagrams come from the interfaces' addresses.
 void HearBroadcasts(VmdServer* s) {
-  const VmdBipAddress& own = s->bip_endpoints[0].address;
+  const VmdBipAddress& own = s->bip.endpoints[0].address;
   const uint32_t host = VmdBipHost(own);
   const uint16_t port = uint16_t(own.octets[4] << 8 | own.octets[5]);
   if (host == INADDR_ANY) {
     std::string text;
     ForEachInterface([&](uint32_t address, uint32_t) {
-      s->bip_locals.push_back(address);
+      s->bip.locals.push_back(address);
       text += (text.empty() ? "" : ", ") + DottedText(address);
     });
     VmdLog(s, "B/IP port on every interface: %s", text.c_str());
@@ -118,8 +118,8 @@ void HearBroadcasts(VmdServer* s) {
   }
   VmdBipAddress heard{};
   std::string error;
-  s->bip_hear_fd = Bind(DottedText(broadcast), port, SO_REUSEADDR, &heard, &error);
-  if (s->bip_hear_fd < 0)
+  s->bip.hear_fd = Bind(DottedText(broadcast), port, SO_REUSEADDR, &heard, &error);
+  if (s->bip.hear_fd < 0)
     VmdLog(s, "B/IP port hears no broadcasts: %s", error.c_str());
   else
     VmdLog(s, "B/IP port hears broadcasts at %s", VmdBipAddressText(heard).c_str());
@@ -132,15 +132,15 @@ struct Pending {
 
 void SendNow(VmdServer* s, const VmdBipDatagram& d) {
   sockaddr_in sa = ToSockaddr(d.to);
-  if (sendto(s->bip_fds[d.from], d.octets.data(), d.octets.size(), 0,
+  if (sendto(s->bip.fds[d.from], d.octets.data(), d.octets.size(), 0,
              reinterpret_cast<sockaddr*>(&sa), sizeof sa) < 0)
-    VmdLogLimited(s, "send failed", d.to, "B/IP: send to %s failed: %s",
+    VmdLogLimited(&s->log, "send failed", d.to, "B/IP: send to %s failed: %s",
                   VmdBipAddressText(d.to).c_str(), strerror(errno));
 }
 
-void Wake(VmdServer* s) {
+void Wake(VmdBipPortState* port) {
   char c = 1;
-  while (write(s->bip_wake[1], &c, 1) < 0 && errno == EINTR) {
+  while (write(port->wake[1], &c, 1) < 0 && errno == EINTR) {
   }
 }
 
@@ -155,12 +155,12 @@ std::optional<VmdClock::time_point> Expire(VmdServer* s) {
   std::vector<VmdBipRelayed> expired;
   std::optional<VmdClock::time_point> next;
   {
-    std::lock_guard<std::mutex> lock(s->bip_mu);
+    std::lock_guard<std::mutex> lock(s->bip.mu);
     const auto now = VmdClock::now();
-    for (auto it = s->bip_relayed.begin(); it != s->bip_relayed.end();) {
+    for (auto it = s->bip.relayed.begin(); it != s->bip.relayed.end();) {
       if (it->second.deadline <= now) {
         expired.push_back(it->second);
-        it = s->bip_relayed.erase(it);
+        it = s->bip.relayed.erase(it);
         continue;
       }
       if (!next || it->second.deadline < *next) next = it->second.deadline;
@@ -182,20 +182,20 @@ void Loop(VmdServer* s) {
   for (;;) {
     std::optional<VmdClock::time_point> next = Expire(s);
     if (!pending.empty() && (!next || pending.front().due < *next)) next = pending.front().due;
-    std::optional<VmdClock::time_point> counted = VmdLogLimitedFlush(s);
+    std::optional<VmdClock::time_point> counted = VmdLogLimitedFlush(&s->log);
     if (counted && (!next || *counted < *next)) next = counted;
     int timeout = next ? MsUntil(*next) : -1;
     p.clear();
-    p.push_back({s->bip_wake[0], POLLIN, 0});
-    for (int fd : s->bip_fds)
+    p.push_back({s->bip.wake[0], POLLIN, 0});
+    for (int fd : s->bip.fds)
       p.push_back({fd, POLLIN, 0});
-    if (s->bip_hear_fd >= 0) p.push_back({s->bip_hear_fd, POLLIN, 0});
+    if (s->bip.hear_fd >= 0) p.push_back({s->bip.hear_fd, POLLIN, 0});
     if (poll(p.data(), p.size(), timeout) < 0 && errno != EINTR) return;
     if (p[0].revents) {
       char drain[64];
-      while (read(s->bip_wake[0], drain, sizeof drain) > 0) {
+      while (read(s->bip.wake[0], drain, sizeof drain) > 0) {
       }
-      if (s->bip_stop.load()) return;
+      if (s->bip.stop.load()) return;
     }
     for (size_t i = 1; i < p.size(); ++i) {
       if (!(p[i].revents & POLLIN)) continue;
@@ -206,14 +206,14 @@ void Loop(VmdServer* s) {
       if (n < 0 || sa.sin_family != AF_INET) continue;
       const VmdBipAddress from = FromSockaddr(sa);
       if (size_t(n) > sizeof buf) {
-        VmdLogLimited(s, "long datagram", from,
+        VmdLogLimited(&s->log, "long datagram", from,
                       "B/IP: datagram of %zd octets from %s dropped: longer than a B/IP message", n,
                       VmdBipAddressText(from).c_str());
         continue;
       }
       out.clear();
       // The broadcasts heard apart are the router's.
-      const size_t at = i - 1 < s->bip_fds.size() ? i - 1 : 0;
+      const size_t at = i - 1 < s->bip.fds.size() ? i - 1 : 0;
       VmdBipHandle(s, at, from, {buf, size_t(n)}, &out);
       for (VmdBipDatagram& d : out) {
         if (d.delay_ms <= 0) {
@@ -224,7 +224,7 @@ void Loop(VmdServer* s) {
                                      [](auto due, const Pending& q) { return due < q.due; });
           pending.insert(at, std::move(w));
         } else {
-          VmdLogLimited(s, "answers waiting", d.to,
+          VmdLogLimited(&s->log, "answers waiting", d.to,
                         "B/IP: %zu answers wait already: one more to %s dropped", pending.size(),
                         VmdBipAddressText(d.to).c_str());
         }
@@ -245,17 +245,17 @@ bool VmdBipOpen(VmdServer* s, std::string* error) {
   VmdBipAddress bound{};
   int fd = Bind(c.bip_host, c.bip_port, SO_BROADCAST, &bound, error);
   if (fd < 0) return false;
-  s->bip_fds.push_back(fd);
-  s->bip_endpoints.push_back({nullptr, bound});
+  s->bip.fds.push_back(fd);
+  s->bip.endpoints.push_back({nullptr, bound});
   for (const VmdDevice& d : c.site.devices) {
     if (d.address.netPresent) continue;
     fd = Bind(c.bip_host, 0, SO_BROADCAST, &bound, error);
     if (fd < 0) return false;
-    s->bip_fds.push_back(fd);
-    s->bip_endpoints.push_back({&d, bound});
+    s->bip.fds.push_back(fd);
+    s->bip.endpoints.push_back({&d, bound});
   }
   uint16_t port =
-      uint16_t(s->bip_endpoints[0].address.octets[4] << 8 | s->bip_endpoints[0].address.octets[5]);
+      uint16_t(s->bip.endpoints[0].address.octets[4] << 8 | s->bip.endpoints[0].address.octets[5]);
   std::string host = "255.255.255.255";
   if (!c.bip_broadcast.empty()) {
     size_t colon = c.bip_broadcast.rfind(':');
@@ -274,55 +274,55 @@ bool VmdBipOpen(VmdServer* s, std::string* error) {
     return false;
   }
   sa.sin_port = htons(port);
-  s->bip_broadcast = FromSockaddr(sa);
-  if (pipe2(s->bip_wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+  s->bip.broadcast = FromSockaddr(sa);
+  if (pipe2(s->bip.wake, O_CLOEXEC | O_NONBLOCK) != 0) {
     *error = VmdErrno("pipe");
     return false;
   }
   VmdLog(s, "B/IP port at %s, broadcasts to %s",
-         VmdBipAddressText(s->bip_endpoints[0].address).c_str(),
-         VmdBipAddressText(s->bip_broadcast).c_str());
+         VmdBipAddressText(s->bip.endpoints[0].address).c_str(),
+         VmdBipAddressText(s->bip.broadcast).c_str());
   HearBroadcasts(s);
-  for (size_t i = 1; i < s->bip_endpoints.size(); ++i)
-    VmdLog(s, "B/IP device %u at %s", s->bip_endpoints[i].device->instance,
-           VmdBipAddressText(s->bip_endpoints[i].address).c_str());
-  s->bip_thread = std::thread(Loop, s);
+  for (size_t i = 1; i < s->bip.endpoints.size(); ++i)
+    VmdLog(s, "B/IP device %u at %s", s->bip.endpoints[i].device->instance,
+           VmdBipAddressText(s->bip.endpoints[i].address).c_str());
+  s->bip.thread = std::thread(Loop, s);
   return true;
 }
 
 void VmdBipClose(VmdServer* s) {
-  if (s->bip_thread.joinable()) {
-    s->bip_stop = true;
-    Wake(s);
-    s->bip_thread.join();
+  if (s->bip.thread.joinable()) {
+    s->bip.stop = true;
+    Wake(&s->bip);
+    s->bip.thread.join();
   }
   {
     // The link's clients are going too: what still waits is not confirmed.
-    std::lock_guard<std::mutex> lock(s->bip_mu);
-    s->bip_relayed.clear();
+    std::lock_guard<std::mutex> lock(s->bip.mu);
+    s->bip.relayed.clear();
   }
-  for (int fd : s->bip_fds)
+  for (int fd : s->bip.fds)
     close(fd);
-  s->bip_fds.clear();
-  s->bip_endpoints.clear();
-  if (s->bip_hear_fd >= 0) close(s->bip_hear_fd);
-  s->bip_hear_fd = -1;
-  s->bip_locals.clear();
-  VmdLogLimitedFlush(s, true);
-  for (int& fd : s->bip_wake) {
+  s->bip.fds.clear();
+  s->bip.endpoints.clear();
+  if (s->bip.hear_fd >= 0) close(s->bip.hear_fd);
+  s->bip.hear_fd = -1;
+  s->bip.locals.clear();
+  VmdLogLimitedFlush(&s->log, true);
+  for (int& fd : s->bip.wake) {
     if (fd >= 0) close(fd);
     fd = -1;
   }
 }
 
 uint16_t VmdBipPort(const VmdServer* s) {
-  if (s->bip_endpoints.empty()) return 0;
-  const uint8_t* o = s->bip_endpoints[0].address.octets;
+  if (s->bip.endpoints.empty()) return 0;
+  const uint8_t* o = s->bip.endpoints[0].address.octets;
   return uint16_t(o[4] << 8 | o[5]);
 }
 
 uint16_t VmdBipDevicePort(const VmdServer* s, uint32_t instance) {
-  for (const VmdBipEndpoint& e : s->bip_endpoints)
+  for (const VmdBipEndpoint& e : s->bip.endpoints)
     if (e.device && e.device->instance == instance)
       return uint16_t(e.address.octets[4] << 8 | e.address.octets[5]);
   return 0;
@@ -331,14 +331,14 @@ uint16_t VmdBipDevicePort(const VmdServer* s, uint32_t instance) {
 bool VmdBipRelay(VmdConn* c, const VmdConfirmed& rq, int ack_delay_ms) {
   VmdServer* s = c->server;
   const LinkAddress& to = rq.params.remote;
-  if (s->bip_fds.empty() || to.netPresent || to.macLen != kVmdBipAddressSize) return false;
+  if (s->bip.fds.empty() || to.netPresent || to.macLen != kVmdBipAddressSize) return false;
   for (const VmdDevice& d : s->config.site.devices)
     if (VmdSameAddress(d.address, to)) return false;
   VmdBipRelayed r{c->id, rq, {}, {}, {}};
   r.request.request = {};
   std::copy_n(to.mac, kVmdBipAddressSize, r.to.octets);
   // The port's own sockets are no station: the request would come back in.
-  if (VmdBipOwn(s, r.to)) return false;
+  if (VmdBipOwn(&s->bip, r.to)) return false;
   const auto now = VmdClock::now();
   r.deadline = now + std::chrono::milliseconds(s->config.site.apdu_timeout_ms);
   r.not_before = now + std::chrono::milliseconds(std::max(0, ack_delay_ms));
@@ -351,13 +351,13 @@ bool VmdBipRelay(VmdConn* c, const VmdConfirmed& rq, int ack_delay_ms) {
   uint8_t invoke = 0;
   bool full = false;
   {
-    std::lock_guard<std::mutex> lock(s->bip_mu);
-    full = s->bip_relayed.size() >= 256;
+    std::lock_guard<std::mutex> lock(s->bip.mu);
+    full = s->bip.relayed.size() >= 256;
     if (!full) {
-      while (s->bip_relayed.count(s->bip_next_invoke))
-        ++s->bip_next_invoke;
-      invoke = s->bip_next_invoke++;
-      s->bip_relayed.emplace(invoke, r);
+      while (s->bip.relayed.count(s->bip.next_invoke))
+        ++s->bip.next_invoke;
+      invoke = s->bip.next_invoke++;
+      s->bip.relayed.emplace(invoke, r);
     }
   }
   if (full) {
@@ -372,22 +372,22 @@ bool VmdBipRelay(VmdConn* c, const VmdConfirmed& rq, int ack_delay_ms) {
   SendNow(s, {0, r.to, VmdBipMessage(0x0A, npdu), 0});
   VmdLog(s, "connection %u: request (%u,%u) sent to B/IP %s with invoke id %u", c->id, rq.index,
          rq.identifier, VmdBipAddressText(r.to).c_str(), invoke);
-  Wake(s);
+  Wake(&s->bip);
   return true;
 }
 
 void VmdBipConfirm(VmdServer* s, const VmdBipRelayed& r, uint16_t outcome,
                    std::span<const uint8_t> data) {
-  std::shared_ptr<VmdConn> c = VmdFindConn(s, r.conn);
+  std::shared_ptr<VmdConn> c = VmdFindConn(&s->links, r.conn);
   if (!c || !VmdTakeAwaited(c.get(), r.request.index, r.request.identifier)) return;
   VmdQueue(c.get(), VmdConfirmationOut(r.request, outcome, data), MsUntil(r.not_before), false);
 }
 
 void VmdBipWhoIs(VmdServer* s, const IpcTxnParams& p, std::span<const uint8_t> request) {
-  if (s->bip_fds.empty()) return;
+  if (s->bip.fds.empty()) return;
   const LinkAddress& to = p.remote;
   std::vector<uint8_t> npdu = {0x01, 0x00};
-  VmdBipAddress dest = s->bip_broadcast;
+  VmdBipAddress dest = s->bip.broadcast;
   uint8_t function = 0x0B;
   if (to.netPresent && to.net == 0xFFFF) {
     npdu = {0x01, 0x20, 0xFF, 0xFF, 0x00, 0xFF};
@@ -397,7 +397,7 @@ void VmdBipWhoIs(VmdServer* s, const IpcTxnParams& p, std::span<const uint8_t> r
     for (const VmdDevice& d : s->config.site.devices)
       if (VmdSameAddress(d.address, to)) return;
     std::copy_n(to.mac, kVmdBipAddressSize, dest.octets);
-    if (VmdBipOwn(s, dest)) return;
+    if (VmdBipOwn(&s->bip, dest)) return;
     function = 0x0A;
   }
   npdu.push_back(0x10);

@@ -42,9 +42,9 @@ bool SendAll(VmdConn* c, int fd, const uint8_t* p, size_t n, bool bytewise) {
   return true;
 }
 
-bool ByteAtATime(VmdServer* s) {
-  std::lock_guard<std::mutex> lock(s->mu);
-  return s->behaviour.byte_at_a_time;
+bool ByteAtATime(VmdLinks* links) {
+  std::lock_guard<std::mutex> lock(links->mu);
+  return links->behaviour.byte_at_a_time;
 }
 
 // Writes pieces outside the connection lock, several in one call, so that
@@ -101,7 +101,7 @@ void WriterLoop(VmdConn* c) {
     c->writing = true;
     int fd = c->fd;
     lock.unlock();
-    bool ok = WriteOut(c, fd, {&out, 1}, ByteAtATime(c->server));
+    bool ok = WriteOut(c, fd, {&out, 1}, ByteAtATime(&c->server->links));
     lock.lock();
     c->writing = false;
     c->cv.notify_all();  // a reader held back by a full queue
@@ -163,7 +163,7 @@ class ReadBuffer {
 bool ReadBuffer::Grow(size_t size, size_t* room) {
   const size_t budget = server_->config.read_budget;
   const size_t more = Charge(size) - Charge(size_);
-  std::atomic<size_t>& held = server_->read_held;
+  std::atomic<size_t>& held = server_->links.read_held;
   size_t now = held.load();
   do {
     if (more > budget - std::min(now, budget)) {
@@ -194,7 +194,7 @@ void ReadBuffer::Shrink(size_t keep) {
 
 void ReadBuffer::Release() {
   free(bytes_);
-  server_->read_held -= Charge(size_);
+  server_->links.read_held -= Charge(size_);
   if (size_ >= kTrimFrom) malloc_trim(0);
   bytes_ = nullptr;
   size_ = 0;
@@ -232,8 +232,8 @@ End ReadFrames(VmdConn* c, std::string* why) {
         VmdRecordFrame(s, c, true, {});
         bool ignore;
         {
-          std::lock_guard<std::mutex> sl(s->mu);
-          ignore = s->behaviour.ignore_disconnect;
+          std::lock_guard<std::mutex> sl(s->links.mu);
+          ignore = s->links.behaviour.ignore_disconnect;
         }
         if (!ignore) return End::kDisconnect;
         VmdLog(s, "connection %u: disconnect frame ignored", c->id);
@@ -307,7 +307,7 @@ void ReaderLoop(VmdConn* c) {
   VmdServer* s = c->server;
   std::string why;
   End end = ReadFrames(c, &why);
-  if (end == End::kBad || end == End::kIdle || end == End::kStopped) s->disconnected++;
+  if (end == End::kBad || end == End::kIdle || end == End::kStopped) s->links.disconnected++;
   bool clean = false;
   switch (end) {
     case End::kDisconnect: {
@@ -369,12 +369,12 @@ void ReaderLoop(VmdConn* c) {
     close(c->fd);
     c->fd = -1;
   }
-  (clean && !c->write_failed.load() ? s->closed : s->lost)++;
+  (clean && !c->write_failed.load() ? s->links.closed : s->links.lost)++;
   {
-    std::lock_guard<std::mutex> lock(s->mu);
+    std::lock_guard<std::mutex> lock(s->links.mu);
     c->ended = true;
   }
-  s->cv.notify_all();
+  s->links.cv.notify_all();
 }
 
 }  // namespace
@@ -450,11 +450,11 @@ void ReleaseHeldLocked(VmdConn* c, std::unique_lock<std::mutex>& lock) {
 }  // namespace
 
 bool VmdQueue(VmdConn* c, VmdOut out, int delay_ms, bool withhold, VmdWriteBy by) {
-  bool bytewise = by != VmdWriteBy::Writer && ByteAtATime(c->server);
-  if (out.is_frame && !out.pdu.Held()) out.pdu = VmdPduHold(&c->server->pdus);
+  bool bytewise = by != VmdWriteBy::Writer && ByteAtATime(&c->server->links);
+  if (out.is_frame && !out.pdu.Held()) out.pdu = VmdPduHold(&c->server->links.pdus);
   std::unique_lock<std::mutex> lock(c->mu);
   if (c->stopping || c->closing) {
-    if (out.is_frame) c->server->pdus.failures++;
+    if (out.is_frame) c->server->links.pdus.failures++;
     return false;
   }
   out.seq = ++c->out_seq;
@@ -517,7 +517,7 @@ void VmdConnShutdown(VmdConn* c) {
 }
 
 bool VmdSendRaw(VmdServer* s, uint32_t id, std::span<const uint8_t> bytes) {
-  std::shared_ptr<VmdConn> c = VmdFindConn(s, id);
+  std::shared_ptr<VmdConn> c = VmdFindConn(&s->links, id);
   if (!c) return false;
   VmdOut out{};
   out.bytes.assign(bytes.begin(), bytes.end());
@@ -525,12 +525,12 @@ bool VmdSendRaw(VmdServer* s, uint32_t id, std::span<const uint8_t> bytes) {
 }
 
 bool VmdSendFrame(VmdServer* s, uint32_t id, std::span<const uint8_t> message) {
-  std::shared_ptr<VmdConn> c = VmdFindConn(s, id);
+  std::shared_ptr<VmdConn> c = VmdFindConn(&s->links, id);
   return c && VmdQueue(c.get(), VmdFrameOut(message), 0, false);
 }
 
 bool VmdReleaseWithheld(VmdServer* s, uint32_t id) {
-  std::shared_ptr<VmdConn> c = VmdFindConn(s, id);
+  std::shared_ptr<VmdConn> c = VmdFindConn(&s->links, id);
   if (!c) return false;
   std::vector<VmdOut> parked;
   {

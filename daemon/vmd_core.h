@@ -5,6 +5,7 @@
 // that takes a connection number accepts 0 for "the newest live connection".
 // All calls are thread-safe.
 #pragma once
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
@@ -17,6 +18,9 @@
 #include "runtime/ipc/ipc_frame.h"
 
 struct VmdServer;
+
+// The daemon's clock of due times and deadlines.
+using VmdClock = std::chrono::steady_clock;
 
 // A link that has not registered this long after it was accepted is closed,
 // so that connections nobody registers cannot hold the link cap.

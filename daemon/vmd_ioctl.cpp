@@ -100,8 +100,8 @@ bool NextIsOctets(const Rq& r, size_t size) {
 
 std::vector<std::shared_ptr<VmdConn>> Apps(VmdServer* s) {
   std::vector<std::shared_ptr<VmdConn>> apps;
-  std::lock_guard<std::mutex> lock(s->mu);
-  for (const auto& c : s->conns)
+  std::lock_guard<std::mutex> lock(s->links.mu);
+  for (const auto& c : s->links.conns)
     if (!c->ended.load() && c->user.load() != 0) apps.push_back(c);
   std::sort(apps.begin(), apps.end(),
             [](const auto& a, const auto& b) { return a->user < b->user; });
@@ -257,8 +257,8 @@ IoctlStatus DaemonStatus(Rq& r, Out& o) {
   }
   size_t links = 0;
   {
-    std::lock_guard<std::mutex> lock(r.s->mu);
-    for (const auto& c : r.s->conns)
+    std::lock_guard<std::mutex> lock(r.s->links.mu);
+    for (const auto& c : r.s->links.conns)
       links += !c->ended.load();
   }
   o.Unsigned(1 + 2 * links);  // the acceptor, and a reader and a writer per link
@@ -275,8 +275,8 @@ IoctlStatus IpcStatus(Rq& r, Out& o) {
   }
   std::vector<std::shared_ptr<VmdConn>> links;
   {
-    std::lock_guard<std::mutex> lock(r.s->mu);
-    for (const auto& c : r.s->conns)
+    std::lock_guard<std::mutex> lock(r.s->links.mu);
+    for (const auto& c : r.s->links.conns)
       if (!c->ended.load()) links.push_back(c);
   }
   // Each link's read buffer, and every message waiting to be written.
@@ -298,8 +298,8 @@ IoctlStatus IpcStatus(Rq& r, Out& o) {
 IoctlStatus IpcStatistics(Rq& r, Out& o) {
   if (IoctlStatus st = NoMore(r)) return st;
   const VmdServer* s = r.s;
-  for (uint64_t v : {s->incoming.load(), s->accepted.load(), s->registered.load(), s->closed.load(),
-                     s->lost.load(), s->disconnected.load()})
+  for (uint64_t v : {s->links.incoming.load(), s->links.accepted.load(), s->links.registered.load(),
+                     s->links.closed.load(), s->links.lost.load(), s->links.disconnected.load()})
     o.Unsigned(r.device ? 0 : v);
   return IOCTL_STATUS_OK;
 }
@@ -315,15 +315,15 @@ IoctlStatus PduStatistics(Rq& r, Out& o) {
     o.Unsigned(0);
     return IOCTL_STATUS_OK;
   }
-  o.Unsigned(r.s->pdus.allocated.load());
-  o.Unsigned(r.s->pdus.failures.load());
+  o.Unsigned(r.s->links.pdus.allocated.load());
+  o.Unsigned(r.s->links.pdus.failures.load());
   return IOCTL_STATUS_OK;
 }
 
 IoctlStatus PduStatus(Rq& r, Out& o) {
   if (IoctlStatus st = NoMore(r)) return st;
-  uint32_t peak = r.device ? 0 : r.s->pdus.peak.load();
-  uint32_t used = r.device ? 0 : r.s->pdus.in_use.load();
+  uint32_t peak = r.device ? 0 : r.s->links.pdus.peak.load();
+  uint32_t used = r.device ? 0 : r.s->links.pdus.in_use.load();
   o.Unsigned(peak);
   o.Unsigned(peak > used ? peak - used : 0);
   return IOCTL_STATUS_OK;

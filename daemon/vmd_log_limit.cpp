@@ -36,14 +36,14 @@ void EndRuns(std::vector<VmdLogRun>* runs, bool all, std::vector<std::string>* l
   });
 }
 
-void Write(VmdServer* s, const std::vector<std::string>& lines) {
+void Write(VmdLogBook* log, const std::vector<std::string>& lines) {
   for (const std::string& l : lines)
-    VmdLog(s, "%s", l.c_str());
+    VmdLogTo(log, "%s", l.c_str());
 }
 
 }  // namespace
 
-void VmdLogLimited(VmdServer* s, const char* kind, const VmdBipAddress& sender, const char* fmt,
+void VmdLogLimited(VmdLogBook* log, const char* kind, const VmdBipAddress& sender, const char* fmt,
                    ...) {
   char text[512];
   va_list ap;
@@ -52,8 +52,8 @@ void VmdLogLimited(VmdServer* s, const char* kind, const VmdBipAddress& sender, 
   va_end(ap);
   std::vector<std::string> lines;
   {
-    std::lock_guard<std::mutex> lock(s->log_limit_mu);
-    std::vector<VmdLogRun>& runs = s->log_runs;
+    std::lock_guard<std::mutex> lock(log->limit_mu);
+    std::vector<VmdLogRun>& runs = log->runs;
     EndRuns(&runs, false, &lines);
     auto it = std::find_if(runs.begin(), runs.end(),
                            [&](const VmdLogRun& r) { return Same(r, kind, sender, false); });
@@ -76,18 +76,18 @@ void VmdLogLimited(VmdServer* s, const char* kind, const VmdBipAddress& sender, 
       it->last = text;
     }
   }
-  Write(s, lines);
+  Write(log, lines);
 }
 
-std::optional<VmdClock::time_point> VmdLogLimitedFlush(VmdServer* s, bool all) {
+std::optional<VmdClock::time_point> VmdLogLimitedFlush(VmdLogBook* log, bool all) {
   std::vector<std::string> lines;
   std::optional<VmdClock::time_point> next;
   {
-    std::lock_guard<std::mutex> lock(s->log_limit_mu);
-    EndRuns(&s->log_runs, all, &lines);
-    for (const VmdLogRun& r : s->log_runs)
+    std::lock_guard<std::mutex> lock(log->limit_mu);
+    EndRuns(&log->runs, all, &lines);
+    for (const VmdLogRun& r : log->runs)
       if (r.left_out > 0 && (!next || r.since + kRunLength < *next)) next = r.since + kRunLength;
   }
-  Write(s, lines);
+  Write(log, lines);
   return next;
 }

@@ -66,8 +66,8 @@ bool Registration(const Msg& x) {
   IpcRegisterRequestRead(x.m, &rq);
   VmdBehaviour b;
   {
-    std::lock_guard<std::mutex> lock(s->mu);
-    b = s->behaviour;
+    std::lock_guard<std::mutex> lock(s->links.mu);
+    b = s->links.behaviour;
   }
   uint16_t own = IPC_DAEMON_OK;
   const char* refused = nullptr;
@@ -91,8 +91,8 @@ bool Registration(const Msg& x) {
   uint32_t user = 0;
   if (status == IPC_DAEMON_OK && own == IPC_DAEMON_OK) {
     {
-      std::lock_guard<std::mutex> lock(s->mu);
-      user = s->next_user++;
+      std::lock_guard<std::mutex> lock(s->links.mu);
+      user = s->links.next_user++;
     }
     std::string name = VmdPeerProgram(c);
     std::lock_guard<std::mutex> lock(c->mu);
@@ -137,7 +137,7 @@ bool Registration(const Msg& x) {
   const bool registered = status == IPC_DAEMON_OK && own == IPC_DAEMON_OK;
   if (registered) {
     c->frame_cap = IpcFrameCap(s->config.site.max_apdu, rq.maxSegAccepted);
-    s->registered++;
+    s->links.registered++;
     c->user = user;
   }
   Send(x, reply);
@@ -146,8 +146,8 @@ bool Registration(const Msg& x) {
            "connection %u: registered user %u (port %u, %u client and %u server TSMs, "
            "%u process ids)",
            c->id, user, rq.portId, rq.cliPoolSize, rq.srvPoolSize, rq.maxProcessIds);
-    { std::lock_guard<std::mutex> lock(s->mu); }  // a waiter is in its predicate or asleep
-    s->cv.notify_all();
+    { std::lock_guard<std::mutex> lock(s->links.mu); }  // a waiter is in its predicate or asleep
+    s->links.cv.notify_all();
   } else {
     VmdLog(s, "connection %u: registration answered with status %u%s%s", c->id, status,
            refused ? ": " : "", refused ? refused : "");
@@ -172,8 +172,8 @@ bool Scripted(VmdServer* s, const VmdConfirmed& rq, VmdAnswer* out) {
   VmdAnswer& a = *out;
   VmdConfirmedHandler handler;
   {
-    std::lock_guard<std::mutex> lock(s->mu);
-    for (auto it = s->scripts.begin(); it != s->scripts.end(); ++it) {
+    std::lock_guard<std::mutex> lock(s->links.mu);
+    for (auto it = s->links.scripts.begin(); it != s->links.scripts.end(); ++it) {
       const VmdScriptRule& r = *it;
       if (r.service >= 0 && r.service != rq.params.service) continue;
       if (r.match_destination) {
@@ -188,10 +188,10 @@ bool Scripted(VmdServer* s, const VmdConfirmed& rq, VmdAnswer* out) {
       a.answer = r.answer;
       a.delay_ms = r.delay_ms;
       a.no_answer = r.no_answer;
-      if (r.uses > 0 && --it->uses == 0) s->scripts.erase(it);
+      if (r.uses > 0 && --it->uses == 0) s->links.scripts.erase(it);
       return true;
     }
-    handler = s->confirmed_handler;
+    handler = s->links.confirmed_handler;
   }
   return handler && handler(rq, &a);
 }
@@ -290,8 +290,8 @@ bool ConfirmedRequest(const Msg& x, std::string* why) {
 void Unconfirmed(const Msg& x) {
   VmdUnconfirmedHandler handler;
   {
-    std::lock_guard<std::mutex> lock(x.s->mu);
-    handler = x.s->unconfirmed_handler;
+    std::lock_guard<std::mutex> lock(x.s->links.mu);
+    handler = x.s->links.unconfirmed_handler;
   }
   if (StatusOf(x, IPC_DAEMON_OK) != IPC_DAEMON_OK) return;
   VmdUnconfirmed rq{};
@@ -439,8 +439,8 @@ bool Values(const Msg& x, std::string* why) {
 void Ioctl(const Msg& x) {
   VmdIoctlHandler handler;
   {
-    std::lock_guard<std::mutex> lock(x.s->mu);
-    handler = x.s->ioctl_handler;
+    std::lock_guard<std::mutex> lock(x.s->links.mu);
+    handler = x.s->links.ioctl_handler;
   }
   std::span<const uint8_t> body = IpcPayload(x.m);
   std::vector<uint8_t> answer;
@@ -483,8 +483,8 @@ bool VmdHandleMessage(VmdConn* c, std::span<const uint8_t> m, std::string* why) 
                 IpcSentLength(x.kind, 0));
   }
   {
-    std::lock_guard<std::mutex> lock(c->server->mu);
-    x.rule = c->server->behaviour.rules[slot];
+    std::lock_guard<std::mutex> lock(c->server->links.mu);
+    x.rule = c->server->links.behaviour.rules[slot];
   }
   if (x.kind == IPC_KIND_REGISTER) return Registration(x);
   bool registered;

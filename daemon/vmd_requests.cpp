@@ -18,7 +18,7 @@ std::vector<uint8_t> Indication(uint16_t kind, const VmdIncoming& rq) {
 }  // namespace
 
 bool VmdGetClient(VmdServer* s, uint32_t conn, VmdClientInfo* out) {
-  std::shared_ptr<VmdConn> c = VmdFindConn(s, conn);
+  std::shared_ptr<VmdConn> c = VmdFindConn(&s->links, conn);
   if (!c) return false;
   std::lock_guard<std::mutex> lock(c->mu);
   const VmdClient& cl = c->client;
@@ -51,28 +51,28 @@ bool VmdGetClient(VmdServer* s, uint32_t conn, VmdClientInfo* out) {
 }
 
 void VmdScriptAdd(VmdServer* s, const VmdScriptRule& rule) {
-  std::lock_guard<std::mutex> lock(s->mu);
-  s->scripts.push_back(rule);
+  std::lock_guard<std::mutex> lock(s->links.mu);
+  s->links.scripts.push_back(rule);
 }
 
 void VmdScriptClear(VmdServer* s) {
-  std::lock_guard<std::mutex> lock(s->mu);
-  s->scripts.clear();
+  std::lock_guard<std::mutex> lock(s->links.mu);
+  s->links.scripts.clear();
 }
 
 void VmdSetConfirmedHandler(VmdServer* s, VmdConfirmedHandler handler) {
-  std::lock_guard<std::mutex> lock(s->mu);
-  s->confirmed_handler = std::move(handler);
+  std::lock_guard<std::mutex> lock(s->links.mu);
+  s->links.confirmed_handler = std::move(handler);
 }
 
 void VmdSetUnconfirmedHandler(VmdServer* s, VmdUnconfirmedHandler handler) {
-  std::lock_guard<std::mutex> lock(s->mu);
-  s->unconfirmed_handler = std::move(handler);
+  std::lock_guard<std::mutex> lock(s->links.mu);
+  s->links.unconfirmed_handler = std::move(handler);
 }
 
 void VmdSetIoctlHandler(VmdServer* s, VmdIoctlHandler handler) {
-  std::lock_guard<std::mutex> lock(s->mu);
-  s->ioctl_handler = std::move(handler);
+  std::lock_guard<std::mutex> lock(s->links.mu);
+  s->links.ioctl_handler = std::move(handler);
 }
 
 VmdIncoming VmdIncomingDefaults(VmdServer* s) {
@@ -99,7 +99,7 @@ VmdIncoming VmdIncomingDefaults(VmdServer* s) {
 
 bool VmdSendConfirmed(VmdServer* s, uint32_t conn, const VmdIncoming& rq, uint32_t* index,
                       uint32_t* identifier) {
-  std::shared_ptr<VmdConn> c = VmdFindConn(s, conn);
+  std::shared_ptr<VmdConn> c = VmdFindConn(&s->links, conn);
   if (!c) return false;
   uint32_t idx = 0, id = 0;
   std::lock_guard<std::mutex> order(c->server_index_mu);
@@ -134,13 +134,13 @@ std::vector<uint8_t> VmdUnconfirmedMessage(const VmdIncoming& rq) {
 }
 
 bool VmdSendUnconfirmed(VmdServer* s, uint32_t conn, const VmdIncoming& rq) {
-  std::shared_ptr<VmdConn> c = VmdFindConn(s, conn);
+  std::shared_ptr<VmdConn> c = VmdFindConn(&s->links, conn);
   if (!c) return false;
   return VmdQueue(c.get(), VmdFrameOut(VmdUnconfirmedMessage(rq)), 0, false);
 }
 
 bool VmdSendAbort(VmdServer* s, uint32_t conn, uint32_t index, uint32_t identifier) {
-  std::shared_ptr<VmdConn> c = VmdFindConn(s, conn);
+  std::shared_ptr<VmdConn> c = VmdFindConn(&s->links, conn);
   if (!c) return false;
   std::vector<uint8_t> m(IPC_PAYLOAD_OFFSET + 1, 0);
   IpcPut16(m, IPC_OFF_KIND, IPC_KIND_SERVER_ABORTED);

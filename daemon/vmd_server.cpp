@@ -1,5 +1,5 @@
-// Listening sockets, the accept loop, the log and the frame log of the
-// daemon core.
+// Listening sockets, the accept loop, and the start and stop of the daemon
+// core.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -169,12 +169,12 @@ int ListenTcp(const std::string& host, uint16_t port, uint16_t* bound, std::stri
   return fd;
 }
 
-// Joins the connections that have ended; the caller holds server->mu.
-void Reap(VmdServer* s, std::vector<std::shared_ptr<VmdConn>>* done) {
-  for (auto it = s->conns.begin(); it != s->conns.end();) {
+// Joins the connections that have ended; the caller holds links->mu.
+void Reap(VmdLinks* links, std::vector<std::shared_ptr<VmdConn>>* done) {
+  for (auto it = links->conns.begin(); it != links->conns.end();) {
     if ((*it)->ended.load()) {
       done->push_back(*it);
-      it = s->conns.erase(it);
+      it = links->conns.erase(it);
     } else {
       ++it;
     }
@@ -194,7 +194,7 @@ bool AcceptOne(VmdServer* s, int lfd, bool tcp) {
       usleep(100 * 1000);
     return false;
   }
-  s->incoming++;
+  s->links.incoming++;
   if (tcp) {
     int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
@@ -207,39 +207,39 @@ bool AcceptOne(VmdServer* s, int lfd, bool tcp) {
   std::vector<std::shared_ptr<VmdConn>> done;
   bool full;
   {
-    std::lock_guard<std::mutex> lock(s->mu);
-    Reap(s, &done);
-    full = s->conns.size() >= s->config.max_links;
+    std::lock_guard<std::mutex> lock(s->links.mu);
+    Reap(&s->links, &done);
+    full = s->links.conns.size() >= s->config.max_links;
     if (!full) {
-      conn->id = s->next_conn++;
-      s->conns.push_back(conn);
+      conn->id = s->links.next_conn++;
+      s->links.conns.push_back(conn);
     }
   }
   for (auto& d : done)
     if (d->reader.joinable()) d->reader.join();
   if (full) {
     // Once per burst: a flood of refusals would drown the log.
-    if (s->refused_at_cap++ == 0)
+    if (s->links.refused_at_cap++ == 0)
       VmdLog(s, "connection refused: %zu links are open (refusing until one ends)",
              s->config.max_links);
     close(fd);
     return true;
   }
-  if (s->refused_at_cap > 0) {
+  if (s->links.refused_at_cap > 0) {
     VmdLog(s, "accepting again: %llu connections were refused at the link cap",
-           static_cast<unsigned long long>(s->refused_at_cap));
-    s->refused_at_cap = 0;
+           static_cast<unsigned long long>(s->links.refused_at_cap));
+    s->links.refused_at_cap = 0;
   }
-  s->accepted++;
+  s->links.accepted++;
   VmdLog(s, "connection %u accepted (%s)", conn->id, tcp ? "tcp" : "unix");
   if (!VmdConnStart(s, conn)) {
     close(fd);
     conn->fd = -1;
-    s->lost++;
-    std::lock_guard<std::mutex> lock(s->mu);
+    s->links.lost++;
+    std::lock_guard<std::mutex> lock(s->links.mu);
     conn->ended = true;
   }
-  s->cv.notify_all();
+  s->links.cv.notify_all();
   return true;
 }
 
@@ -275,8 +275,8 @@ void CloseListeners(VmdServer* s) {
     if (fd >= 0) close(fd);
     fd = -1;
   }
-  if (s->log_file) fclose(s->log_file);
-  s->log_file = nullptr;
+  if (s->log.file) fclose(s->log.file);
+  s->log.file = nullptr;
 }
 
 }  // namespace
@@ -296,11 +296,12 @@ VmdServer* VmdStart(const VmdConfig& config, std::string* error) {
   auto s = std::make_unique<VmdServer>();
   s->config = config;
   s->start_time = time(nullptr);
+  s->log.quiet = config.log_quiet;
   std::string err;
   if (config.pipe_path.empty() && !config.tcp) err = "nothing to listen on";
   if (err.empty() && !config.log_path.empty()) {
-    s->log_file = fopen(config.log_path.c_str(), "a");
-    if (!s->log_file) err = VmdErrno("cannot open log file " + config.log_path);
+    s->log.file = fopen(config.log_path.c_str(), "a");
+    if (!s->log.file) err = VmdErrno("cannot open log file " + config.log_path);
   }
   if (err.empty() && pipe2(s->wake, O_CLOEXEC) != 0) err = VmdErrno("pipe");
   if (err.empty() && !config.pipe_path.empty())
@@ -325,8 +326,8 @@ VmdServer* VmdStart(const VmdConfig& config, std::string* error) {
 void VmdStop(VmdServer* s) {
   if (!s) return;
   {
-    std::lock_guard<std::mutex> lock(s->mu);
-    s->stopping = true;
+    std::lock_guard<std::mutex> lock(s->links.mu);
+    s->links.stopping = true;
   }
   char c = 1;
   while (write(s->wake[1], &c, 1) < 0 && errno == EINTR) {
@@ -339,8 +340,8 @@ void VmdStop(VmdServer* s) {
   s->tcp_fd = -1;
   std::vector<std::shared_ptr<VmdConn>> conns;
   {
-    std::lock_guard<std::mutex> lock(s->mu);
-    conns.swap(s->conns);
+    std::lock_guard<std::mutex> lock(s->links.mu);
+    conns.swap(s->links.conns);
   }
   for (auto& c : conns)
     VmdConnShutdown(c.get());
@@ -360,170 +361,3 @@ uint64_t VmdUptimeSeconds(const VmdServer* s) {
       std::chrono::duration_cast<std::chrono::seconds>(VmdClock::now() - s->started).count());
 }
 const std::string& VmdSocketPath(const VmdServer* s) { return s->config.pipe_path; }
-
-void VmdLog(VmdServer* s, const char* fmt, ...) {
-  char msg[512];
-  va_list ap;
-  va_start(ap, fmt);
-  vsnprintf(msg, sizeof msg, fmt, ap);
-  va_end(ap);
-  timespec ts;
-  clock_gettime(CLOCK_REALTIME, &ts);
-  tm t;
-  localtime_r(&ts.tv_sec, &t);
-  char stamp[32];
-  strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &t);
-  char line[600];
-  snprintf(line, sizeof line, "%s.%03ld velmorad: %s", stamp, ts.tv_nsec / 1000000, msg);
-  std::lock_guard<std::mutex> lock(s->log_mu);
-  if (s->log_file) {
-    fprintf(s->log_file, "%s\n", line);
-    fflush(s->log_file);
-  } else if (!s->config.log_quiet) {
-    fprintf(stderr, "%s\n", line);
-  }
-  s->log_lines.emplace_back(msg);
-  if (s->log_lines.size() > kLogKeep) s->log_lines.pop_front();
-  s->log_cv.notify_all();
-}
-
-std::vector<std::string> VmdLogLines(VmdServer* s) {
-  std::lock_guard<std::mutex> lock(s->log_mu);
-  return {s->log_lines.begin(), s->log_lines.end()};
-}
-
-bool VmdWaitLog(VmdServer* s, const std::string& fragment, int timeout_ms) {
-  std::unique_lock<std::mutex> lock(s->log_mu);
-  return s->log_cv.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] {
-    for (const std::string& l : s->log_lines)
-      if (l.find(fragment) != std::string::npos) return true;
-    return false;
-  });
-}
-
-void VmdRecordFrame(VmdServer* s, VmdConn* conn, bool inbound, std::span<const uint8_t> m) {
-  VmdCountFrame(conn, inbound, m);
-  if (!s->config.frame_log) return;
-  VmdFrame f{};
-  f.conn = conn->id;
-  f.user = conn->user.load();
-  f.inbound = inbound;
-  f.length = uint32_t(m.size());
-  f.kind = IpcGet16(m, IPC_OFF_KIND);
-  f.status = IpcGet16(m, IPC_OFF_STATUS);
-  f.index = IpcGet32(m, IPC_OFF_TSM_INDEX);
-  f.identifier = IpcGet32(m, IPC_OFF_TSM_ID);
-  f.bytes.assign(m.begin(), m.end());
-  std::lock_guard<std::mutex> lock(s->frames_mu);
-  f.seq = ++s->frame_seq;
-  s->frame_bytes += f.bytes.size();
-  s->frames.push_back(std::move(f));
-  while (s->frames.size() > kFramesKeep ||
-         (s->frames.size() > 1 && s->frame_bytes > kFrameBytesKeep)) {
-    s->frame_bytes -= s->frames.front().bytes.size();
-    s->frames.pop_front();
-  }
-  s->frames_cv.notify_all();
-}
-
-std::vector<VmdFrame> VmdFrames(VmdServer* s) {
-  std::lock_guard<std::mutex> lock(s->frames_mu);
-  return {s->frames.begin(), s->frames.end()};
-}
-
-bool VmdWaitFrame(VmdServer* s, const std::function<bool(const VmdFrame&)>& match, int timeout_ms,
-                  VmdFrame* out, uint64_t after) {
-  std::unique_lock<std::mutex> lock(s->frames_mu);
-  return s->frames_cv.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] {
-    for (const VmdFrame& f : s->frames) {
-      if (f.seq > after && match(f)) {
-        if (out) *out = f;
-        return true;
-      }
-    }
-    return false;
-  });
-}
-
-std::shared_ptr<VmdConn> VmdFindConn(VmdServer* s, uint32_t id) {
-  std::lock_guard<std::mutex> lock(s->mu);
-  std::shared_ptr<VmdConn> best;
-  for (auto& c : s->conns) {
-    if (id != 0 && c->id == id) return c;
-    if (id == 0 && !c->ended.load() && (!best || c->id > best->id)) best = c;
-  }
-  return best;
-}
-
-bool VmdWaitAccepted(VmdServer* s, uint32_t n, int timeout_ms) {
-  std::unique_lock<std::mutex> lock(s->mu);
-  return s->cv.wait_for(lock, std::chrono::milliseconds(timeout_ms),
-                        [&] { return s->next_conn > n; });
-}
-
-bool VmdWaitEnded(VmdServer* s, uint32_t id, int timeout_ms) {
-  std::unique_lock<std::mutex> lock(s->mu);
-  return s->cv.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] {
-    if (id == 0 || id >= s->next_conn) return false;
-    for (auto& c : s->conns)
-      if (c->id == id) return c->ended.load();
-    return true;  // reaped
-  });
-}
-
-bool VmdWaitRegistered(VmdServer* s, uint32_t id, int timeout_ms) {
-  std::unique_lock<std::mutex> lock(s->mu);
-  return s->cv.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] {
-    for (auto& c : s->conns)
-      if ((id == 0 || c->id == id) && c->user.load() != 0) return true;
-    return false;
-  });
-}
-
-bool VmdDrop(VmdServer* s, uint32_t id) {
-  std::shared_ptr<VmdConn> c = VmdFindConn(s, id);
-  if (!c || c->ended.load()) return false;
-  c->dropped = true;
-  VmdConnShutdown(c.get());
-  return true;
-}
-
-int VmdKindSlot(uint16_t kind) {
-  for (size_t i = 0; i < kVmdClientKindCount; ++i)
-    if (kVmdClientKinds[i] == kind) return int(i);
-  return -1;
-}
-
-VmdKindRule& VmdRule(VmdBehaviour* b, uint16_t kind) {
-  int slot = VmdKindSlot(kind);
-  return b->rules[slot < 0 ? 0 : slot];
-}
-
-VmdBehaviour VmdGetBehaviour(VmdServer* s) {
-  std::lock_guard<std::mutex> lock(s->mu);
-  return s->behaviour;
-}
-
-void VmdSetBehaviour(VmdServer* s, const VmdBehaviour& b) {
-  std::lock_guard<std::mutex> lock(s->mu);
-  s->behaviour = b;
-}
-
-VmdStats VmdGetStats(VmdServer* s) {
-  VmdStats st{};
-  st.start_time = s->start_time;
-  std::lock_guard<std::mutex> lock(s->mu);
-  st.accepted = s->accepted.load();
-  st.closed = s->closed.load();
-  st.lost = s->lost.load();
-  st.incoming = s->incoming.load();
-  st.registered = s->registered.load();
-  st.disconnected = s->disconnected.load();
-  for (auto& c : s->conns) {
-    if (c->ended.load()) continue;
-    st.apps.push_back({c->id, c->user.load(), c->bytes_read.load(), c->bytes_written.load(),
-                       c->buffers_read.load(), c->buffers_written.load(), c->calls_read.load(),
-                       c->calls_written.load()});
-  }
-  return st;
-}

@@ -279,7 +279,7 @@ void TimeOut(VmdServer* s, const VmdConfirmed& rq, const char* why, VmdAnswer* a
   // Connections count from 1; 0 is a request from the B/IP port, which
   // anyone on the network can send again and again.
   if (rq.conn == 0)
-    return VmdLogLimited(s, why, VmdBipAddress{}, "B/IP: %s at %s: time-out in %u ms", why,
+    return VmdLogLimited(&s->log, why, VmdBipAddress{}, "B/IP: %s at %s: time-out in %u ms", why,
                          AddressText(rq.params.remote).c_str(), s->config.site.apdu_timeout_ms);
   VmdLog(s, "connection %u: %s at %s: time-out in %u ms", rq.conn, why,
          AddressText(rq.params.remote).c_str(), s->config.site.apdu_timeout_ms);
@@ -288,9 +288,9 @@ void TimeOut(VmdServer* s, const VmdConfirmed& rq, const char* why, VmdAnswer* a
 }  // namespace
 
 VmdDeviceSwitches VmdSwitchesOf(VmdServer* s, const VmdDevice& d) {
-  std::lock_guard<std::mutex> lock(s->mu);
-  auto it = s->device_switches.find(d.instance);
-  return it != s->device_switches.end() ? it->second : d.switches;
+  std::lock_guard<std::mutex> lock(s->links.mu);
+  auto it = s->sim.switches.find(d.instance);
+  return it != s->sim.switches.end() ? it->second : d.switches;
 }
 
 bool VmdWhoIsRange(std::span<const uint8_t> data, uint32_t* low, uint32_t* high) {
@@ -361,8 +361,8 @@ void VmdDevicesUnconfirmed(VmdConn* c, const VmdUnconfirmed& rq, const VmdKindRu
 
 bool VmdSetDeviceSwitches(VmdServer* s, uint32_t instance, const VmdDeviceSwitches& switches) {
   if (!VmdSiteFindDevice(s->config.site, instance)) return false;
-  std::lock_guard<std::mutex> lock(s->mu);
-  s->device_switches[instance] = switches;
+  std::lock_guard<std::mutex> lock(s->links.mu);
+  s->sim.switches[instance] = switches;
   return true;
 }
 
