@@ -3,20 +3,17 @@
 // The server owns its parts, each with its own lock: the links
 // (vmd_links.h), the simulated site (vmd_sim.h), the B/IP port
 // (vmd_bip_port.h), the log (vmd_log.h) and the frame log
-// (vmd_frame_log.h). Lock order: the links' mutex, then a connection's;
-// the simulated site's, the B/IP port's, the log's and the frame log's
-// are taken last and alone. No lock is held across a socket write.
+// (vmd_frame_log.h). Lock order: a connection's `server_index_mu`, the
+// links' mutex, a connection's `mu`; the simulated site's, the B/IP
+// port's, the log's and the frame log's mutexes are taken last and alone.
+// No part's lock is held across a socket write.
 #pragma once
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <cstdio>
-#include <deque>
-#include <map>
+#include <ctime>
 #include <memory>
-#include <mutex>
-#include <optional>
+#include <span>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include <netinet/in.h>
 #include <sys/types.h>
@@ -51,6 +48,8 @@ struct VmdServer {
   VmdFrameLog frames;
 };
 
+// Counts a frame, and keeps it in the frame log when the configuration
+// asks for it (vmd_frame_log.cpp).
 void VmdRecordFrame(VmdServer* server, VmdConn* conn, bool inbound,
                     std::span<const uint8_t> message);
 // Counts a frame in its application's statistics (vmd_counters.cpp).

@@ -2,8 +2,9 @@
 // client registered, the daemon's counters of them, and how the daemon
 // answers them (which tests change while it runs).
 //
-// Lock order: `VmdLinks::mu`, then a connection's `server_index_mu`, then
-// its `mu`. Neither is held while another part's lock is taken, nor across
+// Lock order: a connection's `server_index_mu`, then `VmdLinks::mu`, then a
+// connection's `mu`; the other parts' locks come after these, taken last
+// and alone. Neither `VmdLinks::mu` nor a connection's `mu` is held across
 // a socket write.
 #pragma once
 #include <atomic>
