@@ -3,6 +3,8 @@
 // reserved and the proprietary texts. An empty name: the value has none.
 #include <cstddef>
 
+#include "bacnet/bacnet_enums.h"
+#include "text/enum_name_check.h"
 #include "text/enum_names.h"
 
 namespace {
@@ -674,6 +676,49 @@ constexpr const char* kRestartReasons[] = {
     "unknown-restart-reason", "reserved-restart-reason", "proprietary-restart-reason"};
 
 constexpr const char* kGeneric[] = {"enumeration"};
+
+// The codec's named numbers are these lists' names.
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, ANALOG_INPUT);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, ANALOG_OUTPUT);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, ANALOG_VALUE);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, BINARY_INPUT);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, BINARY_OUTPUT);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, BINARY_VALUE);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, CALENDAR);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, COMMAND);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, DEVICE);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, EVENT_ENROLLMENT);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, FILE);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, GROUP);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, LOOP);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, MULTI_STATE_INPUT);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, MULTI_STATE_OUTPUT);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, NOTIFICATION_CLASS);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, PROGRAM);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, SCHEDULE);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, AVERAGING);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, MULTI_STATE_VALUE);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, TREND_LOG);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, LIFE_SAFETY_POINT);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, LIFE_SAFETY_ZONE);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, ACCUMULATOR);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, PULSE_CONVERTER);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, EVENT_LOG);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, TREND_LOG_MULTIPLE);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, LOAD_CONTROL);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, STRUCTURED_VIEW);
+ENUM_NAME_CHECK(kObjectTypes, BACNET_OBJ_, ACCESS_DOOR);
+ENUM_NAME_CHECK(kProperties, BACNET_PROP_, ALL);
+ENUM_NAME_CHECK(kProperties, BACNET_PROP_, MAX_APDU_LENGTH_ACCEPTED);
+ENUM_NAME_CHECK(kProperties, BACNET_PROP_, OBJECT_IDENTIFIER);
+ENUM_NAME_CHECK(kProperties, BACNET_PROP_, OBJECT_LIST);
+ENUM_NAME_CHECK(kProperties, BACNET_PROP_, OBJECT_NAME);
+ENUM_NAME_CHECK(kProperties, BACNET_PROP_, OBJECT_TYPE);
+ENUM_NAME_CHECK(kProperties, BACNET_PROP_, OPTIONAL);
+ENUM_NAME_CHECK(kProperties, BACNET_PROP_, REQUIRED);
+ENUM_NAME_CHECK(kProperties, BACNET_PROP_, SEGMENTATION_SUPPORTED);
+ENUM_NAME_CHECK(kProperties, BACNET_PROP_, VENDOR_IDENTIFIER);
+ENUM_NAME_CHECK(kProperties, BACNET_PROP_, MAX_SEGMENTS_ACCEPTED);
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "bacnet/asn_check.h"
+#include "bacnet/bacnet_enums.h"
 #include "runtime/apil/apil_addr.h"
 #include "runtime/apil/apil_hooks.h"
 #include "runtime/osa/osa.h"
@@ -14,10 +15,12 @@ constexpr uint16_t kKindAck = IPC_KIND_SERVER_ACK;
 constexpr uint16_t kKindError = IPC_KIND_SERVER_ERROR;
 constexpr uint16_t kKindReject = IPC_KIND_SERVER_REJECT;
 constexpr uint16_t kKindAbort = IPC_KIND_SERVER_ABORT;
-constexpr ServerResult kRejectUnrecognized = ApilRejectResult(9);
-constexpr ServerResult kRejectOutOfRange = ApilRejectResult(6);
-constexpr ServerResult kErrorServicesOther = ApilErrorResult(5, 0);
-constexpr ServerResult kErrorResourcesOther = ApilErrorResult(3, 0);
+constexpr ServerResult kRejectUnrecognized = ApilRejectResult(BACNET_REJECT_UNRECOGNIZED_SERVICE);
+constexpr ServerResult kRejectOutOfRange = ApilRejectResult(BACNET_REJECT_PARAMETER_OUT_OF_RANGE);
+constexpr ServerResult kErrorServicesOther =
+    ApilErrorResult(BACNET_ERROR_CLASS_SERVICES, BACNET_ERROR_CODE_OTHER);
+constexpr ServerResult kErrorResourcesOther =
+    ApilErrorResult(BACNET_ERROR_CLASS_RESOURCES, BACNET_ERROR_CODE_OTHER);
 // Internal outcomes of a handler: abort for want of segmentation, drop.
 constexpr ServerResult kAbortSegmentation = 21;
 constexpr ServerResult kDrop = 22;

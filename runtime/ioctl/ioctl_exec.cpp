@@ -20,7 +20,7 @@ int CheckedOutcome(int outcome, const PduDesc& reply) {
   const uint32_t length = reply.msg ? reply.length : 0;
   uint32_t errorClass, errorCode;
   if (outcome == int(IPC_STATUS_OK) &&
-      AsnCheckComplexAck(ASN_SERVICE_PRIVATE_TRANSFER, data, length) != 0)
+      AsnCheckComplexAck(BACNET_SERVICE_PRIVATE_TRANSFER, data, length) != 0)
     return int(IPC_STATUS_INVALID_PACKET);
   if (outcome == int(IPC_STATUS_BACNET_ERROR) &&
       !IoctlErrorPair(data, length, &errorClass, &errorCode))
@@ -55,7 +55,7 @@ Outcome OutcomeOf(const IoctlRequest* r, VelmoraStatus status) {
 int Send(IoctlRequest* r, const LinkAddress* source, const LinkAddress* destination,
          const CommParams* params, bool async, CliTsm** out) {
   CliTsm* tsm = nullptr;
-  int status = TsmCliAllocConfirmed(source, destination, kPriority, ASN_SERVICE_PRIVATE_TRANSFER,
+  int status = TsmCliAllocConfirmed(source, destination, kPriority, BACNET_SERVICE_PRIVATE_TRANSFER,
                                     params, r, async, kIoctlUserWord, &tsm, nullptr);
   if (status != 0) return status;
   status = TsmlSend(tsm, IPC_KIND_CONF_REQUEST, &r->request.pdu);
@@ -112,7 +112,7 @@ VelmoraStatus VelmoraIoctlExecRemote(VelmoraIoctlHandle handle, const VelmoraAdd
   IoctlTaken r(handle, IOCTL_STATE_BUILT, IoctlMatch::Exactly);
   if (!r || !IoctlRequestCloseBlock(r.get(), 2)) return VELMORA_STATUS_INVALID_PARAMETER;
   r->destination = *destination;
-  r->service = ASN_SERVICE_PRIVATE_TRANSFER;
+  r->service = BACNET_SERVICE_PRIVATE_TRANSFER;
   r->state = IOCTL_STATE_EXECUTING;
   const LinkAddress* sourceLink = source ? &from : nullptr;
   if (!r->callback) {
