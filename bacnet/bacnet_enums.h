@@ -49,8 +49,10 @@ inline constexpr uint32_t BACNET_PROP_OBJECT_LIST = 76;
 inline constexpr uint32_t BACNET_PROP_OBJECT_NAME = 77;
 inline constexpr uint32_t BACNET_PROP_OBJECT_TYPE = 79;
 inline constexpr uint32_t BACNET_PROP_OPTIONAL = 80;
+inline constexpr uint32_t BACNET_PROP_PRESENT_VALUE = 85;
 inline constexpr uint32_t BACNET_PROP_REQUIRED = 105;
 inline constexpr uint32_t BACNET_PROP_SEGMENTATION_SUPPORTED = 107;
+inline constexpr uint32_t BACNET_PROP_STATUS_FLAGS = 111;
 inline constexpr uint32_t BACNET_PROP_VENDOR_IDENTIFIER = 120;
 inline constexpr uint32_t BACNET_PROP_MAX_SEGMENTS_ACCEPTED = 167;
 
