@@ -57,6 +57,8 @@ inline constexpr uint32_t BACNET_PROP_VENDOR_IDENTIFIER = 120;
 inline constexpr uint32_t BACNET_PROP_MAX_SEGMENTS_ACCEPTED = 167;
 
 // Confirmed service choices.
+inline constexpr uint8_t BACNET_SERVICE_COV_NOTIFICATION = 1;
+inline constexpr uint8_t BACNET_SERVICE_EVENT_NOTIFICATION = 2;
 inline constexpr uint8_t BACNET_SERVICE_CREATE_OBJECT = 10;
 inline constexpr uint8_t BACNET_SERVICE_READ_PROPERTY = 12;
 inline constexpr uint8_t BACNET_SERVICE_READ_PROPERTY_MULTIPLE = 14;
@@ -67,6 +69,9 @@ inline constexpr uint8_t BACNET_CONFIRMED_SERVICE_COUNT = 30;
 
 // Unconfirmed service choices.
 inline constexpr uint8_t BACNET_UNCONFIRMED_I_AM = 0;
+inline constexpr uint8_t BACNET_UNCONFIRMED_I_HAVE = 1;
+inline constexpr uint8_t BACNET_UNCONFIRMED_COV_NOTIFICATION = 2;
+inline constexpr uint8_t BACNET_UNCONFIRMED_EVENT_NOTIFICATION = 3;
 inline constexpr uint8_t BACNET_UNCONFIRMED_WHO_IS = 8;
 
 // Error classes.

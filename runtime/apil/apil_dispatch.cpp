@@ -193,7 +193,9 @@ void TsmlHookUnconfirmed(IpcMsg* message) {
   const uint32_t length = IpcMsgGetPayloadLength(message);
   if (!AsnCheckUnconfirmedRequest(service, data, length)) return;
   // COV and event notifications reach only the process they name (0: any).
-  if ((service == 2 || service == 3) && !AcceptsAllProcessIds()) {
+  if ((service == BACNET_UNCONFIRMED_COV_NOTIFICATION ||
+       service == BACNET_UNCONFIRMED_EVENT_NOTIFICATION) &&
+      !AcceptsAllProcessIds()) {
     uint32_t pid = ProcessIdOf(data, length);
     if (pid != 0 && !TsmlProcessIdKnown(pid)) return;
   }
@@ -239,7 +241,7 @@ int TsmlServerDispatch(int status, SrvTsm* tsm) {
 ServerResult TsmlHandlerLookup(ApilHandlerRow* row, uint32_t service) {
   *row = ApilHandlerGet(APIL_TABLE_CONFIRMED, service);
   if (row->handler) return APIL_RESULT_ACK;
-  if (service == 18) {
+  if (service == BACNET_SERVICE_PRIVATE_TRANSFER) {
     std::lock_guard<std::mutex> g(g_tables.lock);
     if (g_tables.privateTransfer) return APIL_RESULT_ACK;
   }
@@ -250,12 +252,15 @@ ServerResult TsmlHandlerLookup(ApilHandlerRow* row, uint32_t service) {
 ServerResult TsmlDispatchConfirmed(SrvTsm* tsm, const TsmSrvInfo* d, const ApilHandlerRow* row) {
   if (uint32_t check = AsnCheckConfirmedRequest(d->service, d->data, d->length))
     return ApilServerResultOf(check);
-  if ((d->service == 1 || d->service == 2) && !AcceptsAllProcessIds()) {
+  if ((d->service == BACNET_SERVICE_COV_NOTIFICATION ||
+       d->service == BACNET_SERVICE_EVENT_NOTIFICATION) &&
+      !AcceptsAllProcessIds()) {
     uint32_t pid = ProcessIdOf(d->data, d->length);
     if (pid == 0) return kRejectOutOfRange;
     if (!TsmlProcessIdKnown(pid)) return kErrorServicesOther;
   }
-  if (d->service == 18 && TsmlPrivateTransferCall(tsm, d) != 1) return 0;
+  if (d->service == BACNET_SERVICE_PRIVATE_TRANSFER && TsmlPrivateTransferCall(tsm, d) != 1)
+    return 0;
   if (row->handler) {
     ServerResult r = TsmlConfirmedHandlerCall(row, tsm, d);
     if (r != APIL_RESULT_ACK) return r;
