@@ -154,7 +154,7 @@ struct NameHash {
   size_t operator()(const NameEntry& e) const {
     size_t h = std::hash<const void*>()(e.owner);
     for (char c : e.name)
-      h = (h ^ static_cast<unsigned char>(Lower(c))) * 0x100000001b3ull;
+      h = (h ^ static_cast<unsigned char>(PlatAsciiLower(c))) * 0x100000001b3ull;
     return h;
   }
 };
