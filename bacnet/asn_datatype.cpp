@@ -153,8 +153,7 @@ static_assert(std::size(kRows) == 59);
 
 // Position of each code in kRows: the datatypes first, then the raw codes.
 constexpr size_t IndexOf(int32_t code) {
-  return size_t(code >= 0 ? code
-                          : ASN_TYPE_LOG_MULTIPLE_RECORD + 1 + (code - ASN_TYPE_RAW_RESERVED));
+  return size_t(code >= 0 ? code : ASN_TYPE_LAST + 1 + (code - ASN_TYPE_RAW_RESERVED));
 }
 constexpr auto kIndex = [] {
   std::array<int8_t, std::size(kRows)> index{};
@@ -252,8 +251,8 @@ int32_t Decode(const AsnDatatype* row, const uint8_t* data, uint32_t length, Vel
 std::span<const AsnDatatype> AsnDatatypeRows() { return kRows; }
 
 const AsnDatatype* AsnDatatypeFind(int32_t code) {
-  if (code < ASN_TYPE_RAW_RESERVED || code > ASN_TYPE_LOG_MULTIPLE_RECORD ||
-      code == ASN_TYPE_NONE || code == ASN_TYPE_ANY)
+  if (code < ASN_TYPE_RAW_RESERVED || code > ASN_TYPE_LAST || code == ASN_TYPE_NONE ||
+      code == ASN_TYPE_ANY)
     return nullptr;
   int8_t r = kIndex[IndexOf(code)];
   return r < 0 ? nullptr : &kRows[r];

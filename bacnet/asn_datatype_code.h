@@ -61,6 +61,8 @@ inline constexpr int32_t ASN_TYPE_VT_SESSION = 52;
 inline constexpr int32_t ASN_TYPE_SESSION_KEY = 53;
 inline constexpr int32_t ASN_TYPE_EVENT_LOG_RECORD = 54;
 inline constexpr int32_t ASN_TYPE_LOG_MULTIPLE_RECORD = 55;
+// The highest datatype code: the tables indexed by code end there.
+inline constexpr int32_t ASN_TYPE_LAST = ASN_TYPE_LOG_MULTIPLE_RECORD;
 // Codes besides the datatypes: none and any (schema rows only), and the
 // undecoded values kept as their octets.
 inline constexpr int32_t ASN_TYPE_NONE = -1;

@@ -36,6 +36,10 @@ bool AsnSchemaIsPrimitive(uint32_t row);
 // Datatype code of the property (-1 unknown). Kind: 1 array, 3 array of
 // lists, 2 list, 0 single value; plus 4 when the property is optional.
 int32_t AsnPropertyDatatype(uint32_t objectType, uint32_t property, int32_t* kind);
+// AsnPropertyDatatype while the library is started, else -1: the library's
+// start and shut-down open and close it (the users' query).
+int32_t AsnPropertyQuery(uint32_t objectType, uint32_t property, int32_t* kind);
+void AsnPropertyQueryOpen(bool open);
 
 // A request to validate or measure an encoded property value.
 struct AsnPropertyCheck {

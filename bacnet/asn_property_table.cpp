@@ -7,6 +7,7 @@
 
 #include "bacnet/asn_property.h"
 #include "bacnet/asn_schema_rows.h"
+#include "bacnet/bacnet_enums.h"
 
 namespace {
 
@@ -255,36 +256,36 @@ constexpr auto kAccessDoor = ASN_PROPERTIES(  // access-door (30)
     "234:DoorAlarmState/ol 235:DoorSecuredStatus/o");
 
 constexpr AsnObjectTypeRow kObjectTypeRows[] = {
-    {0, kAnalogInput.entries, kAnalogInput.count},
-    {1, kAnalogOutput.entries, kAnalogOutput.count},
-    {2, kAnalogValue.entries, kAnalogValue.count},
-    {3, kBinaryInput.entries, kBinaryInput.count},
-    {4, kBinaryOutput.entries, kBinaryOutput.count},
-    {5, kBinaryValue.entries, kBinaryValue.count},
-    {6, kCalendar.entries, kCalendar.count},
-    {7, kCommand.entries, kCommand.count},
-    {8, kDevice.entries, kDevice.count},
-    {9, kEventEnrollment.entries, kEventEnrollment.count},
-    {10, kFile.entries, kFile.count},
-    {11, kGroup.entries, kGroup.count},
-    {12, kLoop.entries, kLoop.count},
-    {13, kMultiStateInput.entries, kMultiStateInput.count},
-    {14, kMultiStateOutput.entries, kMultiStateOutput.count},
-    {15, kNotificationClass.entries, kNotificationClass.count},
-    {16, kProgram.entries, kProgram.count},
-    {17, kSchedule.entries, kSchedule.count},
-    {18, kAveraging.entries, kAveraging.count},
-    {19, kMultiStateValue.entries, kMultiStateValue.count},
-    {20, kTrendLog.entries, kTrendLog.count},
-    {21, kLifeSafetyPoint.entries, kLifeSafetyPoint.count},
-    {22, kLifeSafetyZone.entries, kLifeSafetyZone.count},
-    {23, kAccumulator.entries, kAccumulator.count},
-    {24, kPulseConverter.entries, kPulseConverter.count},
-    {25, kEventLog.entries, kEventLog.count},
-    {27, kTrendLogMultiple.entries, kTrendLogMultiple.count},
-    {28, kLoadControl.entries, kLoadControl.count},
-    {29, kStructuredView.entries, kStructuredView.count},
-    {30, kAccessDoor.entries, kAccessDoor.count},
+    {BACNET_OBJ_ANALOG_INPUT, kAnalogInput.entries, kAnalogInput.count},
+    {BACNET_OBJ_ANALOG_OUTPUT, kAnalogOutput.entries, kAnalogOutput.count},
+    {BACNET_OBJ_ANALOG_VALUE, kAnalogValue.entries, kAnalogValue.count},
+    {BACNET_OBJ_BINARY_INPUT, kBinaryInput.entries, kBinaryInput.count},
+    {BACNET_OBJ_BINARY_OUTPUT, kBinaryOutput.entries, kBinaryOutput.count},
+    {BACNET_OBJ_BINARY_VALUE, kBinaryValue.entries, kBinaryValue.count},
+    {BACNET_OBJ_CALENDAR, kCalendar.entries, kCalendar.count},
+    {BACNET_OBJ_COMMAND, kCommand.entries, kCommand.count},
+    {BACNET_OBJ_DEVICE, kDevice.entries, kDevice.count},
+    {BACNET_OBJ_EVENT_ENROLLMENT, kEventEnrollment.entries, kEventEnrollment.count},
+    {BACNET_OBJ_FILE, kFile.entries, kFile.count},
+    {BACNET_OBJ_GROUP, kGroup.entries, kGroup.count},
+    {BACNET_OBJ_LOOP, kLoop.entries, kLoop.count},
+    {BACNET_OBJ_MULTI_STATE_INPUT, kMultiStateInput.entries, kMultiStateInput.count},
+    {BACNET_OBJ_MULTI_STATE_OUTPUT, kMultiStateOutput.entries, kMultiStateOutput.count},
+    {BACNET_OBJ_NOTIFICATION_CLASS, kNotificationClass.entries, kNotificationClass.count},
+    {BACNET_OBJ_PROGRAM, kProgram.entries, kProgram.count},
+    {BACNET_OBJ_SCHEDULE, kSchedule.entries, kSchedule.count},
+    {BACNET_OBJ_AVERAGING, kAveraging.entries, kAveraging.count},
+    {BACNET_OBJ_MULTI_STATE_VALUE, kMultiStateValue.entries, kMultiStateValue.count},
+    {BACNET_OBJ_TREND_LOG, kTrendLog.entries, kTrendLog.count},
+    {BACNET_OBJ_LIFE_SAFETY_POINT, kLifeSafetyPoint.entries, kLifeSafetyPoint.count},
+    {BACNET_OBJ_LIFE_SAFETY_ZONE, kLifeSafetyZone.entries, kLifeSafetyZone.count},
+    {BACNET_OBJ_ACCUMULATOR, kAccumulator.entries, kAccumulator.count},
+    {BACNET_OBJ_PULSE_CONVERTER, kPulseConverter.entries, kPulseConverter.count},
+    {BACNET_OBJ_EVENT_LOG, kEventLog.entries, kEventLog.count},
+    {BACNET_OBJ_TREND_LOG_MULTIPLE, kTrendLogMultiple.entries, kTrendLogMultiple.count},
+    {BACNET_OBJ_LOAD_CONTROL, kLoadControl.entries, kLoadControl.count},
+    {BACNET_OBJ_STRUCTURED_VIEW, kStructuredView.entries, kStructuredView.count},
+    {BACNET_OBJ_ACCESS_DOOR, kAccessDoor.entries, kAccessDoor.count},
 };
 
 }  // namespace

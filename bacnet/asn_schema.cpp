@@ -854,7 +854,7 @@ bool AsnSchemaIsPlain(uint32_t row) {
 }
 
 uint16_t AsnSchemaRowOfDatatype(int32_t datatype) {
-  constexpr int32_t kCodes = 56;
+  constexpr int32_t kCodes = ASN_TYPE_LAST + 1;
   static const auto byDatatype = [] {
     std::array<uint16_t, kCodes> rows{};
     for (uint32_t i = 0; i < AsnSchemaRowCount; ++i) {

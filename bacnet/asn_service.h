@@ -11,17 +11,8 @@
 
 #include "bacnet/any_value.h"
 #include "bacnet/asn_tag.h"
+#include "bacnet/bacnet_enums.h"
 #include "bacnet/records_refs.h"
-
-// Service choices.
-inline constexpr uint8_t ASN_SERVICE_CREATE_OBJECT = 10;
-inline constexpr uint8_t ASN_SERVICE_READ_PROPERTY = 12;
-inline constexpr uint8_t ASN_SERVICE_READ_PROPERTY_MULTIPLE = 14;
-inline constexpr uint8_t ASN_SERVICE_WRITE_PROPERTY_MULTIPLE = 16;
-inline constexpr uint8_t ASN_SERVICE_PRIVATE_TRANSFER = 18;
-inline constexpr uint8_t ASN_UNCONFIRMED_WHO_IS = 8;
-// Confirmed service choices are below this.
-inline constexpr uint8_t ASN_CONFIRMED_SERVICE_COUNT = 30;
 
 // The most octets an encoded ReadProperty request takes.
 inline constexpr uint32_t ASN_READ_PROPERTY_SIZE = 50;

@@ -38,7 +38,8 @@ endfunction()
 # A static library of DIR's .cpp files (or only SOURCES, with only HEADERS
 # visible, for a part of a folder; the folder's own target then leaves those
 # sources out), linking DEPS publicly: the modules it uses, each named even
-# when another dependency brings it. A folder with headers alone becomes an
+# when another dependency brings it. A folder with headers alone, or HEADERS
+# without SOURCES (a part of a folder that is headers alone), becomes an
 # interface library.
 function(velmora_module target dir)
   cmake_parse_arguments(PARSE_ARGV 2 arg "" "" "DEPS;SOURCES;HEADERS")
@@ -46,6 +47,8 @@ function(velmora_module target dir)
   if(arg_SOURCES)
     list(TRANSFORM arg_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/${dir}/ OUTPUT_VARIABLE sources)
     set_property(GLOBAL APPEND PROPERTY ${claimed_property} ${sources})
+  elseif(arg_HEADERS)
+    set(sources "")
   else()
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
     get_property(claimed GLOBAL PROPERTY ${claimed_property})

@@ -52,9 +52,7 @@ constexpr uint8_t kError = 0x50;
 constexpr uint8_t kReject = 0x60;
 constexpr uint8_t kAbortFromServer = 0x71;
 constexpr uint8_t kAbortFromClient = 0x70;
-constexpr uint8_t kServiceIAm = 0;
 constexpr uint8_t kSegmentedMessage = 0x08;
-constexpr uint8_t kAbortSegmentationNotSupported = 4;
 // Max_APDU_Length_Accepted by its code; the reserved codes take the least.
 constexpr uint32_t kMaxApduByCode[] = {50, 128, 206, 480, 1024, 1476};
 
@@ -259,7 +257,7 @@ void Confirmed(VmdServer* s, size_t at, const VmdBipAddress& from, const Npdu& n
   if (a[0] & kSegmentedMessage) {
     VmdLogLimited(&s->log, "segmented request", from, "B/IP: segmented request from %s aborted",
                   VmdBipAddressText(from).c_str());
-    const uint8_t abort[] = {kAbortFromServer, invoke, kAbortSegmentationNotSupported};
+    const uint8_t abort[] = {kAbortFromServer, invoke, BACNET_ABORT_SEGMENTATION_NOT_SUPPORTED};
     return answer(d, abort, 0);
   }
   if (a.size() < 4) return Drop(s, from, "confirmed request cut short");
@@ -301,10 +299,10 @@ void Confirmed(VmdServer* s, size_t at, const VmdBipAddress& from, const Npdu& n
 // registered client.
 void IAm(VmdServer* s, const VmdBipAddress& from, const Npdu& n) {
   std::span<const uint8_t> data = n.apdu.subspan(2);
-  if (!AsnCheckUnconfirmedRequest(kServiceIAm, data.data(), uint32_t(data.size())))
+  if (!AsnCheckUnconfirmedRequest(BACNET_UNCONFIRMED_I_AM, data.data(), uint32_t(data.size())))
     return Drop(s, from, "I-Am with bad parameters");
   VmdIncoming iam = VmdIncomingDefaults(s);
-  iam.params.service = kServiceIAm;
+  iam.params.service = BACNET_UNCONFIRMED_I_AM;
   LinkAddress& a = iam.params.remote;
   a = LinkAddress{};
   a.kind = s->config.site.local.kind;
@@ -361,10 +359,10 @@ void Answered(VmdServer* s, size_t at, const VmdBipAddress& from, const Npdu& n,
   if (type == kComplexAckType && (a[0] & kSegmentedMessage)) {
     // The port takes no segments: the station's transaction ends here.
     std::vector<uint8_t> npdu = {kNpduVersion, 0, kAbortFromClient, a[1],
-                                 kAbortSegmentationNotSupported};
+                                 BACNET_ABORT_SEGMENTATION_NOT_SUPPORTED};
     Send(out, 0, from, VmdBipMessage(kOriginalUnicast, npdu));
     outcome = IPC_OUTCOME_ABORT;
-    reason = {kAbortSegmentationNotSupported};
+    reason = {BACNET_ABORT_SEGMENTATION_NOT_SUPPORTED};
     data = reason;
   } else if (type == kSimpleAckType) {
     data = {};
@@ -386,8 +384,8 @@ void HandleNpdu(VmdServer* s, size_t at, const VmdBipAddress& from, std::span<co
   if (type == kConfirmedRequest) return Confirmed(s, at, from, n, out);
   if (type == kUnconfirmedRequest) {
     if (n.apdu.size() < 2) return Drop(s, from, "unconfirmed request cut short");
-    if (n.apdu[1] == ASN_UNCONFIRMED_WHO_IS) WhoIs(s, at, from, n, n.apdu.subspan(2), out);
-    if (n.apdu[1] == kServiceIAm && at == 0) IAm(s, from, n);
+    if (n.apdu[1] == BACNET_UNCONFIRMED_WHO_IS) WhoIs(s, at, from, n, n.apdu.subspan(2), out);
+    if (n.apdu[1] == BACNET_UNCONFIRMED_I_AM && at == 0) IAm(s, from, n);
     return;
   }
   if (type == kSimpleAckType || type == kComplexAckType || type == kErrorType ||

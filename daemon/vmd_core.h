@@ -81,7 +81,6 @@ bool VmdWaitLog(VmdServer* server, const std::string& fragment, int timeout_ms);
 bool VmdWaitAccepted(VmdServer* server, uint32_t n, int timeout_ms);
 // Waits until connection `conn` has ended (its threads are done).
 bool VmdWaitEnded(VmdServer* server, uint32_t conn, int timeout_ms);
-bool VmdWaitRegistered(VmdServer* server, uint32_t conn, int timeout_ms);
 // Ends a connection from the daemon side, without the disconnect exchange.
 bool VmdDrop(VmdServer* server, uint32_t conn);
 

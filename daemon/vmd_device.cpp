@@ -5,15 +5,9 @@
 
 #include "bacnet/asn_primitive.h"
 #include "bacnet/asn_property.h"
+#include "bacnet/bacnet_enums.h"
 
 namespace {
-
-constexpr uint32_t kPropObjectIdentifier = 75;
-constexpr uint32_t kPropObjectList = 76;
-constexpr uint32_t kPropObjectType = 79;
-constexpr uint32_t kPropVendorIdentifier = 120;
-constexpr uint32_t kPropMaxApdu = 62;
-constexpr uint32_t kPropSegmentation = 107;
 
 // One application element; the values here always encode.
 std::vector<uint8_t> Element(AsnEncoder encode, const void* value) {
@@ -52,36 +46,37 @@ void Imply(VmdObject* o, VmdProperty p, bool front, size_t* at) {
 void VmdDeviceComplete(VmdDevice* d) {
   for (VmdObject& o : d->objects) {
     size_t at = 0;
-    Imply(&o, Implied(kPropObjectIdentifier, VmdValueForm::Single, {ObjectIdElement(o)}), true,
-          &at);
+    Imply(&o, Implied(BACNET_PROP_OBJECT_IDENTIFIER, VmdValueForm::Single, {ObjectIdElement(o)}),
+          true, &at);
     Imply(&o,
-          Implied(kPropObjectType, VmdValueForm::Single,
+          Implied(BACNET_PROP_OBJECT_TYPE, VmdValueForm::Single,
                   {UnsignedElement(AsnEncodeEnumerated, o.type)}),
           true, &at);
   }
-  if (d->objects.empty() || d->objects[0].type != kVmdObjectDevice) return;
+  if (d->objects.empty() || d->objects[0].type != BACNET_OBJ_DEVICE) return;
   VmdObject& dev = d->objects[0];
   std::vector<std::vector<uint8_t>> list;
   for (const VmdObject& o : d->objects)
     list.push_back(ObjectIdElement(o));
   size_t unused = 0;
-  Imply(&dev, Implied(kPropObjectList, VmdValueForm::Array, std::move(list)), false, &unused);
+  Imply(&dev, Implied(BACNET_PROP_OBJECT_LIST, VmdValueForm::Array, std::move(list)), false,
+        &unused);
   Imply(&dev,
-        Implied(kPropVendorIdentifier, VmdValueForm::Single,
+        Implied(BACNET_PROP_VENDOR_IDENTIFIER, VmdValueForm::Single,
                 {UnsignedElement(AsnEncodeUnsigned, d->vendor)}),
         false, &unused);
   Imply(&dev,
-        Implied(kPropMaxApdu, VmdValueForm::Single,
+        Implied(BACNET_PROP_MAX_APDU_LENGTH_ACCEPTED, VmdValueForm::Single,
                 {UnsignedElement(AsnEncodeUnsigned, d->max_apdu)}),
         false, &unused);
   Imply(&dev,
-        Implied(kPropSegmentation, VmdValueForm::Single,
+        Implied(BACNET_PROP_SEGMENTATION_SUPPORTED, VmdValueForm::Single,
                 {UnsignedElement(AsnEncodeEnumerated, d->segmentation)}),
         false, &unused);
 }
 
 const VmdObject* VmdDeviceFindObject(const VmdDevice& d, uint32_t type, uint32_t instance) {
-  if (type == kVmdObjectDevice && instance == kVmdWildcardInstance) instance = d.instance;
+  if (type == BACNET_OBJ_DEVICE && instance == kVmdWildcardInstance) instance = d.instance;
   for (const VmdObject& o : d.objects)
     if (o.type == type && o.instance == instance) return &o;
   return nullptr;
@@ -94,7 +89,8 @@ const VmdProperty* VmdObjectFindProperty(const VmdObject& o, uint32_t property) 
 }
 
 bool VmdIsPropertyGroup(uint32_t property) {
-  return property == kVmdPropAll || property == kVmdPropRequired || property == kVmdPropOptional;
+  return property == BACNET_PROP_ALL || property == BACNET_PROP_REQUIRED ||
+         property == BACNET_PROP_OPTIONAL;
 }
 
 std::vector<uint32_t> VmdObjectGroup(const VmdObject& o, uint32_t group) {
@@ -102,7 +98,8 @@ std::vector<uint32_t> VmdObjectGroup(const VmdObject& o, uint32_t group) {
   for (const VmdProperty& p : o.properties) {
     const uint16_t code = AsnPropertyTypeCode(o.type, p.id);
     const bool required = code != 0 && (code & kAsnPropOptional) == 0;
-    if (group == kVmdPropAll || required == (group == kVmdPropRequired)) ids.push_back(p.id);
+    if (group == BACNET_PROP_ALL || required == (group == BACNET_PROP_REQUIRED))
+      ids.push_back(p.id);
   }
   return ids;
 }
@@ -134,7 +131,7 @@ bool VmdDeviceRead(const VmdDevice& d, uint32_t type, uint32_t instance, uint32_
 }
 
 std::vector<uint8_t> VmdDeviceIAm(const VmdDevice& d) {
-  VelmoraObjectId id{kVmdObjectDevice, d.instance};
+  VelmoraObjectId id{BACNET_OBJ_DEVICE, d.instance};
   std::vector<uint8_t> out = Element(AsnEncodeObjectId, &id);
   for (const std::vector<uint8_t>& e : {UnsignedElement(AsnEncodeUnsigned, d.max_apdu),
                                         UnsignedElement(AsnEncodeEnumerated, d.segmentation),

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "bacnet/bacnet_enums.h"
 #include "bacnet/records.h"
 #include "daemon/vmd_value.h"
 #include "runtime/ipc/link_address.h"
@@ -56,14 +57,17 @@ struct VmdDevice {
   int line;                        // where its section starts
 };
 
-inline constexpr uint32_t kVmdObjectDevice = 8;
 inline constexpr uint32_t kVmdWildcardInstance = 0x3FFFFF;
 
 // BACnet errors of a read (class, code).
-inline constexpr VelmoraError kVmdUnknownObject = {1, 31};
-inline constexpr VelmoraError kVmdUnknownProperty = {2, 32};
-inline constexpr VelmoraError kVmdInvalidArrayIndex = {2, 42};
-inline constexpr VelmoraError kVmdNotAnArray = {2, 50};
+inline constexpr VelmoraError kVmdUnknownObject = {BACNET_ERROR_CLASS_OBJECT,
+                                                   BACNET_ERROR_CODE_UNKNOWN_OBJECT};
+inline constexpr VelmoraError kVmdUnknownProperty = {BACNET_ERROR_CLASS_PROPERTY,
+                                                     BACNET_ERROR_CODE_UNKNOWN_PROPERTY};
+inline constexpr VelmoraError kVmdInvalidArrayIndex = {BACNET_ERROR_CLASS_PROPERTY,
+                                                       BACNET_ERROR_CODE_INVALID_ARRAY_INDEX};
+inline constexpr VelmoraError kVmdNotAnArray = {BACNET_ERROR_CLASS_PROPERTY,
+                                                BACNET_ERROR_CODE_PROPERTY_IS_NOT_AN_ARRAY};
 
 // Gives every object the properties the daemon knows without being told
 // (Object_Identifier, Object_Type; for the device object Object_List of all
@@ -76,12 +80,8 @@ void VmdDeviceComplete(VmdDevice* device);
 const VmdObject* VmdDeviceFindObject(const VmdDevice& device, uint32_t type, uint32_t instance);
 const VmdProperty* VmdObjectFindProperty(const VmdObject& object, uint32_t property);
 
-// The property identifiers that stand for several properties in a
-// ReadPropertyMultiple.
-inline constexpr uint32_t kVmdPropAll = 8;
-inline constexpr uint32_t kVmdPropOptional = 80;
-inline constexpr uint32_t kVmdPropRequired = 105;
-// True for all, required and optional.
+// True for the property identifiers that stand for several properties in
+// a ReadPropertyMultiple: all, required and optional.
 bool VmdIsPropertyGroup(uint32_t property);
 // The properties of the object that the group names, in the object's
 // order: all of them; those its type requires; or the others (its type's

@@ -29,15 +29,6 @@ bool VmdWaitEnded(VmdServer* s, uint32_t id, int timeout_ms) {
   });
 }
 
-bool VmdWaitRegistered(VmdServer* s, uint32_t id, int timeout_ms) {
-  std::unique_lock<std::mutex> lock(s->links.mu);
-  return s->links.cv.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] {
-    for (auto& c : s->links.conns)
-      if ((id == 0 || c->id == id) && c->user.load() != 0) return true;
-    return false;
-  });
-}
-
 bool VmdDrop(VmdServer* s, uint32_t id) {
   std::shared_ptr<VmdConn> c = VmdFindConn(&s->links, id);
   if (!c || c->ended.load()) return false;

@@ -1,12 +1,13 @@
 #include "daemon/vmd_names.h"
 
+#include "runtime/platform/plat_ascii.h"
 #include "text/enum_names.h"
 
 namespace {
 
 char Fold(char c) {
   if (c == '_') return '-';
-  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+  return PlatAsciiLower(c);
 }
 
 bool SameName(std::string_view a, std::string_view b) {
@@ -69,11 +70,8 @@ bool VmdParseUnsigned(std::string_view text, uint64_t max, uint64_t* out) {
   if (text.empty() || text.size() > 20) return false;
   uint64_t v = 0;
   for (char c : text) {
-    unsigned d = c >= '0' && c <= '9'   ? unsigned(c - '0')
-                 : c >= 'a' && c <= 'f' ? unsigned(c - 'a' + 10)
-                 : c >= 'A' && c <= 'F' ? unsigned(c - 'A' + 10)
-                                        : 99;
-    if (d >= base) return false;
+    const int d = PlatHexDigit(c);
+    if (d < 0 || unsigned(d) >= base) return false;
     v = v * base + d;
     if (v > max) return false;
   }
@@ -114,10 +112,7 @@ bool VmdParseHex(std::string_view text, uint8_t* out, size_t size) {
   if (text.size() != 2 * size) return false;
   for (size_t i = 0; i < 2 * size; ++i) {
     char c = text[i];
-    int d = c >= '0' && c <= '9'   ? c - '0'
-            : c >= 'a' && c <= 'f' ? c - 'a' + 10
-            : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                   : -1;
+    const int d = PlatHexDigit(c);
     if (d < 0) return false;
     out[i / 2] = uint8_t(i % 2 ? out[i / 2] | d : d << 4);
   }

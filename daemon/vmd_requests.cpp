@@ -2,6 +2,7 @@
 // answer scripts and handlers, and the per-client state tests read back.
 #include <algorithm>
 
+#include "bacnet/bacnet_enums.h"
 #include "daemon/vmd_internal.h"
 
 namespace {
@@ -79,7 +80,7 @@ VmdIncoming VmdIncomingDefaults(VmdServer* s) {
   VmdIncoming rq{};
   IpcTxnParams& p = rq.params;
   p.priority = 0;
-  p.service = 12;
+  p.service = BACNET_SERVICE_READ_PROPERTY;
   p.local = s->config.site.local;
   p.local.netPresent = 0;
   p.local.net = 0;

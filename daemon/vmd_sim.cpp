@@ -16,15 +16,9 @@
 
 namespace {
 
-constexpr uint8_t kServiceIAm = 0;
-constexpr uint32_t kNoIndex = 0xFFFFFFFF;
-constexpr uint32_t kPropObjectList = 76;
-constexpr uint8_t kRejectOther = 0;
-constexpr uint8_t kRejectUnrecognizedService = 9;
-constexpr uint8_t kAbortSegmentationNotSupported = 4;
 // The Error of a ConfirmedPrivateTransfer a device does not serve.
-constexpr VelmoraError kTransferNotServed = {5, 45};  // services, optional functionality
-                                                      // not supported
+constexpr VelmoraError kTransferNotServed = {
+    BACNET_ERROR_CLASS_SERVICES, BACNET_ERROR_CODE_OPTIONAL_FUNCTIONALITY_NOT_SUPPORTED};
 // What a device of another vendor acknowledges a ConfirmedPrivateTransfer
 // with, beside its vendor identifier: a service number and a result block
 // of its own (an enumerated 0 and the text "foreign").
@@ -69,7 +63,7 @@ void Refuse(VmdAnswer* a, uint32_t result) {
   if (result & 0x80000000u) return Error(a, {(result >> 16) & 0x7FFF, result & 0xFFFF});
   if ((result >> 29) == 3) return Reason(a, IPC_OUTCOME_REJECT, uint8_t(result));
   if ((result >> 29) == 2) return Reason(a, IPC_OUTCOME_ABORT, uint8_t(result));
-  Reason(a, IPC_OUTCOME_REJECT, kRejectOther);
+  Reason(a, IPC_OUTCOME_REJECT, BACNET_REJECT_OTHER);
 }
 
 // True when an answer of `length` service octets can reach the requester:
@@ -87,17 +81,17 @@ void ReadProperty(const VmdDevice& d, const VmdDeviceSwitches& sw, const VmdConf
                   VmdAnswer* a) {
   std::span<const uint8_t> data = rq.request;
   uint32_t check =
-      AsnCheckConfirmedRequest(ASN_SERVICE_READ_PROPERTY, data.data(), uint32_t(data.size()));
+      AsnCheckConfirmedRequest(BACNET_SERVICE_READ_PROPERTY, data.data(), uint32_t(data.size()));
   if (check != 0) return Refuse(a, check);
   AsnCursor c = AsnCursorOverConst(data.data(), uint32_t(data.size()));
   VelmoraObjPropRef ref{};
   AsnDecodeObjPropRef(&c, &ref);
-  const bool whole = ref.array_index == kNoIndex;
+  const bool whole = ref.array_index == VELMORA_NO_INDEX;
 
   const VmdObject* o = VmdDeviceFindObject(d, ref.object_id.type, ref.object_id.instance);
-  if (o && o->type == kVmdObjectDevice && ref.property == kPropObjectList && whole &&
+  if (o && o->type == BACNET_OBJ_DEVICE && ref.property == BACNET_PROP_OBJECT_LIST && whole &&
       sw.refuse_whole_object_list)
-    return Reason(a, IPC_OUTCOME_ABORT, kAbortSegmentationNotSupported);
+    return Reason(a, IPC_OUTCOME_ABORT, BACNET_ABORT_SEGMENTATION_NOT_SUPPORTED);
   std::vector<uint8_t> value;
   VelmoraError error{};
   if (!VmdDeviceRead(d, ref.object_id.type, ref.object_id.instance, ref.property,
@@ -117,7 +111,7 @@ void ReadProperty(const VmdDevice& d, const VmdDeviceSwitches& sw, const VmdConf
   a->answer.resize(size_t(c.current - a->answer.data()));
   a->outcome = IPC_OUTCOME_OK;
   if (!Fits(d, rq.params, a->answer.size()))
-    Reason(a, IPC_OUTCOME_ABORT, kAbortSegmentationNotSupported);
+    Reason(a, IPC_OUTCOME_ABORT, BACNET_ABORT_SEGMENTATION_NOT_SUPPORTED);
 }
 
 // The read-access results of a ReadPropertyMultiple-ACK as records, each
@@ -132,7 +126,7 @@ class ReadAccessResults {
               const VelmoraError& error) {
     VelmoraReadResult r{};
     r.property = property;
-    r.array_index = index < 0 ? kNoIndex : uint32_t(index);
+    r.array_index = index < 0 ? VELMORA_NO_INDEX : uint32_t(index);
     r.success = value != nullptr;
     r.value = {ASN_TYPE_NONE, nullptr, 0, 0};
     r.error = error;
@@ -182,7 +176,7 @@ class ReadAccessResults {
 void ReadPropertyMultiple(const VmdDevice& d, const VmdDeviceSwitches& sw, const VmdConfirmed& rq,
                           VmdAnswer* a) {
   std::span<const uint8_t> data = rq.request;
-  uint32_t check = AsnCheckConfirmedRequest(ASN_SERVICE_READ_PROPERTY_MULTIPLE, data.data(),
+  uint32_t check = AsnCheckConfirmedRequest(BACNET_SERVICE_READ_PROPERTY_MULTIPLE, data.data(),
                                             uint32_t(data.size()));
   if (check != 0) return Refuse(a, check);
   AsnCursor c = AsnCursorOverConst(data.data(), uint32_t(data.size()));
@@ -199,7 +193,7 @@ void ReadPropertyMultiple(const VmdDevice& d, const VmdDeviceSwitches& sw, const
     while (!AsnAtListEnd(&c)) {
       VelmoraPropRef ref{};
       AsnDecodePropRef(&c, &ref);
-      const int64_t index = ref.array_index == kNoIndex ? -1 : int64_t(ref.array_index);
+      const int64_t index = ref.array_index == VELMORA_NO_INDEX ? -1 : int64_t(ref.array_index);
       const bool group = VmdIsPropertyGroup(ref.property) && index < 0;
       if (group && !o) {
         out.Result(ref.property, -1, nullptr, kVmdUnknownObject);
@@ -207,9 +201,9 @@ void ReadPropertyMultiple(const VmdDevice& d, const VmdDeviceSwitches& sw, const
       }
       const std::vector<uint32_t> properties =
           group ? VmdObjectGroup(*o, ref.property) : std::vector<uint32_t>{ref.property};
-      if (sw.refuse_whole_object_list && o && o->type == kVmdObjectDevice && index < 0 &&
-          std::ranges::count(properties, kPropObjectList) != 0)
-        return Reason(a, IPC_OUTCOME_ABORT, kAbortSegmentationNotSupported);
+      if (sw.refuse_whole_object_list && o && o->type == BACNET_OBJ_DEVICE && index < 0 &&
+          std::ranges::count(properties, BACNET_PROP_OBJECT_LIST) != 0)
+        return Reason(a, IPC_OUTCOME_ABORT, BACNET_ABORT_SEGMENTATION_NOT_SUPPORTED);
       for (uint32_t property : properties) {
         std::vector<uint8_t> value;
         VelmoraError error{};
@@ -222,7 +216,7 @@ void ReadPropertyMultiple(const VmdDevice& d, const VmdDeviceSwitches& sw, const
   a->answer = out.Encode();
   a->outcome = IPC_OUTCOME_OK;
   if (!Fits(d, rq.params, a->answer.size()))
-    Reason(a, IPC_OUTCOME_ABORT, kAbortSegmentationNotSupported);
+    Reason(a, IPC_OUTCOME_ABORT, BACNET_ABORT_SEGMENTATION_NOT_SUPPORTED);
 }
 
 void ForeignAck(const VmdDevice& d, VmdAnswer* a) {
@@ -244,7 +238,7 @@ void PrivateTransfer(VmdServer* s, const VmdDevice& d, const VmdDeviceSwitches& 
                      const VmdConfirmed& rq, VmdAnswer* a) {
   std::span<const uint8_t> data = rq.request;
   uint32_t check =
-      AsnCheckConfirmedRequest(ASN_SERVICE_PRIVATE_TRANSFER, data.data(), uint32_t(data.size()));
+      AsnCheckConfirmedRequest(BACNET_SERVICE_PRIVATE_TRANSFER, data.data(), uint32_t(data.size()));
   if (check != 0) return Refuse(a, check);
   if (sw.foreign_private_transfer_ack) return ForeignAck(d, a);
   if (sw.malformed_ioctl_answer && VmdIoctlMalformedAnswer(data, &a->answer)) {
@@ -255,12 +249,12 @@ void PrivateTransfer(VmdServer* s, const VmdDevice& d, const VmdDeviceSwitches& 
   if (sw.answers_ioctls && VmdIoctlAnswer(s, rq.conn, &d, data, &a->answer, &reject)) {
     a->outcome = IPC_OUTCOME_OK;
     if (!Fits(d, rq.params, a->answer.size()))
-      Reason(a, IPC_OUTCOME_ABORT, kAbortSegmentationNotSupported);
+      Reason(a, IPC_OUTCOME_ABORT, BACNET_ABORT_SEGMENTATION_NOT_SUPPORTED);
     return;
   }
   if (reject != 0) return Reason(a, IPC_OUTCOME_REJECT, reject);
   if (sw.refusal == VmdTransferRefusal::Reject)
-    return Reason(a, IPC_OUTCOME_REJECT, kRejectUnrecognizedService);
+    return Reason(a, IPC_OUTCOME_REJECT, BACNET_REJECT_UNRECOGNIZED_SERVICE);
   AsnCursor c = AsnCursorOverConst(data.data(), uint32_t(data.size()));
   VelmoraPrivateTransfer t{};
   AsnDecodeUnsignedPair(&c, &t.vendor_id, &t.service_number);
@@ -296,7 +290,8 @@ VmdDeviceSwitches VmdSwitchesOf(VmdServer* s, const VmdDevice& d) {
 bool VmdWhoIsRange(std::span<const uint8_t> data, uint32_t* low, uint32_t* high) {
   *low = 0;
   *high = kVmdWildcardInstance;
-  bool ok = AsnCheckUnconfirmedRequest(ASN_UNCONFIRMED_WHO_IS, data.data(), uint32_t(data.size()));
+  bool ok =
+      AsnCheckUnconfirmedRequest(BACNET_UNCONFIRMED_WHO_IS, data.data(), uint32_t(data.size()));
   if (ok && !data.empty()) {
     // Both limits or neither.
     AsnCursor cur = AsnCursorOverConst(data.data(), uint32_t(data.size()));
@@ -319,20 +314,20 @@ void VmdDevicesConfirmed(VmdServer* s, const VmdConfirmed& rq, VmdAnswer* a) {
     return TimeOut(s, rq, "slow device", a);
   *a = VmdAnswer{};
   a->delay_ms = int(sw.slow_ms);
-  if (rq.params.service == ASN_SERVICE_READ_PROPERTY)
+  if (rq.params.service == BACNET_SERVICE_READ_PROPERTY)
     ReadProperty(*d, sw, rq, a);
-  else if (rq.params.service == ASN_SERVICE_READ_PROPERTY_MULTIPLE)
+  else if (rq.params.service == BACNET_SERVICE_READ_PROPERTY_MULTIPLE)
     ReadPropertyMultiple(*d, sw, rq, a);
-  else if (rq.params.service == ASN_SERVICE_PRIVATE_TRANSFER)
+  else if (rq.params.service == BACNET_SERVICE_PRIVATE_TRANSFER)
     PrivateTransfer(s, *d, sw, rq, a);
   else
-    Reason(a, IPC_OUTCOME_REJECT, kRejectUnrecognizedService);
+    Reason(a, IPC_OUTCOME_REJECT, BACNET_REJECT_UNRECOGNIZED_SERVICE);
   VmdCountPackets(s, *d, false);
 }
 
 void VmdDevicesUnconfirmed(VmdConn* c, const VmdUnconfirmed& rq, const VmdKindRule& rule) {
   VmdServer* s = c->server;
-  if (rq.params.service != ASN_UNCONFIRMED_WHO_IS) return;
+  if (rq.params.service != BACNET_UNCONFIRMED_WHO_IS) return;
   uint32_t low = 0, high = 0;
   if (!VmdWhoIsRange(rq.request, &low, &high)) {
     VmdLog(s, "connection %u: Who-Is with bad parameters: no device answers", c->id);
@@ -346,7 +341,7 @@ void VmdDevicesUnconfirmed(VmdConn* c, const VmdUnconfirmed& rq, const VmdKindRu
     VmdDeviceSwitches sw = VmdSwitchesOf(s, d);
     if (sw.silent || d.instance < low || d.instance > high) continue;
     VmdIncoming iam = VmdIncomingDefaults(s);
-    iam.params.service = kServiceIAm;
+    iam.params.service = BACNET_UNCONFIRMED_I_AM;
     iam.params.remote = d.address;
     iam.payload = VmdDeviceIAm(d);
     int delay = std::max(rule.delay_ms, int(sw.slow_ms));

@@ -248,7 +248,7 @@ struct Parser {
     d.instance = uint32_t(inst);
     d.address.kind = 130;
     d.line = line;
-    d.objects.push_back(VmdObject{kVmdObjectDevice, d.instance, {}, line});
+    d.objects.push_back(VmdObject{BACNET_OBJ_DEVICE, d.instance, {}, line});
     site->devices.push_back(std::move(d));
     return true;
   }
@@ -265,7 +265,7 @@ struct Parser {
                   "]' (expected [object TYPE INSTANCE]: a type name such as analog-input or 0 to "
                   "1023, and an instance from 0 to 4194302)");
     VmdDevice& d = site->devices.back();
-    if (uint32_t(t) == kVmdObjectDevice)
+    if (uint32_t(t) == BACNET_OBJ_DEVICE)
       return Fail("the device object of device " + std::to_string(d.instance) +
                   " is its [device] section");
     if (VmdDeviceFindObject(d, uint32_t(t), uint32_t(inst)))

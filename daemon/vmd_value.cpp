@@ -9,6 +9,7 @@
 
 #include "bacnet/asn_primitive.h"
 #include "daemon/vmd_names.h"
+#include "runtime/platform/plat_ascii.h"
 
 namespace {
 
@@ -22,22 +23,6 @@ constexpr const char* kElementForms =
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsBreak(char c) { return IsBlank(c) || c == ',' || c == '"'; }
-
-bool SameWord(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i] >= 'A' && a[i] <= 'Z' ? char(a[i] - 'A' + 'a') : a[i];
-    if (x != b[i]) return false;
-  }
-  return true;
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 std::string StatusText(int32_t status) {
   switch (status) {
@@ -140,11 +125,11 @@ bool Real(Reader* r, float* out) {
 }
 
 bool Boolean(Reader* r, std::string_view word, uint8_t* out) {
-  if (SameWord(word, "true")) {
+  if (PlatSameIgnoringCase(word, "true")) {
     *out = 1;
     return true;
   }
-  if (SameWord(word, "false")) {
+  if (PlatSameIgnoringCase(word, "false")) {
     *out = 0;
     return true;
   }
@@ -170,9 +155,9 @@ bool Quoted(Reader* r, std::string* out) {
     char e = r->text[r->pos++];
     if (e == '"' || e == '\\') {
       out->push_back(e);
-    } else if (e == 'x' && r->pos + 2 <= r->text.size() && HexDigit(r->text[r->pos]) >= 0 &&
-               HexDigit(r->text[r->pos + 1]) >= 0) {
-      out->push_back(char(HexDigit(r->text[r->pos]) << 4 | HexDigit(r->text[r->pos + 1])));
+    } else if (e == 'x' && r->pos + 2 <= r->text.size() && PlatHexDigit(r->text[r->pos]) >= 0 &&
+               PlatHexDigit(r->text[r->pos + 1]) >= 0) {
+      out->push_back(char(PlatHexDigit(r->text[r->pos]) << 4 | PlatHexDigit(r->text[r->pos + 1])));
       r->pos += 2;
     } else {
       return r->Fail(r->pos - 2, "unknown escape in a text (expected \\\", \\\\ or \\xHH)");
@@ -222,14 +207,14 @@ bool Bits(Reader* r, std::vector<uint8_t>* out) {
 bool Hex(Reader* r, std::vector<uint8_t>* out) {
   r->Skip();
   size_t where = r->pos;
-  std::string digits = Run(r, [](char c) { return HexDigit(c) >= 0; });
+  std::string digits = Run(r, [](char c) { return PlatHexDigit(c) >= 0; });
   if (digits.empty() || digits.size() % 2 != 0)
     return r->Fail(where,
                    "expected hex octets after 'hex' (two digits each, blanks between "
                    "octets allowed)");
   out->clear();
   for (size_t i = 0; i < digits.size(); i += 2)
-    out->push_back(uint8_t(HexDigit(digits[i]) << 4 | HexDigit(digits[i + 1])));
+    out->push_back(uint8_t(PlatHexDigit(digits[i]) << 4 | PlatHexDigit(digits[i + 1])));
   return true;
 }
 
@@ -326,32 +311,33 @@ bool Element(Reader* r, std::vector<uint8_t>* out) {
   std::string_view w = r->Word();
   size_t where = r->Offset(w);
   uint64_t n = 0;
-  if (SameWord(w, "null")) return Encode(r, where, "null", AsnEncodeNull, 0, out);
-  if (SameWord(w, "true") || SameWord(w, "false") || SameWord(w, "boolean")) {
-    std::string_view b = SameWord(w, "boolean") ? r->Word() : w;
+  if (PlatSameIgnoringCase(w, "null")) return Encode(r, where, "null", AsnEncodeNull, 0, out);
+  if (PlatSameIgnoringCase(w, "true") || PlatSameIgnoringCase(w, "false") ||
+      PlatSameIgnoringCase(w, "boolean")) {
+    std::string_view b = PlatSameIgnoringCase(w, "boolean") ? r->Word() : w;
     uint8_t v = 0;
     return Boolean(r, b, &v) && Encode(r, where, "the boolean", AsnEncodeBoolean, v, out);
   }
-  if (SameWord(w, "unsigned"))
+  if (PlatSameIgnoringCase(w, "unsigned"))
     return Number(r, w, 0xFFFFFFFF, &n) &&
            Encode(r, where, "the unsigned", AsnEncodeUnsigned, uint32_t(n), out);
-  if (SameWord(w, "enumerated") || SameWord(w, "enum"))
+  if (PlatSameIgnoringCase(w, "enumerated") || PlatSameIgnoringCase(w, "enum"))
     return Number(r, w, 0xFFFFFFFF, &n) &&
            Encode(r, where, "the enumerated", AsnEncodeEnumerated, uint32_t(n), out);
-  if (SameWord(w, "signed")) {
+  if (PlatSameIgnoringCase(w, "signed")) {
     int32_t v = 0;
     return Signed(r, &v) && Encode(r, where, "the signed", AsnEncodeSigned, v, out);
   }
-  if (SameWord(w, "real")) {
+  if (PlatSameIgnoringCase(w, "real")) {
     float v = 0;
     return Real(r, &v) && Encode(r, where, "the real", AsnEncodeReal, v, out);
   }
-  if (SameWord(w, "string")) return CharString(r, out);
-  if (SameWord(w, "bits")) return Bits(r, out);
-  if (SameWord(w, "object")) return ObjectId(r, out);
-  if (SameWord(w, "date")) return Date(r, out);
-  if (SameWord(w, "time")) return Time(r, out);
-  if (SameWord(w, "hex")) return Hex(r, out);
+  if (PlatSameIgnoringCase(w, "string")) return CharString(r, out);
+  if (PlatSameIgnoringCase(w, "bits")) return Bits(r, out);
+  if (PlatSameIgnoringCase(w, "object")) return ObjectId(r, out);
+  if (PlatSameIgnoringCase(w, "date")) return Date(r, out);
+  if (PlatSameIgnoringCase(w, "time")) return Time(r, out);
+  if (PlatSameIgnoringCase(w, "hex")) return Hex(r, out);
   return r->Fail(where, std::string("expected a value: ") + kElementForms);
 }
 
@@ -389,8 +375,8 @@ bool VmdValueParse(std::string_view text, VmdValue* value, std::string* error, s
   VmdValue v;
   std::string_view first = r.PeekWord();
   bool ok;
-  if (SameWord(first, "array") || SameWord(first, "list")) {
-    v.form = SameWord(first, "array") ? VmdValueForm::Array : VmdValueForm::List;
+  if (PlatSameIgnoringCase(first, "array") || PlatSameIgnoringCase(first, "list")) {
+    v.form = PlatSameIgnoringCase(first, "array") ? VmdValueForm::Array : VmdValueForm::List;
     r.Word();
     ok = Items(&r, &v);
   } else if (r.AtEnd()) {

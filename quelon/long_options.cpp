@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include "runtime/platform/plat_ascii.h"
 
 #include "text/cmdline.h"
 #include "text/hex_bytes.h"
@@ -15,8 +16,6 @@ constexpr std::string_view kSpecDelimiters = " ,";
 bool IsAsciiAlnum(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
 bool NameIsValid(std::string_view name) {
   if (name.empty()) return false;
@@ -44,7 +43,7 @@ bool FindName(const char* const* argv, int argc, std::string_view name, const ch
     const char* p = AfterPrefix(argv[i], name.size());
     if (!p) continue;
     size_t k = 0;
-    while (k < name.size() && p[k] != '\0' && AsciiLower(p[k]) == AsciiLower(name[k]))
+    while (k < name.size() && p[k] != '\0' && PlatAsciiLower(p[k]) == PlatAsciiLower(name[k]))
       ++k;
     if (k < name.size()) continue;
     const char* rest = p + k;

@@ -2,12 +2,9 @@
 
 #include <cstring>
 
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+#include "runtime/platform/plat_ascii.h"
+
+int HexDigitValue(char c) { return PlatHexDigit(c); }
 
 bool VelmoraHexToBytes(const char* text, uint8_t* buffer, uint32_t size, uint32_t* count) {
   if (!text || !count) return false;

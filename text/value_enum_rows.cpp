@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "bacnet/bacnet_enums.h"
+
 #include "text/enum_names.h"
 #include "text/value_text.h"
 
@@ -10,8 +12,6 @@ namespace {
 // Rows that depend on the object type.
 constexpr int16_t kObjectValue = -1;        // the object type's present value
 constexpr int16_t kObjectValueOrDoor = -2;  // the same, door alarm states for an access door
-
-constexpr uint32_t kAccessDoor = 30;
 
 struct PropertyRow {
   uint16_t property;
@@ -88,13 +88,13 @@ struct ObjectValueRow {
 };
 
 constexpr ObjectValueRow kObjectValueRows[] = {
-    {3, VELMORA_ENUM_BINARY_PV},
-    {4, VELMORA_ENUM_BINARY_PV},
-    {5, VELMORA_ENUM_BINARY_PV},
-    {21, VELMORA_ENUM_LIFE_SAFETY_STATE},
-    {22, VELMORA_ENUM_LIFE_SAFETY_STATE},
-    {28, VELMORA_ENUM_SHED_STATE},
-    {kAccessDoor, VELMORA_ENUM_DOOR_VALUE},
+    {BACNET_OBJ_BINARY_INPUT, VELMORA_ENUM_BINARY_PV},
+    {BACNET_OBJ_BINARY_OUTPUT, VELMORA_ENUM_BINARY_PV},
+    {BACNET_OBJ_BINARY_VALUE, VELMORA_ENUM_BINARY_PV},
+    {BACNET_OBJ_LIFE_SAFETY_POINT, VELMORA_ENUM_LIFE_SAFETY_STATE},
+    {BACNET_OBJ_LIFE_SAFETY_ZONE, VELMORA_ENUM_LIFE_SAFETY_STATE},
+    {BACNET_OBJ_LOAD_CONTROL, VELMORA_ENUM_SHED_STATE},
+    {BACNET_OBJ_ACCESS_DOOR, VELMORA_ENUM_DOOR_VALUE},
 };
 
 }  // namespace
@@ -109,7 +109,7 @@ int32_t VelmoraEnumForProperty(uint32_t objectType, uint32_t property) {
   auto it = std::lower_bound(std::begin(kPropertyRows), std::end(kPropertyRows), property,
                              [](const PropertyRow& r, uint32_t p) { return r.property < p; });
   if (it == std::end(kPropertyRows) || it->property != property) return VELMORA_ENUM_GENERIC;
-  if (it->row == kObjectValueOrDoor && objectType == kAccessDoor)
+  if (it->row == kObjectValueOrDoor && objectType == BACNET_OBJ_ACCESS_DOOR)
     return VELMORA_ENUM_DOOR_ALARM_STATE;
   if (it->row < 0) return VelmoraEnumForObjectValue(objectType);
   return it->row;

@@ -6,7 +6,8 @@
 #include "bacnet/any_value_set.h"
 #include "bacnet/asn_datatype_code.h"
 #include "bacnet/asn_primitive.h"
-#include "runtime/apil/velmora.h"
+#include "bacnet/asn_property.h"
+#include "runtime/platform/plat_ascii.h"
 #include "text/enum_names.h"
 #include "text/hex_bytes.h"
 #include "text/value_text.h"
@@ -35,12 +36,6 @@ bool IsExponent(const char* text) {
   const char* p = text + 1;
   if (*p == '+' || *p == '-') ++p;
   return IsDigit(*p);
-}
-
-bool EqualsIgnoringCase(const char* text, const char* upper) {
-  for (; *upper; ++text, ++upper)
-    if (*text != *upper && *text != *upper - 'A' + 'a') return false;
-  return *text == 0;
 }
 
 const char* SkipDigits(const char* p) {
@@ -205,8 +200,8 @@ bool TextToReal(const char* text, float* value) {
   if (!text || !value) return false;
   const bool negative = text[0] == '-';
   const char* p = negative || text[0] == '+' ? text + 1 : text;
-  if (EqualsIgnoringCase(p, "NAN")) return AsnFloatSpecialBits(kNotANumber, value);
-  if (EqualsIgnoringCase(p, "INF"))
+  if (PlatSameIgnoringCase(p, "NAN")) return AsnFloatSpecialBits(kNotANumber, value);
+  if (PlatSameIgnoringCase(p, "INF"))
     return AsnFloatSpecialBits(negative ? kNegativeInfinity : kPositiveInfinity, value);
   bool exponent = false;
   const char* end = DecimalEnd(p, &exponent);
@@ -233,7 +228,7 @@ bool ParseValueText(const char* text, VelmoraAnyValue* value, uint32_t objectTyp
   if (!usePropertyType)
     kind = DetectValueKind(text);
   else if (!TextIsNull(text))
-    kind = VelmoraGetPropertyType(objectType, property, nullptr);
+    kind = AsnPropertyQuery(objectType, property, nullptr);
   if (kind == ASN_TYPE_ANY) kind = DetectValueKind(text);
 
   switch (kind) {

@@ -2,7 +2,8 @@
 // property's metadata, then the elements through the datatype's row.
 #include "bacnet/asn_datatype.h"
 #include "bacnet/asn_datatype_code.h"
-#include "runtime/apil/velmora.h"
+#include "bacnet/asn_property.h"
+#include "bacnet/bacnet_enums.h"
 #include "text/value_format.h"
 #include "text/value_text.h"
 
@@ -12,8 +13,6 @@ namespace {
 constexpr int32_t kArray = 1;
 constexpr int32_t kList = 2;
 constexpr int32_t kStyle = kArray | kList;
-
-constexpr uint32_t kLastStandardObjectType = 30;
 
 // Values nest in records, and a record built by hand may hold itself: at a
 // depth that no BACnet value reaches the text fails instead of the stack
@@ -46,7 +45,7 @@ bool ElementsReadable(const VelmoraAnyValue* value) {
 int32_t StyleFlags(const VelmoraAnyValue* value, uint32_t objectType, uint32_t property,
                    int32_t arrayIndex) {
   int32_t kind = 0;
-  int32_t expected = VelmoraGetPropertyType(objectType, property, &kind);
+  int32_t expected = AsnPropertyQuery(objectType, property, &kind);
   int32_t code = ComparableCode(value->type);
   int32_t flags = kind & kStyle;
   if (expected == ASN_TYPE_NONE && value->count == 1) {
@@ -63,9 +62,9 @@ int32_t StyleFlags(const VelmoraAnyValue* value, uint32_t objectType, uint32_t p
 int32_t PropertyTypeForAnyObject(uint32_t property, int32_t* flags) {
   int32_t datatype = ASN_TYPE_NONE;
   int32_t style = 0;
-  for (uint32_t type = 0; type <= kLastStandardObjectType; ++type) {
+  for (uint32_t type = 0; type <= BACNET_OBJ_LAST_STANDARD; ++type) {
     int32_t kind = 0;
-    int32_t d = VelmoraGetPropertyType(type, property, &kind);
+    int32_t d = AsnPropertyQuery(type, property, &kind);
     if (d == ASN_TYPE_NONE) continue;
     if (datatype == ASN_TYPE_NONE) {
       datatype = d;

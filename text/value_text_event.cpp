@@ -2,6 +2,7 @@
 // notifications and event log records: "[%d] " with the event type or
 // choice, then the alternative's fields in braces.
 #include "bacnet/asn_datatype_code.h"
+#include "bacnet/bacnet_enums.h"
 #include "text/value_text_pieces.h"
 #include "text/value_text_records.h"
 
@@ -9,8 +10,6 @@ namespace {
 
 using EP = VelmoraEventParam;
 using NP = VelmoraNotifParam;
-
-constexpr uint32_t kDeviceObjectType = 8;
 
 // The datatype codes an extended parameter may hold; the last differs
 // between the event's parameters and the notification's.
@@ -334,7 +333,7 @@ uint32_t VelmoraEventNotifToString(char* destination, uint32_t room,
                                    const VelmoraEventNotif* notification, uint8_t showNumbers) {
   if (!notification) return 0;
   const VelmoraEventNotif* n = notification;
-  const VelmoraObjectId device{kDeviceObjectType, VelmoraEventNotifGetDeviceInstance(n)};
+  const VelmoraObjectId device{BACNET_OBJ_DEVICE, VelmoraEventNotifGetDeviceInstance(n)};
   const VelmoraCharString* text = VelmoraEventNotifGetMessageText(n);
   uint32_t notifyType = VelmoraEventNotifGetNotifyType(n);
   bool alarmOrEvent = notifyType == VELMORA_NOTIFY_ALARM || notifyType == VELMORA_NOTIFY_EVENT;

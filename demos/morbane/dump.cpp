@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bacnet/asn_datatype_code.h"
+#include "bacnet/bacnet_enums.h"
 #include "bacnet/records_read.h"
 #include "demos/common/demo_common.h"
 #include "demos/morbane/morbane.h"
@@ -15,13 +17,6 @@
 
 namespace {
 
-constexpr uint32_t kDeviceType = 8;
-constexpr uint32_t kObjectList = 76;
-constexpr uint32_t kPropertyAll = 8;
-constexpr int32_t kObjectIdDatatype = 12;
-constexpr int32_t kUnsignedDatatype = 2;
-constexpr uint32_t kErrorUnknownProperty = 32;
-constexpr uint32_t kErrorUnsupportedObjectType = 36;
 constexpr uint32_t kFirstCapacity = 100;
 // The value record counts its buffer's bytes in 32 bits.
 constexpr uint32_t kLargestCapacity = UINT32_MAX / sizeof(VelmoraObjectId);
@@ -37,7 +32,8 @@ void PrintPropertyLead(uint32_t property) {
 
 // Properties an object does not have are left out of its dump.
 bool IsMissingProperty(uint32_t errorCode) {
-  return errorCode == kErrorUnknownProperty || errorCode == kErrorUnsupportedObjectType;
+  return errorCode == BACNET_ERROR_CODE_UNKNOWN_PROPERTY ||
+         errorCode == BACNET_ERROR_CODE_UNSUPPORTED_OBJECT_TYPE;
 }
 
 VelmoraStatus ReadElementByElement(const DeviceRecord* record,
@@ -46,13 +42,13 @@ VelmoraStatus ReadElementByElement(const DeviceRecord* record,
   VelmoraReadPropertyRequest request = *whole;
   for (uint32_t i = 1; i <= length; ++i) {
     VelmoraAnyValue value;
-    VelmoraAnyValueInit(&value, kObjectIdDatatype, &buffer[i - 1], sizeof(VelmoraObjectId));
+    VelmoraAnyValueInit(&value, ASN_TYPE_OBJECT_ID, &buffer[i - 1], sizeof(VelmoraObjectId));
     VelmoraReadPropertyRequestSetArrayIndex(&request, int32_t(i));
     VelmoraStatus status = VelmoraReadPropertyByAddress(0, &record->address, &request, nullptr,
                                                         nullptr, nullptr, &value, failure, nullptr);
     if (status == VELMORA_STATUS_VALUE_OUT_OF_SPACE) return VELMORA_STATUS_INVALID_DATA_TYPE;
     if (status != VELMORA_STATUS_OK) return status;
-    if (VelmoraAnyValueGetType(&value) != kObjectIdDatatype)
+    if (VelmoraAnyValueGetType(&value) != ASN_TYPE_OBJECT_ID)
       return VELMORA_STATUS_INVALID_DATA_TYPE;
   }
   return VELMORA_STATUS_OK;
@@ -65,18 +61,18 @@ VelmoraStatus ReadObjectListLength(uint32_t instance, const VelmoraAddress* addr
   *length = 0;
   VelmoraObjectId device;
   VelmoraReadPropertyRequest request;
-  if (!VelmoraObjectIdInit(&device, kDeviceType, instance) ||
-      !VelmoraReadPropertyRequestInit(&request, &device, kObjectList) ||
+  if (!VelmoraObjectIdInit(&device, BACNET_OBJ_DEVICE, instance) ||
+      !VelmoraReadPropertyRequestInit(&request, &device, BACNET_PROP_OBJECT_LIST) ||
       !VelmoraReadPropertyRequestSetArrayIndex(&request, 0))
     return VELMORA_STATUS_UNKNOWN_ERROR;
   uint32_t number = 0;
   VelmoraAnyValue value;
-  VelmoraAnyValueInit(&value, kUnsignedDatatype, &number, sizeof number);
+  VelmoraAnyValueInit(&value, ASN_TYPE_UNSIGNED, &number, sizeof number);
   VelmoraStatus status = VelmoraReadPropertyByAddress(0, address, &request, nullptr, nullptr,
                                                       nullptr, &value, failure, nullptr);
   if (status == VELMORA_STATUS_VALUE_OUT_OF_SPACE) return VELMORA_STATUS_INVALID_DATA_TYPE;
   if (status != VELMORA_STATUS_OK) return status;
-  if (VelmoraAnyValueGetType(&value) != kUnsignedDatatype) return VELMORA_STATUS_INVALID_DATA_TYPE;
+  if (VelmoraAnyValueGetType(&value) != ASN_TYPE_UNSIGNED) return VELMORA_STATUS_INVALID_DATA_TYPE;
   *length = number;
   return VELMORA_STATUS_OK;
 }
@@ -86,16 +82,16 @@ VelmoraStatus ReadDeviceObjectList(const DeviceRecord* record, uint32_t* count,
                                    VelmoraFailure* failure) {
   VelmoraObjectId device;
   VelmoraReadPropertyRequest request;
-  if (!VelmoraObjectIdInit(&device, kDeviceType, record->instance) ||
-      !VelmoraReadPropertyRequestInit(&request, &device, kObjectList))
+  if (!VelmoraObjectIdInit(&device, BACNET_OBJ_DEVICE, record->instance) ||
+      !VelmoraReadPropertyRequestInit(&request, &device, BACNET_PROP_OBJECT_LIST))
     return VELMORA_STATUS_UNKNOWN_ERROR;
   VelmoraAnyValue value;
-  VelmoraAnyValueInitCount(&value, kObjectIdDatatype, buffer,
+  VelmoraAnyValueInitCount(&value, ASN_TYPE_OBJECT_ID, buffer,
                            uint32_t(capacity * sizeof(VelmoraObjectId)), *count);
   VelmoraStatus status = VelmoraReadPropertyByAddress(0, &record->address, &request, nullptr,
                                                       nullptr, nullptr, &value, failure, nullptr);
   if (status == VELMORA_STATUS_OK) {
-    if (VelmoraAnyValueGetType(&value) != kObjectIdDatatype)
+    if (VelmoraAnyValueGetType(&value) != ASN_TYPE_OBJECT_ID)
       return VELMORA_STATUS_INVALID_DATA_TYPE;
     *count = VelmoraAnyValueGetCount(&value);
     return VELMORA_STATUS_OK;
@@ -156,7 +152,7 @@ void DumpDeviceObjects(const DeviceRecord* record) {
 
 bool DumpObjectByReadMulti(const DeviceRecord* record, const VelmoraObjectId* object) {
   VelmoraPropRef all;
-  VelmoraPropRefInit(&all, kPropertyAll);
+  VelmoraPropRefInit(&all, BACNET_PROP_ALL);
   VelmoraReadAccessSpec spec;
   VelmoraReadAccessSpecInit(&spec, object, &all, 1);
   VelmoraReadMultiRequest request;

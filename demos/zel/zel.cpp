@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "bacnet/any_value.h"
+#include "bacnet/bacnet_enums.h"
 #include "bacnet/records.h"
 #include "bacnet/records_refs.h"
 #include "demos/common/demo_common.h"
@@ -44,16 +45,20 @@ constexpr int kExitOptions = -1;
 constexpr uint32_t kMaxDevices = 15;
 constexpr uint32_t kMaxObjects = 20;  // object images per device
 constexpr uint32_t kListRoom = 50;    // Object_List entries looked at
+// How long the I-Am answers take to come in; the tests, whose simulated
+// devices answer at once, shorten it.
 constexpr uint32_t kWhoIsWaitMs = 2000;
+constexpr char kWhoIsWaitEnv[] = "VELMORA_TEST_WHOIS_WAIT_MS";
 constexpr uint32_t kValueRoom = 56;
 constexpr uint32_t kIdTextRoom = 10000;
-constexpr uint32_t kPresentValue = 85;
-constexpr uint32_t kStatusFlags = 111;
 constexpr uint32_t kRefCount = 2;
 
 // Analog, binary and multi-state inputs and outputs (and analog and binary
 // values); multi-state value is not among them.
-constexpr bool IsIoObject(uint32_t type) { return type <= 5 || type == 13 || type == 14; }
+constexpr bool IsIoObject(uint32_t type) {
+  return type <= BACNET_OBJ_BINARY_VALUE || type == BACNET_OBJ_MULTI_STATE_INPUT ||
+         type == BACNET_OBJ_MULTI_STATE_OUTPUT;
+}
 
 // What one I/O object's request reads into.
 struct IoObject {
@@ -125,7 +130,7 @@ void DumpIoObjects(VelmoraDeviceHandle device) {
       continue;
     o.created = status == VELMORA_STATUS_OK;
     for (uint32_t r = 0; r < kRefCount; ++r) {
-      VelmoraPropRefInit(&o.refs[r], r == 0 ? kPresentValue : kStatusFlags);
+      VelmoraPropRefInit(&o.refs[r], r == 0 ? BACNET_PROP_PRESENT_VALUE : BACNET_PROP_STATUS_FLAGS);
       VelmoraReadResultInitBuffer(&o.elements[r], o.values[r], kValueRoom);
     }
     VelmoraReadMultiHandleRequestInit(&requests[count], o.handle, o.refs, kRefCount);
@@ -164,7 +169,7 @@ VelmoraStatus DiscoverAndDumpDevices(const DemoPassOptions* options, void*) {
   const int32_t instance = options->instance == 0 ? -1 : options->instance;
   const VelmoraStatus status = VelmoraWhoIs(&destination, instance, instance);
   if (status != VELMORA_STATUS_OK) VelmoraPrintStatus(status, nullptr, "Who-Is Failed.");
-  PlatSleep(kWhoIsWaitMs);
+  PlatSleep(PlatTestWait(kWhoIsWaitEnv, kWhoIsWaitMs));
   VelmoraDeviceHandle devices[kMaxDevices];
   uint32_t total = 0;
   if (!VelmoraGetDeviceList(devices, kMaxDevices, &total))

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "bacnet/asn_check.h"
+#include "bacnet/bacnet_enums.h"
 #include "runtime/apil/apil_addr.h"
 #include "runtime/apil/apil_hooks.h"
 #include "runtime/osa/osa.h"
@@ -14,10 +15,12 @@ constexpr uint16_t kKindAck = IPC_KIND_SERVER_ACK;
 constexpr uint16_t kKindError = IPC_KIND_SERVER_ERROR;
 constexpr uint16_t kKindReject = IPC_KIND_SERVER_REJECT;
 constexpr uint16_t kKindAbort = IPC_KIND_SERVER_ABORT;
-constexpr ServerResult kRejectUnrecognized = ApilRejectResult(9);
-constexpr ServerResult kRejectOutOfRange = ApilRejectResult(6);
-constexpr ServerResult kErrorServicesOther = ApilErrorResult(5, 0);
-constexpr ServerResult kErrorResourcesOther = ApilErrorResult(3, 0);
+constexpr ServerResult kRejectUnrecognized = ApilRejectResult(BACNET_REJECT_UNRECOGNIZED_SERVICE);
+constexpr ServerResult kRejectOutOfRange = ApilRejectResult(BACNET_REJECT_PARAMETER_OUT_OF_RANGE);
+constexpr ServerResult kErrorServicesOther =
+    ApilErrorResult(BACNET_ERROR_CLASS_SERVICES, BACNET_ERROR_CODE_OTHER);
+constexpr ServerResult kErrorResourcesOther =
+    ApilErrorResult(BACNET_ERROR_CLASS_RESOURCES, BACNET_ERROR_CODE_OTHER);
 // Internal outcomes of a handler: abort for want of segmentation, drop.
 constexpr ServerResult kAbortSegmentation = 21;
 constexpr ServerResult kDrop = 22;
@@ -190,7 +193,9 @@ void TsmlHookUnconfirmed(IpcMsg* message) {
   const uint32_t length = IpcMsgGetPayloadLength(message);
   if (!AsnCheckUnconfirmedRequest(service, data, length)) return;
   // COV and event notifications reach only the process they name (0: any).
-  if ((service == 2 || service == 3) && !AcceptsAllProcessIds()) {
+  if ((service == BACNET_UNCONFIRMED_COV_NOTIFICATION ||
+       service == BACNET_UNCONFIRMED_EVENT_NOTIFICATION) &&
+      !AcceptsAllProcessIds()) {
     uint32_t pid = ProcessIdOf(data, length);
     if (pid != 0 && !TsmlProcessIdKnown(pid)) return;
   }
@@ -236,7 +241,7 @@ int TsmlServerDispatch(int status, SrvTsm* tsm) {
 ServerResult TsmlHandlerLookup(ApilHandlerRow* row, uint32_t service) {
   *row = ApilHandlerGet(APIL_TABLE_CONFIRMED, service);
   if (row->handler) return APIL_RESULT_ACK;
-  if (service == 18) {
+  if (service == BACNET_SERVICE_PRIVATE_TRANSFER) {
     std::lock_guard<std::mutex> g(g_tables.lock);
     if (g_tables.privateTransfer) return APIL_RESULT_ACK;
   }
@@ -247,12 +252,15 @@ ServerResult TsmlHandlerLookup(ApilHandlerRow* row, uint32_t service) {
 ServerResult TsmlDispatchConfirmed(SrvTsm* tsm, const TsmSrvInfo* d, const ApilHandlerRow* row) {
   if (uint32_t check = AsnCheckConfirmedRequest(d->service, d->data, d->length))
     return ApilServerResultOf(check);
-  if ((d->service == 1 || d->service == 2) && !AcceptsAllProcessIds()) {
+  if ((d->service == BACNET_SERVICE_COV_NOTIFICATION ||
+       d->service == BACNET_SERVICE_EVENT_NOTIFICATION) &&
+      !AcceptsAllProcessIds()) {
     uint32_t pid = ProcessIdOf(d->data, d->length);
     if (pid == 0) return kRejectOutOfRange;
     if (!TsmlProcessIdKnown(pid)) return kErrorServicesOther;
   }
-  if (d->service == 18 && TsmlPrivateTransferCall(tsm, d) != 1) return 0;
+  if (d->service == BACNET_SERVICE_PRIVATE_TRANSFER && TsmlPrivateTransferCall(tsm, d) != 1)
+    return 0;
   if (row->handler) {
     ServerResult r = TsmlConfirmedHandlerCall(row, tsm, d);
     if (r != APIL_RESULT_ACK) return r;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "bacnet/asn_tag.h"
+#include "bacnet/bacnet_enums.h"
 #include "runtime/apil/apil_addr.h"
 #include "runtime/ipc/ipc_status.h"
 #include "runtime/osa/osa.h"
@@ -18,10 +19,6 @@ struct Table {
 Table g_table;
 
 constexpr uint32_t kLimitBits = COMM_APDU_LENGTH | COMM_SEGMENTATION | COMM_MAX_SEGS_TO_SEND;
-constexpr uint32_t kPropMaxApdu = 62;
-constexpr uint32_t kPropObjectName = 77;
-constexpr uint32_t kPropSegmentation = 107;
-constexpr uint32_t kPropMaxSegments = 167;
 
 bool InUse(const DeviceImage* d) {
   return d->tag == APIL_DEVICE_TAG && (d->flags & APIL_DEVICE_IN_USE);
@@ -446,9 +443,11 @@ void DeviceImageCacheProperty(ObjectImage* o, uint32_t property, const uint8_t* 
     // What a device tells of its limits: a Max_APDU_Length_Accepted below
     // BACnet's least, or a segmentation outside the enumeration, is noise.
     static constexpr Limit kLimits[] = {
-        {kPropMaxApdu, 2, COMM_APDU_LENGTH, &CommParams::apduLength, 50, UINT32_MAX},
-        {kPropSegmentation, 9, COMM_SEGMENTATION, &CommParams::segmentation, 0, 3},
-        {kPropMaxSegments, 2, COMM_MAX_SEGS_TO_SEND, &CommParams::maxSegsToSend, 2, UINT32_MAX},
+        {BACNET_PROP_MAX_APDU_LENGTH_ACCEPTED, 2, COMM_APDU_LENGTH, &CommParams::apduLength, 50,
+         UINT32_MAX},
+        {BACNET_PROP_SEGMENTATION_SUPPORTED, 9, COMM_SEGMENTATION, &CommParams::segmentation, 0, 3},
+        {BACNET_PROP_MAX_SEGMENTS_ACCEPTED, 2, COMM_MAX_SEGS_TO_SEND, &CommParams::maxSegsToSend, 2,
+         UINT32_MAX},
     };
     for (const Limit& l : kLimits) {
       if (l.property != property) continue;
@@ -458,7 +457,7 @@ void DeviceImageCacheProperty(ObjectImage* o, uint32_t property, const uint8_t* 
       return;
     }
   }
-  if (property == kPropObjectName && length > 1 && (octets[0] & 0xF8) == 0x70 &&
+  if (property == BACNET_PROP_OBJECT_NAME && length > 1 && (octets[0] & 0xF8) == 0x70 &&
       AsnTagElementLength(octets) == length) {
     uint8_t digest[SHA1_DIGEST_SIZE];
     Sha1Digest(octets, length, digest);

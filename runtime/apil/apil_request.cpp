@@ -18,10 +18,6 @@
 
 namespace {
 
-constexpr uint32_t kPropObjectIdentifier = 75;
-constexpr uint32_t kPropObjectList = 76;
-constexpr uint32_t kNoIndex = 0xFFFFFFFF;
-
 // The value of Object_Identifier, which the image knows: no request.
 VelmoraStatus ObjectIdentifierValue(const VelmoraObjectId& id, int32_t index,
                                     VelmoraAnyValue* value, VelmoraAllocator* allocator) {
@@ -80,7 +76,7 @@ VelmoraStatus Complete(ObjectImage* object, const VelmoraObjPropRef& request,
     return ApilMapStatus(APIL_BAD_OBJECT_HANDLE);
   }
   const LinkAddress* bound = DeviceImageAddress(ObjectImageDevice(target));
-  if (bound && AddrEqual(bound, &to) && echo.array_index == kNoIndex) {
+  if (bound && AddrEqual(bound, &to) && echo.array_index == VELMORA_NO_INDEX) {
     std::span<const uint8_t> octets = ValueOctets(answer);
     DeviceImageCacheProperty(target, request.property, octets.data(), uint32_t(octets.size()));
   }
@@ -123,7 +119,7 @@ VelmoraStatus VelmoraReadProperty(VelmoraObjectHandle object, uint32_t property,
       return ApilMapStatus(status);
   }
   const bool wildcard = id.type == APIL_OBJECT_DEVICE && id.instance == APIL_WILDCARD_INSTANCE;
-  if (property == kPropObjectIdentifier && !wildcard)
+  if (property == BACNET_PROP_OBJECT_IDENTIFIER && !wildcard)
     return ObjectIdentifierValue(id, index, value, allocator);
 
   const VelmoraObjPropRef request{id, property, uint32_t(index)};
@@ -150,8 +146,9 @@ VelmoraStatus VelmoraReadObjectList(VelmoraDeviceHandle device, VelmoraObjectId*
     return VELMORA_STATUS_INVALID_DEVICE_HANDLE;
   }
   VelmoraAnyValue list{-1, nullptr, 0, 0};
-  VelmoraStatus status = VelmoraReadProperty(DeviceImageFirstObject(device), kPropObjectList, -1,
-                                             &list, failure, &DefaultAllocator);
+  VelmoraStatus status =
+      VelmoraReadProperty(DeviceImageFirstObject(device), BACNET_PROP_OBJECT_LIST, -1, &list,
+                          failure, &DefaultAllocator);
   if (status == VELMORA_STATUS_OK && list.type != ASN_TYPE_OBJECT_ID)
     status = VELMORA_STATUS_INVALID_DATA_TYPE;
   if (status == VELMORA_STATUS_OK) {
@@ -174,7 +171,7 @@ VelmoraStatus VelmoraWhoIs(const VelmoraAddress* address, int32_t low, int32_t h
     return VELMORA_STATUS_INVALID_PARAMETER;
   const AsnWhoIsParams range{low, uint32_t(high)};
   return Mapped(uint32_t(TsmlUnconfirmedSend(nullptr, &to, 0, ApilStreamEncode<AsnEncodeWhoIs>,
-                                             ASN_UNCONFIRMED_WHO_IS, &range, nullptr)));
+                                             BACNET_UNCONFIRMED_WHO_IS, &range, nullptr)));
 }
 
 int32_t VelmoraGetPropertyType(uint32_t objectType, uint32_t property, int32_t* kind) {

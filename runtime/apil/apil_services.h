@@ -18,8 +18,8 @@ int ApilStreamEncode(const void* request, TsmlStream* stream) {
 
 // ReadProperty of a VelmoraObjPropRef.
 inline constexpr TsmlServiceDescriptor APIL_READ_PROPERTY_SERVICE = {
-    ASN_SERVICE_READ_PROPERTY, AsnSizeReadProperty, ApilStreamEncode<AsnEncodeReadProperty>};
+    BACNET_SERVICE_READ_PROPERTY, AsnSizeReadProperty, ApilStreamEncode<AsnEncodeReadProperty>};
 // ReadPropertyMultiple of a VelmoraReadMultiRequest.
 inline constexpr TsmlServiceDescriptor APIL_READ_PROPERTY_MULTIPLE_SERVICE = {
-    ASN_SERVICE_READ_PROPERTY_MULTIPLE, AsnSizeReadMultiRequest,
+    BACNET_SERVICE_READ_PROPERTY_MULTIPLE, AsnSizeReadMultiRequest,
     ApilStreamEncode<AsnEncodeReadMultiRequest>};

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <condition_variable>
 
+#include "bacnet/asn_property.h"
 #include "runtime/apil/apil.h"
 #include "runtime/apil/apil_dispatch.h"
 #include "runtime/apil/apil_hooks.h"
@@ -49,6 +50,7 @@ void SetCallsOpen(bool open) {
   std::lock_guard<std::mutex> g(g_calls.lock);
   g_calls.open = open;
   g_calls.terminating = !open;
+  AsnPropertyQueryOpen(open);
 }
 
 void FreeTable() {

@@ -8,17 +8,10 @@
 #include "bacnet/asn_references.h"
 #include "bacnet/asn_status.h"
 #include "bacnet/asn_tag.h"
+#include "bacnet/bacnet_enums.h"
 #include "runtime/ipc/ipc_status.h"
 
 namespace {
-
-// Error classes and the codes named outside the tables.
-constexpr uint32_t kClassObject = 1;
-constexpr uint32_t kClassProperty = 2;
-constexpr uint32_t kClassResources = 3;
-constexpr uint32_t kClassServices = 5;
-constexpr uint32_t kClassCommunication = 7;
-constexpr uint32_t kCodeOther = 0;
 
 constexpr uint32_t kInternalCodes = 83;
 
@@ -44,30 +37,32 @@ struct PairRow {
 // code has no equivalent.
 constexpr PairRow kPairRows[] = {
     {0, 0},
-    {4, ApilErrorResult(kClassResources, kCodeOther)},
-    {13, ApilErrorResult(kClassProperty, 9)},   // invalid-data-type
-    {14, ApilErrorResult(kClassServices, 16)},  // missing-parameter
-    {15, ApilErrorResult(kClassProperty, 41)},  // character-set-not-supported
-    {16, ApilErrorResult(kClassProperty, 37)},  // value-out-of-range
-    {17, ApilRejectResult(1)},                  // buffer overflow
-    {20, ApilErrorResult(kClassObject, 31)},    // unknown-object
-    {21, ApilErrorResult(kClassObject, 36)},    // unsupported-object-type
-    {22, ApilErrorResult(kClassProperty, 32)},  // unknown-property
-    {23, ApilErrorResult(kClassProperty, 44)},  // not-cov-property
-    {24, ApilErrorResult(kClassServices, 43)},  // cov-subscription-failed
+    {4, ApilErrorResult(BACNET_ERROR_CLASS_RESOURCES, BACNET_ERROR_CODE_OTHER)},
+    {13, ApilErrorResult(BACNET_ERROR_CLASS_PROPERTY, BACNET_ERROR_CODE_INVALID_DATA_TYPE)},
+    {14, ApilErrorResult(BACNET_ERROR_CLASS_SERVICES, BACNET_ERROR_CODE_MISSING_PARAMETER)},
+    {15,
+     ApilErrorResult(BACNET_ERROR_CLASS_PROPERTY, BACNET_ERROR_CODE_CHARACTER_SET_NOT_SUPPORTED)},
+    {16, ApilErrorResult(BACNET_ERROR_CLASS_PROPERTY, BACNET_ERROR_CODE_VALUE_OUT_OF_RANGE)},
+    {17, ApilRejectResult(BACNET_REJECT_BUFFER_OVERFLOW)},
+    {20, ApilErrorResult(BACNET_ERROR_CLASS_OBJECT, BACNET_ERROR_CODE_UNKNOWN_OBJECT)},
+    {21, ApilErrorResult(BACNET_ERROR_CLASS_OBJECT, BACNET_ERROR_CODE_UNSUPPORTED_OBJECT_TYPE)},
+    {22, ApilErrorResult(BACNET_ERROR_CLASS_PROPERTY, BACNET_ERROR_CODE_UNKNOWN_PROPERTY)},
+    {23, ApilErrorResult(BACNET_ERROR_CLASS_PROPERTY, BACNET_ERROR_CODE_NOT_COV_PROPERTY)},
+    {24, ApilErrorResult(BACNET_ERROR_CLASS_SERVICES, BACNET_ERROR_CODE_COV_SUBSCRIPTION_FAILED)},
     {25, 0},
-    {26, ApilRejectResult(6)},                   // parameter out of range
-    {27, ApilErrorResult(kClassProperty, 42)},   // invalid-array-index
-    {28, ApilErrorResult(kClassProperty, 50)},   // property-is-not-an-array
-    {29, ApilErrorResult(kClassServices, 22)},   // property-is-not-a-list
-    {30, ApilErrorResult(kClassProperty, 40)},   // write-access-denied
-    {31, ApilErrorResult(kClassProperty, 27)},   // read-access-denied
-    {32, ApilErrorResult(kClassResources, 20)},  // no-space-to-write-property
-    {33, ApilErrorResult(kClassResources, 19)},  // no-space-for-element
-    {34, ApilErrorResult(kClassServices, 49)},   // duplicate-object-id
-    {35, ApilErrorResult(kClassServices, 48)},   // duplicate-name
-    {38, ApilErrorResult(kClassObject, 24)},     // object-id-already-exists
-    {40, ApilErrorResult(kClassResources, 18)},  // no-space-for-object
+    {26, ApilRejectResult(BACNET_REJECT_PARAMETER_OUT_OF_RANGE)},
+    {27, ApilErrorResult(BACNET_ERROR_CLASS_PROPERTY, BACNET_ERROR_CODE_INVALID_ARRAY_INDEX)},
+    {28, ApilErrorResult(BACNET_ERROR_CLASS_PROPERTY, BACNET_ERROR_CODE_PROPERTY_IS_NOT_AN_ARRAY)},
+    {29, ApilErrorResult(BACNET_ERROR_CLASS_SERVICES, BACNET_ERROR_CODE_PROPERTY_IS_NOT_A_LIST)},
+    {30, ApilErrorResult(BACNET_ERROR_CLASS_PROPERTY, BACNET_ERROR_CODE_WRITE_ACCESS_DENIED)},
+    {31, ApilErrorResult(BACNET_ERROR_CLASS_PROPERTY, BACNET_ERROR_CODE_READ_ACCESS_DENIED)},
+    {32,
+     ApilErrorResult(BACNET_ERROR_CLASS_RESOURCES, BACNET_ERROR_CODE_NO_SPACE_TO_WRITE_PROPERTY)},
+    {33, ApilErrorResult(BACNET_ERROR_CLASS_RESOURCES, BACNET_ERROR_CODE_NO_SPACE_FOR_ELEMENT)},
+    {34, ApilErrorResult(BACNET_ERROR_CLASS_SERVICES, BACNET_ERROR_CODE_DUPLICATE_OBJECT_ID)},
+    {35, ApilErrorResult(BACNET_ERROR_CLASS_SERVICES, BACNET_ERROR_CODE_DUPLICATE_NAME)},
+    {38, ApilErrorResult(BACNET_ERROR_CLASS_OBJECT, BACNET_ERROR_CODE_OBJECT_ID_ALREADY_EXISTS)},
+    {40, ApilErrorResult(BACNET_ERROR_CLASS_RESOURCES, BACNET_ERROR_CODE_NO_SPACE_FOR_OBJECT)},
 };
 
 constexpr auto kErrorPair = [] {
@@ -211,7 +206,9 @@ ServerResult ApilServerResultOf(uint32_t status) {
   if (status >= APIL_RESULT_MIN) return status;
   if (status == 0) return APIL_RESULT_ACK;
   ServerResult r = ApilErrorPairOf(status);
-  return r >= APIL_RESULT_MIN ? r : ApilErrorResult(kClassServices, kCodeOther);
+  return r >= APIL_RESULT_MIN
+             ? r
+             : ApilErrorResult(BACNET_ERROR_CLASS_SERVICES, BACNET_ERROR_CODE_OTHER);
 }
 
 uint32_t ApilStatusResponseKind(uint32_t status, uint32_t* errorClass, uint32_t* errorCode) {
@@ -225,8 +222,8 @@ uint32_t ApilStatusResponseKind(uint32_t status, uint32_t* errorClass, uint32_t*
     case ASN_UNKNOWN_CHOICE:
       return 1;
     case ASN_TOO_DEEP:
-      if (errorClass) *errorClass = kClassResources;
-      if (errorCode) *errorCode = kCodeOther;
+      if (errorClass) *errorClass = BACNET_ERROR_CLASS_RESOURCES;
+      if (errorCode) *errorCode = BACNET_ERROR_CODE_OTHER;
       return 4;
     case IPC_STATUS_TIMED_OUT:
       return 3;
@@ -246,7 +243,8 @@ uint32_t ApilEncodeErrorPair(uint32_t errorClass, uint32_t errorCode, std::span<
 
 uint32_t ApilEncodeStatusError(uint32_t status, std::span<uint8_t> out) {
   ServerResult r = ApilErrorPairOf(status);
-  if (!ApilIsErrorResult(r)) return EncodePair(kClassServices, kCodeOther, out);
+  if (!ApilIsErrorResult(r))
+    return EncodePair(BACNET_ERROR_CLASS_SERVICES, BACNET_ERROR_CODE_OTHER, out);
   return EncodePair(ApilResultClass(r), ApilResultCode(r), out);
 }
 
@@ -261,11 +259,11 @@ uint32_t ApilRejectToErrorCode(uint32_t reason) {
 }
 
 uint32_t ApilEncodeAbortError(uint32_t reason, std::span<uint8_t> out) {
-  return EncodePair(kClassCommunication, ApilAbortToErrorCode(reason), out);
+  return EncodePair(BACNET_ERROR_CLASS_COMMUNICATION, ApilAbortToErrorCode(reason), out);
 }
 
 uint32_t ApilEncodeRejectError(uint32_t reason, std::span<uint8_t> out) {
-  return EncodePair(kClassCommunication, ApilRejectToErrorCode(reason), out);
+  return EncodePair(BACNET_ERROR_CLASS_COMMUNICATION, ApilRejectToErrorCode(reason), out);
 }
 
 uint32_t ApilSegmentationFromFlags(uint8_t flags) { return 3u - (flags >> 6); }

@@ -23,7 +23,7 @@ int CheckedOutcome(int outcome, const PduDesc& reply) {
   const uint32_t length = reply.msg ? reply.length : 0;
   uint32_t errorClass, errorCode;
   if (outcome == int(IPC_STATUS_OK) &&
-      AsnCheckComplexAck(ASN_SERVICE_PRIVATE_TRANSFER, data, length) != 0)
+      AsnCheckComplexAck(BACNET_SERVICE_PRIVATE_TRANSFER, data, length) != 0)
     return int(IPC_STATUS_INVALID_PACKET);
   if (outcome == int(IPC_STATUS_OK) && !IoctlAnswerWellFormed(data, length))
     return int(APIL_ILLEGAL_RESPONSE);
@@ -60,7 +60,8 @@ Outcome OutcomeOf(const IoctlRequest* r, VelmoraStatus status) {
 int Send(IoctlRequest* r, const LinkAddress* source, const LinkAddress* destination,
          const CommParams* params, bool async, CliTsm** out) {
   CliTsm* tsm = nullptr;
-  const TsmCliRequest rq{source, destination, kPriority, ASN_SERVICE_PRIVATE_TRANSFER, params, r};
+  const TsmCliRequest rq{source, destination, kPriority, BACNET_SERVICE_PRIVATE_TRANSFER, params,
+                         r};
   int status = TsmCliAllocConfirmed(rq, async, kIoctlUserWord, &tsm, nullptr);
   if (status != 0) return status;
   status = TsmlSend(tsm, IPC_KIND_CONF_REQUEST, &r->request.pdu);
@@ -117,7 +118,7 @@ VelmoraStatus VelmoraIoctlExecRemote(VelmoraIoctlHandle handle, const VelmoraAdd
   IoctlTaken r(handle, IOCTL_STATE_BUILT, IoctlMatch::Exactly);
   if (!r || !IoctlRequestCloseBlock(r.get(), 2)) return VELMORA_STATUS_INVALID_PARAMETER;
   r->destination = *destination;
-  r->service = ASN_SERVICE_PRIVATE_TRANSFER;
+  r->service = BACNET_SERVICE_PRIVATE_TRANSFER;
   r->state = IOCTL_STATE_EXECUTING;
   const LinkAddress* sourceLink = source ? &from : nullptr;
   if (!r->callback) {

@@ -157,7 +157,7 @@ bool IoctlErrorPair(const uint8_t* data, uint32_t length, uint32_t* errorClass,
                     uint32_t* errorCode) {
   if (!data || length == 0) return false;
   if (data[0] == TagOpening(0)) {
-    return AsnCheckErrorPdu(ASN_SERVICE_PRIVATE_TRANSFER, data, length) &&
+    return AsnCheckErrorPdu(BACNET_SERVICE_PRIVATE_TRANSFER, data, length) &&
            AsnDecodePrivateTransferError(data, length, errorClass, errorCode, nullptr, nullptr) ==
                ASN_OK;
   }

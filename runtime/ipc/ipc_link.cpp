@@ -43,10 +43,6 @@ void IpcConnectionRaiseReadCap(IpcConnection* c, uint32_t readCap) {
   }
 }
 
-uint32_t IpcConnectionGetWriteCap(const IpcConnection* c) {
-  return c == nullptr ? 0 : c->writeCap.load();
-}
-
 uint32_t IpcConnectionGetUser(const IpcConnection* c) { return c == nullptr ? 0 : c->user.load(); }
 
 void IpcConnectionSetUser(IpcConnection* c, uint32_t user) {

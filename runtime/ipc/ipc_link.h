@@ -72,7 +72,6 @@ bool IpcSendDisconnect(IpcConnection* connection);
 void IpcConnectionSetFrameCaps(IpcConnection* connection, uint32_t readCap, uint32_t writeCap);
 // Raises the read cap to at least readCap.
 void IpcConnectionRaiseReadCap(IpcConnection* connection, uint32_t readCap);
-uint32_t IpcConnectionGetWriteCap(const IpcConnection* connection);
 
 uint32_t IpcConnectionGetUser(const IpcConnection* connection);
 void IpcConnectionSetUser(IpcConnection* connection, uint32_t user);

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "runtime/platform/plat_ascii.h"
+
 // A connection name of this prefix names a socket in the socket directory;
 // one of the TCP prefix a host and port.
 constexpr char IPC_PIPE_PREFIX[] = "\\\\.\\pipe\\";
@@ -20,9 +22,8 @@ constexpr size_t IpcPipePrefixLength(std::string_view name) {
   constexpr std::string_view prefix = IPC_PIPE_PREFIX;
   if (name.size() < prefix.size()) return 0;
   for (size_t i = 0; i < prefix.size(); ++i) {
-    const char c = name[i];
     // The prefix is lower-case.
-    if ((c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c) != prefix[i]) return 0;
+    if (PlatAsciiLower(name[i]) != prefix[i]) return 0;
   }
   return prefix.size();
 }

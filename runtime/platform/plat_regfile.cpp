@@ -6,26 +6,18 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "runtime/platform/plat_ascii.h"
 #include "runtime/platform/plat_registry.h"
 
 namespace {
 
 constexpr std::string_view kRootNames[] = {"HKEY_LOCAL_MACHINE", "HKLM"};
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool HasControl(std::string_view s) {
   for (unsigned char c : s) {
     if (c < 0x20 && c != '\t') return true;
   }
   return false;
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  c = Lower(c);
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
 }
 
 std::string_view Trim(std::string_view s) {
@@ -162,7 +154,7 @@ struct NameHash {
   size_t operator()(const NameEntry& e) const {
     size_t h = std::hash<const void*>()(e.owner);
     for (char c : e.name)
-      h = (h ^ static_cast<unsigned char>(Lower(c))) * 0x100000001b3ull;
+      h = (h ^ static_cast<unsigned char>(PlatAsciiLower(c))) * 0x100000001b3ull;
     return h;
   }
 };
@@ -333,8 +325,8 @@ class Parser {
       uint32_t n = 0;
       if (digits.empty() || digits.size() > 8) return Fail("dword: takes 1 to 8 hex digits");
       for (char c : digits) {
-        if (HexDigit(c) < 0) return Fail("dword: takes 1 to 8 hex digits");
-        n = n << 4 | static_cast<uint32_t>(HexDigit(c));
+        if (PlatHexDigit(c) < 0) return Fail("dword: takes 1 to 8 hex digits");
+        n = n << 4 | static_cast<uint32_t>(PlatHexDigit(c));
       }
       v->type = PLAT_REG_DWORD;
       v->data = {static_cast<unsigned char>(n), static_cast<unsigned char>(n >> 8),
@@ -351,8 +343,8 @@ class Parser {
         return Fail("bad hex(type):");
       uint32_t type = 0;
       for (char c : s.substr(4, close - 4)) {
-        if (HexDigit(c) < 0) return Fail("bad hex(type):");
-        type = type << 4 | static_cast<uint32_t>(HexDigit(c));
+        if (PlatHexDigit(c) < 0) return Fail("bad hex(type):");
+        type = type << 4 | static_cast<uint32_t>(PlatHexDigit(c));
       }
       v->type = type;
       return HexBytes(s.substr(close + 2), v);
@@ -373,8 +365,8 @@ class Parser {
       while (!s.empty()) {
         size_t n = 0;
         int byte = 0;
-        while (n < s.size() && HexDigit(s[n]) >= 0)
-          byte = byte << 4 | HexDigit(s[n++]);
+        while (n < s.size() && PlatHexDigit(s[n]) >= 0)
+          byte = byte << 4 | PlatHexDigit(s[n++]);
         if (n == 0 || n > 2) return Fail("hex bytes are 1 or 2 hex digits, separated by ','");
         v->data.push_back(static_cast<unsigned char>(byte));
         s = Trim(s.substr(n));
@@ -400,13 +392,7 @@ class Parser {
 
 }  // namespace
 
-bool RegNameEqual(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
-}
+bool RegNameEqual(std::string_view a, std::string_view b) { return PlatSameIgnoringCase(a, b); }
 
 RegTree* RegFindSubkey(const RegTree& key, std::string_view name) {
   for (const auto& sub : key.subkeys) {

@@ -3,7 +3,10 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <charconv>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -25,6 +28,15 @@ uint32_t PlatTickCount(void) {
 }
 
 void PlatSleep(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+uint32_t PlatTestWait(const char* name, uint32_t standard) {
+  const char* text = std::getenv(name);
+  if (text == nullptr) return standard;
+  const char* end = text + std::strlen(text);
+  uint32_t value = 0;
+  const auto [rest, error] = std::from_chars(text, end, value);
+  return error == std::errc() && rest == end && value > 0 ? value : standard;
+}
 
 uint32_t PlatProcessId(void) {
   if (PlatPidFn fn = g_pid_fn.load()) return fn();

@@ -10,6 +10,10 @@ uint32_t PlatTickCount(void);
 uint64_t PlatTickCount64(void);
 void PlatSleep(uint32_t ms);
 uint32_t PlatProcessId(void);
+// A program's fixed wait or time-out, which its tests shorten: the whole
+// positive number in the environment variable `name` when it holds one,
+// else `standard` (what users always get; the variables are the tests').
+uint32_t PlatTestWait(const char* name, uint32_t standard);
 
 using PlatTickFn = uint32_t (*)(void);
 using PlatPidFn = uint32_t (*)(void);

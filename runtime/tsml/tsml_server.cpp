@@ -24,8 +24,8 @@ SrvTsm* FindForMessage(std::span<const uint8_t> m, std::unique_lock<std::mutex>&
 
 // The services a server-multi delivery thread takes.
 bool IsMultiService(uint8_t service) {
-  return service == ASN_SERVICE_READ_PROPERTY_MULTIPLE ||
-         service == ASN_SERVICE_WRITE_PROPERTY_MULTIPLE;
+  return service == BACNET_SERVICE_READ_PROPERTY_MULTIPLE ||
+         service == BACNET_SERVICE_WRITE_PROPERTY_MULTIPLE;
 }
 
 // A requester's maximum segments: all ones when it gives none, else at most
@@ -49,7 +49,7 @@ bool OnRequest(IpcMsg* m) {
   const LinkAddress& local = p.local;
   bool localOk = (local.netPresent == 0 && local.net == 0) || local.net == kGlobalNetwork;
   // Below the smallest APDU BACnet allows, the answer's room would wrap.
-  if (p.service >= ASN_CONFIRMED_SERVICE_COUNT || p.maxApdu < IPC_APDU_MIN ||
+  if (p.service >= BACNET_CONFIRMED_SERVICE_COUNT || p.maxApdu < IPC_APDU_MIN ||
       p.maxApdu > IPC_APDU_MAX || (p.maxSegs != kAnySegments && p.maxSegs > kMostSegments) ||
       !localOk) {
     OsaLog(OSA_LOG_ERROR, "TSML(High): PipeRead: Invalid parameters in Low request %u, userID=%u",

@@ -186,7 +186,7 @@ TEST(CapturedAck, DecodesIntoTypedRecords) {
     SCOPED_TRACE(c.name);
     const Bytes ack = Hex(c.ack);
     const auto n = uint32_t(ack.size());
-    ASSERT_EQ(AsnCheckComplexAck(ASN_SERVICE_READ_PROPERTY, ack.data(), n), 0u);
+    ASSERT_EQ(AsnCheckComplexAck(BACNET_SERVICE_READ_PROPERTY, ack.data(), n), 0u);
 
     CountingAllocator a;
     VelmoraAnyValue v{};

@@ -49,7 +49,7 @@ struct Storage {
 
 TEST(ReadMultiCodec, TheSampleAcknowledgementIsWellFormed) {
   EXPECT_EQ(
-      AsnCheckComplexAck(ASN_SERVICE_READ_PROPERTY_MULTIPLE, kAck.data(), uint32_t(kAck.size())),
+      AsnCheckComplexAck(BACNET_SERVICE_READ_PROPERTY_MULTIPLE, kAck.data(), uint32_t(kAck.size())),
       0u);
 }
 
@@ -158,7 +158,8 @@ TEST(ReadMultiCodec, FailuresLeaveNothingAllocated) {
 TEST(ReadMultiCodec, AResultWithoutItsListHoldsNoResults) {
   const Bytes ack = Cat({Hex("0C 00 00 00 01"), Hex("0C 02 00 04 D2 1E 1F")});
   ASSERT_EQ(
-      AsnCheckComplexAck(ASN_SERVICE_READ_PROPERTY_MULTIPLE, ack.data(), uint32_t(ack.size())), 0u);
+      AsnCheckComplexAck(BACNET_SERVICE_READ_PROPERTY_MULTIPLE, ack.data(), uint32_t(ack.size())),
+      0u);
   Storage s(5);
   ASSERT_EQ(AsnDecodeReadMultiAck(ack.data(), uint32_t(ack.size()), s.results, 2, nullptr), ASN_OK);
   EXPECT_EQ(s.results[0].count, 0u);
@@ -173,7 +174,7 @@ TEST(ReadMultiCodec, RequestEncoding) {
   VelmoraReadMultiRequest request{};
   ASSERT_TRUE(VelmoraReadMultiRequestInit(&request, specs, 2));
   const Bytes expected = Hex("0C 00 00 00 01 1E 09 55 09 57 19 02 1F 0C 02 3F FF FF 1E 09 08 1F");
-  ASSERT_EQ(AsnCheckConfirmedRequest(ASN_SERVICE_READ_PROPERTY_MULTIPLE, expected.data(),
+  ASSERT_EQ(AsnCheckConfirmedRequest(BACNET_SERVICE_READ_PROPERTY_MULTIPLE, expected.data(),
                                      uint32_t(expected.size())),
             0u);
   Bytes out(AsnSizeReadMultiRequest(&request));

@@ -24,7 +24,7 @@ using Bytes = std::vector<uint8_t>;
 struct Ack {
   Ack(const char* hex, uint32_t objectType, uint32_t property) : octets(Hex(hex)) {
     const auto n = uint32_t(octets.size());
-    EXPECT_EQ(AsnCheckComplexAck(ASN_SERVICE_READ_PROPERTY, octets.data(), n), 0u);
+    EXPECT_EQ(AsnCheckComplexAck(BACNET_SERVICE_READ_PROPERTY, octets.data(), n), 0u);
     AsnCursor cursor = AsnCursorOverConst(octets.data(), n);
     VelmoraObjPropRef echo;
     status = AsnDecodeReadPropertyAck(&cursor, &echo, &value, allocator.get());

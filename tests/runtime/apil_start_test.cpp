@@ -4,6 +4,8 @@
 // can always be started again.
 #include <gtest/gtest.h>
 
+#include "bacnet/asn_datatype_code.h"
+#include "bacnet/asn_property.h"
 #include "runtime/apil/apil.h"
 #include "runtime/apil/velmora.h"
 #include "runtime/osa/cfg.h"
@@ -41,13 +43,16 @@ TEST_F(ApilStartTest, StartsOnceStopsOnceAndStartsAgain) {
   EXPECT_EQ(OsaRefCount(), 1u);
 
   ASSERT_EQ(Init(), VELMORA_STATUS_OK);
-  // The image lock is taken only while started, and left as it was taken.
+  // The image lock is taken only while started, and left as it was taken;
+  // the codec's datatype query (the text utilities') answers only then too.
   const bool taken = ApilLock();
   EXPECT_TRUE(taken);
   ApilUnlock(taken);
+  EXPECT_EQ(AsnPropertyQuery(0, 85, nullptr), ASN_TYPE_REAL);
   VelmoraTerminate();
   EXPECT_FALSE(ApilLock());
   ApilUnlock(false);
+  EXPECT_EQ(AsnPropertyQuery(0, 85, nullptr), -1);
   EXPECT_EQ(OsaCountersNow(), before);
   EXPECT_EQ(OsaRefCount(), 1u);
 }

@@ -3,6 +3,7 @@
 // once the library is started, and texts and rooms that are refused without
 // touching the record or its buffer.
 #include "text/value_parse.h"
+#include "tests/text/support/property_query.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,6 @@
 
 #include "bacnet/any_value_set.h"
 #include "bacnet/asn_datatype_code.h"
-#include "tests/text/support/started_library.h"
 #include "text/value_text.h"
 
 namespace {
@@ -265,7 +265,7 @@ TEST(ValueParse, WithoutTheLibraryThePropertysTextIsKept) {
   EXPECT_TRUE(small.Unchanged());
 }
 
-class ValueParseStarted : public StartedLibrary {};
+class ValueParseStarted : public PropertyQueryOpen {};
 
 // Through the property's datatype: the stored datatype, and the value as
 // the writer prints it for that property; "-" for a refused text.

@@ -3,6 +3,7 @@
 // subscriptions and the small choices; every example into every room with
 // a canary behind it, records the writer cannot read, and the records
 // reached through the value writer.
+#include "tests/text/support/property_query.h"
 #include "text/value_text_records.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,6 @@
 
 #include "bacnet/asn_datatype.h"
 #include "bacnet/asn_datatype_code.h"
-#include "tests/text/support/started_library.h"
 #include "tests/text/support/text_examples.h"
 #include "text/enum_names.h"
 #include "text/value_format.h"
@@ -460,7 +460,7 @@ TEST(RecordText, RecordsThroughTheValueWriter) {
   EXPECT_EQ(std::string(buffer, n), "{{06:00:00.00,21.5},{22:00:00.00,NULL}}");
 }
 
-class RecordTextStarted : public StartedLibrary {};
+class RecordTextStarted : public PropertyQueryOpen {};
 
 // A nested value takes its style from the property its record names: an
 // array read whole prints in braces, one element read by index bare.

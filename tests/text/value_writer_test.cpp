@@ -9,8 +9,8 @@
 
 #include "bacnet/asn_datatype.h"
 #include "bacnet/asn_datatype_code.h"
+#include "tests/text/support/property_query.h"
 #include "tests/text/support/room_check.h"
-#include "tests/text/support/started_library.h"
 #include "text/value_format.h"
 #include "text/value_text.h"
 
@@ -48,7 +48,7 @@ std::string Text(const VelmoraAnyValue* v, uint32_t objectType, uint32_t propert
 const VelmoraDateTime kDateTime{{2013, 10, 25, 5}, {14, 5, 9, 0}};
 const std::vector<VelmoraObjectId> kThreeObjects = {{8, 1}, {0, 2}, {3, 3}};
 
-class ValueWriterStarted : public StartedLibrary {};
+class ValueWriterStarted : public PropertyQueryOpen {};
 
 TEST(ValueWriter, WithoutMetadataSeveralElementsAreAnArray) {
   Value reals = Value::Of<float>(ASN_TYPE_REAL, {1, 2.5, -3});

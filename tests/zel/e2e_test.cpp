@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <stdlib.h>
 
 #include <chrono>
 #include <optional>
@@ -172,6 +173,15 @@ std::string Shown(const std::vector<std::string>& args) {
     shown += " " + a;
   return shown;
 }
+
+// The simulated devices answer a Who-Is at once: zel waits half a second
+// for their I-Ams instead of the two seconds a user's network gets.
+class ShortWhoIsWait : public ::testing::Environment {
+ public:
+  void SetUp() override { setenv("VELMORA_TEST_WHOIS_WAIT_MS", "500", 1); }
+};
+const ::testing::Environment* const kShortWhoIsWait =
+    ::testing::AddGlobalTestEnvironment(new ShortWhoIsWait);
 
 struct Case {
   std::vector<std::string> args;
