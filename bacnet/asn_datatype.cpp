@@ -227,12 +227,37 @@ bool Known(const AsnValueWalk* walk, const AsnDatatype* row, const uint8_t* data
   return walk->list == data && walk->listLength == length && walk->listCode == row->code;
 }
 
+// Checked octets of a list of the row's values: a value's extent is what
+// its decoded-size walk took, noted in the walk, or else what its decoder
+// steps over.
+AsnMeasured MeasureChecked(const AsnDatatype* row, const uint8_t* data, uint32_t length, bool sized,
+                           AsnValueWalk* walk) {
+  const uint8_t* end = data + length;
+  AsnMeasured m{0, 0};
+  for (const uint8_t* p = data; p < end && !AsnIsClosingTag(*p);) {
+    uint32_t size = 0;
+    uint32_t n = 0;
+    if (sized) {
+      walk->measuredAt = nullptr;
+      size = ElementSize(row, p, end);
+      if (walk->measuredAt == p) n = walk->measuredLength;
+    }
+    if (n == 0) n = CheckedValue(row, p, end);
+    if (n == 0) break;
+    ++m.count;
+    m.size += size;
+    p += n;
+  }
+  return m;
+}
+
 // The list measured through the walk, or what the walk already holds of it.
 AsnMeasured MeasureList(const AsnDatatype* row, const uint8_t* data, uint32_t length, bool sized,
                         AsnValueWalk* walk) {
   if (Known(walk, row, data, length)) return walk->listMeasured;
-  const AsnMeasured m = Measure(row, data, length, true, sized,
-                                AsnWalkChecked(walk, row, data, length) ? CheckedValue : NextValue);
+  const AsnMeasured m = AsnWalkChecked(walk, row, data, length)
+                            ? MeasureChecked(row, data, length, sized, walk)
+                            : Measure(row, data, length, true, sized, NextValue);
   if (sized) {
     walk->list = data;
     walk->listLength = length;

@@ -46,6 +46,8 @@ void AsnValueWalkInit(AsnValueWalk* walk) {
   walk->listLength = 0;
   walk->listCode = ASN_TYPE_NONE;
   walk->listMeasured = {0, 0};
+  walk->measuredAt = nullptr;
+  walk->measuredLength = 0;
   walk->values = 0;
   std::memset(walk->occupied, 0, sizeof walk->occupied);
 }
@@ -85,6 +87,29 @@ void AsnWalkKeep(AsnValueWalk* walk, const AsnWalkValue& value) {
   walk->slots[slot] = value;
   walk->occupied[slot / 64] |= uint64_t{1} << (slot % 64);
   ++walk->values;
+}
+
+void AsnWalkKeepItems(const uint8_t* at, uint32_t count) {
+  if (!tCurrent) return;
+  AsnWalkValue v{};
+  v.data = at;
+  v.count = count;
+  AsnWalkKeep(tCurrent, v);
+}
+
+bool AsnWalkFindItems(const uint8_t* at, uint32_t* count) {
+  if (!tCurrent) return false;
+  AsnWalkValue key{};
+  key.data = at;
+  const AsnWalkValue* v = AsnWalkFind(tCurrent, key);
+  if (v) *count = v->count;
+  return v != nullptr;
+}
+
+void AsnWalkNoteMeasured(const uint8_t* element, uint32_t length) {
+  if (!tCurrent) return;
+  tCurrent->measuredAt = element;
+  tCurrent->measuredLength = length;
 }
 
 bool AsnWalkChecked(const AsnValueWalk* walk, const AsnDatatype* row, const uint8_t* data,

@@ -46,6 +46,9 @@ struct AsnValueWalk {
   uint32_t listLength;
   int32_t listCode;
   AsnMeasured listMeasured;
+  // The element a record's decoded-size walk measured last, and its octets.
+  const uint8_t* measuredAt;
+  uint32_t measuredLength;
   uint32_t values;
   uint64_t occupied[ASN_WALK_SLOTS / 64];
   AsnWalkValue slots[ASN_WALK_SLOTS];
@@ -78,6 +81,14 @@ class AsnWalkScope {
 const AsnWalkValue* AsnWalkFind(const AsnValueWalk* walk, const AsnWalkValue& key);
 // Keeps a measured value; nothing when the walk is full.
 void AsnWalkKeep(AsnValueWalk* walk, const AsnWalkValue& value);
+
+// The number of records of a list starting at `at`, as measuring counted
+// them in the current walk; nothing outside one or when it is full. Kept
+// apart from the values by their null check.
+void AsnWalkKeepItems(const uint8_t* at, uint32_t count);
+bool AsnWalkFindItems(const uint8_t* at, uint32_t* count);
+// Notes in the current walk the octets a record's decoded-size walk took.
+void AsnWalkNoteMeasured(const uint8_t* element, uint32_t length);
 
 // True when the walk notes data as checked octets of a list of the row's
 // values.
