@@ -178,10 +178,10 @@ void AsnWalkItems(AsnCursor* c, R** items, uint32_t* count, AsnCarver* carver, W
       walk(c, static_cast<R*>(nullptr), carver);
     *count = n;
     AsnCarveRecords(carver, n, sizeof(R));
-    AsnWalkKeepItems(at, n);
+    AsnWalkKeepItems(at, sizeof(R), n);
     return;
   }
-  if (!carver || !AsnWalkFindItems(at, &n)) {
+  if (!carver || !AsnWalkFindItems(at, sizeof(R), &n)) {
     AsnCursor probe = *c;
     for (; AsnListGoesOn(&probe, tags); ++n)
       walk(&probe, static_cast<R*>(nullptr), static_cast<AsnCarver*>(nullptr));

@@ -89,18 +89,20 @@ void AsnWalkKeep(AsnValueWalk* walk, const AsnWalkValue& value) {
   ++walk->values;
 }
 
-void AsnWalkKeepItems(const uint8_t* at, uint32_t count) {
+void AsnWalkKeepItems(const uint8_t* at, uint32_t size, uint32_t count) {
   if (!tCurrent) return;
   AsnWalkValue v{};
   v.data = at;
+  v.length = size;
   v.count = count;
   AsnWalkKeep(tCurrent, v);
 }
 
-bool AsnWalkFindItems(const uint8_t* at, uint32_t* count) {
+bool AsnWalkFindItems(const uint8_t* at, uint32_t size, uint32_t* count) {
   if (!tCurrent) return false;
   AsnWalkValue key{};
   key.data = at;
+  key.length = size;
   const AsnWalkValue* v = AsnWalkFind(tCurrent, key);
   if (v) *count = v->count;
   return v != nullptr;

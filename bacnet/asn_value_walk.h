@@ -82,11 +82,11 @@ const AsnWalkValue* AsnWalkFind(const AsnValueWalk* walk, const AsnWalkValue& ke
 // Keeps a measured value; nothing when the walk is full.
 void AsnWalkKeep(AsnValueWalk* walk, const AsnWalkValue& value);
 
-// The number of records of a list starting at `at`, as measuring counted
-// them in the current walk; nothing outside one or when it is full. Kept
-// apart from the values by their null check.
-void AsnWalkKeepItems(const uint8_t* at, uint32_t count);
-bool AsnWalkFindItems(const uint8_t* at, uint32_t* count);
+// The number of records of `size` bytes in a list starting at `at`, as
+// measuring counted them in the current walk; nothing outside one or when
+// it is full. Kept apart from the values by their null check.
+void AsnWalkKeepItems(const uint8_t* at, uint32_t size, uint32_t count);
+bool AsnWalkFindItems(const uint8_t* at, uint32_t size, uint32_t* count);
 // Notes in the current walk the octets a record's decoded-size walk took.
 void AsnWalkNoteMeasured(const uint8_t* element, uint32_t length);
 
