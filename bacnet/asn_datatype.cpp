@@ -174,12 +174,12 @@ uint32_t NextElement(const uint8_t* p, const uint8_t* end) {
   return n > 0 ? uint32_t(n) : 0;
 }
 
-// Length of the value of the row's datatype at p, 0 when none lies wholly
-// before end or a closing tag comes first. A constructed value spans all
-// the elements its production holds; the schema gives its extent, so the
-// count does not wait for the datatype's codec.
-uint32_t NextValue(const AsnDatatype* row, const uint8_t* p, const uint8_t* end) {
-  const uint16_t schema = AsnSchemaRowOfDatatype(row->code);
+// Length of the value of the datatype whose schema row is given (0 for a
+// datatype whose every value is one encoded element) at p, 0 when none
+// lies wholly before end or a closing tag comes first. A constructed value
+// spans all the elements its production holds; the schema gives its
+// extent, so the count does not wait for the datatype's codec.
+uint32_t NextValue(uint16_t schema, const uint8_t* p, const uint8_t* end) {
   if (schema == 0) return NextElement(p, end);
   if (p >= end || AsnIsClosingTag(*p)) return 0;
   AsnCheckReader reader;
@@ -205,13 +205,13 @@ uint32_t ElementSize(const AsnDatatype* row, const uint8_t* p, const uint8_t* en
 }
 
 // Count and, when sized, decoded size of the first value or of all, in one
-// walk whose extents come from extent.
+// walk.
 AsnMeasured Measure(const AsnDatatype* row, const uint8_t* data, uint32_t length, bool list,
-                    bool sized,
-                    uint32_t (*extent)(const AsnDatatype*, const uint8_t*, const uint8_t*)) {
+                    bool sized) {
   const uint8_t* end = data + length;
+  const uint16_t schema = AsnSchemaRowOfDatatype(row->code);
   AsnMeasured m{0, 0};
-  for (const uint8_t* p = data; uint32_t n = extent(row, p, end); p += n) {
+  for (const uint8_t* p = data; uint32_t n = NextValue(schema, p, end); p += n) {
     ++m.count;
     if (sized) m.size += ElementSize(row, p, end);
     if (!list) break;
@@ -257,7 +257,7 @@ AsnMeasured MeasureList(const AsnDatatype* row, const uint8_t* data, uint32_t le
   if (Known(walk, row, data, length)) return walk->listMeasured;
   const AsnMeasured m = AsnWalkChecked(walk, row, data, length)
                             ? MeasureChecked(row, data, length, sized, walk)
-                            : Measure(row, data, length, true, sized, NextValue);
+                            : Measure(row, data, length, true, sized);
   if (sized) {
     walk->list = data;
     walk->listLength = length;
@@ -272,7 +272,7 @@ int32_t Decode(const AsnDatatype* row, const uint8_t* data, uint32_t length, Vel
   if (!row || !value || (!data && length != 0)) return ASN_MISSING_RECORD;
   const bool sized = Measuring(value, allocator) && row->decode;
   return AsnDecodeMeasured(row, data, length, value, allocator,
-                           Measure(row, data, length, list, sized, NextValue));
+                           Measure(row, data, length, list, sized));
 }
 
 // An outermost decode of values that may hold property values gets a walk
@@ -319,15 +319,15 @@ int32_t AsnNextDatatype(const AsnCursor* cursor) {
 }
 
 uint32_t AsnListCount(const AsnDatatype* row, const AsnCursor* cursor) {
-  return Measure(row, cursor->current, AsnCursorRoom(cursor), true, false, NextValue).count;
+  return Measure(row, cursor->current, AsnCursorRoom(cursor), true, false).count;
 }
 
 uint32_t AsnDecodedSizeList(const AsnDatatype* row, const uint8_t* data, uint32_t length) {
-  return Measure(row, data, length, true, true, NextValue).size;
+  return Measure(row, data, length, true, true).size;
 }
 
 uint32_t AsnDecodedSizeValue(const AsnDatatype* row, const uint8_t* data, uint32_t length) {
-  return Measure(row, data, length, false, true, NextValue).size;
+  return Measure(row, data, length, false, true).size;
 }
 
 int32_t AsnDecodeValue(const AsnDatatype* row, const uint8_t* data, uint32_t length,
@@ -342,7 +342,7 @@ int32_t AsnDecodeValueList(const AsnDatatype* row, const uint8_t* data, uint32_t
 
 AsnMeasured AsnMeasureValues(const AsnDatatype* row, const uint8_t* data, uint32_t length,
                              bool list) {
-  return Measure(row, data, length, list, true, NextValue);
+  return Measure(row, data, length, list, true);
 }
 
 int32_t AsnDecodeMeasured(const AsnDatatype* row, const uint8_t* data, uint32_t length,
