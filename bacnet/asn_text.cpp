@@ -34,6 +34,7 @@ int64_t FindTerminator(const uint8_t* p, uint64_t left, uint32_t unit) {
   if (unit == 1 && left == UINT64_MAX)
     return int64_t(std::strlen(reinterpret_cast<const char*>(p)));
   if (unit == 1) {
+    if (left == 0) return -1;  // no text, perhaps not even a pointer to it
     const void* zero = std::memchr(p, 0, size_t(left));
     return zero ? static_cast<const uint8_t*>(zero) - p : -1;
   }
