@@ -188,6 +188,17 @@ uint32_t NextValue(uint16_t schema, const uint8_t* p, const uint8_t* end) {
   return uint32_t(end - p) - reader.remaining;
 }
 
+// Whether the datatype whose schema row is given has a whole value in no
+// octets at p: a production whose fields are all optional (a setpoint
+// reference without its reference) is one at the end of the range or at a
+// closing tag, absent fields and all.
+bool EmptyValue(uint16_t schema, const uint8_t* p, const uint8_t* end) {
+  if (schema == 0 || (p < end && !AsnIsClosingTag(*p))) return false;
+  AsnCheckReader reader;
+  AsnCheckReaderInit(&reader, p, 0);
+  return AsnCheckElement(&reader, schema) == AsnCheckOk;
+}
+
 // Length of the value at p of octets a check accepted as a list of the
 // row's values: the decoder steps over just what the check accepted,
 // without checking it again.
@@ -215,6 +226,10 @@ AsnMeasured Measure(const AsnDatatype* row, const uint8_t* data, uint32_t length
     ++m.count;
     if (sized) m.size += ElementSize(row, p, end);
     if (!list) break;
+  }
+  if (!list && m.count == 0 && EmptyValue(schema, data, end)) {
+    m.count = 1;
+    if (sized) m.size = ElementSize(row, data, end);
   }
   return m;
 }
@@ -376,7 +391,8 @@ int32_t AsnDecodeMeasured(const AsnDatatype* row, const uint8_t* data, uint32_t 
   uint8_t** arena = needed > fixed ? &top : nullptr;
   AsnCursor cursor = AsnCursorOverConst(data, length);
   uint32_t offset = 0;
-  for (uint32_t i = 0; i < value->count && cursor.current < cursor.end; ++i) {
+  // A single value may take no octets; the elements of a list take some each.
+  for (uint32_t i = 0; i < value->count && (i == 0 || cursor.current < cursor.end); ++i) {
     uint32_t used = 0;
     row->decode(&cursor, base ? base + offset : nullptr, arena, &used);
     offset += row->size == kVariable ? used : uint32_t(row->size);

@@ -3,6 +3,7 @@
 // transaction layer and the daemon over the bare transport.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -33,6 +34,32 @@ int EncodeRequest(const void*, TsmlStream* s) {
   return 0;
 }
 constexpr TsmlServiceDescriptor kReadProperty{12, RequestSize, EncodeRequest};
+
+// Voluntary context switches of the whole process (callers, reader, daemon).
+long VoluntarySwitches() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_nvcsw;
+}
+
+// Reports the process's voluntary switches per request as `switches`: each
+// is a thread that blocked and had to be woken again, which on an idle core
+// is what a hand-over costs. Counted by the first thread over the requests
+// of all of them.
+class SwitchCount {
+ public:
+  explicit SwitchCount(const benchmark::State& state)
+      : first_(state.thread_index() == 0), start_(first_ ? VoluntarySwitches() : 0) {}
+  void Report(benchmark::State& state) const {
+    if (!first_ || state.iterations() == 0) return;
+    state.counters["switches"] = double(VoluntarySwitches() - start_) /
+                                 double(state.iterations() * uint64_t(state.threads()));
+  }
+
+ private:
+  bool first_;
+  long start_;
+};
 
 // One daemon and one open transaction layer for the whole run.
 struct Site {
@@ -75,6 +102,7 @@ void BM_ConfirmedRoundTrip(benchmark::State& state) {
   dest.kind = 130;
   dest.macLen = 6;
   dest.mac[5] = 1;
+  SwitchCount switches(state);
   for (auto _ : state) {
     PduDesc out{};
     int s =
@@ -85,6 +113,7 @@ void BM_ConfirmedRoundTrip(benchmark::State& state) {
       break;
     }
   }
+  switches.Report(state);
 }
 BENCHMARK(BM_ConfirmedRoundTrip)->Threads(1)->Threads(8)->UseRealTime();
 
@@ -129,12 +158,14 @@ void BM_RawPingPong(benchmark::State& state) {
   });
   uint8_t req[kRequestFrame] = {};
   uint8_t back[kAckFrame + kConfirmationFrame];
+  SwitchCount switches(state);
   for (auto _ : state) {
     if (!WriteAll(sv[0], req, sizeof req) || !ReadAll(sv[0], back, sizeof back)) {
       state.SkipWithError("socket");
       break;
     }
   }
+  switches.Report(state);
   ::shutdown(sv[0], SHUT_RDWR);
   echo.join();
   ::close(sv[0]);

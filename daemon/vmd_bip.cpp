@@ -58,21 +58,18 @@ constexpr uint8_t kAbortSegmentationNotSupported = 4;
 // Max_APDU_Length_Accepted by its code; the reserved codes take the least.
 constexpr uint32_t kMaxApduByCode[] = {50, 128, 206, 480, 1024, 1476};
 
-// Malformed datagrams logged one by one before the log only counts them.
-constexpr uint64_t kDropsLogged = 32;
-constexpr uint64_t kDropsLogEvery = 1000;
-
 uint16_t Get16(const uint8_t* p) { return uint16_t(p[0] << 8 | p[1]); }
 void Put16(std::vector<uint8_t>* v, uint16_t x) {
   v->push_back(uint8_t(x >> 8));
   v->push_back(uint8_t(x));
 }
 
+// Each reason is a kind of its own: one sender's flood of one fault hides
+// no other.
 void Drop(VmdServer* s, const VmdBipAddress& from, const char* why) {
   uint64_t n = ++s->bip_dropped;
-  if (n <= kDropsLogged || n % kDropsLogEvery == 0)
-    VmdLog(s, "B/IP: datagram from %s dropped: %s (%llu dropped)", VmdBipAddressText(from).c_str(),
-           why, static_cast<unsigned long long>(n));
+  VmdLogLimited(s, why, from, "B/IP: datagram from %s dropped: %s (%llu dropped)",
+                VmdBipAddressText(from).c_str(), why, static_cast<unsigned long long>(n));
 }
 
 void Send(std::vector<VmdBipDatagram>* out, size_t from, const VmdBipAddress& to,
@@ -237,8 +234,8 @@ void WhoIs(VmdServer* s, size_t at, const VmdBipAddress& from, const Npdu& n,
     ++answered;
   }
   VmdCountBroadcast(s, reached);
-  VmdLog(s, "B/IP: Who-Is from %s answered by %zu device%s", VmdBipAddressText(from).c_str(),
-         answered, answered == 1 ? "" : "s");
+  VmdLogLimited(s, "Who-Is", from, "B/IP: Who-Is from %s answered by %zu device%s",
+                VmdBipAddressText(from).c_str(), answered, answered == 1 ? "" : "s");
 }
 
 void Confirmed(VmdServer* s, size_t at, const VmdBipAddress& from, const Npdu& n,
@@ -255,11 +252,13 @@ void Confirmed(VmdServer* s, size_t at, const VmdBipAddress& from, const Npdu& n
   std::vector<const VmdDevice*> reached = Reached(s, at, n, true);
   const VmdDevice* d = reached.empty() ? nullptr : reached.front();
   if (!d) {
-    VmdLog(s, "B/IP: confirmed request from %s reaches no device", VmdBipAddressText(from).c_str());
+    VmdLogLimited(s, "no device", from, "B/IP: confirmed request from %s reaches no device",
+                  VmdBipAddressText(from).c_str());
     return;
   }
   if (a[0] & kSegmentedMessage) {
-    VmdLog(s, "B/IP: segmented request from %s aborted", VmdBipAddressText(from).c_str());
+    VmdLogLimited(s, "segmented request", from, "B/IP: segmented request from %s aborted",
+                  VmdBipAddressText(from).c_str());
     const uint8_t abort[] = {kAbortFromServer, invoke, kAbortSegmentationNotSupported};
     return answer(d, abort, 0);
   }
@@ -327,8 +326,8 @@ void IAm(VmdServer* s, const VmdBipAddress& from, const Npdu& n) {
   }
   for (uint32_t id : clients)
     VmdSendUnconfirmed(s, id, iam);
-  VmdLog(s, "B/IP: I-Am from %s to %zu client%s", VmdBipAddressText(from).c_str(), clients.size(),
-         clients.size() == 1 ? "" : "s");
+  VmdLogLimited(s, "I-Am", from, "B/IP: I-Am from %s to %zu client%s",
+                VmdBipAddressText(from).c_str(), clients.size(), clients.size() == 1 ? "" : "s");
 }
 
 // The answer of a B/IP station to a request the port relayed: it confirms
@@ -343,8 +342,9 @@ void Answered(VmdServer* s, size_t at, const VmdBipAddress& from, const Npdu& n,
     std::lock_guard<std::mutex> lock(s->bip_mu);
     auto it = s->bip_relayed.find(a[1]);
     if (at != 0 || n.has_source || it == s->bip_relayed.end() || !(it->second.to == from)) {
-      VmdLog(s, "B/IP: answer from %s to nothing the port asked (invoke id %u)",
-             VmdBipAddressText(from).c_str(), a[1]);
+      VmdLogLimited(s, "stray answer", from,
+                    "B/IP: answer from %s to nothing the port asked (invoke id %u)",
+                    VmdBipAddressText(from).c_str(), a[1]);
       return;
     }
     const bool segmented = type == kComplexAckType && (a[0] & kSegmentedMessage);
@@ -449,8 +449,11 @@ void Register(VmdServer* s, size_t at, const VmdBipAddress& from, uint16_t ttl,
       it->registered = int64_t(now);
       done = true;
     });
-  VmdLog(s, "B/IP: foreign device %s, time to live %u s: %s", VmdBipAddressText(from).c_str(),
-         unsigned(ttl), done ? "registered" : "refused");
+  // A registration and a refusal are kinds of their own: a flood of
+  // refusals hides no registration of the same sender.
+  VmdLogLimited(s, done ? "registered" : "refused", from,
+                "B/IP: foreign device %s, time to live %u s: %s", VmdBipAddressText(from).c_str(),
+                unsigned(ttl), done ? "registered" : "refused");
   Result(out, at, from, done ? kVmdBvlcSuccess : kVmdBvlcRegisterNak);
 }
 
@@ -495,17 +498,38 @@ std::string VmdBipAddressText(const VmdBipAddress& a) {
   return t;
 }
 
+uint32_t VmdBipHost(const VmdBipAddress& a) {
+  const uint8_t* o = a.octets;
+  return uint32_t(o[0]) << 24 | uint32_t(o[1]) << 16 | uint32_t(o[2]) << 8 | o[3];
+}
+
 bool operator==(const VmdBipAddress& a, const VmdBipAddress& b) {
   return std::equal(a.octets, a.octets + sizeof a.octets, b.octets);
 }
 
+bool VmdBipIsOwn(std::span<const VmdBipEndpoint> endpoints, std::span<const uint32_t> locals,
+                 const VmdBipAddress& source) {
+  const uint8_t* o = source.octets;
+  // No other socket of this host can have the UDP port of one bound to
+  // every interface, so any address of the host with that port is it.
+  const bool local =
+      o[0] == 127 || std::find(locals.begin(), locals.end(), VmdBipHost(source)) != locals.end();
+  for (const VmdBipEndpoint& e : endpoints) {
+    const uint8_t* b = e.address.octets;
+    if (!std::equal(b + 4, b + 6, o + 4)) continue;
+    if (std::equal(b, b + 4, o)) return true;
+    if (local && std::all_of(b, b + 4, [](uint8_t x) { return x == 0; })) return true;
+  }
+  return false;
+}
+
+bool VmdBipOwn(const VmdServer* s, const VmdBipAddress& source) {
+  return VmdBipIsOwn(s->bip_endpoints, s->bip_locals, source);
+}
+
 void VmdBipHandle(VmdServer* s, size_t at, const VmdBipAddress& from, std::span<const uint8_t> d,
                   std::vector<VmdBipDatagram>* out) {
-  if (at >= s->bip_endpoints.size()) return;
-  // What the port's own endpoints send (a Who-Is to a broadcast address
-  // that reaches the port again, and its answers) is not news.
-  for (const VmdBipEndpoint& e : s->bip_endpoints)
-    if (e.address == from) return;
+  if (at >= s->bip_endpoints.size() || VmdBipOwn(s, from)) return;
   if (d.size() < kBvllHeader || d[0] != kBvllType) return Drop(s, from, "not a BVLL message");
   if (Get16(&d[2]) != d.size()) return Drop(s, from, "BVLC length is not the datagram's");
   std::span<const uint8_t> body = d.subspan(kBvllHeader);
@@ -519,6 +543,9 @@ void VmdBipHandle(VmdServer* s, size_t at, const VmdBipAddress& from, std::span<
         return Drop(s, from, "Forwarded-NPDU cut short");
       VmdBipAddress origin;
       std::copy_n(body.data(), sizeof origin.octets, origin.octets);
+      // A broadcast of the port's own, or a device's I-Am, that a BBMD
+      // passed back.
+      if (VmdBipOwn(s, origin)) return;
       return HandleNpdu(s, at, origin, body.subspan(sizeof origin.octets), out);
     }
     case kDistributeBroadcast:

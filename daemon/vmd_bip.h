@@ -23,12 +23,25 @@ bool operator==(const VmdBipAddress& a, const VmdBipAddress& b);
 std::vector<uint8_t> VmdBipMessage(uint8_t function, std::span<const uint8_t> body);
 // "a.b.c.d:port"
 std::string VmdBipAddressText(const VmdBipAddress& address);
+// The IPv4 address a.b.c.d as a << 24 | b << 16 | c << 8 | d.
+uint32_t VmdBipHost(const VmdBipAddress& address);
 
 // A socket of the port: the router's own (no device), or a local device's.
 struct VmdBipEndpoint {
   const VmdDevice* device;
   VmdBipAddress address;
 };
+
+// Whether `source` is one of the port's own sockets, `endpoints`: the
+// address one is bound to, or the UDP port of one bound to every interface
+// (0.0.0.0) at an address of this host, one of `locals` (as VmdBipHost
+// gives them) or of the loopback network. What the port
+// sends itself (a broadcast that comes back, its devices' answers) is not
+// news to it.
+bool VmdBipIsOwn(std::span<const VmdBipEndpoint> endpoints, std::span<const uint32_t> locals,
+                 const VmdBipAddress& source);
+// The same for the server's B/IP port as it is open.
+bool VmdBipOwn(const VmdServer* server, const VmdBipAddress& source);
 
 // A datagram to send from endpoint `from` (an index into the endpoints).
 struct VmdBipDatagram {
@@ -49,7 +62,8 @@ inline constexpr uint16_t kVmdBvlcDistributeNak = 0x0060;
 
 // Handles one datagram that arrived at endpoint `at` from `source`: what it
 // asks for is appended to `out`. Malformed datagrams are dropped with a log
-// line (only the first ones of a run of them are logged).
+// line, and what the port sent itself without one; the lines a sender can
+// repeat at will are rate limited (VmdLogLimited).
 void VmdBipHandle(VmdServer* server, size_t at, const VmdBipAddress& source,
                   std::span<const uint8_t> datagram, std::vector<VmdBipDatagram>* out);
 

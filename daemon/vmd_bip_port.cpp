@@ -3,6 +3,7 @@
 // once it is due.
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <ifaddrs.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -39,12 +40,15 @@ sockaddr_in ToSockaddr(const VmdBipAddress& a) {
   return sa;
 }
 
-int Bind(const std::string& host, uint16_t port, VmdBipAddress* bound, std::string* error) {
+// `option` SO_BROADCAST for a socket that sends, SO_REUSEADDR for one that
+// hears a subnet's broadcasts beside other B/IP nodes of this host.
+int Bind(const std::string& host, uint16_t port, int option, VmdBipAddress* bound,
+         std::string* error) {
   sockaddr_in sa{};
   int fd = VmdInetSocket("B/IP", host, port, SOCK_DGRAM, &sa, error);
   if (fd < 0) return -1;
   int one = 1;
-  setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &one, sizeof one);
+  setsockopt(fd, SOL_SOCKET, option, &one, sizeof one);
   if (bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
     *error = VmdErrno("cannot bind B/IP " + host + ":" + std::to_string(port));
     close(fd);
@@ -56,6 +60,71 @@ int Bind(const std::string& host, uint16_t port, VmdBipAddress* bound, std::stri
   return fd;
 }
 
+uint32_t HostOrder(const in_addr& a) { return ntohl(a.s_addr); }
+
+std::string DottedText(uint32_t a) {
+  in_addr n{htonl(a)};
+  char t[INET_ADDRSTRLEN];
+  inet_ntop(AF_INET, &n, t, sizeof t);
+  return t;
+}
+
+// Calls f(address, netmask) for each IPv4 address of the host's interfaces.
+template <class F>
+void ForEachInterface(F f) {
+  ifaddrs* list = nullptr;
+  if (getifaddrs(&list) != 0) return;
+  for (ifaddrs* i = list; i; i = i->ifa_next) {
+    if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET || !i->ifa_netmask) continue;
+    f(HostOrder(reinterpret_cast<const sockaddr_in*>(i->ifa_addr)->sin_addr),
+      HostOrder(reinterpret_cast<const sockaddr_in*>(i->ifa_netmask)->sin_addr));
+  }
+  freeifaddrs(list);
+}
+
+// The broadcast address of the subnet of `host`, one of the interfaces'
+// addresses; 0 when it has none (not found, or a mask that leaves no
+// station part).
+uint32_t SubnetBroadcast(uint32_t host) {
+  uint32_t broadcast = 0;
+  ForEachInterface([&](uint32_t address, uint32_t mask) {
+    if (address == host && ~mask > 1) broadcast = host | ~mask;
+  });
+  return broadcast;
+}
+
+// Bound to one address, the router hears its subnet's broadcasts on a
+// second socket, as a B/IP node does: a socket bound to a unicast address
+// gets none. Bound to every interface, it hears them all, and its own
+// datagrams come from the interfaces' addresses.
+void HearBroadcasts(VmdServer* s) {
+  const VmdBipAddress& own = s->bip_endpoints[0].address;
+  const uint32_t host = VmdBipHost(own);
+  const uint16_t port = uint16_t(own.octets[4] << 8 | own.octets[5]);
+  if (host == INADDR_ANY) {
+    std::string text;
+    ForEachInterface([&](uint32_t address, uint32_t) {
+      s->bip_locals.push_back(address);
+      text += (text.empty() ? "" : ", ") + DottedText(address);
+    });
+    VmdLog(s, "B/IP port on every interface: %s", text.c_str());
+    return;
+  }
+  const uint32_t broadcast = SubnetBroadcast(host);
+  if (broadcast == 0) {
+    VmdLog(s, "B/IP port hears no broadcasts: %s is no interface's address on a subnet",
+           DottedText(host).c_str());
+    return;
+  }
+  VmdBipAddress heard{};
+  std::string error;
+  s->bip_hear_fd = Bind(DottedText(broadcast), port, SO_REUSEADDR, &heard, &error);
+  if (s->bip_hear_fd < 0)
+    VmdLog(s, "B/IP port hears no broadcasts: %s", error.c_str());
+  else
+    VmdLog(s, "B/IP port hears broadcasts at %s", VmdBipAddressText(heard).c_str());
+}
+
 struct Pending {
   VmdClock::time_point due;
   VmdBipDatagram datagram;
@@ -65,7 +134,8 @@ void SendNow(VmdServer* s, const VmdBipDatagram& d) {
   sockaddr_in sa = ToSockaddr(d.to);
   if (sendto(s->bip_fds[d.from], d.octets.data(), d.octets.size(), 0,
              reinterpret_cast<sockaddr*>(&sa), sizeof sa) < 0)
-    VmdLog(s, "B/IP: send failed: %s", strerror(errno));
+    VmdLogLimited(s, "send failed", d.to, "B/IP: send to %s failed: %s",
+                  VmdBipAddressText(d.to).c_str(), strerror(errno));
 }
 
 void Wake(VmdServer* s) {
@@ -112,11 +182,14 @@ void Loop(VmdServer* s) {
   for (;;) {
     std::optional<VmdClock::time_point> next = Expire(s);
     if (!pending.empty() && (!next || pending.front().due < *next)) next = pending.front().due;
+    std::optional<VmdClock::time_point> counted = VmdLogLimitedFlush(s);
+    if (counted && (!next || *counted < *next)) next = counted;
     int timeout = next ? MsUntil(*next) : -1;
     p.clear();
     p.push_back({s->bip_wake[0], POLLIN, 0});
     for (int fd : s->bip_fds)
       p.push_back({fd, POLLIN, 0});
+    if (s->bip_hear_fd >= 0) p.push_back({s->bip_hear_fd, POLLIN, 0});
     if (poll(p.data(), p.size(), timeout) < 0 && errno != EINTR) return;
     if (p[0].revents) {
       char drain[64];
@@ -131,12 +204,17 @@ void Loop(VmdServer* s) {
       ssize_t n =
           recvfrom(p[i].fd, buf, sizeof buf, MSG_TRUNC, reinterpret_cast<sockaddr*>(&sa), &len);
       if (n < 0 || sa.sin_family != AF_INET) continue;
+      const VmdBipAddress from = FromSockaddr(sa);
       if (size_t(n) > sizeof buf) {
-        VmdLog(s, "B/IP: datagram of %zd octets dropped: longer than a B/IP message", n);
+        VmdLogLimited(s, "long datagram", from,
+                      "B/IP: datagram of %zd octets from %s dropped: longer than a B/IP message", n,
+                      VmdBipAddressText(from).c_str());
         continue;
       }
       out.clear();
-      VmdBipHandle(s, i - 1, FromSockaddr(sa), {buf, size_t(n)}, &out);
+      // The broadcasts heard apart are the router's.
+      const size_t at = i - 1 < s->bip_fds.size() ? i - 1 : 0;
+      VmdBipHandle(s, at, from, {buf, size_t(n)}, &out);
       for (VmdBipDatagram& d : out) {
         if (d.delay_ms <= 0) {
           SendNow(s, d);
@@ -146,7 +224,9 @@ void Loop(VmdServer* s) {
                                      [](auto due, const Pending& q) { return due < q.due; });
           pending.insert(at, std::move(w));
         } else {
-          VmdLog(s, "B/IP: %zu answers wait already: one more dropped", pending.size());
+          VmdLogLimited(s, "answers waiting", d.to,
+                        "B/IP: %zu answers wait already: one more to %s dropped", pending.size(),
+                        VmdBipAddressText(d.to).c_str());
         }
       }
     }
@@ -163,13 +243,13 @@ void Loop(VmdServer* s) {
 bool VmdBipOpen(VmdServer* s, std::string* error) {
   const VmdConfig& c = s->config;
   VmdBipAddress bound{};
-  int fd = Bind(c.bip_host, c.bip_port, &bound, error);
+  int fd = Bind(c.bip_host, c.bip_port, SO_BROADCAST, &bound, error);
   if (fd < 0) return false;
   s->bip_fds.push_back(fd);
   s->bip_endpoints.push_back({nullptr, bound});
   for (const VmdDevice& d : c.site.devices) {
     if (d.address.netPresent) continue;
-    fd = Bind(c.bip_host, 0, &bound, error);
+    fd = Bind(c.bip_host, 0, SO_BROADCAST, &bound, error);
     if (fd < 0) return false;
     s->bip_fds.push_back(fd);
     s->bip_endpoints.push_back({&d, bound});
@@ -202,6 +282,7 @@ bool VmdBipOpen(VmdServer* s, std::string* error) {
   VmdLog(s, "B/IP port at %s, broadcasts to %s",
          VmdBipAddressText(s->bip_endpoints[0].address).c_str(),
          VmdBipAddressText(s->bip_broadcast).c_str());
+  HearBroadcasts(s);
   for (size_t i = 1; i < s->bip_endpoints.size(); ++i)
     VmdLog(s, "B/IP device %u at %s", s->bip_endpoints[i].device->instance,
            VmdBipAddressText(s->bip_endpoints[i].address).c_str());
@@ -224,6 +305,10 @@ void VmdBipClose(VmdServer* s) {
     close(fd);
   s->bip_fds.clear();
   s->bip_endpoints.clear();
+  if (s->bip_hear_fd >= 0) close(s->bip_hear_fd);
+  s->bip_hear_fd = -1;
+  s->bip_locals.clear();
+  VmdLogLimitedFlush(s, true);
   for (int& fd : s->bip_wake) {
     if (fd >= 0) close(fd);
     fd = -1;
@@ -252,6 +337,8 @@ bool VmdBipRelay(VmdConn* c, const VmdConfirmed& rq, int ack_delay_ms) {
   VmdBipRelayed r{c->id, rq, {}, {}, {}};
   r.request.request = {};
   std::copy_n(to.mac, kVmdBipAddressSize, r.to.octets);
+  // The port's own sockets are no station: the request would come back in.
+  if (VmdBipOwn(s, r.to)) return false;
   const auto now = VmdClock::now();
   r.deadline = now + std::chrono::milliseconds(s->config.site.apdu_timeout_ms);
   r.not_before = now + std::chrono::milliseconds(std::max(0, ack_delay_ms));
@@ -310,6 +397,7 @@ void VmdBipWhoIs(VmdServer* s, const IpcTxnParams& p, std::span<const uint8_t> r
     for (const VmdDevice& d : s->config.site.devices)
       if (VmdSameAddress(d.address, to)) return;
     std::copy_n(to.mac, kVmdBipAddressSize, dest.octets);
+    if (VmdBipOwn(s, dest)) return;
     function = 0x0A;
   }
   npdu.push_back(0x10);

@@ -42,13 +42,25 @@ bool ByteAtATime(VmdServer* s) {
   return s->behaviour.byte_at_a_time;
 }
 
-// Writes one piece outside the connection lock; the caller has set `writing`.
-bool WriteOut(VmdConn* c, int fd, const VmdOut& out, bool bytewise) {
+// Writes pieces outside the connection lock, several in one call, so that
+// the client reads them with one wake-up; the caller has set `writing`.
+bool WriteOut(VmdConn* c, int fd, std::span<const VmdOut> pieces, bool bytewise) {
   // Logged before the write, so a test that saw the frame arrive finds it.
-  if (out.is_frame)
+  uint64_t frames = 0;
+  for (const VmdOut& out : pieces) {
+    if (!out.is_frame) continue;
     VmdRecordFrame(c->server, c, false, std::span<const uint8_t>(out.bytes).subspan(4));
-  bool ok = SendAll(c, fd, out.bytes.data(), out.bytes.size(), bytewise);
-  if (ok && out.is_frame) c->buffers_written++;
+    ++frames;
+  }
+  std::vector<uint8_t> joined;
+  std::span<const uint8_t> bytes = pieces.front().bytes;
+  if (pieces.size() > 1) {
+    for (const VmdOut& out : pieces)
+      joined.insert(joined.end(), out.bytes.begin(), out.bytes.end());
+    bytes = joined;
+  }
+  bool ok = SendAll(c, fd, bytes.data(), bytes.size(), bytewise);
+  if (ok) c->buffers_written += frames;
   if (!ok) VmdLog(c->server, "connection %u: write failed: %s", c->id, strerror(errno));
   return ok;
 }
@@ -80,10 +92,11 @@ void WriterLoop(VmdConn* c) {
     VmdOut out = std::move(c->queue.front());
     c->queue.erase(c->queue.begin());
     c->queued_bytes -= out.bytes.size();
+    c->held = 0;  // whatever the reader held is this thread's now
     c->writing = true;
     int fd = c->fd;
     lock.unlock();
-    bool ok = WriteOut(c, fd, out, ByteAtATime(c->server));
+    bool ok = WriteOut(c, fd, {&out, 1}, ByteAtATime(c->server));
     lock.lock();
     c->writing = false;
     c->cv.notify_all();  // a reader held back by a full queue
@@ -314,10 +327,46 @@ VmdOut VmdFrameOut(std::span<const uint8_t> message) {
   return out;
 }
 
-bool VmdQueue(VmdConn* c, VmdOut out, int delay_ms, bool withhold, bool write_here) {
-  // A reply due now with nothing ahead of it is written by the caller (the
-  // reader), which saves the hand-over to the writer thread.
-  bool bytewise = write_here && ByteAtATime(c->server);
+namespace {
+
+// Writes the reader's held pieces and `next` (if any) on the calling thread,
+// `lock` held on entry and left on return. Only a writer thread with pieces
+// queued meanwhile (it waits for this write) or a failed write wakes anyone.
+bool WriteHereLocked(VmdConn* c, std::unique_lock<std::mutex>& lock, VmdOut* next) {
+  std::vector<VmdOut> pieces;
+  pieces.reserve(c->held + 1);
+  for (size_t i = 0; i < c->held; ++i) {
+    c->queued_bytes -= c->queue[i].bytes.size();
+    pieces.push_back(std::move(c->queue[i]));
+  }
+  c->queue.erase(c->queue.begin(), c->queue.begin() + ptrdiff_t(c->held));
+  c->held = 0;
+  if (next) pieces.push_back(std::move(*next));
+  c->writing = true;
+  int fd = c->fd;
+  lock.unlock();
+  bool ok = WriteOut(c, fd, pieces, false);
+  lock.lock();
+  c->writing = false;
+  if (!ok) WriteFailed(c);
+  const bool wake = !ok || !c->queue.empty();
+  lock.unlock();
+  if (wake) c->cv.notify_all();
+  return ok;
+}
+
+// Hands what the reader held to the writer thread.
+void ReleaseHeldLocked(VmdConn* c, std::unique_lock<std::mutex>& lock) {
+  const bool held = c->held > 0;
+  c->held = 0;
+  lock.unlock();
+  if (held) c->cv.notify_all();
+}
+
+}  // namespace
+
+bool VmdQueue(VmdConn* c, VmdOut out, int delay_ms, bool withhold, VmdWriteBy by) {
+  bool bytewise = by != VmdWriteBy::Writer && ByteAtATime(c->server);
   if (out.is_frame && !out.pdu.Held()) out.pdu = VmdPduHold(&c->server->pdus);
   std::unique_lock<std::mutex> lock(c->mu);
   if (c->stopping || c->closing) {
@@ -328,20 +377,13 @@ bool VmdQueue(VmdConn* c, VmdOut out, int delay_ms, bool withhold, bool write_he
   if (withhold) {
     c->queued_bytes += out.bytes.size();
     c->withheld.push_back(std::move(out));
+    ReleaseHeldLocked(c, lock);
     return true;
   }
-  if (write_here && !bytewise && delay_ms <= 0 && c->queue.empty() && !c->writing) {
-    c->writing = true;
-    int fd = c->fd;
-    lock.unlock();
-    bool ok = WriteOut(c, fd, out, false);
-    lock.lock();
-    c->writing = false;
-    if (!ok) WriteFailed(c);
-    lock.unlock();
-    c->cv.notify_all();
-    return ok;
-  }
+  // Nothing ahead of the piece but what the reader itself held.
+  const bool here = by != VmdWriteBy::Writer && !bytewise && delay_ms <= 0 && !c->writing &&
+                    c->queue.size() == c->held;
+  if (here && by == VmdWriteBy::Here) return WriteHereLocked(c, lock, &out);
   c->queued_bytes += out.bytes.size();
   out.due = VmdClock::now() + std::chrono::milliseconds(std::max(delay_ms, 0));
   auto at =
@@ -349,9 +391,21 @@ bool VmdQueue(VmdConn* c, VmdOut out, int delay_ms, bool withhold, bool write_he
         return a.due != b.due ? a.due < b.due : a.seq < b.seq;
       });
   c->queue.insert(at, std::move(out));
+  if (here) {
+    ++c->held;
+    return true;
+  }
+  c->held = 0;
   lock.unlock();
   c->cv.notify_all();
   return true;
+}
+
+void VmdWriteHeld(VmdConn* c) {
+  std::unique_lock<std::mutex> lock(c->mu);
+  if (c->held == 0) return;
+  if (c->stopping || c->writing || c->queue.size() != c->held) return ReleaseHeldLocked(c, lock);
+  WriteHereLocked(c, lock, nullptr);
 }
 
 bool VmdTakeBackConfirmation(VmdConn* c, uint32_t index, uint32_t identifier) {

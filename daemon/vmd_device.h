@@ -37,6 +37,12 @@ struct VmdDeviceSwitches {
   bool refuse_whole_object_list = false;  // Abort (segmentation not supported)
   bool answers_ioctls = false;            // serves ioctls as a node of this stack
   VmdTransferRefusal refusal = VmdTransferRefusal::Reject;
+  // A device of another vendor: acknowledges every ConfirmedPrivateTransfer
+  // with its own vendor identifier, service number and result block.
+  bool foreign_private_transfer_ack = false;
+  // Answers every ioctl with our vendor identifier and service number but a
+  // result block that is no ioctl answer.
+  bool malformed_ioctl_answer = false;
 };
 
 struct VmdDevice {

@@ -1,8 +1,8 @@
 // Shared state of the daemon core; not for tests.
 //
-// Lock order: server mutex, then a connection's mutex; the log, frame-log,
-// network and B/IP mutexes are taken last and alone. No lock is held across a socket
-// write.
+// Lock order: server mutex, then a connection's mutex; the log, log-limit,
+// frame-log, network and B/IP mutexes are taken last and alone. No lock is
+// held across a socket write.
 #pragma once
 #include <atomic>
 #include <chrono>
@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include <netinet/in.h>
@@ -137,6 +138,9 @@ struct VmdConn {
   bool stopping = false;    // the writer ends without writing the rest
   bool closing = false;     // nothing more is queued (after the last item)
   bool writing = false;     // a piece is being written; the next one waits
+  // The reader's pieces at the front of `queue` that wait for its next
+  // one (VmdWriteBy::WithNext); the writer thread is not woken for them.
+  size_t held = 0;
   VmdClient client;
 
   // The largest frame read from the client: every message its registered
@@ -165,6 +169,22 @@ struct VmdDeviceNet {
   std::vector<VmdPortLive> ports;
   int route = -1;
 };
+
+// The lines of one kind of event from one sender (or from the senders past
+// those followed) in the second since `since` (vmd_log_limit.cpp).
+struct VmdLogRun {
+  const char* kind;
+  VmdBipAddress sender;
+  bool others;
+  VmdClock::time_point since;
+  int logged;
+  uint64_t left_out;
+  std::string last;  // the last line left out
+};
+// Lines of a kind logged a second for each sender, at most; and the
+// senders followed one by one at once.
+inline constexpr int kVmdLogBurst = 3;
+inline constexpr size_t kVmdLogSenders = 64;
 
 struct VmdServer {
   VmdConfig config;
@@ -211,6 +231,11 @@ struct VmdServer {
   // device's), fixed once it is open, their sockets, and its thread.
   std::vector<VmdBipEndpoint> bip_endpoints;
   std::vector<int> bip_fds;
+  // Bound to one address, the router also hears its subnet's broadcasts on
+  // a socket of their own (-1: none); bound to every interface, the host's
+  // addresses are those its own datagrams come from.
+  int bip_hear_fd = -1;
+  std::vector<uint32_t> bip_locals;
   int bip_wake[2] = {-1, -1};
   std::thread bip_thread;
   std::atomic<uint64_t> bip_dropped{0};  // malformed datagrams
@@ -222,6 +247,8 @@ struct VmdServer {
 
   std::mutex log_mu;
   std::condition_variable log_cv;
+  std::mutex log_limit_mu;
+  std::vector<VmdLogRun> log_runs;
   FILE* log_file = nullptr;  // owned when opened from config.log_path
   std::deque<std::string> log_lines;
 
@@ -243,10 +270,20 @@ std::string VmdPeerProgram(const VmdConn* conn);
 // Connection threads (vmd_conn.cpp).
 // Starts the connection's threads; false (and nothing running) when it cannot.
 bool VmdConnStart(VmdServer* server, std::shared_ptr<VmdConn> conn);
-// Queues bytes due after `delay_ms`; `withhold` parks them instead. With
-// `write_here` a piece due now with nothing ahead of it is written at once
-// on the calling thread (only the connection's reader passes it).
-bool VmdQueue(VmdConn* conn, VmdOut out, int delay_ms, bool withhold, bool write_here = false);
+// Who writes a piece that is due now. Only the connection's reader passes
+// anything but Writer: a piece it writes itself saves the hand-over to the
+// writer thread, and pieces it writes together wake the client once.
+enum class VmdWriteBy : uint8_t {
+  Writer,    // the writer thread
+  Here,      // the caller, at once, when nothing is ahead of it
+  WithNext,  // the caller, with its next piece or at VmdWriteHeld
+};
+// Queues bytes due after `delay_ms`; `withhold` parks them instead.
+bool VmdQueue(VmdConn* conn, VmdOut out, int delay_ms, bool withhold,
+              VmdWriteBy by = VmdWriteBy::Writer);
+// Writes what the reader held back for its next piece, when no next piece
+// came.
+void VmdWriteHeld(VmdConn* conn);
 VmdOut VmdFrameOut(std::span<const uint8_t> message);
 void VmdConnShutdown(VmdConn* conn);
 // Removes a confirmation that has not been written yet; false when there is none.
@@ -282,6 +319,17 @@ bool VmdWhoIsRange(std::span<const uint8_t> request, uint32_t* low, uint32_t* hi
 
 // Whole seconds since the daemon started.
 uint64_t VmdUptimeSeconds(const VmdServer* server);
+
+// Logs a line of an event that a sender on the network can repeat at will,
+// `kind` (a literal) naming the event: at most kVmdLogBurst a second for
+// each kind and sender. The rest are counted, and once the second is over
+// the last of them is logged with "(and N more like it in the last
+// second)" for the others.
+void VmdLogLimited(VmdServer* server, const char* kind, const VmdBipAddress& sender,
+                   const char* fmt, ...) __attribute__((format(printf, 4, 5)));
+// Logs the counts of the seconds that are over (of every one with `all`);
+// when the next one that left lines out is over.
+std::optional<VmdClock::time_point> VmdLogLimitedFlush(VmdServer* server, bool all = false);
 
 // The B/IP port (vmd_bip_port.cpp): opened at start when the configuration
 // asks for it, closed at the stop.
@@ -323,6 +371,11 @@ void VmdCountBroadcast(VmdServer* server, const std::vector<const VmdDevice*>& r
 // reason.
 bool VmdIoctlAnswer(VmdServer* server, uint32_t conn, const VmdDevice* device,
                     std::span<const uint8_t> body, std::vector<uint8_t>* answer, uint8_t* reject);
+
+// What a device with a malformed ioctl answer sends to a body that is an
+// ioctl: the frame, status OK, then a context-tagged value. False for a
+// body that is none.
+bool VmdIoctlMalformedAnswer(std::span<const uint8_t> body, std::vector<uint8_t>* answer);
 
 // "what: " and the text of errno.
 std::string VmdErrno(const std::string& what);

@@ -582,6 +582,20 @@ bool VmdIoctlAnswer(VmdServer* s, uint32_t conn, const VmdDevice* device,
   return true;
 }
 
+bool VmdIoctlMalformedAnswer(std::span<const uint8_t> body, std::vector<uint8_t>* answer) {
+  IoctlParsedRequest rq;
+  IoctlParseRequest(body.data(), uint32_t(body.size()), &rq);
+  if (rq.verdict == IoctlVerdict::NotIoctl) return false;
+  Out o;
+  IoctlWriteFrame(o.w());
+  o.Enum(IOCTL_STATUS_OK);
+  // Ioctl values are application-tagged: this one cannot be read as any.
+  TagStreamWriteU32(o.w(), TagContext(0), 1);
+  TagStreamWriteHeader(o.w(), TagClosing(2), 0);
+  *answer = std::move(o.bytes);
+  return true;
+}
+
 bool VmdIoctlStatusAnswer(std::span<const uint8_t> request, uint32_t status,
                           std::vector<uint8_t>* answer) {
   TagCursor c{request.data(), uint32_t(request.size())};

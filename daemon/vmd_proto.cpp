@@ -50,8 +50,8 @@ std::vector<uint8_t> Reply(const Msg& x, uint16_t status, size_t len) {
   return r;
 }
 
-void Send(const Msg& x, const std::vector<uint8_t>& reply) {
-  VmdQueue(x.c, VmdFrameOut(reply), x.rule.delay_ms, x.rule.withhold, true);
+void Send(const Msg& x, const std::vector<uint8_t>& reply, VmdWriteBy by = VmdWriteBy::Here) {
+  VmdQueue(x.c, VmdFrameOut(reply), x.rule.delay_ms, x.rule.withhold, by);
 }
 
 // The plain acknowledgement with the shortest length a reply of the kind has.
@@ -257,7 +257,10 @@ bool ConfirmedRequest(const Msg& x, std::string* why) {
                  : rq.params.remote.macLen == 0 ? IPC_DAEMON_BAD_ADDRESS
                                                 : IPC_DAEMON_OK;
   uint16_t status = StatusOf(x, own);
-  Send(x, Reply(x, status, IpcReplyLength(x.kind, 0)));
+  // An accepted request's acknowledgement waits for its confirmation, so
+  // that the client reads both at once.
+  Send(x, Reply(x, status, IpcReplyLength(x.kind, 0)),
+       status == IPC_DAEMON_OK ? VmdWriteBy::WithNext : VmdWriteBy::Here);
   if (status != IPC_DAEMON_OK) return true;
 
   // What no script or handler answers goes to the site's devices (a
@@ -266,16 +269,21 @@ bool ConfirmedRequest(const Msg& x, std::string* why) {
   // answer or the time-out confirms it.
   VmdAnswer a;
   if (!Scripted(x.s, rq, &a)) {
-    if (VmdBipRelay(c, rq, x.rule.delay_ms)) return true;
+    if (VmdBipRelay(c, rq, x.rule.delay_ms)) {
+      VmdWriteHeld(c);
+      return true;
+    }
     VmdDevicesConfirmed(x.s, rq, &a);
   }
   if (a.no_answer) {
+    VmdWriteHeld(c);
     VmdAwaitConfirmation(c, rq.index, rq.identifier);
     return true;
   }
   VmdOut out = VmdConfirmationOut(rq, a.outcome, a.answer);
   // Never ahead of its own acknowledgement.
-  VmdQueue(c, std::move(out), std::max(a.delay_ms, x.rule.delay_ms), x.rule.withhold, true);
+  VmdQueue(c, std::move(out), std::max(a.delay_ms, x.rule.delay_ms), x.rule.withhold,
+           VmdWriteBy::Here);
   return true;
 }
 

@@ -25,6 +25,12 @@ constexpr uint8_t kAbortSegmentationNotSupported = 4;
 // The Error of a ConfirmedPrivateTransfer a device does not serve.
 constexpr VelmoraError kTransferNotServed = {5, 45};  // services, optional functionality
                                                       // not supported
+// What a device of another vendor acknowledges a ConfirmedPrivateTransfer
+// with, beside its vendor identifier: a service number and a result block
+// of its own (an enumerated 0 and the text "foreign").
+constexpr uint32_t kForeignService = 1;
+constexpr uint8_t kForeignResult[] = {0x91, 0x00, 0x75, 0x08, 0x00, 'f',
+                                      'o',  'r',  'e',  'i',  'g',  'n'};
 // Octets ahead of the service data in an unsegmented ComplexACK.
 constexpr size_t kComplexAckHeader = 3;
 
@@ -219,14 +225,32 @@ void ReadPropertyMultiple(const VmdDevice& d, const VmdDeviceSwitches& sw, const
     Reason(a, IPC_OUTCOME_ABORT, kAbortSegmentationNotSupported);
 }
 
+void ForeignAck(const VmdDevice& d, VmdAnswer* a) {
+  uint8_t result[sizeof kForeignResult];
+  memcpy(result, kForeignResult, sizeof result);
+  const VelmoraPrivateTransfer t{d.vendor, kForeignService, 1,
+                                 result,   sizeof result,   sizeof result};
+  a->outcome = IPC_OUTCOME_OK;
+  a->answer.assign(AsnSizePrivateTransfer(&t), 0);
+  AsnCursor c = AsnCursorOver(a->answer.data(), uint32_t(a->answer.size()));
+  AsnEncodePrivateTransfer(&t, &c);
+  a->answer.resize(size_t(c.current - a->answer.data()));
+}
+
 // An ioctl for a device that answers them; any other transfer, or every
-// one for a device that does not, is refused as the site says.
+// one for a device that does not, is refused as the site says. A device
+// scripted to answer as a foreign or a broken one does so first.
 void PrivateTransfer(VmdServer* s, const VmdDevice& d, const VmdDeviceSwitches& sw,
                      const VmdConfirmed& rq, VmdAnswer* a) {
   std::span<const uint8_t> data = rq.request;
   uint32_t check =
       AsnCheckConfirmedRequest(ASN_SERVICE_PRIVATE_TRANSFER, data.data(), uint32_t(data.size()));
   if (check != 0) return Refuse(a, check);
+  if (sw.foreign_private_transfer_ack) return ForeignAck(d, a);
+  if (sw.malformed_ioctl_answer && VmdIoctlMalformedAnswer(data, &a->answer)) {
+    a->outcome = IPC_OUTCOME_OK;
+    return;
+  }
   uint8_t reject = 0;
   if (sw.answers_ioctls && VmdIoctlAnswer(s, rq.conn, &d, data, &a->answer, &reject)) {
     a->outcome = IPC_OUTCOME_OK;
@@ -252,9 +276,12 @@ void TimeOut(VmdServer* s, const VmdConfirmed& rq, const char* why, VmdAnswer* a
   *a = VmdAnswer{};
   a->outcome = IPC_OUTCOME_NO_ANSWER;
   a->delay_ms = int(s->config.site.apdu_timeout_ms);
-  // Connections count from 1; 0 is a request from the B/IP port.
-  std::string from = rq.conn ? "connection " + std::to_string(rq.conn) : std::string("B/IP");
-  VmdLog(s, "%s: %s at %s: time-out in %u ms", from.c_str(), why,
+  // Connections count from 1; 0 is a request from the B/IP port, which
+  // anyone on the network can send again and again.
+  if (rq.conn == 0)
+    return VmdLogLimited(s, why, VmdBipAddress{}, "B/IP: %s at %s: time-out in %u ms", why,
+                         AddressText(rq.params.remote).c_str(), s->config.site.apdu_timeout_ms);
+  VmdLog(s, "connection %u: %s at %s: time-out in %u ms", rq.conn, why,
          AddressText(rq.params.remote).c_str(), s->config.site.apdu_timeout_ms);
 }
 

@@ -3,11 +3,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include "daemon/vmd_names.h"
 #include "daemon/vmd_value.h"
+#include "runtime/platform/plat_file.h"
 
 namespace {
 
@@ -80,6 +80,19 @@ bool ParseSwitch(const std::string& text, bool* out) {
   }
   return false;
 }
+
+// The yes/no switches of a device section.
+struct SwitchKey {
+  const char* key;
+  bool VmdDeviceSwitches::*field;
+};
+constexpr SwitchKey kSwitchKeys[] = {
+    {"silent", &VmdDeviceSwitches::silent},
+    {"refuse_whole_object_list", &VmdDeviceSwitches::refuse_whole_object_list},
+    {"answers_ioctls", &VmdDeviceSwitches::answers_ioctls},
+    {"foreign_private_transfer_ack", &VmdDeviceSwitches::foreign_private_transfer_ack},
+    {"malformed_ioctl_answer", &VmdDeviceSwitches::malformed_ioctl_answer},
+};
 
 std::string ObjectText(uint32_t type, uint32_t instance) {
   return VmdObjectTypeText(type) + " " + std::to_string(instance);
@@ -169,10 +182,8 @@ struct Parser {
     if (key == "vendor") return Done(Number(key, value, 0, 65535, &d->vendor));
     if (key == "max_apdu") return Done(Number(key, value, 50, 1476, &d->max_apdu));
     if (key == "slow") return Done(Number(key, value, 0, kMaxMs, &d->switches.slow_ms));
-    if (key == "silent") return Done(Switch(key, value, &d->switches.silent));
-    if (key == "refuse_whole_object_list")
-      return Done(Switch(key, value, &d->switches.refuse_whole_object_list));
-    if (key == "answers_ioctls") return Done(Switch(key, value, &d->switches.answers_ioctls));
+    for (const SwitchKey& k : kSwitchKeys)
+      if (key == k.key) return Done(Switch(key, value, &(d->switches.*k.field)));
     if (key == "refuse_private_transfer") {
       if (value != "reject" && value != "error")
         return Done(Fail("bad " + key + " '" + value + "' (expected reject or error)"));
@@ -459,7 +470,7 @@ void VmdSiteDefaults(VmdSite* site) {
   site->version[0] = 6;
   site->version[1] = 2;
   site->version[2] = 4;
-  site->apdu_timeout_ms = 0;
+  site->apdu_timeout_ms = kVmdDefaultApduTimeoutMs;
 }
 
 bool VmdParseMac(const std::string& text, LinkAddress* address) {
@@ -497,14 +508,12 @@ bool VmdSiteParse(VmdSite* site, const std::string& text, const std::string& nam
 }
 
 bool VmdSiteLoad(VmdSite* site, const std::string& path, std::string* error) {
-  std::ifstream f(path, std::ios::binary);
-  if (!f) {
-    if (error) *error = path + ": cannot open: " + strerror(errno);
+  std::string text, why;
+  if (PlatFileReadAll(path.c_str(), kVmdSiteMaxBytes, &text, &why) != 0) {
+    if (error) *error = path + ": " + why;
     return false;
   }
-  std::ostringstream text;
-  text << f.rdbuf();
-  return VmdSiteParse(site, text.str(), path, error);
+  return VmdSiteParse(site, text, path, error);
 }
 
 bool VmdSiteLoadDemo(VmdSite* site, std::string* error) {

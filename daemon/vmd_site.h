@@ -22,6 +22,10 @@ struct VmdNlTimeouts {
   uint32_t router_broadcast_period = 300;  // s
 };
 
+// BACnet's usual APDU time-out: without it in the site, an unanswered
+// request waits this long.
+inline constexpr uint32_t kVmdDefaultApduTimeoutMs = 3000;
+
 struct VmdSite {
   LinkAddress local;
   uint32_t max_apdu;
@@ -35,13 +39,19 @@ struct VmdSite {
 };
 
 // The bare site: local MAC 7f:00:00:01:ba:c0, network 0, APDU 1476, 6.2.4,
-// time-out at once, no devices. Site files start from it.
+// APDU time-out 3000 ms, no devices. Site files start from it.
 void VmdSiteDefaults(VmdSite* site);
 
 // Parses a site text. On failure returns false and writes
 // "NAME:LINE: message" into `error`. `name` only labels messages.
 bool VmdSiteParse(VmdSite* site, const std::string& text, const std::string& name,
                   std::string* error);
+// A site file of more bytes is refused: far beyond any real site, and a
+// bound on what a mistaken path (a device, an endless file) could fill.
+inline constexpr size_t kVmdSiteMaxBytes = 4u << 20;
+// Reads and parses a site file: a regular file of at most kVmdSiteMaxBytes.
+// On failure `error` holds the path and the cause ("PATH: cannot read: Is a
+// directory", "PATH: not a regular file") or the parse error.
 bool VmdSiteLoad(VmdSite* site, const std::string& path, std::string* error);
 // The demo site (daemon/sites/demo.site) as built into the program: what
 // velmorad serves without --site.

@@ -130,8 +130,10 @@ bool Real(Reader* r, float* out) {
   errno = 0;
   double d = s.empty() ? 0 : strtod(s.c_str(), &end);
   bool whole = !s.empty() && end == s.c_str() + s.size();
-  if (whole && std::isfinite(d) && std::fabs(d) > FLT_MAX)
-    return r->Fail(r->Offset(w), "'" + s + "' is out of range for a real");
+  // Too large for a double is too large for a real, though strtod gives inf
+  // for it as for "inf" itself.
+  bool overflow = std::isfinite(d) ? std::fabs(d) > FLT_MAX : errno == ERANGE;
+  if (whole && overflow) return r->Fail(r->Offset(w), "'" + s + "' is out of range for a real");
   if (!whole) return r->Fail(r->Offset(w), "expected a number (or nan, inf, -inf) after 'real'");
   *out = float(d);
   return true;

@@ -1,8 +1,9 @@
 // The tag stream reader and the serving side's reading of ioctl bodies. The
 // input is a received body: its verdict must be one the serving side can
 // answer, a request's inputs must lie inside it and read back the same from
-// a body rebuilt around them; and the input walked as a tag stream with
-// every reader must never be read outside, never move the cursor on a failed
+// a body rebuilt around them, and it is a well-formed answer exactly when
+// it reads as a request; and the input walked as a tag stream with every
+// reader must never be read outside, never move the cursor on a failed
 // read, and give values that write and read back unchanged.
 #include <cstdint>
 #include <cstdlib>
@@ -137,6 +138,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   IoctlParsedRequest r;
   IoctlParseRequest(begin, uint32_t(size), &r);
   CheckRequest(begin, end, r);
+  // An answer is read as the serving side reads a request: a status, then
+  // values of the block.
+  Require(IoctlAnswerWellFormed(begin, uint32_t(size)) == (r.verdict == IoctlVerdict::Request));
 
   TagCursor c{begin, uint32_t(size)};
   while (ReadOne(&c, end)) {

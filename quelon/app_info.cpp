@@ -33,8 +33,7 @@ bool GetServices(VelmoraIoctlHandle handle, VelmoraBitString* services) {
   return true;
 }
 
-bool OutputParametersGet(AppInfoRecord* record, VelmoraIoctlHandle handle) {
-  if (!ReportStatusOk(kStyle, handle)) return false;
+bool GetRecord(AppInfoRecord* record, VelmoraIoctlHandle handle) {
   uint32_t connected = 0, nameLength = 0;
   const char* name = nullptr;
   if (!GetSigned(handle, &record->version_major) || !GetSigned(handle, &record->version_minor) ||
@@ -46,6 +45,13 @@ bool OutputParametersGet(AppInfoRecord* record, VelmoraIoctlHandle handle) {
   record->name[nameLength] = '\0';
   return GetSigned(handle, &record->port_id) && GetServices(handle, &record->services) &&
          GetSigned(handle, &record->client_tsm_max) && GetSigned(handle, &record->server_tsm_max);
+}
+
+bool OutputParametersGet(AppInfoRecord* record, VelmoraIoctlHandle handle) {
+  if (!ReportStatusOk(kStyle, handle)) return false;
+  if (GetRecord(record, handle)) return true;
+  ReportAnswerUnreadable();
+  return false;
 }
 
 bool IsVersion60OrLower(const AppInfoRecord* record) {

@@ -26,11 +26,13 @@ bool OutputParametersGet(const ReportStyle& style, VelmoraIoctlHandle handle,
   uint32_t count = ReportGetUnsigned(handle, style.file, "Can't get entry count\n");
   // One by one: a count beyond the entries the answer holds fails at the
   // first one missing.
-  for (uint32_t i = 0; i < count; ++i) {
+  for (uint32_t i = 0; i < count && !ReportAnswerLost(); ++i) {
     uint32_t length = 0;
     const uint8_t* octets = nullptr;
-    if (!VelmoraIoGetOctetString(handle, &length, &octets) || length != BIP_ENTRY_SIZE)
-      Fatal(style.file, entryMessage);
+    if (!VelmoraIoGetOctetString(handle, &length, &octets) || length != BIP_ENTRY_SIZE) {
+      ReportValueMissing(style.file, entryMessage);
+      break;
+    }
     BipEntry entry;
     std::memcpy(entry.octets, octets, BIP_ENTRY_SIZE);
     table->entries.push_back(entry);

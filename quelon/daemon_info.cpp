@@ -24,7 +24,10 @@ struct Text {
 
 Text GetText(VelmoraIoctlHandle handle, const char* message) {
   Text text = {0, ""};
-  if (!VelmoraIoGetCharString(handle, &text.length, &text.chars)) Fatal(kStyle.file, message);
+  if (!VelmoraIoGetCharString(handle, &text.length, &text.chars)) {
+    ReportValueMissing(kStyle.file, message);
+    text = {0, ""};
+  }
   return text;
 }
 
@@ -49,6 +52,7 @@ bool DaemonInfoPrintReply(VelmoraIoctlHandle handle, VelmoraStatus status) {
   Text build = GetText(handle, "Can't read build info");
   time_t started = time_t(ReportGetUnsigned(handle, kStyle.file, "Can't read start up time"));
   Text ipc = GetText(handle, "Can't read IPC connect info");
+  if (ReportAnswerLost()) return false;
   char when[64] = "";
   if (!ctime_r(&started, when)) std::snprintf(when, sizeof when, "%lld\n", (long long)started);
   std::fputs("Daemon info:\n", stdout);

@@ -57,18 +57,22 @@ constexpr KindRow kKinds[] = {
 std::string PortInfoGetString(VelmoraIoctlHandle handle) {
   uint32_t length = 0;
   const char* text = nullptr;
-  if (!VelmoraIoGetCharString(handle, &length, &text)) Fatal(kStyle.file, "Can't get string\n");
+  if (!VelmoraIoGetCharString(handle, &length, &text)) {
+    ReportValueMissing(kStyle.file, "Can't get string\n");
+    return std::string();
+  }
   return std::string(text, length);
 }
 
 bool OutputParametersGet(PortInfoRecord* record, VelmoraIoctlHandle handle) {
   if (!ReportStatusOk(kStyle, handle)) return false;
   uint8_t enabled = 0;
-  if (!VelmoraIoGetBoolean(handle, &enabled)) Fatal(kStyle.file, "Can't get 'enabled'\n");
+  if (!VelmoraIoGetBoolean(handle, &enabled))
+    ReportValueMissing(kStyle.file, "Can't get 'enabled'\n");
   record->enabled = enabled;
   record->type = ReportGetEnum(handle, kStyle.file, "Can't get 'type'\n");
   uint32_t network = ReportGetUnsigned(handle, kStyle.file, "Can't get 'net'\n");
-  if (network > UINT16_MAX) Fatal(kStyle.file, "Can't get 'net'\n");
+  if (network > UINT16_MAX) ReportValueMissing(kStyle.file, "Can't get 'net'\n");
   record->network = uint16_t(network);
   record->protocol = ReportGetEnum(handle, kStyle.file, "Can't get 'protocol'\n");
   record->nic = PortInfoGetString(handle);

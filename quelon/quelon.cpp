@@ -35,9 +35,11 @@ enum MonitorMode : int32_t {
 };
 
 // Exit codes beside 0: the library did not start, a control failed at a
-// target. A fatal error exits with -1, which the system reports as 255.
+// target, a remote target's reply could not be read. A fatal error exits
+// with -1, which the system reports as 255.
 constexpr int kExitNoLibrary = 1;
 constexpr int kExitControlFailed = 2;
+constexpr int kExitUnreadableReply = 3;
 
 struct MonitorOptions {
   const VelmoraAddress* target;  // none: the local daemon
@@ -526,5 +528,6 @@ int main(int argc, char** argv) {
     std::fputs("\n", stdout);
   }
   VelmoraTerminate();
-  return failed ? kExitControlFailed : 0;
+  if (failed) return kExitControlFailed;
+  return ReportUnreadableAnswers() > 0 ? kExitUnreadableReply : 0;
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
+#include <string_view>
 
 #include "text/status_text.h"
 
@@ -27,6 +28,18 @@ constexpr const char* kStatusNames[] = {
     "UNKNOWN_ERROR",
 };
 
+// The answer being read, from the execution that brought it.
+struct AnswerState {
+  bool remote;  // from a device, not the local daemon
+  bool lost;    // a value it promised was missing
+};
+AnswerState g_answer = {false, false};
+uint32_t g_unreadable = 0;
+
+bool IsUnreadable(VelmoraStatus status) {
+  return status == VELMORA_STATUS_ILLEGAL_RESPONSE || status == VELMORA_STATUS_INVALID_PACKET;
+}
+
 }  // namespace
 
 void FatalError(const char* message, const char* file, int line) {
@@ -39,6 +52,25 @@ void FatalError(const char* message, const char* file, int line) {
 void Fatal(const char* file, const char* message, std::source_location at) {
   FatalError(message, file, int(at.line()));
 }
+
+void ReportAnswerUnreadable() {
+  if (!g_answer.remote || g_answer.lost) return;
+  g_answer.lost = true;
+  ++g_unreadable;
+}
+
+void ReportValueMissing(const char* file, const char* message, std::source_location at) {
+  if (!g_answer.remote) Fatal(file, message, at);
+  if (g_answer.lost) return;
+  const std::string_view text = message;
+  std::fputs(message, stdout);
+  if (!text.ends_with('\n')) std::fputs("\n", stdout);
+  ReportAnswerUnreadable();
+}
+
+bool ReportAnswerLost() { return g_answer.lost; }
+
+uint32_t ReportUnreadableAnswers() { return g_unreadable; }
 
 const char* IoctlStatusText(IoctlStatus status) {
   return status < std::size(kStatusNames) ? kStatusNames[status] : "<UNKNOWN>";
@@ -64,8 +96,11 @@ void ReportRequest::PutOctets(const uint8_t* bytes, uint32_t length, const char*
 }
 
 VelmoraStatus ReportRequest::Execute(const VelmoraAddress* target) {
-  return target ? VelmoraIoctlExecRemote(handle_, nullptr, target, nullptr)
-                : VelmoraIoctlExec(handle_);
+  g_answer = {target != nullptr, false};
+  const VelmoraStatus status = target ? VelmoraIoctlExecRemote(handle_, nullptr, target, nullptr)
+                                      : VelmoraIoctlExec(handle_);
+  if (target && IsUnreadable(status)) ++g_unreadable;
+  return status;
 }
 
 bool ReportRequest::Run(const VelmoraAddress* target, const ReportReader& read) {
@@ -84,7 +119,7 @@ bool ReportRequest::Run(const VelmoraAddress* target, const ReportReader& read) 
     }
     return false;
   }
-  if (read(handle_)) return true;
+  if (read(handle_) && !ReportAnswerLost()) return true;
   if (style_.read_failed) std::fputs(style_.read_failed, stdout);
   return false;
 }
@@ -100,7 +135,10 @@ bool ReportRunWithInput(const ReportStyle& style, const VelmoraAddress* target, 
 bool ReportGetStatus(const ReportStyle& style, VelmoraIoctlHandle handle, IoctlStatus* status,
                      std::source_location at) {
   if (VelmoraIoGetEnum(handle, status)) return true;
-  if (style.status_lost) Fatal(style.file, style.status_lost, at);
+  if (style.status_lost)
+    ReportValueMissing(style.file, style.status_lost, at);
+  else
+    ReportAnswerUnreadable();
   return false;
 }
 
@@ -123,20 +161,24 @@ bool ReportStatusOk(const ReportStyle& style, VelmoraIoctlHandle handle, std::so
 uint32_t ReportGetUnsigned(VelmoraIoctlHandle handle, const char* file, const char* message,
                            std::source_location at) {
   uint32_t value = 0;
-  if (!VelmoraIoGetUnsigned(handle, &value)) Fatal(file, message, at);
+  if (!VelmoraIoGetUnsigned(handle, &value)) ReportValueMissing(file, message, at);
   return value;
 }
 
 uint32_t ReportGetEnum(VelmoraIoctlHandle handle, const char* file, const char* message,
                        std::source_location at) {
   uint32_t value = 0;
-  if (!VelmoraIoGetEnum(handle, &value)) Fatal(file, message, at);
+  if (!VelmoraIoGetEnum(handle, &value)) ReportValueMissing(file, message, at);
   return value;
 }
 
 bool ReportGetValues(VelmoraIoctlHandle handle, std::span<uint32_t> values) {
-  for (uint32_t& value : values)
-    if (!VelmoraIoGetUnsigned(handle, &value)) return false;
+  for (uint32_t& value : values) {
+    if (!VelmoraIoGetUnsigned(handle, &value)) {
+      ReportAnswerUnreadable();
+      return false;
+    }
+  }
   return true;
 }
 
@@ -182,9 +224,10 @@ std::vector<uint32_t> ReportGetUnsignedList(VelmoraIoctlHandle handle, const cha
                                             uint32_t max, std::source_location at) {
   uint32_t count = ReportGetUnsigned(handle, file, countMessage, at);
   std::vector<uint32_t> values;
-  for (uint32_t i = 0; i < count; ++i) {
+  for (uint32_t i = 0; i < count && !ReportAnswerLost(); ++i) {
     uint32_t value = ReportGetUnsigned(handle, file, itemMessage, at);
-    if (value > max) Fatal(file, itemMessage, at);
+    if (value > max) ReportValueMissing(file, itemMessage, at);
+    if (ReportAnswerLost()) break;
     values.push_back(value);
   }
   return values;

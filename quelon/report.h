@@ -6,7 +6,10 @@
 // A failed execution or a status other than OK at a target is printed and
 // the request fails, so that the section ends and the next one runs; only a
 // broken expectation of the program itself (a put that fails, missing
-// arguments) or a reply without the values its code promises is fatal.
+// arguments) or a reply of the local daemon without the values its code
+// promises is fatal. A remote device's reply that cannot be read (not an
+// answer to the request, or without those values) ends its section with
+// the module's failure line, and the run counts it.
 #pragma once
 
 #include <cstdint>
@@ -89,6 +92,21 @@ constexpr ReportStyle ReportStylePort(const char* file) {
           "OutputParametersGet() failed\n"};
 }
 
+// A value missing from the answer being read. From the local daemon the
+// message is fatal; from a remote target it is printed as a line, once per
+// answer, and the answer counts as unreadable.
+void ReportValueMissing(const char* file, const char* message,
+                        std::source_location at = std::source_location::current());
+// The same without a message: the reader fails with its module's own line.
+void ReportAnswerUnreadable();
+// Whether a value of the answer being read was missing at a remote target:
+// its reader has then failed, whatever it returns.
+bool ReportAnswerLost();
+// The replies of remote targets that could not be read in this run: not
+// an answer to their request (the execution's illegal-response or
+// invalid-packet status), or without the values their code promises.
+uint32_t ReportUnreadableAnswers();
+
 // Reads an answer after its execution; false when it cannot be read.
 using ReportReader = std::function<bool(VelmoraIoctlHandle)>;
 
@@ -113,7 +131,8 @@ class ReportRequest {
   bool Run(const VelmoraAddress* target, const ReportReader& read);
   // Run for a request whose answer is its status alone.
   bool RunForStatus(const VelmoraAddress* target);
-  // The execution alone: its public status (0: the answer can be read).
+  // The execution alone: its public status (0: the answer can be read). It
+  // begins the reading of the answer, for ReportAnswerLost.
   VelmoraStatus Execute(const VelmoraAddress* target);
   VelmoraIoctlHandle handle() const { return handle_; }
 
@@ -140,25 +159,27 @@ void ReportPrintStatus(const ReportStyle& style, IoctlStatus status);
 bool ReportStatusOk(const ReportStyle& style, VelmoraIoctlHandle handle,
                     std::source_location at = std::source_location::current());
 
-// The next reply value; fatal with the message when it is missing.
+// The next reply value; ReportValueMissing with the message when it is
+// missing (then 0).
 uint32_t ReportGetUnsigned(VelmoraIoctlHandle handle, const char* file, const char* message,
                            std::source_location at = std::source_location::current());
 uint32_t ReportGetEnum(VelmoraIoctlHandle handle, const char* file, const char* message,
                        std::source_location at = std::source_location::current());
-// The next values, all unsigned; false when one is missing.
+// The next values, all unsigned; false, the answer unreadable, when one is
+// missing.
 bool ReportGetValues(VelmoraIoctlHandle handle, std::span<uint32_t> values);
 
 // A request of the code alone whose answer holds values.size() unsigned
-// values after its status. A missing value is fatal with its message, or
-// without messages makes the read fail.
+// values after its status. A missing value is ReportValueMissing with its
+// message, or without messages makes the read fail.
 bool ReportGetFixed(const ReportStyle& style, const VelmoraAddress* target, IoctlCode code,
                     std::span<uint32_t> values, std::span<const char* const> messages = {},
                     std::source_location at = std::source_location::current());
 
 // An unsigned count, then that many unsigned values up to `max` each. The
 // values are read one by one, so a count beyond what the reply holds fails
-// at its first missing value instead of sizing a table: fatal with
-// countMessage or itemMessage.
+// at its first missing value instead of sizing a table:
+// ReportValueMissing with countMessage or itemMessage, and no more values.
 std::vector<uint32_t> ReportGetUnsignedList(
     VelmoraIoctlHandle handle, const char* file, const char* countMessage, const char* itemMessage,
     uint32_t max = UINT32_MAX, std::source_location at = std::source_location::current());

@@ -237,11 +237,8 @@ void ApilOnIHave(const uint8_t* header, const uint8_t* payload, uint32_t length)
   }
 }
 
-int ApilAllocSyncTsm(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
-                     uint8_t service, const CommParams* params, void* context, CliTsm** out,
-                     TsmCliInfo* info) {
-  return TsmCliAllocConfirmed(source, destination, priority, service, params, context, false, 1,
-                              out, info);
+int ApilAllocSyncTsm(const TsmCliRequest& request, CliTsm** out, TsmCliInfo* info) {
+  return TsmCliAllocConfirmed(request, false, 1, out, info);
 }
 
 int ApilSyncSendEnd(CliTsm* tsm, int status) {
@@ -252,11 +249,8 @@ int ApilSyncSendEnd(CliTsm* tsm, int status) {
   return status;
 }
 
-int ApilAllocAsyncTsm(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
-                      uint8_t service, const CommParams* params, void* context, CliTsm** out,
-                      TsmCliInfo* info) {
-  return TsmCliAllocConfirmed(source, destination, priority, service, params, context, true, 2, out,
-                              info);
+int ApilAllocAsyncTsm(const TsmCliRequest& request, CliTsm** out, TsmCliInfo* info) {
+  return TsmCliAllocConfirmed(request, true, 2, out, info);
 }
 
 int ApilAsyncSendEnd(CliTsm* tsm, int status, CliTsm** handle) {
@@ -280,7 +274,8 @@ bool ApilAsyncRelease(CliTsm* tsm) {
 int ApilSendUnconfirmed(const LinkAddress* source, const LinkAddress* destination,
                         uint32_t priority, uint8_t service, PduDesc* data) {
   CliTsm* t = nullptr;
-  int status = TsmCliAllocUnconfirmed(source, destination, priority, service, nullptr, &t, nullptr);
+  const TsmCliRequest rq{source, destination, priority, service, nullptr, nullptr};
+  int status = TsmCliAllocUnconfirmed(rq, &t, nullptr);
   if (status != 0) {
     PduDescFree(data);
     return status;

@@ -62,14 +62,10 @@ void ApilOnIHave(const uint8_t* header, const uint8_t* payload, uint32_t length)
 // ---- steps of client transactions (user word 1 synchronous, 2
 // asynchronous, 3 taken by its completion, -1 done) -------------------------
 
-int ApilAllocSyncTsm(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
-                     uint8_t service, const CommParams* params, void* context, CliTsm** out,
-                     TsmCliInfo* info);
+int ApilAllocSyncTsm(const TsmCliRequest& request, CliTsm** out, TsmCliInfo* info);
 // A failed send gives the transaction back; the status passes.
 int ApilSyncSendEnd(CliTsm* tsm, int status);
-int ApilAllocAsyncTsm(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
-                      uint8_t service, const CommParams* params, void* context, CliTsm** out,
-                      TsmCliInfo* info);
+int ApilAllocAsyncTsm(const TsmCliRequest& request, CliTsm** out, TsmCliInfo* info);
 // On success the transaction becomes the request's handle.
 int ApilAsyncSendEnd(CliTsm* tsm, int status, CliTsm** handle);
 bool ApilAsyncTake(CliTsm* tsm, TsmCliInfo* description);

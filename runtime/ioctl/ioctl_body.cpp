@@ -12,8 +12,8 @@ void Verdict(IoctlParsedRequest* out, IoctlVerdict verdict, IoctlStatus status =
   out->reason = reason;
 }
 
-// Every input must be an application-tagged value inside the block.
-bool InputsReadable(TagCursor values, uint8_t* reason) {
+// Every value must be an application-tagged one inside the block.
+bool ValuesReadable(TagCursor values, uint8_t* reason) {
   while (values.remaining > 0) {
     uint16_t tag;
     uint32_t length;
@@ -28,6 +28,29 @@ bool InputsReadable(TagCursor values, uint8_t* reason) {
     values.next += length;
     values.remaining -= length;
   }
+  return true;
+}
+
+// What follows our vendor identifier and service number; false for a body
+// of another vendor or service, or one that ends there.
+bool ReadOurFrame(const uint8_t* body, uint32_t length, TagCursor* rest) {
+  TagCursor c{body, body ? length : 0};
+  uint32_t vendor, service;
+  if (!TagCursorReadU32(&c, kVendorTag, &vendor) || vendor != IOCTL_VENDOR_ID ||
+      !TagCursorReadU32(&c, kServiceTag, &service) || service != IOCTL_SERVICE_NUMBER ||
+      c.remaining == 0)
+    return false;
+  *rest = c;
+  return true;
+}
+
+// The block lies between the opening tag and a closing tag that is the
+// body's last octet.
+bool ReadBlock(TagCursor rest, TagCursor* block) {
+  if (rest.remaining < 2 || rest.next[0] != IOCTL_OPENING_TAG ||
+      rest.next[rest.remaining - 1] != IOCTL_CLOSING_TAG)
+    return false;
+  *block = {rest.next + 1, rest.remaining - 2};
   return true;
 }
 
@@ -51,6 +74,14 @@ bool IoctlSkipFrame(TagCursor* cursor) {
   return false;
 }
 
+bool IoctlAnswerWellFormed(const uint8_t* body, uint32_t length) {
+  TagCursor rest{}, block{};
+  IoctlStatus status;
+  uint8_t reason;
+  return ReadOurFrame(body, length, &rest) && ReadBlock(rest, &block) &&
+         TagCursorReadU32(&block, TAG_ENUMERATED, &status) && ValuesReadable(block, &reason);
+}
+
 bool IoctlWriteStatusAnswer(TagStreamWriter* sink, IoctlStatus status) {
   return IoctlWriteFrame(sink) && TagStreamWriteU32(sink, TAG_ENUMERATED, status) &&
          TagStreamWriteHeader(sink, TagClosing(2), 0);
@@ -58,22 +89,15 @@ bool IoctlWriteStatusAnswer(TagStreamWriter* sink, IoctlStatus status) {
 
 void IoctlParseRequest(const uint8_t* body, uint32_t length, IoctlParsedRequest* out) {
   *out = {};
-  TagCursor c{body, body ? length : 0};
-  uint32_t vendor, service;
-  if (!TagCursorReadU32(&c, kVendorTag, &vendor) || vendor != IOCTL_VENDOR_ID ||
-      !TagCursorReadU32(&c, kServiceTag, &service) || service != IOCTL_SERVICE_NUMBER ||
-      c.remaining == 0) {
+  TagCursor rest{}, block{};
+  if (!ReadOurFrame(body, length, &rest)) {
     Verdict(out, IoctlVerdict::NotIoctl);
     return;
   }
-  // The block lies between the opening tag and a closing tag that is the
-  // body's last octet.
-  if (c.next[0] != IOCTL_OPENING_TAG || c.remaining < 2 ||
-      c.next[c.remaining - 1] != IOCTL_CLOSING_TAG) {
+  if (!ReadBlock(rest, &block)) {
     Verdict(out, IoctlVerdict::Reject, 0, IOCTL_REJECT_INVALID_TAG);
     return;
   }
-  TagCursor block{c.next + 1, c.remaining - 2};
   if (block.remaining == 0) {
     Verdict(out, IoctlVerdict::Answer, IOCTL_STATUS_INVALID_NUM_ARG);
     return;
@@ -83,7 +107,7 @@ void IoctlParseRequest(const uint8_t* body, uint32_t length, IoctlParsedRequest*
     return;
   }
   uint8_t reason = 0;
-  if (!InputsReadable(block, &reason)) {
+  if (!ValuesReadable(block, &reason)) {
     Verdict(out, IoctlVerdict::Reject, 0, reason);
     return;
   }

@@ -23,6 +23,11 @@ bool IoctlWriteFrame(TagStreamWriter* sink);
 // and 1 unsigned values and one tag header. False, the cursor unchanged,
 // when they are not there.
 bool IoctlSkipFrame(TagCursor* cursor);
+// Whether a remote device's acknowledgement answers an ioctl request: our
+// vendor identifier and service number, then a result block closed by the
+// body's last octet that starts with the status (enumerated) and holds
+// only application-tagged values that lie inside it.
+bool IoctlAnswerWellFormed(const uint8_t* body, uint32_t length);
 // The frame, the status (enumerated) and the closing tag.
 bool IoctlWriteStatusAnswer(TagStreamWriter* sink, IoctlStatus status);
 // The octets of a status-only answer (frame, status, closing tag): 17 at most.

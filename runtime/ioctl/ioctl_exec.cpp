@@ -6,6 +6,7 @@
 #include "runtime/apil/apil_addr.h"
 #include "runtime/apil/apil_hooks.h"
 #include "runtime/apil/apil_status.h"
+#include "runtime/ioctl/ioctl_body.h"
 #include "runtime/ioctl/ioctl_request.h"
 #include "runtime/ipc/ipc_status.h"
 
@@ -14,7 +15,9 @@ namespace {
 constexpr int32_t kIoctlUserWord = 4;  // the completion hook's transactions
 constexpr uint32_t kPriority = 0;
 
-// A remote answer is read only once its syntax is known to be sound.
+// A remote answer is read only once its syntax is known to be sound and
+// it answers our request: a device of another vendor may acknowledge the
+// transfer with content of its own.
 int CheckedOutcome(int outcome, const PduDesc& reply) {
   const uint8_t* data = reply.msg ? reply.data : nullptr;
   const uint32_t length = reply.msg ? reply.length : 0;
@@ -22,6 +25,8 @@ int CheckedOutcome(int outcome, const PduDesc& reply) {
   if (outcome == int(IPC_STATUS_OK) &&
       AsnCheckComplexAck(ASN_SERVICE_PRIVATE_TRANSFER, data, length) != 0)
     return int(IPC_STATUS_INVALID_PACKET);
+  if (outcome == int(IPC_STATUS_OK) && !IoctlAnswerWellFormed(data, length))
+    return int(APIL_ILLEGAL_RESPONSE);
   if (outcome == int(IPC_STATUS_BACNET_ERROR) &&
       !IoctlErrorPair(data, length, &errorClass, &errorCode))
     return int(IPC_STATUS_INVALID_PACKET);
@@ -55,8 +60,8 @@ Outcome OutcomeOf(const IoctlRequest* r, VelmoraStatus status) {
 int Send(IoctlRequest* r, const LinkAddress* source, const LinkAddress* destination,
          const CommParams* params, bool async, CliTsm** out) {
   CliTsm* tsm = nullptr;
-  int status = TsmCliAllocConfirmed(source, destination, kPriority, ASN_SERVICE_PRIVATE_TRANSFER,
-                                    params, r, async, kIoctlUserWord, &tsm, nullptr);
+  const TsmCliRequest rq{source, destination, kPriority, ASN_SERVICE_PRIVATE_TRANSFER, params, r};
+  int status = TsmCliAllocConfirmed(rq, async, kIoctlUserWord, &tsm, nullptr);
   if (status != 0) return status;
   status = TsmlSend(tsm, IPC_KIND_CONF_REQUEST, &r->request.pdu);
   if (status != 0) {

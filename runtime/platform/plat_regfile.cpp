@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "runtime/platform/plat_registry.h"
 
@@ -145,6 +148,31 @@ bool ParseQuoted(std::string_view s, std::string* out, std::string_view* rest) {
   return true;
 }
 
+// A name below its owner (a key), compared without regard to case. The
+// parse indexes keys and values by it, so that finding one stays
+// constant-time however many a store has; the name is a view of the key's
+// own name or of the value name's text in the store, which both outlive
+// the parse.
+struct NameEntry {
+  const void* owner;
+  std::string_view name;
+};
+
+struct NameHash {
+  size_t operator()(const NameEntry& e) const {
+    size_t h = std::hash<const void*>()(e.owner);
+    for (char c : e.name)
+      h = (h ^ static_cast<unsigned char>(Lower(c))) * 0x100000001b3ull;
+    return h;
+  }
+};
+
+struct NameSame {
+  bool operator()(const NameEntry& a, const NameEntry& b) const {
+    return a.owner == b.owner && RegNameEqual(a.name, b.name);
+  }
+};
+
 class Parser {
  public:
   Parser(std::string_view text, RegTree* root, RegParseError* error)
@@ -204,16 +232,20 @@ class Parser {
       }
     }
     RegTree* key = root_;
-    while (!path.empty()) {
+    for (uint32_t depth = 1; !path.empty(); ++depth) {
+      if (depth > PLAT_REG_DEPTH_MAX)
+        return Fail("key path deeper than " + std::to_string(PLAT_REG_DEPTH_MAX) + " keys");
       const size_t cut = path.find('\\');
       const std::string_view name = path.substr(0, cut);
       if (name.empty()) return Fail("empty key name");
       if (!RegKeyNameValid(name)) return Fail("bad key name '" + std::string(name) + "'");
-      RegTree* sub = RegFindSubkey(*key, name);
+      const auto found = keys_.find(NameEntry{key, name});
+      RegTree* sub = found == keys_.end() ? nullptr : found->second;
       if (!sub) {
         key->subkeys.push_back(std::make_unique<RegTree>());
         sub = key->subkeys.back().get();
         sub->name = std::string(name);
+        keys_.emplace(NameEntry{key, sub->name}, sub);
       }
       key = sub;
       if (cut == std::string_view::npos) break;
@@ -234,11 +266,17 @@ class Parser {
       return Fail("bad value name");
     }
     if (!RegValueNameValid(v.name)) return Fail("bad value name");
+    // The name's text in the store stands for one name only (its escapes
+    // are fixed); "@" and "" stand for the same one.
+    const std::string_view text = line.front() == '@'
+                                      ? std::string_view()
+                                      : line.substr(1, size_t(rest.data() - line.data()) - 2);
     rest = Trim(rest);
     if (rest.empty() || rest.front() != '=') return Fail("expected '=' after the value name");
     rest = Trim(rest.substr(1));
     if (!key_) return Fail("value line outside a key");
-    if (RegFindValue(*key_, v.name)) return Fail("duplicate value \"" + v.name + "\"");
+    if (!values_.insert(NameEntry{key_, text}).second)
+      return Fail("duplicate value \"" + v.name + "\"");
     if (!Data(rest, &v)) return false;
     key_->values.push_back(std::move(v));
     return true;
@@ -354,6 +392,8 @@ class Parser {
   RegTree* root_;
   RegParseError* error_;
   RegTree* key_ = nullptr;
+  std::unordered_map<NameEntry, RegTree*, NameHash, NameSame> keys_;
+  std::unordered_set<NameEntry, NameHash, NameSame> values_;
   size_t pos_ = 0;
   unsigned line_ = 0;
 };

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/platform/plat_file.h"
 #include "runtime/platform/plat_regfile.h"
 
 // A handle names its key by path: every call finds the key afresh in the
@@ -58,26 +59,13 @@ PlatRegStatus Load(const std::string& file, RegTree* tree) {
   tree->subkeys.clear();
   if (file.empty())
     return Fail(PLAT_ERROR_CANTREAD, "no registry file: neither VELMORA_REGISTRY nor HOME is set");
-  const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT) return PLAT_ERROR_SUCCESS;
-    const int err = errno;
-    return Fail(ErrnoStatus(err, PLAT_ERROR_CANTREAD), file + ": " + strerror(err));
-  }
+  // Read under the machine-wide start-up lock: a FIFO or a device must fail
+  // here, never block every other process's start-up.
   std::string text;
-  char chunk[8192];
-  for (;;) {
-    const ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int err = errno;
-      close(fd);
-      return Fail(ErrnoStatus(err, PLAT_ERROR_CANTREAD), file + ": " + strerror(err));
-    }
-    text.append(chunk, static_cast<size_t>(n));
-  }
-  close(fd);
+  std::string why;
+  const int32_t err = PlatFileReadAll(file.c_str(), PLAT_REG_FILE_MAX, &text, &why);
+  if (err == ENOENT) return PLAT_ERROR_SUCCESS;
+  if (err != 0) return Fail(ErrnoStatus(err, PLAT_ERROR_CANTREAD), file + ": " + why);
   RegParseError error{};
   if (!RegParse(text, tree, &error)) {
     return Fail(PLAT_ERROR_BADDB, file + ":" + std::to_string(error.line) + ": " + error.message);
@@ -301,6 +289,9 @@ PlatRegStatus PlatRegCreateKey(PlatRegKey* parent, const char* subkey, uint32_t 
   // Even for a key that exists: a handle opened for reading must not
   // become a way to write below it.
   if (parent && !(parent->access & PLAT_KEY_CREATE_SUB_KEY)) return PLAT_ERROR_ACCESS_DENIED;
+  // The file could not be read back.
+  if (parent && parent->path.size() + sub.size() > PLAT_REG_DEPTH_MAX)
+    return PLAT_ERROR_INVALID_PARAMETER;
   bool made = false;
   const PlatRegStatus status = Modify(parent, [&](RegTree*, RegTree* node, bool* changed) {
     for (const std::string& name : sub) {

@@ -52,8 +52,15 @@ inline constexpr PlatRegStatus PLAT_ERROR_CANTREAD = 1012;
 inline constexpr PlatRegStatus PLAT_ERROR_CANTWRITE = 1013;
 inline constexpr PlatRegStatus PLAT_ERROR_KEY_DELETED = 1018;  // the handle's key is gone
 
+// Largest store file read, far beyond any real configuration; a larger
+// one is refused (PLAT_ERROR_CANTREAD), as is anything but a regular file.
+inline constexpr size_t PLAT_REG_FILE_MAX = 16u << 20;
+
 // Longest key name component and value name, in characters.
 inline constexpr uint32_t PLAT_REG_KEY_NAME_MAX = 255;
+// Most levels of keys below the root: deeper paths are refused when read
+// and when created, as a tree that deep could only come from a broken file.
+inline constexpr uint32_t PLAT_REG_DEPTH_MAX = 512;
 inline constexpr uint32_t PLAT_REG_VALUE_NAME_MAX = 16383;
 
 // Opens an existing key. subkey is a backslash-separated path below parent;

@@ -62,15 +62,19 @@ constexpr int32_t TSM_NOT_IN_USE = -1;
 // pool's lock held in `lock`, which the caller leaves (or lets go out of
 // scope); any other pointer gives none, with `lock` not held.
 CliTsm* TsmCliLock(CliTsm* tsm, std::unique_lock<std::mutex>& lock);
-int TsmCliAllocConfirmed(const LinkAddress* source, const LinkAddress* destination,
-                         uint32_t priority, uint8_t service, const CommParams* params,
-                         void* context, bool async, int32_t userWord, CliTsm** out,
+int TsmCliAllocConfirmed(const TsmCliRequest& request, bool async, int32_t userWord, CliTsm** out,
                          TsmCliInfo* info);
-int TsmCliAllocUnconfirmed(const LinkAddress* source, const LinkAddress* destination,
-                           uint32_t priority, uint8_t service, const CommParams* params,
-                           CliTsm** out, TsmCliUnconfInfo* info);
-int TsmlSend(void* tsm, uint16_t kind, PduDesc* data);
-int TsmlCliSend(PduDesc* data, CliTsm* tsm, uint16_t kind);
+int TsmCliAllocUnconfirmed(const TsmCliRequest& request, CliTsm** out, TsmCliUnconfInfo* info);
+// How long the sender of a confirmed request stays in its send: until the
+// daemon's acknowledgement, or (a caller that then waits for the
+// confirmation without limit) until the confirmation too, so that it is
+// woken once for both.
+enum class TsmlSendWait : uint8_t {
+  Ack,
+  Confirmation,
+};
+int TsmlSend(void* tsm, uint16_t kind, PduDesc* data, TsmlSendWait wait = TsmlSendWait::Ack);
+int TsmlCliSend(PduDesc* data, CliTsm* tsm, uint16_t kind, TsmlSendWait wait = TsmlSendWait::Ack);
 int TsmCliWait(CliTsm* tsm, int32_t timeoutMs);
 int TsmCliTakeConfirmation(CliTsm* tsm);
 int TsmlAsyncWait(CliTsm** out, int32_t timeoutMs);
@@ -83,7 +87,7 @@ bool TsmCliReleaseUnconfirmed(CliTsm* tsm);
 int32_t TsmCliState(CliTsm* tsm);
 
 int TsmlEncodeAndSend(const TsmlServiceDescriptor* row, const void* request, CliTsm* tsm,
-                      const TsmCliInfo* info);
+                      const TsmCliInfo* info, TsmlSendWait wait = TsmlSendWait::Ack);
 int TsmlRequestExecute(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
                        const TsmlServiceDescriptor* row, const void* request, PduDesc* out,
                        const CommParams* params, void* context);

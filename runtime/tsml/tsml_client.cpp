@@ -53,6 +53,12 @@ void PushFreeLocked(CliTsm* t) {
   g_tsml.cliFree = t;
 }
 
+// An acknowledged request whose sender waits on for the confirmation: the
+// confirmation (or a lost link) wakes it, once.
+bool AckLeavesSenderWaiting(const CliTsm* t) {
+  return t->sendWaitsConf && t->state == CLI_AWAIT_CONF;
+}
+
 // Hands a confirmation to its waiter: the async queue or the TSM's own wake.
 // Without `lock` the wake-up is made under the caller's lock; with it, after
 // the lock is left (see CliOnAck).
@@ -109,11 +115,10 @@ CliTsm* FindForMessage(std::span<const uint8_t> m, std::unique_lock<std::mutex>&
 // The common start of both allocations: the layer open, the parameters in
 // range, both addresses accepted and a free slot, which comes back in use
 // with its addresses, priority and service, and the pool lock in `lock`.
-int TakeSlot(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
-             uint8_t service, const CommParams* p, bool confirmed,
-             std::unique_lock<std::mutex>& lock, CliTsm** out) {
+int TakeSlot(const TsmCliRequest& rq, bool confirmed, std::unique_lock<std::mutex>& lock,
+             CliTsm** out) {
   if (!g_tsml.open.load()) return IPC_STATUS_BUSY;
-  if (p) {
+  if (const CommParams* p = rq.params) {
     if ((p->mask & COMM_APDU_LENGTH) &&
         (p->apduLength < IPC_APDU_MIN || p->apduLength > g_tsml.runtimeMaxApdu))
       return IPC_STATUS_BAD_CONFIGURATION;
@@ -122,7 +127,7 @@ int TakeSlot(const LinkAddress* source, const LinkAddress* destination, uint32_t
       return IPC_STATUS_INVALID_PARAMETER;
   }
   LinkAddress local{};
-  if (int s = CheckAddresses(source, destination, confirmed, &local)) return s;
+  if (int s = CheckAddresses(rq.source, rq.destination, confirmed, &local)) return s;
   lock = std::unique_lock<std::mutex>(g_tsml.cliPoolLock);
   CliTsm* t = PopFreeLocked();
   if (!t) {
@@ -131,9 +136,9 @@ int TakeSlot(const LinkAddress* source, const LinkAddress* destination, uint32_t
   }
   std::memcpy(t->tag, "CLIA", 5);
   t->local = local;
-  t->remote = *destination;
-  t->priority = priority & 3;
-  t->service = service;
+  t->remote = *rq.destination;
+  t->priority = rq.priority & 3;
+  t->service = rq.service;
   t->sendResult = IPC_STATUS_NO_LINK;
   *out = t;
   return IPC_STATUS_OK;
@@ -171,19 +176,18 @@ int32_t TsmCliState(CliTsm* tsm) {
   return TsmCliLock(tsm, lock) ? int32_t(tsm->state) : TSM_NOT_IN_USE;
 }
 
-int TsmCliAllocConfirmed(const LinkAddress* source, const LinkAddress* destination,
-                         uint32_t priority, uint8_t service, const CommParams* p, void* context,
-                         bool async, int32_t userWord, CliTsm** out, TsmCliInfo* info) {
+int TsmCliAllocConfirmed(const TsmCliRequest& rq, bool async, int32_t userWord, CliTsm** out,
+                         TsmCliInfo* info) {
   std::unique_lock<std::mutex> lock;
   CliTsm* t = nullptr;
-  if (int s = TakeSlot(source, destination, priority, service, p, true, lock, &t)) return s;
+  if (int s = TakeSlot(rq, true, lock, &t)) return s;
   t->identifier = t->identifier == 0xFFFFFFFFu ? 1 : t->identifier + 1;
   t->async = async ? 1 : 0;
   t->userWord = userWord;
   t->outcome = 0;
   {
     std::lock_guard<std::mutex> d(g_tsml.defaultsLock);
-    auto pick = [p](uint32_t bit, uint32_t CommParams::*f, uint32_t fallback) {
+    auto pick = [p = rq.params](uint32_t bit, uint32_t CommParams::*f, uint32_t fallback) {
       return p && (p->mask & bit) ? p->*f : fallback;
     };
     t->apduLength = pick(COMM_APDU_LENGTH, &CommParams::apduLength, g_tsml.apduLength);
@@ -199,21 +203,20 @@ int TsmCliAllocConfirmed(const LinkAddress* source, const LinkAddress* destinati
     if (t->maxSegsToSend == 0) t->maxSegsToSend = t->maxSegsAccepted;
   }
   TsmlLinkAdmit(t->maxSegsAccepted);
-  t->context = context;
+  t->context = rq.context;
   ApplyLocked(t, CLI_EV_ALLOC_CONFIRMED);
   if (info) FillInfoLocked(t, info);
   *out = t;
   return IPC_STATUS_OK;
 }
 
-int TsmCliAllocUnconfirmed(const LinkAddress* source, const LinkAddress* destination,
-                           uint32_t priority, uint8_t service, const CommParams* p, CliTsm** out,
-                           TsmCliUnconfInfo* info) {
+int TsmCliAllocUnconfirmed(const TsmCliRequest& rq, CliTsm** out, TsmCliUnconfInfo* info) {
   std::unique_lock<std::mutex> lock;
   CliTsm* t = nullptr;
-  if (int s = TakeSlot(source, destination, priority, service, p, false, lock, &t)) return s;
+  if (int s = TakeSlot(rq, false, lock, &t)) return s;
   t->async = 0;
   {
+    const CommParams* p = rq.params;
     std::lock_guard<std::mutex> d(g_tsml.defaultsLock);
     t->apduLength = p && (p->mask & COMM_APDU_LENGTH) ? p->apduLength : g_tsml.apduLength;
   }
@@ -229,13 +232,13 @@ int TsmCliAllocUnconfirmed(const LinkAddress* source, const LinkAddress* destina
     info->capacity = t->data.capacity;
     info->priority = t->priority;
     info->maxPayload = t->apduLength - 2;
-    info->service = service;
+    info->service = rq.service;
   }
   *out = t;
   return IPC_STATUS_OK;
 }
 
-int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind) {
+int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind, TsmlSendWait wait) {
   IpcMsg* m = d ? d->msg : nullptr;
   if (!m) return IPC_STATUS_INVALID_PARAMETER;
   IpcMsgSetPayloadLength(m, d->length);
@@ -289,6 +292,7 @@ int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind) {
   t->sendResult = IPC_STATUS_NO_LINK;
   t->sending = 1;
   t->ackPending = 1;
+  t->sendWaitsConf = kind == IPC_KIND_CONF_REQUEST && wait == TsmlSendWait::Confirmation;
   lock.unlock();
 
   IpcConnection* c = g_tsml.connection.load();
@@ -298,8 +302,9 @@ int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind) {
 
   lock.lock();
   if (written) {
-    t->wake.wait(lock, [t] { return !t->ackPending; });
+    t->wake.wait(lock, [t] { return !t->ackPending && !AckLeavesSenderWaiting(t); });
     t->sending = 0;
+    t->sendWaitsConf = 0;
     if (t->state == CLI_FREE) PushFreeLocked(t);
     // A release that came before this sender woke waits for the slot.
     t->wake.notify_all();
@@ -310,6 +315,7 @@ int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind) {
     OsaLog(OSA_LOG_ERROR, "TSML(High): PipeWrite failed, userID=%u", g_tsml.userId.load());
   t->sending = 0;
   t->ackPending = 0;
+  t->sendWaitsConf = 0;
   uint32_t before = t->state;
   TsmStep s = CliTransition(before, CLI_EV_WRITE_FAILED);
   if (before == CLI_FREE)
@@ -321,7 +327,7 @@ int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind) {
   return status;
 }
 
-int TsmlSend(void* tsm, uint16_t kind, PduDesc* d) {
+int TsmlSend(void* tsm, uint16_t kind, PduDesc* d, TsmlSendWait wait) {
   PduDesc empty{};
   if (!d) {
     if (!PduDescAlloc(0, &empty)) return IPC_STATUS_NO_MEMORY;
@@ -332,7 +338,7 @@ int TsmlSend(void* tsm, uint16_t kind, PduDesc* d) {
     return IPC_STATUS_BUSY;
   }
   if (kind == IPC_KIND_CANCEL || kind == IPC_KIND_CONF_REQUEST || kind == IPC_KIND_UNCONF_REQUEST)
-    return TsmlCliSend(d, static_cast<CliTsm*>(tsm), kind);
+    return TsmlCliSend(d, static_cast<CliTsm*>(tsm), kind, wait);
   if (IpcKindIsServerResponse(kind)) return TsmlSrvRespond(static_cast<SrvTsm*>(tsm), d, kind);
   PduDescFree(d);
   return IPC_STATUS_FAILED;
@@ -449,13 +455,14 @@ bool CliOnAck(IpcMsg* m) {
   }
   t->sendResult = uint32_t(IpcDaemonStatusMap(status));
   t->ackPending = 0;
+  const bool wake = !AckLeavesSenderWaiting(t);
   lock.unlock();
   // Woken after the lock is left, so that the sender does not wake only to
   // block on the lock this thread still holds: the reader serves every
   // caller of the process, and each wake-up made under the lock costs it a
   // second one. The slot outlives the reader, and a waiter that sees the
   // wake-up late only checks its state again.
-  t->wake.notify_all();
+  if (wake) t->wake.notify_all();
   IpcMsgFree(m);
   return true;
 }
@@ -507,7 +514,7 @@ void TsmlCliFailAllLocked() {
 }
 
 int TsmlEncodeAndSend(const TsmlServiceDescriptor* row, const void* request, CliTsm* tsm,
-                      const TsmCliInfo* info) {
+                      const TsmCliInfo* info, TsmlSendWait wait) {
   PduDesc d{};
   if (row->size) {
     uint32_t size = row->size(request);
@@ -525,7 +532,7 @@ int TsmlEncodeAndSend(const TsmlServiceDescriptor* row, const void* request, Cli
   } else if (!PduDescAlloc(0, &d)) {
     return IPC_STATUS_NO_MEMORY;
   }
-  return TsmlSend(tsm, IPC_KIND_CONF_REQUEST, &d);
+  return TsmlSend(tsm, IPC_KIND_CONF_REQUEST, &d, wait);
 }
 
 namespace {
@@ -551,17 +558,17 @@ int CheckAnswer(CliTsm* t) {
 // The TSM is handed out before the send: an asynchronous request may
 // complete on another thread before the send returns, and its caller may
 // look for its handle there.
-int StartRequest(const LinkAddress* source, const LinkAddress* destination, uint32_t priority,
-                 const TsmlServiceDescriptor* row, const void* request, const CommParams* params,
-                 void* context, bool async, CliTsm** out) {
+int StartRequest(const TsmCliRequest& rq, const TsmlServiceDescriptor* row, const void* request,
+                 bool async, CliTsm** out) {
   const int32_t word = async ? kWordAsync : kWordSync;
   CliTsm* t = nullptr;
   TsmCliInfo info{};
-  int status = TsmCliAllocConfirmed(source, destination, priority, uint8_t(row->service), params,
-                                    context, async, word, &t, &info);
+  int status = TsmCliAllocConfirmed(rq, async, word, &t, &info);
   if (status != IPC_STATUS_OK) return status;
   *out = t;
-  status = TsmlEncodeAndSend(row, request, t, &info);
+  // A synchronous caller waits for the confirmation next, without limit.
+  status = TsmlEncodeAndSend(row, request, t, &info,
+                             async ? TsmlSendWait::Ack : TsmlSendWait::Confirmation);
   if (status != IPC_STATUS_OK) {
     *out = nullptr;
     TsmCliUserWordSwap(t, word, kWordDone);
@@ -577,8 +584,8 @@ int TsmlRequestExecute(const LinkAddress* source, const LinkAddress* destination
                        const TsmlServiceDescriptor* row, const void* request, PduDesc* out,
                        const CommParams* params, void* context) {
   CliTsm* t = nullptr;
-  int status =
-      StartRequest(source, destination, priority, row, request, params, context, false, &t);
+  const TsmCliRequest rq{source, destination, priority, uint8_t(row->service), params, context};
+  int status = StartRequest(rq, row, request, false, &t);
   if (status != IPC_STATUS_OK) return status;
   status = TsmCliWait(t, -1);
   if (status != IPC_STATUS_OK) {
@@ -599,7 +606,8 @@ int TsmlRequestExecuteAsync(const LinkAddress* source, const LinkAddress* destin
                             uint32_t priority, const TsmlServiceDescriptor* row,
                             const void* request, const CommParams* params, void* context,
                             CliTsm** out) {
-  return StartRequest(source, destination, priority, row, request, params, context, true, out);
+  const TsmCliRequest rq{source, destination, priority, uint8_t(row->service), params, context};
+  return StartRequest(rq, row, request, true, out);
 }
 
 void TsmlHookAsync(int status, CliTsm* tsm) {
@@ -622,7 +630,8 @@ int TsmlUnconfirmedSend(const LinkAddress* source, const LinkAddress* destinatio
                         const void* request, const CommParams* params) {
   CliTsm* t = nullptr;
   TsmCliUnconfInfo info{};
-  int status = TsmCliAllocUnconfirmed(source, destination, priority, service, params, &t, &info);
+  const TsmCliRequest rq{source, destination, priority, service, params, nullptr};
+  int status = TsmCliAllocUnconfirmed(rq, &t, &info);
   if (status != IPC_STATUS_OK) return status;
   PduDesc d{};
   if (!PduDescAlloc(info.maxPayload, &d)) {

@@ -78,6 +78,9 @@ struct CliTsm {
   uint8_t async;
   uint8_t sending;
   uint8_t ackPending;  // a send of this TSM awaits its acknowledgement
+  // Its sender waits on through to the confirmation: an acknowledgement
+  // that leaves it awaiting one does not wake the sender.
+  uint8_t sendWaitsConf;
 };
 
 struct SrvTsm {

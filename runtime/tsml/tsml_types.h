@@ -24,6 +24,18 @@ struct TsmlServiceDescriptor {
   TsmlEncodeFn encode;
 };
 
+// What a client TSM is allocated for. No source is the layer's own
+// address, no parameters the transfer defaults; the context comes back in
+// a confirmed request's info.
+struct TsmCliRequest {
+  const LinkAddress* source;
+  const LinkAddress* destination;
+  uint32_t priority;
+  uint8_t service;
+  const CommParams* params;
+  void* context;
+};
+
 struct TsmCliInfo {
   LinkAddress local;
   LinkAddress remote;

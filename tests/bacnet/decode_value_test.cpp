@@ -7,6 +7,7 @@
 
 #include "bacnet/asn_datatype.h"
 #include "bacnet/asn_value_decode.h"
+#include "bacnet/records_refs.h"
 #include "tests/bacnet/support/counting_allocator.h"
 #include "tests/bacnet/support/hex.h"
 #include "tests/bacnet/support/samples.h"
@@ -123,6 +124,16 @@ const PropertyCase kProperties[] = {
      1,
      sizeof(VelmoraCharString) + 3},
     {"null recipient", 9, 101, -1, {0x00}, 0, 0, 1, 0},
+    // Its one field is optional: no octets are a whole value, the reference absent.
+    {"empty setpoint reference",
+     12,
+     109,
+     -1,
+     {},
+     0,
+     ASN_TYPE_SETPOINT_REF,
+     1,
+     sizeof(VelmoraSetpointRef)},
     {"schema longer than one element", 0, 85, -1, {0x44, 0, 0, 0, 0, 0x44, 0, 0, 0, 0}, 1, 4, 2, 8},
 };
 
@@ -216,6 +227,22 @@ TEST(DecodeTyped, StorageModesTakeTheDecodedSize) {
     VelmoraAnyValueFree(a.get(), &byAlloc);
     EXPECT_TRUE(a.guardsIntact);
   }
+}
+
+// No octets decode into a record that says so, and encode back to none.
+TEST(DecodeTyped, EmptySetpointReferenceIsAnAbsentReference) {
+  VelmoraSetpointRef ref;
+  std::memset(&ref, 0xFF, sizeof ref);
+  VelmoraAnyValue v{};
+  ASSERT_TRUE(VelmoraAnyValueInitEmpty(&v, &ref, sizeof ref));
+  ASSERT_EQ(AsnDecodePropertyAlloc(12, 109, -1, nullptr, 0, &v, nullptr), ASN_OK);
+  EXPECT_EQ(v.type, ASN_TYPE_SETPOINT_REF);
+  EXPECT_EQ(v.count, 1u);
+  EXPECT_TRUE(VelmoraSetpointRefIsEmpty(&ref));
+  uint8_t out[8];
+  AsnCursor cur = AsnCursorOver(out, sizeof out);
+  EXPECT_EQ(AsnEncodeTypedArray(&v, &cur), ASN_OK);
+  EXPECT_EQ(cur.current, out);
 }
 
 TEST(DecodeTyped, RawValueHoldsItsOctetsInTheSameBlock) {

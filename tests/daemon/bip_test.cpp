@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <optional>
 
+#include "daemon/vmd_bip.h"
 #include "daemon/vmd_cli.h"
 #include "runtime/ipc/ipc_frame.h"
 #include "support/daemon_fixture.h"
@@ -98,6 +100,33 @@ std::string Hex(const Bytes& b) {
 
 void PrintTo(const Got& g, std::ostream* os) { *os << "from " << g.from << ": " << Hex(g.octets); }
 
+// The I-Ams of the local devices, each from its own port, and of device 300
+// from the router's.
+const Got kAnswer17{kDevice17, Bvll(0x0A, Cat({kLocal, kIAm17}))};
+const Got kAnswer18{kDevice18, Bvll(0x0A, Cat({kLocal, kIAm18}))};
+const Got kAnswer300{kRouter, Bvll(0x0A, Cat({kFrom300, kIAm300}))};
+
+// A datagram sent to one of the port's endpoints and what comes back.
+struct Exchanged {
+  const char* what;
+  From to;
+  Bytes datagram;
+  std::vector<Got> answers;
+};
+
+// A Who-Is to the global and to the local broadcast, and the I-Ams that
+// answer it.
+const Exchanged kBroadcastWhoIs[] = {
+    {"global broadcast",
+     kRouter,
+     {0x81, 0x0B, 0x00, 0x0C, 0x01, 0x20, 0xFF, 0xFF, 0x00, 0xFF, 0x10, 0x08},
+     {kAnswer300, kAnswer17, kAnswer18}},
+    {"local broadcast",
+     kRouter,
+     {0x81, 0x0B, 0x00, 0x08, 0x01, 0x00, 0x10, 0x08},
+     {kAnswer17, kAnswer18}},
+};
+
 class Bip : public DaemonTest {
  protected:
   void SetUp() override {
@@ -115,6 +144,9 @@ class Bip : public DaemonTest {
     std::string error;
     ASSERT_TRUE(VmdSiteParse(&config.site, kSite, "bip.site", &error)) << error;
     Start(config);
+    Started();
+  }
+  void Started() {
     ports_[kRouter] = VmdBipPort(server_);
     ports_[kDevice17] = VmdBipDevicePort(server_, 17);
     ports_[kDevice18] = VmdBipDevicePort(server_, 18);
@@ -158,7 +190,29 @@ class Bip : public DaemonTest {
     SendTo(to, d, fd);
     SendTo(kDevice18, kFence, fd);
     std::vector<Got> got;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+    for (;;) {
+      std::optional<Got> g = Next(fd, deadline);
+      if (!g || *g == Got{kDevice18, kFenceAnswer}) return got;
+      got.push_back(*g);
+    }
+  }
+
+  // The next `n` datagrams at the test's socket.
+  std::vector<Got> Collect(size_t n) {
+    std::vector<Got> got;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+    while (got.size() < n) {
+      std::optional<Got> g = Next(-1, deadline);
+      if (!g) break;
+      got.push_back(*g);
+    }
+    return got;
+  }
+
+  // The next datagram from one of the port's endpoints; none, with a
+  // failure, when nothing comes by the deadline.
+  std::optional<Got> Next(int fd, std::chrono::steady_clock::time_point deadline) {
     for (;;) {
       int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(
                          deadline - std::chrono::steady_clock::now())
@@ -166,7 +220,7 @@ class Bip : public DaemonTest {
       pollfd p{fd < 0 ? fd_ : fd, POLLIN, 0};
       if (left <= 0 || poll(&p, 1, left) != 1) {
         ADD_FAILURE() << "the port did not answer in time";
-        return got;
+        return std::nullopt;
       }
       uint8_t buf[2048];
       sockaddr_in sa{};
@@ -176,10 +230,17 @@ class Bip : public DaemonTest {
       uint16_t port = ntohs(sa.sin_port);
       auto it = std::find(std::begin(ports_), std::end(ports_), port);
       EXPECT_NE(it, std::end(ports_)) << "from port " << port;
-      Got g{From(it - std::begin(ports_)), Bytes(buf, buf + n)};
-      if (g == Got{kDevice18, kFenceAnswer}) return got;
-      got.push_back(g);
+      return Got{From(it - std::begin(ports_)), Bytes(buf, buf + n)};
     }
+  }
+
+  // A B/IP address as the log writes it.
+  static std::string Text(const Bytes& a) {
+    return std::to_string(a[0]) + "." + std::to_string(a[1]) + "." + std::to_string(a[2]) + "." +
+           std::to_string(a[3]) + ":" + std::to_string(a[4] << 8 | a[5]);
+  }
+  Bytes At(From endpoint) const {
+    return {127, 0, 0, 1, uint8_t(ports_[endpoint] >> 8), uint8_t(ports_[endpoint])};
   }
 
   // A Read-Broadcast-Distribution-Table at a device, which is no BBMD.
@@ -191,14 +252,6 @@ class Bip : public DaemonTest {
   Bytes own_, other_address_;  // B/IP addresses of the test's two sockets
 };
 
-// A datagram sent to one of the port's endpoints and what comes back.
-struct Exchanged {
-  const char* what;
-  From to;
-  Bytes datagram;
-  std::vector<Got> answers;
-};
-
 std::vector<Got> Sorted(std::vector<Got> v) {
   std::sort(v.begin(), v.end(), [](const Got& a, const Got& b) {
     return std::tie(a.from, a.octets) < std::tie(b.from, b.octets);
@@ -206,68 +259,87 @@ std::vector<Got> Sorted(std::vector<Got> v) {
   return v;
 }
 
+// The unconfirmed indications that reach a link's client before the answer
+// to a request sent after them: the daemon writes a link's frames in order.
+std::vector<Bytes> Indications(RawClient* c) {
+  std::vector<Bytes> got;
+  EXPECT_TRUE(RawSendFrame(c, Message(IPC_KIND_GET_VALUE_ALL, 4)));
+  Bytes r;
+  while (RawReadFrame(c, &r) == 1) {
+    if (IpcGet16(r, 0) == IPC_KIND_GET_VALUE_ALL) return got;
+    if (IpcGet16(r, 0) == IPC_KIND_UNCONF_INDICATION) got.push_back(r);
+  }
+  ADD_FAILURE() << "the link did not answer";
+  return got;
+}
+
+LinkAddress MacOf(const Bytes& b, uint16_t net = 0) {
+  LinkAddress a = Mac({}, net);
+  a.macLen = uint8_t(b.size());
+  std::copy(b.begin(), b.end(), a.mac);
+  return a;
+}
+
 TEST_F(Bip, WhoIsIsAnsweredByEveryDeviceItReaches) {
-  const Got i17{kDevice17, Bvll(0x0A, Cat({kLocal, kIAm17}))};
-  const Got i18{kDevice18, Bvll(0x0A, Cat({kLocal, kIAm18}))};
-  const Got i300{kRouter, Bvll(0x0A, Cat({kFrom300, kIAm300}))};
-  const Exchanged cases[] = {
-      {"global broadcast",
-       kRouter,
-       {0x81, 0x0B, 0x00, 0x0C, 0x01, 0x20, 0xFF, 0xFF, 0x00, 0xFF, 0x10, 0x08},
-       {i300, i17, i18}},
-      {"local broadcast", kRouter, {0x81, 0x0B, 0x00, 0x08, 0x01, 0x00, 0x10, 0x08}, {i17, i18}},
-      {"unicast to the router",
-       kRouter,
-       {0x81, 0x0A, 0x00, 0x08, 0x01, 0x00, 0x10, 0x08},
-       {i17, i18}},
-      {"the router's own network by its number",
-       kRouter,
-       {0x81, 0x0B, 0x00, 0x0C, 0x01, 0x20, 0x00, 0x01, 0x00, 0xFF, 0x10, 0x08},
-       {i17, i18}},
-      {"broadcast on network 5",
-       kRouter,
-       {0x81, 0x0B, 0x00, 0x0C, 0x01, 0x20, 0x00, 0x05, 0x00, 0xFF, 0x10, 0x08},
-       {i300}},
-      {"device 300 at its address",
-       kRouter,
-       {0x81, 0x0A, 0x00, 0x0D, 0x01, 0x20, 0x00, 0x05, 0x01, 0x14, 0xFF, 0x10, 0x08},
-       {i300}},
-      {"another address on network 5",
-       kRouter,
-       {0x81, 0x0A, 0x00, 0x0D, 0x01, 0x20, 0x00, 0x05, 0x01, 0x15, 0xFF, 0x10, 0x08},
-       {}},
-      {"a network no port reaches",
-       kRouter,
-       {0x81, 0x0B, 0x00, 0x0C, 0x01, 0x20, 0x00, 0x09, 0x00, 0xFF, 0x10, 0x08},
-       {}},
-      {"range 18 to 300",
-       kRouter,
-       {0x81, 0x0B, 0x00, 0x11, 0x01, 0x20, 0xFF, 0xFF, 0x00, 0xFF, 0x10, 0x08, 0x09, 0x12, 0x1A,
-        0x01, 0x2C},
-       {i300, i18}},
-      {"range 17 to 17, to device 17's port",
-       kDevice17,
-       {0x81, 0x0A, 0x00, 0x0C, 0x01, 0x00, 0x10, 0x08, 0x09, 0x11, 0x19, 0x11},
-       {i17}},
-      {"global broadcast at a device's port",
-       kDevice17,
-       {0x81, 0x0B, 0x00, 0x0C, 0x01, 0x20, 0xFF, 0xFF, 0x00, 0xFF, 0x10, 0x08},
-       {i17}},
-      {"to network 5 at a device, which is no router",
-       kDevice17,
-       {0x81, 0x0B, 0x00, 0x0C, 0x01, 0x20, 0x00, 0x05, 0x00, 0xFF, 0x10, 0x08},
-       {}},
-      {"one limit only", kRouter, {0x81, 0x0B, 0x00, 0x0A, 0x01, 0x00, 0x10, 0x08, 0x09, 0x11}, {}},
-      // A requester behind a router of its own, network 11, MAC 63: the
-      // answer goes to that address, with device 300's as its source.
-      {"from behind another router",
-       kRouter,
-       {0x81, 0x0A, 0x00, 0x10, 0x01, 0x28, 0x00, 0x05, 0x00, 0x00, 0x0B, 0x01, 0x63, 0xFF, 0x10,
-        0x08},
-       {{kRouter,
-         Bvll(0x0A, Cat({{0x01, 0x28, 0x00, 0x0B, 0x01, 0x63, 0x00, 0x05, 0x01, 0x14, 0xFF},
-                         kIAm300}))}}},
-  };
+  std::vector<Exchanged> cases(std::begin(kBroadcastWhoIs), std::end(kBroadcastWhoIs));
+  cases.insert(
+      cases.end(),
+      {
+          {"unicast to the router",
+           kRouter,
+           {0x81, 0x0A, 0x00, 0x08, 0x01, 0x00, 0x10, 0x08},
+           {kAnswer17, kAnswer18}},
+          {"the router's own network by its number",
+           kRouter,
+           {0x81, 0x0B, 0x00, 0x0C, 0x01, 0x20, 0x00, 0x01, 0x00, 0xFF, 0x10, 0x08},
+           {kAnswer17, kAnswer18}},
+          {"broadcast on network 5",
+           kRouter,
+           {0x81, 0x0B, 0x00, 0x0C, 0x01, 0x20, 0x00, 0x05, 0x00, 0xFF, 0x10, 0x08},
+           {kAnswer300}},
+          {"device 300 at its address",
+           kRouter,
+           {0x81, 0x0A, 0x00, 0x0D, 0x01, 0x20, 0x00, 0x05, 0x01, 0x14, 0xFF, 0x10, 0x08},
+           {kAnswer300}},
+          {"another address on network 5",
+           kRouter,
+           {0x81, 0x0A, 0x00, 0x0D, 0x01, 0x20, 0x00, 0x05, 0x01, 0x15, 0xFF, 0x10, 0x08},
+           {}},
+          {"a network no port reaches",
+           kRouter,
+           {0x81, 0x0B, 0x00, 0x0C, 0x01, 0x20, 0x00, 0x09, 0x00, 0xFF, 0x10, 0x08},
+           {}},
+          {"range 18 to 300",
+           kRouter,
+           {0x81, 0x0B, 0x00, 0x11, 0x01, 0x20, 0xFF, 0xFF, 0x00, 0xFF, 0x10, 0x08, 0x09, 0x12,
+            0x1A, 0x01, 0x2C},
+           {kAnswer300, kAnswer18}},
+          {"range 17 to 17, to device 17's port",
+           kDevice17,
+           {0x81, 0x0A, 0x00, 0x0C, 0x01, 0x00, 0x10, 0x08, 0x09, 0x11, 0x19, 0x11},
+           {kAnswer17}},
+          {"global broadcast at a device's port",
+           kDevice17,
+           {0x81, 0x0B, 0x00, 0x0C, 0x01, 0x20, 0xFF, 0xFF, 0x00, 0xFF, 0x10, 0x08},
+           {kAnswer17}},
+          {"to network 5 at a device, which is no router",
+           kDevice17,
+           {0x81, 0x0B, 0x00, 0x0C, 0x01, 0x20, 0x00, 0x05, 0x00, 0xFF, 0x10, 0x08},
+           {}},
+          {"one limit only",
+           kRouter,
+           {0x81, 0x0B, 0x00, 0x0A, 0x01, 0x00, 0x10, 0x08, 0x09, 0x11},
+           {}},
+          // A requester behind a router of its own, network 11, MAC 63: the
+          // answer goes to that address, with device 300's as its source.
+          {"from behind another router",
+           kRouter,
+           {0x81, 0x0A, 0x00, 0x10, 0x01, 0x28, 0x00, 0x05, 0x00, 0x00, 0x0B, 0x01, 0x63, 0xFF,
+            0x10, 0x08},
+           {{kRouter,
+             Bvll(0x0A, Cat({{0x01, 0x28, 0x00, 0x0B, 0x01, 0x63, 0x00, 0x05, 0x01, 0x14, 0xFF},
+                             kIAm300}))}}},
+      });
   for (const Exchanged& k : cases) {
     SCOPED_TRACE(k.what);
     EXPECT_EQ(Sorted(Exchange(k.to, k.datagram)), Sorted(k.answers));
@@ -473,6 +545,107 @@ TEST_F(Bip, CutDatagramsAreDropped) {
   EXPECT_TRUE(VmdWaitLog(server_, "dropped: BVLC length is not the datagram's", kWaitMs));
 }
 
+// A BBMD may pass back what the port's own sockets sent: an I-Am from one
+// of them reaches no client (the device is found at its site address),
+// another station's does.
+TEST_F(Bip, OwnIAmsPassedBackReachNoClient) {
+  RawClient c;
+  ConnectRegistered(&c);
+  const struct {
+    const char* what;
+    Bytes origin;
+    bool relayed;
+  } cases[] = {
+      {"from device 17's port", At(kDevice17), false},
+      {"from the router's port", At(kRouter), false},
+      {"from another station", other_address_, true},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.what);
+    EXPECT_EQ(Exchange(kRouter, Bvll(0x04, Cat({k.origin, kLocal, kIAm17}))), std::vector<Got>{});
+    std::vector<Bytes> got = Indications(&c);
+    ASSERT_EQ(got.size(), k.relayed ? 1u : 0u);
+    if (got.empty()) continue;
+    IpcTxnParams p{};
+    ASSERT_TRUE(IpcTxnParamsRead(got[0], &p));
+    EXPECT_TRUE(VmdSameAddress(p.remote, MacOf(k.origin)));
+  }
+  EXPECT_TRUE(
+      VmdWaitLog(server_, "B/IP: I-Am from " + Text(other_address_) + " to 1 client", kWaitMs));
+}
+
+// Anyone on the network can send a datagram again and again: the port logs
+// a few lines a second of each kind and sender, and counts the rest.
+TEST_F(Bip, FloodsWriteAFewLogLinesASecond) {
+  // Batches small enough for the sockets' buffers, each fenced at the same
+  // socket of the port, which takes its datagrams in order.
+  constexpr size_t kFlood = 600, kBatch = 20;
+  const Bytes readBdt = {0x81, 0x02, 0x00, 0x04};
+  const std::string me = Text(own_);
+  const struct {
+    const char* what;
+    Bytes datagram;
+    std::string line;
+  } kinds[] = {
+      {"Who-Is",
+       {0x81, 0x0B, 0x00, 0x08, 0x01, 0x00, 0x10, 0x08},
+       "B/IP: Who-Is from " + me + " answered by 2 devices"},
+      {"ReadProperty at the router's own address",
+       {0x81, 0x0A, 0x00, 0x11, 0x01, 0x04, 0x00, 0x05, 0x06, 0x0C, 0x0C, 0x00, 0x00, 0x00, 0x01,
+        0x19, 0x55},
+       "B/IP: confirmed request from " + me + " reaches no device"},
+      {"Register-Foreign-Device",
+       {0x81, 0x05, 0x00, 0x06, 0x00, 0x3C},
+       "B/IP: foreign device " + me + ", time to live 60 s: registered"},
+      {"Register-Foreign-Device refused",
+       {0x81, 0x05, 0x00, 0x06, 0x00, 0x00},
+       "B/IP: foreign device " + me + ", time to live 0 s: refused"},
+      {"SimpleACK of nothing asked",
+       {0x81, 0x0A, 0x00, 0x09, 0x01, 0x00, 0x20, 0x09, 0x0F},
+       "B/IP: answer from " + me + " to nothing the port asked (invoke id 9)"},
+      {"NPDU version 2",
+       {0x81, 0x0A, 0x00, 0x06, 0x02, 0x00},
+       "B/IP: datagram from " + me + " dropped: not NPDU version 1"},
+  };
+  const std::string more = " more like it in the last second)";
+  for (const auto& k : kinds) {
+    SCOPED_TRACE(k.what);
+    const auto start = std::chrono::steady_clock::now();
+    for (size_t sent = 0; sent < kFlood && !HasFatalFailure(); sent += kBatch) {
+      for (size_t i = 0; i < kBatch; ++i)
+        SendTo(kRouter, k.datagram);
+      SendTo(kRouter, readBdt);
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+      for (std::optional<Got> g; (g = Next(-1, deadline));)
+        if (g->from == kRouter && g->octets[1] == 0x03) break;
+    }
+    const auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start)
+            .count();
+    // A line stands for itself and the N more it counts: once the last
+    // second is over, every datagram is accounted for.
+    size_t lines = 0, accounted = 0, counted = 0;
+    WaitUntil([&] {
+      lines = accounted = counted = 0;
+      for (const std::string& l : VmdLogLines(server_)) {
+        if (l.find(k.line) == std::string::npos) continue;
+        ++lines;
+        ++accounted;
+        size_t at = l.find(" (and ");
+        if (at == std::string::npos) continue;
+        EXPECT_EQ(l.compare(l.size() - more.size(), more.size(), more), 0) << l;
+        counted += std::stoul(l.substr(at + 6));
+      }
+      accounted += counted;
+      return accounted >= kFlood;
+    });
+    EXPECT_EQ(accounted, kFlood);
+    EXPECT_GT(counted, 0u);
+    // Three lines and one count a second at most, in every second begun.
+    EXPECT_LE(lines, 4 * (size_t(seconds) + 2));
+  }
+}
+
 TEST_F(Bip, PortWithoutABbmdRefusesItsTables) {
   VmdConfig config = BaseConfig();
   config.bip = true;
@@ -616,6 +789,152 @@ TEST_F(BipRelay, ConfirmedRequestsAreAnsweredByTheStation) {
       EXPECT_EQ(Receive(), (Bytes{0x81, 0x0A, 0x00, 0x09, 0x01, 0x00, 0x70, invoke, 0x04}))
           << "the station's segmented answer is aborted";
     }
+  }
+}
+
+// The port bound to a loopback address hears the loopback network's
+// broadcasts as it hears a subnet's, and a client's Who-Is goes out to that
+// broadcast address: its own broadcast comes back to it.
+class BipSubnet : public Bip {
+ protected:
+  void SetUp() override {
+    Bip::SetUp();
+    int one = 1;
+    ASSERT_EQ(setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &one, sizeof one), 0);
+    // The broadcast address names the port's UDP port, which is therefore
+    // chosen first; should another socket take it meanwhile, another is.
+    VmdStop(server_);
+    server_ = nullptr;
+    std::string error;
+    for (int i = 0; i < 10 && !server_; ++i) {
+      Bytes free;
+      close(Socket(&free));
+      const uint16_t port = uint16_t(free[4] << 8 | free[5]);
+      VmdConfig config = BaseConfig();
+      config.bip = true;
+      config.bip_port = port;
+      config.bip_broadcast = std::string(kBroadcast) + ":" + std::to_string(port);
+      ASSERT_TRUE(VmdSiteParse(&config.site, kSite, "bip.site", &error)) << error;
+      server_ = VmdStart(config, &error);
+    }
+    ASSERT_NE(server_, nullptr) << error;
+    Started();
+    ConnectRegistered(&c_);
+  }
+
+  void Broadcast(const Bytes& d) {
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    inet_pton(AF_INET, kBroadcast, &sa.sin_addr);
+    sa.sin_port = htons(ports_[kRouter]);
+    ASSERT_EQ(sendto(fd_, d.data(), d.size(), 0, reinterpret_cast<sockaddr*>(&sa), sizeof sa),
+              ssize_t(d.size()));
+  }
+
+  static constexpr const char* kBroadcast = "127.255.255.255";
+  RawClient c_;
+};
+
+TEST_F(BipSubnet, BroadcastsOfTheSubnetAreHeard) {
+  for (const Exchanged& k : kBroadcastWhoIs) {
+    SCOPED_TRACE(k.what);
+    Broadcast(k.datagram);
+    EXPECT_EQ(Sorted(Collect(k.answers.size())), Sorted(k.answers));
+    // Nothing more: the port sends a datagram's answers together.
+    EXPECT_EQ(Exchange(kDevice17, kFence), (std::vector<Got>{{kDevice17, kFenceAnswer}}));
+  }
+  EXPECT_TRUE(VmdWaitLog(server_,
+                         "B/IP port hears broadcasts at " + std::string(kBroadcast) + ":" +
+                             std::to_string(ports_[kRouter]),
+                         kWaitMs));
+}
+
+TEST_F(BipSubnet, ClientsFindEachSimulatedDeviceOnce) {
+  Bytes r = Ask(&c_, Unconfirmed(8, Mac({}, 0xFFFF), {}));
+  ASSERT_EQ(IpcGet16(r, 0), IPC_KIND_UNCONF_REQUEST);
+  // Logged once the Who-Is has gone out of the port.
+  ASSERT_TRUE(VmdWaitLog(server_, "Who-Is to network 65535 mac (broadcast) answered", kWaitMs));
+  // The port had its own broadcast before this one, and the router what
+  // the devices might have sent it before this request.
+  Broadcast({0x81, 0x0B, 0x00, 0x0C, 0x01, 0x00, 0x10, 0x08, 0x09, 0x11, 0x19, 0x11});
+  EXPECT_EQ(Collect(1), std::vector<Got>{kAnswer17});
+  std::vector<Got> bdt = Exchange(kRouter, {0x81, 0x02, 0x00, 0x04});
+  ASSERT_EQ(bdt.size(), 1u);
+  EXPECT_EQ(bdt[0].octets[1], 0x03) << "a Read-Broadcast-Distribution-Table-Ack, and nothing else";
+  const struct {
+    uint32_t instance;
+    LinkAddress address;
+  } site[] = {
+      {17, Mac({0xc0, 0xa8, 0x01, 0x11, 0xba, 0xc0})},
+      {18, Mac({0xc0, 0xa8, 0x01, 0x12, 0xba, 0xc0})},
+      {300, Mac({0x14}, 5)},
+      {400, Mac({0x20}, 9)},
+  };
+  std::vector<Bytes> got = Indications(&c_);
+  ASSERT_EQ(got.size(), std::size(site));
+  for (const auto& d : site) {
+    SCOPED_TRACE(d.instance);
+    auto at = std::find_if(got.begin(), got.end(), [&](const Bytes& f) {
+      IpcTxnParams p{};
+      return IpcTxnParamsRead(f, &p) && VmdSameAddress(p.remote, d.address);
+    });
+    ASSERT_NE(at, got.end());
+    // The I-Am's object identifier: a device object of this instance.
+    EXPECT_EQ(Bytes(at->begin() + 68, at->begin() + 73),
+              (Bytes{0xC4, 0x02, uint8_t(d.instance >> 16), uint8_t(d.instance >> 8),
+                     uint8_t(d.instance)}));
+  }
+  // Read at their addresses, the devices answer from the site; and a device's
+  // own B/IP port is no station to send a request to either.
+  const Bytes rp = {0x0C, 0x02, 0x3F, 0xFF, 0xFF, 0x19, 0x4D};
+  uint32_t id = 0;
+  for (const auto& d : site) {
+    r = Ask(&c_, Confirmed(12, d.address, rp, 3, ++id));
+    ASSERT_EQ(IpcGet16(r, 2), IPC_DAEMON_OK);
+    ASSERT_EQ(RawReadFrame(&c_, &r), 1);
+    EXPECT_EQ(IpcGet16(r, 0), IPC_KIND_CONFIRMATION);
+  }
+  r = Ask(&c_, Confirmed(12, MacOf(At(kDevice17)), rp, 3, ++id));
+  ASSERT_EQ(IpcGet16(r, 2), IPC_DAEMON_OK);
+  ASSERT_EQ(RawReadFrame(&c_, &r), 1);
+  EXPECT_EQ(IpcGet16(r, 0), IPC_KIND_CONFIRMATION);
+  EXPECT_EQ(IpcGet16(r, 12), IPC_OUTCOME_NO_ANSWER);
+  for (const std::string& l : VmdLogLines(server_)) {
+    EXPECT_EQ(l.find("sent to B/IP"), std::string::npos) << l;
+    EXPECT_EQ(l.find("B/IP: I-Am from"), std::string::npos) << l;
+    EXPECT_EQ(l.find("B/IP: Who-Is from " + Text(At(kRouter))), std::string::npos) << l;
+  }
+}
+
+// Whether a source is one of the port's own sockets, by the addresses they
+// are bound to: a socket bound to every interface is its UDP port at any
+// address of the host.
+TEST(BipOwn, SourcesThatAreThePortsOwnSockets) {
+  const VmdBipEndpoint every[] = {{nullptr, {{0, 0, 0, 0, 0xBA, 0xC0}}},
+                                  {nullptr, {{0, 0, 0, 0, 0x9C, 0x40}}}};
+  const VmdBipEndpoint one[] = {{nullptr, {{10, 77, 0, 1, 0xBA, 0xC0}}},
+                                {nullptr, {{10, 77, 0, 1, 0x9C, 0x40}}}};
+  const uint32_t locals[] = {0x7F000001, 0x0A4D0001};  // 127.0.0.1, 10.77.0.1
+  const struct {
+    const char* what;
+    bool every;
+    VmdBipAddress source;
+    bool own;
+  } cases[] = {
+      {"the router's port at an interface's address", true, {{10, 77, 0, 1, 0xBA, 0xC0}}, true},
+      {"a device's port at an interface's address", true, {{10, 77, 0, 1, 0x9C, 0x40}}, true},
+      {"the router's port at the loopback address", true, {{127, 0, 0, 1, 0xBA, 0xC0}}, true},
+      {"a device's port on the loopback network", true, {{127, 0, 0, 2, 0x9C, 0x40}}, true},
+      {"another station at the port's UDP port", true, {{10, 77, 0, 2, 0xBA, 0xC0}}, false},
+      {"another UDP port of this host", true, {{10, 77, 0, 1, 0xBA, 0xC1}}, false},
+      {"the bound address at the router's port", false, {{10, 77, 0, 1, 0xBA, 0xC0}}, true},
+      {"the bound address at a device's port", false, {{10, 77, 0, 1, 0x9C, 0x40}}, true},
+      {"another address of this host at the port", false, {{127, 0, 0, 1, 0xBA, 0xC0}}, false},
+      {"another station", false, {{10, 77, 0, 2, 0xBA, 0xC0}}, false},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.what);
+    EXPECT_EQ(VmdBipIsOwn(k.every ? std::span(every) : std::span(one), locals, k.source), k.own);
   }
 }
 

@@ -164,6 +164,14 @@ TEST_F(Cli, BadOptionAndBadSiteAreClearErrors) {
       << ReadTextFile(s.err_path);
 }
 
+// A directory is no site: not an empty one served until SIGTERM.
+TEST_F(Cli, ADirectoryAsTheSiteStopsTheStart) {
+  Child s = Spawn(dir_, {"--site", dir_, "--pipe", "x"});
+  EXPECT_EQ(Wait(&s), 1);
+  EXPECT_EQ(ReadTextFile(s.err_path), "velmorad: " + dir_ + ": cannot read: Is a directory\n");
+  EXPECT_NE(access((dir_ + "/x").c_str(), F_OK), 0) << "nothing served";
+}
+
 TEST_F(Cli, ABadPropertyValueStopsTheStartWithItsLine) {
   std::ofstream(dir_ + "/bad.site") << "[device 5]\nmac = 05\n\n"
                                        "[object analog-input 1]\npresent-value = real 1,5\n";

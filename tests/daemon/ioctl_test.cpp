@@ -16,6 +16,7 @@ using Bytes = std::vector<uint8_t>;
 
 const char* kSite = R"(
 [daemon]
+apdu_timeout = 0
 ptp_term_time = 61
 default_term_time = 62
 ptp_safety_time = 1003
@@ -572,6 +573,49 @@ TEST_F(Ioctl, DevicesThatDoNotServeIoctlsRefuseThem) {
   sw.answers_ioctls = true;
   ASSERT_TRUE(VmdSetDeviceSwitches(server_, 12, sw));
   EXPECT_EQ(RemoteOk(Mac({0x0c}), Body(10)), Answer(U(0)));
+}
+
+// Devices scripted to answer private transfers as no node of this stack
+// does: as a device of another vendor, with an acknowledgement of its own
+// (its vendor identifier, service number 1 and a result block), or with an
+// ioctl answer whose block holds a context-tagged value.
+TEST_F(Ioctl, ScriptedDevicesAnswerAsAForeignOrABrokenOne) {
+  const LinkAddress twelve = Mac({0x0c});
+  const Bytes other = {0x09, 0x2A, 0x1C, 0xFF, 0xFF, 0xFF, 0xFF, 0x2E, 0x91, 0x00, 0x2F};
+  VmdDeviceSwitches sw{};
+  ASSERT_TRUE(VmdGetDeviceSwitches(server_, 12, &sw));
+  EXPECT_FALSE(sw.foreign_private_transfer_ack);
+  EXPECT_FALSE(sw.malformed_ioctl_answer);
+  sw.foreign_private_transfer_ack = true;
+  ASSERT_TRUE(VmdSetDeviceSwitches(server_, 12, sw));
+  const Bytes foreign = Cat({{0x09, 0x00, 0x19, 0x01, 0x2E}, E(0), Text("foreign"), {0x2F}});
+  EXPECT_EQ(RemoteOk(twelve, Body(0)), foreign);
+  EXPECT_EQ(RemoteOk(twelve, other), foreign);
+
+  sw.foreign_private_transfer_ack = false;
+  sw.malformed_ioctl_answer = true;
+  ASSERT_TRUE(VmdSetDeviceSwitches(server_, 12, sw));
+  EXPECT_EQ(RemoteOk(twelve, Body(0)), Cat({kFrame, {0x91, 0x00, 0x09, 0x01, 0x2F}}));
+  uint16_t outcome = 0;
+  EXPECT_EQ(Remote(twelve, other, &outcome), Bytes{9}) << "no ioctl: refused as before";
+  EXPECT_EQ(outcome, IPC_OUTCOME_REJECT);
+
+  // The site file's keys.
+  VmdSite site;
+  std::string error;
+  ASSERT_TRUE(VmdSiteParse(&site,
+                           "[device 1]\nmac = 01\nforeign_private_transfer_ack = yes\n"
+                           "[device 2]\nmac = 02\nmalformed_ioctl_answer = yes\n",
+                           "t", &error))
+      << error;
+  ASSERT_EQ(site.devices.size(), 2u);
+  EXPECT_TRUE(site.devices[0].switches.foreign_private_transfer_ack);
+  EXPECT_FALSE(site.devices[0].switches.malformed_ioctl_answer);
+  EXPECT_FALSE(site.devices[1].switches.foreign_private_transfer_ack);
+  EXPECT_TRUE(site.devices[1].switches.malformed_ioctl_answer);
+  EXPECT_FALSE(
+      VmdSiteParse(&site, "[device 1]\nmac = 01\nmalformed_ioctl_answer = 2\n", "t", &error));
+  EXPECT_EQ(error, "t:3: bad malformed_ioctl_answer '2' (expected yes or no)");
 }
 
 }  // namespace

@@ -1,12 +1,16 @@
 // The site file: the demo site, and a clear error with its line for every
 // bad value.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <map>
 #include <sstream>
 
 #include "daemon/vmd_site.h"
+#include "tests/support/deadline.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/wait.h"
 
 TEST(Site, DemoSiteLoadsWithANonZeroLocalMac) {
   VmdSite site;
@@ -123,6 +127,11 @@ TEST(Site, ValuesAndDefaults) {
   EXPECT_EQ(site.version[1], 2);  // default kept
   ASSERT_TRUE(VmdSiteParse(&site, "", "t", &error));
   EXPECT_GT(site.local.macLen, 0);
+  // Without the key an unanswered request waits BACnet's usual time-out,
+  // not none at all.
+  EXPECT_EQ(site.apdu_timeout_ms, 3000u);
+  ASSERT_TRUE(VmdSiteParse(&site, "[daemon]\nmax_apdu = 480\n", "t", &error));
+  EXPECT_EQ(site.apdu_timeout_ms, 3000u);
 }
 
 TEST(Site, BadValuesNameTheirLine) {
@@ -413,6 +422,45 @@ refuse_private_transfer = error
   // A PTP port the site does not connect starts disconnected.
   ASSERT_TRUE(VmdSiteParse(&site, "[port 1]\ntype = ptp\nprotocol = ptp\n", "t", &error));
   EXPECT_EQ(site.ports[0].status, kVmdPortDisconnected);
+}
+
+// Only a regular file of at most 4 MiB is a site: anything else is refused
+// with the path and the cause before a byte of it is served, never read
+// as an empty or a cut site, nor waited for.
+TEST(Site, WhatIsNotAWholeSiteFileIsRefused) {
+  TempDir dir;
+  const std::string fifo = dir.File("fifo.site");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string big = dir.File("big.site"), most = dir.File("most.site");
+  const std::string comment = "# " + std::string(1021, 'x') + "\n";  // 1 KiB a line
+  std::string text = "[daemon]\n";
+  while (text.size() + comment.size() <= kVmdSiteMaxBytes)
+    text += comment;
+  text.append(kVmdSiteMaxBytes - text.size(), '\n');
+  WriteTextFile(most, text);
+  WriteTextFile(big, text + "\n");
+  const struct {
+    std::string path;
+    const char* error;
+  } cases[] = {
+      {dir.path(), "cannot read: Is a directory"},
+      {fifo, "not a regular file"},
+      {"/dev/null", "not a regular file"},
+      {big, "larger than 4194304 bytes"},
+      // A regular file whose read fails at its first byte.
+      {"/proc/self/mem", "cannot read: Input/output error"},
+  };
+  RunWithDeadline(kTestWait, [&] {
+    for (const auto& c : cases) {
+      VmdSite site;
+      std::string error;
+      EXPECT_FALSE(VmdSiteLoad(&site, c.path, &error)) << c.path;
+      EXPECT_EQ(error, c.path + ": " + c.error);
+    }
+  });
+  VmdSite site;
+  std::string error;
+  EXPECT_TRUE(VmdSiteLoad(&site, most, &error)) << error;
 }
 
 TEST(Site, MissingFileIsAClearError) {

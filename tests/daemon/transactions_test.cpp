@@ -197,6 +197,43 @@ TEST_F(Transactions, CancelAfterTheConfirmationIsRefused) {
   ExpectAck(IPC_KIND_CANCEL, 4);
 }
 
+TEST_F(Transactions, AConfirmationKnownAtOnceLeavesInOneWriteWithItsAcknowledgement) {
+  // The client's reader then wakes once for the two frames.
+  struct Case {
+    const char* what;
+    int delay_ms;
+    bool no_answer;
+    uint64_t frames, writes;
+  } cases[] = {
+      {"answered at once", 0, false, 2, 1},
+      {"answered later", 30, false, 2, 2},
+      {"never answered", 0, true, 1, 1},
+  };
+  // The registration reply is counted once its write has returned.
+  ASSERT_TRUE(WaitUntil([&] { return VmdGetStats(server_).apps.at(0).buffers_written == 1; }));
+  uint32_t id = 1;
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    VmdScriptClear(server_);
+    VmdScriptRule rule;
+    rule.answer = {1};
+    rule.delay_ms = k.delay_ms;
+    rule.no_answer = k.no_answer;
+    VmdScriptAdd(server_, rule);
+    const VmdAppStats before = VmdGetStats(server_).apps.at(0);
+    ASSERT_TRUE(RawSendFrame(&c_, Confirmed(12, kDevice, kReadRequest, kIndex, id)));
+    ExpectAck(IPC_KIND_CONF_REQUEST, 0, kIndex, id);
+    if (!k.no_answer) ExpectConfirmation(0, {1}, kIndex, id);
+    VmdAppStats after{};
+    EXPECT_TRUE(WaitUntil([&] {
+      after = VmdGetStats(server_).apps.at(0);
+      return after.buffers_written == before.buffers_written + k.frames;
+    }));
+    EXPECT_EQ(after.calls_written, before.calls_written + k.writes);
+    ++id;
+  }
+}
+
 TEST_F(Transactions, AWithheldAcknowledgementHoldsItsConfirmationBack) {
   VmdBehaviour b{};
   VmdRule(&b, IPC_KIND_CONF_REQUEST).withhold = true;

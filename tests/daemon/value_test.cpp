@@ -90,6 +90,8 @@ TEST(Value, BadTextSaysWhatWasExpectedAndWhere) {
       {"real", 4, "expected a number (or nan, inf, -inf) after 'real'"},
       {"real 1.5x", 5, "expected a number"},
       {"real 1e39", 5, "'1e39' is out of range for a real"},
+      {"real 1e999999", 5, "'1e999999' is out of range for a real"},
+      {"real -1e999999", 5, "'-1e999999' is out of range for a real"},
       {"unsigned -1", 9, "expected a number from 0 to 4294967295 after 'unsigned'"},
       {"unsigned 4294967296", 9, "expected a number from 0 to 4294967295"},
       {"signed 2147483648", 7, "expected a number from -2147483648 to 2147483647"},

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -547,6 +548,105 @@ Port 1
   EXPECT_OUTPUT(kBanner + "--- Velmora device {0,X'07'}\n\n--- PDU:\n" +
                     "IoctlExec() failed - {N}\nError\n\n",
                 r.out);
+}
+
+// Devices of another vendor and broken ones between two good ones: one
+// that acknowledges every private transfer with content of its own, one
+// whose ioctl answers are ours in their frame but not in their block.
+const char kMixedSite[] = R"(
+[daemon]
+version = 6.2.4
+apdu_timeout = 500
+
+[device 11]
+mac = c0:a8:01:0b:ba:c0
+answers_ioctls = yes
+
+[device 12]
+mac = c0:a8:01:0c:ba:c0
+vendor = 260
+foreign_private_transfer_ack = yes
+
+[device 13]
+mac = c0:a8:01:0d:ba:c0
+malformed_ioctl_answer = yes
+
+[device 14]
+mac = c0:a8:01:0e:ba:c0
+answers_ioctls = yes
+)";
+
+TEST(QuelonMixedSite, SearchReportsEveryDeviceAndSaysThatRepliesWereUnreadable) {
+  TestDeadline deadline{std::chrono::seconds(90)};
+  TempDir temp;
+  Velmorad daemon(temp.path(), kMixedSite);
+  ASSERT_TRUE(daemon.ready()) << daemon.Log();
+  const auto good = [](const std::string& instance, const std::string& mac) {
+    std::string daemonSection = Answering(instance.c_str());
+    daemonSection.pop_back();     // the device's blank line comes after its last section
+    std::string secondary = mac;  // the MAC in upper case
+    for (char& c : secondary)
+      c = char(std::toupper(static_cast<unsigned char>(c)));
+    return Found("0,X'" + mac + "'", daemonSection) + R"(
+--- Applications:
+)" + kAppInfoHeader +
+           kNlTimeouts + R"(--- NL ports:
+Port 1
+ Port information: port enabled, type: B/IP, net: 0
+          nic: ''
+          secondary info: ')" +
+           secondary + R"('
+          label: 'device )" +
+           instance + R"('
+
+ List all networks accessible through port: Port is disabled
+ Port status: permanent
+ Port statistics: received packets: {N}, sent packets: {N}
+
+
+--- PDU:
+PDU status: total 0, free 0
+PDU statistics: allocated {N}, failures 0
+
+)";
+  };
+  // Every section of a device whose replies are no answers to our requests
+  // ends with its module's failure line.
+  const auto unreadable = [](const std::string& mac) {
+    return Found("0,X'" + mac + "'", R"(
+--- Daemon:
+Velmora Status Code 50: Illegal response
+
+--- Applications:
+)" + kAppInfoHeader + R"(VelmoraIoctlExec() failed
+Velmora Status Code 50: Illegal response
+
+--- NL timeouts info:
+Velmora Status Code 50: Illegal response
+Error
+
+--- PDU:
+IoctlExec() failed - 50
+Error
+
+)");
+  };
+  QuelonRun r = RunQuelon(temp.path(), {"-s"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_OUTPUT(Search("Search devices on local net",
+                       {good("11", "c0a8010bbac0"), unreadable("c0a8010cbac0"),
+                        unreadable("c0a8010dbac0"), good("14", "c0a8010ebac0")}),
+                r.out);
+  // One such device by its MAC address; a good one alone exits 0.
+  r = RunQuelon(temp.path(), {"-m:C0A8010CBAC0", "-d"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_OUTPUT(kBanner +
+                    "--- Velmora device {0,X'c0a8010cbac0'}\n\n--- Daemon:\n"
+                    "Velmora Status Code 50: Illegal response\n\n",
+                r.out);
+  r = RunQuelon(temp.path(), {"-m:C0A8010EBAC0", "-d"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_OUTPUT(kBanner + Found("0,X'c0a8010ebac0'", Answering("14")), r.out);
 }
 
 TEST_F(QuelonE2e, SearchWithoutAnswers) {

@@ -66,6 +66,21 @@ std::string NotSupportedRows(int n) {
   return rows;
 }
 
+// The NL section's start when the timers answer 1 to 8.
+const std::string kNlSectionOneToEight = R"(
+--- NL timeouts info:
+PTP termination timeout, sec     : 1
+Default termination timeout, sec : 2
+PTP safety timeout, ms           : 3
+Find DNet timeout, ms            : 4
+PTP connect timeout, ms          : 5
+Connect ACK timeout, ms          : 6
+Router busy timeout, ms          : 7
+Brodcast WhoIsRouter period, sec : 8
+
+--- NL ports:
+)";
+
 class Scripted : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_FALSE(temp_.path().empty()); }
@@ -335,19 +350,7 @@ TEST_F(Scripted, PortKindsNetworksAndStatuses) {
              "\n Port statistics: received packets: " + std::to_string(p) +
              ", sent packets: " + std::to_string(p + 1) + "\n\n";
   }
-  EXPECT_EQ(r.out, kBanner + R"(
---- NL timeouts info:
-PTP termination timeout, sec     : 1
-Default termination timeout, sec : 2
-PTP safety timeout, ms           : 3
-Find DNet timeout, ms            : 4
-PTP connect timeout, ms          : 5
-Connect ACK timeout, ms          : 6
-Router busy timeout, ms          : 7
-Brodcast WhoIsRouter period, sec : 8
-
---- NL ports:
-)" + ports + "\n");
+  EXPECT_EQ(r.out, kBanner + kNlSectionOneToEight + ports + "\n");
 }
 
 TEST_F(Scripted, ForeignDeviceTables) {
@@ -403,6 +406,82 @@ TEST_F(Scripted, MalformedTablesAreFatal) {
                       c.fatal + "\nFile: .\\bdt_read.c, line {N}\n",
                   r.out);
   }
+}
+
+// A reply without the values its request promises: from a remote device
+// each section ends with its module's failure line, the run goes on and
+// says so in its exit status; from the local daemon it is fatal.
+TEST_F(Scripted, RemoteRepliesWithoutTheirValuesEndTheirSections) {
+  const Script statusAlone = [](uint32_t, uint32_t) { return Ok(); };
+  QuelonRun r =
+      Run(statusAlone, {"-m:c0a80001bac0", "-d", "--ipc", "-a", "-l", "-p", "-b", "--port=1"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.out, std::string(kQuelonBanner) + "--- Velmora device {0,X'c0a80001bac0'}\n" + R"(
+--- Daemon:
+Can't read major version
+
+--- IPC:
+OutputParametersGet() failed
+)" + kApplications + R"(Can't get app count
+OutputParametersGet() failed
+
+--- NL timeouts info:
+Can't get ptpTermTime
+OutputParametersGet() failed
+Error
+
+--- PDU:
+Can't get parameter <total>
+OutputParametersGet() failed
+Error
+
+--- B/IP port (1):
+Broadcast distribution table:
+Can't get entry count
+OutputParametersGet() failed
+
+)");
+  // Missing values after some that were read, and a value that is no
+  // port's: the first such value is the line, once per reply.
+  const Script someValues = [](uint32_t code, uint32_t port) {
+    if (code == IOCTL_NL_TIMEOUTS_GET) return Ok(Counters(8, 1));
+    if (code == IOCTL_PORT_LIST_GET) return Ok(List({1, 2}));
+    if (code == IOCTL_PORT_INFO && port == 1)
+      return Ok(Values().Boolean(true).Enum(0).Unsigned(70000).Enum(1));
+    if (code == IOCTL_PORT_INFO) return Ok(Values().Boolean(true));
+    return Ok(Values().Unsigned(3).Octets(std::vector<uint8_t>(10, 1)));
+  };
+  r = Run(someValues, {"-m:c0a80001bac0", "-l"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_OUTPUT(std::string(kQuelonBanner) + "--- Velmora device {0,X'c0a80001bac0'}\n" +
+                    kNlSectionOneToEight + R"(Port 1
+ Port information:Can't get 'net'
+OutputParametersGet() failed
+Error for port id 1
+
+Port 2
+ Port information:Can't get 'type'
+OutputParametersGet() failed
+Error for port id 2
+
+
+)",
+                r.out);
+  r = Run(someValues, {"-m:c0a80001bac0", "-b", "--port=1"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.out, std::string(kQuelonBanner) + "--- Velmora device {0,X'c0a80001bac0'}\n" + R"(
+--- B/IP port (1):
+Broadcast distribution table:
+Can't get BDT entry
+OutputParametersGet() failed
+
+)");
+  r = Run(statusAlone, {"-d"});
+  EXPECT_EQ(r.status, 255);
+  EXPECT_OUTPUT(kBanner +
+                    "\n--- Daemon:\nFATAL ERROR: Can't read major version\n"
+                    "File: .\\daemon_info.c, line {N}\n",
+                r.out);
 }
 
 // A device the library no longer knows cannot be asked: it is left out of

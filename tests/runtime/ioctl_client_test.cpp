@@ -330,6 +330,90 @@ TEST_F(IoctlTest, RemoteFailuresCarryTheirBacnetDetail) {
   }
 }
 
+// The status an asynchronous request completes with.
+struct Completed {
+  std::mutex lock;
+  std::condition_variable done;
+  bool completed = false;
+  VelmoraStatus status = VELMORA_STATUS_OK;
+
+  static Completed* instance;
+  static void Callback(VelmoraIoctlHandle, const VelmoraAddress*, VelmoraStatus status) {
+    std::lock_guard<std::mutex> g(instance->lock);
+    instance->completed = true;
+    instance->status = status;
+    instance->done.notify_all();
+  }
+  bool Wait(VelmoraStatus* status) {
+    std::unique_lock<std::mutex> g(lock);
+    if (!done.wait_for(g, kTestWait, [&] { return completed; })) return false;
+    *status = this->status;
+    return true;
+  }
+};
+Completed* Completed::instance = nullptr;
+
+// A ComplexACK counts as the answer only when it echoes the request's
+// vendor identifier and service number and carries a whole result block
+// that starts with the status; the APDU syntax check comes first. The same
+// holds for a request waited for and one completed on the delivery thread.
+TEST_F(IoctlTest, RemoteAcknowledgementMustAnswerTheRequest) {
+  TestDeadline deadline(std::chrono::seconds(60));
+  const Bytes kForeignVendor = {0x0A, 0x01, 0x04, 0x1C, 0xFF, 0xFF,
+                                0xFF, 0xFF, 0x2E, 0x91, 0x00, 0x2F};  // vendor 260
+  const Bytes kService1 = {0x0A, 0x02, 0x2B, 0x19, 0x01, 0x2E, 0x91, 0x00, 0x2F};
+  const Bytes kNoBlock(kIoctlFrame.begin(), kIoctlFrame.end() - 1);
+  const struct {
+    const char* what;
+    Bytes answer;
+    VelmoraStatus status;
+  } cases[] = {
+      {"our answer", IoctlFramed({0x91, 0x00, 0x21, 0x07, 0x2F}), VELMORA_STATUS_OK},
+      {"our status alone", IoctlFramed({0x91, 0x07, 0x2F}), VELMORA_STATUS_OK},
+      {"foreign vendor", kForeignVendor, VELMORA_STATUS_ILLEGAL_RESPONSE},
+      {"foreign service number", kService1, VELMORA_STATUS_ILLEGAL_RESPONSE},
+      {"no result block", kNoBlock, VELMORA_STATUS_ILLEGAL_RESPONSE},
+      {"empty result block", IoctlFramed({0x2F}), VELMORA_STATUS_ILLEGAL_RESPONSE},
+      {"no status", IoctlFramed({0x21, 0x07, 0x2F}), VELMORA_STATUS_ILLEGAL_RESPONSE},
+      {"context-tagged value", IoctlFramed({0x91, 0x00, 0x09, 0x07, 0x2F}),
+       VELMORA_STATUS_ILLEGAL_RESPONSE},
+      {"nested block", IoctlFramed({0x91, 0x00, 0x0E, 0x21, 0x07, 0x0F, 0x2F}),
+       VELMORA_STATUS_ILLEGAL_RESPONSE},
+      {"unclosed result block", IoctlFramed({0x91, 0x00, 0x21}), VELMORA_STATUS_INVALID_PACKET},
+      {"value past the block", IoctlFramed({0x91, 0x00, 0x22, 0x07, 0x2F}),
+       VELMORA_STATUS_INVALID_PACKET},
+  };
+  Completed completed;
+  Completed::instance = &completed;
+  for (const auto& c : cases) {
+    for (bool async : {false, true}) {
+      SCOPED_TRACE(std::string(c.what) + (async ? ", asynchronous" : ""));
+      RemoteAnswers(IPC_OUTCOME_OK, c.answer);
+      VelmoraIoctlHandle h = Request(IOCTL_APP_LIST_GET);
+      VelmoraStatus status = VELMORA_STATUS_UNKNOWN_ERROR;
+      if (async) {
+        completed.completed = false;
+        ASSERT_TRUE(VelmoraIoctlSetCallback(h, Completed::Callback, 0));
+        ASSERT_EQ(VelmoraIoctlExecRemote(h, nullptr, &kDevice, nullptr), VELMORA_STATUS_OK);
+        ASSERT_TRUE(completed.Wait(&status));
+      } else {
+        status = VelmoraIoctlExecRemote(h, nullptr, &kDevice, nullptr);
+      }
+      EXPECT_EQ(status, c.status);
+      VelmoraStatus stored = VELMORA_STATUS_UNKNOWN_ERROR;
+      ASSERT_TRUE(VelmoraIoctlGetStatus(h, &stored));
+      EXPECT_EQ(stored, c.status);
+      // Only our answer is read as one.
+      uint32_t value = 99;
+      EXPECT_EQ(VelmoraIoGetEnum(h, &value), c.status == VELMORA_STATUS_OK);
+      VelmoraFailure failure;
+      EXPECT_FALSE(IoctlGetFailure(h, &failure));
+      EXPECT_TRUE(VelmoraIoctlDelete(h));
+    }
+  }
+  Completed::instance = nullptr;
+}
+
 TEST_F(IoctlTest, ASynchronousRequestThatCannotBeSentIsDone) {
   TestDeadline deadline(std::chrono::seconds(30));
   VelmoraIoctlHandle h = Request(IOCTL_APP_INFO);

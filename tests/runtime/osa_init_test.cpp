@@ -1,6 +1,7 @@
 // Start-up and shut-down of the operating-system layer, the private heap and
 // its counters, and the fatal assertion.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include "runtime/osa/cfg.h"
 #include "runtime/osa/osa.h"
 #include "runtime/platform/plat_debug.h"
+#include "runtime/platform/plat_registry.h"
 #include "tests/runtime/support/osa_fixture.h"
 
 namespace {
@@ -98,6 +100,56 @@ TEST_F(OsaInitTest, UnreadableConfigurationFailsStartUp) {
   EXPECT_EQ(OsaInit(), nullptr);
   EXPECT_EQ(OsaRefCount(), 0u);
   EXPECT_EQ(debug_.Count(":2: expected a [key] line"), 1u);
+}
+
+// A store that is no regular file of a bounded size fails the start-up
+// with its cause in the log, the same way as one that cannot be parsed.
+TEST_F(OsaInitTest, AStoreThatIsNoWholeFileFailsStartUpWithTheCause) {
+  const std::string directory = dir_.File("store.d");
+  ASSERT_EQ(mkdir(directory.c_str(), 0700), 0);
+  const std::string big = dir_.File("big.reg");
+  WriteTextFile(big, std::string(PLAT_REG_FILE_MAX, ';') + "\n");
+  const struct {
+    std::string path;
+    const char* cause;
+  } cases[] = {
+      {directory, "cannot read: Is a directory"},
+      {big, "larger than 16777216 bytes"},
+  };
+  for (const auto& c : cases) {
+    setenv("VELMORA_REGISTRY", c.path.c_str(), 1);
+    debug_.Clear();
+    EXPECT_EQ(OsaInit(), nullptr) << c.path;
+    EXPECT_EQ(OsaRefCount(), 0u);
+    EXPECT_EQ(debug_.Lines(), (std::vector<std::string>{
+                                  "VELMORA ERROR: Can't read LOG_FILE. error = 1012\n",
+                                  "VELMORA ERROR: Registry: " + c.path + ": " + c.cause + "\n"}));
+  }
+}
+
+// The store is read under the machine-wide start-up lock: a FIFO that
+// nobody writes is refused at once instead of waited for, so that it
+// never holds up another process's start-up with a good store.
+TEST_F(OsaInitTest, AFifoStoreIsRefusedAndAnotherProcessStillStarts) {
+  const std::string fifo = dir_.File("fifo.reg");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  WriteRegistry(
+      "[SYSTEM\\CurrentControlSet\\Services\\Velmora\\Parameters\\Tsml]\n"
+      "\"Apdu_Timeout\"=dword:00000bb8\n");
+  EXPECT_TRUE(RunInChildren(
+      2,
+      [&](int i) {
+        if (i == 0) {
+          setenv("VELMORA_REGISTRY", fifo.c_str(), 1);
+          if (OsaInit() != nullptr) return 1;
+          return debug_.Count("Registry: " + fifo + ": not a regular file") == 1 ? 0 : 2;
+        }
+        uint32_t timeout = 0;
+        if (OsaInit() == nullptr) return 1;
+        GetCfgDword("Tsml\\Apdu_Timeout", &timeout, 0);
+        return timeout == 3000 ? 0 : 2;
+      },
+      std::chrono::seconds(30)));
 }
 
 TEST_F(OsaInitTest, HeapCountsBlocksAndBytes) {

@@ -1,6 +1,7 @@
 // The registry store: its file format both ways, the call semantics the
 // configuration store relies on, and atomic replacement of the file.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <cstring>
@@ -10,6 +11,7 @@
 
 #include "runtime/platform/plat_registry.h"
 #include "tests/runtime/support/osa_fixture.h"
+#include "tests/support/deadline.h"
 
 namespace {
 
@@ -137,6 +139,9 @@ TEST_F(RegistryTest, RejectsBadLinesWithTheirNumber) {
       {"[K]\n\"a\" dword:1\n", 2, "expected '=' after the value name"},
       {"[K]\n\"a\\q\"=dword:1\n", 2, "bad value name"},
       {"[K]\n\"a\"=dword:1\n\"A\"=dword:2\n", 3, "duplicate value \"A\""},
+      {"[K]\n\"a\"=dword:1\n[L]\n[k]\n\"A\"=dword:2\n", 5, "duplicate value \"A\""},
+      {"[K]\n@=dword:1\n\"\"=dword:2\n", 3, "duplicate value \"\""},
+      {"[K]\n\"a\\\"b\"=dword:1\n\"A\\\"B\"=dword:2\n", 3, "duplicate value \"A\"B\""},
       {"[K]\nfoo\n", 2, "expected a [key] line or a \"name\"=value line"},
   };
   for (const Case& c : cases) {
@@ -150,6 +155,62 @@ TEST_F(RegistryTest, RejectsBadLinesWithTheirNumber) {
               PLAT_ERROR_BADDB);
     EXPECT_EQ(ReadRegistry(), c.text);
   }
+}
+
+// A store that is not a whole regular file of a bounded size is refused
+// with its cause, never read as empty or in part, nor waited for.
+TEST_F(RegistryTest, RefusesAStoreThatIsNoWholeFile) {
+  const std::string directory = dir_.File("store.d"), fifo = dir_.File("fifo.reg");
+  ASSERT_EQ(mkdir(directory.c_str(), 0700), 0);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string big = dir_.File("big.reg"), most = dir_.File("most.reg");
+  const std::string section = "[K]\n\"a\"=dword:1\n";
+  WriteTextFile(most, section + std::string(PLAT_REG_FILE_MAX - section.size(), '\n'));
+  WriteTextFile(big, section + std::string(PLAT_REG_FILE_MAX + 1 - section.size(), '\n'));
+  const struct {
+    std::string path;
+    const char* cause;
+  } cases[] = {
+      {directory, "cannot read: Is a directory"},
+      {fifo, "not a regular file"},
+      {"/dev/null", "not a regular file"},
+      {big, "larger than 16777216 bytes"},
+      // A regular file whose read fails at its first byte.
+      {"/proc/self/mem", "cannot read: Input/output error"},
+  };
+  RunWithDeadline(kTestWait, [&] {
+    for (const auto& c : cases) {
+      setenv("VELMORA_REGISTRY", c.path.c_str(), 1);
+      PlatRegKey* key = nullptr;
+      EXPECT_EQ(PlatRegOpenKey(PLAT_HKEY_LOCAL_MACHINE, "K", PLAT_KEY_READ, &key),
+                PLAT_ERROR_CANTREAD)
+          << c.path;
+      EXPECT_EQ(Detail(), c.path + ": " + c.cause);
+    }
+  });
+  setenv("VELMORA_REGISTRY", most.c_str(), 1);
+  PlatRegCloseKey(Open("K"));
+}
+
+// Keys nest at most 512 levels below the root, in the file and in a
+// creation alike: a deeper path in a store is an error of its line.
+TEST_F(RegistryTest, KeysNestAtMost512Levels) {
+  std::string path = "K";
+  for (uint32_t i = 1; i < PLAT_REG_DEPTH_MAX; ++i)
+    path += "\\K";
+  PlatRegCloseKey(Create(path.c_str()));
+  PlatRegKey* key = nullptr;
+  EXPECT_EQ(PlatRegCreateKey(PLAT_HKEY_LOCAL_MACHINE, (path + "\\K").c_str(), PLAT_KEY_ALL_ACCESS,
+                             &key, nullptr),
+            PLAT_ERROR_INVALID_PARAMETER);
+  PlatRegCloseKey(Open(path.c_str()));
+  // A million levels in two megabytes: refused, not walked into.
+  std::string deep = "[K";
+  for (int i = 0; i < 1000000; ++i)
+    deep += "\\K";
+  WriteRegistry("\n" + deep + "]\n");
+  EXPECT_EQ(PlatRegOpenKey(PLAT_HKEY_LOCAL_MACHINE, "K", PLAT_KEY_READ, &key), PLAT_ERROR_BADDB);
+  EXPECT_EQ(Detail(), registry() + ":2: key path deeper than 512 keys");
 }
 
 TEST_F(RegistryTest, WritesEachTypeInItsReadableForm) {

@@ -209,7 +209,7 @@ TEST_F(TsmlClientTest, FailedAcknowledgementReturnsTheMappedStatus) {
   Open([](VmdBehaviour* b) { VmdRule(b, IPC_KIND_CONF_REQUEST).status = IPC_DAEMON_BAD_ADDRESS; });
   LinkAddress dest = Device(1);
   CliTsm* t = nullptr;
-  ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, nullptr, nullptr, false, 1, &t, nullptr),
+  ASSERT_EQ(TsmCliAllocConfirmed({nullptr, &dest, 0, 12, nullptr, nullptr}, false, 1, &t, nullptr),
             IPC_STATUS_OK);
   PduDesc d{};
   ASSERT_TRUE(PduDescAlloc(0, &d));
@@ -225,7 +225,7 @@ TEST_F(TsmlClientTest, CancelBeforeTheConfirmationReturnsTheTsm) {
   LinkAddress dest = Device(1);
   CliTsm* t = nullptr;
   TsmCliInfo info{};
-  ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, nullptr, nullptr, false, 1, &t, &info),
+  ASSERT_EQ(TsmCliAllocConfirmed({nullptr, &dest, 0, 12, nullptr, nullptr}, false, 1, &t, &info),
             IPC_STATUS_OK);
   ASSERT_EQ(TsmlEncodeAndSend(&kReadProperty, &kRequest, t, &info), IPC_STATUS_OK);
   EXPECT_EQ(TsmCliState(t), CLI_AWAIT_CONF);
@@ -295,7 +295,7 @@ TEST_F(TsmlClientTest, ReleaseWhileAwaitingTheConfirmationFreesTheSlotOnArrival)
   LinkAddress dest = Device(1);
   CliTsm* t = nullptr;
   TsmCliInfo info{};
-  ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, nullptr, nullptr, false, 1, &t, &info),
+  ASSERT_EQ(TsmCliAllocConfirmed({nullptr, &dest, 0, 12, nullptr, nullptr}, false, 1, &t, &info),
             IPC_STATUS_OK);
   ASSERT_EQ(TsmlEncodeAndSend(&kReadProperty, &kRequest, t, &info), IPC_STATUS_OK);
   EXPECT_EQ(TsmCliWait(t, 1), IPC_STATUS_WAIT_TIMEOUT);
@@ -325,7 +325,7 @@ TEST_P(TsmlCancelLostTest, LostLinkEndsAnOutstandingCancel) {
   LinkAddress dest = Device(1);
   CliTsm* t = nullptr;
   TsmCliInfo info{};
-  ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, nullptr, nullptr, async, 1, &t, &info),
+  ASSERT_EQ(TsmCliAllocConfirmed({nullptr, &dest, 0, 12, nullptr, nullptr}, async, 1, &t, &info),
             IPC_STATUS_OK);
   ASSERT_EQ(TsmlEncodeAndSend(&kReadProperty, &kRequest, t, &info), IPC_STATUS_OK);
   auto cancel =
@@ -450,7 +450,7 @@ TEST_P(TsmlFrameCapTest, FramesFollowTheConfiguredSegments) {
   CommParams p = CommMask(k.requestSegs ? uint32_t(COMM_MAX_SEGS_ACCEPTED) : 0u);
   p.maxSegsAccepted = k.requestSegs;
   CliTsm* t = nullptr;
-  ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, &p, nullptr, false, 1, &t, nullptr),
+  ASSERT_EQ(TsmCliAllocConfirmed({nullptr, &dest, 0, 12, &p, nullptr}, false, 1, &t, nullptr),
             IPC_STATUS_OK);
   PduDesc d{};
   ASSERT_TRUE(PduDescAlloc(k.request, &d));
@@ -497,7 +497,7 @@ TEST_F(TsmlClientTest, PayloadRoomNeverWraps) {
     p.maxSegsToSend = segs;
     CliTsm* t = nullptr;
     TsmCliInfo info{};
-    ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, &p, nullptr, false, 1, &t, &info),
+    ASSERT_EQ(TsmCliAllocConfirmed({nullptr, &dest, 0, 12, &p, nullptr}, false, 1, &t, &info),
               IPC_STATUS_OK);
     EXPECT_EQ(info.maxPayload, IPC_MAX_PAYLOAD) << segs;
     EXPECT_TRUE(TsmCliRelease(t));

@@ -68,6 +68,8 @@ class TsmlDaemonTest : public ::testing::Test {
     c.frame_log = true;
     c.tcp = tcp;
     VmdSiteDefaults(&c.site);
+    // Unanswered requests time out at once: the tests wait for that.
+    c.site.apdu_timeout_ms = 0;
     std::string error;
     server_ = VmdStart(c, &error);
     ASSERT_NE(server_, nullptr) << error;

@@ -409,7 +409,7 @@ TEST_F(TsmlOpenTest, ShutdownWithWorkInFlightFreesEverything) {
   PduDesc d{};
   CliTsm* t[2] = {};
   for (CliTsm*& x : t) {
-    ASSERT_EQ(TsmCliAllocConfirmed(nullptr, &dest, 0, 12, nullptr, nullptr, true, 2, &x, nullptr),
+    ASSERT_EQ(TsmCliAllocConfirmed({nullptr, &dest, 0, 12, nullptr, nullptr}, true, 2, &x, nullptr),
               IPC_STATUS_OK);
     ASSERT_TRUE(PduDescAlloc(4, &d));
     d.length = 4;

@@ -250,6 +250,8 @@ VmdConfig DaemonTest::BaseConfig() const {
   c.log_quiet = true;
   c.frame_log = true;
   VmdSiteDefaults(&c.site);
+  // Unanswered requests time out at once: the tests wait for that.
+  c.site.apdu_timeout_ms = 0;
   return c;
 }
 

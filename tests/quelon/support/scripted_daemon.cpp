@@ -27,6 +27,26 @@ void Integer(std::vector<uint8_t>* out, uint8_t tagNumber, uint32_t v) {
     out->push_back(uint8_t(v >> (8 * i)));
 }
 
+// The script's answer to an ioctl body: the daemon status, and for 0 the
+// answer body.
+uint16_t ScriptAnswer(const Script& script, std::span<const uint8_t> body,
+                      std::vector<uint8_t>* answer) {
+  IoctlParsedRequest rq;
+  IoctlParseRequest(body.data(), uint32_t(body.size()), &rq);
+  uint32_t input = 0;
+  TagCursor values = rq.values;
+  TagCursorReadU32(&values, TAG_UNSIGNED, &input);
+  Answer a = script(rq.code, input);
+  if (a.daemon_status != 0) return a.daemon_status;
+  *answer = kFrame;
+  Integer(answer, 9, a.status);
+  if (a.status == 0) answer->insert(answer->end(), a.values.bytes.begin(), a.values.bytes.end());
+  answer->push_back(kClosing);
+  return 0;
+}
+
+constexpr int kPrivateTransfer = 18;
+
 }  // namespace
 
 Values& Values::Unsigned(uint32_t v) {
@@ -69,26 +89,19 @@ ScriptedDaemon::ScriptedDaemon(const std::string& dir, Script script, const std:
   config.pipe_path = dir + "/velmora";
   config.log_quiet = true;
   VmdSiteDefaults(&config.site);
+  // Unanswered requests time out at once: the tests wait for that.
+  config.site.apdu_timeout_ms = 0;
   if (!siteText.empty() && !VmdSiteParse(&config.site, siteText, "test.site", &error_)) return;
   server_ = VmdStart(config, &error_);
   if (!server_) return;
   VmdSetIoctlHandler(
-      server_,
-      [script](uint32_t, std::span<const uint8_t> body, std::vector<uint8_t>* answer) -> uint16_t {
-        IoctlParsedRequest rq;
-        IoctlParseRequest(body.data(), uint32_t(body.size()), &rq);
-        uint32_t input = 0;
-        TagCursor values = rq.values;
-        TagCursorReadU32(&values, TAG_UNSIGNED, &input);
-        Answer a = script(rq.code, input);
-        if (a.daemon_status != 0) return a.daemon_status;
-        *answer = kFrame;
-        Integer(answer, 9, a.status);
-        if (a.status == 0)
-          answer->insert(answer->end(), a.values.bytes.begin(), a.values.bytes.end());
-        answer->push_back(kClosing);
-        return 0;
+      server_, [script](uint32_t, std::span<const uint8_t> body, std::vector<uint8_t>* answer) {
+        return ScriptAnswer(script, body, answer);
       });
+  VmdSetConfirmedHandler(server_, [script](const VmdConfirmed& rq, VmdAnswer* a) {
+    return rq.params.service == kPrivateTransfer &&
+           ScriptAnswer(script, rq.request, &a->answer) == 0;
+  });
 }
 
 ScriptedDaemon::~ScriptedDaemon() {

@@ -32,7 +32,9 @@ struct Answer {
 // Request code and the first unsigned input (0 when there is none).
 using Script = std::function<Answer(uint32_t code, uint32_t input)>;
 
-// Serves `dir`/velmora; every local ioctl is answered by the script.
+// Serves `dir`/velmora; every local ioctl is answered by the script, and so
+// is every ConfirmedPrivateTransfer to a device, as a device of this stack
+// answers it (one whose answer fails the exchange is left to the site).
 class ScriptedDaemon {
  public:
   ScriptedDaemon(const std::string& dir, Script script, const std::string& siteText = "");

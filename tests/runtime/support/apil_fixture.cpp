@@ -131,6 +131,8 @@ void ApilTest::StartCore(const std::string& site, const std::function<void(VmdBe
   c.log_quiet = true;
   c.frame_log = true;
   VmdSiteDefaults(&c.site);
+  // Unanswered requests time out at once: the tests wait for that.
+  c.site.apdu_timeout_ms = 0;
   std::string error;
   if (!site.empty()) {
     ASSERT_TRUE(VmdSiteParse(&c.site, site, "test.site", &error)) << error;

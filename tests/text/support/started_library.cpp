@@ -16,6 +16,8 @@ void StartedLibrary::SetUp() {
   c.pipe_path = dir_.File("velmora");
   c.log_quiet = true;
   VmdSiteDefaults(&c.site);
+  // Unanswered requests time out at once: the tests wait for that.
+  c.site.apdu_timeout_ms = 0;
   std::string error;
   server_ = VmdStart(c, &error);
   ASSERT_NE(server_, nullptr) << error;
