@@ -43,6 +43,11 @@ uint32_t ReadTag(const AsnCheckReader* r, CheckTag* t) {
   t->opening = t->closing = false;
   t->header = 1;
   t->length = 0;
+  // Most tags are one octet with the length in it.
+  if (t->number < 15 && t->lvt < 5 && (t->context || t->number > 1)) {
+    t->length = t->lvt;
+    return t->length < n ? AsnCheckOk : AsnCheckBadEncoding;
+  }
   if (t->number == 15) {
     if (n < 2 || p[1] < 15 || p[1] == 255) return AsnCheckBadEncoding;
     t->number = p[1];
@@ -293,6 +298,18 @@ int TagMismatch(const AsnCheckReader* r, const E& e) {
   return RowMismatch(r, e.row, 0);
 }
 
+// TagMismatch without a call for the common elements: a context tag of
+// one octet, or a primitive of the application tag.
+inline int QuickMismatch(const AsnCheckReader* r, const E& e) {
+  if (r->remaining == 0) return 1;
+  const uint8_t first = r->cursor[0];
+  if (e.contextTag >= 0 && e.contextTag < 15)
+    return (first & 0xF8) == (static_cast<uint32_t>(e.contextTag) << 4 | 0x08) ? 0 : 1;
+  if (e.contextTag < 0 && Kind(AsnSchemaTable[e.row]) == AsnKindPrimitive)
+    return (first & 0xF8) == (TagKind(AsnSchemaTable[e.row]) & 0xF0) ? 0 : 1;
+  return TagMismatch(r, e);
+}
+
 uint32_t CheckRoot(AsnCheckReader* r, uint32_t row);
 
 bool AtTag(const AsnCheckReader* r, uint32_t tag, uint8_t low) {
@@ -338,7 +355,7 @@ uint32_t CheckSequence(AsnCheckReader* r, const AsnSchemaType& row) {
       if ((r->cursor[0] & 0xF0) == 0xF0 &&
           (r->remaining < 2 || r->cursor[1] < 15 || r->cursor[1] == 255))
         return AsnCheckBadEncoding;
-      const int m = TagMismatch(r, e);
+      const int m = QuickMismatch(r, e);
       if (m < 0) return AsnCheckBadEncoding;
       if (m == 0) {
         const uint32_t result = CheckSchemaElement(r, e);
@@ -362,7 +379,7 @@ uint32_t CheckChoice(AsnCheckReader* r, const AsnSchemaType& row) {
   if (r->remaining == 0 || AtClosing(r)) return AsnCheckMissing;
   const E* elements = Elements(row);
   for (uint32_t i = 0; i < row.bound; ++i) {
-    const int m = TagMismatch(r, elements[i]);
+    const int m = QuickMismatch(r, elements[i]);
     if (m < 0) return AsnCheckBadEncoding;
     if (m == 0) return CheckSchemaElement(r, elements[i]);
   }

@@ -26,6 +26,16 @@ const uint8_t* TakePrimitive(AsnCursor* c, uint32_t need, uint32_t* length) {
   *length = 0;
   if (AsnAtListEnd(c)) return nullptr;
   const uint8_t* p = c->current;
+  // Most fields are one tag octet with their length in it, which the skip
+  // walk and the header length read as that many octets behind it; an
+  // application Null or Boolean holds its value there instead.
+  const uint8_t lvt = p[0] & ASN_LVT_MASK;
+  if (lvt < ASN_LVT_EXTENDED && !IsExtendedNumber(p[0]) && (p[0] & 0xE8) != 0 &&
+      uint32_t(c->end - p) > lvt) {
+    c->current += 1 + lvt;
+    *length = lvt;
+    return lvt >= need ? p + 1 : nullptr;
+  }
   int32_t n = AsnTagSkipElement(p, c->end);
   if (n <= 0) {
     c->current = c->end;

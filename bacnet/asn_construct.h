@@ -16,6 +16,7 @@
 
 #include "bacnet/any_value.h"
 #include "bacnet/asn_tag.h"
+#include "bacnet/asn_value_walk.h"
 #include "bacnet/week_n_day.h"
 
 // Encodes through a copy of the cursor, so that a refused encoding leaves
@@ -163,24 +164,38 @@ inline bool AsnListGoesOn(const AsnCursor* c, AsnListTags tags) {
 // Without a carver the list is only stepped over; the array is null for no
 // records. walk(cursor, record or null, carver or null) takes at least one
 // element whenever no closing tag is next, so that the count ends, at the
-// cursor's end at the latest.
+// cursor's end at the latest. Measuring carves nothing, so it counts the
+// records as it walks them, and the decode after it in the same walk
+// record (asn_value_walk.h) takes that count instead of stepping over them.
 template <typename R, typename Walk>
 void AsnWalkItems(AsnCursor* c, R** items, uint32_t* count, AsnCarver* carver, Walk walk,
                   AsnListTags tags = ASN_ANY_TAG) {
-  AsnCursor probe = *c;
-  uint32_t n = 0;
-  for (; AsnListGoesOn(&probe, tags); ++n)
-    walk(&probe, static_cast<R*>(nullptr), static_cast<AsnCarver*>(nullptr));
-  *count = n;
   *items = nullptr;
-  if (!carver) {
-    *c = probe;
-  } else {
-    auto* array = static_cast<R*>(AsnCarveRecords(carver, n, sizeof(R)));
-    for (uint32_t i = 0; i < n; ++i)
-      walk(c, array ? array + i : nullptr, carver);
-    *items = array;
+  const uint8_t* at = c->current;
+  uint32_t n = 0;
+  if (carver && !carver->decode) {
+    for (; AsnListGoesOn(c, tags); ++n)
+      walk(c, static_cast<R*>(nullptr), carver);
+    *count = n;
+    AsnCarveRecords(carver, n, sizeof(R));
+    AsnWalkKeepItems(at, sizeof(R), n);
+    return;
   }
+  if (!carver || !AsnWalkFindItems(at, sizeof(R), &n)) {
+    AsnCursor probe = *c;
+    for (; AsnListGoesOn(&probe, tags); ++n)
+      walk(&probe, static_cast<R*>(nullptr), static_cast<AsnCarver*>(nullptr));
+    if (!carver) {
+      *count = n;
+      *c = probe;
+      return;
+    }
+  }
+  *count = n;
+  auto* array = static_cast<R*>(AsnCarveRecords(carver, n, sizeof(R)));
+  for (uint32_t i = 0; i < n; ++i)
+    walk(c, array ? array + i : nullptr, carver);
+  *items = array;
 }
 // The same inside one constructed element.
 template <typename R, typename Walk>
@@ -208,6 +223,7 @@ uint32_t AsnDecodedSizeByWalk(const uint8_t* element, uint32_t available,
   AsnCarver carver = AsnMeasuring();
   Walk(&c, nullptr, &carver);
   if (encodedLength) *encodedLength = uint32_t(c.current - element);
+  AsnWalkNoteMeasured(element, uint32_t(c.current - element));
   return uint32_t(sizeof(R)) + carver.taken;
 }
 

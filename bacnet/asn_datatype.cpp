@@ -15,6 +15,7 @@
 #include "bacnet/asn_references.h"
 #include "bacnet/asn_schedule.h"
 #include "bacnet/asn_subscriptions.h"
+#include "bacnet/asn_value_walk.h"
 #include "bacnet/records_cov.h"
 #include "bacnet/records_event_notif.h"
 #include "bacnet/records_event_param.h"
@@ -172,12 +173,12 @@ uint32_t NextElement(const uint8_t* p, const uint8_t* end) {
   return n > 0 ? uint32_t(n) : 0;
 }
 
-// Length of the value of the row's datatype at p, 0 when none lies wholly
-// before end or a closing tag comes first. A constructed value spans all
-// the elements its production holds; the schema gives its extent, so the
-// count does not wait for the datatype's codec.
-uint32_t NextValue(const AsnDatatype* row, const uint8_t* p, const uint8_t* end) {
-  const uint16_t schema = AsnSchemaRowOfDatatype(row->code);
+// Length of the value of the datatype whose schema row is given (0 for a
+// datatype whose every value is one encoded element) at p, 0 when none
+// lies wholly before end or a closing tag comes first. A constructed value
+// spans all the elements its production holds; the schema gives its
+// extent, so the count does not wait for the datatype's codec.
+uint32_t NextValue(uint16_t schema, const uint8_t* p, const uint8_t* end) {
   if (schema == 0) return NextElement(p, end);
   if (p >= end || AsnIsClosingTag(*p)) return 0;
   AsnCheckReader reader;
@@ -186,64 +187,124 @@ uint32_t NextValue(const AsnDatatype* row, const uint8_t* p, const uint8_t* end)
   return uint32_t(end - p) - reader.remaining;
 }
 
-// Whether one value of the row's datatype lies at p. A production whose
-// fields are all optional is a whole value in no octets (a setpoint
-// reference without its reference): at the end of the range or at a closing
-// tag it is there, absent fields and all.
-bool HoldsValue(const AsnDatatype* row, const uint8_t* p, const uint8_t* end) {
-  if (NextValue(row, p, end)) return true;
-  const uint16_t schema = AsnSchemaRowOfDatatype(row->code);
+// Whether the datatype whose schema row is given has a whole value in no
+// octets at p: a production whose fields are all optional (a setpoint
+// reference without its reference) is one at the end of the range or at a
+// closing tag, absent fields and all.
+bool EmptyValue(uint16_t schema, const uint8_t* p, const uint8_t* end) {
   if (schema == 0 || (p < end && !AsnIsClosingTag(*p))) return false;
   AsnCheckReader reader;
   AsnCheckReaderInit(&reader, p, 0);
   return AsnCheckElement(&reader, schema) == AsnCheckOk;
 }
 
+// Length of the value at p of octets a check accepted as a list of the
+// row's values: the decoder steps over just what the check accepted,
+// without checking it again.
+uint32_t CheckedValue(const AsnDatatype* row, const uint8_t* p, const uint8_t* end) {
+  if (p >= end || AsnIsClosingTag(*p)) return 0;
+  if (AsnSchemaRowOfDatatype(row->code) == 0 || !row->decode) return NextElement(p, end);
+  AsnCursor c = AsnCursorOverConst(p, uint32_t(end - p));
+  uint32_t used = 0;
+  row->decode(&c, nullptr, nullptr, &used);
+  return uint32_t(c.current - p);
+}
+
 uint32_t ElementSize(const AsnDatatype* row, const uint8_t* p, const uint8_t* end) {
   return row->decodedSize ? row->decodedSize(p, uint32_t(end - p)) : uint32_t(row->size);
+}
+
+// Count and, when sized, decoded size of the first value or of all, in one
+// walk.
+AsnMeasured Measure(const AsnDatatype* row, const uint8_t* data, uint32_t length, bool list,
+                    bool sized) {
+  const uint8_t* end = data + length;
+  const uint16_t schema = AsnSchemaRowOfDatatype(row->code);
+  AsnMeasured m{0, 0};
+  for (const uint8_t* p = data; uint32_t n = NextValue(schema, p, end); p += n) {
+    ++m.count;
+    if (sized) m.size += ElementSize(row, p, end);
+    if (!list) break;
+  }
+  if (!list && m.count == 0 && EmptyValue(schema, data, end)) {
+    m.count = 1;
+    if (sized) m.size = ElementSize(row, data, end);
+  }
+  return m;
+}
+
+bool Measuring(const VelmoraAnyValue* value, const VelmoraAllocator* allocator) {
+  return allocator || value->buffer;
+}
+
+bool Known(const AsnValueWalk* walk, const AsnDatatype* row, const uint8_t* data, uint32_t length) {
+  return walk->list == data && walk->listLength == length && walk->listCode == row->code;
+}
+
+// Checked octets of a list of the row's values: a value's extent is what
+// its decoded-size walk took, noted in the walk, or else what its decoder
+// steps over.
+AsnMeasured MeasureChecked(const AsnDatatype* row, const uint8_t* data, uint32_t length, bool sized,
+                           AsnValueWalk* walk) {
+  const uint8_t* end = data + length;
+  AsnMeasured m{0, 0};
+  for (const uint8_t* p = data; p < end && !AsnIsClosingTag(*p);) {
+    uint32_t size = 0;
+    uint32_t n = 0;
+    if (sized) {
+      walk->measuredAt = nullptr;
+      size = ElementSize(row, p, end);
+      if (walk->measuredAt == p) n = walk->measuredLength;
+    }
+    if (n == 0) n = CheckedValue(row, p, end);
+    if (n == 0) break;
+    ++m.count;
+    m.size += size;
+    p += n;
+  }
+  return m;
+}
+
+// The list measured through the walk, or what the walk already holds of it.
+AsnMeasured MeasureList(const AsnDatatype* row, const uint8_t* data, uint32_t length, bool sized,
+                        AsnValueWalk* walk) {
+  if (Known(walk, row, data, length)) return walk->listMeasured;
+  const AsnMeasured m = AsnWalkChecked(walk, row, data, length)
+                            ? MeasureChecked(row, data, length, sized, walk)
+                            : Measure(row, data, length, true, sized);
+  if (sized) {
+    walk->list = data;
+    walk->listLength = length;
+    walk->listCode = row->code;
+    walk->listMeasured = m;
+  }
+  return m;
 }
 
 int32_t Decode(const AsnDatatype* row, const uint8_t* data, uint32_t length, VelmoraAnyValue* value,
                VelmoraAllocator* allocator, bool list) {
   if (!row || !value || (!data && length != 0)) return ASN_MISSING_RECORD;
-  const uint8_t* end = data + length;
-  AsnCursor all = AsnCursorOverConst(data, length);
-  value->type = row->code;
-  value->count = list ? AsnListCount(row, &all) : (HoldsValue(row, data, end) ? 1 : 0);
-  if (!allocator && !value->buffer) return ASN_OK;
-  if (!row->decode) return ASN_NO_DECODER;
+  const bool sized = Measuring(value, allocator) && row->decode;
+  return AsnDecodeMeasured(row, data, length, value, allocator,
+                           Measure(row, data, length, list, sized));
+}
 
-  uint32_t needed =
-      list ? AsnDecodedSizeList(row, data, length) : AsnDecodedSizeValue(row, data, length);
-  uint32_t fixed = row->size == kVariable ? needed : uint32_t(row->size) * value->count;
-  if (allocator) {
-    void* block = nullptr;
-    if (needed != 0 && !(block = allocator->ops->alloc(allocator, needed))) {
-      value->buffer = nullptr;
-      value->capacity = 0;
-      return ASN_NO_MEMORY;
-    }
-    value->buffer = block;
-    value->capacity = needed;
-  } else if (value->capacity < needed) {
-    return ASN_NO_SPACE;
-  }
+// An outermost decode of values that may hold property values gets a walk
+// of its own, so that each of them is typed once, when measured.
+[[gnu::noinline]] int32_t DecodeWithWalk(const AsnDatatype* row, const uint8_t* data,
+                                         uint32_t length, VelmoraAnyValue* value,
+                                         VelmoraAllocator* allocator, bool list) {
+  AsnValueWalk walk;
+  AsnValueWalkInit(&walk);
+  AsnWalkScope scope(&walk);
+  return Decode(row, data, length, value, allocator, list);
+}
 
-  // The value takes the first needed bytes of the buffer: its variable
-  // parts, whole alignment units, are carved down from there, so they stay
-  // aligned whatever room the caller's buffer has beyond them.
-  auto* base = static_cast<uint8_t*>(value->buffer);
-  uint8_t* top = base ? base + needed : nullptr;
-  uint8_t** arena = needed > fixed ? &top : nullptr;
-  AsnCursor cursor = all;
-  uint32_t offset = 0;
-  // A single value may take no octets; the elements of a list take some each.
-  for (uint32_t i = 0; i < value->count && (!list || cursor.current < cursor.end); ++i) {
-    uint32_t used = 0;
-    row->decode(&cursor, base ? base + offset : nullptr, arena, &used);
-    offset += row->size == kVariable ? used : uint32_t(row->size);
-  }
-  return ASN_OK;
+int32_t DecodeOwn(const AsnDatatype* row, const uint8_t* data, uint32_t length,
+                  VelmoraAnyValue* value, VelmoraAllocator* allocator, bool list) {
+  if (row && row->decodedSize && value && Measuring(value, allocator) && !AsnCurrentWalk())
+    return DecodeWithWalk(row, data, length, value, allocator, list);
+  return Decode(row, data, length, value, allocator, list);
 }
 
 }  // namespace
@@ -272,33 +333,88 @@ int32_t AsnNextDatatype(const AsnCursor* cursor) {
 }
 
 uint32_t AsnListCount(const AsnDatatype* row, const AsnCursor* cursor) {
-  uint32_t count = 0;
-  for (const uint8_t* p = cursor->current; uint32_t n = NextValue(row, p, cursor->end); p += n)
-    ++count;
-  return count;
+  return Measure(row, cursor->current, AsnCursorRoom(cursor), true, false).count;
 }
 
 uint32_t AsnDecodedSizeList(const AsnDatatype* row, const uint8_t* data, uint32_t length) {
-  const uint8_t* end = data + length;
-  uint32_t total = 0;
-  for (const uint8_t* p = data; uint32_t n = NextValue(row, p, end); p += n)
-    total += ElementSize(row, p, end);
-  return total;
+  return Measure(row, data, length, true, true).size;
 }
 
 uint32_t AsnDecodedSizeValue(const AsnDatatype* row, const uint8_t* data, uint32_t length) {
-  const uint8_t* end = data + length;
-  return HoldsValue(row, data, end) ? ElementSize(row, data, end) : 0;
+  return Measure(row, data, length, false, true).size;
 }
 
 int32_t AsnDecodeValue(const AsnDatatype* row, const uint8_t* data, uint32_t length,
                        VelmoraAnyValue* value, VelmoraAllocator* allocator) {
-  return Decode(row, data, length, value, allocator, false);
+  return DecodeOwn(row, data, length, value, allocator, false);
 }
 
 int32_t AsnDecodeValueList(const AsnDatatype* row, const uint8_t* data, uint32_t length,
                            VelmoraAnyValue* value, VelmoraAllocator* allocator) {
-  return Decode(row, data, length, value, allocator, true);
+  return DecodeOwn(row, data, length, value, allocator, true);
+}
+
+AsnMeasured AsnMeasureValues(const AsnDatatype* row, const uint8_t* data, uint32_t length,
+                             bool list) {
+  return Measure(row, data, length, list, true);
+}
+
+int32_t AsnDecodeMeasured(const AsnDatatype* row, const uint8_t* data, uint32_t length,
+                          VelmoraAnyValue* value, VelmoraAllocator* allocator,
+                          AsnMeasured measured) {
+  value->type = row->code;
+  value->count = measured.count;
+  if (!allocator && !value->buffer) return ASN_OK;
+  if (!row->decode) return ASN_NO_DECODER;
+
+  const uint32_t needed = measured.size;
+  uint32_t fixed = row->size == kVariable ? needed : uint32_t(row->size) * value->count;
+  if (allocator) {
+    void* block = nullptr;
+    if (needed != 0 && !(block = allocator->ops->alloc(allocator, needed))) {
+      value->buffer = nullptr;
+      value->capacity = 0;
+      return ASN_NO_MEMORY;
+    }
+    value->buffer = block;
+    value->capacity = needed;
+  } else if (value->capacity < needed) {
+    return ASN_NO_SPACE;
+  }
+
+  // The value takes the first needed bytes of the buffer: its variable
+  // parts, whole alignment units, are carved down from there, so they stay
+  // aligned whatever room the caller's buffer has beyond them.
+  auto* base = static_cast<uint8_t*>(value->buffer);
+  uint8_t* top = base ? base + needed : nullptr;
+  uint8_t** arena = needed > fixed ? &top : nullptr;
+  AsnCursor cursor = AsnCursorOverConst(data, length);
+  uint32_t offset = 0;
+  // A single value may take no octets; the elements of a list take some each.
+  for (uint32_t i = 0; i < value->count && (i == 0 || cursor.current < cursor.end); ++i) {
+    uint32_t used = 0;
+    row->decode(&cursor, base ? base + offset : nullptr, arena, &used);
+    offset += row->size == kVariable ? used : uint32_t(row->size);
+  }
+  return ASN_OK;
+}
+
+uint32_t AsnDecodedSizeList(const AsnDatatype* row, const uint8_t* data, uint32_t length,
+                            AsnValueWalk* walk) {
+  if (!walk) return AsnDecodedSizeList(row, data, length);
+  AsnWalkScope scope(walk);
+  return MeasureList(row, data, length, true, walk).size;
+}
+
+int32_t AsnDecodeValueList(const AsnDatatype* row, const uint8_t* data, uint32_t length,
+                           VelmoraAnyValue* value, VelmoraAllocator* allocator,
+                           AsnValueWalk* walk) {
+  if (!walk) return AsnDecodeValueList(row, data, length, value, allocator);
+  if (!row || !value || (!data && length != 0)) return ASN_MISSING_RECORD;
+  AsnWalkScope scope(walk);
+  const bool sized = Measuring(value, allocator) && row->decode;
+  return AsnDecodeMeasured(row, data, length, value, allocator,
+                           MeasureList(row, data, length, sized, walk));
 }
 
 const AsnDatatype* AsnDatatypeForProperty(uint32_t property, int32_t arrayIndex,

@@ -50,6 +50,30 @@ int32_t AsnDecodeValue(const AsnDatatype* row, const uint8_t* data, uint32_t len
 int32_t AsnDecodeValueList(const AsnDatatype* row, const uint8_t* data, uint32_t length,
                            VelmoraAnyValue* value, VelmoraAllocator* allocator);
 
+// The list codec's measure of one value or a list: the count it sets and
+// the bytes it takes, found in one walk.
+struct AsnMeasured {
+  uint32_t count;
+  uint32_t size;
+};
+AsnMeasured AsnMeasureValues(const AsnDatatype* row, const uint8_t* data, uint32_t length,
+                             bool list);
+// The decode of what was measured so, as AsnDecodeValue or AsnDecodeValueList
+// decode it, without measuring again.
+int32_t AsnDecodeMeasured(const AsnDatatype* row, const uint8_t* data, uint32_t length,
+                          VelmoraAnyValue* value, VelmoraAllocator* allocator,
+                          AsnMeasured measured);
+
+// The same measure and decode of a list through a walk (asn_value_walk.h)
+// the caller keeps from one to the other: the decode reuses what the
+// measure found, and octets the walk notes as checked are not checked
+// again. Results are those of the forms without a walk.
+struct AsnValueWalk;
+uint32_t AsnDecodedSizeList(const AsnDatatype* row, const uint8_t* data, uint32_t length,
+                            AsnValueWalk* walk);
+int32_t AsnDecodeValueList(const AsnDatatype* row, const uint8_t* data, uint32_t length,
+                           VelmoraAnyValue* value, VelmoraAllocator* allocator, AsnValueWalk* walk);
+
 // The row for the encoded value of the property, or null when the object
 // type has no such property; sets the record's datatype code.
 const AsnDatatype* AsnDatatypeForProperty(uint32_t property, int32_t arrayIndex,

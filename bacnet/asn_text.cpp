@@ -31,6 +31,13 @@ uint32_t HeaderLength(uint32_t value_length) {
 // Bytes before the first zero unit within [p, p + left), or -1.
 int64_t FindTerminator(const uint8_t* p, uint64_t left, uint32_t unit) {
   static const uint8_t kZero[4] = {0, 0, 0, 0};
+  if (unit == 1 && left == UINT64_MAX)
+    return int64_t(std::strlen(reinterpret_cast<const char*>(p)));
+  if (unit == 1) {
+    if (left == 0) return -1;  // no text, perhaps not even a pointer to it
+    const void* zero = std::memchr(p, 0, size_t(left));
+    return zero ? static_cast<const uint8_t*>(zero) - p : -1;
+  }
   for (uint64_t off = 0; off + unit <= left; off += unit)
     if (std::memcmp(p + off, kZero, unit) == 0) return int64_t(off);
   return -1;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "bacnet/asn_primitive.h"
+#include "bacnet/asn_value_walk.h"
 
 namespace {
 
@@ -38,36 +39,43 @@ uint8_t* Carve(uint8_t** arenaEnd, uint32_t size) {
 
 constexpr VelmoraAllocatorOps kBudgetOps = {AsnBudgetAlloc, AsnBudgetFree};
 
-struct Classified {
-  int32_t outcome;
-  int32_t datatype;
-  uint32_t count;
-};
-
-Classified Classify(const uint8_t* data, uint32_t length, AsnPropertyChecker check,
-                    uint32_t objectType, uint32_t property, int32_t arrayIndex) {
-  Classified c{};
-  c.outcome = AsnClassifyPropertyValue(data, length, check, objectType, property, arrayIndex,
-                                       &c.datatype, &c.count);
-  return c;
-}
-
-// Exact bytes of a value typed by its schema, as the list codec takes them.
-uint32_t SchemaSize(const AsnDatatype* row, const uint8_t* data, uint32_t length, uint32_t count) {
-  return count == 0 ? AsnDecodedSizeList(row, data, length)
-                    : AsnDecodedSizeValue(row, data, length);
-}
-
-uint32_t ExactSize(const Classified& c, const uint8_t* data, uint32_t length) {
-  const AsnDatatype* row = ElementRow(c.datatype);
-  switch (c.outcome) {
-    case ASN_TYPED_BY_SCHEMA:
-      return row ? SchemaSize(row, data, length, c.count) : 0;
+// A property value as the decode takes it: classified, counted and, when
+// sized, measured. Measuring a value through a walk keeps what it found
+// there, and a value the walk holds is taken from it instead.
+AsnWalkValue Measure(const uint8_t* data, uint32_t length, AsnPropertyChecker check,
+                     uint32_t objectType, uint32_t property, int32_t arrayIndex, bool sized) {
+  AsnWalkValue v = {data, check, length, objectType, property, arrayIndex, 0, 0, 0, 0, 0};
+  AsnValueWalk* walk = AsnCurrentWalk();
+  if (walk && sized)
+    if (const AsnWalkValue* kept = AsnWalkFind(walk, v)) return *kept;
+  v.outcome = AsnClassifyPropertyValue(data, length, check, objectType, property, arrayIndex,
+                                       &v.datatype, &v.count);
+  const AsnDatatype* row = ElementRow(v.datatype);
+  v.decodeCount = v.count;
+  switch (v.outcome) {
+    case ASN_TYPED_BY_SCHEMA: {
+      // A list typed by its schema is counted before anything is decoded, so
+      // that the caller learns the count whatever follows.
+      const bool list = v.count == 0;
+      if (row && sized) {
+        const AsnMeasured m = AsnMeasureValues(row, data, length, list);
+        v.size = m.size;
+        v.decodeCount = m.count;
+      } else if (list) {
+        AsnCursor all = AsnCursorOverConst(data, length);
+        v.decodeCount = AsnListCount(AsnDatatypeFind(v.datatype), &all);
+      }
+      if (list) v.count = v.decodeCount;
+      break;
+    }
     case ASN_TYPED_BY_TAGS:
-      return row ? AsnDecodedSizeElements(data, length, row, c.count) : 0;
+      v.size = row && sized ? AsnDecodedSizeElements(data, length, row, v.count) : 0;
+      break;
     default:
-      return sizeof(VelmoraRawData) + length;
+      v.size = RawSize(length);
   }
+  if (walk && sized) AsnWalkKeep(walk, v);
+  return v;
 }
 
 // A value without a property context and the block it takes in its arena.
@@ -333,42 +341,34 @@ void AsnDecodeAnyValue(const uint8_t* data, uint32_t length, VelmoraAnyValue* va
 
 uint32_t AsnDecodedSizeTypedValue(const uint8_t* data, uint32_t length, AsnPropertyChecker check,
                                   uint32_t objectType, uint32_t property, int32_t arrayIndex) {
-  Classified c = Classify(data, length, check, objectType, property, arrayIndex);
-  return ExactSize(c, data, length);
+  return Measure(data, length, check, objectType, property, arrayIndex, true).size;
 }
 
 int32_t AsnDecodeTypedValue(VelmoraAnyValue* value, VelmoraAllocator* allocator,
                             AsnPropertyChecker check, uint32_t objectType, uint32_t property,
                             int32_t arrayIndex, const uint8_t* data, uint32_t length) {
   if (!value || (!data && length != 0)) return ASN_MISSING_RECORD;
-  Classified c = Classify(data, length, check, objectType, property, arrayIndex);
-  value->type = c.datatype;
-  value->count = c.count;
-  // A list typed by its schema is counted before anything is decoded, so
-  // that the caller learns the count whatever follows.
-  if (c.outcome == ASN_TYPED_BY_SCHEMA && c.count == 0) {
-    AsnCursor all = AsnCursorOverConst(data, length);
-    value->count = AsnListCount(AsnDatatypeFind(c.datatype), &all);
-  }
+  const bool sized = allocator || value->buffer;
+  const AsnWalkValue v = Measure(data, length, check, objectType, property, arrayIndex, sized);
+  value->type = v.datatype;
+  value->count = v.count;
   // The caller learns datatype and count only.
-  if (!allocator && !value->buffer) return ASN_OK;
-  const AsnDatatype* row = ElementRow(c.datatype);
+  if (!sized) return ASN_OK;
+  const AsnDatatype* row = ElementRow(v.datatype);
 
-  uint32_t size = ExactSize(c, data, length);
-  switch (c.outcome) {
+  switch (v.outcome) {
     case ASN_TYPED_BY_SCHEMA:
       if (!row) return ASN_NO_DECODER;
-      return c.count == 0 ? AsnDecodeValueList(row, data, length, value, allocator)
-                          : AsnDecodeValue(row, data, length, value, allocator);
+      return AsnDecodeMeasured(row, data, length, value, allocator, {v.decodeCount, v.size});
     case ASN_TYPED_BY_TAGS: {
       if (!row) return ASN_NO_DECODER;
-      if (int32_t status = Obtain(value, allocator, size)) return status;
-      bool carve = row->size >= 0 && size != c.count * uint32_t(row->size);
+      if (int32_t status = Obtain(value, allocator, v.size)) return status;
+      bool carve = row->size >= 0 && v.size != v.count * uint32_t(row->size);
       if (value->buffer) AsnDecodeElements(data, length, value, carve, row);
       return ASN_OK;
     }
     case ASN_KEPT_RAW: {
-      if (int32_t status = Obtain(value, allocator, size)) return status;
+      if (int32_t status = Obtain(value, allocator, v.size)) return status;
       WriteRaw(static_cast<uint8_t*>(value->buffer), data, length);
       return ASN_OK;
     }
