@@ -20,6 +20,23 @@ constexpr size_t kReadChunk = 4096;
 // Giving back a read buffer this large gives the allocator's free memory
 // back to the system too: after a burst of large frames it would keep it.
 constexpr size_t kTrimFrom = 256u << 10;
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define VMD_OWN_HEAP 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define VMD_OWN_HEAP 0
+#endif
+#endif
+#ifndef VMD_OWN_HEAP
+#define VMD_OWN_HEAP 1
+#endif
+
+// A sanitizer's allocator replaces glibc's, whose trim then walks an arena
+// that was never set up and crashes.
+void GiveBackFreeMemory() {
+  if constexpr (VMD_OWN_HEAP) malloc_trim(0);
+}
 // A client that sends without reading its replies stops being read once this
 // much waits for it: it holds up only itself.
 constexpr size_t kQueueLimit = 4u << 20;
@@ -195,7 +212,7 @@ void ReadBuffer::Shrink(size_t keep) {
 void ReadBuffer::Release() {
   free(bytes_);
   server_->links.read_held -= Charge(size_);
-  if (size_ >= kTrimFrom) malloc_trim(0);
+  if (size_ >= kTrimFrom) GiveBackFreeMemory();
   bytes_ = nullptr;
   size_ = 0;
 }
