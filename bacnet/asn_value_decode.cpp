@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "bacnet/asn_check.h"
 #include "bacnet/asn_primitive.h"
+#include "bacnet/asn_schema.h"
 #include "bacnet/asn_value_walk.h"
 
 namespace {
@@ -39,6 +41,74 @@ uint8_t* Carve(uint8_t** arenaEnd, uint32_t size) {
 
 constexpr VelmoraAllocatorOps kBudgetOps = {AsnBudgetAlloc, AsnBudgetFree};
 
+int WholeValueCheck(AsnPropertyCheck* check, int32_t* datatype) {
+  return AsnCheckPropertyDatatype(check, datatype);
+}
+
+// The application-tagged primitive row a choice's alternatives give the
+// element starting with first: 0 when none does, or the choice has other
+// alternatives.
+uint32_t PlainAlternative(const AsnSchemaType& choice, uint8_t first) {
+  const auto* alts = static_cast<const AsnSchemaElement*>(choice.data);
+  for (uint32_t i = 0; i < choice.bound; ++i) {
+    const AsnSchemaType& alt = AsnSchemaTable[alts[i].row];
+    if (alts[i].contextTag >= 0 || alts[i].flags != 0 || (alt.tagKind & AsnKindMask) != 0) return 0;
+    if ((first & 0xF8) == (alt.tagKind & 0xF0)) return alts[i].row;
+  }
+  return 0;
+}
+
+// The common property values typed by their schema without the general
+// walk: one element, or a whole array or list of elements, of a primitive
+// row or of a choice of application-tagged primitive rows (a priority
+// value). Each element is checked by the row the schema check would pick
+// for it, so a value taken here gets the datatype, count and size that
+// the general path gives; false leaves any other value, and every one
+// these checks refuse, to it.
+bool PlainMeasure(uint16_t code, int32_t arrayIndex, const uint8_t* data, uint32_t length,
+                  AsnWalkValue* v) {
+  const uint32_t rowIndex = AsnTypeCodeRow(code);
+  if (arrayIndex != -1 || length == 0 || rowIndex >= AsnSchemaRowCount) return false;
+  const bool many = (code & (kAsnPropArray | kAsnPropList)) != 0;
+  // The general check takes a lone Null of a property that may be one first.
+  if (!(code & kAsnPropArray) && (code & kAsnPropMayBeNull) && data[0] == 0x00) return false;
+  const AsnSchemaType& row = AsnSchemaTable[rowIndex];
+  const bool choice = (row.tagKind & 0xFF) == AsnConstructedChoice;
+  if (!choice && (row.tagKind & AsnKindMask) != AsnKindPrimitive) return false;
+  AsnCheckReader reader;
+  AsnCheckReaderInit(&reader, data, length);
+  uint32_t elements = 0;
+  do {
+    const uint8_t first = reader.cursor[0];
+    if ((first & 0x0F) == 0x0F) return false;  // a closing tag ends a list short
+    uint32_t element = rowIndex;
+    if (choice && (element = PlainAlternative(row, first)) == 0) return false;
+    if (AsnCheckElement(&reader, element) != AsnCheckOk) return false;
+    ++elements;
+  } while (many && reader.remaining > 0);
+  if (reader.remaining != 0) return false;
+
+  int32_t datatype = row.datatype;
+  if (datatype == ASN_TYPE_CHAR_STRING) {
+    AsnCursor all = AsnCursorOverConst(data, length);
+    const int32_t text = AsnCharStringDatatype(&all);
+    if (text >= 0) datatype = text;
+  }
+  const AsnDatatype* element = ElementRow(datatype);
+  if (!element) return false;
+  AsnMeasured m{elements, elements * uint32_t(element->size)};
+  if (element->decodedSize || element->size < 0 || AsnSchemaRowOfDatatype(datatype) != 0)
+    m = AsnMeasureValues(element, data, length, many);
+  v->outcome = ASN_TYPED_BY_SCHEMA;
+  v->datatype = datatype;
+  v->count = m.count;
+  v->decodeCount = m.count;
+  v->size = m.size;
+  // A single value counts as one whatever its measure counted.
+  if (!many) v->count = 1;
+  return true;
+}
+
 // A property value as the decode takes it: classified, counted and, when
 // sized, measured. Measuring a value through a walk keeps what it found
 // there, and a value the walk holds is taken from it instead.
@@ -48,6 +118,13 @@ AsnWalkValue Measure(const uint8_t* data, uint32_t length, AsnPropertyChecker ch
   AsnValueWalk* walk = AsnCurrentWalk();
   if (walk && sized)
     if (const AsnWalkValue* kept = AsnWalkFind(walk, v)) return *kept;
+  if (sized && check == WholeValueCheck) {
+    const uint16_t code = AsnPropertyTypeCode(objectType, property);
+    if (code != 0 && PlainMeasure(code, arrayIndex, data, length, &v)) {
+      if (walk) AsnWalkKeep(walk, v);
+      return v;
+    }
+  }
   v.outcome = AsnClassifyPropertyValue(data, length, check, objectType, property, arrayIndex,
                                        &v.datatype, &v.count);
   const AsnDatatype* row = ElementRow(v.datatype);
@@ -117,10 +194,6 @@ int32_t Obtain(VelmoraAnyValue* value, VelmoraAllocator* allocator, uint32_t siz
 uint32_t SizeFor(AsnPropertyChecker check, uint32_t objectType, uint32_t property,
                  int32_t arrayIndex, const uint8_t* data, uint32_t length) {
   return AsnDecodedSizeTypedValue(data, length, check, objectType, property, arrayIndex);
-}
-
-int WholeValueCheck(AsnPropertyCheck* check, int32_t* datatype) {
-  return AsnCheckPropertyDatatype(check, datatype);
 }
 
 }  // namespace
