@@ -105,6 +105,12 @@ bool AsnAtListEnd(const AsnCursor* cursor) {
 
 uint32_t AsnElementAt(const AsnCursor* cursor) {
   if (AsnAtListEnd(cursor)) return 0;
+  // A tag octet with the length in it, read as the skip walk reads it.
+  const uint8_t first = cursor->current[0];
+  if ((first & ASN_LVT_MASK) < ASN_LVT_EXTENDED && !IsExtendedNumber(first)) {
+    const uint32_t n = (first & 0xE8) == 0 ? 1 : 1 + (first & ASN_LVT_MASK);
+    return n <= uint32_t(cursor->end - cursor->current) ? n : 0;
+  }
   int32_t n = AsnTagSkipElement(cursor->current, cursor->end);
   return n > 0 ? uint32_t(n) : 0;
 }

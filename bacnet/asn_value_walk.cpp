@@ -3,11 +3,14 @@
 #include <cstring>
 
 #include "bacnet/asn_check.h"
+#include "bacnet/asn_read_multi_scan.h"
 #include "bacnet/asn_schema.h"
 
 namespace {
 
 thread_local AsnValueWalk* tCurrent = nullptr;
+
+constexpr uint32_t kReadPropertyMultiple = 14;
 
 constexpr uint32_t kSlotMask = ASN_WALK_SLOTS - 1;
 static_assert((ASN_WALK_SLOTS & kSlotMask) == 0, "the slots are a power of two");
@@ -49,11 +52,14 @@ void AsnValueWalkInit(AsnValueWalk* walk) {
   walk->measuredAt = nullptr;
   walk->measuredLength = 0;
   walk->values = 0;
+  walk->enclosed = 0;
+  walk->nextEnclosed = 0;
   std::memset(walk->occupied, 0, sizeof walk->occupied);
 }
 
 uint32_t AsnCheckComplexAckWalk(uint32_t service, const uint8_t* data, uint32_t length,
                                 AsnValueWalk* walk) {
+  if (service == kReadPropertyMultiple && AsnScanReadMultiAck(data, length, walk)) return 0;
   const uint32_t result = AsnCheckComplexAck(service, data, length);
   const uint16_t root = AsnCheckComplexAckRoot(service);
   if (result == 0 && root != 0 && length != 0) {
@@ -112,6 +118,26 @@ void AsnWalkNoteMeasured(const uint8_t* element, uint32_t length) {
   if (!tCurrent) return;
   tCurrent->measuredAt = element;
   tCurrent->measuredLength = length;
+}
+
+void AsnWalkNoteEnclosed(AsnValueWalk* walk, const uint8_t* at, uint32_t length) {
+  if (walk->enclosed >= ASN_WALK_VALUES) return;
+  walk->enclosedAt[walk->enclosed] = at;
+  walk->enclosedLength[walk->enclosed] = length;
+  ++walk->enclosed;
+}
+
+bool AsnWalkTakeEnclosed(const uint8_t* at, const uint8_t* end, const uint8_t** contents,
+                         uint32_t* length) {
+  AsnValueWalk* walk = tCurrent;
+  if (!walk || walk->nextEnclosed >= walk->enclosed) return false;
+  const uint32_t i = walk->nextEnclosed;
+  if (walk->enclosedAt[i] != at || uint64_t(end - at) < uint64_t(walk->enclosedLength[i]) + 2)
+    return false;
+  *contents = at + 1;
+  *length = walk->enclosedLength[i];
+  ++walk->nextEnclosed;
+  return true;
 }
 
 bool AsnWalkChecked(const AsnValueWalk* walk, const AsnDatatype* row, const uint8_t* data,

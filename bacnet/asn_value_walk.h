@@ -50,6 +50,13 @@ struct AsnValueWalk {
   const uint8_t* measuredAt;
   uint32_t measuredLength;
   uint32_t values;
+  // The values an acknowledgement's check measured, in order: where each
+  // one's enclosing opening tag lies and its contents' length, so that
+  // walking the records again takes each value without stepping over it.
+  uint32_t enclosed;
+  uint32_t nextEnclosed;  // the next one a walk of the records meets
+  const uint8_t* enclosedAt[ASN_WALK_VALUES];
+  uint32_t enclosedLength[ASN_WALK_VALUES];
   uint64_t occupied[ASN_WALK_SLOTS / 64];
   AsnWalkValue slots[ASN_WALK_SLOTS];
 };
@@ -89,6 +96,16 @@ void AsnWalkKeepItems(const uint8_t* at, uint32_t size, uint32_t count);
 bool AsnWalkFindItems(const uint8_t* at, uint32_t size, uint32_t* count);
 // Notes in the current walk the octets a record's decoded-size walk took.
 void AsnWalkNoteMeasured(const uint8_t* element, uint32_t length);
+
+// Notes the value enclosed by the opening tag at `at` with contents of
+// `length` octets, as the check stepped over it; nothing when full.
+void AsnWalkNoteEnclosed(AsnValueWalk* walk, const uint8_t* at, uint32_t length);
+// The contents of the value enclosed by the one-octet opening tag at `at`
+// when it is the next one noted in the current walk, lying before end.
+bool AsnWalkTakeEnclosed(const uint8_t* at, const uint8_t* end, const uint8_t** contents,
+                         uint32_t* length);
+// Walks of the records start again from the first value noted.
+inline void AsnWalkRewind(AsnValueWalk* walk) { walk->nextEnclosed = 0; }
 
 // True when the walk notes data as checked octets of a list of the row's
 // values.
