@@ -87,6 +87,32 @@ int32_t PlainElement(const AsnSchemaType& row, const uint8_t* p, uint32_t room) 
   }
 }
 
+// One ANSI character string of a row that takes any text: its datatype
+// is ANSI text when no zero octet lies in it, and it decodes to its octets
+// and a terminator.
+bool PlainText(const AsnSchemaType& row, const uint8_t* data, uint32_t length, AsnWalkValue* v) {
+  if (row.data || row.bound != 0 || (row.tagKind & 0x03) != 0) return false;
+  const uint8_t first = data[0];
+  uint32_t header = 1;
+  uint32_t text = first & 0x07;
+  if (first == 0x75 && length >= 2) {
+    header = 2;
+    text = data[1];
+    if (text < 5 || text >= 254) return false;
+  } else if (first < 0x71 || first > 0x74) {
+    return false;
+  }
+  if (uint64_t(header) + text != length || data[header] != VELMORA_CHARSET_ANSI) return false;
+  if (std::memchr(data + header + 1, 0, text - 1)) return false;
+  if (AsnSchemaRowOfDatatype(ASN_TYPE_TEXT_ANSI) != 0) return false;
+  v->outcome = ASN_TYPED_BY_SCHEMA;
+  v->datatype = ASN_TYPE_TEXT_ANSI;
+  v->count = 1;
+  v->decodeCount = 1;
+  v->size = text;  // the octets after the character set, and a terminator
+  return true;
+}
+
 // The common property values typed by their schema without the general
 // walk: one element, or a whole array or list of elements, of a primitive
 // row or of a choice of application-tagged primitive rows (a priority
@@ -104,6 +130,8 @@ bool PlainMeasure(uint16_t code, int32_t arrayIndex, const uint8_t* data, uint32
   const AsnSchemaType& row = AsnSchemaTable[rowIndex];
   const bool choice = (row.tagKind & 0xFF) == AsnConstructedChoice;
   if (!choice && (row.tagKind & AsnKindMask) != AsnKindPrimitive) return false;
+  if (!choice && (row.tagKind >> 4) == ASN_TAG_CHAR_STRING)
+    return !many && PlainText(row, data, length, v);
   AsnCheckReader reader;
   AsnCheckReaderInit(&reader, data, length);
   uint32_t elements = 0;
