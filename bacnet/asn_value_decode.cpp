@@ -139,7 +139,9 @@ bool PlainMeasure(uint16_t code, int32_t arrayIndex, const uint8_t* data, uint32
     const uint8_t first = reader.cursor[0];
     if ((first & 0x0F) == 0x0F) return false;  // a closing tag ends a list short
     uint32_t element = rowIndex;
-    if (choice && (element = PlainAlternative(row, first)) == 0) return false;
+    if (choice ? (element = PlainAlternative(row, first)) == 0
+               : (first & 0xF8) != (row.tagKind & 0xF0))
+      return false;
     const int32_t n = PlainElement(AsnSchemaTable[element], reader.cursor, reader.remaining);
     if (n > 0) {
       reader.cursor += n;
