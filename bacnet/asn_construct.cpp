@@ -147,7 +147,13 @@ void AsnLeaveTag(AsnCursor* cursor) {
     cursor->current += TagOctets(cursor);
 }
 
-uint32_t AsnTakeUnsigned(AsnCursor* cursor) { return Take<uint32_t, AsnDecodeUnsigned, 0>(cursor); }
+// The unsigned decoder's reading of the element's value octets, without
+// reading its header a second time.
+uint32_t AsnTakeUnsigned(AsnCursor* cursor) {
+  uint32_t length;
+  const uint8_t* v = TakePrimitive(cursor, 0, &length);
+  return v && length ? AsnUnpackUnsigned(std::min(length, 4u), v) : 0;
+}
 int32_t AsnTakeSigned(AsnCursor* cursor) { return Take<int32_t, AsnDecodeSigned, 0>(cursor); }
 float AsnTakeReal(AsnCursor* cursor) { return Take<float, AsnDecodeReal, 4>(cursor); }
 double AsnTakeDouble(AsnCursor* cursor) { return Take<double, AsnDecodeDouble, 8>(cursor); }

@@ -87,9 +87,12 @@ bool ScanResult(Scan* s, uint32_t objectType, bool measure, uint32_t* size) {
   if (open == kValueOpen) {
     if (!SkipValue(s) || s->p >= s->end || s->p[0] != kValueClose) return false;
     if (measure) {
-      AsnWalkNoteEnclosed(AsnCurrentWalk(), contents - 1, uint32_t(s->p - contents));
-      *size = AsnBlockSize(AsnDecodedSizeProperty(objectType, property, int32_t(index), contents,
-                                                  uint32_t(s->p - contents)));
+      AsnValueWalk* walk = AsnCurrentWalk();
+      const auto length = uint32_t(s->p - contents);
+      walk->keptSlot = -1;
+      *size = AsnBlockSize(
+          AsnDecodedSizeProperty(objectType, property, int32_t(index), contents, length));
+      AsnWalkNoteEnclosed(walk, contents - 1, length, walk->keptSlot);
     }
   } else {
     AsnCheckReader reader;

@@ -175,48 +175,50 @@ bool PlainMeasure(uint16_t code, int32_t arrayIndex, const uint8_t* data, uint32
 }
 
 // A property value as the decode takes it: classified, counted and, when
-// sized, measured. Measuring a value through a walk keeps what it found
-// there, and a value the walk holds is taken from it instead.
-AsnWalkValue Measure(const uint8_t* data, uint32_t length, AsnPropertyChecker check,
-                     uint32_t objectType, uint32_t property, int32_t arrayIndex, bool sized) {
-  AsnWalkValue v = {data, check, length, objectType, property, arrayIndex, 0, 0, 0, 0, 0};
+// sized, measured, into *v. Measuring a value through a walk keeps what it
+// found there, and a value the walk holds is taken from it instead (the
+// walk's own record is answered then).
+const AsnWalkValue* Measure(const uint8_t* data, uint32_t length, AsnPropertyChecker check,
+                            uint32_t objectType, uint32_t property, int32_t arrayIndex, bool sized,
+                            AsnWalkValue* v) {
+  *v = {data, check, length, objectType, property, arrayIndex, 0, 0, 0, 0, 0};
   AsnValueWalk* walk = AsnCurrentWalk();
   if (walk && sized)
-    if (const AsnWalkValue* kept = AsnWalkFind(walk, v)) return *kept;
+    if (const AsnWalkValue* kept = AsnWalkFind(walk, *v)) return kept;
   if (sized && check == WholeValueCheck) {
     const uint16_t code = AsnPropertyTypeCode(objectType, property);
-    if (code != 0 && PlainMeasure(code, arrayIndex, data, length, &v)) {
-      if (walk) AsnWalkKeep(walk, v);
+    if (code != 0 && PlainMeasure(code, arrayIndex, data, length, v)) {
+      if (walk) AsnWalkKeep(walk, *v);
       return v;
     }
   }
-  v.outcome = AsnClassifyPropertyValue(data, length, check, objectType, property, arrayIndex,
-                                       &v.datatype, &v.count);
-  const AsnDatatype* row = ElementRow(v.datatype);
-  v.decodeCount = v.count;
-  switch (v.outcome) {
+  v->outcome = AsnClassifyPropertyValue(data, length, check, objectType, property, arrayIndex,
+                                        &v->datatype, &v->count);
+  const AsnDatatype* row = ElementRow(v->datatype);
+  v->decodeCount = v->count;
+  switch (v->outcome) {
     case ASN_TYPED_BY_SCHEMA: {
       // A list typed by its schema is counted before anything is decoded, so
       // that the caller learns the count whatever follows.
-      const bool list = v.count == 0;
+      const bool list = v->count == 0;
       if (row && sized) {
         const AsnMeasured m = AsnMeasureValues(row, data, length, list);
-        v.size = m.size;
-        v.decodeCount = m.count;
+        v->size = m.size;
+        v->decodeCount = m.count;
       } else if (list) {
         AsnCursor all = AsnCursorOverConst(data, length);
-        v.decodeCount = AsnListCount(AsnDatatypeFind(v.datatype), &all);
+        v->decodeCount = AsnListCount(AsnDatatypeFind(v->datatype), &all);
       }
-      if (list) v.count = v.decodeCount;
+      if (list) v->count = v->decodeCount;
       break;
     }
     case ASN_TYPED_BY_TAGS:
-      v.size = row && sized ? AsnDecodedSizeElements(data, length, row, v.count) : 0;
+      v->size = row && sized ? AsnDecodedSizeElements(data, length, row, v->count) : 0;
       break;
     default:
-      v.size = RawSize(length);
+      v->size = RawSize(length);
   }
-  if (walk && sized) AsnWalkKeep(walk, v);
+  if (walk && sized) AsnWalkKeep(walk, *v);
   return v;
 }
 
@@ -479,7 +481,8 @@ void AsnDecodeAnyValue(const uint8_t* data, uint32_t length, VelmoraAnyValue* va
 
 uint32_t AsnDecodedSizeTypedValue(const uint8_t* data, uint32_t length, AsnPropertyChecker check,
                                   uint32_t objectType, uint32_t property, int32_t arrayIndex) {
-  return Measure(data, length, check, objectType, property, arrayIndex, true).size;
+  AsnWalkValue v;
+  return Measure(data, length, check, objectType, property, arrayIndex, true, &v)->size;
 }
 
 int32_t AsnDecodeTypedValue(VelmoraAnyValue* value, VelmoraAllocator* allocator,
@@ -487,7 +490,9 @@ int32_t AsnDecodeTypedValue(VelmoraAnyValue* value, VelmoraAllocator* allocator,
                             int32_t arrayIndex, const uint8_t* data, uint32_t length) {
   if (!value || (!data && length != 0)) return ASN_MISSING_RECORD;
   const bool sized = allocator || value->buffer;
-  const AsnWalkValue v = Measure(data, length, check, objectType, property, arrayIndex, sized);
+  AsnWalkValue measured;
+  const AsnWalkValue& v =
+      *Measure(data, length, check, objectType, property, arrayIndex, sized, &measured);
   value->type = v.datatype;
   value->count = v.count;
   // The caller learns datatype and count only.

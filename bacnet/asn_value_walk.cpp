@@ -30,6 +30,17 @@ bool SameKey(const AsnWalkValue& a, const AsnWalkValue& b) {
          a.objectType == b.objectType && a.property == b.property && a.arrayIndex == b.arrayIndex;
 }
 
+int32_t Keep(AsnValueWalk* walk, const AsnWalkValue& value) {
+  if (walk->values >= ASN_WALK_VALUES) return -1;
+  uint32_t slot = SlotOf(value.data);
+  for (; Occupied(walk, slot); slot = (slot + 1) & kSlotMask)
+    if (SameKey(walk->slots[slot], value)) return int32_t(slot);
+  walk->slots[slot] = value;
+  walk->occupied[slot / 64] |= uint64_t{1} << (slot % 64);
+  ++walk->values;
+  return int32_t(slot);
+}
+
 // The row whose values a list wrapper root holds directly, without tags of
 // their own around the list; 0 for any other root.
 uint16_t ListRow(uint16_t root) {
@@ -54,6 +65,8 @@ void AsnValueWalkInit(AsnValueWalk* walk) {
   walk->values = 0;
   walk->enclosed = 0;
   walk->nextEnclosed = 0;
+  walk->takenSlot = -1;
+  walk->keptSlot = -1;
   std::memset(walk->occupied, 0, sizeof walk->occupied);
 }
 
@@ -79,20 +92,18 @@ AsnWalkScope::AsnWalkScope(AsnValueWalk* walk) : previous_(tCurrent) {
 AsnWalkScope::~AsnWalkScope() { tCurrent = previous_; }
 
 const AsnWalkValue* AsnWalkFind(const AsnValueWalk* walk, const AsnWalkValue& key) {
+  // Decoding asks for the value whose octets it was just given first.
+  if (walk->takenSlot >= 0 && SameKey(walk->slots[walk->takenSlot], key))
+    return &walk->slots[walk->takenSlot];
   for (uint32_t slot = SlotOf(key.data);; slot = (slot + 1) & kSlotMask) {
     if (!Occupied(walk, slot)) return nullptr;
     if (SameKey(walk->slots[slot], key)) return &walk->slots[slot];
   }
 }
 
-void AsnWalkKeep(AsnValueWalk* walk, const AsnWalkValue& value) {
-  if (walk->values >= ASN_WALK_VALUES) return;
-  uint32_t slot = SlotOf(value.data);
-  for (; Occupied(walk, slot); slot = (slot + 1) & kSlotMask)
-    if (SameKey(walk->slots[slot], value)) return;
-  walk->slots[slot] = value;
-  walk->occupied[slot / 64] |= uint64_t{1} << (slot % 64);
-  ++walk->values;
+int32_t AsnWalkKeep(AsnValueWalk* walk, const AsnWalkValue& value) {
+  walk->keptSlot = Keep(walk, value);
+  return walk->keptSlot;
 }
 
 void AsnWalkKeepItems(const uint8_t* at, uint32_t size, uint32_t count) {
@@ -120,10 +131,11 @@ void AsnWalkNoteMeasured(const uint8_t* element, uint32_t length) {
   tCurrent->measuredLength = length;
 }
 
-void AsnWalkNoteEnclosed(AsnValueWalk* walk, const uint8_t* at, uint32_t length) {
+void AsnWalkNoteEnclosed(AsnValueWalk* walk, const uint8_t* at, uint32_t length, int32_t slot) {
   if (walk->enclosed >= ASN_WALK_VALUES) return;
   walk->enclosedAt[walk->enclosed] = at;
   walk->enclosedLength[walk->enclosed] = length;
+  walk->enclosedSlot[walk->enclosed] = int16_t(slot);
   ++walk->enclosed;
 }
 
@@ -136,6 +148,7 @@ bool AsnWalkTakeEnclosed(const uint8_t* at, const uint8_t* end, const uint8_t** 
     return false;
   *contents = at + 1;
   *length = walk->enclosedLength[i];
+  walk->takenSlot = walk->enclosedSlot[i];
   ++walk->nextEnclosed;
   return true;
 }

@@ -55,6 +55,9 @@ struct AsnValueWalk {
   // walking the records again takes each value without stepping over it.
   uint32_t enclosed;
   uint32_t nextEnclosed;  // the next one a walk of the records meets
+  int32_t takenSlot;      // the slot of the value last taken so, -1 none
+  int32_t keptSlot;       // the slot the last value kept went to, -1 none
+  int16_t enclosedSlot[ASN_WALK_VALUES];
   const uint8_t* enclosedAt[ASN_WALK_VALUES];
   uint32_t enclosedLength[ASN_WALK_VALUES];
   uint64_t occupied[ASN_WALK_SLOTS / 64];
@@ -86,8 +89,9 @@ class AsnWalkScope {
 // The measured value with this key (data, check, length, object type,
 // property, array index taken from key), or null.
 const AsnWalkValue* AsnWalkFind(const AsnValueWalk* walk, const AsnWalkValue& key);
-// Keeps a measured value; nothing when the walk is full.
-void AsnWalkKeep(AsnValueWalk* walk, const AsnWalkValue& value);
+// Keeps a measured value; nothing when the walk is full. The slot it is
+// kept in, or -1.
+int32_t AsnWalkKeep(AsnValueWalk* walk, const AsnWalkValue& value);
 
 // The number of records of `size` bytes in a list starting at `at`, as
 // measuring counted them in the current walk; nothing outside one or when
@@ -98,8 +102,9 @@ bool AsnWalkFindItems(const uint8_t* at, uint32_t size, uint32_t* count);
 void AsnWalkNoteMeasured(const uint8_t* element, uint32_t length);
 
 // Notes the value enclosed by the opening tag at `at` with contents of
-// `length` octets, as the check stepped over it; nothing when full.
-void AsnWalkNoteEnclosed(AsnValueWalk* walk, const uint8_t* at, uint32_t length);
+// `length` octets, as the check stepped over it, and the slot it was kept
+// in (-1 none); nothing when full.
+void AsnWalkNoteEnclosed(AsnValueWalk* walk, const uint8_t* at, uint32_t length, int32_t slot);
 // The contents of the value enclosed by the one-octet opening tag at `at`
 // when it is the next one noted in the current walk, lying before end.
 bool AsnWalkTakeEnclosed(const uint8_t* at, const uint8_t* end, const uint8_t** contents,
