@@ -45,17 +45,26 @@ int WholeValueCheck(AsnPropertyCheck* check, int32_t* datatype) {
   return AsnCheckPropertyDatatype(check, datatype);
 }
 
-// The application-tagged primitive row a choice's alternatives give the
-// element starting with first: 0 when none does, or the choice has other
-// alternatives.
-uint32_t PlainAlternative(const AsnSchemaType& choice, uint8_t first) {
+// The alternatives of a choice that an element's tag picks without the
+// general walk: its application-tagged primitive rows, up to the first
+// alternative of any other kind (a tag that none of these takes is left to
+// the general check, which tries that one next).
+struct PlainChoice {
+  uint32_t count;
+  uint8_t tags[4];
+  uint16_t rows[4];
+};
+
+PlainChoice PlainAlternatives(const AsnSchemaType& choice) {
+  PlainChoice c{};
   const auto* alts = static_cast<const AsnSchemaElement*>(choice.data);
-  for (uint32_t i = 0; i < choice.bound; ++i) {
+  for (uint32_t i = 0; i < choice.bound && c.count < 4; ++i) {
     const AsnSchemaType& alt = AsnSchemaTable[alts[i].row];
-    if (alts[i].contextTag >= 0 || alts[i].flags != 0 || (alt.tagKind & AsnKindMask) != 0) return 0;
-    if ((first & 0xF8) == (alt.tagKind & 0xF0)) return alts[i].row;
+    if (alts[i].contextTag >= 0 || alts[i].flags != 0 || (alt.tagKind & AsnKindMask) != 0) break;
+    c.tags[c.count] = uint8_t(alt.tagKind & 0xF0);
+    c.rows[c.count++] = alts[i].row;
   }
-  return 0;
+  return c;
 }
 
 // The octets the checker takes for an element of the primitive row at p,
@@ -132,26 +141,35 @@ bool PlainMeasure(uint16_t code, int32_t arrayIndex, const uint8_t* data, uint32
   if (!choice && (row.tagKind & AsnKindMask) != AsnKindPrimitive) return false;
   if (!choice && (row.tagKind >> 4) == ASN_TAG_CHAR_STRING)
     return !many && PlainText(row, data, length, v);
-  AsnCheckReader reader;
-  AsnCheckReaderInit(&reader, data, length);
+  const PlainChoice alts = choice ? PlainAlternatives(row) : PlainChoice{};
+  const uint8_t* p = data;
+  uint32_t room = length;
   uint32_t elements = 0;
   do {
-    const uint8_t first = reader.cursor[0];
+    const uint8_t first = p[0];
     if ((first & 0x0F) == 0x0F) return false;  // a closing tag ends a list short
     uint32_t element = rowIndex;
-    if (choice ? (element = PlainAlternative(row, first)) == 0
-               : (first & 0xF8) != (row.tagKind & 0xF0))
-      return false;
-    const int32_t n = PlainElement(AsnSchemaTable[element], reader.cursor, reader.remaining);
-    if (n > 0) {
-      reader.cursor += n;
-      reader.remaining -= uint32_t(n);
-    } else if (n < 0 || AsnCheckElement(&reader, element) != AsnCheckOk) {
+    if (choice) {
+      element = 0;  // no element row is row 0
+      for (uint32_t k = 0; k < alts.count && element == 0; ++k)
+        if ((first & 0xF8) == alts.tags[k]) element = alts.rows[k];
+      if (element == 0) return false;
+    } else if ((first & 0xF8) != (row.tagKind & 0xF0)) {
       return false;
     }
+    int32_t n = PlainElement(AsnSchemaTable[element], p, room);
+    if (n == 0) {
+      AsnCheckReader reader;
+      AsnCheckReaderInit(&reader, p, room);
+      if (AsnCheckElement(&reader, element) != AsnCheckOk) return false;
+      n = int32_t(room - reader.remaining);
+    }
+    if (n < 0) return false;
+    p += n;
+    room -= uint32_t(n);
     ++elements;
-  } while (many && reader.remaining > 0);
-  if (reader.remaining != 0) return false;
+  } while (many && room > 0);
+  if (room != 0) return false;
 
   int32_t datatype = row.datatype;
   if (datatype == ASN_TYPE_CHAR_STRING) {
