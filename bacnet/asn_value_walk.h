@@ -3,7 +3,9 @@
 // size, and for each property value inside it the datatype it was typed
 // with, its count and its exact decoded size. A syntax check may also note
 // the octets it accepted as a list of one schema row's values, whose
-// extents then come from the cheap decoder walk instead of a check.
+// extents then come from the cheap decoder walk instead of a check; the
+// check of a ReadPropertyMultiple acknowledgement measures its values into
+// the walk itself (bacnet/asn_read_multi_scan.h).
 //
 // A walk holds for the octets it was made over, unchanged; it is a fixed
 // record on the caller's stack, filled without allocating. A value that
@@ -67,7 +69,8 @@ struct AsnValueWalk {
 void AsnValueWalkInit(AsnValueWalk* walk);
 
 // AsnCheckComplexAck, noting in the walk an acknowledgement it accepts whose
-// service data is a list of one schema row's values.
+// service data is a list of one schema row's values; a ReadPropertyMultiple
+// acknowledgement of the common form is measured into it as well.
 uint32_t AsnCheckComplexAckWalk(uint32_t service, const uint8_t* data, uint32_t length,
                                 AsnValueWalk* walk);
 

@@ -90,7 +90,9 @@ void ExpectSame(const Bytes& octets) {
   AsnValueWalk walk;
   AsnValueWalkInit(&walk);
   // The pass never accepts what the checker refuses.
-  if (AsnScanReadMultiAck(octets.data(), uint32_t(octets.size()), &walk)) EXPECT_TRUE(general);
+  if (AsnScanReadMultiAck(octets.data(), uint32_t(octets.size()), &walk)) {
+    EXPECT_TRUE(general);
+  }
   const Decoded plain = Decode(octets, false);
   const Decoded walked = Decode(octets, true);
   EXPECT_EQ(walked.check, plain.check);
@@ -185,7 +187,9 @@ TEST(ReadMultiScan, PlainValuesTypeAsTheSchemaCheckTypesThem) {
                                       &value, &end),
               ASN_OK);
     EXPECT_EQ(value.type, datatype);
-    if (outcome != ASN_TYPED_BY_SCHEMA || count != 0) EXPECT_EQ(value.count, count);
+    if (outcome != ASN_TYPED_BY_SCHEMA || count != 0) {
+      EXPECT_EQ(value.count, count);
+    }
     EXPECT_EQ(uint32_t(top - end), size);
   }
 }
