@@ -27,6 +27,11 @@ int32_t EncodePriorityValue(const VelmoraPriorityValue* p, AsnCursor* c) {
 
 void ReadPriorityValue(AsnCursor* c, VelmoraPriorityValue* p) {
   *p = {};
+  // NULL, the most common by far.
+  if (c->current < c->end && c->current[0] == 0x00) {
+    ++c->current;
+    return;
+  }
   const uint32_t n = AsnElementAt(c);
   if (n == 0) {  // nothing there, or an element that runs past the end
     AsnSkipElement(c);

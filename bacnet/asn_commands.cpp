@@ -21,7 +21,11 @@ bool AtOpening(const AsnCursor* c, uint8_t number) {
 void ValueWalk(AsnCursor* c, AsnCarver* carver, uint32_t objectType, uint32_t property,
                int32_t arrayIndex, VelmoraAnyValue* out) {
   uint32_t length;
-  const uint8_t* contents = AsnTakeContents(c, &length);
+  const uint8_t* contents = nullptr;
+  if (carver && AsnWalkTakeEnclosed(c->current, c->end, &contents, &length))
+    c->current = const_cast<uint8_t*>(contents) + length + 1;
+  else
+    contents = AsnTakeContents(c, &length);
   if (!contents) {
     AsnSkipElement(c);  // no constructed element: no value, but move on
     *out = {ASN_TYPE_NONE, nullptr, 0, 0};

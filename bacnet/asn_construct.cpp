@@ -105,6 +105,12 @@ bool AsnAtListEnd(const AsnCursor* cursor) {
 
 uint32_t AsnElementAt(const AsnCursor* cursor) {
   if (AsnAtListEnd(cursor)) return 0;
+  // A tag octet with the length in it, read as the skip walk reads it.
+  const uint8_t first = cursor->current[0];
+  if ((first & ASN_LVT_MASK) < ASN_LVT_EXTENDED && !IsExtendedNumber(first)) {
+    const uint32_t n = (first & 0xE8) == 0 ? 1 : 1 + (first & ASN_LVT_MASK);
+    return n <= uint32_t(cursor->end - cursor->current) ? n : 0;
+  }
   int32_t n = AsnTagSkipElement(cursor->current, cursor->end);
   return n > 0 ? uint32_t(n) : 0;
 }
@@ -141,7 +147,13 @@ void AsnLeaveTag(AsnCursor* cursor) {
     cursor->current += TagOctets(cursor);
 }
 
-uint32_t AsnTakeUnsigned(AsnCursor* cursor) { return Take<uint32_t, AsnDecodeUnsigned, 0>(cursor); }
+// The unsigned decoder's reading of the element's value octets, without
+// reading its header a second time.
+uint32_t AsnTakeUnsigned(AsnCursor* cursor) {
+  uint32_t length;
+  const uint8_t* v = TakePrimitive(cursor, 0, &length);
+  return v && length ? AsnUnpackUnsigned(std::min(length, 4u), v) : 0;
+}
 int32_t AsnTakeSigned(AsnCursor* cursor) { return Take<int32_t, AsnDecodeSigned, 0>(cursor); }
 float AsnTakeReal(AsnCursor* cursor) { return Take<float, AsnDecodeReal, 4>(cursor); }
 double AsnTakeDouble(AsnCursor* cursor) { return Take<double, AsnDecodeDouble, 8>(cursor); }

@@ -403,6 +403,7 @@ uint32_t AsnDecodedSizeList(const AsnDatatype* row, const uint8_t* data, uint32_
                             AsnValueWalk* walk) {
   if (!walk) return AsnDecodedSizeList(row, data, length);
   AsnWalkScope scope(walk);
+  AsnWalkRewind(walk);
   return MeasureList(row, data, length, true, walk).size;
 }
 
@@ -412,6 +413,7 @@ int32_t AsnDecodeValueList(const AsnDatatype* row, const uint8_t* data, uint32_t
   if (!walk) return AsnDecodeValueList(row, data, length, value, allocator);
   if (!row || !value || (!data && length != 0)) return ASN_MISSING_RECORD;
   AsnWalkScope scope(walk);
+  AsnWalkRewind(walk);
   const bool sized = Measuring(value, allocator) && row->decode;
   return AsnDecodeMeasured(row, data, length, value, allocator,
                            MeasureList(row, data, length, sized, walk));

@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "bacnet/asn_check.h"
 #include "bacnet/asn_primitive.h"
+#include "bacnet/asn_schema.h"
 #include "bacnet/asn_value_walk.h"
 
 namespace {
@@ -39,42 +41,202 @@ uint8_t* Carve(uint8_t** arenaEnd, uint32_t size) {
 
 constexpr VelmoraAllocatorOps kBudgetOps = {AsnBudgetAlloc, AsnBudgetFree};
 
+int WholeValueCheck(AsnPropertyCheck* check, int32_t* datatype) {
+  return AsnCheckPropertyDatatype(check, datatype);
+}
+
+// The alternatives of a choice that an element's tag picks without the
+// general walk: its application-tagged primitive rows, up to the first
+// alternative of any other kind (a tag that none of these takes is left to
+// the general check, which tries that one next).
+struct PlainChoice {
+  uint32_t count;
+  uint8_t tags[4];
+  uint16_t rows[4];
+};
+
+PlainChoice PlainAlternatives(const AsnSchemaType& choice) {
+  PlainChoice c{};
+  const auto* alts = static_cast<const AsnSchemaElement*>(choice.data);
+  for (uint32_t i = 0; i < choice.bound && c.count < 4; ++i) {
+    const AsnSchemaType& alt = AsnSchemaTable[alts[i].row];
+    if (alts[i].contextTag >= 0 || alts[i].flags != 0 || (alt.tagKind & AsnKindMask) != 0) break;
+    c.tags[c.count] = uint8_t(alt.tagKind & 0xF0);
+    c.rows[c.count++] = alts[i].row;
+  }
+  return c;
+}
+
+// The octets the checker takes for an element of the primitive row at p,
+// whose tag the row's is, in the forms read here: -1 when it refuses the
+// element, 0 when the form is left to it. A one-octet tag holds the length.
+int32_t PlainElement(const AsnSchemaType& row, const uint8_t* p, uint32_t room) {
+  const uint8_t first = p[0];
+  const uint32_t length = first & 0x07;
+  switch (first >> 4) {
+    case ASN_TAG_NULL:
+      return first == 0x00 ? 1 : -1;
+    case ASN_TAG_REAL:
+      return first == 0x44 && room > 4 ? 5 : 0;
+    case ASN_TAG_ENUMERATED: {
+      if (length == 0 || length > 4 || length >= room) return 0;
+      const uint32_t v = AsnUnpackUnsigned(length, p + 1);
+      return row.bound != 0 && v >= row.bound ? -1 : int32_t(1 + length);
+    }
+    case ASN_TAG_OBJECT_ID:
+      return first == 0xC4 && room > 4 && (row.tagKind & 0x03) != 1 ? 5 : 0;
+    case ASN_TAG_BIT_STRING: {
+      // Status flags and the like: four bits at least, in one tag octet.
+      if (length < 2 || length > 4 || length >= room || p[1] > 7 || row.data) return 0;
+      const uint32_t bits = (length - 1) * 8 - p[1];
+      return row.bound == 0 || bits == row.bound ? int32_t(1 + length) : -1;
+    }
+    default:
+      return 0;
+  }
+}
+
+// One ANSI character string of a row that takes any text: its datatype
+// is ANSI text when no zero octet lies in it, and it decodes to its octets
+// and a terminator.
+bool PlainText(const AsnSchemaType& row, const uint8_t* data, uint32_t length, AsnWalkValue* v) {
+  if (row.data || row.bound != 0 || (row.tagKind & 0x03) != 0) return false;
+  const uint8_t first = data[0];
+  uint32_t header = 1;
+  uint32_t text = first & 0x07;
+  if (first == 0x75 && length >= 2) {
+    header = 2;
+    text = data[1];
+    if (text < 5 || text >= 254) return false;
+  } else if (first < 0x71 || first > 0x74) {
+    return false;
+  }
+  if (uint64_t(header) + text != length || data[header] != VELMORA_CHARSET_ANSI) return false;
+  if (std::memchr(data + header + 1, 0, text - 1)) return false;
+  if (AsnSchemaRowOfDatatype(ASN_TYPE_TEXT_ANSI) != 0) return false;
+  v->outcome = ASN_TYPED_BY_SCHEMA;
+  v->datatype = ASN_TYPE_TEXT_ANSI;
+  v->count = 1;
+  v->decodeCount = 1;
+  v->size = text;  // the octets after the character set, and a terminator
+  return true;
+}
+
+// The common property values typed by their schema without the general
+// walk: one element, or a whole array or list of elements, of a primitive
+// row or of a choice of application-tagged primitive rows (a priority
+// value). Each element is checked by the row the schema check would pick
+// for it, so a value taken here gets the datatype, count and size that
+// the general path gives; false leaves any other value, and every one
+// these checks refuse, to it.
+bool PlainMeasure(uint16_t code, int32_t arrayIndex, const uint8_t* data, uint32_t length,
+                  AsnWalkValue* v) {
+  const uint32_t rowIndex = AsnTypeCodeRow(code);
+  if (arrayIndex != -1 || length == 0 || rowIndex >= AsnSchemaRowCount) return false;
+  const bool many = (code & (kAsnPropArray | kAsnPropList)) != 0;
+  // The general check takes a lone Null of a property that may be one first.
+  if (!(code & kAsnPropArray) && (code & kAsnPropMayBeNull) && data[0] == 0x00) return false;
+  const AsnSchemaType& row = AsnSchemaTable[rowIndex];
+  const bool choice = (row.tagKind & 0xFF) == AsnConstructedChoice;
+  if (!choice && (row.tagKind & AsnKindMask) != AsnKindPrimitive) return false;
+  if (!choice && (row.tagKind >> 4) == ASN_TAG_CHAR_STRING)
+    return !many && PlainText(row, data, length, v);
+  const PlainChoice alts = choice ? PlainAlternatives(row) : PlainChoice{};
+  const uint8_t* p = data;
+  uint32_t room = length;
+  uint32_t elements = 0;
+  do {
+    const uint8_t first = p[0];
+    if ((first & 0x0F) == 0x0F) return false;  // a closing tag ends a list short
+    uint32_t element = rowIndex;
+    if (choice) {
+      element = 0;  // no element row is row 0
+      for (uint32_t k = 0; k < alts.count && element == 0; ++k)
+        if ((first & 0xF8) == alts.tags[k]) element = alts.rows[k];
+      if (element == 0) return false;
+    } else if ((first & 0xF8) != (row.tagKind & 0xF0)) {
+      return false;
+    }
+    int32_t n = PlainElement(AsnSchemaTable[element], p, room);
+    if (n == 0) {
+      AsnCheckReader reader;
+      AsnCheckReaderInit(&reader, p, room);
+      if (AsnCheckElement(&reader, element) != AsnCheckOk) return false;
+      n = int32_t(room - reader.remaining);
+    }
+    if (n < 0) return false;
+    p += n;
+    room -= uint32_t(n);
+    ++elements;
+  } while (many && room > 0);
+  if (room != 0) return false;
+
+  int32_t datatype = row.datatype;
+  if (datatype == ASN_TYPE_CHAR_STRING) {
+    AsnCursor all = AsnCursorOverConst(data, length);
+    const int32_t text = AsnCharStringDatatype(&all);
+    if (text >= 0) datatype = text;
+  }
+  const AsnDatatype* element = ElementRow(datatype);
+  if (!element) return false;
+  AsnMeasured m{elements, elements * uint32_t(element->size)};
+  if (element->decodedSize || element->size < 0 || AsnSchemaRowOfDatatype(datatype) != 0)
+    m = AsnMeasureValues(element, data, length, many);
+  v->outcome = ASN_TYPED_BY_SCHEMA;
+  v->datatype = datatype;
+  v->count = m.count;
+  v->decodeCount = m.count;
+  v->size = m.size;
+  // A single value counts as one whatever its measure counted.
+  if (!many) v->count = 1;
+  return true;
+}
+
 // A property value as the decode takes it: classified, counted and, when
-// sized, measured. Measuring a value through a walk keeps what it found
-// there, and a value the walk holds is taken from it instead.
-AsnWalkValue Measure(const uint8_t* data, uint32_t length, AsnPropertyChecker check,
-                     uint32_t objectType, uint32_t property, int32_t arrayIndex, bool sized) {
-  AsnWalkValue v = {data, check, length, objectType, property, arrayIndex, 0, 0, 0, 0, 0};
+// sized, measured, into *v. Measuring a value through a walk keeps what it
+// found there, and a value the walk holds is taken from it instead (the
+// walk's own record is answered then).
+const AsnWalkValue* Measure(const uint8_t* data, uint32_t length, AsnPropertyChecker check,
+                            uint32_t objectType, uint32_t property, int32_t arrayIndex, bool sized,
+                            AsnWalkValue* v) {
+  *v = {data, check, length, objectType, property, arrayIndex, 0, 0, 0, 0, 0};
   AsnValueWalk* walk = AsnCurrentWalk();
   if (walk && sized)
-    if (const AsnWalkValue* kept = AsnWalkFind(walk, v)) return *kept;
-  v.outcome = AsnClassifyPropertyValue(data, length, check, objectType, property, arrayIndex,
-                                       &v.datatype, &v.count);
-  const AsnDatatype* row = ElementRow(v.datatype);
-  v.decodeCount = v.count;
-  switch (v.outcome) {
+    if (const AsnWalkValue* kept = AsnWalkFind(walk, *v)) return kept;
+  if (sized && check == WholeValueCheck) {
+    const uint16_t code = AsnPropertyTypeCode(objectType, property);
+    if (code != 0 && PlainMeasure(code, arrayIndex, data, length, v)) {
+      if (walk) AsnWalkKeep(walk, *v);
+      return v;
+    }
+  }
+  v->outcome = AsnClassifyPropertyValue(data, length, check, objectType, property, arrayIndex,
+                                        &v->datatype, &v->count);
+  const AsnDatatype* row = ElementRow(v->datatype);
+  v->decodeCount = v->count;
+  switch (v->outcome) {
     case ASN_TYPED_BY_SCHEMA: {
       // A list typed by its schema is counted before anything is decoded, so
       // that the caller learns the count whatever follows.
-      const bool list = v.count == 0;
+      const bool list = v->count == 0;
       if (row && sized) {
         const AsnMeasured m = AsnMeasureValues(row, data, length, list);
-        v.size = m.size;
-        v.decodeCount = m.count;
+        v->size = m.size;
+        v->decodeCount = m.count;
       } else if (list) {
         AsnCursor all = AsnCursorOverConst(data, length);
-        v.decodeCount = AsnListCount(AsnDatatypeFind(v.datatype), &all);
+        v->decodeCount = AsnListCount(AsnDatatypeFind(v->datatype), &all);
       }
-      if (list) v.count = v.decodeCount;
+      if (list) v->count = v->decodeCount;
       break;
     }
     case ASN_TYPED_BY_TAGS:
-      v.size = row && sized ? AsnDecodedSizeElements(data, length, row, v.count) : 0;
+      v->size = row && sized ? AsnDecodedSizeElements(data, length, row, v->count) : 0;
       break;
     default:
-      v.size = RawSize(length);
+      v->size = RawSize(length);
   }
-  if (walk && sized) AsnWalkKeep(walk, v);
+  if (walk && sized) AsnWalkKeep(walk, *v);
   return v;
 }
 
@@ -117,10 +279,6 @@ int32_t Obtain(VelmoraAnyValue* value, VelmoraAllocator* allocator, uint32_t siz
 uint32_t SizeFor(AsnPropertyChecker check, uint32_t objectType, uint32_t property,
                  int32_t arrayIndex, const uint8_t* data, uint32_t length) {
   return AsnDecodedSizeTypedValue(data, length, check, objectType, property, arrayIndex);
-}
-
-int WholeValueCheck(AsnPropertyCheck* check, int32_t* datatype) {
-  return AsnCheckPropertyDatatype(check, datatype);
 }
 
 }  // namespace
@@ -341,7 +499,8 @@ void AsnDecodeAnyValue(const uint8_t* data, uint32_t length, VelmoraAnyValue* va
 
 uint32_t AsnDecodedSizeTypedValue(const uint8_t* data, uint32_t length, AsnPropertyChecker check,
                                   uint32_t objectType, uint32_t property, int32_t arrayIndex) {
-  return Measure(data, length, check, objectType, property, arrayIndex, true).size;
+  AsnWalkValue v;
+  return Measure(data, length, check, objectType, property, arrayIndex, true, &v)->size;
 }
 
 int32_t AsnDecodeTypedValue(VelmoraAnyValue* value, VelmoraAllocator* allocator,
@@ -349,7 +508,9 @@ int32_t AsnDecodeTypedValue(VelmoraAnyValue* value, VelmoraAllocator* allocator,
                             int32_t arrayIndex, const uint8_t* data, uint32_t length) {
   if (!value || (!data && length != 0)) return ASN_MISSING_RECORD;
   const bool sized = allocator || value->buffer;
-  const AsnWalkValue v = Measure(data, length, check, objectType, property, arrayIndex, sized);
+  AsnWalkValue measured;
+  const AsnWalkValue& v =
+      *Measure(data, length, check, objectType, property, arrayIndex, sized, &measured);
   value->type = v.datatype;
   value->count = v.count;
   // The caller learns datatype and count only.

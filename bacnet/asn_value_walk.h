@@ -3,7 +3,9 @@
 // size, and for each property value inside it the datatype it was typed
 // with, its count and its exact decoded size. A syntax check may also note
 // the octets it accepted as a list of one schema row's values, whose
-// extents then come from the cheap decoder walk instead of a check.
+// extents then come from the cheap decoder walk instead of a check; the
+// check of a ReadPropertyMultiple acknowledgement measures its values into
+// the walk itself (bacnet/asn_read_multi_scan.h).
 //
 // A walk holds for the octets it was made over, unchanged; it is a fixed
 // record on the caller's stack, filled without allocating. A value that
@@ -50,6 +52,16 @@ struct AsnValueWalk {
   const uint8_t* measuredAt;
   uint32_t measuredLength;
   uint32_t values;
+  // The values an acknowledgement's check measured, in order: where each
+  // one's enclosing opening tag lies and its contents' length, so that
+  // walking the records again takes each value without stepping over it.
+  uint32_t enclosed;
+  uint32_t nextEnclosed;  // the next one a walk of the records meets
+  int32_t takenSlot;      // the slot of the value last taken so, -1 none
+  int32_t keptSlot;       // the slot the last value kept went to, -1 none
+  int16_t enclosedSlot[ASN_WALK_VALUES];
+  const uint8_t* enclosedAt[ASN_WALK_VALUES];
+  uint32_t enclosedLength[ASN_WALK_VALUES];
   uint64_t occupied[ASN_WALK_SLOTS / 64];
   AsnWalkValue slots[ASN_WALK_SLOTS];
 };
@@ -57,7 +69,8 @@ struct AsnValueWalk {
 void AsnValueWalkInit(AsnValueWalk* walk);
 
 // AsnCheckComplexAck, noting in the walk an acknowledgement it accepts whose
-// service data is a list of one schema row's values.
+// service data is a list of one schema row's values; a ReadPropertyMultiple
+// acknowledgement of the common form is measured into it as well.
 uint32_t AsnCheckComplexAckWalk(uint32_t service, const uint8_t* data, uint32_t length,
                                 AsnValueWalk* walk);
 
@@ -79,8 +92,9 @@ class AsnWalkScope {
 // The measured value with this key (data, check, length, object type,
 // property, array index taken from key), or null.
 const AsnWalkValue* AsnWalkFind(const AsnValueWalk* walk, const AsnWalkValue& key);
-// Keeps a measured value; nothing when the walk is full.
-void AsnWalkKeep(AsnValueWalk* walk, const AsnWalkValue& value);
+// Keeps a measured value; nothing when the walk is full. The slot it is
+// kept in, or -1.
+int32_t AsnWalkKeep(AsnValueWalk* walk, const AsnWalkValue& value);
 
 // The number of records of `size` bytes in a list starting at `at`, as
 // measuring counted them in the current walk; nothing outside one or when
@@ -89,6 +103,17 @@ void AsnWalkKeepItems(const uint8_t* at, uint32_t size, uint32_t count);
 bool AsnWalkFindItems(const uint8_t* at, uint32_t size, uint32_t* count);
 // Notes in the current walk the octets a record's decoded-size walk took.
 void AsnWalkNoteMeasured(const uint8_t* element, uint32_t length);
+
+// Notes the value enclosed by the opening tag at `at` with contents of
+// `length` octets, as the check stepped over it, and the slot it was kept
+// in (-1 none); nothing when full.
+void AsnWalkNoteEnclosed(AsnValueWalk* walk, const uint8_t* at, uint32_t length, int32_t slot);
+// The contents of the value enclosed by the one-octet opening tag at `at`
+// when it is the next one noted in the current walk, lying before end.
+bool AsnWalkTakeEnclosed(const uint8_t* at, const uint8_t* end, const uint8_t** contents,
+                         uint32_t* length);
+// Walks of the records start again from the first value noted.
+inline void AsnWalkRewind(AsnValueWalk* walk) { walk->nextEnclosed = 0; }
 
 // True when the walk notes data as checked octets of a list of the row's
 // values.

@@ -57,6 +57,23 @@ TEST(PropertyTables, RowsCarryTheirDatatypes) {
   EXPECT_FALSE(AsnSchemaIsPrimitive(AsnRowAnyPrimitive));  // any primitive is its own kind
 }
 
+// The code of every object type and property, inside the index and past
+// it, is the one its table's entry holds (the common three for a type
+// without a table).
+TEST(PropertyLookup, TypeCodesAreTheTablesEntries) {
+  for (uint32_t type = 0; type < 300; type += type < 40 ? 1 : 37) {
+    std::span<const AsnPropertyEntry> entries = AsnGenericProperties();
+    for (const AsnObjectTypeRow& t : AsnObjectTypeRows())
+      if (t.objectType == type) entries = {t.entries, t.count};
+    for (uint32_t property = 0; property < 600; ++property) {
+      uint16_t code = 0;
+      for (const AsnPropertyEntry& e : entries)
+        if (e.property == property) code = e.typeCode;
+      ASSERT_EQ(AsnPropertyTypeCode(type, property), code) << type << "," << property;
+    }
+  }
+}
+
 TEST(PropertyLookup, TypeCodes) {
   struct Case {
     uint32_t objectType, property;
