@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <thread>
 
 #include <netdb.h>
 #include <netinet/in.h>
@@ -192,6 +193,15 @@ IpcTransport* IpcTransportOpen(const char* name) {
 
 bool IpcTransportClose(IpcTransport* t) {
   if (t == nullptr) return false;
+  // A thread may still be leaving IpcWriteFrame after sending what others
+  // queued, the closing thread's disconnect among them: it goes first, and
+  // a write that still waits for the peer fails now.
+  for (bool shut = false;; std::this_thread::yield()) {
+    PlatLockGuard guard(&t->writeLock);
+    if (!t->writing) break;
+    if (!shut) IpcTransportShutdown(t);
+    shut = true;
+  }
   bool closed = close(t->fd) == 0;
   PlatLockDelete(&t->readLock);
   PlatLockDelete(&t->writeLock);
