@@ -312,7 +312,9 @@ TEST_F(Transactions, TheRepliesToTheFramesOfOneReadLeaveTogether) {
       after = VmdGetStats(server_).apps.at(0);
       return after.buffers_written == before.buffers_written + k.replies.size();
     }));
-    if (k.writes >= 0) EXPECT_EQ(after.calls_written, before.calls_written + uint64_t(k.writes));
+    if (k.writes >= 0) {
+      EXPECT_EQ(after.calls_written, before.calls_written + uint64_t(k.writes));
+    }
     id += 10;
   }
 }
