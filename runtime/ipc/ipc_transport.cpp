@@ -336,6 +336,12 @@ IpcMsg* IpcReadFrame(int fd, IpcReadCarry* carry, IpcReadError* error,
   }
 }
 
+bool IpcCarryHoldsFrame(const IpcReadCarry& carry) {
+  if (carry.msg == nullptr || carry.count < IPC_LENGTH_WORD) return false;
+  const uint32_t length = IpcGet32({IpcMsgFrame(carry.msg), IPC_LENGTH_WORD}, 0);
+  return length != 0 && carry.count - IPC_LENGTH_WORD >= length;
+}
+
 IpcMsg* IpcReadFrameLocked(IpcTransport* t, IpcReadError* error,
                            const std::atomic<uint32_t>* maxFrame) {
   if (t == nullptr) {
