@@ -180,15 +180,18 @@ std::vector<uint16_t> BipPorts(const std::string& log) {
     } else if (log.compare(name, 7, "device ") == 0) {
       name += 7;
       size_t digits = name;
-      while (name < log.size() && std::isdigit(static_cast<unsigned char>(log[name]))) ++name;
+      while (name < log.size() && std::isdigit(static_cast<unsigned char>(log[name])))
+        ++name;
       if (name == digits) continue;
     } else {
       continue;
     }
     if (log.compare(name, kAt.size(), kAt) != 0) continue;
     size_t digits = name + kAt.size(), end = digits;
-    while (end < log.size() && std::isdigit(static_cast<unsigned char>(log[end]))) ++end;
-    if (end > digits && end - digits <= 5) ports.push_back(uint16_t(std::stoul(log.substr(digits, end - digits))));
+    while (end < log.size() && std::isdigit(static_cast<unsigned char>(log[end])))
+      ++end;
+    if (end > digits && end - digits <= 5)
+      ports.push_back(uint16_t(std::stoul(log.substr(digits, end - digits))));
   }
   return ports;
 }
