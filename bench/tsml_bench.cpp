@@ -35,30 +35,39 @@ int EncodeRequest(const void*, TsmlStream* s) {
 }
 constexpr TsmlServiceDescriptor kReadProperty{12, RequestSize, EncodeRequest};
 
-// Voluntary context switches of the whole process (callers, reader, daemon).
-long VoluntarySwitches() {
+// The whole process's (callers, reader, daemon) voluntary context switches
+// and processor time in microseconds.
+struct ProcessUse {
+  long switches;
+  double cpu_us;
+};
+ProcessUse Use() {
   rusage u{};
   getrusage(RUSAGE_SELF, &u);
-  return u.ru_nvcsw;
+  auto us = [](const timeval& t) { return double(t.tv_sec) * 1e6 + double(t.tv_usec); };
+  return {u.ru_nvcsw, us(u.ru_utime) + us(u.ru_stime)};
 }
 
-// Reports the process's voluntary switches per request as `switches`: each
+// Reports per request the process's voluntary switches as `switches`: each
 // is a thread that blocked and had to be woken again, which on an idle core
-// is what a hand-over costs. Counted by the first thread over the requests
-// of all of them.
+// is what a hand-over costs; and its processor time as `cpu_us`, which
+// bounds the throughput of a loaded machine. Counted by the first thread
+// over the requests of all of them.
 class SwitchCount {
  public:
   explicit SwitchCount(const benchmark::State& state)
-      : first_(state.thread_index() == 0), start_(first_ ? VoluntarySwitches() : 0) {}
+      : first_(state.thread_index() == 0), start_(first_ ? Use() : ProcessUse{}) {}
   void Report(benchmark::State& state) const {
     if (!first_ || state.iterations() == 0) return;
-    state.counters["switches"] = double(VoluntarySwitches() - start_) /
-                                 double(state.iterations() * uint64_t(state.threads()));
+    const ProcessUse now = Use();
+    const double requests = double(state.iterations() * uint64_t(state.threads()));
+    state.counters["switches"] = double(now.switches - start_.switches) / requests;
+    state.counters["cpu_us"] = (now.cpu_us - start_.cpu_us) / requests;
   }
 
  private:
   bool first_;
-  long start_;
+  ProcessUse start_;
 };
 
 // One daemon and one open transaction layer for the whole run.

@@ -41,6 +41,8 @@ void GiveBackFreeMemory() {
 // much waits for it: it holds up only itself.
 constexpr size_t kQueueLimit = 4u << 20;
 constexpr auto kBytePause = std::chrono::microseconds(300);
+// The most the replies to one read's frames hold back for a write together.
+constexpr size_t kHoldLimit = 64u << 10;
 
 bool SendAll(VmdConn* c, int fd, const uint8_t* p, size_t n, bool bytewise) {
   while (n > 0) {
@@ -77,6 +79,10 @@ bool WriteOut(VmdConn* c, int fd, std::span<const VmdOut> pieces, bool bytewise)
   std::vector<uint8_t> joined;
   std::span<const uint8_t> bytes = pieces.front().bytes;
   if (pieces.size() > 1) {
+    size_t size = 0;
+    for (const VmdOut& out : pieces)
+      size += out.bytes.size();
+    joined.reserve(size);
     for (const VmdOut& out : pieces)
       joined.insert(joined.end(), out.bytes.begin(), out.bytes.end());
     bytes = joined;
@@ -111,21 +117,73 @@ void WriterLoop(VmdConn* c) {
       c->cv.wait_until(lock, due);
       continue;
     }
-    VmdOut out = std::move(c->queue.front());
-    c->queue.erase(c->queue.begin());
-    c->queued_bytes -= out.bytes.size();
+    // The pieces that are due leave in one write, up to the last one and
+    // the bound on what one write joins.
+    const VmdClock::time_point now = VmdClock::now();
+    size_t n = 0, size = 0;
+    while (n < c->queue.size() && c->queue[n].due <= now && (n == 0 || size < kHoldLimit)) {
+      size += c->queue[n].bytes.size();
+      if (c->queue[n++].last) break;
+    }
+    std::vector<VmdOut> pieces(std::make_move_iterator(c->queue.begin()),
+                               std::make_move_iterator(c->queue.begin() + ptrdiff_t(n)));
+    c->queue.erase(c->queue.begin(), c->queue.begin() + ptrdiff_t(n));
+    for (const VmdOut& out : pieces)
+      c->queued_bytes -= out.bytes.size();
     c->held = 0;  // whatever the reader held is this thread's now
     c->writing = true;
     int fd = c->fd;
     lock.unlock();
-    bool ok = WriteOut(c, fd, {&out, 1}, ByteAtATime(&c->server->links));
+    bool ok = WriteOut(c, fd, pieces, ByteAtATime(&c->server->links));
     lock.lock();
     c->writing = false;
     c->cv.notify_all();  // a reader held back by a full queue
     if (!ok) WriteFailed(c);
-    if (!ok || out.last) break;
+    if (!ok || pieces.back().last) break;
   }
   c->closing = true;
+}
+
+// Writes the reader's held pieces and `next` (if any) on the calling thread,
+// `lock` held on entry and left on return. Only a writer thread with pieces
+// queued meanwhile (it waits for this write) or a failed write wakes anyone.
+bool WriteHereLocked(VmdConn* c, std::unique_lock<std::mutex>& lock, VmdOut* next) {
+  std::vector<VmdOut> pieces;
+  pieces.reserve(c->held + 1);
+  for (size_t i = 0; i < c->held; ++i) {
+    c->queued_bytes -= c->queue[i].bytes.size();
+    pieces.push_back(std::move(c->queue[i]));
+  }
+  c->queue.erase(c->queue.begin(), c->queue.begin() + ptrdiff_t(c->held));
+  c->held = 0;
+  if (next) pieces.push_back(std::move(*next));
+  c->writing = true;
+  int fd = c->fd;
+  lock.unlock();
+  bool ok = WriteOut(c, fd, pieces, false);
+  lock.lock();
+  c->writing = false;
+  if (!ok) WriteFailed(c);
+  const bool wake = !ok || !c->queue.empty();
+  lock.unlock();
+  if (wake) c->cv.notify_all();
+  return ok;
+}
+
+// Hands what the reader held to the writer thread.
+void ReleaseHeldLocked(VmdConn* c, std::unique_lock<std::mutex>& lock) {
+  const bool held = c->held > 0;
+  c->held = 0;
+  lock.unlock();
+  if (held) c->cv.notify_all();
+}
+
+// Writes what the reader held now, on the reader's own thread.
+void WriteHeldNow(VmdConn* c) {
+  std::unique_lock<std::mutex> lock(c->mu);
+  if (c->held == 0) return;
+  if (c->stopping || c->writing || c->queue.size() != c->held) return ReleaseHeldLocked(c, lock);
+  WriteHereLocked(c, lock, nullptr);
 }
 
 enum class End {
@@ -217,6 +275,14 @@ void ReadBuffer::Release() {
   size_ = 0;
 }
 
+// True when `bytes` start with a whole frame that its link may carry.
+bool WholeFrameAt(std::span<const uint8_t> bytes, uint32_t cap) {
+  if (bytes.size() < 4) return false;
+  const uint32_t len = IpcGet32(bytes, 0);
+  if (len == 0) return true;
+  return len >= 4 && IpcLengthWordCheck(len, cap) == IpcLengthCheck::Ok && bytes.size() - 4 >= len;
+}
+
 std::string TooLong(uint32_t len, size_t limit) {
   return "frame of " + std::to_string(len) + " bytes is longer than the limit of " +
          std::to_string(limit);
@@ -235,8 +301,16 @@ End ReadFrames(VmdConn* c, std::string* why) {
       VmdClock::now() + std::chrono::milliseconds(s->config.register_wait_ms);
   while (true) {
     c->read_buffer = buf.size();
+    // The replies held for the frames handled so far leave before anything
+    // that may wait for the client.
+    if (!WholeFrameAt(buf.Held(have), c->frame_cap.load())) WriteHeldNow(c);
     {
       std::unique_lock<std::mutex> lock(c->mu);
+      if (c->queued_bytes > kQueueLimit && c->held > 0) {
+        // The writer's writes are what this waits for: it takes what was held.
+        c->held = 0;
+        c->cv.notify_all();
+      }
       c->cv.wait(lock, [c] { return c->stopping || c->closing || c->queued_bytes <= kQueueLimit; });
     }
     // A whole frame at the front of `buf` is handled without another read.
@@ -279,6 +353,7 @@ End ReadFrames(VmdConn* c, std::string* why) {
         c->buffers_read++;
         std::span<const uint8_t> msg(buf.data() + 4, len);
         VmdRecordFrame(s, c, true, msg);
+        c->read_ahead = WholeFrameAt(buf.Held(have).subspan(4 + len), c->frame_cap.load());
         if (!VmdHandleMessage(c, msg, why)) return End::kBad;
         memmove(buf.data(), buf.data() + 4 + len, have - 4 - len);
         have -= 4 + len;
@@ -324,6 +399,10 @@ void ReaderLoop(VmdConn* c) {
   VmdServer* s = c->server;
   std::string why;
   End end = ReadFrames(c, &why);
+  c->read_ahead = false;
+  // The replies to the frames before the last one are owed even when it
+  // ends the link.
+  WriteHeldNow(c);
   if (end == End::kBad || end == End::kIdle || end == End::kStopped) s->links.disconnected++;
   bool clean = false;
   switch (end) {
@@ -428,44 +507,6 @@ VmdOut VmdFrameOut(std::span<const uint8_t> message) {
   return out;
 }
 
-namespace {
-
-// Writes the reader's held pieces and `next` (if any) on the calling thread,
-// `lock` held on entry and left on return. Only a writer thread with pieces
-// queued meanwhile (it waits for this write) or a failed write wakes anyone.
-bool WriteHereLocked(VmdConn* c, std::unique_lock<std::mutex>& lock, VmdOut* next) {
-  std::vector<VmdOut> pieces;
-  pieces.reserve(c->held + 1);
-  for (size_t i = 0; i < c->held; ++i) {
-    c->queued_bytes -= c->queue[i].bytes.size();
-    pieces.push_back(std::move(c->queue[i]));
-  }
-  c->queue.erase(c->queue.begin(), c->queue.begin() + ptrdiff_t(c->held));
-  c->held = 0;
-  if (next) pieces.push_back(std::move(*next));
-  c->writing = true;
-  int fd = c->fd;
-  lock.unlock();
-  bool ok = WriteOut(c, fd, pieces, false);
-  lock.lock();
-  c->writing = false;
-  if (!ok) WriteFailed(c);
-  const bool wake = !ok || !c->queue.empty();
-  lock.unlock();
-  if (wake) c->cv.notify_all();
-  return ok;
-}
-
-// Hands what the reader held to the writer thread.
-void ReleaseHeldLocked(VmdConn* c, std::unique_lock<std::mutex>& lock) {
-  const bool held = c->held > 0;
-  c->held = 0;
-  lock.unlock();
-  if (held) c->cv.notify_all();
-}
-
-}  // namespace
-
 bool VmdQueue(VmdConn* c, VmdOut out, int delay_ms, bool withhold, VmdWriteBy by) {
   bool bytewise = by != VmdWriteBy::Writer && ByteAtATime(&c->server->links);
   if (out.is_frame && !out.pdu.Held()) out.pdu = VmdPduHold(&c->server->links.pdus);
@@ -484,7 +525,12 @@ bool VmdQueue(VmdConn* c, VmdOut out, int delay_ms, bool withhold, VmdWriteBy by
   // Nothing ahead of the piece but what the reader itself held.
   const bool here = by != VmdWriteBy::Writer && !bytewise && delay_ms <= 0 && !c->writing &&
                     c->queue.size() == c->held;
-  if (here && by == VmdWriteBy::Here) return WriteHereLocked(c, lock, &out);
+  // Replies to the frames of one read leave together, so that the client
+  // reads them with one wake-up, up to a bound on what waits.
+  const bool hold =
+      by == VmdWriteBy::WithNext ||
+      (by == VmdWriteBy::Here && c->read_ahead && c->queued_bytes + out.bytes.size() <= kHoldLimit);
+  if (here && !hold) return WriteHereLocked(c, lock, &out);
   c->queued_bytes += out.bytes.size();
   out.due = VmdClock::now() + std::chrono::milliseconds(std::max(delay_ms, 0));
   auto at =
@@ -503,16 +549,17 @@ bool VmdQueue(VmdConn* c, VmdOut out, int delay_ms, bool withhold, VmdWriteBy by
 }
 
 void VmdWriteHeld(VmdConn* c) {
-  std::unique_lock<std::mutex> lock(c->mu);
-  if (c->held == 0) return;
-  if (c->stopping || c->writing || c->queue.size() != c->held) return ReleaseHeldLocked(c, lock);
-  WriteHereLocked(c, lock, nullptr);
+  // The frames still to come of the same read write it with theirs.
+  if (!c->read_ahead) WriteHeldNow(c);
 }
 
 bool VmdTakeBackConfirmation(VmdConn* c, uint32_t index, uint32_t identifier) {
   std::lock_guard<std::mutex> lock(c->mu);
   for (std::vector<VmdOut>* list : {&c->queue, &c->withheld}) {
-    auto it = std::find_if(list->begin(), list->end(), [&](const VmdOut& o) {
+    // What the reader held has left as far as the client can tell: it goes
+    // out with the replies to the frames read with its request.
+    const ptrdiff_t sent = list == &c->queue ? ptrdiff_t(c->held) : 0;
+    auto it = std::find_if(list->begin() + sent, list->end(), [&](const VmdOut& o) {
       return o.is_confirmation && o.index == index && o.identifier == identifier;
     });
     if (it != list->end()) {

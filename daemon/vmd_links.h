@@ -138,6 +138,9 @@ struct VmdConn {
   // The reader's pieces at the front of `queue` that wait for its next
   // one (VmdWriteBy::WithNext); the writer thread is not woken for them.
   size_t held = 0;
+  // The reader's alone: another whole frame of the same read follows the
+  // one being handled, so its replies wait to leave with that one's.
+  bool read_ahead = false;
   VmdClient client;
 
   // The largest frame read from the client: every message its registered

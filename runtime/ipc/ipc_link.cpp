@@ -49,6 +49,13 @@ void IpcConnectionSetUser(IpcConnection* c, uint32_t user) {
   if (c != nullptr) c->user.store(user);
 }
 
+bool IpcConnectionFrameFollows(IpcConnection* c) {
+  IpcTransport* t = c != nullptr ? c->transport.load() : nullptr;
+  if (t == nullptr) return false;
+  PlatLockGuard guard(&t->readLock);
+  return IpcCarryHoldsFrame(t->carry);
+}
+
 void IpcReaderThread(void* arg) {
   auto* c = static_cast<IpcConnection*>(arg);
   for (;;) {

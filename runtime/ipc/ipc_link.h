@@ -73,6 +73,11 @@ void IpcConnectionSetFrameCaps(IpcConnection* connection, uint32_t readCap, uint
 // Raises the read cap to at least readCap.
 void IpcConnectionRaiseReadCap(IpcConnection* connection, uint32_t readCap);
 
+// On the reader's thread, in its handler: true when another whole frame
+// has already been read behind the one being handled, so that the handler
+// may leave work to do once for all of them to the last one.
+bool IpcConnectionFrameFollows(IpcConnection* connection);
+
 uint32_t IpcConnectionGetUser(const IpcConnection* connection);
 void IpcConnectionSetUser(IpcConnection* connection, uint32_t user);
 

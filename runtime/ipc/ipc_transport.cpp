@@ -3,12 +3,14 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <thread>
 
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -113,6 +115,37 @@ bool WriteAll(int fd, const uint8_t* from, size_t size) {
   return true;
 }
 
+// Writes the frames of a chain in as few calls as the system allows.
+bool WriteChain(int fd, IpcMsg* chain) {
+  constexpr int kMaxParts = 64;
+  iovec parts[kMaxParts];
+  while (chain != nullptr) {
+    int n = 0;
+    for (; chain != nullptr && n < kMaxParts; chain = chain->next, ++n)
+      parts[n] = {IpcMsgFrame(chain), IPC_LENGTH_WORD + IpcMsgGetFrameLength(chain)};
+    iovec* part = parts;
+    while (n > 0) {
+      msghdr h{};
+      h.msg_iov = part;
+      h.msg_iovlen = static_cast<size_t>(n);
+      ssize_t w = sendmsg(fd, &h, MSG_NOSIGNAL);
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) return false;
+      auto done = static_cast<size_t>(w);
+      while (n > 0 && done >= part->iov_len) {
+        done -= part->iov_len;
+        ++part;
+        --n;
+      }
+      if (n > 0) {
+        part->iov_base = static_cast<uint8_t*>(part->iov_base) + done;
+        part->iov_len -= done;
+      }
+    }
+  }
+  return true;
+}
+
 void SetError(IpcReadError* error, IpcReadError value) {
   if (error != nullptr) *error = value;
 }
@@ -160,10 +193,20 @@ IpcTransport* IpcTransportOpen(const char* name) {
 
 bool IpcTransportClose(IpcTransport* t) {
   if (t == nullptr) return false;
+  // A thread may still be leaving IpcWriteFrame after sending what others
+  // queued, the closing thread's disconnect among them: it goes first, and
+  // a write that still waits for the peer fails now.
+  for (bool shut = false;; std::this_thread::yield()) {
+    PlatLockGuard guard(&t->writeLock);
+    if (!t->writing) break;
+    if (!shut) IpcTransportShutdown(t);
+    shut = true;
+  }
   bool closed = close(t->fd) == 0;
   PlatLockDelete(&t->readLock);
   PlatLockDelete(&t->writeLock);
   IpcMsgFree(t->carry.msg);
+  IpcMsgFreeChain(t->queued);
   t->~IpcTransport();
   OsaMemFree(t);
   return closed;
@@ -185,16 +228,46 @@ bool IpcTransportWaitReadable(IpcTransport* t, uint32_t ms) {
 
 bool IpcWriteFrame(IpcTransport* t, IpcMsg* msg) {
   if (msg == nullptr) return false;
-  bool ok = false;
-  if (t != nullptr) {
-    PlatLockGuard guard(&t->writeLock);
-    ok = WriteAll(t->fd, IpcMsgFrame(msg), IPC_LENGTH_WORD + IpcMsgGetFrameLength(msg));
-    // A frame cut short leaves the stream unframed, and a peer that stopped
-    // reading answers nothing more: end the link, so that the reader fails
-    // every waiter instead of leaving them on a link that only looks up.
-    if (!ok) IpcTransportShutdown(t);
+  if (t == nullptr) {
+    IpcMsgFree(msg);
+    return false;
   }
+  {
+    // A thread that finds another writing leaves its frame to it rather
+    // than sleep until the write is over and wake it for its own.
+    PlatLockGuard guard(&t->writeLock);
+    if (t->writing) {
+      msg->next = nullptr;
+      (t->queued != nullptr ? t->queuedLast->next : t->queued) = msg;
+      t->queuedLast = msg;
+      return true;
+    }
+    t->writing = true;
+  }
+  // A frame cut short leaves the stream unframed, and a peer that stopped
+  // reading answers nothing more: end the link, so that the reader fails
+  // every waiter instead of leaving them on a link that only looks up.
+  const bool ok = WriteAll(t->fd, IpcMsgFrame(msg), IPC_LENGTH_WORD + IpcMsgGetFrameLength(msg));
+  if (!ok) IpcTransportShutdown(t);
   IpcMsgFree(msg);
+  bool writable = ok;
+  for (;;) {
+    IpcMsg* batch;
+    {
+      PlatLockGuard guard(&t->writeLock);
+      batch = t->queued;
+      t->queued = t->queuedLast = nullptr;
+      if (batch == nullptr) {
+        t->writing = false;
+        break;
+      }
+    }
+    if (writable && !WriteChain(t->fd, batch)) {
+      writable = false;
+      IpcTransportShutdown(t);
+    }
+    IpcMsgFreeChain(batch);
+  }
   return ok;
 }
 
@@ -261,6 +334,12 @@ IpcMsg* IpcReadFrame(int fd, IpcReadCarry* carry, IpcReadError* error,
     }
     n += static_cast<uint32_t>(r);
   }
+}
+
+bool IpcCarryHoldsFrame(const IpcReadCarry& carry) {
+  if (carry.msg == nullptr || carry.count < IPC_LENGTH_WORD) return false;
+  const uint32_t length = IpcGet32({IpcMsgFrame(carry.msg), IPC_LENGTH_WORD}, 0);
+  return length != 0 && carry.count - IPC_LENGTH_WORD >= length;
 }
 
 IpcMsg* IpcReadFrameLocked(IpcTransport* t, IpcReadError* error,

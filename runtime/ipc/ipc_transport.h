@@ -20,9 +20,12 @@ struct IpcReadCarry {
 struct IpcTransport {
   int fd;
   PlatLock readLock;
-  PlatLock writeLock;
+  PlatLock writeLock;  // the three below; never held across a write
   IpcReadCarry carry;
   bool isTcp;
+  bool writing;    // a thread writes: frames given meanwhile queue for it
+  IpcMsg* queued;  // those frames, in the order given
+  IpcMsg* queuedLast;
 };
 
 // Why a frame read gave no message.
@@ -46,8 +49,13 @@ void IpcTransportShutdown(IpcTransport* transport);
 // Waits up to ms for bytes (or the end of the stream) to read.
 bool IpcTransportWaitReadable(IpcTransport* transport, uint32_t ms);
 
-// Writes the length word and the L bytes of the message under the write
-// lock, then frees the message whatever the outcome.
+// Writes the length word and the L bytes of the message, then frees the
+// message whatever the outcome. Frames of all threads go out whole and in
+// the order given. While another thread writes, the frame is queued for it
+// and this returns true at once: that thread sends every frame queued behind
+// its own, together, before it returns. A write that fails ends the link
+// (the frames queued behind it are dropped), so that the reader fails every
+// waiter.
 bool IpcWriteFrame(IpcTransport* transport, IpcMsg* msg);
 
 // Reads the next frame; none with the reason in *error (may be null). A
@@ -55,6 +63,9 @@ bool IpcWriteFrame(IpcTransport* transport, IpcMsg* msg);
 // when its length word has come, so that a cap raised meanwhile counts.
 IpcMsg* IpcReadFrame(int fd, IpcReadCarry* carry, IpcReadError* error,
                      const std::atomic<uint32_t>* maxFrame = nullptr);
+// True when the carry holds a whole frame with a message: the next read
+// of a frame returns it without reading.
+bool IpcCarryHoldsFrame(const IpcReadCarry& carry);
 // The same under the transport's read lock.
 IpcMsg* IpcReadFrameLocked(IpcTransport* transport, IpcReadError* error,
                            const std::atomic<uint32_t>* maxFrame = nullptr);

@@ -59,6 +59,41 @@ bool AckLeavesSenderWaiting(const CliTsm* t) {
   return t->sendWaitsConf && t->state == CLI_AWAIT_CONF;
 }
 
+void ChainLocked(CliTsm* t) {
+  t->chained = 1;
+  t->wakeNext = nullptr;
+  (g_tsml.wakeFirst != nullptr ? g_tsml.wakeLast->wakeNext : g_tsml.wakeFirst) = t;
+  g_tsml.wakeLast = t;
+}
+
+// Takes `t` off the wake chain (a sender that left its wait unwoken).
+void UnchainLocked(CliTsm* t) {
+  if (!t->chained) return;
+  CliTsm* before = nullptr;
+  for (CliTsm* at = g_tsml.wakeFirst; at != t; at = at->wakeNext)
+    before = at;
+  (before != nullptr ? before->wakeNext : g_tsml.wakeFirst) = t->wakeNext;
+  if (g_tsml.wakeLast == t) g_tsml.wakeLast = before;
+  t->chained = 0;
+  t->wakeNext = nullptr;
+}
+
+// Takes up to `room` senders off the front of the wake chain into `out`;
+// how many. They are woken after the lock is left: a slot outlives its
+// request, and a waiter woken late only looks at its state again.
+size_t UnchainLocked(CliTsm** out, size_t room) {
+  size_t n = 0;
+  for (; n < room && g_tsml.wakeFirst != nullptr; ++n) {
+    out[n] = g_tsml.wakeFirst;
+    UnchainLocked(out[n]);
+  }
+  return n;
+}
+
+// The most senders one woken sender wakes; those beyond stay on the chain
+// for the first of them to leave its wait.
+constexpr size_t kWakeAtOnce = 32;
+
 // Hands a confirmation to its waiter: the async queue or the TSM's own wake.
 // Without `lock` the wake-up is made under the caller's lock; with it, after
 // the lock is left (see CliOnAck).
@@ -303,16 +338,26 @@ int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind, TsmlSendWait wait) {
   lock.lock();
   if (written) {
     t->wake.wait(lock, [t] { return !t->ackPending && !AckLeavesSenderWaiting(t); });
+    // The other senders on the wake chain are this one's to wake (it may
+    // also have left its wait before its own turn came).
+    UnchainLocked(t);
+    CliTsm* others[kWakeAtOnce];
+    const size_t woken = UnchainLocked(others, kWakeAtOnce);
     t->sending = 0;
     t->sendWaitsConf = 0;
     if (t->state == CLI_FREE) PushFreeLocked(t);
     // A release that came before this sender woke waits for the slot.
     t->wake.notify_all();
-    return int(t->sendResult);
+    const int result = int(t->sendResult);
+    lock.unlock();
+    for (size_t i = 0; i < woken; ++i)
+      others[i]->wake.notify_all();
+    return result;
   }
   const int status = TsmlWriteStatus(why);
   if (status == IPC_STATUS_NO_LINK && !g_tsml.linkLost && !g_tsml.closing)
     OsaLog(OSA_LOG_ERROR, "TSML(High): PipeWrite failed, userID=%u", g_tsml.userId.load());
+  UnchainLocked(t);
   t->sending = 0;
   t->ackPending = 0;
   t->sendWaitsConf = 0;
@@ -487,13 +532,31 @@ bool CliOnConfirmation(IpcMsg* m) {
   t->priority = IpcGet8(h, IPC_OFF_CONF_PRIORITY) & 3;
   PduDescFree(&t->data);
   PduDescFromMsg(&t->data, m);
+  // A sender waiting in its send is woken through the wake chain, once the
+  // other frames of the same read are handled.
+  if (t->async == 0 && t->sending && t->sendWaitsConf) {
+    ChainLocked(t);
+    return true;
+  }
   DeliverLocked(t, &lock);
   return true;
+}
+
+void CliWakeChained() {
+  CliTsm* first = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(g_tsml.cliPoolLock);
+    if (UnchainLocked(&first, 1) == 0) return;
+  }
+  first->wake.notify_all();
 }
 
 // Link loss for client TSMs: every waiter of every state returns, with the
 // link's status as the send result or as the confirmation's outcome.
 void TsmlCliFailAllLocked() {
+  // Every sender is woken here, those on the wake chain too.
+  for (CliTsm* t = nullptr; UnchainLocked(&t, 1) != 0;) {
+  }
   for (uint32_t i = 0; i < g_tsml.cliPoolSize; ++i) {
     CliTsm* t = &g_tsml.cliPool[i];
     uint32_t before = t->state;

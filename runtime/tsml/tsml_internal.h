@@ -81,6 +81,9 @@ struct CliTsm {
   // Its sender waits on through to the confirmation: an acknowledgement
   // that leaves it awaiting one does not wake the sender.
   uint8_t sendWaitsConf;
+  // Confirmed, its sender still to be woken: on the wake chain (below).
+  uint8_t chained;
+  CliTsm* wakeNext;
 };
 
 struct SrvTsm {
@@ -131,6 +134,13 @@ struct TsmlState {
   std::unique_ptr<CliTsm[]> cliPool;
   uint32_t cliPoolSize = 0;
   CliTsm* cliFree = nullptr;
+  // Confirmed TSMs whose senders wait in their sends, in the order
+  // confirmed, under cliPoolLock. The reader wakes the first once the
+  // frames it has read are all handled, and that sender wakes the others:
+  // the reader, through which every answer goes, pays for one wake-up of
+  // another core per read instead of one per answer.
+  CliTsm* wakeFirst = nullptr;
+  CliTsm* wakeLast = nullptr;
   std::unique_ptr<SrvTsm[]> srvPool;
   uint32_t srvPoolSize = 0;
   void* confParamPool = nullptr;
@@ -247,8 +257,11 @@ void SrvFreeLocked(SrvTsm* tsm);
 
 bool CliOnAck(IpcMsg* m);           // cancel, confirmed and unconfirmed request
 bool CliOnConfirmation(IpcMsg* m);  // confirmation
-void TsmlLinkLost();                // once only
-void TsmlFailAll();                 // the link-lost processing
+// Wakes the sender first on the wake chain; the reader calls it once no
+// frame it has read is left to handle.
+void CliWakeChained();
+void TsmlLinkLost();  // once only
+void TsmlFailAll();   // the link-lost processing
 void TsmlCliPoolRelease();
 void TsmlSrvPoolRelease();
 // What a send that PipeWrite did not write returns: a frame above the

@@ -236,7 +236,7 @@ int32_t TsmSrvState(SrvTsm* tsm) {
   return TsmSrvLock(tsm, lock) ? int32_t(tsm->state) : TSM_NOT_IN_USE;
 }
 
-void PipeRead(IpcConnection*, IpcMsg* m) {
+void PipeRead(IpcConnection* c, IpcMsg* m) {
   if (!m) {
     TsmlLinkLost();
     return;
@@ -245,6 +245,14 @@ void PipeRead(IpcConnection*, IpcMsg* m) {
     IpcMsgFree(m);
     return;
   }
+  // The senders confirmed by the frames of one read are woken after the
+  // last of them is handled.
+  struct WakeAtEnd {
+    IpcConnection* c;
+    ~WakeAtEnd() {
+      if (!IpcConnectionFrameFollows(c)) CliWakeChained();
+    }
+  } wakeAtEnd{c};
   const uint16_t kind = IpcMsgGetKind(m);
   bool ok;
   switch (kind) {

@@ -234,6 +234,91 @@ TEST_F(Transactions, AConfirmationKnownAtOnceLeavesInOneWriteWithItsAcknowledgem
   }
 }
 
+TEST_F(Transactions, TheRepliesToTheFramesOfOneReadLeaveTogether) {
+  // The client's reader then wakes once for all of them. A frame whose end
+  // has not arrived holds none of them back, and the order stays the
+  // requests' order, with a later confirmation after the rest.
+  const Bytes kSilent = {0x0C, 0x02, 0x00, 0x03, 0xEA, 0x19, 0x4D};  // RP device 1002
+  const Bytes kSlow = {0x0C, 0x02, 0x00, 0x03, 0xEB, 0x19, 0x4D};    // RP device 1003
+  VmdScriptRule silent, slow, rest;
+  silent.match_request = slow.match_request = true;
+  silent.request = kSilent;
+  silent.no_answer = true;
+  slow.request = kSlow;
+  slow.delay_ms = 30;
+  slow.answer = {2};
+  rest.answer = {1};
+  for (const VmdScriptRule& r : {silent, slow, rest})
+    VmdScriptAdd(server_, r);
+  struct Case {
+    const char* what;
+    std::vector<const Bytes*> requests;  // in one write, indexes 1, 2, ...
+    bool last_cut;                       // the last frame's end comes in a second write
+    std::vector<uint32_t> replies;       // index, negated for the confirmation
+    int64_t writes;                      // -1: not counted
+  } cases[] = {
+      {"three answered at once",
+       {&kReadRequest, &kReadRequest, &kReadRequest},
+       false,
+       {1, 1u << 31 | 1, 2, 1u << 31 | 2, 3, 1u << 31 | 3},
+       1},
+      {"one never answered among them",
+       {&kReadRequest, &kSilent, &kReadRequest},
+       false,
+       {1, 1u << 31 | 1, 2, 3, 1u << 31 | 3},
+       1},
+      {"the last one's end later",
+       {&kReadRequest, &kReadRequest, &kReadRequest},
+       true,
+       {1, 1u << 31 | 1, 2, 1u << 31 | 2, 3, 1u << 31 | 3},
+       2},
+      {"one answered later",
+       {&kReadRequest, &kSlow, &kReadRequest},
+       false,
+       {1, 1u << 31 | 1, 2, 3, 1u << 31 | 3, 1u << 31 | 2},
+       -1},
+  };
+  ASSERT_TRUE(WaitUntil([&] { return VmdGetStats(server_).apps.at(0).buffers_written == 1; }));
+  uint32_t id = 100;
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    const VmdAppStats before = VmdGetStats(server_).apps.at(0);
+    Bytes bytes;
+    for (uint32_t i = 0; i < k.requests.size(); ++i) {
+      const Bytes m = Confirmed(12, kDevice, *k.requests[i], i + 1, id + i);
+      const size_t at = bytes.size();
+      bytes.resize(at + 4 + m.size());
+      IpcPut32(bytes, at, uint32_t(m.size()));
+      std::copy(m.begin(), m.end(), bytes.begin() + ptrdiff_t(at) + 4);
+    }
+    size_t cut = k.last_cut ? bytes.size() - 5 : bytes.size();
+    ASSERT_TRUE(RawSend(&c_, std::span<const uint8_t>(bytes).first(cut)));
+    const uint32_t last = uint32_t(k.requests.size());
+    for (uint32_t r : k.replies) {
+      const uint32_t index = r & ~(1u << 31);
+      if (index == last && cut < bytes.size()) {
+        ASSERT_TRUE(RawSend(&c_, std::span<const uint8_t>(bytes).subspan(cut)));
+        cut = bytes.size();
+      }
+      const Bytes& request = *k.requests[index - 1];
+      if (r & 1u << 31)
+        ExpectConfirmation(0, {&request == &kSlow ? uint8_t(2) : uint8_t(1)}, index,
+                           id + index - 1);
+      else
+        ExpectAck(IPC_KIND_CONF_REQUEST, 0, index, id + index - 1);
+    }
+    VmdAppStats after{};
+    EXPECT_TRUE(WaitUntil([&] {
+      after = VmdGetStats(server_).apps.at(0);
+      return after.buffers_written == before.buffers_written + k.replies.size();
+    }));
+    if (k.writes >= 0) {
+      EXPECT_EQ(after.calls_written, before.calls_written + uint64_t(k.writes));
+    }
+    id += 10;
+  }
+}
+
 TEST_F(Transactions, AWithheldAcknowledgementHoldsItsConfirmationBack) {
   VmdBehaviour b{};
   VmdRule(&b, IPC_KIND_CONF_REQUEST).withhold = true;

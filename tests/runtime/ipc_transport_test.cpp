@@ -6,12 +6,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <thread>
 
 #include "runtime/osa/osa.h"
 #include "tests/runtime/support/ipc_support.h"
+#include "tests/support/wait.h"
 
 namespace {
 
@@ -229,6 +231,74 @@ TEST_F(IpcTransportRead, WriteSendsLengthWordAndMessage) {
   IpcMsgSetKind(again, IPC_KIND_GET_VALUE_ALL);
   IpcFrameLength(again);
   EXPECT_FALSE(IpcWriteFrame(t_, again));
+}
+
+// A frame larger than the socket holds: its write lasts until the peer
+// reads, or ends with a failure when the peer goes.
+constexpr uint32_t kLongWrite = 4u << 20;
+
+IpcMsg* FilledMessage(uint32_t payload, uint8_t fill) {
+  IpcMsg* m = IpcMsgAlloc(payload);
+  if (m == nullptr) return nullptr;
+  IpcMsgSetKind(m, IPC_KIND_UNCONF_REQUEST);
+  IpcMsgSetPayloadLength(m, payload);
+  std::memset(IpcMsgGetPayload(m), fill, payload);
+  IpcFrameLength(m);
+  return m;
+}
+
+class IpcTransportWrite : public IpcTransportRead {
+ protected:
+  // Starts a long write on another thread and returns once it is under way.
+  void StartLongWrite() {
+    writer_ = std::thread([this] { longOk_ = IpcWriteFrame(t_, FilledMessage(kLongWrite, 1)); });
+    ASSERT_TRUE(WaitUntil([this] {
+      PlatLockGuard guard(&t_->writeLock);
+      return t_->writing;
+    }));
+  }
+  void TearDown() override {
+    if (writer_.joinable()) writer_.join();
+    IpcTransportRead::TearDown();
+  }
+  std::thread writer_;
+  bool longOk_ = false;
+};
+
+// Frames given during another thread's write leave after its frame, in the
+// order given, and their threads do not wait for that write.
+TEST_F(IpcTransportWrite, FramesGivenDuringAWriteGoOutBehindIt) {
+  StartLongWrite();
+  RunWithDeadline(20s, [&] {
+    for (uint8_t fill : {2, 3})
+      EXPECT_TRUE(IpcWriteFrame(t_, FilledMessage(10, fill)));
+  });
+  const size_t longFrame = 4 + 68 + kLongWrite, shortFrame = 4 + 68 + 10;
+  IpcBytes got = IpcTestReadExactly(peer_, longFrame + 2 * shortFrame, 20s);
+  writer_.join();
+  EXPECT_TRUE(longOk_);
+  ASSERT_EQ(got.size(), longFrame + 2 * shortFrame);
+  size_t at = 0;
+  for (uint8_t fill : {1, 2, 3}) {
+    SCOPED_TRACE(fill);
+    const uint32_t length = IpcGet32({got.data() + at, 4}, 0);
+    ASSERT_EQ(length, fill == 1 ? 68 + kLongWrite : 68 + 10);
+    const uint8_t* payload = got.data() + at + 4 + 68;
+    EXPECT_TRUE(std::all_of(payload, payload + length - 68, [&](uint8_t b) { return b == fill; }));
+    at += 4 + length;
+  }
+}
+
+// A write that fails ends the link, and the frames queued behind it go
+// unwritten (and are freed: the pool check of the fixture).
+TEST_F(IpcTransportWrite, AFailedWriteDropsWhatWasQueuedBehindIt) {
+  StartLongWrite();
+  EXPECT_TRUE(IpcWriteFrame(t_, FilledMessage(10, 2)));
+  close(peer_);
+  peer_ = -1;
+  writer_.join();
+  EXPECT_FALSE(longOk_);
+  EXPECT_FALSE(IpcWriteFrame(t_, FilledMessage(10, 3)));
 }
 
 }  // namespace

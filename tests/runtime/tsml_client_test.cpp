@@ -1,5 +1,6 @@
 // Confirmed and unconfirmed requests through a real stand-in daemon: its
 // scripted confirmations, identifiers, address checks and the lost link.
+#include <algorithm>
 #include <future>
 #include <vector>
 
@@ -281,6 +282,40 @@ TEST_F(TsmlClientTest, LostLinkReleasesEveryWaiterAndLaterRequestsFail) {
       TsmlRequestExecute(nullptr, &dest, 0, &kReadProperty, &kRequest, &out, nullptr, nullptr),
       IPC_STATUS_NO_LINK);
   EXPECT_EQ(TsmlProcessIdAdd(5), IPC_STATUS_NO_LINK);
+}
+
+// Confirmations read together wake every caller waiting for one (the first
+// woken wakes the others), each with its own answer.
+TEST_F(TsmlClientTest, ConfirmationsReadTogetherWakeEveryWaitingCaller) {
+  TestDeadline deadline(std::chrono::seconds(60));
+  Open([](VmdBehaviour* b) { VmdRule(b, IPC_KIND_CONF_REQUEST).withhold = true; });
+  Script(IPC_OUTCOME_OK, kAck);
+  LinkAddress dest = Device(1);
+  constexpr int kCallers = 6;
+  std::vector<std::future<std::pair<int, Bytes>>> callers;
+  for (int i = 0; i < kCallers; ++i) {
+    callers.push_back(std::async(std::launch::async, [dest] {
+      PduDesc out{};
+      int s =
+          TsmlRequestExecute(nullptr, &dest, 0, &kReadProperty, &kRequest, &out, nullptr, nullptr);
+      Bytes data = s == IPC_STATUS_OK ? Data(out) : Bytes{};
+      PduDescFree(&out);
+      return std::make_pair(s, data);
+    }));
+  }
+  AwaitInbound(IPC_KIND_CONF_REQUEST, kCallers);
+  // What the daemon holds back goes out together.
+  ASSERT_TRUE(WaitUntil([&] {
+    VmdReleaseWithheld(server_, 0);
+    return std::all_of(callers.begin(), callers.end(), [](auto& f) {
+      return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    });
+  }));
+  for (auto& f : callers) {
+    auto [status, data] = f.get();
+    EXPECT_EQ(status, IPC_STATUS_OK);
+    EXPECT_EQ(data, kAck);
+  }
 }
 
 // An abandoned wait leaves the slot parked until the daemon's confirmation
