@@ -230,6 +230,14 @@ void BM_Decode(benchmark::State& state) {
   PerValue(state);
 }
 
+// The check of the acknowledgement and its decoded size, through `walk`.
+uint32_t CheckAndMeasure(const AsnDatatype* row, const Bytes& o, AsnValueWalk* walk) {
+  AsnValueWalkInit(walk);
+  if (AsnCheckComplexAckWalk(kReadPropertyMultiple, o.data(), kAckOctets, walk) != 0)
+    Fail("the checker refuses the acknowledgement");
+  return AsnDecodedSizeList(row, o.data(), kAckOctets, walk);
+}
+
 // What a client does with a received acknowledgement: the syntax check,
 // then the decoded size measured and the decode into a buffer of it.
 void BM_CheckSizeDecode(benchmark::State& state) {
@@ -238,10 +246,7 @@ void BM_CheckSizeDecode(benchmark::State& state) {
   Decoded d;
   AsnValueWalk walk;
   for (auto _ : state) {
-    AsnValueWalkInit(&walk);
-    if (AsnCheckComplexAckWalk(kReadPropertyMultiple, o.data(), kAckOctets, &walk) != 0)
-      Fail("the checker refuses the acknowledgement");
-    const uint32_t size = AsnDecodedSizeList(row, o.data(), kAckOctets, &walk);
+    const uint32_t size = CheckAndMeasure(row, o, &walk);
     if (size > d.buffer.size() * 8) Fail("the decoded size grew");
     VelmoraAnyValue v = {ASN_TYPE_NONE, d.buffer.data(), size, 0};
     int32_t status = AsnDecodeValueList(row, o.data(), kAckOctets, &v, nullptr, &walk);
@@ -258,10 +263,7 @@ void BM_DecodeWalked(benchmark::State& state) {
   const Bytes& o = Data().octets;
   Decoded d;
   AsnValueWalk walk;
-  AsnValueWalkInit(&walk);
-  if (AsnCheckComplexAckWalk(kReadPropertyMultiple, o.data(), kAckOctets, &walk) != 0)
-    Fail("the checker refuses the acknowledgement");
-  const uint32_t size = AsnDecodedSizeList(row, o.data(), kAckOctets, &walk);
+  const uint32_t size = CheckAndMeasure(row, o, &walk);
   for (auto _ : state) {
     VelmoraAnyValue v = {ASN_TYPE_NONE, d.buffer.data(), size, 0};
     int32_t status = AsnDecodeValueList(row, o.data(), kAckOctets, &v, nullptr, &walk);

@@ -100,6 +100,18 @@ void WriteFailed(VmdConn* c) {
   if (c->fd >= 0) shutdown(c->fd, SHUT_RDWR);
 }
 
+// Takes the first `n` queued pieces off the queue, to be written.
+std::vector<VmdOut> TakeFrontLocked(VmdConn* c, size_t n) {
+  std::vector<VmdOut> pieces;
+  pieces.reserve(n + 1);
+  for (size_t i = 0; i < n; ++i) {
+    c->queued_bytes -= c->queue[i].bytes.size();
+    pieces.push_back(std::move(c->queue[i]));
+  }
+  c->queue.erase(c->queue.begin(), c->queue.begin() + ptrdiff_t(n));
+  return pieces;
+}
+
 void WriterLoop(VmdConn* c) {
   std::unique_lock<std::mutex> lock(c->mu);
   while (!c->stopping) {
@@ -125,11 +137,7 @@ void WriterLoop(VmdConn* c) {
       size += c->queue[n].bytes.size();
       if (c->queue[n++].last) break;
     }
-    std::vector<VmdOut> pieces(std::make_move_iterator(c->queue.begin()),
-                               std::make_move_iterator(c->queue.begin() + ptrdiff_t(n)));
-    c->queue.erase(c->queue.begin(), c->queue.begin() + ptrdiff_t(n));
-    for (const VmdOut& out : pieces)
-      c->queued_bytes -= out.bytes.size();
+    std::vector<VmdOut> pieces = TakeFrontLocked(c, n);
     c->held = 0;  // whatever the reader held is this thread's now
     c->writing = true;
     int fd = c->fd;
@@ -148,13 +156,7 @@ void WriterLoop(VmdConn* c) {
 // `lock` held on entry and left on return. Only a writer thread with pieces
 // queued meanwhile (it waits for this write) or a failed write wakes anyone.
 bool WriteHereLocked(VmdConn* c, std::unique_lock<std::mutex>& lock, VmdOut* next) {
-  std::vector<VmdOut> pieces;
-  pieces.reserve(c->held + 1);
-  for (size_t i = 0; i < c->held; ++i) {
-    c->queued_bytes -= c->queue[i].bytes.size();
-    pieces.push_back(std::move(c->queue[i]));
-  }
-  c->queue.erase(c->queue.begin(), c->queue.begin() + ptrdiff_t(c->held));
+  std::vector<VmdOut> pieces = TakeFrontLocked(c, c->held);
   c->held = 0;
   if (next) pieces.push_back(std::move(*next));
   c->writing = true;

@@ -254,7 +254,7 @@ TEST_F(Transactions, TheRepliesToTheFramesOfOneReadLeaveTogether) {
     const char* what;
     std::vector<const Bytes*> requests;  // in one write, indexes 1, 2, ...
     bool last_cut;                       // the last frame's end comes in a second write
-    std::vector<uint32_t> replies;       // index, negated for the confirmation
+    std::vector<uint32_t> replies;       // index; top bit set: its confirmation
     int64_t writes;                      // -1: not counted
   } cases[] = {
       {"three answered at once",
