@@ -49,14 +49,14 @@ Bytes Accepted(int32_t datatype, const Bytes& octets) {
 // the complex ACKs that are lists of one datatype's values and check.
 std::vector<Input> Inputs() {
   std::vector<Input> inputs;
-  const std::string root = VELMORA_SOURCE_DIR "/fuzz/corpus/";
-  for (const auto& e : std::filesystem::directory_iterator(root + "datatype")) {
+  const std::filesystem::path root = VELMORA_SOURCE_DIR "/fuzz/corpus";
+  for (const auto& e : std::filesystem::directory_iterator(root / "datatype")) {
     const Bytes b = ReadFile(e.path());
     if (b.size() < 2 || !AsnDatatypeFind(int8_t(b[0]))) continue;
     const Bytes octets = Accepted(int8_t(b[0]), Bytes(b.begin() + 2, b.end()));
     if (!octets.empty()) inputs.push_back({e.path().filename(), int8_t(b[0]), 0, octets});
   }
-  for (const auto& e : std::filesystem::directory_iterator(root + "apdu")) {
+  for (const auto& e : std::filesystem::directory_iterator(root / "apdu")) {
     const Bytes b = ReadFile(e.path());
     if (b.size() < 2 || (b[0] & 3) != kComplexAck) continue;
     const uint16_t root = AsnCheckComplexAckRoot(b[1]);

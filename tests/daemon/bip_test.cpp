@@ -819,7 +819,7 @@ class BipSubnet : public Bip {
       VmdConfig config = BaseConfig();
       config.bip = true;
       config.bip_port = port;
-      config.bip_broadcast = std::string(kBroadcast) + ":" + std::to_string(port);
+      config.bip_broadcast = std::string(kBroadcast).append(":").append(std::to_string(port));
       ASSERT_TRUE(VmdSiteParse(&config.site, kSite, "bip.site", &error)) << error;
       server_ = VmdStart(config, &error);
     }

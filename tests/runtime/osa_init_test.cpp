@@ -108,7 +108,7 @@ TEST_F(OsaInitTest, AStoreThatIsNoWholeFileFailsStartUpWithTheCause) {
   const std::string directory = dir_.File("store.d");
   ASSERT_EQ(mkdir(directory.c_str(), 0700), 0);
   const std::string big = dir_.File("big.reg");
-  WriteTextFile(big, std::string(PLAT_REG_FILE_MAX, ';') + "\n");
+  WriteTextFile(big, std::string(PLAT_REG_FILE_MAX, ';').append("\n"));
   const struct {
     std::string path;
     const char* cause;
