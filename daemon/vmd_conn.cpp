@@ -13,6 +13,7 @@
 
 #include "daemon/vmd_internal.h"
 #include "runtime/ipc/ipc_frame.h"
+#include "runtime/platform/plat_socket.h"
 
 namespace {
 
@@ -380,9 +381,8 @@ End ReadFrames(VmdConn* c, std::string* why) {
       *why = "not registered within " + std::to_string(s->config.register_wait_ms) + " ms";
       return End::kIdle;
     }
-    ssize_t k = read(c->fd, buf.data() + have, buf.size() - have);
+    ssize_t k = PlatSocketRead(c->fd, buf.data() + have, buf.size() - have);
     c->calls_read++;
-    if (k < 0 && errno == EINTR) continue;
     {
       std::lock_guard<std::mutex> lock(c->mu);
       if (c->stopping) return End::kStopped;

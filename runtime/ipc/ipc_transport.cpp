@@ -16,6 +16,7 @@
 
 #include "runtime/ipc/ipc_name.h"
 #include "runtime/osa/osa.h"
+#include "runtime/platform/plat_socket.h"
 
 namespace {
 
@@ -94,14 +95,6 @@ int ConnectPipe(const IpcConnTarget& t) {
   else if (fd < 0)
     OsaLog(OSA_LOG_ERROR, "IPC: cannot open %s: %s", t.path, std::strerror(errno));
   return fd;
-}
-
-ssize_t ReadSome(int fd, uint8_t* into, size_t room) {
-  ssize_t r;
-  do
-    r = recv(fd, into, room, 0);
-  while (r < 0 && errno == EINTR);
-  return r;
 }
 
 bool WriteAll(int fd, const uint8_t* from, size_t size) {
@@ -314,7 +307,7 @@ IpcMsg* IpcReadFrame(int fd, IpcReadCarry* carry, IpcReadError* error,
         std::memmove(held, held + got, n - got);
         n -= got;
         while (got < total) {
-          ssize_t r = ReadSome(fd, into + got, total - got);
+          ssize_t r = PlatSocketRead(fd, into + got, total - got);
           if (r <= 0) {
             IpcMsgFree(m);
             SetError(error, r == 0 ? IpcReadError::Closed : IpcReadError::Failed);
@@ -327,7 +320,7 @@ IpcMsg* IpcReadFrame(int fd, IpcReadCarry* carry, IpcReadError* error,
     }
     // The frame fits the carry: read on into it; the read may bring the
     // start of the next frames too.
-    ssize_t r = ReadSome(fd, held + n, room - n);
+    ssize_t r = PlatSocketRead(fd, held + n, room - n);
     if (r <= 0) {
       SetError(error, r == 0 ? IpcReadError::Closed : IpcReadError::Failed);
       return nullptr;

@@ -104,7 +104,7 @@ void DeliverLocked(CliTsm* t, std::unique_lock<std::mutex>* lock = nullptr) {
   if (async) QueuePush(g_tsml.asyncQueue, t, t->priority, &CliTsm::next);
   if (lock) lock->unlock();
   if (async) g_tsml.asyncSem.Post();
-  t->wake.notify_all();
+  t->wake.NotifyAll();
 }
 
 // Never more than the link sends, and never wrapped: a request's own
@@ -337,7 +337,7 @@ int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind, TsmlSendWait wait) {
 
   lock.lock();
   if (written) {
-    t->wake.wait(lock, [t] { return !t->ackPending && !AckLeavesSenderWaiting(t); });
+    t->wake.Wait(lock, [t] { return !t->ackPending && !AckLeavesSenderWaiting(t); });
     // The other senders on the wake chain are this one's to wake (it may
     // also have left its wait before its own turn came).
     UnchainLocked(t);
@@ -347,11 +347,11 @@ int TsmlCliSend(PduDesc* d, CliTsm* tsm, uint16_t kind, TsmlSendWait wait) {
     t->sendWaitsConf = 0;
     if (t->state == CLI_FREE) PushFreeLocked(t);
     // A release that came before this sender woke waits for the slot.
-    t->wake.notify_all();
+    t->wake.NotifyAll();
     const int result = int(t->sendResult);
     lock.unlock();
     for (size_t i = 0; i < woken; ++i)
-      others[i]->wake.notify_all();
+      others[i]->wake.NotifyAll();
     return result;
   }
   const int status = TsmlWriteStatus(why);
@@ -408,8 +408,8 @@ int TsmCliWait(CliTsm* tsm, int32_t timeoutMs) {
     return t->state != CLI_AWAIT_CONF && t->state != CLI_CANCEL_SENT && t->state != CLI_REQ_SENT;
   };
   if (timeoutMs < 0)
-    t->wake.wait(lock, done);
-  else if (!t->wake.wait_for(lock, std::chrono::milliseconds(timeoutMs), done))
+    t->wake.Wait(lock, done);
+  else if (!t->wake.WaitFor(lock, std::chrono::milliseconds(timeoutMs), done))
     return IPC_STATUS_WAIT_TIMEOUT;
   if (t->state != CLI_CONFIRMED && t->state != CLI_CANCEL_CONF) return IPC_STATUS_FAILED;
   ApplyLocked(t, CLI_EV_TAKE);
@@ -471,7 +471,7 @@ bool TsmCliRelease(CliTsm* tsm) {
   // free list: it is only moments away, so wait for it. The slot is then
   // free when this returns, and a completion's callback may start the next
   // request in it.
-  if (t->state == CLI_FREE) t->wake.wait(lock, [t] { return !t->sending || t->ackPending; });
+  if (t->state == CLI_FREE) t->wake.Wait(lock, [t] { return !t->sending || t->ackPending; });
   return true;
 }
 
@@ -507,7 +507,7 @@ bool CliOnAck(IpcMsg* m) {
   // caller of the process, and each wake-up made under the lock costs it a
   // second one. The slot outlives the reader, and a waiter that sees the
   // wake-up late only checks its state again.
-  if (wake) t->wake.notify_all();
+  if (wake) t->wake.NotifyAll();
   IpcMsgFree(m);
   return true;
 }
@@ -548,7 +548,7 @@ void CliWakeChained() {
     std::lock_guard<std::mutex> lock(g_tsml.cliPoolLock);
     if (UnchainLocked(&first, 1) == 0) return;
   }
-  first->wake.notify_all();
+  first->wake.NotifyAll();
 }
 
 // Link loss for client TSMs: every waiter of every state returns, with the
@@ -570,7 +570,7 @@ void TsmlCliFailAllLocked() {
       t->outcome = IPC_STATUS_NO_LINK;
       DeliverLocked(t);
     } else {
-      t->wake.notify_all();
+      t->wake.NotifyAll();
     }
   }
   g_tsml.cliClosed = true;

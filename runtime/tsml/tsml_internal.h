@@ -13,6 +13,7 @@
 
 #include "runtime/ipc/ipc_frame.h"
 #include "runtime/osa/osa.h"
+#include "runtime/platform/plat_condition.h"
 #include "runtime/tsml/tsml.h"
 #include "runtime/tsml/tsml_fsm.h"
 
@@ -73,7 +74,7 @@ struct CliTsm {
   uint32_t outcome;
   // Wakes waiters on this TSM; they wait on its state under the client-pool
   // lock, so a wake-up is never lost, doubled or left for the next user.
-  std::condition_variable wake;
+  PlatCondition wake;
   void* context;
   uint8_t async;
   uint8_t sending;

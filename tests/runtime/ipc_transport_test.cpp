@@ -40,9 +40,15 @@ class IpcTransportRead : public ::testing::Test {
     OsaTerm();
   }
 
-  // The transport side fails a read instead of blocking: a frame that is
-  // returned anyway was returned without a read.
-  void ForbidReads() { fcntl(t_->fd, F_SETFL, fcntl(t_->fd, F_GETFL) | O_NONBLOCK); }
+  // The transport side fails a read instead of waiting for bytes (its
+  // descriptor no longer names a socket): a frame that is returned anyway
+  // was returned without a read.
+  void ForbidReads() {
+    int notASocket = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(notASocket, 0);
+    ASSERT_EQ(dup2(notASocket, t_->fd), t_->fd);
+    close(notASocket);
+  }
 
   IpcMsg* Read(IpcReadError* error = nullptr) { return IpcReadFrameLocked(t_, error); }
 
