@@ -278,14 +278,6 @@ void ReadBuffer::Release() {
   size_ = 0;
 }
 
-// True when `bytes` start with a whole frame that its link may carry.
-bool WholeFrameAt(std::span<const uint8_t> bytes, uint32_t cap) {
-  if (bytes.size() < 4) return false;
-  const uint32_t len = IpcGet32(bytes, 0);
-  if (len == 0) return true;
-  return len >= 4 && IpcLengthWordCheck(len, cap) == IpcLengthCheck::Ok && bytes.size() - 4 >= len;
-}
-
 std::string TooLong(uint32_t len, size_t limit) {
   return "frame of " + std::to_string(len) + " bytes is longer than the limit of " +
          std::to_string(limit);
@@ -306,7 +298,7 @@ End ReadFrames(VmdConn* c, std::string* why) {
     c->read_buffer = buf.size();
     // The replies held for the frames handled so far leave before anything
     // that may wait for the client.
-    if (!WholeFrameAt(buf.Held(have), c->frame_cap.load())) WriteHeldNow(c);
+    if (!IpcWholeFrameAt(buf.Held(have), c->frame_cap.load())) WriteHeldNow(c);
     {
       std::unique_lock<std::mutex> lock(c->mu);
       if (c->queued_bytes > kQueueLimit && c->held > 0) {
@@ -356,7 +348,7 @@ End ReadFrames(VmdConn* c, std::string* why) {
         c->buffers_read++;
         std::span<const uint8_t> msg(buf.data() + 4, len);
         VmdRecordFrame(s, c, true, msg);
-        c->read_ahead = WholeFrameAt(buf.Held(have).subspan(4 + len), c->frame_cap.load());
+        c->read_ahead = IpcWholeFrameAt(buf.Held(have).subspan(4 + len), c->frame_cap.load());
         if (!VmdHandleMessage(c, msg, why)) return End::kBad;
         memmove(buf.data(), buf.data() + 4 + len, have - 4 - len);
         have -= 4 + len;

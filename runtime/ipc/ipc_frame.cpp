@@ -382,6 +382,13 @@ IpcLengthCheck IpcLengthWordCheck(uint32_t length, uint32_t cap) {
   return length > cap ? IpcLengthCheck::AboveCap : IpcLengthCheck::Ok;
 }
 
+bool IpcWholeFrameAt(std::span<const uint8_t> bytes, uint32_t cap) {
+  if (bytes.size() < IPC_LENGTH_WORD) return false;
+  const uint32_t length = IpcGet32(bytes, 0);
+  return IpcLengthWordCheck(length, cap) == IpcLengthCheck::Ok &&
+         bytes.size() - IPC_LENGTH_WORD >= length;
+}
+
 bool IpcKindCarriesPayload(uint16_t kind) {
   const KindRule* r = FindKind(kind);
   return r != nullptr && r->sent == P;

@@ -97,6 +97,10 @@ enum class IpcLengthCheck {
   AboveCap,
 };
 IpcLengthCheck IpcLengthWordCheck(uint32_t length, uint32_t cap);
+// True when `bytes` start with a whole frame, its length word passing the
+// check above and every byte it counts there: a reader takes it without
+// another read.
+bool IpcWholeFrameAt(std::span<const uint8_t> bytes, uint32_t cap);
 
 // ---------------------------------------------------------------- offsets
 

@@ -53,7 +53,7 @@ bool IpcConnectionFrameFollows(IpcConnection* c) {
   IpcTransport* t = c != nullptr ? c->transport.load() : nullptr;
   if (t == nullptr) return false;
   PlatLockGuard guard(&t->readLock);
-  return IpcCarryHoldsFrame(t->carry);
+  return IpcCarryHoldsFrame(t->carry, c->readCap.load());
 }
 
 void IpcReaderThread(void* arg) {

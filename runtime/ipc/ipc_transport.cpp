@@ -97,17 +97,6 @@ int ConnectPipe(const IpcConnTarget& t) {
   return fd;
 }
 
-bool WriteAll(int fd, const uint8_t* from, size_t size) {
-  while (size > 0) {
-    ssize_t w = send(fd, from, size, MSG_NOSIGNAL);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) return false;
-    from += w;
-    size -= static_cast<size_t>(w);
-  }
-  return true;
-}
-
 // Writes the frames of a chain in as few calls as the system allows.
 bool WriteChain(int fd, IpcMsg* chain) {
   constexpr int kMaxParts = 64;
@@ -240,7 +229,8 @@ bool IpcWriteFrame(IpcTransport* t, IpcMsg* msg) {
   // A frame cut short leaves the stream unframed, and a peer that stopped
   // reading answers nothing more: end the link, so that the reader fails
   // every waiter instead of leaving them on a link that only looks up.
-  const bool ok = WriteAll(t->fd, IpcMsgFrame(msg), IPC_LENGTH_WORD + IpcMsgGetFrameLength(msg));
+  msg->next = nullptr;
+  const bool ok = WriteChain(t->fd, msg);
   if (!ok) IpcTransportShutdown(t);
   IpcMsgFree(msg);
   bool writable = ok;
@@ -329,10 +319,8 @@ IpcMsg* IpcReadFrame(int fd, IpcReadCarry* carry, IpcReadError* error,
   }
 }
 
-bool IpcCarryHoldsFrame(const IpcReadCarry& carry) {
-  if (carry.msg == nullptr || carry.count < IPC_LENGTH_WORD) return false;
-  const uint32_t length = IpcGet32({IpcMsgFrame(carry.msg), IPC_LENGTH_WORD}, 0);
-  return length != 0 && carry.count - IPC_LENGTH_WORD >= length;
+bool IpcCarryHoldsFrame(const IpcReadCarry& carry, uint32_t cap) {
+  return carry.msg != nullptr && IpcWholeFrameAt({IpcMsgFrame(carry.msg), carry.count}, cap);
 }
 
 IpcMsg* IpcReadFrameLocked(IpcTransport* t, IpcReadError* error,

@@ -63,9 +63,9 @@ bool IpcWriteFrame(IpcTransport* transport, IpcMsg* msg);
 // when its length word has come, so that a cap raised meanwhile counts.
 IpcMsg* IpcReadFrame(int fd, IpcReadCarry* carry, IpcReadError* error,
                      const std::atomic<uint32_t>* maxFrame = nullptr);
-// True when the carry holds a whole frame with a message: the next read
-// of a frame returns it without reading.
-bool IpcCarryHoldsFrame(const IpcReadCarry& carry);
+// True when the carry holds a whole frame of at most cap bytes: the next
+// read of a frame returns it without reading.
+bool IpcCarryHoldsFrame(const IpcReadCarry& carry, uint32_t cap);
 // The same under the transport's read lock.
 IpcMsg* IpcReadFrameLocked(IpcTransport* transport, IpcReadError* error,
                            const std::atomic<uint32_t>* maxFrame = nullptr);

@@ -54,6 +54,27 @@ TEST(IpcFrameHeader, ReadsShortFramesAsZeroAndRoundTrips) {
   EXPECT_FALSE(IpcHeaderWrite(std::span<uint8_t>(out).first(63), h));
 }
 
+// Whether a reader may take the next frame from what it holds: the length
+// word (little-endian) and every byte it counts, within the cap.
+TEST(IpcFrameWhole, LengthWordAndItsBytesWithinTheCap) {
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    uint32_t cap;
+    bool whole;
+  } const cases[] = {
+      {"three octets of a length word", {4, 0, 0}, 100, false},
+      {"a zero-length frame", {0, 0, 0, 0}, 100, true},
+      {"four of five bytes", {5, 0, 0, 0, 1, 2, 3, 4}, 100, false},
+      {"five of five bytes", {5, 0, 0, 0, 1, 2, 3, 4, 5}, 100, true},
+      {"and the next frame's start", {1, 0, 0, 0, 9, 7, 0}, 100, true},
+      {"above the cap", {5, 0, 0, 0, 1, 2, 3, 4, 5}, 4, false},
+      {"the top bit", {1, 0, 0, 0x80, 9}, 100, false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(IpcWholeFrameAt(c.bytes, c.cap), c.whole) << c.what;
+}
+
 TEST(IpcFrameRegistration, RequestIsLaidOutByteForByte) {
   IpcRegisterRequest r;
   IpcRegisterRequestInit(&r);
